@@ -1,0 +1,44 @@
+#include "data/product_registry.h"
+
+#include <algorithm>
+
+namespace varkel {
+
+std::string fileStem(std::string_view productName) {
+    std::string stem(productName);
+    std::replace(stem.begin(), stem.end(), '/', '_');
+    return stem;
+}
+
+Product* ProductRegistry::findProduct(std::string_view name) {
+    for (auto& product : products_) {
+        if (std::string_view(product->name).substr(0, name.size()) == name) return product.get();
+    }
+    return nullptr;
+}
+
+const Product* ProductRegistry::findProduct(std::string_view name) const {
+    return const_cast<ProductRegistry*>(this)->findProduct(name);
+}
+
+Product* ProductRegistry::addProduct(std::string_view name) {
+    if (name.size() > Product::maxNameLength || findProduct(name) != nullptr) return nullptr;
+    auto product = std::make_unique<Product>();
+    product->name = std::string(name);
+    products_.push_back(std::move(product));
+    return products_.back().get();
+}
+
+Bar* ProductRegistry::addBar(std::string_view productName, std::string_view line) {
+    if (std::count(line.begin(), line.end(), ',') < 4) return nullptr;
+    Product* product = findProduct(productName);
+    if (product == nullptr) return nullptr;
+    currentPriceScale = product->priceScale;
+    return &product->bars.emplace_back();
+}
+
+void ProductRegistry::appendEmptyBar(std::string_view productName) {
+    if (Product* product = findProduct(productName)) product->bars.emplace_back();
+}
+
+}  // namespace varkel

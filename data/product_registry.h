@@ -1,0 +1,39 @@
+#pragma once
+
+#include "data/product.h"
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace varkel {
+
+// The products loaded into one chart workspace. Products are appended only and
+// live as long as the registry; pointers to them stay valid.
+class ProductRegistry {
+public:
+    // The price scale of the product whose bar was added last.
+    double currentPriceScale = 0.0;
+
+    // First product whose name begins with `name` (the comparison covers exactly
+    // the length of `name`): "USD" finds "USD/JPY", "USD/JPY" does not find "USD".
+    Product* findProduct(std::string_view name);
+    const Product* findProduct(std::string_view name) const;
+
+    // Null when a product is already found for the name or the name is too long.
+    Product* addProduct(std::string_view name);
+
+    // Appends a zeroed bar for a price-file line with at least 4 commas; null
+    // otherwise or when the product is unknown. The caller fills the bar.
+    Bar* addBar(std::string_view productName, std::string_view line);
+
+    // Appends the zeroed bar for the next trading day.
+    void appendEmptyBar(std::string_view productName);
+
+    int productCount() const { return static_cast<int>(products_.size()); }
+
+private:
+    std::vector<std::unique_ptr<Product>> products_;
+};
+
+}  // namespace varkel

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <span>
+#include <vector>
+
+namespace varkel {
+
+// Rolling-window statistics over a series of values. Each operation returns a
+// new array of the same length, zero where the window is not yet full, or an
+// empty array ("no result") when n < span, span < 2 or n < 2.
+// Windows are plain loops over the last `span` values, no running sums, so the
+// results are reproducible to the last bit.
+class SeriesStats {
+public:
+    virtual ~SeriesStats() = default;
+
+    // r[i] = mean of v[i-span+1 .. i] for i >= span-1.
+    std::vector<double> movingAverage(std::span<const double> v, int span) const;
+    // Least-squares slope of the window against x = 1 .. span; 0 on a zero denominator.
+    std::vector<double> slope(std::span<const double> v, int span) const;
+    // Correlation of the window with x = 1 .. span; 0 when the root's argument is 0.
+    std::vector<double> correlation(std::span<const double> v, int span) const;
+    // From i = span: U / (U + D) over the last span one-step changes; 0 when U + D = 0.
+    std::vector<double> upRatio(std::span<const double> v, int span) const;
+};
+
+}  // namespace varkel

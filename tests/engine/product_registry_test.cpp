@@ -1,0 +1,129 @@
+#include "data/price_file.h"
+#include "data/product_registry.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace varkel;
+
+namespace {
+
+std::string writeTempFile(const std::string& name, const std::string& content) {
+    const auto path = std::filesystem::temp_directory_path() / ("varkel_" + name);
+    std::ofstream(path, std::ios::binary) << content;
+    return path.string();
+}
+
+}  // namespace
+
+TEST(ProductRegistry, FindsByPrefixOfTheGivenText) {
+    ProductRegistry registry;
+    ASSERT_NE(registry.addProduct("USD/JPY"), nullptr);
+    EXPECT_EQ(registry.findProduct("USD")->name, "USD/JPY");
+    EXPECT_EQ(registry.findProduct("EUR"), nullptr);
+
+    ProductRegistry shortNames;
+    shortNames.addProduct("USD");
+    EXPECT_EQ(shortNames.findProduct("USD/JPY"), nullptr);
+}
+
+TEST(ProductRegistry, RefusesDuplicatesAndOverlongNames) {
+    ProductRegistry registry;
+    Product* first = registry.addProduct("USD/JPY");
+    ASSERT_NE(first, nullptr);
+    EXPECT_DOUBLE_EQ(first->priceScale, 0.01);
+    EXPECT_EQ(first->tradeUnits, 5);
+    EXPECT_DOUBLE_EQ(first->pipSize, 0.01);
+    EXPECT_EQ(registry.addProduct("USD/JPY"), nullptr);
+    EXPECT_EQ(registry.addProduct(std::string(256, 'X')), nullptr);
+    EXPECT_NE(registry.addProduct(std::string(255, 'X')), nullptr);
+    EXPECT_EQ(registry.productCount(), 2);
+}
+
+TEST(ProductRegistry, AddBarNeedsFourCommasAndAKnownProduct) {
+    ProductRegistry registry;
+    registry.addProduct("USD/JPY");
+    EXPECT_EQ(registry.addBar("USD/JPY", "1,2,3,4"), nullptr);
+    EXPECT_EQ(registry.addBar("EUR/JPY", "1,2,3,4,5"), nullptr);
+    EXPECT_EQ(registry.findProduct("USD/JPY")->barCount(), 0);
+    Bar* bar = registry.addBar("USD/JPY", "1,2,3,4,5");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_DOUBLE_EQ(registry.currentPriceScale, 0.01);
+    EXPECT_EQ(registry.findProduct("USD/JPY")->barCount(), 1);
+}
+
+TEST(PriceFile, ParsesOneLineAndAppendsTheEmptyNextDayBar) {
+    ProductRegistry registry;
+    registry.addProduct("USD/JPY");
+    const auto path = writeTempFile("one.txt", "20240102,12031,12110,12009,12100\r\n");
+    const PriceFileLoad load = loadPriceFile(registry, "USD/JPY", path);
+    ASSERT_TRUE(load);
+    const Product* product = registry.findProduct("USD/JPY");
+    ASSERT_EQ(product->barCount(), 2);
+    const Bar& bar = product->bars[0];
+    EXPECT_EQ(bar.dateText, "20240102");
+    EXPECT_DOUBLE_EQ(bar.open, 120.31);
+    EXPECT_DOUBLE_EQ(bar.high, 121.10);
+    EXPECT_DOUBLE_EQ(bar.low, 120.09);
+    EXPECT_DOUBLE_EQ(bar.close, 121.00);
+    const Bar& next = product->bars[1];
+    EXPECT_EQ(next.dateText, "");
+    EXPECT_EQ(next.open + next.high + next.low + next.close, 0.0);
+}
+
+TEST(PriceFile, RefusesLinesWithoutNumbersAndReportsThem) {
+    ProductRegistry registry;
+    registry.addProduct("USD/JPY");
+    const std::string longDate(64, '2');
+    const auto path = writeTempFile(
+        "mixed.txt",
+        "Date,Open,High,Low,Close\n"              // title: refused, not a bar of zeros
+        "20240102,12031,12110,12009,12100,99\n"   // sixth field ignored
+        "\n"                                       // blank: skipped silently
+        "20240103,,12110,12009,12100\n"           // empty field does not shift the rest
+        "20240104, 120.31,12110,12009,12100\n"    // decimal point scaled all the same
+        "only,three,commas,here\n"                // fewer than 4 commas: silent
+        + longDate + ",1,2,3,4\n");
+    const PriceFileLoad load = loadPriceFile(registry, "USD/JPY", path);
+    const Product* product = registry.findProduct("USD/JPY");
+    ASSERT_EQ(product->barCount(), 3);
+    EXPECT_EQ(product->bars[0].dateText, "20240102");
+    EXPECT_DOUBLE_EQ(product->bars[0].close, 121.0);
+    EXPECT_DOUBLE_EQ(product->bars[1].open, 1.2031);
+    EXPECT_EQ(load.refusedCount, 3);
+    EXPECT_EQ(load.firstRefusedLines, (std::vector<int>{1, 4, 7}));
+    EXPECT_EQ(load.refusedSummary(), "3 lines refused (lines 1, 4, 7)");
+}
+
+TEST(PriceFile, KeepsAVeryLongLineWhole) {
+    ProductRegistry registry;
+    registry.addProduct("USD/JPY");
+    const auto path =
+        writeTempFile("long.txt", "20240102,12031,12110,12009,12100," + std::string(2000, 'x') + "\n");
+    loadPriceFile(registry, "USD/JPY", path);
+    EXPECT_EQ(registry.findProduct("USD/JPY")->barCount(), 2);
+}
+
+TEST(PriceFile, MissingFileChangesNothingAndEmptyFileGivesOnlyTheNextDayBar) {
+    ProductRegistry registry;
+    registry.addProduct("USD/JPY");
+    EXPECT_FALSE(loadPriceFile(registry, "USD/JPY", "/nonexistent/file.txt"));
+    EXPECT_EQ(registry.findProduct("USD/JPY")->barCount(), 0);
+    EXPECT_TRUE(loadPriceFile(registry, "USD/JPY", writeTempFile("empty.txt", "")));
+    EXPECT_EQ(registry.findProduct("USD/JPY")->barCount(), 1);
+}
+
+TEST(PriceFile, LoadsEverySample) {
+    for (const auto& [file, bars] : {std::pair{"USD_JPY.txt", 4666}, {"EUR_JPY.txt", 5351},
+                                     {"GBP_JPY.txt", 4666}, {"AUD_JPY.txt", 4666}}) {
+        ProductRegistry registry;
+        registry.addProduct("X");
+        const PriceFileLoad load =
+            loadPriceFile(registry, "X", std::string(VARKEL_SAMPLES_DIR) + "/" + file);
+        EXPECT_EQ(load.barsLoaded, bars) << file;
+        EXPECT_EQ(load.refusedCount, 0) << file;
+        EXPECT_EQ(registry.findProduct("X")->barCount(), bars + 1) << file;
+    }
+}
