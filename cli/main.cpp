@@ -1,2 +1,40 @@
+#include "cli/cli_args.h"
+#include "cli/commands.h"
+
 #include <cstdio>
-int main() { std::puts("varkel-cli"); return 0; }
+#include <cstring>
+#include <iterator>
+
+namespace varkel::cli {
+// Each subcommand lives in its own file and is listed here.
+}  // namespace varkel::cli
+
+namespace {
+
+using varkel::cli::Command;
+
+constexpr Command commands[] = {
+    {"", nullptr, ""},
+};
+
+void printUsage(std::FILE* out) {
+    std::fprintf(out, "usage: varkel-cli <command> [options]   (varkel-cli <command> --help)\n\ncommands:\n");
+    for (const Command& command : commands)
+        if (command.run != nullptr) std::fprintf(out, "  %-10s %s\n", command.name, command.summary);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
+        printUsage(argc < 2 ? stderr : stdout);
+        return argc < 2 ? varkel::cli::exitUsage : varkel::cli::exitOk;
+    }
+    for (const Command& command : commands) {
+        if (command.run != nullptr && std::strcmp(argv[1], command.name) == 0)
+            return command.run(argc - 2, argv + 2);
+    }
+    std::fprintf(stderr, "unknown command: %s\n", argv[1]);
+    printUsage(stderr);
+    return varkel::cli::exitUsage;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace varkel::cli {
+
+// Exit codes shared by every subcommand.
+inline constexpr int exitOk = 0;
+inline constexpr int exitFailed = 1;  // bad input or a failed operation
+inline constexpr int exitUsage = 2;
+
+// "--name value" options and "--flag" switches of one subcommand. Parsing fails
+// (with a message on stderr) on an unknown option or a value-less option.
+class CliArgs {
+public:
+    CliArgs(std::set<std::string> valueOptions, std::set<std::string> flags)
+        : valueOptions_(std::move(valueOptions)), flags_(std::move(flags)) {}
+
+    bool parse(int argc, char** argv);
+
+    bool has(const std::string& name) const;
+    std::optional<std::string> value(const std::string& name) const;
+    std::string valueOr(const std::string& name, const std::string& fallback) const;
+    bool helpRequested() const { return has("help"); }
+
+private:
+    std::set<std::string> valueOptions_;
+    std::set<std::string> flags_;
+    std::map<std::string, std::string> values_;
+};
+
+// "20,40" -> {20, 40}; nullopt on anything that is not a comma list of numbers.
+std::optional<std::vector<double>> parseNumberList(const std::string& text);
+
+}  // namespace varkel::cli
