@@ -4,10 +4,11 @@
 #include "data/product.h"
 #include "data/whole_file.h"
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <random>
 
 namespace varkel {
 
@@ -20,19 +21,22 @@ namespace fs = std::filesystem;
 class PartFile {
 public:
     explicit PartFile(const fs::path& target) {
-        std::random_device random;
+        static std::atomic<unsigned> downloadsStarted{0};
+        const auto clock =
+            static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
         for (int attempt = 0; attempt < 16 && file_ == nullptr; ++attempt) {
-            char suffix[16];
-            std::snprintf(suffix, sizeof suffix, ".part-%08x", static_cast<unsigned>(random()));
+            char suffix[48];
+            std::snprintf(suffix, sizeof suffix, ".part-%llx-%x", clock, downloadsStarted++);
             path_ = target.parent_path() / ("." + target.filename().string() + suffix);
             file_ = std::fopen(path_.c_str(), "wbx");
             error_ = file_ == nullptr ? errno : 0;
             if (file_ == nullptr && error_ != EEXIST) break;
         }
+        created_ = file_ != nullptr;
     }
     ~PartFile() {
         if (file_ != nullptr) std::fclose(file_);
-        if (!kept_) {
+        if (created_ && !kept_) {
             std::error_code ignored;
             fs::remove(path_, ignored);
         }
@@ -69,6 +73,7 @@ private:
     fs::path path_;
     std::FILE* file_ = nullptr;
     int error_ = 0;
+    bool created_ = false;
     bool kept_ = false;
 };
 

@@ -87,16 +87,17 @@ HttpGetResult httpGet(const std::string& url, const HttpBodySink& sink) {
     }
     // The agent name already fills the User-Agent header, so only Accept and the
     // two no-cache headers are added to the request.
-    std::unique_ptr<curl_slist, HeaderListDeleter> headers;
+    curl_slist* headerList = nullptr;
     for (const char* header : {"Accept: text/*", "Cache-Control: no-cache", "Pragma: no-cache"}) {
-        curl_slist* extended = curl_slist_append(headers.get(), header);
+        curl_slist* extended = curl_slist_append(headerList, header);
         if (extended == nullptr) {
+            curl_slist_free_all(headerList);
             result.detail = "out of memory";
             return result;
         }
-        headers.release();
-        headers.reset(extended);
+        headerList = extended;
     }
+    const std::unique_ptr<curl_slist, HeaderListDeleter> headers(headerList);
     Transfer transfer{&sink};
     CURL* h = handle.get();
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
