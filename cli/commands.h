@@ -9,4 +9,7 @@ struct Command {
     const char* summary;
 };
 
+int runAppendCommand(int argc, char** argv);
+int runDownloadCommand(int argc, char** argv);
+
 }  // namespace varkel::cli

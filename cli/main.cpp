@@ -14,7 +14,8 @@ namespace {
 using varkel::cli::Command;
 
 constexpr Command commands[] = {
-    {"", nullptr, ""},
+    {"append", varkel::cli::runAppendCommand, "append one bar typed by hand to a price file"},
+    {"download", varkel::cli::runDownloadCommand, "download a product's price history from the data server"},
 };
 
 void printUsage(std::FILE* out) {
