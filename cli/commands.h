@@ -11,5 +11,7 @@ struct Command {
 
 int runAppendCommand(int argc, char** argv);
 int runDownloadCommand(int argc, char** argv);
+// varkel-cli studies: runs technical studies on a price file and prints them as CSV.
+int runStudiesCommand(int argc, char** argv);
 
 }  // namespace varkel::cli
