@@ -13,5 +13,7 @@ int runAppendCommand(int argc, char** argv);
 int runDownloadCommand(int argc, char** argv);
 // varkel-cli studies: runs technical studies on a price file and prints them as CSV.
 int runStudiesCommand(int argc, char** argv);
+// varkel-cli build: searches the best trade model for a price history and saves it.
+int runBuildCommand(int argc, char** argv);
 
 }  // namespace varkel::cli
