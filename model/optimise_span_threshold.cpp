@@ -2,10 +2,12 @@
 #include "model/optimisers.h"
 #include "model/parallel_search.h"
 #include "model/pnl_table.h"
+#include "model/trial_lanes.h"
 #include "model/study_scratch.h"
 #include "studies/oscillators.h"
 #include "studies/statistical_studies.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -28,36 +30,35 @@ struct SpanStudy {
 
 struct SpanScratch {
     std::unique_ptr<StudyScratch> study;
-    std::vector<std::int8_t> positions;  // one row of n + 1 per threshold
-    std::vector<const std::int8_t*> rows;
     std::vector<double> returns;
 };
 
-void rulePositions(Rule rule, const std::vector<double>& v, double threshold,
-                   const std::vector<std::int8_t>& saved, int n, std::int8_t* row) {
-    const double t = std::fabs(threshold);
+// The positions of bar i for eight thresholds: the rule reads the study value
+// of the bar before; bar 0 keeps its start (flat, or the filtered positions).
+lanes::Ints positionsAt(Rule rule, const std::vector<double>& v, lanes::Doubles threshold,
+                        lanes::Doubles limit, const std::vector<std::int8_t>& saved, int i) {
+    using lanes::broadcast;
+    using lanes::Ints;
+    if (i == 0) return broadcast(std::int64_t{rule == Rule::Base ? 0 : saved[0]});
+    const double value = v[i - 1];
+    const std::int64_t kept = saved[i];
+    const Ints zero = {};
     switch (rule) {
-        case Rule::Base:
-            row[0] = 0;
-            for (int i = 0; i < n; ++i)
-                row[i + 1] = static_cast<std::int8_t>(v[i] < -threshold ? -1 : (v[i] > threshold ? 1 : 0));
-            break;
+        case Rule::Base: {
+            const Ints below = broadcast(value) < -threshold;
+            const Ints above = broadcast(value) > threshold;
+            return below ? broadcast(std::int64_t{-1}) : -above;
+        }
         case Rule::MagnitudeFilter:
-            row[0] = saved[0];
-            for (int i = 0; i < n; ++i) row[i + 1] = std::fabs(v[i]) < t ? 0 : saved[i + 1];
-            break;
+            return broadcast(std::fabs(value)) < limit ? zero : broadcast(kept);
         case Rule::RocFilter:
-            row[0] = saved[0];
-            for (int i = 0; i < n; ++i) {
-                const std::int8_t p = saved[i + 1];
-                row[i + 1] = (p == 1 && v[i] < -t) || (p == -1 && v[i] > t) ? 0 : p;
-            }
-            break;
+            if (kept == 1) return broadcast(value) < -limit ? zero : broadcast(kept);
+            if (kept == -1) return broadcast(value) > limit ? zero : broadcast(kept);
+            return zero;
         case Rule::NdistFilter:
-            row[0] = saved[0];
-            for (int i = 0; i < n; ++i) row[i + 1] = v[i] < t ? 0 : saved[i + 1];
-            break;
+            return broadcast(value) < limit ? zero : broadcast(kept);
     }
+    return zero;
 }
 
 // Searches span (outer) and threshold (inner). Returns the best span in span1
@@ -85,10 +86,7 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
     std::vector<SpanScratch> scratch(static_cast<std::size_t>(workers));
     for (auto& s : scratch) {
         s.study = std::make_unique<StudyScratch>(*product);
-        s.positions.resize(static_cast<std::size_t>(thresholdCount) * (n + 1));
-        s.returns.resize(thresholdCount);
-        for (int k = 0; k < thresholdCount; ++k)
-            s.rows.push_back(s.positions.data() + static_cast<std::size_t>(k) * (n + 1));
+        s.returns.resize(static_cast<std::size_t>(thresholdCount) + lanes::width);
     }
     const std::int64_t total = static_cast<std::int64_t>(spanCount) * thresholdCount;
 
@@ -102,9 +100,17 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
         kind.compute(s.study->registry, name, span);
         if (!s.study->computed(kind.period, span)) return ItemBest{};
         const std::vector<double> values = s.study->column(kind.value);
-        for (int k = 0; k < thresholdCount; ++k)
-            rulePositions(kind.rule, values, thresholds[k], saved, n, s.positions.data() + static_cast<std::size_t>(k) * (n + 1));
-        table.finalReturns(s.rows.data(), thresholdCount, s.returns.data());
+        for (int first = 0; first < thresholdCount; first += lanes::width) {
+            // The last group repeats the last threshold in its spare lanes.
+            lanes::Doubles threshold, limit;
+            for (int lane = 0; lane < lanes::width; ++lane) {
+                threshold[lane] = thresholds[std::min(first + lane, thresholdCount - 1)];
+                limit[lane] = std::fabs(threshold[lane]);
+            }
+            const lanes::Doubles returns = lanes::finalReturns(
+                table, [&](int i) { return positionsAt(kind.rule, values, threshold, limit, saved, i); });
+            for (int lane = 0; lane < lanes::width; ++lane) s.returns[first + lane] = returns[lane];
+        }
         ItemBest itemBest;
         for (int k = 0; k < thresholdCount; ++k) {
             if (s.returns[k] > itemBest.bestReturn) {

@@ -3,7 +3,7 @@
 namespace varkel {
 
 PnlTable::PnlTable(const Product& product) : n_(product.historyLength() > 0 ? product.historyLength() : 0) {
-    values_.assign(static_cast<std::size_t>(n_) * 9, 0.0);
+    values_.assign(static_cast<std::size_t>(n_) * 9 + 8, 0.0);
     const double c = 20.0 * product.pipSize;
     const double u = product.tradeUnits;
     for (int i = 1; i < n_; ++i) {

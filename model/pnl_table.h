@@ -27,8 +27,12 @@ public:
     // the adder busy while every series is still summed in bar order.
     void finalReturns(const std::int8_t* const* positions, int count, double* returns) const;
 
+    // The nine entries of bar i (yesterday's position p, today's q at
+    // 3 * (p + 1) + (q + 1)); 16 doubles can be read from here.
+    const double* row(int i) const { return values_.data() + static_cast<std::size_t>(i) * 9; }
+
 private:
-    // entry(i, p, q) = values_[9 * i + 3 * (p + 1) + (q + 1)]
+    // entry(i, p, q) = values_[9 * i + 3 * (p + 1) + (q + 1)], then padding
     std::vector<double> values_;
     int n_ = 0;
 };
