@@ -9,4 +9,7 @@ struct Command {
     const char* summary;
 };
 
+int runSignalCommand(int argc, char** argv);
+int runViewCommand(int argc, char** argv);
+
 }  // namespace varkel::cli

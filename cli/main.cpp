@@ -14,7 +14,8 @@ namespace {
 using varkel::cli::Command;
 
 constexpr Command commands[] = {
-    {"", nullptr, ""},
+    {"signal", varkel::cli::runSignalCommand, "next trading day's signal from the saved trade model"},
+    {"view", varkel::cli::runViewCommand, "the saved trade model's studies, parameters and figures"},
 };
 
 void printUsage(std::FILE* out) {
