@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,7 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Run {
+struct CliRun {
     int status;
     std::string out;
     std::string err;
@@ -29,13 +30,13 @@ void writeAll(const fs::path& path, const std::string& content) {
 }
 
 fs::path freshDirectory(const std::string& name) {
-    const fs::path dir = fs::temp_directory_path() / ("varkel_cli_signal_" + name);
+    const fs::path dir = fs::temp_directory_path() / ("varkel_cli_signal_" + std::to_string(::getpid()) + "_" + name);
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
 }
 
-Run runCli(const std::string& arguments, const fs::path& scratch) {
+CliRun runCli(const std::string& arguments, const fs::path& scratch) {
     const fs::path out = scratch / "stdout.txt";
     const fs::path err = scratch / "stderr.txt";
     const std::string command = std::string(VARKEL_CLI_PATH) + " " + arguments + " >" +
@@ -72,7 +73,7 @@ TEST(SignalCommand, PrintsTheSignalAndWritesBothFiles) {
     writeAll(dir / "prices.txt", risingThenFalling);
     writeAll(dir / "USD_JPY.pfm", regressionModelCrLf);
 
-    const Run run = runCli("signal --product USD/JPY --file " + (dir / "prices.txt").string() +
+    const CliRun run = runCli("signal --product USD/JPY --file " + (dir / "prices.txt").string() +
                                " --dir " + dir.string(),
                            dir);
     EXPECT_EQ(run.status, 0) << run.err;
@@ -98,7 +99,7 @@ TEST(SignalCommand, MissingModelAndUnwritableStrategyFile) {
     const std::string arguments =
         "signal --product USD/JPY --file " + (dir / "prices.txt").string() + " --dir " + dir.string();
 
-    Run run = runCli(arguments, dir);
+    CliRun run = runCli(arguments, dir);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "No trade model for USD/JPY at " + (dir / "USD_JPY.pfm").string() + "\n");
@@ -122,7 +123,7 @@ TEST(ViewCommand, TextsOfTheSavedModelAndTheSharpeTransition) {
              "5\n12\n26\n9\n-999.000000\n9\n5\n-1\n  1.250000\n-999\n-1\n-1\n-999.000000\n"
              "  0.250000\n  0.123000\n  0.550000\n  0.450000\n31\n25\n57\n 12.500000\n 30.250000\n-17.750000");
     const std::string sample = std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt";
-    const Run run = runCli("view --product USD/JPY --file " + sample + " --dir " + dir.string() +
+    const CliRun run = runCli("view --product USD/JPY --file " + sample + " --dir " + dir.string() +
                                " --sharpe-csv " + (dir / "sharpe.csv").string(),
                            dir);
     EXPECT_EQ(run.status, 0) << run.err;

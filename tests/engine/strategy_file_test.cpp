@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,7 +14,7 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path freshDirectory(const std::string& name) {
-    const fs::path dir = fs::temp_directory_path() / ("varkel_strategy_" + name);
+    const fs::path dir = fs::temp_directory_path() / ("varkel_strategy_" + std::to_string(::getpid()) + "_" + name);
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;

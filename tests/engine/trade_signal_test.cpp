@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,7 +16,7 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path freshDirectory(const std::string& name) {
-    const fs::path dir = fs::temp_directory_path() / ("varkel_signal_" + name);
+    const fs::path dir = fs::temp_directory_path() / ("varkel_signal_" + std::to_string(::getpid()) + "_" + name);
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir;
