@@ -1,6 +1,6 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
-#include "data/price_file.h"
+#include "cli/history_loading.h"
 #include "model/strategy_builder.h"
 
 #include <unistd.h>
@@ -91,13 +91,7 @@ int runBuildCommand(int argc, char** argv) {
     }
 
     ProductRegistry registry;
-    registry.addProduct(*product);
-    const PriceFileLoad load = loadPriceFile(registry, *product, *file);
-    if (!load) {
-        std::fprintf(stderr, "Cannot read price file %s\n", file->c_str());
-        return exitFailed;
-    }
-    if (load.refusedCount > 0) std::fprintf(stderr, "%s: %s\n", file->c_str(), load.refusedSummary().c_str());
+    if (!loadHistory(registry, *product, *file)) return exitFailed;
 
     if (isatty(STDERR_FILENO)) options.onProgress = drawProgress;
     options.onLayerDone = [](int layer, const std::string& text) {

@@ -15,5 +15,9 @@ int runDownloadCommand(int argc, char** argv);
 int runStudiesCommand(int argc, char** argv);
 // varkel-cli build: searches the best trade model for a price history and saves it.
 int runBuildCommand(int argc, char** argv);
+// varkel-cli signal: the next trading day's signal from the saved trade model.
+int runSignalCommand(int argc, char** argv);
+// varkel-cli view: the performance viewer's texts, and the rolling Sharpe ratio.
+int runViewCommand(int argc, char** argv);
 
 }  // namespace varkel::cli

@@ -15,6 +15,8 @@ constexpr Command commands[] = {
     {"build", varkel::cli::runBuildCommand, "search the best trade model for a price file and save it"},
     {"append", varkel::cli::runAppendCommand, "append one bar typed by hand to a price file"},
     {"download", varkel::cli::runDownloadCommand, "download a product's price history from the data server"},
+    {"signal", varkel::cli::runSignalCommand, "next trading day's signal from the saved trade model"},
+    {"view", varkel::cli::runViewCommand, "the saved trade model's studies, parameters and figures"},
 };
 
 void printUsage(std::FILE* out) {

@@ -113,14 +113,6 @@ TEST(Backtest, TooShortHistoriesAndUnknownProducts) {
     runBacktest(registry, "GBP/JPY");  // nothing to do, nothing to crash on
 }
 
-TEST(Backtest, AllFlatEarnsNothing) {
-    ProductRegistry registry;
-    Product& product =
-        productWith(registry, {{100.0, 101.0, 0}, {101.0, 99.0, 0}, {99.0, 104.0, 0}});
-    runBacktest(registry, "USD/JPY");
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(product.bars[i].cumulativePnl, 0.0);
-}
-
 TEST(Transition, EveryPairAndItsText) {
     struct Case {
         int last, next;
