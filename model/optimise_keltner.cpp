@@ -2,6 +2,7 @@
 #include "model/optimisers.h"
 #include "model/parallel_search.h"
 #include "model/pnl_table.h"
+#include "model/trial_lanes.h"
 #include "model/price_columns.h"
 #include "model/study_scratch.h"
 #include "studies/trend_studies.h"
@@ -14,27 +15,24 @@ namespace varkel {
 
 namespace {
 
-struct KeltnerScratch {
-    std::vector<std::int8_t> positions;  // one row of n + 1 per multiplier
-    std::vector<const std::int8_t*> rows;
-    std::vector<double> returns;
-};
-
-// Positions of the band-breakout rule for one multiplier: long when the whole
-// bar (high and low) lies above the lower band and the high breaks the upper
-// one, short in the mirror case; bars without bands (lower band exactly 0) stay flat.
-void bandPositions(const PriceColumns& prices, const std::vector<double>& ema, const std::vector<double>& atr,
-                   int start, double multiplier, std::int8_t* row) {
-    const int n = prices.n;
-    std::fill(row, row + n + 1, std::int8_t{0});
-    for (int i = start + 1; i <= n - 2; ++i) {
-        const double width = multiplier * atr[i];
-        const double upper = ema[i] + width;
-        const double lower = ema[i] - width;
-        const bool up = prices.high[i] > upper && prices.low[i] > lower;
-        const bool down = prices.low[i] < lower && prices.high[i] < upper;
-        row[i + 1] = lower == 0.0 ? 0 : static_cast<std::int8_t>(down ? -1 : (up ? 1 : 0));
-    }
+// Positions of bar i for eight multipliers, from the bands of the bar before:
+// long when the whole bar lies above the lower band and the high breaks the
+// upper one, short in the mirror case; bars without bands (lower band exactly
+// 0, the warm-up) stay flat.
+lanes::Ints bandPositionsAt(const PriceColumns& prices, const std::vector<double>& ema,
+                            const std::vector<double>& atr, int start, lanes::Doubles multiplier, int i) {
+    using lanes::broadcast;
+    const int k = i - 1;
+    if (k <= start) return lanes::Ints{};
+    const lanes::Doubles width = multiplier * atr[k];
+    const lanes::Doubles upper = ema[k] + width;
+    const lanes::Doubles lower = ema[k] - width;
+    const lanes::Doubles high = broadcast(prices.high[k]);
+    const lanes::Doubles low = broadcast(prices.low[k]);
+    const lanes::Ints up = (high > upper) & (low > lower);
+    const lanes::Ints down = (low < lower) & (high < upper);
+    const lanes::Ints position = down ? broadcast(std::int64_t{-1}) : -up;
+    return lower == 0.0 ? lanes::Ints{} : position;
 }
 
 }  // namespace
@@ -67,31 +65,32 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
 
     const PnlTable table(*product);
     const int workers = workerCountFor(control);
-    std::vector<KeltnerScratch> scratch(static_cast<std::size_t>(workers));
-    for (auto& s : scratch) {
-        s.positions.resize(static_cast<std::size_t>(multiplierCount) * (n + 1));
-        s.returns.resize(multiplierCount);
-        for (int k = 0; k < multiplierCount; ++k)
-            s.rows.push_back(s.positions.data() + static_cast<std::size_t>(k) * (n + 1));
-    }
+    std::vector<std::vector<double>> returnsOf(static_cast<std::size_t>(workers),
+                                               std::vector<double>(multiplierCount + lanes::width));
     const std::int64_t total = static_cast<std::int64_t>(emaCount) * atrCount * multiplierCount;
 
     const SearchBest best = runParallelSearch(emaCount * atrCount, total, control, workers,
                                               [&](int item, int worker, std::int64_t& trials) {
-        KeltnerScratch& s = scratch[worker];
+        std::vector<double>& returns = returnsOf[worker];
         const int emaSpan = grid.ema.first + item / atrCount;
         const int atrSpan = grid.atr.first + item % atrCount;
         const int start = std::max(atrSpan + 1, emaSpan);
         const auto& ema = emas[item / atrCount];
         const auto& atr = atrs[item % atrCount];
-        for (int k = 0; k < multiplierCount; ++k)
-            bandPositions(prices, ema, atr, start, multipliers[k], s.positions.data() + static_cast<std::size_t>(k) * (n + 1));
-        table.finalReturns(s.rows.data(), multiplierCount, s.returns.data());
+        for (int first = 0; first < multiplierCount; first += lanes::width) {
+            // The last group repeats the last multiplier in its spare lanes.
+            lanes::Doubles multiplier;
+            for (int lane = 0; lane < lanes::width; ++lane)
+                multiplier[lane] = multipliers[std::min(first + lane, multiplierCount - 1)];
+            const lanes::Doubles sums = lanes::finalReturns(
+                table, [&](int i) { return bandPositionsAt(prices, ema, atr, start, multiplier, i); });
+            for (int lane = 0; lane < lanes::width; ++lane) returns[first + lane] = sums[lane];
+        }
         trials = multiplierCount;
         ItemBest itemBest;
         for (int k = 0; k < multiplierCount; ++k) {
-            if (s.returns[k] > itemBest.bestReturn) {
-                itemBest.bestReturn = s.returns[k];
+            if (returns[k] > itemBest.bestReturn) {
+                itemBest.bestReturn = returns[k];
                 itemBest.trial = k;
             }
         }
