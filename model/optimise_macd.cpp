@@ -3,6 +3,7 @@
 #include "model/parallel_search.h"
 #include "model/pnl_table.h"
 #include "model/price_columns.h"
+#include "model/mean_crossing.h"
 #include "model/trial_lanes.h"
 #include "studies/series_stats.h"
 
@@ -24,68 +25,9 @@ struct SlowGroup {
 };
 
 struct MacdScratch {
-    std::vector<Doubles> line;        // the MACD line of each lane's pair
-    std::vector<Doubles> windowSums;  // signal-window sums by the window's first bar
-    std::vector<double> returns;      // [lane][signal]
+    LaneSeries line;              // the MACD line of each lane's pair
+    std::vector<double> returns;  // [lane][signal]
 };
-
-constexpr int spansPerPass = 4;
-
-// The final returns of signal spans span .. span+3 for the eight pairs, in one
-// pass over the bars (four independent sums keep the adder busy). The sign of
-// line - sum / span decides a position; a quotient rounded from the reciprocal
-// settles it wherever the two sides are clearly apart. When some bar is too
-// close to call, the pass reports false and is run again dividing exactly.
-bool signalPass(const PnlTable& table, const MacdScratch& s, Ints slow, int firstSlow, int span, bool exact,
-                Doubles (&sums)[spansPerPass]) {
-    Doubles reciprocal[spansPerPass], divisor[spansPerPass];
-    Ints lastSilent[spansPerPass], previous[spansPerPass];
-    for (int p = 0; p < spansPerPass; ++p) {
-        divisor[p] = lanes::broadcast(static_cast<double>(span + p));
-        reciprocal[p] = 1.0 / divisor[p];
-        lastSilent[p] = slow + (span + p);
-        sums[p] = Doubles{};
-        previous[p] = Ints{};
-    }
-    Ints uncertain = {};
-    const int n = table.historyLength();
-    const Doubles* line = s.line.data();
-    const Doubles* windows = s.windowSums.data();
-    for (int i = 1; i < n; ++i) {
-        const int k = i - 1;  // the bar whose values decide bar i
-        const double* row = table.row(i);
-        const Doubles low = lanes::load(row), high = lanes::load(row + lanes::width);
-        Ints current[spansPerPass] = {};
-        if (k > firstSlow + span) {
-            // Windows of span + p bars ending at k, each summed oldest first.
-            Doubles window = windows[k - span + 1];
-            for (int p = 0; p < spansPerPass; ++p) {
-                if (p > 0) {
-                    window = windows[k - span + 1 - p];
-                    for (int q = p; q > 0; --q) window += line[k - q + 1];
-                }
-                const Ints active = lanes::broadcast(std::int64_t{k}) > lastSilent[p];
-                if (exact) {
-                    current[p] = lanes::sign(line[k] - window / divisor[p]) & active;
-                } else {
-                    const Doubles mean = window * reciprocal[p];
-                    const Doubles d = line[k] - mean;
-                    const Doubles magnitude = d < 0.0 ? -d : d;
-                    const Doubles scale = mean < 0.0 ? -mean : mean;
-                    uncertain |= (magnitude <= scale * 1e-14 + 1e-300) & active;
-                    current[p] = lanes::sign(d) & active;
-                }
-            }
-        }
-        for (int p = 0; p < spansPerPass; ++p) {
-            sums[p] += __builtin_shuffle(low, high, previous[p] * 3 + current[p] + 4);
-            previous[p] = current[p];
-        }
-    }
-    for (int lane = 0; lane < lanes::width; ++lane)
-        if (uncertain[lane] != 0) return false;
-    return true;
-}
 
 }  // namespace
 
@@ -123,7 +65,6 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
     std::vector<MacdScratch> scratch(static_cast<std::size_t>(workers));
     for (auto& s : scratch) {
         s.line.resize(n);
-        s.windowSums.resize(n);
         s.returns.resize(static_cast<std::size_t>(lanes::width) * signals);
     }
 
@@ -144,27 +85,20 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
             for (int i = 0; i < n; ++i) {
                 for (int lane = 0; lane < lanes::width; ++lane) {
                     const int slowSpan = group.firstSlow + lane;
-                    s.line[i][lane] = valid[lane] && i >= slowSpan
+                    s.line.values[i][lane] = valid[lane] && i >= slowSpan
                                           ? fastAverage[i] - averages[slowSpan - firstSpan][i]
                                           : 0.0;
                 }
             }
             // The signal is the mean of the line over its span, summed oldest
-            // first. Sums that start at the same bar share their partial sums:
-            // windowSums[j] holds line[j] + ... + line[j + length - 1], grown one
-            // bar at a time, and the next three spans' windows ending at bar k
-            // extend it by the bars up to k, in the order of a plain loop. Only
-            // bars after slow + span decide a position, so windows start at
+            // first; sums that start at the same bar share their partial sums.
+            // Only bars after slow + span decide a position, so windows start at
             // firstSlow + 2 or later.
-            const int firstStart = group.firstSlow + 2;
-            std::fill(s.windowSums.begin(), s.windowSums.end(), Doubles{});
-            int length = 0;
+            s.line.restartWindows(group.firstSlow + 2);
             for (int span = grid.signal.first; span <= grid.signal.last; span += spansPerPass) {
-                for (; length < span; ++length)
-                    for (int j = firstStart; j + length < n; ++j) s.windowSums[j] += s.line[j + length];
+                s.line.growWindows(span);
                 Doubles sums[spansPerPass];
-                if (!signalPass(table, s, slow, group.firstSlow, span, false, sums))
-                    signalPass(table, s, slow, group.firstSlow, span, true, sums);
+                meanCrossingReturns(table, s.line, slow, group.firstSlow, span, sums);
                 for (int p = 0; p < spansPerPass && span + p <= grid.signal.last; ++p)
                     for (int lane = 0; lane < lanes::width; ++lane)
                         s.returns[static_cast<std::size_t>(lane) * signals + (span + p - grid.signal.first)] =

@@ -1,4 +1,5 @@
 #include "model/apply_operations.h"
+#include "model/mean_crossing.h"
 #include "model/optimisers.h"
 #include "model/parallel_search.h"
 #include "model/pnl_table.h"
@@ -14,13 +15,43 @@ namespace varkel {
 
 namespace {
 
+using lanes::Doubles;
+using lanes::Ints;
+
 struct StochasticsScratch {
     std::unique_ptr<StudyScratch> study;
-    std::vector<double> closeLessLowSums, rangeSums, d, slowSums;
-    std::vector<std::int8_t> positions;  // one row of n + 1 per slow %D span
-    std::vector<const std::int8_t*> rows;
-    std::vector<double> returns;
+    std::vector<double> closeLessLowSums, rangeSums;
+    std::vector<double> d;       // %D by bar, then by %D span (padded to whole lane groups)
+    LaneSeries dLanes;           // %D of eight %D spans, one per lane
+    std::vector<double> returns;  // [%D span][slow %D span]
 };
+
+// %D for every %D span of the grid at the given %K span, written into
+// s.d[bar * stride + (dSpan - first)]. The window sums of the close-less-low and
+// range columns that start at the same bar share their partial sums, so adding
+// one bar per step gives every span's sums in the order of a plain loop.
+void allDLines(StochasticsScratch& s, const std::vector<double>& closeLessLow, const std::vector<double>& range,
+               int kSpan, const SpanRange& dRange, int stride, int n) {
+    std::fill(s.closeLessLowSums.begin(), s.closeLessLowSums.end(), 0.0);
+    std::fill(s.rangeSums.begin(), s.rangeSums.end(), 0.0);
+    std::fill(s.d.begin(), s.d.end(), 0.0);
+    const int firstStart = kSpan - 1;
+    for (int t = 0; t < dRange.last; ++t) {
+        for (int j = firstStart; j + t < n; ++j) {
+            s.closeLessLowSums[j] += closeLessLow[j + t];
+            s.rangeSums[j] += range[j + t];
+        }
+        const int dSpan = t + 1;
+        if (dSpan < dRange.first) continue;
+        const double divisor = dSpan;
+        for (int i = kSpan + dSpan - 2; i < n; ++i) {
+            const double a = s.closeLessLowSums[i - t];
+            const double b = s.rangeSums[i - t];
+            s.d[static_cast<std::size_t>(i) * stride + (dSpan - dRange.first)] =
+                b == 0.0 ? 0.0 : (a / divisor) / (b / divisor);
+        }
+    }
+}
 
 }  // namespace
 
@@ -33,6 +64,8 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
     const int kCount = grid.k.count(), dCount = grid.d.count(), slowCount = grid.slowD.count();
     if (n < 2 || kCount <= 0 || dCount <= 0 || slowCount <= 0) return result;
     if (grid.k.first < 3 || grid.d.first < 3 || grid.slowD.first < 3) return result;
+    const int dGroups = (dCount + lanes::width - 1) / lanes::width;
+    const int stride = dGroups * lanes::width;
 
     const PnlTable table(*product);
     const int workers = workerCountFor(control);
@@ -41,11 +74,9 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
         s.study = std::make_unique<StudyScratch>(*product);
         s.closeLessLowSums.resize(n);
         s.rangeSums.resize(n);
-        s.d.resize(n);
-        s.slowSums.resize(n);
-        s.positions.resize(static_cast<std::size_t>(slowCount) * (n + 1));
-        s.returns.resize(slowCount);
-        for (int k = 0; k < slowCount; ++k) s.rows.push_back(s.positions.data() + static_cast<std::size_t>(k) * (n + 1));
+        s.d.resize(static_cast<std::size_t>(n) * stride);
+        s.dLanes.resize(n);
+        s.returns.resize(static_cast<std::size_t>(stride) * slowCount);
     }
     const std::int64_t total = static_cast<std::int64_t>(kCount) * dCount * slowCount;
 
@@ -54,50 +85,32 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
         const int kSpan = grid.k.first + item;
         // The %K stage depends on the %K span only: its range and close-less-low columns.
         calcStochastics(s.study->registry, name, kSpan, 3, 3);
-        const std::vector<double> range = s.study->column(&Bar::stochRange);
-        const std::vector<double> closeLessLow = s.study->column(&Bar::stochCloseLessLow);
-        const int stride = n + 1;
+        allDLines(s, s.study->column(&Bar::stochCloseLessLow), s.study->column(&Bar::stochRange), kSpan, grid.d,
+                  stride, n);
+        for (int group = 0; group < dGroups; ++group) {
+            const int firstD = grid.d.first + group * lanes::width;
+            for (int i = 0; i < n; ++i)
+                s.dLanes.values[i] = lanes::load(&s.d[static_cast<std::size_t>(i) * stride + group * lanes::width]);
+            // Slow %D is the mean of %D over its span; the position follows
+            // %D - slow %D from bar %K + %D + slow %D + 1 on.
+            Ints warmUp;
+            for (int lane = 0; lane < lanes::width; ++lane) warmUp[lane] = kSpan + firstD + lane;
+            s.dLanes.restartWindows(kSpan + firstD - 2);
+            for (int span = grid.slowD.first; span <= grid.slowD.last; span += spansPerPass) {
+                s.dLanes.growWindows(span);
+                Doubles sums[spansPerPass];
+                meanCrossingReturns(table, s.dLanes, warmUp, kSpan + firstD, span, sums);
+                for (int p = 0; p < spansPerPass && span + p <= grid.slowD.last; ++p)
+                    for (int lane = 0; lane < lanes::width; ++lane)
+                        s.returns[static_cast<std::size_t>(group * lanes::width + lane) * slowCount +
+                                  (span + p - grid.slowD.first)] = sums[p][lane];
+            }
+        }
         ItemBest itemBest;
-        // Window sums that start at the same bar share their partial sums: adding
-        // one bar per step gives every %D span's sums in plain-loop order.
-        std::fill(s.closeLessLowSums.begin(), s.closeLessLowSums.end(), 0.0);
-        std::fill(s.rangeSums.begin(), s.rangeSums.end(), 0.0);
-        const int firstStart = kSpan - 1;
-        for (int t = 0; t < grid.d.last; ++t) {
-            for (int j = firstStart; j + t < n; ++j) {
-                s.closeLessLowSums[j] += closeLessLow[j + t];
-                s.rangeSums[j] += range[j + t];
-            }
-            const int dSpan = t + 1;
-            if (dSpan < grid.d.first) continue;
-            const double divisor = dSpan;
-            std::fill(s.d.begin(), s.d.end(), 0.0);
-            for (int i = kSpan + dSpan - 2; i < n; ++i) {
-                const double a = s.closeLessLowSums[i - t];
-                const double b = s.rangeSums[i - t];
-                s.d[i] = b == 0.0 ? 0.0 : (a / divisor) / (b / divisor);
-            }
-            // Slow %D: the mean of %D over the slow span; positions follow %D - slow %D.
-            std::fill(s.positions.begin(), s.positions.end(), std::int8_t{0});
-            std::fill(s.slowSums.begin(), s.slowSums.end(), 0.0);
-            const int slowStart = kSpan + dSpan - 2;
-            for (int u = 0; u < grid.slowD.last; ++u) {
-                for (int j = slowStart; j + u < n; ++j) s.slowSums[j] += s.d[j + u];
-                const int slowSpan = u + 1;
-                if (slowSpan < grid.slowD.first) continue;
-                std::int8_t* row = s.positions.data() + static_cast<std::size_t>(slowSpan - grid.slowD.first) * stride;
-                const double slowDivisor = slowSpan;
-                for (int i = kSpan + dSpan + slowSpan + 1; i <= n - 2; ++i) {
-                    const double diff = s.d[i] - s.slowSums[i - u] / slowDivisor;
-                    row[i + 1] = static_cast<std::int8_t>((diff > 0.0) - (diff < 0.0));
-                }
-            }
-            table.finalReturns(s.rows.data(), slowCount, s.returns.data());
-            for (int k = 0; k < slowCount; ++k) {
-                if (s.returns[k] > itemBest.bestReturn) {
-                    itemBest.bestReturn = s.returns[k];
-                    itemBest.trial = (dSpan - grid.d.first) * slowCount + k;
-                }
+        for (int k = 0; k < dCount * slowCount; ++k) {
+            if (s.returns[k] > itemBest.bestReturn) {
+                itemBest.bestReturn = s.returns[k];
+                itemBest.trial = k;
             }
         }
         trials = static_cast<std::int64_t>(dCount) * slowCount;

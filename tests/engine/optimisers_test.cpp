@@ -14,8 +14,9 @@ namespace {
 const std::string name = "USD/JPY";
 
 // A random walk of daily bars with opens, highs and lows around the closes,
-// on the price grid of the price files (hundredths).
-ProductRegistry randomHistory(int bars, unsigned seed) {
+// on the price grid of the price files (hundredths). A coarse tick makes flat
+// stretches, where study values repeat and means tie with the value exactly.
+ProductRegistry randomHistory(int bars, unsigned seed, double tick = 1.0) {
     ProductRegistry registry;
     Product* product = registry.addProduct(name);
     std::mt19937 random(seed);
@@ -24,12 +25,13 @@ ProductRegistry randomHistory(int bars, unsigned seed) {
     double close = 11000.0;
     for (int i = 0; i < bars; ++i) {
         Bar bar;
-        const double open = std::round(close + step(random) / 4);
-        close = std::round(close + step(random));
+        auto onTick = [tick](double price) { return std::round(price / tick) * tick; };
+        const double open = onTick(close + step(random) / 4);
+        close = onTick(close + step(random));
         bar.open = open * 0.01;
         bar.close = close * 0.01;
-        bar.high = std::round(std::max(open, close) + spread(random)) * 0.01;
-        bar.low = std::round(std::min(open, close) - spread(random)) * 0.01;
+        bar.high = onTick(std::max(open, close) + spread(random)) * 0.01;
+        bar.low = onTick(std::min(open, close) - spread(random)) * 0.01;
         bar.dateText = std::to_string(20000000 + i);
         product->bars.push_back(bar);
     }
@@ -54,6 +56,7 @@ std::vector<ProductRegistry> histories() {
     std::vector<ProductRegistry> list;
     list.push_back(randomHistory(260, 1));
     list.push_back(randomHistory(90, 7));  // shorter than some spans: those trials are skipped
+    list.push_back(randomHistory(260, 3, 100.0));
     list.push_back(samplePrefix(400));
     return list;
 }
