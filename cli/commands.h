@@ -9,4 +9,7 @@ struct Command {
     const char* summary;
 };
 
+// varkel-cli studies: runs technical studies on a price file and prints them as CSV.
+int runStudiesCommand(int argc, char** argv);
+
 }  // namespace varkel::cli

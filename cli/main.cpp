@@ -5,16 +5,13 @@
 #include <cstring>
 #include <iterator>
 
-namespace varkel::cli {
-// Each subcommand lives in its own file and is listed here.
-}  // namespace varkel::cli
-
 namespace {
 
 using varkel::cli::Command;
 
+// Each subcommand lives in its own file, declared in cli/commands.h.
 constexpr Command commands[] = {
-    {"", nullptr, ""},
+    {"studies", varkel::cli::runStudiesCommand, "run technical studies on a price file, print CSV"},
 };
 
 void printUsage(std::FILE* out) {

@@ -16,9 +16,14 @@ public:
 
     // r[i] = mean of v[i-span+1 .. i] for i >= span-1.
     std::vector<double> movingAverage(std::span<const double> v, int span) const;
-    // Least-squares slope of the window against x = 1 .. span; 0 on a zero denominator.
+    // Least-squares slope of the window against x = 1 .. span:
+    // (span*Sxy - Sx*Sy) / (span*Sxx - Sx*Sx), sums added in window order.
+    // Exactly 0 for a flat window (all values equal) and on a zero denominator.
     std::vector<double> slope(std::span<const double> v, int span) const;
-    // Correlation of the window with x = 1 .. span; 0 when the root's argument is 0.
+    // Correlation of the window with x = 1 .. span:
+    // (span*Sxy - Sx*Sy) / sqrt((span*Sxx - Sx*Sx) * (span*Syy - Sy*Sy)).
+    // Exactly 0 for a flat window and when the product under the root is not
+    // positive, so rounding never yields noise or NaN where there is no trend.
     std::vector<double> correlation(std::span<const double> v, int span) const;
     // From i = span: U / (U + D) over the last span one-step changes; 0 when U + D = 0.
     std::vector<double> upRatio(std::span<const double> v, int span) const;

@@ -1,0 +1,174 @@
+#include "cli/cli_args.h"
+#include "cli/commands.h"
+#include "cli/study_options.h"
+
+#include "data/price_file.h"
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace varkel::cli {
+
+namespace {
+
+constexpr const char* usage =
+    "usage: varkel-cli studies --product NAME --file PATH [--out FILE] [study options]\n"
+    "\n"
+    "Loads a price file as the named product, runs the studies asked for and prints\n"
+    "one CSV line per bar: dateText,open,high,low,close and the studies' fields.\n"
+    "\n"
+    "study options (studies not named are not run):\n"
+    "  --ma SPAN1,SPAN2                    moving averages: maShort,maLong\n"
+    "  --keltner EMA_SPAN,ATR_SPAN,MULT    ema,trueRange,atr,keltnerUpper,keltnerLower\n"
+    "  --rsi SPAN                          rsi\n"
+    "  --roc SPAN                          roc (span from 1)\n"
+    "  --stoch K_SPAN,D_SPAN,SLOW_D_SPAN   stochK,stochD,stochSlowD\n"
+    "  --macd MA1,MA2,SIGNAL               macdFast,macdSlow,macdLine,macdSignal\n"
+    "  --tsc SPAN                          tsc\n"
+    "  --lreg SPAN                         lregSlope\n"
+    "  --ndist SPAN                        ndist\n"
+    "Spans are whole numbers of at least 3 unless noted.\n";
+
+struct Request {
+    const StudyOption* study;
+    std::vector<double> values;
+};
+
+// Parses one study option's values; false (with a message) on a usage error.
+bool parseValues(const StudyOption& study, const std::string& text, std::vector<double>& values) {
+    const auto numbers = parseNumberList(text);
+    if (!numbers) {
+        std::fprintf(stderr, "--%s: not a comma-separated list of numbers: %s\n", study.name, text.c_str());
+        return false;
+    }
+    if (static_cast<int>(numbers->size()) != study.valueCount) {
+        std::fprintf(stderr, "--%s takes %d value%s (%s), got %zu: %s\n", study.name, study.valueCount,
+                     study.valueCount == 1 ? "" : "s", study.valueHelp, numbers->size(), text.c_str());
+        return false;
+    }
+    for (int i = 0; i < study.valueCount; ++i) {
+        const double value = (*numbers)[static_cast<std::size_t>(i)];
+        const bool whole = std::isfinite(value) && value == std::trunc(value) && value >= INT_MIN && value <= INT_MAX;
+        if (i < study.spanCount && !whole) {
+            std::fprintf(stderr, "--%s: spans must be whole numbers (%s): %s\n", study.name, study.valueHelp,
+                         text.c_str());
+            return false;
+        }
+        if (i >= study.spanCount && !std::isfinite(value)) {
+            std::fprintf(stderr, "--%s: settings must be finite numbers (%s): %s\n", study.name,
+                         study.valueHelp, text.c_str());
+            return false;
+        }
+    }
+    values = *numbers;
+    return true;
+}
+
+bool spansAccepted(const Request& request) {
+    for (int i = 0; i < request.study->spanCount; ++i) {
+        const double span = request.values[static_cast<std::size_t>(i)];
+        if (span < request.study->minimumSpan) {
+            std::fprintf(stderr, "--%s: span %.0f is below %d, the smallest this study accepts\n",
+                         request.study->name, span, request.study->minimumSpan);
+            return false;
+        }
+    }
+    return true;
+}
+
+void writeCsv(std::FILE* out, const Product& product, const std::vector<Request>& requests) {
+    std::fputs("dateText,open,high,low,close", out);
+    for (const Request& request : requests)
+        for (const StudyColumn& column : request.study->columns) std::fprintf(out, ",%s", column.name);
+    std::fputc('\n', out);
+    for (int i = 0; i < product.historyLength(); ++i) {
+        const Bar& bar = product.bars[static_cast<std::size_t>(i)];
+        std::fprintf(out, "%s,%.17g,%.17g,%.17g,%.17g", bar.dateText.c_str(), bar.open, bar.high, bar.low, bar.close);
+        for (const Request& request : requests)
+            for (const StudyColumn& column : request.study->columns) std::fprintf(out, ",%.17g", bar.*column.field);
+        std::fputc('\n', out);
+    }
+}
+
+}  // namespace
+
+int runStudiesCommand(int argc, char** argv) {
+    std::set<std::string> valueOptions{"product", "file", "out"};
+    for (const StudyOption& study : studyOptions()) valueOptions.insert(study.name);
+    CliArgs args(valueOptions, {});
+    if (!args.parse(argc, argv)) {
+        std::fputs(usage, stderr);
+        return exitUsage;
+    }
+    if (args.helpRequested()) {
+        std::fputs(usage, stdout);
+        return exitOk;
+    }
+    const std::string productName = args.valueOr("product", "");
+    const std::string path = args.valueOr("file", "");
+    if (productName.empty() || path.empty()) {
+        std::fprintf(stderr, "studies needs --product and --file\n%s", usage);
+        return exitUsage;
+    }
+
+    std::vector<Request> requests;
+    for (const StudyOption& study : studyOptions()) {
+        const auto text = args.value(study.name);
+        if (!text) continue;
+        Request request{&study, {}};
+        if (!parseValues(study, *text, request.values)) return exitUsage;
+        requests.push_back(std::move(request));
+    }
+    for (const Request& request : requests)
+        if (!spansAccepted(request)) return exitFailed;
+
+    ProductRegistry registry;
+    if (registry.addProduct(productName) == nullptr) {
+        std::fprintf(stderr, "invalid product name (at most %zu characters): %s\n", Product::maxNameLength,
+                     productName.c_str());
+        return exitFailed;
+    }
+    // A directory opens like a file but cannot be read; refuse it up front.
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) {
+        std::fprintf(stderr, "cannot read price file %s: it is a directory\n", path.c_str());
+        return exitFailed;
+    }
+    const PriceFileLoad load = loadPriceFile(registry, productName, path);
+    if (!load) {
+        std::fprintf(stderr, "cannot read price file %s: %s\n", path.c_str(), std::strerror(errno));
+        return exitFailed;
+    }
+    if (load.refusedCount > 0) std::fprintf(stderr, "%s: %s\n", path.c_str(), load.refusedSummary().c_str());
+
+    const Product& product = *registry.findProduct(productName);
+    for (const Request& request : requests) {
+        request.study->run(registry, productName, request.values);
+        const auto needed = request.study->barsNeeded(request.values);
+        if (product.historyLength() < needed)
+            std::fprintf(stderr, "warning: --%s needs %lld bars for every value, the history has %d\n",
+                         request.study->name, static_cast<long long>(needed), product.historyLength());
+    }
+
+    const std::string outPath = args.valueOr("out", "");
+    std::FILE* out = outPath.empty() ? stdout : std::fopen(outPath.c_str(), "w");
+    if (out == nullptr) {
+        std::fprintf(stderr, "cannot write %s: %s\n", outPath.c_str(), std::strerror(errno));
+        return exitFailed;
+    }
+    writeCsv(out, product, requests);
+    const bool written = std::ferror(out) == 0 && (out == stdout ? std::fflush(out) : std::fclose(out)) == 0;
+    if (!written) {
+        std::fprintf(stderr, "writing %s failed\n", outPath.empty() ? "the output" : outPath.c_str());
+        return exitFailed;
+    }
+    return exitOk;
+}
+
+}  // namespace varkel::cli
