@@ -9,6 +9,8 @@ struct Command {
     const char* summary;
 };
 
+int runAppendCommand(int argc, char** argv);
+int runDownloadCommand(int argc, char** argv);
 // varkel-cli studies: runs technical studies on a price file and prints them as CSV.
 int runStudiesCommand(int argc, char** argv);
 
