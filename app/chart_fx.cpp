@@ -4,7 +4,7 @@
 
 #include <QCoreApplication>
 #include <QStatusTipEvent>
-#include <QVBoxLayout>
+#include <QResizeEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -19,7 +19,7 @@ QColor colourOf(std::uint32_t value) {
                   static_cast<int>((value >> 16) & 0xFF));
 }
 
-bool isHidden(double value) {
+bool isHiddenValue(double value) {
     return !(std::abs(value) < hiddenValue);
 }
 
@@ -34,10 +34,6 @@ QString formatValue(double value) {
 }  // namespace
 
 CChartFX::CChartFX(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(this)) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(plot_);
-
     plot_->setNoAntialiasingOnDrag(true);
     plot_->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     plot_->axisRect()->setRangeDrag(Qt::Horizontal);
@@ -66,7 +62,7 @@ int CChartFX::openData(int, int, int) {
 
 void CChartFX::closeData(int) {
     rebuildPlottables();
-    plot_->replot(QCustomPlot::rpQueuedReplot);
+    requestRedraw();
 }
 
 CChartFX::Series& CChartFX::seriesAt(int series) {
@@ -101,7 +97,7 @@ void CChartFX::setTitle(int, std::string_view text) {
     } else {
         title_->setText(titleText);
     }
-    plot_->replot(QCustomPlot::rpQueuedReplot);
+    requestRedraw();
 }
 
 void CChartFX::setPlotRange(double xMin, double yMin, double xMax, double yMax) {
@@ -109,7 +105,7 @@ void CChartFX::setPlotRange(double xMin, double yMin, double xMax, double yMax) 
     plot_->xAxis->setRange(xMin, xMax);
     plot_->yAxis->setRange(yMin, yMax);
     settingRange_ = false;
-    plot_->replot(QCustomPlot::rpQueuedReplot);
+    requestRedraw();
 }
 
 int CChartFX::seriesCount() const {
@@ -145,7 +141,7 @@ void CChartFX::setSetting(int setting, std::uint32_t value) {
     default:  // settingRedraw and settings that change nothing here
         break;
     }
-    plot_->replot(QCustomPlot::rpQueuedReplot);
+    requestRedraw();
 }
 
 void CChartFX::moveWindow(int x, int y, int width, int height) {
@@ -206,7 +202,7 @@ void CChartFX::rebuildPlottables() {
             for (int i = 0; i < count; ++i) {
                 const double l = value(first, i), o = value(first + 1, i), c = value(first + 2, i),
                              h = value(first + 3, i);
-                if (isHidden(l) || isHidden(o) || isHidden(c) || isHidden(h)) continue;
+                if (isHiddenValue(l) || isHiddenValue(o) || isHiddenValue(c) || isHiddenValue(h)) continue;
                 barKeys.append(i), low.append(l), open.append(o), close.append(c), high.append(h);
             }
             auto* financial = new QCPFinancial(plot_->xAxis, plot_->yAxis);
@@ -220,7 +216,7 @@ void CChartFX::rebuildPlottables() {
             QVector<double> values(count);
             for (int i = 0; i < count; ++i) {
                 const double v = value(first, i);
-                values[i] = isHidden(v) ? std::numeric_limits<double>::quiet_NaN() : v;
+                values[i] = isHiddenValue(v) ? std::numeric_limits<double>::quiet_NaN() : v;
             }
             QCPGraph* graph = plot_->addGraph(plot_->xAxis, plot_->yAxis);
             graph->setPen(QPen(colourOf(line.colour), 1.5));
@@ -240,7 +236,7 @@ void CChartFX::fitValueAxisToVisiblePoints() {
     for (int series = 0; series < seriesCount(); ++series) {
         for (int i = from; i <= to; ++i) {
             const double v = value(series, i);
-            if (isHidden(v)) continue;
+            if (isHiddenValue(v)) continue;
             low = std::min(low, v);
             high = std::max(high, v);
         }
@@ -257,14 +253,20 @@ QString CChartFX::describePoint(int point) const {
         if (group.bars) {
             const double l = value(group.first, point), o = value(group.first + 1, point),
                          c = value(group.first + 2, point), h = value(group.first + 3, point);
-            if (isHidden(l) || isHidden(o) || isHidden(c) || isHidden(h)) continue;
+            if (isHiddenValue(l) || isHiddenValue(o) || isHiddenValue(c) || isHiddenValue(h)) continue;
             parts << QStringLiteral("O %1  H %2  L %3  C %4")
                          .arg(formatValue(o), formatValue(h), formatValue(l), formatValue(c));
-        } else if (!isHidden(value(group.first, point))) {
+        } else if (!isHiddenValue(value(group.first, point))) {
             parts << formatValue(value(group.first, point));
         }
     }
     return parts.join(QStringLiteral("    "));
+}
+
+// A chart without an area to draw on (hidden in a frame not yet shown) draws
+// when it is given one.
+void CChartFX::requestRedraw() {
+    if (!plot_->size().isEmpty()) plot_->replot(QCustomPlot::rpQueuedReplot);
 }
 
 void CChartFX::redrawNow() {
@@ -275,6 +277,15 @@ void CChartFX::onPlotMouseMove(const QPoint& position) {
     const int point = static_cast<int>(std::lround(plot_->xAxis->pixelToCoord(position.x())));
     const bool inside = plot_->axisRect()->rect().contains(position) && point >= 0 && point < pointCount();
     showStatusText(inside ? describePoint(point) : QString());
+}
+
+// The plot fills the control. It is sized before it is shown and hidden while
+// the control has no area, so that it never draws into an empty one.
+void CChartFX::resizeEvent(QResizeEvent* event) {
+    const bool drawable = !event->size().isEmpty();
+    if (!drawable) plot_->hide();
+    plot_->setGeometry(QRect(QPoint(0, 0), event->size()));
+    if (drawable) plot_->show();
 }
 
 void CChartFX::leaveEvent(QEvent* event) {

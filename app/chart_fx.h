@@ -49,6 +49,7 @@ public:
     void redrawNow();
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
@@ -68,6 +69,7 @@ private:
     int effectiveType(const Series& series) const;
     void rebuildPlottables();
     void fitValueAxisToVisiblePoints();
+    void requestRedraw();
     void onPlotMouseMove(const QPoint& position);
     void showStatusText(const QString& text);
 

@@ -1,3 +1,5 @@
+#include "app/command_icons.h"
+#include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "app/start_options.h"
 #include "app/varkel_app.h"
@@ -26,6 +28,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     // The engine formats and parses numbers the same whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
+    QApplication::setWindowIcon(commandIcon(cmd::movingAverageButton));
 
     StartOptions options;
     QString error;

@@ -1,6 +1,7 @@
 #include "app/main_frame.h"
 
 #include "app/about_dlg.h"
+#include "app/app_title.h"
 #include "app/chart_view.h"
 #include "app/child_frame.h"
 #include "app/command_icons.h"
@@ -13,6 +14,7 @@
 #include "data/ui/product_name_dlg.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -129,7 +131,18 @@ CMainFrame::CMainFrame(CVarkelModel2cApp& app) : app_(app), mdiArea_(new QMdiAre
     resize(1200, 780);
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // Closing the child frames while the frame goes must not touch its menus.
+    mdiArea_->disconnect(this);
+}
+
+// A maximized child frame puts its document's name into the main title; the
+// workstation's title stays its own.
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowTitleChange && !windowTitle().isEmpty() && windowTitle() != appTitle)
+        setWindowTitle(appTitle);
+}
 
 QAction* CMainFrame::createAction(int id, const QString& label) {
     auto* action = new QAction(label, this);
@@ -148,7 +161,7 @@ void CMainFrame::createActions() {
     for (const Accelerator& accelerator : accelerators) {
         QList<QKeySequence> keys;
         for (const QKeyCombination& combination : accelerator.keys)
-            if (combination.key() != Qt::Key(0)) keys << QKeySequence(combination);
+            if (combination != QKeyCombination()) keys << QKeySequence(combination);
         QAction* action = commandAction(accelerator.id);
         if (action == nullptr) action = createAction(accelerator.id, QString());
         action->setShortcuts(keys);
@@ -283,6 +296,8 @@ CVarkelModel2cView* CMainFrame::newDocument() {
     mdiArea_->addSubWindow(frame);
     // The menus follow once the frame is gone from the area.
     connect(frame, &QObject::destroyed, this, [this] { onSubWindowActivated(); }, Qt::QueuedConnection);
+    // A frame that another one's maximizing restores keeps the full area.
+    frame->resize(mdiArea_->viewport()->size());
     frame->showMaximized();
     mdiArea_->setActiveSubWindow(frame);
     return view;

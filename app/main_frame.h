@@ -49,6 +49,9 @@ public:
     // The printer set up by Print Setup and used by Print and Print Preview.
     QPrinter& printer();
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     QAction* createAction(int id, const QString& label);
     void createActions();

@@ -1,6 +1,8 @@
 #include "app/tab_strip.h"
 
+#include <QPainter>
 #include <QResizeEvent>
+#include <QStyleOptionTabWidgetFrame>
 #include <QTabBar>
 
 TabStrip::TabStrip(Edge edge, QWidget* parent)
@@ -36,4 +38,16 @@ void TabStrip::setCurrentIndex(int index) {
 void TabStrip::resizeEvent(QResizeEvent* event) {
     const int top = edge_ == Edge::Top ? 0 : event->size().height() - tabRowHeight;
     tabs_->setGeometry(0, top, event->size().width(), tabRowHeight);
+}
+
+// The page area is framed the way a tab control frames it.
+void TabStrip::paintEvent(QPaintEvent*) {
+    QStyleOptionTabWidgetFrame frame;
+    frame.initFrom(this);
+    frame.rect = edge_ == Edge::Top ? rect().adjusted(0, tabRowHeight - 1, 0, 0)
+                                    : rect().adjusted(0, 0, 0, -tabRowHeight + 1);
+    frame.shape = tabs_->shape();
+    frame.tabBarRect = tabs_->geometry();
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &painter, this);
 }
