@@ -15,13 +15,13 @@ using namespace varkel;
 
 namespace {
 
-struct EntrySpec {
+struct EntryControl {
     int id;
     const char* label;
     bool price;
 };
 
-constexpr std::array<EntrySpec, 5> entrySpecs{{
+constexpr std::array<EntryControl, 5> entryControls{{
     {1047, "Date to be added", false},
     {1048, "Open Price (e.g. 12031) no decimal point", true},
     {1049, "High Price (e.g. 12110) no decimal point", true},
@@ -53,14 +53,14 @@ CAppendDataDlg::CAppendDataDlg(QWidget* parent) : QDialog(parent) {
 
     auto* digitsOnly = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
     auto* form = new QGridLayout;
-    for (std::size_t i = 0; i < entrySpecs.size(); ++i) {
-        const EntrySpec& spec = entrySpecs[i];
+    for (std::size_t i = 0; i < entryControls.size(); ++i) {
+        const EntryControl& control = entryControls[i];
         auto* edit = new QLineEdit(this);
-        edit->setObjectName(QString::number(spec.id));
+        edit->setObjectName(QString::number(control.id));
         edit->setValidator(digitsOnly);
         edit->setMaxLength(maxEntryLength);
-        if (spec.price) edit->setAlignment(Qt::AlignRight);
-        auto* label = new QLabel(QString::fromLatin1(spec.label), this);
+        if (control.price) edit->setAlignment(Qt::AlignRight);
+        auto* label = new QLabel(QString::fromLatin1(control.label), this);
         label->setBuddy(edit);
         const int row = static_cast<int>(i);
         form->addWidget(label, row, 0);
