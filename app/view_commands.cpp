@@ -8,6 +8,8 @@
 #include "app/seams.h"
 #include "app/varkel_app.h"
 #include "app/view_printing.h"
+#include "data/ui/append_data_dlg.h"
+#include "data/ui/download_dlg.h"
 #include "data/ui/product_name_dlg.h"
 
 #include <QMdiSubWindow>
@@ -58,11 +60,14 @@ void CVarkelModel2cView::onVerticalLine() {
 // dialog goes where its comment says.
 
 void CVarkelModel2cView::onDownload() {
-    // Dialog 151 "Download Hist File from Internet".
+    const CVarkelModel2cApp& app = *CVarkelModel2cApp::instance();
+    CDownloadDlg dialog(app.getStartDirectory(), app.dataServerOption);
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onAppendData() {
-    // Dialog 150 "Append Price Data".
+    CAppendDataDlg dialog;
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onMovingAverage() {
