@@ -27,6 +27,8 @@ bool isHiddenValue(double value) {
 constexpr std::uint32_t defaultColours[] = {colourRed, colourGreen, colourBlue, 0x008080, 0x800080,
                                             0x808000};
 
+constexpr int valueAxisRoom = 64;
+
 QString formatValue(double value) {
     return QString::number(value, 'g', 6);
 }
@@ -35,6 +37,10 @@ QString formatValue(double value) {
 
 CChartFX::CChartFX(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(this)) {
     plot_->setNoAntialiasingOnDrag(true);
+    // Every chart keeps the same room for its value axis, so that the dates of
+    // the price chart and the study charts below it line up.
+    plot_->axisRect()->setAutoMargins(QCP::msTop | QCP::msRight | QCP::msBottom);
+    plot_->axisRect()->setMargins(QMargins(valueAxisRoom, 0, 0, 0));
     plot_->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     plot_->axisRect()->setRangeDrag(Qt::Horizontal);
     plot_->axisRect()->setRangeZoom(Qt::Horizontal);
@@ -101,11 +107,18 @@ void CChartFX::setTitle(int, std::string_view text) {
 }
 
 void CChartFX::setPlotRange(double xMin, double yMin, double xMax, double yMax) {
+    range_ = {xMin, yMin, xMax, yMax};
+    rebuildPlottables();
+    // Half a point of room on either side, so that the first and last bars show whole.
     settingRange_ = true;
-    plot_->xAxis->setRange(xMin, xMax);
+    plot_->xAxis->setRange(xMin - 0.5, xMax - 0.5);
     plot_->yAxis->setRange(yMin, yMax);
     settingRange_ = false;
     requestRedraw();
+}
+
+bool CChartFX::isDrawn(int point) const {
+    return point >= range_.xMin && point < range_.xMax;
 }
 
 int CChartFX::seriesCount() const {
@@ -174,8 +187,7 @@ QString CChartFX::title() const {
 }
 
 CChartFX::PlotRange CChartFX::plotRange() const {
-    return {plot_->xAxis->range().lower, plot_->yAxis->range().lower, plot_->xAxis->range().upper,
-            plot_->yAxis->range().upper};
+    return range_;
 }
 
 int CChartFX::effectiveType(const Series& series) const {
@@ -202,11 +214,14 @@ void CChartFX::rebuildPlottables() {
             for (int i = 0; i < count; ++i) {
                 const double l = value(first, i), o = value(first + 1, i), c = value(first + 2, i),
                              h = value(first + 3, i);
-                if (isHiddenValue(l) || isHiddenValue(o) || isHiddenValue(c) || isHiddenValue(h)) continue;
+                if (!isDrawn(i) || isHiddenValue(l) || isHiddenValue(o) || isHiddenValue(c) ||
+                    isHiddenValue(h))
+                    continue;
                 barKeys.append(i), low.append(l), open.append(o), close.append(c), high.append(h);
             }
             auto* financial = new QCPFinancial(plot_->xAxis, plot_->yAxis);
             financial->setChartStyle(QCPFinancial::csOhlc);
+            financial->setTwoColored(false);
             financial->setWidth(0.6);
             financial->setPen(QPen(colourOf(series_[static_cast<std::size_t>(first)].colour), 1));
             financial->setData(barKeys, open, high, low, close, true);
@@ -216,7 +231,7 @@ void CChartFX::rebuildPlottables() {
             QVector<double> values(count);
             for (int i = 0; i < count; ++i) {
                 const double v = value(first, i);
-                values[i] = isHiddenValue(v) ? std::numeric_limits<double>::quiet_NaN() : v;
+                values[i] = !isDrawn(i) || isHiddenValue(v) ? std::numeric_limits<double>::quiet_NaN() : v;
             }
             QCPGraph* graph = plot_->addGraph(plot_->xAxis, plot_->yAxis);
             graph->setPen(QPen(colourOf(line.colour), 1.5));
@@ -229,8 +244,8 @@ void CChartFX::rebuildPlottables() {
 
 void CChartFX::fitValueAxisToVisiblePoints() {
     const QCPRange x = plot_->xAxis->range();
-    const int from = std::max(0, static_cast<int>(std::floor(x.lower)));
-    const int to = std::min(pointCount() - 1, static_cast<int>(std::ceil(x.upper)));
+    const int from = std::max(0, static_cast<int>(std::ceil(std::max(x.lower, range_.xMin))));
+    const int to = std::min(pointCount() - 1, static_cast<int>(std::floor(std::min(x.upper, range_.xMax - 0.5))));
     double low = std::numeric_limits<double>::max();
     double high = std::numeric_limits<double>::lowest();
     for (int series = 0; series < seriesCount(); ++series) {
@@ -275,7 +290,8 @@ void CChartFX::redrawNow() {
 
 void CChartFX::onPlotMouseMove(const QPoint& position) {
     const int point = static_cast<int>(std::lround(plot_->xAxis->pixelToCoord(position.x())));
-    const bool inside = plot_->axisRect()->rect().contains(position) && point >= 0 && point < pointCount();
+    const bool inside = plot_->axisRect()->rect().contains(position) && point >= 0 && point < pointCount() &&
+                        isDrawn(point);
     showStatusText(inside ? describePoint(point) : QString());
 }
 

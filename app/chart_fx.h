@@ -14,8 +14,11 @@ class QCustomPlot;
 // Our chart control: the chart operations drawn with QCustomPlot. Four
 // consecutive series of type code 16 are drawn as OHLC bars (low, open, close,
 // high), other series as lines; hidden values leave gaps; point labels are the
-// dates under the x axis. The wheel zooms the x range, dragging pans, and the
-// status bar shows the date and values of the point under the mouse.
+// dates under the x axis. Only the points from x min up to (not including)
+// x max of the plot range are drawn: values beyond it are kept but stay out of
+// sight, even when the user zooms out. The wheel zooms the x range, dragging
+// pans, and the status bar shows the date and values of the point under the
+// mouse.
 class CChartFX : public QWidget, public varkel::ChartControl {
     Q_OBJECT
 public:
@@ -34,13 +37,14 @@ public:
     void moveWindow(int x, int y, int width, int height) override;
     void showWindow(bool visible) override;
 
-    // What the chart holds. A value never set reads as the hidden value.
+    // What the chart holds. A value never set reads as the hidden value; the
+    // plot range is the one last set.
     double value(int series, int point) const;
     QString pointLabel(int point) const;
     int pointCount() const;
     QString title() const;
     struct PlotRange {
-        double xMin, yMin, xMax, yMax;
+        double xMin = -1.0e300, yMin = 0.0, xMax = 1.0e300, yMax = 1.0;
     };
     PlotRange plotRange() const;
     // The date and values of a point as the status bar shows them.
@@ -70,6 +74,7 @@ private:
     void rebuildPlottables();
     void fitValueAxisToVisiblePoints();
     void requestRedraw();
+    bool isDrawn(int point) const;
     void onPlotMouseMove(const QPoint& position);
     void showStatusText(const QString& text);
 
@@ -79,5 +84,6 @@ private:
     std::vector<QString> labels_;
     std::vector<Group> groups_;
     int gallery_ = varkel::galleryLines;
+    PlotRange range_;
     bool settingRange_ = false;
 };

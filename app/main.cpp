@@ -9,6 +9,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -22,13 +23,26 @@ void saveScreenshotAndQuit(CMainFrame& frame, const QString& path) {
     });
 }
 
+// True when Qt has somewhere to show windows: a display, or a platform chosen
+// by the caller (tests and screenshots use "offscreen").
+bool hasDisplay(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0) return true;
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
+    if (!hasDisplay(argc, argv)) {
+        std::fprintf(stderr, "varkel: no display to show the workstation on (DISPLAY is not set); "
+                             "varkel-cli runs the same studies from the command line\n");
+        return 1;
+    }
+    QApplication application(argc, argv);  // takes Qt's own options (-platform, -style, ...)
     // The engine formats and parses numbers the same whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
-    QApplication::setWindowIcon(commandIcon(cmd::movingAverageButton));
 
     StartOptions options;
     QString error;
@@ -36,6 +50,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "varkel: %s\n%s", qPrintable(error), startUsage);
         return 2;
     }
+    QApplication::setWindowIcon(commandIcon(cmd::movingAverageButton));
     CVarkelModel2cApp app;
     app.initInstance(options);
     if (!options.screenshotPath.isEmpty()) saveScreenshotAndQuit(*app.mainFrame(), options.screenshotPath);

@@ -49,6 +49,7 @@ private slots:
     void barSeriesBecomeOhlcBarsAndTheRestLines();
     void seriesWithoutTypeFollowTheGallery();
     void pointLabelsAreTheDateTicks();
+    void pointsBeyondThePlotRangeAreKeptButNotDrawn();
     void settingsChangeTheLook();
     void wheelZoomsTheDatesAndFitsThePrices();
     void hoverShowsThePointInTheStatusBar();
@@ -69,6 +70,7 @@ void ChartFxTest::barSeriesBecomeOhlcBarsAndTheRestLines() {
     QCOMPARE(first.close, 102.0);
     QCOMPARE(first.high, 103.0);
     QCOMPARE(bars->pen().color(), QColor(255, 0, 0));
+    QVERIFY(!bars->twoColored());
 
     QCOMPARE(plot->graphCount(), 2);
     QCOMPARE(plot->graph(0)->pen().color(), QColor(0, 255, 0));
@@ -78,7 +80,7 @@ void ChartFxTest::barSeriesBecomeOhlcBarsAndTheRestLines() {
     QVERIFY(std::isnan((plot->graph(0)->data()->constBegin() + 3)->value));  // a gap
     QCOMPARE((plot->graph(0)->data()->constBegin() + 4)->value, 105.5);
     QCOMPARE(chart.seriesCount(), 6);
-    QCOMPARE(plot->xAxis->range(), QCPRange(0, 5));
+    QCOMPARE(plot->xAxis->range(), QCPRange(-0.5, 4.5));  // points 0 ... 4, whole
     QCOMPARE(plot->yAxis->range(), QCPRange(98, 110));
 }
 
@@ -107,6 +109,20 @@ void ChartFxTest::pointLabelsAreTheDateTicks() {
     for (const QString& label : labels) QVERIFY2(label.isEmpty() || label.startsWith('d'), qPrintable(label));
     QVERIFY(labels.contains("d0") && labels.contains("d4"));
     for (double tick : plot->xAxis->tickVector()) QCOMPARE(tick, std::round(tick));
+}
+
+void ChartFxTest::pointsBeyondThePlotRangeAreKeptButNotDrawn() {
+    CChartFX chart(nullptr);
+    fillFivePoints(chart);
+    chart.setPlotRange(0, 98, 3, 110);  // a later paint of three points
+    QCustomPlot* plot = plotOf(chart);
+    QCOMPARE(qobject_cast<QCPFinancial*>(plot->plottable(0))->data()->size(), 2);  // points 0 and 1
+    QVERIFY(std::isnan((plot->graph(1)->data()->constBegin() + 3)->value));
+    QCOMPARE((plot->graph(1)->data()->constBegin() + 2)->value, 103.0);
+    QCOMPARE(chart.value(5, 4), 105.0);
+    QCOMPARE(chart.pointCount(), 5);
+    plot->xAxis->setRange(-10, 20);  // the user zooms out: the y range fits the drawn points
+    QVERIFY(plot->yAxis->range().upper < 106);
 }
 
 void ChartFxTest::settingsChangeTheLook() {
@@ -143,8 +159,8 @@ void ChartFxTest::wheelZoomsTheDatesAndFitsThePrices() {
     const QCPRange x = plot->xAxis->range();
     QVERIFY(x.size() < 50);
     QVERIFY(x.lower > 0 && x.upper < 50);
-    QVERIFY(chart.plotRange().yMin < 10.0 + std::floor(x.lower));
-    QVERIFY(chart.plotRange().yMax < 100);  // fitted to the points in view
+    QVERIFY(plot->yAxis->range().lower < 10.0 + std::ceil(x.lower));
+    QVERIFY(plot->yAxis->range().upper < 100);  // fitted to the points in view
 }
 
 void ChartFxTest::hoverShowsThePointInTheStatusBar() {
