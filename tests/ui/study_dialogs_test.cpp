@@ -192,9 +192,9 @@ void StudyDialogsTest::rsiRunTwiceKeepsOneTabAndTakesTheNewTitle() {
     QCOMPARE(station.workspace.studyCharts.size(), std::size_t(1));
     CChartFX* rsi = station.studyChart("RSI");
     QCOMPARE(rsi->title(), QStringLiteral("RSI (9)"));
-    // Every change of a rising close is a rise: 0 while warming up, then 1.
-    QCOMPARE(rsi->value(0, 8), 0.0);
-    QCOMPARE(rsi->value(0, 9), 1.0);  // 0 after the run with span 14
+    // Every change of a rising close is a rise: no value while warming up, then 1.
+    QCOMPARE(rsi->value(0, 8), varkel::hiddenValue);
+    QCOMPARE(rsi->value(0, 9), 1.0);  // hidden after the run with span 14
     QCOMPARE(rsi->value(0, 99), 1.0);
     QCOMPARE(rsi->value(1, 50), varkel::hiddenValue);
     QCOMPARE(rsi->pointLabel(99), dateOf(99));
@@ -216,9 +216,9 @@ void StudyDialogsTest::macdAndStochasticsDrawTwoColouredLines() {
     // On closes rising by 1 a day the 9-day average lies (14 - 9) / 2 above the 14-day one.
     CChartFX* macd = station.studyChart("MACD");
     QCOMPARE(macd->title(), QStringLiteral("MACD (9, 14, 9)"));
-    QCOMPARE(macd->value(0, 13), 0.0);
+    QCOMPARE(macd->value(0, 13), varkel::hiddenValue);
     QVERIFY_NEAR(macd->value(0, 14), 2.5);
-    QCOMPARE(macd->value(1, 21), 0.0);
+    QCOMPARE(macd->value(1, 21), varkel::hiddenValue);
     QVERIFY_NEAR(macd->value(1, 22), 2.5);
     QVERIFY_NEAR(macd->value(1, 99), 2.5);
     QCOMPARE(lineColour(macd, 0), green);
@@ -227,9 +227,9 @@ void StudyDialogsTest::macdAndStochasticsDrawTwoColouredLines() {
     // Over three days the range is 2.50 and the close lies 2.30 above the low.
     CChartFX* stochastics = station.studyChart("STOCHASTICS");
     QCOMPARE(stochastics->title(), QStringLiteral("Stochastics (3,3,5)"));
-    QCOMPARE(stochastics->value(0, 3), 0.0);
+    QCOMPARE(stochastics->value(0, 3), varkel::hiddenValue);
     QVERIFY_NEAR(stochastics->value(0, 4), 2.3 / 2.5);
-    QCOMPARE(stochastics->value(1, 7), 0.0);
+    QCOMPARE(stochastics->value(1, 7), varkel::hiddenValue);
     QVERIFY_NEAR(stochastics->value(1, 8), 2.3 / 2.5);
     QCOMPARE(lineColour(stochastics, 0), green);
     QCOMPARE(lineColour(stochastics, 1), blue);
@@ -274,8 +274,8 @@ void StudyDialogsTest::singleLineStudiesDrawTheirValues() {
     CChartFX* chart = station.studyChart(qPrintable(key));
     QVERIFY(chart != nullptr);
     QCOMPARE(chart->title(), title);
-    QCOMPARE(chart->value(0, firstValue - 1), 0.0);
-    QVERIFY(chart->value(0, firstValue) != 0.0);
+    QCOMPARE(chart->value(0, firstValue - 1), varkel::hiddenValue);
+    QVERIFY(chart->value(0, firstValue) != varkel::hiddenValue);
     QVERIFY_NEAR(chart->value(0, 50), valueAt50);
     QCOMPARE(chart->value(1, 50), varkel::hiddenValue);
     QCOMPARE(lineColour(chart, 0), blue);
@@ -296,7 +296,7 @@ void StudyDialogsTest::spansTheStudyCannotUseAreRefused() {
     QVERIFY(!station.run(cmd::regressionMenu, {{1010, "2"}}).closed);
     QCOMPARE(station.messages, QStringList({"Supply 3 or a greater value for each span"}));
     QCOMPARE(regression->title(), QStringLiteral("Lineart Regression (9)"));
-    QCOMPARE(regression->value(0, 7), 0.0);  // still the span-9 warm-up
+    QCOMPARE(regression->value(0, 7), varkel::hiddenValue);  // still the span-9 warm-up
 
     // The rate of change takes a span of 1: each day's change over its close.
     station.messages.clear();
@@ -316,7 +316,7 @@ void StudyDialogsTest::spansTheStudyCannotUseAreRefused() {
     QCOMPARE(station.tabTexts(), QStringList({"Linear Regression", "ROC"}));
     // The longest spans that fit are run: nothing but warm-up.
     QVERIFY(station.run(cmd::rsiMenu, {{1008, "100"}}).closed);
-    QCOMPARE(station.studyChart("RSI")->value(0, 99), 0.0);
+    QCOMPARE(station.studyChart("RSI")->value(0, 99), varkel::hiddenValue);
     QVERIFY(station.run(cmd::normalDistMenu, {{1011, "99"}}).closed);
     QVERIFY_NEAR(station.studyChart("NDIST")->value(0, 99), 99.0 * 100.0 / 12.0);
 }
