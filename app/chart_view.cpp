@@ -111,17 +111,11 @@ bool CVarkelModel2cView::eventFilter(QObject* watched, QEvent* event) {
     if (widget != this && !isAncestorOf(widget)) return false;
     // A move that no widget takes is passed on to each parent in turn; draw it once.
     const auto* move = static_cast<QMouseEvent*>(event);
-    if (move->timestamp() == static_cast<quint64>(lastMoveTimestamp_) &&
-        move->globalPosition() == lastMovePosition_)
-        return false;
-    lastMoveTimestamp_ = static_cast<qint64>(move->timestamp());
+    if (move->timestamp() == lastMoveTimestamp_ && move->globalPosition() == lastMovePosition_) return false;
+    lastMoveTimestamp_ = move->timestamp();
     lastMovePosition_ = move->globalPosition();
-    drawVerticalLineAt(widget->mapTo(this, move->position().toPoint()).x());
+    lineOverlay_->addLine(widget->mapTo(this, move->position().toPoint()).x(), lineMargin, lineBottom_);
     return false;
-}
-
-void CVarkelModel2cView::drawVerticalLineAt(int x) {
-    lineOverlay_->addLine(x, lineMargin, lineBottom_);
 }
 
 void CVarkelModel2cView::clearVerticalLines() {

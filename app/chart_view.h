@@ -60,11 +60,10 @@ private:
     void layOutFirst();
     void layOut(int width, int height);
     void onStudyTabSelected(int index);
-    void drawVerticalLineAt(int x);
 
     VerticalLineOverlay* const lineOverlay_;
     int lineBottom_ = 0;
     bool laidOut_ = false;
-    qint64 lastMoveTimestamp_ = -1;
-    QPointF lastMovePosition_;
+    quint64 lastMoveTimestamp_ = 0;
+    QPointF lastMovePosition_{qQNaN(), qQNaN()};  // equal to no position
 };

@@ -10,8 +10,6 @@
 
 #include <QDir>
 
-#include <algorithm>
-
 namespace {
 
 CVarkelModel2cApp* theApp = nullptr;

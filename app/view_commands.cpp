@@ -5,7 +5,6 @@
 #include "app/chart_view.h"
 
 #include "app/chart_workspace.h"
-#include "app/main_frame.h"
 #include "app/seams.h"
 #include "app/varkel_app.h"
 #include "app/view_printing.h"

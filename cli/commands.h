@@ -9,7 +9,13 @@ struct Command {
     const char* summary;
 };
 
+int runAppendCommand(int argc, char** argv);
+int runDownloadCommand(int argc, char** argv);
 // varkel-cli studies: runs technical studies on a price file and prints them as CSV.
 int runStudiesCommand(int argc, char** argv);
+// varkel-cli signal: the next trading day's signal from the saved trade model.
+int runSignalCommand(int argc, char** argv);
+// varkel-cli view: the performance viewer's texts, and the rolling Sharpe ratio.
+int runViewCommand(int argc, char** argv);
 
 }  // namespace varkel::cli

@@ -1,10 +1,11 @@
 #include "data/price_file.h"
 
+#include "data/whole_file.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <optional>
 
 namespace varkel {
 
@@ -53,10 +54,10 @@ bool parsePriceLine(int commaCount, Bar& bar, std::string_view line, double pric
 PriceFileLoad loadPriceFile(ProductRegistry& registry, std::string_view productName,
                             const std::string& path) {
     PriceFileLoad result;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return result;
+    const std::optional<std::string> read = readWholeFile(path);
+    if (!read) return result;
     result.opened = true;
-    const std::string content{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const std::string& content = *read;
     Product* product = registry.findProduct(productName);
     if (product != nullptr)
         product->bars.reserve(product->bars.size() +

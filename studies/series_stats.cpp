@@ -78,11 +78,11 @@ std::vector<double> SeriesStats::upRatio(std::span<const double> v, int span) co
         double up = 0.0;
         double down = 0.0;
         for (std::size_t j = i + 1 - width; j <= i; ++j) {
+            // Adding +0.0 to the other sum changes nothing, and keeps the loop free
+            // of an unpredictable branch.
             const double change = v[j] - v[j - 1];
-            if (change >= 0.0)
-                up += change;
-            else
-                down += -change;
+            up += change >= 0.0 ? change : 0.0;
+            down += change < 0.0 ? -change : 0.0;
         }
         r[i] = up + down == 0.0 ? 0.0 : up / (up + down);
     }

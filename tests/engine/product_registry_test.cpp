@@ -110,6 +110,7 @@ TEST(PriceFile, MissingFileChangesNothingAndEmptyFileGivesOnlyTheNextDayBar) {
     ProductRegistry registry;
     registry.addProduct("USD/JPY");
     EXPECT_FALSE(loadPriceFile(registry, "USD/JPY", "/nonexistent/file.txt"));
+    EXPECT_FALSE(loadPriceFile(registry, "USD/JPY", std::filesystem::temp_directory_path().string()));
     EXPECT_EQ(registry.findProduct("USD/JPY")->barCount(), 0);
     EXPECT_TRUE(loadPriceFile(registry, "USD/JPY", writeTempFile("empty.txt", "")));
     EXPECT_EQ(registry.findProduct("USD/JPY")->barCount(), 1);

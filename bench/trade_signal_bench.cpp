@@ -1,0 +1,41 @@
+#include "data/price_file.h"
+#include "model/trade_model_file.h"
+#include "report/trade_signal.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+// The whole daily signal as the command line runs it: load the USD/JPY sample,
+// apply a MACD model with a rate-of-change filter, back-test, measure, write the
+// model file and the strategy file.
+void dailyTradeSignal(benchmark::State& state) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "varkel_bench_signal";
+    std::filesystem::create_directories(dir);
+    varkel::TradeModel model;
+    model.baseKind = varkel::StudyKind::Macd;
+    model.baseParam1 = 12;
+    model.baseParam2 = 26;
+    model.baseParam3 = 9;
+    model.secondKind = varkel::StudyKind::RateOfChange;
+    model.secondSpan = 5;
+    model.secondThreshold = 1.5;
+    varkel::saveTradeModel(model, varkel::performanceFilePath(dir, "USD/JPY"));
+    const std::string prices = std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt";
+    for (auto _ : state) {
+        varkel::ProductRegistry registry;
+        registry.addProduct("USD/JPY");
+        varkel::loadPriceFile(registry, "USD/JPY", prices);
+        const varkel::TradeSignal signal = varkel::runDailyTradeSignal(registry, "USD/JPY", dir);
+        if (!signal.strategyWritten) state.SkipWithError("strategy file not written");
+        benchmark::DoNotOptimize(signal.signalText.data());
+    }
+    std::filesystem::remove_all(dir);
+}
+
+BENCHMARK(dailyTradeSignal)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,52 @@
+#include "cli/cli_args.h"
+#include "cli/commands.h"
+#include "data/append_bar.h"
+
+#include <cstdio>
+
+namespace varkel::cli {
+
+namespace {
+
+constexpr const char* appendUsage =
+    "usage: varkel-cli append --file PATH --date D --open O --high H --low L --close C\n"
+    "Appends the bar \"D,O,H,L,C\" to the price file PATH (created when missing).\n"
+    "Prices are whole numbers in hundredths without a decimal point (12031 for 120.31).\n";
+
+}  // namespace
+
+int runAppendCommand(int argc, char** argv) {
+    CliArgs args({"file", "date", "open", "high", "low", "close"}, {});
+    if (!args.parse(argc, argv)) {
+        std::fputs(appendUsage, stderr);
+        return exitUsage;
+    }
+    if (args.helpRequested()) {
+        std::fputs(appendUsage, stdout);
+        return exitOk;
+    }
+    for (const char* option : {"file", "date", "open", "high", "low", "close"}) {
+        if (!args.has(option)) {
+            std::fprintf(stderr, "missing option --%s\n", option);
+            std::fputs(appendUsage, stderr);
+            return exitUsage;
+        }
+    }
+    const AppendRequest request{args.valueOr("date", ""), args.valueOr("open", ""),
+                                args.valueOr("high", ""), args.valueOr("low", ""),
+                                args.valueOr("close", "")};
+    const std::string path = args.valueOr("file", "");
+    if (path.empty()) {
+        std::fputs("option --file needs a path\n", stderr);
+        return exitUsage;
+    }
+    const AppendResult result = appendPriceLine(path, request);
+    if (result.status != AppendStatus::Appended) {
+        std::fprintf(stderr, "%s\n", result.message.c_str());
+        return exitFailed;
+    }
+    std::printf("%s\n", result.line.c_str());
+    return exitOk;
+}
+
+}  // namespace varkel::cli

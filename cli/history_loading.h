@@ -1,0 +1,14 @@
+#pragma once
+
+#include "data/product_registry.h"
+
+#include <string>
+
+namespace varkel::cli {
+
+// Adds the product and loads its price file, telling stderr about a file that
+// cannot be opened (false) and about refused lines (still true).
+bool loadHistory(ProductRegistry& registry, const std::string& productName,
+                 const std::string& priceFile);
+
+}  // namespace varkel::cli

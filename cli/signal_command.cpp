@@ -1,0 +1,66 @@
+#include "cli/cli_args.h"
+#include "cli/commands.h"
+#include "cli/history_loading.h"
+#include "report/trade_signal.h"
+
+#include <cstdio>
+
+namespace varkel::cli {
+
+namespace {
+
+const char* const signalUsage =
+    "usage: varkel-cli signal --product NAME --file PRICEFILE [--dir DIR]\n"
+    "\n"
+    "Loads the product's price history, applies its trade model DIR/<stem>.pfm to\n"
+    "the newest bar and prints the signal for the next trading day and the total\n"
+    "net profit. Writes the model back with refreshed figures and writes the\n"
+    "strategy file DIR/strategy/<stem>.csv (<stem>: the name with '/' as '_').\n"
+    "DIR defaults to the current directory.\n";
+
+}  // namespace
+
+int runSignalCommand(int argc, char** argv) {
+    CliArgs args({"product", "file", "dir"}, {});
+    if (!args.parse(argc, argv)) {
+        std::fputs(signalUsage, stderr);
+        return exitUsage;
+    }
+    if (args.helpRequested()) {
+        std::fputs(signalUsage, stdout);
+        return exitOk;
+    }
+    if (!args.has("product") || !args.has("file")) {
+        std::fputs(signalUsage, stderr);
+        return exitUsage;
+    }
+    const std::string product = *args.value("product");
+    ProductRegistry registry;
+    if (!loadHistory(registry, product, *args.value("file"))) return exitFailed;
+
+    const TradeSignal signal = runDailyTradeSignal(registry, product, args.valueOr("dir", "."));
+    if (!signal.modelFound) {
+        std::fprintf(stderr, "No trade model for %s at %s\n", product.c_str(),
+                     signal.modelPath.c_str());
+        return exitFailed;
+    }
+    if (!signal.baseUsable) {
+        std::fprintf(stderr, "The trade model at %s has no usable base index (kind %d)\n",
+                     signal.modelPath.c_str(), static_cast<int>(signal.model.baseKind));
+        return exitFailed;
+    }
+    std::printf("%s\nTotal Net Profit = %s\n", signal.signalText.c_str(),
+                signal.netProfitText.c_str());
+    int status = exitOk;
+    if (!signal.modelSaved) {
+        std::fprintf(stderr, "Cannot write trade model file %s\n", signal.modelPath.c_str());
+        status = exitFailed;
+    }
+    if (!signal.strategyWritten) {
+        std::fprintf(stderr, "Cannot write strategy file %s\n", signal.strategyPath.c_str());
+        status = exitFailed;
+    }
+    return status;
+}
+
+}  // namespace varkel::cli

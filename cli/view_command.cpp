@@ -1,0 +1,77 @@
+#include "cli/cli_args.h"
+#include "cli/commands.h"
+#include "cli/history_loading.h"
+#include "model/trade_model_file.h"
+#include "report/performance_texts.h"
+#include "report/sharpe_transition.h"
+
+#include <cstdio>
+
+namespace varkel::cli {
+
+namespace {
+
+const char* const viewUsage =
+    "usage: varkel-cli view --product NAME --file PRICEFILE [--dir DIR] [--sharpe-csv FILE]\n"
+    "\n"
+    "Prints what the performance viewer shows for the product's saved trade model\n"
+    "DIR/<stem>.pfm (<stem>: the name with '/' as '_'), one label and text per line.\n"
+    "With --sharpe-csv, re-applies the model to the price history and writes each\n"
+    "real bar's date and rolling 20-bar Sharpe ratio to FILE.\n"
+    "DIR defaults to the current directory.\n";
+
+bool writeSharpeCsv(const Product& product, const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (file == nullptr) return false;
+    for (int i = 0; i < product.historyLength(); ++i)
+        std::fprintf(file, "%s,%.6f\n", product.bars[i].dateText.c_str(),
+                     product.bars[i].rolling20Ratio);
+    const bool writeFailed = std::ferror(file) != 0;
+    return std::fclose(file) == 0 && !writeFailed;
+}
+
+}  // namespace
+
+int runViewCommand(int argc, char** argv) {
+    CliArgs args({"product", "file", "dir", "sharpe-csv"}, {});
+    if (!args.parse(argc, argv)) {
+        std::fputs(viewUsage, stderr);
+        return exitUsage;
+    }
+    if (args.helpRequested()) {
+        std::fputs(viewUsage, stdout);
+        return exitOk;
+    }
+    if (!args.has("product") || !args.has("file")) {
+        std::fputs(viewUsage, stderr);
+        return exitUsage;
+    }
+    const std::string product = *args.value("product");
+    ProductRegistry registry;
+    if (!loadHistory(registry, product, *args.value("file"))) return exitFailed;
+
+    const auto modelPath = performanceFilePath(args.valueOr("dir", "."), product);
+    TradeModel model;
+    if (!loadTradeModel(model, modelPath)) {
+        std::fprintf(stderr, "No trade model for %s at %s\n", product.c_str(), modelPath.c_str());
+        return exitFailed;
+    }
+    for (const PerformanceText& entry : performanceTexts(product, model).entries)
+        std::printf("%.*s: %s\n", static_cast<int>(entry.label.size()), entry.label.data(),
+                    entry.text.c_str());
+
+    const auto sharpeCsv = args.value("sharpe-csv");
+    if (!sharpeCsv) return exitOk;
+    if (!recomputeSharpeTransition(registry, product, model)) {
+        std::fprintf(stderr, "The trade model at %s has no usable base index (kind %d)\n",
+                     modelPath.c_str(), static_cast<int>(model.baseKind));
+        return exitFailed;
+    }
+    if (!writeSharpeCsv(*registry.findProduct(product), *sharpeCsv)) {
+        std::fprintf(stderr, "Cannot write %s\n", sharpeCsv->c_str());
+        return exitFailed;
+    }
+    return exitOk;
+}
+
+}  // namespace varkel::cli

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace varkel {
+
+inline constexpr const char* appendOpenFailedMessage = "Failed to open target file with append mode";
+
+// The five entries of one hand-typed bar, as typed: whole numbers, prices in
+// hundredths without a decimal point.
+struct AppendRequest {
+    std::string date;
+    std::string open;
+    std::string high;
+    std::string low;
+    std::string close;
+};
+
+enum class AppendField { None, Date, Open, High, Low, Close };
+
+struct PriceLineValues {
+    int date = 0;
+    int open = 0;
+    int high = 0;
+    int low = 0;
+    int close = 0;
+};
+
+// The entries converted, or the reason they are refused and the entry to correct.
+struct AppendCheck {
+    std::optional<PriceLineValues> values;
+    std::string message;
+    AppendField field = AppendField::None;
+
+    explicit operator bool() const { return values.has_value(); }
+};
+
+// Every entry must be digits only and fit an int; the high may not lie below
+// the low, and the open and close must lie within low..high.
+AppendCheck checkAppendRequest(const AppendRequest& request);
+
+// "date,open,high,low,close" without a line end.
+std::string formatPriceLine(const PriceLineValues& values);
+
+// Refused: an entry needs correcting. FileFailed: the file could not be opened
+// for appending or written.
+enum class AppendStatus { Appended, Refused, FileFailed };
+
+struct AppendResult {
+    AppendStatus status = AppendStatus::Refused;
+    std::string message;  // empty when appended
+    AppendField field = AppendField::None;  // the entry to correct when refused
+    std::string line;     // the line written, without its line end
+};
+
+// Checks the request, then refuses an eight-digit date that is not later than
+// the file's last eight-digit date, then appends the line to the file at `path`
+// (created when missing). A file that does not end with a line end gets one
+// first, so the new bar never joins the last line.
+AppendResult appendPriceLine(const std::string& path, const AppendRequest& request);
+
+}  // namespace varkel

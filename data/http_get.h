@@ -1,0 +1,37 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace varkel {
+
+// `baseAddress` ("http://host[:port]", the server root) with its path replaced
+// by `path`; any user name, password, query or fragment in it is dropped.
+// Nullopt when the address is not an HTTP URL with a host.
+std::optional<std::string> httpUrlForPath(std::string_view baseAddress, std::string_view path);
+
+// Receives the response body chunk by chunk, as it arrives; returns false to
+// abort the transfer (a failed write).
+using HttpBodySink = std::function<bool(const char* data, std::size_t size)>;
+
+enum class HttpGetOutcome {
+    Completed,       // the whole response arrived; see `status`
+    NetworkFailed,   // no connection, time-out, or the body broke off
+    SinkRefused,     // the sink returned false
+};
+
+struct HttpGetResult {
+    HttpGetOutcome outcome = HttpGetOutcome::NetworkFailed;
+    long status = 0;  // HTTP status code, 0 when no response arrived
+    std::string detail;  // the client library's reason on a network failure
+};
+
+// Sends one GET for `url` as the data-server client does: agent name
+// "HttpGet - simple http client", Accept text/*, no caching anywhere on the way,
+// 10 s to connect, aborted when no byte arrives for 30 s. Proxy variables of the
+// environment are honoured. Redirects are not followed (a 3xx is a status).
+HttpGetResult httpGet(const std::string& url, const HttpBodySink& sink);
+
+}  // namespace varkel

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "data/bar.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace varkel {
+
+// The rules that turn study values into positions. Each works on the bars of one
+// product with n real bars (bars holds n + 1 bars, the last being the next-day
+// bar): the values of bar i decide the position of bar i + 1, bar 0 keeps its
+// start value, and the result is written into the position of every bar, the
+// next-day bar included. All comparisons are strict, so a value equal to the
+// threshold neither opens a position nor flattens one. A call whose n does not
+// fit the bars does nothing.
+//
+// Base rules start from all flat and decide each day's direction.
+void applyMacdRule(std::vector<Bar>& bars, int n, int slowSpan, int signalSpan, double threshold);
+void applyLregRule(std::vector<Bar>& bars, int n, double threshold);
+void applyTscRule(std::vector<Bar>& bars, int n, double threshold);
+void applyStochasticsRule(std::vector<Bar>& bars, int n, int kSpan, int dSpan, int slowDSpan,
+                          double threshold);
+// Bars whose lower band is exactly 0 (bands not yet formed) give flat.
+void applyKeltnerRule(std::vector<Bar>& bars, int n);
+
+// Filters start from savedPositions (the n + 1 positions the bars held before the
+// filter's study was recomputed) and can only turn a long or short flat; they
+// never open or reverse a position. They use the magnitude of the threshold.
+void applyLregFilter(std::vector<Bar>& bars, int n, double threshold,
+                     std::span<const std::int32_t> savedPositions);
+void applyTscFilter(std::vector<Bar>& bars, int n, double threshold,
+                    std::span<const std::int32_t> savedPositions);
+// Flattens a long when roc falls below -|threshold| and a short when it rises above it.
+void applyRocFilter(std::vector<Bar>& bars, int n, double threshold,
+                    std::span<const std::int32_t> savedPositions);
+// Flattens where ndist itself (not its magnitude) is below |threshold|.
+void applyNdistFilter(std::vector<Bar>& bars, int n, double threshold,
+                      std::span<const std::int32_t> savedPositions);
+
+// The positions of every bar, for a filter to start from.
+std::vector<std::int32_t> copyPositions(const std::vector<Bar>& bars);
+
+}  // namespace varkel

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "model/trade_model.h"
+
+#include <filesystem>
+#include <string_view>
+
+namespace varkel {
+
+// A product's model file: <startDirectory>/<fileStem>.pfm (USD/JPY: USD_JPY.pfm).
+std::filesystem::path performanceFilePath(const std::filesystem::path& startDirectory,
+                                          std::string_view productName);
+
+// Writes the model as 23 text lines, one value each ("%d" or "%10.6f"; the Kelly
+// value before the Sharpe ratio; no line end after the last line), replacing any
+// earlier file. A value that is not a number is written "nan", infinities "inf"
+// and "-inf". False when the file cannot be written.
+bool saveTradeModel(const TradeModel& model, const std::filesystem::path& path);
+
+// Fills the model from such a file. Each line is read like the standard
+// conversions do (leading blanks skipped, stopping at the first character that
+// cannot belong to the number), so LF and CR LF line ends both work; a missing
+// or empty line reads as 0. False, with the model untouched, when the file
+// cannot be opened or read.
+bool loadTradeModel(TradeModel& model, const std::filesystem::path& path);
+
+}  // namespace varkel

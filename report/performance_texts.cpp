@@ -1,0 +1,105 @@
+#include "report/performance_texts.h"
+
+#include <cstdio>
+
+namespace varkel {
+
+namespace {
+
+template <class... Values>
+std::string printed(const char* format, Values... values) {
+    char buffer[128] = {};
+    std::snprintf(buffer, sizeof buffer, format, values...);
+    return buffer;
+}
+
+// An index's name and its parameter lines 1 to 4 (line 3 is used by the base only).
+struct IndexTexts {
+    std::string name = "N/A";
+    std::array<std::string, 4> lines;
+};
+
+IndexTexts baseTexts(const TradeModel& model) {
+    const int p1 = model.baseParam1;
+    const int p2 = model.baseParam2;
+    const int p3 = model.baseParam3;
+    const double r = model.baseThreshold;
+    switch (model.baseKind) {
+        case StudyKind::Macd:
+            return {"MACD", {printed("MA 1 = %d", p1), printed("MA 2 = %d", p2),
+                             printed("MACD SIG = %d", p3), ""}};
+        case StudyKind::TimeSeriesCorrelation:
+            return {"Time Series Correlation",
+                    {printed("TSC Span = %d", p1), "", "", printed("TSC filter = %10.6f", r)}};
+        case StudyKind::LinearRegression:
+            return {"Linear Regression",
+                    {printed("Lreg Span = %d", p1), "", "", printed("Lreg filter = %10.6f", r)}};
+        case StudyKind::Stochastics:
+            return {"STOCHASTICS", {printed("K = %d", p1), printed("D = %d", p2),
+                                    printed("SLOW D = %d", p3), ""}};
+        case StudyKind::KeltnerChannels:
+            return {"KELTNER CHANNELS", {printed("EMA = %d", p1), printed("ATR = %d", p2), "",
+                                         printed("MULTIPLIER = %2.4f", r)}};
+        default:
+            return {};
+    }
+}
+
+IndexTexts filterTexts(StudyKind kind, int span, double threshold) {
+    const auto texts = [&](const char* name, const char* spanFormat, const char* filterFormat) {
+        return IndexTexts{name, {printed(spanFormat, span), "", "", printed(filterFormat, threshold)}};
+    };
+    switch (kind) {
+        case StudyKind::TimeSeriesCorrelation:
+            return texts("Time Series Correlation", "TSC Span = %d", "TSC filter = %10.6f");
+        case StudyKind::RateOfChange:
+            return texts("Rate Of Change", "ROC Span = %d", "ROC filter = %10.6f");
+        case StudyKind::LinearRegression:
+            return texts("Linear Regression", "Lreg Span = %d", "Lreg filter = %10.6f");
+        case StudyKind::NormalDistribution:
+            return texts("Normal Distribution", "Ndist Span = %d", "Ndist filter = %10.6f");
+        default:
+            return {};
+    }
+}
+
+}  // namespace
+
+const std::string& PerformanceTexts::text(int controlId) const {
+    static const std::string none;
+    for (const PerformanceText& entry : entries)
+        if (entry.controlId == controlId) return entry.text;
+    return none;
+}
+
+PerformanceTexts performanceTexts(std::string_view productName, const TradeModel& model) {
+    const IndexTexts base = baseTexts(model);
+    const IndexTexts second = filterTexts(model.secondKind, model.secondSpan, model.secondThreshold);
+    const IndexTexts third = filterTexts(model.thirdKind, model.thirdSpan, model.thirdThreshold);
+    return {{{
+        {1030, "Product", std::string(productName)},
+        {1031, "Winning Rate", printed("%10.6f", model.winningRate)},
+        {1029, "Sharpe Ratio", printed("%10.6f", model.sharpeRatio)},
+        {1032, "Kelly Formula", printed("%10.6f", model.kellyFormula)},
+        {1035, "Gross Profit", printed("%10.6f", model.grossProfit)},
+        {1036, "Gross Loss", printed("%10.6f", model.grossLoss)},
+        {1037, "Net Profit", printed("%10.6f", model.netProfit)},
+        {1033, "Number of Trades", printed("%d", model.tradeCount)},
+        {1034, "Number of Winnings", printed("%d", model.winCount)},
+        {1021, "Base Index", base.name},
+        {1038, "Base Index line 1", base.lines[0]},
+        {1039, "Base Index line 2", base.lines[1]},
+        {1040, "Base Index line 3", base.lines[2]},
+        {1041, "Base Index line 4", base.lines[3]},
+        {1022, "Secondary Index", second.name},
+        {1042, "Secondary Index line 1", second.lines[0]},
+        {1043, "Secondary Index line 2", second.lines[1]},
+        {1044, "Secondary Index line 4", second.lines[3]},
+        {1023, "Third Index", third.name},
+        {1045, "Third Index line 1", third.lines[0]},
+        {1046, "Third Index line 2", third.lines[1]},
+        {1047, "Third Index line 4", third.lines[3]},
+    }}};
+}
+
+}  // namespace varkel

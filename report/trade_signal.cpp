@@ -1,0 +1,47 @@
+#include "report/trade_signal.h"
+
+#include "model/backtest.h"
+#include "model/measures.h"
+#include "model/trade_model_file.h"
+#include "report/saved_model.h"
+#include "report/strategy_file.h"
+
+#include <cstdio>
+
+namespace varkel {
+
+namespace {
+
+void refreshFigures(ProductRegistry& registry, std::string_view name, TradeModel& model) {
+    model.sharpeRatio = sharpeRatio(registry, name);
+    model.kellyFormula = winStatistics(registry, name, model.winningRate, model.losingRate,
+                                       model.winCount, model.lossCount, model.tradeCount);
+    profitTotals(registry, name, model.netProfit, model.grossProfit, model.grossLoss);
+}
+
+}  // namespace
+
+TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view productName,
+                                const std::filesystem::path& startDirectory) {
+    TradeSignal signal;
+    signal.modelPath = performanceFilePath(startDirectory, productName);
+    signal.strategyPath = strategyFilePath(startDirectory, productName);
+    signal.productFound = registry.findProduct(productName) != nullptr;
+    if (!signal.productFound) return signal;
+    signal.modelFound = loadTradeModel(signal.model, signal.modelPath);
+    signal.baseUsable = applySavedModel(registry, productName, signal.model);
+    if (!signal.baseUsable) return signal;
+
+    runBacktest(registry, productName);
+    char profit[64] = {};
+    std::snprintf(profit, sizeof profit, "%10.6f", finalReturn(registry, productName));
+    signal.netProfitText = profit;
+    refreshFigures(registry, productName, signal.model);
+    signal.signalText = transitionText(classifyTransition(registry, productName));
+
+    signal.modelSaved = saveTradeModel(signal.model, signal.modelPath);
+    signal.strategyWritten = writeStrategyFile(registry, productName, startDirectory);
+    return signal;
+}
+
+}  // namespace varkel

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "data/product_registry.h"
+#include "model/trade_model.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace varkel {
+
+// What the daily signal found and did.
+struct TradeSignal {
+    bool productFound = false;
+    bool modelFound = false;  // the model file could be read
+    // The base index of the model was one a model is built on. When it was not
+    // (a missing file included), nothing was computed or written and both texts
+    // are empty.
+    bool baseUsable = false;
+    std::string signalText;     // "Take Long" .. "Short 2 Long" or "No Action"
+    std::string netProfitText;  // the back-test's final return, "%10.6f"
+    TradeModel model;           // as read, with its figures refreshed
+    std::filesystem::path modelPath;
+    std::filesystem::path strategyPath;
+    bool modelSaved = false;
+    bool strategyWritten = false;
+};
+
+// What to do with the product on the next trading day according to its saved
+// model: reads <startDirectory>/<fileStem>.pfm, re-applies the model to the
+// product's bars (the next-day bar receives the next day's position), back-tests
+// and measures it, writes the refreshed model back and writes the strategy file
+// <startDirectory>/strategy/<fileStem>.csv.
+TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view productName,
+                                const std::filesystem::path& startDirectory);
+
+}  // namespace varkel

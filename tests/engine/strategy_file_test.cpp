@@ -1,0 +1,71 @@
+#include "report/strategy_file.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+using namespace varkel;
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path freshDirectory(const std::string& name) {
+    const fs::path dir = fs::temp_directory_path() / ("varkel_strategy_" + std::to_string(::getpid()) + "_" + name);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+std::string readAll(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void addProductWithOneDay(ProductRegistry& registry, const char* name) {
+    Product& product = *registry.addProduct(name);
+    Bar& day = product.bars.emplace_back();
+    day.dateText = "20240102";
+    day.open = 120.3;
+    day.high = 121.1;
+    day.low = 119.95;
+    day.close = 1234.5;
+    day.position = 1;
+    day.dailyPnl = -0.05;
+    day.cumulativePnl = 12.25;
+    product.bars.emplace_back().position = -1;
+}
+
+}  // namespace
+
+TEST(StrategyFile, OneLinePerBarWithTheNextDayBarLast) {
+    const fs::path dir = freshDirectory("lines");
+    ProductRegistry registry;
+    addProductWithOneDay(registry, "EUR/JPY");
+    ASSERT_TRUE(writeStrategyFile(registry, "EUR/JPY", dir));  // creates dir/strategy
+    EXPECT_EQ(strategyFilePath(dir, "EUR/JPY"), dir / "strategy" / "EUR_JPY.csv");
+    const std::string expected =
+        "20240102,    120.30,    121.10,    119.95,   1234.50,1,   -0.0500,   12.2500\n"
+        ",      0.00,      0.00,      0.00,      0.00,-1,    0.0000,    0.0000\n";
+    EXPECT_EQ(readAll(dir / "strategy" / "EUR_JPY.csv"), expected);
+
+    // A second run replaces the file; a name without '/' is used unchanged.
+    ASSERT_TRUE(writeStrategyFile(registry, "EUR/JPY", dir));
+    EXPECT_EQ(readAll(dir / "strategy" / "EUR_JPY.csv"), expected);
+    addProductWithOneDay(registry, "NIKKEI");
+    ASSERT_TRUE(writeStrategyFile(registry, "NIKKEI", dir));
+    EXPECT_TRUE(fs::exists(dir / "strategy" / "NIKKEI.csv"));
+}
+
+TEST(StrategyFile, ReportsAFileThatCannotBeWritten) {
+    const fs::path dir = freshDirectory("blocked");
+    std::ofstream(dir / "strategy") << "a file where the directory should be";
+    ProductRegistry registry;
+    addProductWithOneDay(registry, "USD/JPY");
+    EXPECT_FALSE(writeStrategyFile(registry, "USD/JPY", dir));
+    EXPECT_FALSE(writeStrategyFile(registry, "AUD/JPY", freshDirectory("unknown")));
+    EXPECT_FALSE(fs::exists(freshDirectory("unknown") / "strategy"));
+}

@@ -1,0 +1,149 @@
+#include "model/trade_model_file.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <sstream>
+
+using namespace varkel;
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path freshDirectory(const std::string& name) {
+    const fs::path dir = fs::temp_directory_path() / ("varkel_model_file_" + std::to_string(::getpid()) + "_" + name);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+std::string readAll(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void writeAll(const fs::path& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+// A new record holds the "not used" values; only the base and the measures are set.
+TradeModel macdOnlyModel() {
+    TradeModel model;
+    model.baseKind = StudyKind::Macd;
+    model.baseParam1 = 12;
+    model.baseParam2 = 26;
+    model.baseParam3 = 9;
+    model.sharpeRatio = 0.123;
+    model.kellyFormula = 0.5;
+    model.winningRate = 0.55;
+    model.losingRate = 0.45;
+    model.winCount = 11;
+    model.lossCount = 9;
+    model.tradeCount = 20;
+    model.netProfit = 12.5;
+    model.grossProfit = 30.25;
+    model.grossLoss = -17.75;
+    return model;
+}
+
+// Written by hand: unused indexes keep -999 / -1 / -999.000000, the Kelly value
+// comes before the Sharpe ratio and the last line has no line end.
+const char* const macdOnlyFile =
+    "5\n12\n26\n9\n-999.000000\n"
+    "-999\n-1\n-1\n-999.000000\n"
+    "-999\n-1\n-1\n-999.000000\n"
+    "  0.500000\n  0.123000\n  0.550000\n  0.450000\n"
+    "11\n9\n20\n"
+    " 12.500000\n 30.250000\n-17.750000";
+
+}  // namespace
+
+TEST(TradeModelFile, MacdOnlyModelByteForByteAndBack) {
+    const fs::path dir = freshDirectory("macd");
+    const fs::path path = performanceFilePath(dir, "GBP/JPY");
+    EXPECT_EQ(path, dir / "GBP_JPY.pfm");
+    ASSERT_TRUE(saveTradeModel(macdOnlyModel(), path));
+    EXPECT_EQ(readAll(path), macdOnlyFile);
+
+    TradeModel read;
+    ASSERT_TRUE(loadTradeModel(read, path));
+    EXPECT_EQ(read, macdOnlyModel());
+
+    // Saving again replaces the file.
+    TradeModel other = macdOnlyModel();
+    other.winCount = 3;
+    ASSERT_TRUE(saveTradeModel(other, path));
+    EXPECT_NE(readAll(path).find("\n3\n9\n20\n"), std::string::npos);
+}
+
+TEST(TradeModelFile, ReadsCrLfLineEnds) {
+    const fs::path path = freshDirectory("crlf") / "USD_JPY.pfm";
+    std::string crlf;
+    for (const char* c = macdOnlyFile; *c != '\0'; ++c) crlf += *c == '\n' ? std::string("\r\n") : std::string(1, *c);
+    writeAll(path, crlf + "\r\n");
+    TradeModel read;
+    ASSERT_TRUE(loadTradeModel(read, path));
+    EXPECT_EQ(read, macdOnlyModel());
+}
+
+TEST(TradeModelFile, ShortOrMalformedLinesReadAsZero) {
+    const fs::path path = freshDirectory("short") / "USD_JPY.pfm";
+    writeAll(path, "13\n  20\nabc\n7.9\n 1.5xyz\n");
+    TradeModel read;
+    ASSERT_TRUE(loadTradeModel(read, path));
+    EXPECT_EQ(read.baseKind, StudyKind::KeltnerChannels);
+    EXPECT_EQ(read.baseParam1, 20);
+    EXPECT_EQ(read.baseParam2, 0);
+    EXPECT_EQ(read.baseParam3, 7);
+    EXPECT_EQ(read.baseThreshold, 1.5);
+    EXPECT_EQ(static_cast<int>(read.secondKind), 0);
+    EXPECT_EQ(read.thirdThreshold, 0.0);
+    EXPECT_EQ(read.kellyFormula, 0.0);
+    EXPECT_EQ(read.sharpeRatio, 0.0);
+    EXPECT_EQ(read.grossLoss, 0.0);
+}
+
+TEST(TradeModelFile, NotANumberAndInfinitiesSurviveTheRoundTrip) {
+    const fs::path path = freshDirectory("nan") / "USD_JPY.pfm";
+    TradeModel model = macdOnlyModel();
+    volatile double zero = 0.0;
+    model.kellyFormula = zero / zero;  // negative NaN on this platform
+    model.winningRate = std::numeric_limits<double>::quiet_NaN();
+    model.losingRate = std::numeric_limits<double>::infinity();
+    model.sharpeRatio = -std::numeric_limits<double>::infinity();
+    ASSERT_TRUE(saveTradeModel(model, path));
+    std::istringstream lines(readAll(path));
+    std::string line;
+    for (int i = 0; i < 14; ++i) std::getline(lines, line);
+    EXPECT_EQ(line, "       nan");
+    std::getline(lines, line);
+    EXPECT_EQ(line, "      -inf");
+    std::getline(lines, line);
+    EXPECT_EQ(line, "       nan");
+    std::getline(lines, line);
+    EXPECT_EQ(line, "       inf");
+
+    TradeModel read;
+    ASSERT_TRUE(loadTradeModel(read, path));
+    EXPECT_TRUE(std::isnan(read.kellyFormula));
+    EXPECT_TRUE(std::isnan(read.winningRate));
+    EXPECT_EQ(read.losingRate, std::numeric_limits<double>::infinity());
+    EXPECT_EQ(read.sharpeRatio, -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(read.netProfit, 12.5);
+}
+
+TEST(TradeModelFile, MissingUnreadableOrUnwritableFiles) {
+    const fs::path dir = freshDirectory("missing");
+    TradeModel model = macdOnlyModel();
+    EXPECT_FALSE(loadTradeModel(model, dir / "USD_JPY.pfm"));
+    EXPECT_FALSE(loadTradeModel(model, dir));  // a directory opens but cannot be read
+    EXPECT_EQ(model, macdOnlyModel());
+    EXPECT_FALSE(saveTradeModel(model, dir / "no" / "such" / "USD_JPY.pfm"));
+    EXPECT_FALSE(saveTradeModel(model, dir));
+}

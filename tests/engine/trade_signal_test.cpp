@@ -1,0 +1,96 @@
+#include "model/trade_model_file.h"
+#include "report/sharpe_transition.h"
+#include "report/trade_signal.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+using namespace varkel;
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path freshDirectory(const std::string& name) {
+    const fs::path dir = fs::temp_directory_path() / ("varkel_signal_" + std::to_string(::getpid()) + "_" + name);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+std::string readAll(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// Closes 100, 101, 102, 103, 90: with a three-bar regression base the model goes
+// long on bar 3 (open 102.5), holds on bar 4 and turns short for the next day.
+// The whole sequence on this history is checked end to end through the command line.
+void addRisingThenFalling(ProductRegistry& registry) {
+    Product& product = *registry.addProduct("USD/JPY");
+    const double opens[] = {100.0, 100.0, 101.0, 102.5, 103.0};
+    const double closes[] = {100.0, 101.0, 102.0, 103.0, 90.0};
+    for (int i = 0; i < 5; ++i) {
+        Bar& bar = product.bars.emplace_back();
+        bar.dateText = "2024010" + std::to_string(i + 1);
+        bar.open = bar.high = bar.low = opens[i];
+        bar.close = closes[i];
+    }
+    product.bars.emplace_back();
+}
+
+TradeModel regressionModel() {
+    TradeModel model;
+    model.baseKind = StudyKind::LinearRegression;
+    model.baseParam1 = 3;
+    model.baseThreshold = 0.0;
+    return model;
+}
+
+}  // namespace
+
+TEST(DailyTradeSignal, MissingModelOrUnusableBaseWritesNothing) {
+    const fs::path dir = freshDirectory("nothing");
+    ProductRegistry registry;
+    addRisingThenFalling(registry);
+    TradeSignal signal = runDailyTradeSignal(registry, "USD/JPY", dir);
+    EXPECT_FALSE(signal.modelFound);
+    EXPECT_FALSE(signal.baseUsable);
+    EXPECT_EQ(signal.model.baseKind, StudyKind::NotInUse);
+    EXPECT_EQ(signal.signalText + signal.netProfitText, "");
+    EXPECT_FALSE(fs::exists(dir / "USD_JPY.pfm"));
+    EXPECT_FALSE(fs::exists(dir / "strategy"));
+
+    TradeModel rocBase = regressionModel();
+    rocBase.baseKind = StudyKind::RateOfChange;
+    ASSERT_TRUE(saveTradeModel(rocBase, dir / "USD_JPY.pfm"));
+    const std::string before = readAll(dir / "USD_JPY.pfm");
+    signal = runDailyTradeSignal(registry, "USD/JPY", dir);
+    EXPECT_TRUE(signal.modelFound);
+    EXPECT_FALSE(signal.baseUsable);
+    EXPECT_EQ(readAll(dir / "USD_JPY.pfm"), before);
+    EXPECT_FALSE(fs::exists(dir / "strategy"));
+
+    EXPECT_FALSE(runDailyTradeSignal(registry, "EUR/JPY", dir).productFound);
+}
+
+TEST(SharpeTransition, ReappliesTheModelOrLeavesTheBarsAlone) {
+    ProductRegistry registry;
+    addRisingThenFalling(registry);
+    Product& product = *registry.findProduct("USD/JPY");
+    for (Bar& bar : product.bars) bar.rolling20Ratio = 4.0;
+    TradeModel unusable;
+    EXPECT_FALSE(recomputeSharpeTransition(registry, "USD/JPY", unusable));
+    EXPECT_EQ(product.bars[0].rolling20Ratio, 4.0);
+    EXPECT_EQ(product.bars[3].position, 0);
+
+    EXPECT_TRUE(recomputeSharpeTransition(registry, "USD/JPY", regressionModel()));
+    EXPECT_EQ(product.bars[3].position, 1);
+    EXPECT_NEAR(product.bars[4].cumulativePnl, -63.5, 1e-9);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(product.bars[i].rolling20Ratio, 0.0);
+    EXPECT_EQ(product.bars[5].rolling20Ratio, 4.0);
+}
