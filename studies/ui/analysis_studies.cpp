@@ -17,7 +17,7 @@ const AnalysisStudy macdStudy = {
         calcMacdAverage(registry, product, spans[1], 2);
         calcMacdSignal(registry, product, spans[2]);
     },
-    "MACD", "MACD", 5, "MACD (%d, %d, %d)", 2};
+    "MACD", "MACD", StudyKind::Macd, "MACD (%d, %d, %d)", 2};
 
 const AnalysisStudy rsiStudy = {
     140, "Calc RSI", {{1008, "RSI Span", 14}},
@@ -25,7 +25,7 @@ const AnalysisStudy rsiStudy = {
     [](ProductRegistry& registry, std::string_view product, std::span<const int> spans) {
         calcRsi(registry, product, spans[0]);
     },
-    "RSI", "RSI", 7, "RSI (%d)", 1};
+    "RSI", "RSI", StudyKind::Rsi, "RSI (%d)", 1};
 
 const AnalysisStudy timeSeriesCorrelationStudy = {
     141, "Time Series Correlation", {{1009, "Time Series Correlation Span", 14}},
@@ -33,7 +33,7 @@ const AnalysisStudy timeSeriesCorrelationStudy = {
     [](ProductRegistry& registry, std::string_view product, std::span<const int> spans) {
         calcTimeSeriesCorrelation(registry, product, spans[0]);
     },
-    "RCI", "Time Series Correlation", 8, "Time Series Correlation (%d)", 1};
+    "RCI", "Time Series Correlation", StudyKind::TimeSeriesCorrelation, "Time Series Correlation (%d)", 1};
 
 const AnalysisStudy rateOfChangeStudy = {
     146, "Calc Range Of Rate", {{1020, "Rate Of Change Span", 3}},
@@ -41,7 +41,7 @@ const AnalysisStudy rateOfChangeStudy = {
     [](ProductRegistry& registry, std::string_view product, std::span<const int> spans) {
         calcRateOfChange(registry, product, spans[0]);
     },
-    "ROC", "ROC", 9, "Rate Of Change (%d)", 1};
+    "ROC", "ROC", StudyKind::RateOfChange, "Rate Of Change (%d)", 1};
 
 const AnalysisStudy linearRegressionStudy = {
     142, "Linear Regression Calc", {{1010, "Linear Regression Span", 9}},
@@ -49,7 +49,7 @@ const AnalysisStudy linearRegressionStudy = {
     [](ProductRegistry& registry, std::string_view product, std::span<const int> spans) {
         calcLinearRegression(registry, product, spans[0]);
     },
-    "LREG", "Linear Regression", 10, "Lineart Regression (%d)", 1};
+    "LREG", "Linear Regression", StudyKind::LinearRegression, "Lineart Regression (%d)", 1};
 
 const AnalysisStudy normalDistributionStudy = {
     143, "Calc Normal Distribution", {{1011, "Normal Distribution Span", 9}},
@@ -57,7 +57,7 @@ const AnalysisStudy normalDistributionStudy = {
     [](ProductRegistry& registry, std::string_view product, std::span<const int> spans) {
         calcNormalDistribution(registry, product, spans[0]);
     },
-    "NDIST", "Normal Distribution", 11, "Normal Distribution (%d)", 1};
+    "NDIST", "Normal Distribution", StudyKind::NormalDistribution, "Normal Distribution (%d)", 1};
 
 const AnalysisStudy stochasticsStudy = {
     153, "Stochastics Span",
@@ -66,4 +66,4 @@ const AnalysisStudy stochasticsStudy = {
     [](ProductRegistry& registry, std::string_view product, std::span<const int> spans) {
         calcStochastics(registry, product, spans[0], spans[1], spans[2]);
     },
-    "STOCHASTICS", "STOCHASTICS", 12, "Stochastics (%d,%d,%d)", 2};
+    "STOCHASTICS", "STOCHASTICS", StudyKind::Stochastics, "Stochastics (%d,%d,%d)", 2};

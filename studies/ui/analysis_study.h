@@ -1,8 +1,8 @@
 #pragma once
 
 #include "data/product_registry.h"
+#include "model/study_kind.h"
 
-#include <cstdint>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -35,7 +35,7 @@ struct AnalysisStudy {
     void (*compute)(varkel::ProductRegistry& registry, std::string_view product, std::span<const int> spans);
     const char* key;
     const char* tabText;
-    std::int32_t kind;
+    varkel::StudyKind kind;
     const char* titleFormat;  // one %d per entry
     // 2: series 0 green, series 1 blue, further series keep their colour;
     // 1: every series blue.

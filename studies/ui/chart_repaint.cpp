@@ -9,19 +9,24 @@ using namespace varkel;
 namespace {
 
 // The study kinds in the order their keys are compared.
-constexpr std::int32_t studyKinds[] = {5, 7, 8, 10, 11, 9, 12};
-constexpr std::int32_t noKind = -999;
+constexpr StudyKind studyKinds[] = {StudyKind::Macd,
+                                    StudyKind::Rsi,
+                                    StudyKind::TimeSeriesCorrelation,
+                                    StudyKind::LinearRegression,
+                                    StudyKind::NormalDistribution,
+                                    StudyKind::RateOfChange,
+                                    StudyKind::Stochastics};
 constexpr int priceSeriesHint = 5;
 
-std::int32_t kindOfKey(std::string_view key) {
-    for (std::int32_t kind : studyKinds)
+StudyKind kindOfKey(std::string_view key) {
+    for (StudyKind kind : studyKinds)
         if (key == studyChartKey(kind)) return kind;
-    return noKind;
+    return StudyKind::NotInUse;
 }
 
 }  // namespace
 
-void repaintPriceChart(WorkspaceCharts& workspace, std::int32_t kind) {
+void repaintPriceChart(WorkspaceCharts& workspace, StudyKind kind) {
     if (workspace.priceChart == nullptr) return;
     workspace.priceChart->openData(dataValues, 0, priceSeriesHint);
     ChartPainter(workspace, kind, true).paint();
@@ -29,8 +34,8 @@ void repaintPriceChart(WorkspaceCharts& workspace, std::int32_t kind) {
 }
 
 void repaintStudyChart(WorkspaceCharts& workspace, const StudyChart& record) {
-    const std::int32_t kind = kindOfKey(record.key);
-    if (record.chart == nullptr || kind == noKind) return;
+    const StudyKind kind = kindOfKey(record.key);
+    if (record.chart == nullptr || kind == StudyKind::NotInUse) return;
     record.chart->openData(dataValues, 0, record.key == "MACD" ? 2 : 1);
     ChartPainter(workspace, kind, false).paint();
     record.chart->closeData(dataValues);

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "chart/workspace_charts.h"
-
-#include <cstdint>
+#include "model/study_kind.h"
 
 // Repaints the price chart of a workspace from the bars, with the moving
-// averages (paintMovingAverages) or the Keltner bands (paintKeltner).
-void repaintPriceChart(varkel::WorkspaceCharts& workspace, std::int32_t kind);
+// averages (MovingAverages) or the Keltner bands (KeltnerChannels).
+void repaintPriceChart(varkel::WorkspaceCharts& workspace, varkel::StudyKind kind);
 
 // Repaints the study chart of a workspace with the study its key names; its
 // colours and title stay as they are.

@@ -2,7 +2,6 @@
 
 #include "app/chart_workspace.h"
 #include "app/seams.h"
-#include "chart/chart_painter.h"
 #include "chart/price_chart_setup.h"
 #include "studies/study_frame.h"
 #include "studies/trend_studies.h"
@@ -61,7 +60,7 @@ void CKeltnerDlg::accept() {
     }
     workspace->priceOverlay = 1;
     calcKeltner(workspace->registry, workspace->productName, atrSpan, emaSpan, *multiplier);
-    repaintPriceChart(*workspace, paintKeltner);
+    repaintPriceChart(*workspace, StudyKind::KeltnerChannels);
 
     char title[128];
     std::snprintf(title, sizeof title, "Keltner Channel (%d,%d,%1.4f)", emaSpan, atrSpan, *multiplier);

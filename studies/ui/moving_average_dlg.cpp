@@ -2,7 +2,6 @@
 
 #include "app/chart_workspace.h"
 #include "app/seams.h"
-#include "chart/chart_painter.h"
 #include "studies/trend_studies.h"
 #include "studies/ui/chart_repaint.h"
 
@@ -31,7 +30,7 @@ void CMovingAverageDlg::accept() {
     workspace->priceOverlay = 0;
     calcMovingAverage(workspace->registry, workspace->productName, span1, 1);
     calcMovingAverage(workspace->registry, workspace->productName, span2, 2);
-    repaintPriceChart(*workspace, paintMovingAverages);
+    repaintPriceChart(*workspace, StudyKind::MovingAverages);
 
     char title[128];
     std::snprintf(title, sizeof title, "Moving Avr (%d,%d)", span1, span2);

@@ -2,7 +2,6 @@
 
 #include "app/chart_workspace.h"
 #include "app/tab_strip.h"
-#include "chart/chart_painter.h"
 #include "studies/ui/chart_repaint.h"
 
 using namespace varkel;
@@ -13,7 +12,7 @@ constexpr int defaultTicks = 300;
 constexpr int tickDigits = 4;  // 0 ... 9999
 
 void repaintEveryChart(ChartWorkspace& workspace) {
-    repaintPriceChart(workspace, workspace.priceOverlay == 1 ? paintKeltner : paintMovingAverages);
+    repaintPriceChart(workspace, workspace.priceOverlay == 1 ? StudyKind::KeltnerChannels : StudyKind::MovingAverages);
     for (const auto& record : workspace.studyCharts) repaintStudyChart(workspace, *record);
 }
 

@@ -145,7 +145,7 @@ TEST(ChartPainter, StudyWarmUpIsHiddenNotDrawnAtZero) {
         fixture.bars()[i].macdLine = line[i];
         fixture.bars()[i].macdSignal = signal[i];
     }
-    ChartPainter(fixture.workspace, 5, false).paint();
+    ChartPainter(fixture.workspace, StudyKind::Macd, false).paint();
     EXPECT_EQ(macdChart.value(0, 1), hiddenValue);
     EXPECT_DOUBLE_EQ(macdChart.value(0, 2), 0.5);
     EXPECT_DOUBLE_EQ(macdChart.value(0, 4), 0.0);
@@ -157,7 +157,7 @@ TEST(ChartPainter, StudyWarmUpIsHiddenNotDrawnAtZero) {
 
     // Only the warm-up of the whole history is hidden, not zeros after it.
     fixture.workspace.barsShown = 3;  // bars 4 and 5
-    ChartPainter(fixture.workspace, 5, false).paint();
+    ChartPainter(fixture.workspace, StudyKind::Macd, false).paint();
     EXPECT_DOUBLE_EQ(macdChart.value(0, 0), 0.0);
     EXPECT_DOUBLE_EQ(macdChart.value(1, 0), 0.25);
 }
