@@ -11,6 +11,11 @@
 #include "data/ui/append_data_dlg.h"
 #include "data/ui/download_dlg.h"
 #include "data/ui/product_name_dlg.h"
+#include "studies/ui/analysis_study.h"
+#include "studies/ui/analysis_study_dlg.h"
+#include "studies/ui/keltner_dlg.h"
+#include "studies/ui/moving_average_dlg.h"
+#include "studies/ui/tick_dlg.h"
 
 #include <QMdiSubWindow>
 
@@ -47,7 +52,8 @@ void CVarkelModel2cView::onTick() {
         showMessage(QStringLiteral("No chart avtive"));
         return;
     }
-    // Dialog 138 "Specifying number of tick" opens here.
+    CTickDlg dialog(window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onVerticalLine() {
@@ -71,39 +77,48 @@ void CVarkelModel2cView::onAppendData() {
 }
 
 void CVarkelModel2cView::onMovingAverage() {
-    // Dialog 156 "Moving Average Calc".
+    CMovingAverageDlg dialog(window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onKeltner() {
-    // Dialog 157 "Calc Keltner Channels".
+    CKeltnerDlg dialog(window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onRsi() {
-    // Dialog 140 "Calc RSI".
+    CAnalysisStudyDlg dialog(rsiStudy, window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onTimeSeriesCorrelation() {
-    // Dialog 141 "Time Series Correlation".
+    CAnalysisStudyDlg dialog(timeSeriesCorrelationStudy, window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onMacd() {
-    // Dialog 139 "Calc MACD".
+    CAnalysisStudyDlg dialog(macdStudy, window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onStochastics() {
-    // Dialog 153 "Stochastics Span".
+    CAnalysisStudyDlg dialog(stochasticsStudy, window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onRateOfChange() {
-    // Dialog 146 "Calc Range Of Rate".
+    CAnalysisStudyDlg dialog(rateOfChangeStudy, window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onLinearRegression() {
-    // Dialog 142 "Linear Regression Calc".
+    CAnalysisStudyDlg dialog(linearRegressionStudy, window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onNormalDistribution() {
-    // Dialog 143 "Calc Normal Distribution".
+    CAnalysisStudyDlg dialog(normalDistributionStudy, window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onBuildTradeModel() {
