@@ -13,6 +13,8 @@ int runAppendCommand(int argc, char** argv);
 int runDownloadCommand(int argc, char** argv);
 // varkel-cli studies: runs technical studies on a price file and prints them as CSV.
 int runStudiesCommand(int argc, char** argv);
+// varkel-cli build: searches the best trade model for a price history and saves it.
+int runBuildCommand(int argc, char** argv);
 // varkel-cli signal: the next trading day's signal from the saved trade model.
 int runSignalCommand(int argc, char** argv);
 // varkel-cli view: the performance viewer's texts, and the rolling Sharpe ratio.

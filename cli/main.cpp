@@ -12,6 +12,7 @@ using varkel::cli::Command;
 // Each subcommand lives in its own file, declared in cli/commands.h.
 constexpr Command commands[] = {
     {"studies", varkel::cli::runStudiesCommand, "run technical studies on a price file, print CSV"},
+    {"build", varkel::cli::runBuildCommand, "search the best trade model for a price file and save it"},
     {"append", varkel::cli::runAppendCommand, "append one bar typed by hand to a price file"},
     {"download", varkel::cli::runDownloadCommand, "download a product's price history from the data server"},
     {"signal", varkel::cli::runSignalCommand, "next trading day's signal from the saved trade model"},

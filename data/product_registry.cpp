@@ -10,6 +10,15 @@ std::string fileStem(std::string_view productName) {
     return stem;
 }
 
+ProductRegistry::ProductRegistry(const ProductRegistry& other) : currentPriceScale(other.currentPriceScale) {
+    for (const auto& product : other.products_) products_.push_back(std::make_unique<Product>(*product));
+}
+
+ProductRegistry& ProductRegistry::operator=(const ProductRegistry& other) {
+    if (this != &other) *this = ProductRegistry(other);
+    return *this;
+}
+
 Product* ProductRegistry::findProduct(std::string_view name) {
     for (auto& product : products_) {
         if (std::string_view(product->name).substr(0, name.size()) == name) return product.get();

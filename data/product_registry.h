@@ -12,6 +12,13 @@ namespace varkel {
 // live as long as the registry; pointers to them stay valid.
 class ProductRegistry {
 public:
+    ProductRegistry() = default;
+    // A copy holds copies of every product and bar (tests and searches work on copies).
+    ProductRegistry(const ProductRegistry& other);
+    ProductRegistry& operator=(const ProductRegistry& other);
+    ProductRegistry(ProductRegistry&&) noexcept = default;
+    ProductRegistry& operator=(ProductRegistry&&) noexcept = default;
+
     // The price scale of the product whose bar was added last.
     double currentPriceScale = 0.0;
 

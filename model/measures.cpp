@@ -91,4 +91,11 @@ double absDeviationVariance(std::span<const double> values) {
     return squares / (count - 1.0);
 }
 
+void measureTradeModel(ProductRegistry& registry, std::string_view name, TradeModel& model) {
+    model.sharpeRatio = sharpeRatio(registry, name);
+    model.kellyFormula = winStatistics(registry, name, model.winningRate, model.losingRate, model.winCount,
+                                       model.lossCount, model.tradeCount);
+    profitTotals(registry, name, model.netProfit, model.grossProfit, model.grossLoss);
+}
+
 }  // namespace varkel

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/product_registry.h"
+#include "model/trade_model.h"
 
 #include <cstdint>
 #include <span>
@@ -28,6 +29,10 @@ double winStatistics(const ProductRegistry& registry, std::string_view name, dou
 // Sums of all, of the positive and of the negative daily P&L, in bar order.
 void profitTotals(const ProductRegistry& registry, std::string_view name, double& netProfit,
                   double& grossProfit, double& grossLoss);
+
+// Fills every measure of the model (Sharpe ratio, Kelly value, rates, counts,
+// profit totals) from the back-test in the bars; the indexes stay as they are.
+void measureTradeModel(ProductRegistry& registry, std::string_view name, TradeModel& model);
 
 // The sum of (|x| - |m|)^2 over the values, divided by count - 1, where m is the
 // signed mean: magnitudes are compared with the magnitude of the mean. 0.0 for

@@ -10,16 +10,6 @@
 
 namespace varkel {
 
-namespace {
-
-void refreshFigures(ProductRegistry& registry, std::string_view name, TradeModel& model) {
-    model.sharpeRatio = sharpeRatio(registry, name);
-    model.kellyFormula = winStatistics(registry, name, model.winningRate, model.losingRate,
-                                       model.winCount, model.lossCount, model.tradeCount);
-    profitTotals(registry, name, model.netProfit, model.grossProfit, model.grossLoss);
-}
-
-}  // namespace
 
 TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view productName,
                                 const std::filesystem::path& startDirectory) {
@@ -36,7 +26,7 @@ TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view prod
     char profit[64] = {};
     std::snprintf(profit, sizeof profit, "%10.6f", finalReturn(registry, productName));
     signal.netProfitText = profit;
-    refreshFigures(registry, productName, signal.model);
+    measureTradeModel(registry, productName, signal.model);
     signal.signalText = transitionText(classifyTransition(registry, productName));
 
     signal.modelSaved = saveTradeModel(signal.model, signal.modelPath);

@@ -1,0 +1,74 @@
+// Full-grid searches on the USD/JPY sample, and the straightforward reference
+// on reduced grids, so that the per-trial speed of both can be compared.
+#include "optimiser_reference.h"
+
+#include "data/price_file.h"
+#include "model/optimisers.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+namespace {
+
+using namespace varkel;
+
+const std::string name = "USD/JPY";
+
+ProductRegistry sample() {
+    ProductRegistry registry;
+    registry.addProduct(name);
+    loadPriceFile(registry, name, std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt");
+    return registry;
+}
+
+template <typename Search>
+void runSearch(benchmark::State& state, std::int64_t trials, bool withBase, Search search) {
+    const ProductRegistry loaded = sample();
+    for (auto _ : state) {
+        state.PauseTiming();
+        ProductRegistry registry = loaded;
+        if (withBase) applyMacd(registry, name, 12, 26, 9, 0.0);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(search(registry));
+    }
+    state.counters["trials/s"] = benchmark::Counter(static_cast<double>(trials), benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_MacdFull(benchmark::State& s) { runSearch(s, 486910, false, [](ProductRegistry& r) { return optimiseMacd(r, name); }); }
+void BM_StochasticsFull(benchmark::State& s) { runSearch(s, 509124, false, [](ProductRegistry& r) { return optimiseStochastics(r, name); }); }
+void BM_KeltnerFull(benchmark::State& s) { runSearch(s, 810000, false, [](ProductRegistry& r) { return optimiseKeltner(r, name); }); }
+void BM_LregBaseFull(benchmark::State& s) { runSearch(s, 68500, false, [](ProductRegistry& r) { return optimiseLreg(r, name, false); }); }
+void BM_TscBaseFull(benchmark::State& s) { runSearch(s, 95900, false, [](ProductRegistry& r) { return optimiseTsc(r, name, false); }); }
+void BM_LregFilterFull(benchmark::State& s) { runSearch(s, 68500, true, [](ProductRegistry& r) { return optimiseLreg(r, name, true); }); }
+void BM_TscFilterFull(benchmark::State& s) { runSearch(s, 95900, true, [](ProductRegistry& r) { return optimiseTsc(r, name, true); }); }
+void BM_RocFilterFull(benchmark::State& s) { runSearch(s, 8569, true, [](ProductRegistry& r) { return optimiseRoc(r, name); }); }
+void BM_NdistFilterFull(benchmark::State& s) { runSearch(s, 55537, true, [](ProductRegistry& r) { return optimiseNdist(r, name); }); }
+
+BENCHMARK(BM_MacdFull)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_StochasticsFull)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_KeltnerFull)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_LregBaseFull)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_TscBaseFull)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_LregFilterFull)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_TscFilterFull)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_RocFilterFull)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_NdistFilterFull)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// The reference on small grids of the same searches (trials counted per grid).
+const MacdGrid smallMacd{{4, 5}, 20, {7, 16}};                      // 31 pairs x 10 = 310
+const StochasticsGrid smallStochastics{{3, 4}, {3, 7}, {3, 12}};    // 2 x 5 x 10 = 100
+const KeltnerGrid smallKeltner{{4, 5}, {4, 5}, {0.01, 0.01, 0.26}}; // 2 x 2 x 25 = 100
+const SpanThresholdGrid smallLreg{{3, 4}, {0.0, 0.001, 0.05}};       // 2 x 50 = 100
+
+void BM_MacdReference(benchmark::State& s) { runSearch(s, 310, false, [](ProductRegistry& r) { return reference::macd(r, name, smallMacd); }); }
+void BM_StochasticsReference(benchmark::State& s) { runSearch(s, 100, false, [](ProductRegistry& r) { return reference::stochastics(r, name, smallStochastics); }); }
+void BM_KeltnerReference(benchmark::State& s) { runSearch(s, 100, false, [](ProductRegistry& r) { return reference::keltner(r, name, smallKeltner); }); }
+void BM_LregFilterReference(benchmark::State& s) { runSearch(s, 100, true, [](ProductRegistry& r) { return reference::spanThreshold(r, name, reference::SpanStudy::Lreg, true, smallLreg); }); }
+
+BENCHMARK(BM_MacdReference)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_StochasticsReference)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_KeltnerReference)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_LregFilterReference)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,123 @@
+#include "cli/cli_args.h"
+#include "cli/commands.h"
+#include "cli/history_loading.h"
+#include "model/strategy_builder.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <cstdlib>
+#include <string>
+
+namespace varkel::cli {
+
+namespace {
+
+const char* const usage =
+    "usage: varkel-cli build --product NAME --file PATH --base macd|lreg|tsc|stoch|keltner\n"
+    "                        [--second lreg|tsc|roc|ndist] [--third lreg|tsc|roc|ndist]\n"
+    "                        [--dir DIR] [--threads N]\n"
+    "Searches the best trade model for the history and saves it as DIR/<product>.pfm\n"
+    "(DIR defaults to the current directory).\n";
+
+const std::map<std::string, int> kindsByOption = {
+    {"macd", 5}, {"tsc", 8}, {"roc", 9}, {"lreg", 10}, {"ndist", 11}, {"stoch", 12}, {"keltner", 13}};
+
+const char* const layerNames[3] = {"Base Index", "2nd Index", "3rd Index"};
+
+// A one-line progress bar, redrawn in place; only when stderr is a terminal.
+void drawProgress(int layer, std::int64_t done, std::int64_t total) {
+    const int width = 40;
+    const int filled = total > 0 ? static_cast<int>(done * width / total) : width;
+    std::fprintf(stderr, "\r%-10s [%.*s%*s] %lld/%lld", layerNames[layer - 1], filled,
+                 "########################################", width - filled, "",
+                 static_cast<long long>(done), static_cast<long long>(total));
+    if (done >= total) std::fputc('\n', stderr);
+}
+
+}  // namespace
+
+int runBuildCommand(int argc, char** argv) {
+    CliArgs args({"product", "file", "base", "second", "third", "dir", "threads"}, {});
+    if (!args.parse(argc, argv)) {
+        std::fputs(usage, stderr);
+        return exitUsage;
+    }
+    if (args.helpRequested()) {
+        std::fputs(usage, stdout);
+        return exitOk;
+    }
+    const auto product = args.value("product");
+    const auto file = args.value("file");
+    const auto base = args.value("base");
+    if (!product || !file || !base) {
+        std::fputs("build needs --product, --file and --base\n", stderr);
+        std::fputs(usage, stderr);
+        return exitUsage;
+    }
+    IndexChoice choice;
+    struct IndexOption {
+        const char* name;
+        int* kind;
+        bool* use;
+    };
+    const IndexOption indexOptions[] = {{"base", &choice.baseKind, nullptr},
+                                        {"second", &choice.secondKind, &choice.use2nd},
+                                        {"third", &choice.thirdKind, &choice.use3rd}};
+    for (const IndexOption& option : indexOptions) {
+        const auto text = args.value(option.name);
+        if (!text) continue;
+        const auto found = kindsByOption.find(*text);
+        if (found == kindsByOption.end()) {
+            std::fprintf(stderr, "unknown index for --%s: %s\n", option.name, text->c_str());
+            return exitUsage;
+        }
+        *option.kind = found->second;
+        if (option.use != nullptr) *option.use = true;
+    }
+    BuildOptions options;
+    if (const auto threads = args.value("threads")) {
+        options.threads = std::atoi(threads->c_str());
+        if (options.threads < 1) {
+            std::fprintf(stderr, "--threads needs a whole number of at least 1\n");
+            return exitUsage;
+        }
+    }
+    if (auto refusal = validateIndexChoice(choice)) {
+        std::fprintf(stderr, "%s\n", refusal->c_str());
+        return exitFailed;
+    }
+
+    ProductRegistry registry;
+    if (!loadHistory(registry, *product, *file)) return exitFailed;
+
+    if (isatty(STDERR_FILENO)) options.onProgress = drawProgress;
+    options.onLayerDone = [](int layer, const std::string& text) {
+        std::printf("%-10s %s\n", layerNames[layer - 1], text.c_str());
+        std::fflush(stdout);
+    };
+    const auto started = std::chrono::steady_clock::now();
+    const BuildResult result = buildStrategy(registry, *product, choice, args.valueOr("dir", "."), options);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (result.outcome == BuildOutcome::Refused) {
+        std::fprintf(stderr, "%s\n", result.refusal.c_str());
+        return exitFailed;
+    }
+    if (result.outcome != BuildOutcome::Built) {
+        std::fprintf(stderr, "No product %s\n", product->c_str());
+        return exitFailed;
+    }
+    std::printf("Sharpe Ratio  %s\nKelly Formula %s\nWinning Rate  %s\n", result.sharpeText.c_str(),
+                result.kellyText.c_str(), result.winningRateText.c_str());
+    std::fprintf(stderr, "built in %.2f s\n", seconds);
+    if (!result.saved) {
+        std::fprintf(stderr, "Cannot write the trade model file %s\n", result.modelPath.c_str());
+        return exitFailed;
+    }
+    std::printf("Model saved to %s\n", result.modelPath.c_str());
+    return exitOk;
+}
+
+}  // namespace varkel::cli

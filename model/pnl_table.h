@@ -1,0 +1,40 @@
+#pragma once
+
+#include "data/product.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace varkel {
+
+// The daily P&L a bar earns depends only on the bar's prices and on the pair
+// (yesterday's position, today's position). The table holds, for every bar,
+// the nine values of the back-test's case table, computed with exactly the
+// back-test's expressions, so a trial's final return is the in-order sum of
+// one table entry per bar, equal to the back-test to the last bit.
+class PnlTable {
+public:
+    explicit PnlTable(const Product& product);
+
+    // Number of priced bars (the trailing next-day bar excluded).
+    int historyLength() const { return n_; }
+
+    // Final return of one position series (positions[0 .. n-1], values -1, 0, +1):
+    // the running sum of the daily P&L of bars 1 .. n-1, in bar order.
+    double finalReturn(const std::int8_t* positions) const;
+
+    // The same for `count` series at once; interleaving independent sums keeps
+    // the adder busy while every series is still summed in bar order.
+    void finalReturns(const std::int8_t* const* positions, int count, double* returns) const;
+
+    // The nine entries of bar i (yesterday's position p, today's q at
+    // 3 * (p + 1) + (q + 1)); 16 doubles can be read from here.
+    const double* row(int i) const { return values_.data() + static_cast<std::size_t>(i) * 9; }
+
+private:
+    // entry(i, p, q) = values_[9 * i + 3 * (p + 1) + (q + 1)], then padding
+    std::vector<double> values_;
+    int n_ = 0;
+};
+
+}  // namespace varkel

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "data/product_registry.h"
+#include "model/build_validation.h"
+#include "model/optimiser_control.h"
+#include "model/optimiser_grid.h"
+#include "model/trade_model.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace varkel {
+
+// The grids each layer searches; the standard ones unless a caller narrows them.
+struct BuildGrids {
+    MacdGrid macd{};
+    StochasticsGrid stochastics{};
+    KeltnerGrid keltner{};
+    SpanThresholdGrid lreg = lregGrid();
+    SpanThresholdGrid tsc = tscGrid();
+    SpanThresholdGrid roc = rocGrid();
+    SpanThresholdGrid ndist = ndistGrid();
+};
+
+struct BuildOptions {
+    int threads = 0;  // 0: one per core
+    // Layer 1 (base), 2 or 3, and the trials done of that layer's total.
+    // Called from worker threads, one call at a time.
+    std::function<void(int layer, std::int64_t done, std::int64_t total)> onProgress;
+    // Called when a layer starts (layer 1 to 3) and when it has its result.
+    std::function<void(int layer)> onLayerStarted;
+    std::function<void(int layer, const std::string& returnText)> onLayerDone;
+    const std::atomic<bool>* cancel = nullptr;
+    BuildGrids grids{};
+};
+
+enum class BuildOutcome { Built, Refused, Cancelled, NoProduct };
+
+struct BuildResult {
+    BuildOutcome outcome = BuildOutcome::NoProduct;
+    std::string refusal;            // the validation message when refused
+    TradeModel model{};             // the built model with its measures
+    std::string layerTexts[3];      // "Return = %10.4f" for each layer that ran, else empty
+    std::string sharpeText, kellyText, winningRateText;  // "%10.4f"
+    std::string modelPath;          // where the model was saved
+    bool saved = false;             // false when the model file could not be written
+};
+
+// Builds the trade model of `productName` for the chosen indexes: validates
+// the choice, optimises the base layer and then each filter layer on top of
+// the layers before it, rebuilds the best model into the bars, back-tests and
+// measures it, and saves it as <startDirectory>/<fileStem>.pfm. A cancelled
+// build leaves the bars as they were and writes no file.
+BuildResult buildStrategy(ProductRegistry& registry, const std::string& productName, const IndexChoice& choice,
+                          const std::string& startDirectory, const BuildOptions& options = {});
+
+}  // namespace varkel

@@ -1,0 +1,52 @@
+#pragma once
+
+// Eight trials side by side. The searches evaluate eight grid points at once,
+// one per vector lane: each lane's positions and its running P&L sum follow
+// that trial's own bars in bar order, so every lane's result equals the
+// one-trial back-test to the last bit; only the work is shared.
+
+#include "model/pnl_table.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace varkel::lanes {
+
+constexpr int width = 8;
+using Doubles = double __attribute__((vector_size(width * sizeof(double))));
+using Ints = std::int64_t __attribute__((vector_size(width * sizeof(std::int64_t))));
+
+inline Doubles load(const double* from) {
+    Doubles v;
+    std::memcpy(&v, from, sizeof v);
+    return v;
+}
+
+inline Doubles broadcast(double value) { return Doubles{} + value; }
+inline Ints broadcast(std::int64_t value) { return Ints{} + value; }
+
+// -1, 0 or +1 by the sign of d (0 for exactly 0).
+inline Ints sign(Doubles d) {
+    // A vector comparison gives -1 where true, 0 where false.
+    return (d < 0.0) - (d > 0.0);
+}
+
+// The final return of eight trials whose positions `positionAt(i)` gives for
+// every bar i = 0 .. n-1: the sum, in bar order, of each bar's table entry for
+// (yesterday's position, today's position).
+template <typename PositionAt>
+Doubles finalReturns(const PnlTable& table, PositionAt&& positionAt) {
+    Doubles sum = {};
+    Ints previous = positionAt(0);
+    const int n = table.historyLength();
+    for (int i = 1; i < n; ++i) {
+        const Ints current = positionAt(i);
+        const Ints code = previous * 3 + current + 4;
+        const double* row = table.row(i);
+        sum += __builtin_shuffle(load(row), load(row + width), code);
+        previous = current;
+    }
+    return sum;
+}
+
+}  // namespace varkel::lanes

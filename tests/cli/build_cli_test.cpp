@@ -1,0 +1,54 @@
+#include "../support/run_cli.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+
+namespace {
+
+using varkel::test::runCli;
+using varkel::test::TempDirectory;
+
+// The first 250 days of the USD/JPY sample: short enough for full grids in a test.
+std::string shortHistory(const TempDirectory& dir) {
+    std::ifstream sample(std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt");
+    const auto path = dir / "usd.txt";
+    std::ofstream out(path);
+    std::string line;
+    for (int i = 0; i < 250 && std::getline(sample, line); ++i) out << line << '\n';
+    return path.string();
+}
+
+}  // namespace
+
+TEST(CliBuild, BuildsAndSavesAModel) {
+    const TempDirectory dir;
+    const auto run = runCli({"build", "--product", "USD/JPY", "--file", shortHistory(dir), "--base", "macd",
+                             "--second", "roc", "--threads", "2", "--dir", dir.path().string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("Base Index Return = "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("2nd Index  Return = "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Sharpe Ratio"), std::string::npos);
+    const std::string model = varkel::test::readFile(dir / "USD_JPY.pfm");
+    EXPECT_EQ(model.substr(0, 2), "5\n");
+    EXPECT_EQ(std::count(model.begin(), model.end(), '\n'), 22);  // 23 lines, none after the last
+}
+
+TEST(CliBuild, RefusesInvalidChoices) {
+    const TempDirectory dir;
+    const std::string history = shortHistory(dir);
+    const auto same = runCli({"build", "--product", "USD/JPY", "--file", history, "--base", "lreg", "--second",
+                              "lreg", "--dir", dir.path().string()});
+    EXPECT_EQ(same.exitCode, 1);
+    EXPECT_NE(same.err.find("Linear Regression is assigned in Base Index."), std::string::npos) << same.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "USD_JPY.pfm"));
+
+    const auto notBase = runCli({"build", "--product", "USD/JPY", "--file", history, "--base", "roc"});
+    EXPECT_EQ(notBase.exitCode, 1);
+    EXPECT_NE(notBase.err.find("Base Index is must item"), std::string::npos);
+
+    EXPECT_EQ(runCli({"build", "--product", "USD/JPY", "--file", history, "--base", "nonsense"}).exitCode, 2);
+    EXPECT_EQ(runCli({"build", "--product", "USD/JPY", "--file", "/nonexistent.txt", "--base", "macd"}).exitCode, 1);
+}

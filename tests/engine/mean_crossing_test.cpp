@@ -1,0 +1,69 @@
+#include "model/mean_crossing.h"
+
+#include "data/product.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace varkel;
+
+namespace {
+
+// A plain, one-lane reading of the rule: the position of bar k + 1 is the sign
+// of value[k] minus the mean (plain sum divided by the span) of the span
+// values ending at k, once k > warmUp + span.
+double referenceReturn(const PnlTable& table, const std::vector<double>& values, int warmUp, int span) {
+    const int n = table.historyLength();
+    std::vector<std::int8_t> positions(n, 0);
+    for (int k = warmUp + span + 1; k + 1 < n; ++k) {
+        double sum = 0.0;
+        for (int j = k - span + 1; j <= k; ++j) sum += values[j];
+        const double d = values[k] - sum / span;
+        positions[k + 1] = static_cast<std::int8_t>((d > 0.0) - (d < 0.0));
+    }
+    return table.finalReturn(positions.data());
+}
+
+Product risingProduct(int n) {
+    Product product;
+    for (int i = 0; i < n; ++i) {
+        Bar bar;
+        bar.open = 100.0 + 0.37 * i;
+        bar.close = bar.open + (i % 3 == 0 ? -0.2 : 0.3);
+        product.bars.push_back(bar);
+    }
+    product.bars.emplace_back();
+    return product;
+}
+
+}  // namespace
+
+// Series that repeat one value make the mean tie with the value exactly, where
+// a quotient taken through the reciprocal can land one unit off and flip a
+// flat day into a trade. The rule must decide those days by exact division.
+TEST(MeanCrossing, TiesAreDecidedByExactDivision) {
+    const int n = 120;
+    const Product product = risingProduct(n);
+    const PnlTable table(product);
+    const double repeated[lanes::width] = {0.1, 0.7, 1.0 / 3.0, 0.3, 2.2, 0.9, 1e-3, 5.55};
+    LaneSeries series;
+    series.resize(n);
+    std::vector<std::vector<double>> laneValues(lanes::width, std::vector<double>(n));
+    for (int i = 0; i < n; ++i)
+        for (int lane = 0; lane < lanes::width; ++lane) {
+            // Long flat stretches with a step every 40 bars.
+            laneValues[lane][i] = repeated[lane] * (1 + i / 40);
+            series.values[i][lane] = laneValues[lane][i];
+        }
+    series.restartWindows(0);
+    for (int span = 3; span <= 30; span += spansPerPass) {
+        series.growWindows(span);
+        lanes::Doubles sums[spansPerPass];
+        meanCrossingReturns(table, series, lanes::Ints{}, 0, span, sums);
+        for (int p = 0; p < spansPerPass; ++p)
+            for (int lane = 0; lane < lanes::width; ++lane)
+                EXPECT_EQ(sums[p][lane], referenceReturn(table, laneValues[lane], 0, span + p))
+                    << "lane " << lane << " span " << span + p;
+    }
+}

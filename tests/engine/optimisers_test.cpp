@@ -1,0 +1,190 @@
+#include "optimiser_reference.h"
+
+#include "data/price_file.h"
+#include "model/optimisers.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace varkel;
+
+namespace {
+
+const std::string name = "USD/JPY";
+
+// A random walk of daily bars with opens, highs and lows around the closes,
+// on the price grid of the price files (hundredths). A coarse tick makes flat
+// stretches, where study values repeat and means tie with the value exactly.
+ProductRegistry randomHistory(int bars, unsigned seed, double tick = 1.0) {
+    ProductRegistry registry;
+    Product* product = registry.addProduct(name);
+    std::mt19937 random(seed);
+    std::normal_distribution<double> step(0.0, 60.0);
+    std::uniform_real_distribution<double> spread(0.0, 80.0);
+    double close = 11000.0;
+    for (int i = 0; i < bars; ++i) {
+        Bar bar;
+        auto onTick = [tick](double price) { return std::round(price / tick) * tick; };
+        const double open = onTick(close + step(random) / 4);
+        close = onTick(close + step(random));
+        bar.open = open * 0.01;
+        bar.close = close * 0.01;
+        bar.high = onTick(std::max(open, close) + spread(random)) * 0.01;
+        bar.low = onTick(std::min(open, close) - spread(random)) * 0.01;
+        bar.dateText = std::to_string(20000000 + i);
+        product->bars.push_back(bar);
+    }
+    product->bars.emplace_back();
+    return registry;
+}
+
+ProductRegistry samplePrefix(int bars) {
+    ProductRegistry full;
+    full.addProduct(name);
+    loadPriceFile(full, name, std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt");
+    ProductRegistry registry;
+    Product* product = registry.addProduct(name);
+    const auto& source = full.findProduct(name)->bars;
+    product->bars.assign(source.begin(), source.begin() + bars);
+    product->bars.emplace_back();
+    return registry;
+}
+
+// Histories the searches are checked on: random walks and a real stretch.
+std::vector<ProductRegistry> histories() {
+    std::vector<ProductRegistry> list;
+    list.push_back(randomHistory(260, 1));
+    list.push_back(randomHistory(90, 7));  // shorter than some spans: those trials are skipped
+    list.push_back(randomHistory(260, 3, 100.0));
+    list.push_back(samplePrefix(400));
+    return list;
+}
+
+void expectSame(const reference::Best& expected, const OptimiserResult& actual) {
+    EXPECT_EQ(actual.bestReturn, expected.bestReturn);  // bit for bit
+    EXPECT_EQ(actual.span1, expected.span1);
+    EXPECT_EQ(actual.span2, expected.span2);
+    EXPECT_EQ(actual.span3, expected.span3);
+    EXPECT_EQ(actual.threshold, expected.threshold);
+    EXPECT_FALSE(actual.cancelled);
+}
+
+// Runs the reference on one copy and the fast search (on two threads) on
+// another, then compares the bests and the positions rebuilt into the bars.
+template <typename Reference, typename Fast>
+void compareOnEveryHistory(Reference reference, Fast fast) {
+    for (ProductRegistry& history : histories()) {
+        ProductRegistry copy = history;
+        const reference::Best expected = reference(history);
+        OptimiserControl control;
+        control.threads = 2;
+        const OptimiserResult actual = fast(copy, control);
+        expectSame(expected, actual);
+        EXPECT_EQ(reference::positions(copy, name), reference::positions(history, name));
+    }
+}
+
+// Filters start from a base layer's positions.
+void giveBasePositions(ProductRegistry& registry) { applyMacd(registry, name, 5, 12, 7, 0.0); }
+
+}  // namespace
+
+TEST(Optimisers, MacdMatchesTheReference) {
+    const MacdGrid grid{{4, 9}, 14, {7, 12}};
+    compareOnEveryHistory([&](ProductRegistry& r) { return reference::macd(r, name, grid); },
+                          [&](ProductRegistry& r, const OptimiserControl& c) { return optimiseMacd(r, name, c, grid); });
+}
+
+TEST(Optimisers, StochasticsMatchesTheReference) {
+    const StochasticsGrid grid{{3, 8}, {3, 7}, {3, 6}};
+    compareOnEveryHistory(
+        [&](ProductRegistry& r) { return reference::stochastics(r, name, grid); },
+        [&](ProductRegistry& r, const OptimiserControl& c) { return optimiseStochastics(r, name, c, grid); });
+}
+
+TEST(Optimisers, KeltnerMatchesTheReference) {
+    const KeltnerGrid grid{{4, 8}, {4, 7}, {0.01, 0.07, 1.5}};
+    compareOnEveryHistory([&](ProductRegistry& r) { return reference::keltner(r, name, grid); },
+                          [&](ProductRegistry& r, const OptimiserControl& c) { return optimiseKeltner(r, name, c, grid); });
+}
+
+TEST(Optimisers, LregAndTscAsBaseMatchTheReference) {
+    const SpanThresholdGrid lreg{{3, 100}, {0.0, 0.003, 0.1}};
+    compareOnEveryHistory(
+        [&](ProductRegistry& r) { return reference::spanThreshold(r, name, reference::SpanStudy::Lreg, false, lreg); },
+        [&](ProductRegistry& r, const OptimiserControl& c) { return optimiseLreg(r, name, false, c, lreg); });
+    const SpanThresholdGrid tsc{{3, 100}, {0.3, 0.01, 1.0}};
+    compareOnEveryHistory(
+        [&](ProductRegistry& r) { return reference::spanThreshold(r, name, reference::SpanStudy::Tsc, false, tsc); },
+        [&](ProductRegistry& r, const OptimiserControl& c) { return optimiseTsc(r, name, false, c, tsc); });
+}
+
+TEST(Optimisers, FiltersMatchTheReference) {
+    struct Case {
+        reference::SpanStudy study;
+        SpanThresholdGrid grid;
+    };
+    const Case cases[] = {{reference::SpanStudy::Lreg, {{3, 100}, {0.0, 0.003, 0.1}}},
+                          {reference::SpanStudy::Tsc, {{3, 100}, {0.3, 0.01, 1.0}}},
+                          {reference::SpanStudy::Roc, rocGrid()},
+                          {reference::SpanStudy::Ndist, {{1, 95}, {0.0, 0.01, 3.0}}}};
+    for (const Case& c : cases) {
+        compareOnEveryHistory(
+            [&](ProductRegistry& r) {
+                giveBasePositions(r);
+                return reference::spanThreshold(r, name, c.study, true, c.grid);
+            },
+            [&](ProductRegistry& r, const OptimiserControl& control) {
+                giveBasePositions(r);
+                switch (c.study) {
+                    case reference::SpanStudy::Lreg: return optimiseLreg(r, name, true, control, c.grid);
+                    case reference::SpanStudy::Tsc: return optimiseTsc(r, name, true, control, c.grid);
+                    case reference::SpanStudy::Roc: return optimiseRoc(r, name, control, c.grid);
+                    default: return optimiseNdist(r, name, control, c.grid);
+                }
+            });
+    }
+}
+
+TEST(Optimisers, ResultDoesNotDependOnTheThreadCount) {
+    ProductRegistry registry = samplePrefix(600);
+    const MacdGrid grid{{4, 20}, 30, {7, 20}};
+    OptimiserResult results[3];
+    for (int threads = 1; threads <= 3; ++threads) {
+        ProductRegistry copy = registry;
+        OptimiserControl control;
+        control.threads = threads;
+        results[threads - 1] = optimiseMacd(copy, name, control, grid);
+    }
+    for (const OptimiserResult& result : results) {
+        EXPECT_EQ(result.bestReturn, results[0].bestReturn);
+        EXPECT_EQ(result.span1, results[0].span1);
+        EXPECT_EQ(result.span2, results[0].span2);
+        EXPECT_EQ(result.span3, results[0].span3);
+    }
+}
+
+TEST(Optimisers, ACancelledSearchLeavesTheBarsAlone) {
+    ProductRegistry registry = samplePrefix(400);
+    giveBasePositions(registry);
+    const std::vector<int> before = reference::positions(registry, name);
+    std::atomic<bool> cancel{true};
+    OptimiserControl control;
+    control.cancel = &cancel;
+    const OptimiserResult result = optimiseKeltner(registry, name, control);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_EQ(result.span1, -999);
+    EXPECT_EQ(reference::positions(registry, name), before);
+}
+
+TEST(Optimisers, GridsHaveTheStandardSizes) {
+    EXPECT_EQ(lregGrid().threshold.values().size(), 500u);
+    EXPECT_EQ(tscGrid().threshold.values().size(), 700u);
+    const auto roc = rocGrid().threshold.values();
+    EXPECT_EQ(roc.size(), 451u);
+    EXPECT_LT(roc.back(), 5.0);
+    EXPECT_GT(roc.back(), 4.9999);
+    EXPECT_EQ(ndistGrid().threshold.values().size(), 1501u);
+    EXPECT_EQ(KeltnerGrid{}.multiplier.values().size(), 300u);
+}

@@ -1,0 +1,140 @@
+#include "data/price_file.h"
+#include "model/strategy_builder.h"
+#include "model/trade_model_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace varkel;
+
+namespace {
+
+std::string refusal(IndexChoice choice) { return validateIndexChoice(choice).value_or(""); }
+
+BuildOptions smallGrids() {
+    BuildOptions options;
+    options.threads = 2;
+    options.grids.macd = {{4, 10}, 16, {7, 11}};
+    options.grids.roc = {{1, 5}, {0.5, 0.1, 2.0}};
+    options.grids.lreg = {{3, 20}, {0.0, 0.01, 0.1}};
+    return options;
+}
+
+ProductRegistry sample(const std::string& productName, int bars) {
+    ProductRegistry full;
+    full.addProduct(productName);
+    loadPriceFile(full, productName, std::string(VARKEL_SAMPLES_DIR) + "/EUR_JPY.txt");
+    ProductRegistry registry;
+    Product* product = registry.addProduct(productName);
+    const auto& source = full.findProduct(productName)->bars;
+    product->bars.assign(source.begin(), source.begin() + bars);
+    product->bars.emplace_back();
+    return registry;
+}
+
+std::filesystem::path freshDirectory(const std::string& leaf) {
+    const auto dir = std::filesystem::temp_directory_path() / ("varkel_build_" + leaf);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+}  // namespace
+
+TEST(BuildValidation, RefusesWithTheNineMessages) {
+    EXPECT_EQ(refusal({}), "Base Index is must item");
+    EXPECT_EQ(refusal({9}), "Base Index is must item");
+    EXPECT_EQ(refusal({8, true, 8}),
+              "Time Series Correlation is assigned in Base Index. Please specify another index in 2nd Index.");
+    EXPECT_EQ(refusal({10, true, 10}),
+              "Linear Regression is assigned in Base Index. Please specify another index in 2nd Index.");
+    EXPECT_EQ(refusal({5, true, -999}), "Please specify some index as 2nd index");
+    EXPECT_EQ(refusal({5, true, 12}), "Please specify some index as 2nd index");
+    EXPECT_EQ(refusal({5, true, 8, true, 8}),
+              "Time Series Correlation is assigned in Base Index or 2nd Index. Please specify another index in 3rd Index.");
+    EXPECT_EQ(refusal({10, false, -999, true, 10}),
+              "Linear Regression is assigned in Base Index or 2nd Index. Please specify another index in 3rd Index.");
+    EXPECT_EQ(refusal({5, true, 9, true, 9}),
+              "Rate Of Change is assigned in 2nd Index. Please specify another index in 3rd Index.");
+    EXPECT_EQ(refusal({5, true, 11, true, 11}),
+              "Normal Distribution is assigned in 2nd Index. Please specify another index in 3rd Index.");
+    // A 3rd index enabled with nothing selected is refused even when the 2nd is fine.
+    EXPECT_EQ(refusal({5, true, 9, true, -999}), "Please specify some index as 3rd index");
+}
+
+TEST(BuildValidation, ChecksTheThirdAgainstTheBaseAloneWhenTheSecondIsOff) {
+    EXPECT_EQ(refusal({5, false, 9, true, 9}), "");
+    EXPECT_EQ(refusal({5, false, 8, true, 8}), "");
+    EXPECT_EQ(refusal({13, true, 8, true, 10}), "");
+    EXPECT_EQ(studyKindFromListText("Keltner Channels"), 13);
+    EXPECT_EQ(studyKindFromListText(""), -999);
+}
+
+TEST(StrategyBuilder, BuildsMeasuresAndSavesTheModel) {
+    ProductRegistry registry = sample("EUR/JPY", 300);
+    const auto dir = freshDirectory("saves");
+    std::vector<int> layersDone;
+    BuildOptions options = smallGrids();
+    options.onLayerDone = [&](int layer, const std::string&) { layersDone.push_back(layer); };
+    const BuildResult result = buildStrategy(registry, "EUR/JPY", {5, true, 9, true, 10}, dir.string(), options);
+    ASSERT_EQ(result.outcome, BuildOutcome::Built);
+    EXPECT_EQ(layersDone, (std::vector<int>{1, 2, 3}));
+    EXPECT_TRUE(result.saved);
+    EXPECT_EQ(result.modelPath, (dir / "EUR_JPY.pfm").string());
+
+    TradeModel loaded;
+    ASSERT_TRUE(loadTradeModel(loaded, result.modelPath));
+    EXPECT_EQ(loaded.baseKind, StudyKind::Macd);
+    EXPECT_EQ(loaded.secondKind, StudyKind::RateOfChange);
+    EXPECT_EQ(loaded.thirdKind, StudyKind::LinearRegression);
+    EXPECT_EQ(loaded.baseParam1, result.model.baseParam1);
+    EXPECT_LT(loaded.baseParam1, loaded.baseParam2);
+    EXPECT_EQ(loaded.secondSpare, -1);
+
+    // An LREG filter never loses against the layer below (its first trial
+    // flattens nothing), and the measures describe the rebuilt positions.
+    const double second = std::stod(result.layerTexts[1].substr(9));
+    const double third = std::stod(result.layerTexts[2].substr(9));
+    EXPECT_GE(third, second);
+    const auto& bars = registry.findProduct("EUR/JPY")->bars;
+    EXPECT_NEAR(bars[bars.size() - 2].cumulativePnl, result.model.netProfit, 1e-6);
+    EXPECT_EQ(result.layerTexts[0].rfind("Return = ", 0), 0u);
+    EXPECT_EQ(result.sharpeText.size(), 10u);
+}
+
+TEST(StrategyBuilder, RefusedOrCancelledBuildsWriteNothing) {
+    ProductRegistry registry = sample("EUR/JPY", 300);
+    const auto dir = freshDirectory("nothing");
+    const BuildResult refused = buildStrategy(registry, "EUR/JPY", {10, true, 10}, dir.string(), smallGrids());
+    EXPECT_EQ(refused.outcome, BuildOutcome::Refused);
+    EXPECT_EQ(refused.refusal, "Linear Regression is assigned in Base Index. Please specify another index in 2nd Index.");
+
+    const std::vector<Bar> before = registry.findProduct("EUR/JPY")->bars;
+    std::atomic<bool> cancel{false};
+    BuildOptions options = smallGrids();
+    options.cancel = &cancel;
+    options.onLayerStarted = [&](int layer) {
+        if (layer == 2) cancel = true;  // after the base layer changed the bars
+    };
+    const BuildResult cancelled = buildStrategy(registry, "EUR/JPY", {5, true, 9}, dir.string(), options);
+    EXPECT_EQ(cancelled.outcome, BuildOutcome::Cancelled);
+    EXPECT_TRUE(std::filesystem::is_empty(dir));
+    const auto& after = registry.findProduct("EUR/JPY")->bars;
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        EXPECT_EQ(after[i].position, before[i].position);
+        EXPECT_EQ(after[i].macdLine, before[i].macdLine);
+    }
+}
+
+TEST(StrategyBuilder, ReportsAModelFileThatCannotBeWritten) {
+    ProductRegistry registry = sample("EUR/JPY", 200);
+    const BuildResult result =
+        buildStrategy(registry, "EUR/JPY", {5}, "/nonexistent/directory", smallGrids());
+    EXPECT_EQ(result.outcome, BuildOutcome::Built);
+    EXPECT_FALSE(result.saved);
+    EXPECT_EQ(result.modelPath, "/nonexistent/directory/EUR_JPY.pfm");
+}
