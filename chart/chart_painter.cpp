@@ -11,23 +11,23 @@ namespace {
 // What a study chart shows: its key and the bar fields of its two series
 // (null: the series is hidden).
 struct StudyPaint {
-    std::int32_t kind;
+    StudyKind kind;
     const char* key;
     double Bar::*series0;
     double Bar::*series1;
 };
 
 constexpr StudyPaint studyPaints[] = {
-    {5, "MACD", &Bar::macdLine, &Bar::macdSignal},
-    {7, "RSI", &Bar::rsi, nullptr},
-    {8, "RCI", &Bar::tsc, nullptr},
-    {9, "ROC", &Bar::roc, nullptr},
-    {10, "LREG", &Bar::lregSlope, nullptr},
-    {11, "NDIST", &Bar::ndist, nullptr},
-    {12, "STOCHASTICS", &Bar::stochD, &Bar::stochSlowD},
+    {StudyKind::Macd, "MACD", &Bar::macdLine, &Bar::macdSignal},
+    {StudyKind::Rsi, "RSI", &Bar::rsi, nullptr},
+    {StudyKind::TimeSeriesCorrelation, "RCI", &Bar::tsc, nullptr},
+    {StudyKind::RateOfChange, "ROC", &Bar::roc, nullptr},
+    {StudyKind::LinearRegression, "LREG", &Bar::lregSlope, nullptr},
+    {StudyKind::NormalDistribution, "NDIST", &Bar::ndist, nullptr},
+    {StudyKind::Stochastics, "STOCHASTICS", &Bar::stochD, &Bar::stochSlowD},
 };
 
-const StudyPaint* findStudyPaint(std::int32_t kind) {
+const StudyPaint* findStudyPaint(StudyKind kind) {
     for (const StudyPaint& paint : studyPaints)
         if (paint.kind == kind) return &paint;
     return nullptr;
@@ -39,7 +39,7 @@ constexpr double initialMin = 10000000.0;
 
 }  // namespace
 
-const char* studyChartKey(std::int32_t kind) {
+const char* studyChartKey(StudyKind kind) {
     const StudyPaint* paint = findStudyPaint(kind);
     return paint != nullptr ? paint->key : "NA";
 }
@@ -67,7 +67,7 @@ void ChartPainter::paintPriceChart(const Product& product) {
         chart->setValue(1, point, bar.open);
         chart->setValue(2, point, bar.close);
         chart->setValue(3, point, bar.high);
-        if (kind == paintKeltner) {
+        if (kind == StudyKind::KeltnerChannels) {
             const bool noBands = bar.keltnerLower == 0.0;
             chart->setValue(4, point, noBands ? hiddenValue : bar.keltnerUpper);
             chart->setValue(5, point, noBands ? hiddenValue : bar.keltnerLower);

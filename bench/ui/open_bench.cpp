@@ -50,7 +50,7 @@ void repaintAfterTick300(benchmark::State& state) {
     workspace.barsShown = 300;
     for (auto _ : state) {
         chart->openData(varkel::dataValues, 0, 5);
-        varkel::ChartPainter(workspace, varkel::paintMovingAverages, true).paint();
+        varkel::ChartPainter(workspace, varkel::StudyKind::MovingAverages, true).paint();
         chart->closeData(varkel::dataValues);
         chart->redrawNow();
     }

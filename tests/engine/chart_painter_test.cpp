@@ -43,7 +43,7 @@ struct PaintedWorkspace {
 TEST(ChartPainter, PriceChartShowsOnlyTheLastBarsShown) {
     PaintedWorkspace fixture(100);
     fixture.workspace.barsShown = 50;  // start at bar 101 - 50 = 51
-    ChartPainter(fixture.workspace, paintMovingAverages, true).paint();
+    ChartPainter(fixture.workspace, StudyKind::MovingAverages, true).paint();
 
     const RecordingChart& chart = fixture.priceChart;
     ASSERT_EQ(chart.pointCount(), 49);  // bars 51 ... 99
@@ -65,7 +65,7 @@ TEST(ChartPainter, PriceChartShowsOnlyTheLastBarsShown) {
 
 TEST(ChartPainter, FullRepaintCoversTheHistoryButNotTheNextDayBar) {
     PaintedWorkspace fixture(100);
-    ChartPainter(fixture.workspace, paintMovingAverages, true).paint();
+    ChartPainter(fixture.workspace, StudyKind::MovingAverages, true).paint();
     EXPECT_EQ(fixture.priceChart.pointCount(), 100);
     EXPECT_DOUBLE_EQ(fixture.priceChart.xMax, 100.0);
     // The averages are hidden until their windows are full.
@@ -78,7 +78,7 @@ TEST(ChartPainter, FullRepaintCoversTheHistoryButNotTheNextDayBar) {
 TEST(ChartPainter, AveragesNeverComputedAreHiddenNotDrawnAtZero) {
     PaintedWorkspace fixture(3);
     for (Bar& bar : fixture.bars()) bar.maShortPeriod = bar.maLongPeriod = 0;
-    ChartPainter(fixture.workspace, paintMovingAverages, true).paint();
+    ChartPainter(fixture.workspace, StudyKind::MovingAverages, true).paint();
     EXPECT_EQ(fixture.priceChart.value(4, 2), hiddenValue);
     EXPECT_EQ(fixture.priceChart.value(5, 2), hiddenValue);
 }
@@ -87,7 +87,7 @@ TEST(ChartPainter, KeltnerBandsAreHiddenWhereTheLowerBandIsZero) {
     PaintedWorkspace fixture(3);
     fixture.bars()[1].keltnerLower = 99.0;
     fixture.bars()[1].keltnerUpper = 103.0;
-    ChartPainter(fixture.workspace, paintKeltner, true).paint();
+    ChartPainter(fixture.workspace, StudyKind::KeltnerChannels, true).paint();
     EXPECT_EQ(fixture.priceChart.value(4, 0), hiddenValue);
     EXPECT_EQ(fixture.priceChart.value(5, 0), hiddenValue);
     EXPECT_DOUBLE_EQ(fixture.priceChart.value(4, 1), 103.0);
@@ -101,7 +101,7 @@ TEST(ChartPainter, StudyOfNegativeValuesGetsARangeUpToHalf) {
     for (int i = 0; i < 10; ++i) fixture.bars()[static_cast<std::size_t>(i)].rsi = -1.0 - i;
     fixture.workspace.barsShown = 6;  // bars 5 ... 9
 
-    ChartPainter(fixture.workspace, 7, false).paint();
+    ChartPainter(fixture.workspace, StudyKind::Rsi, false).paint();
 
     ASSERT_EQ(rsiChart.pointCount(), 5);
     EXPECT_DOUBLE_EQ(rsiChart.value(0, 0), -6.0);
@@ -127,8 +127,8 @@ TEST(ChartPainter, TwoLineStudiesPaintBothSeries) {
     fixture.bars()[1].macdSignal = 0.2;
     fixture.bars()[1].stochD = 0.7;
     fixture.bars()[1].stochSlowD = 0.6;
-    ChartPainter(fixture.workspace, 5, false).paint();
-    ChartPainter(fixture.workspace, 12, false).paint();
+    ChartPainter(fixture.workspace, StudyKind::Macd, false).paint();
+    ChartPainter(fixture.workspace, StudyKind::Stochastics, false).paint();
     EXPECT_DOUBLE_EQ(macdChart.value(1, 1), 0.2);
     EXPECT_DOUBLE_EQ(stochChart.value(0, 1), 0.7);
     EXPECT_DOUBLE_EQ(stochChart.value(1, 1), 0.6);
@@ -138,12 +138,13 @@ TEST(ChartPainter, StudyWithoutItsChartPaintsNothing) {
     PaintedWorkspace fixture(5);
     RecordingChart rsiChart;
     addStudyChart(fixture.workspace, &rsiChart, "RSI");
-    ChartPainter(fixture.workspace, 11, false).paint();  // no "NDIST" chart
-    ChartPainter(fixture.workspace, 3, false).paint();   // no study of kind 3
+    ChartPainter(fixture.workspace, StudyKind::NormalDistribution, false).paint();  // no "NDIST" chart
+    ChartPainter(fixture.workspace, static_cast<StudyKind>(3), false).paint();  // no study of kind 3
     EXPECT_TRUE(rsiChart.values.empty());
     EXPECT_TRUE(fixture.priceChart.settings.empty());
-    EXPECT_STREQ(studyChartKey(3), "NA");
-    EXPECT_STREQ(studyChartKey(8), "RCI");
+    EXPECT_STREQ(studyChartKey(static_cast<StudyKind>(3)), "NA");
+    EXPECT_STREQ(studyChartKey(StudyKind::MovingAverages), "NA");
+    EXPECT_STREQ(studyChartKey(StudyKind::TimeSeriesCorrelation), "RCI");
 }
 
 TEST(StudyCharts, KeysAreExactAndRegisteredOnce) {

@@ -154,7 +154,7 @@ void ChartViewTest::repaintOfTheLatestBarsKeepsEarlierPointsOutOfRange() {
     auto* chart = dynamic_cast<CChartFX*>(workspace.priceChart);
     workspace.barsShown = 50;
     chart->openData(varkel::dataValues, 0, 5);
-    varkel::ChartPainter(workspace, varkel::paintMovingAverages, true).paint();
+    varkel::ChartPainter(workspace, varkel::StudyKind::MovingAverages, true).paint();
     chart->closeData(varkel::dataValues);
 
     QCOMPARE(chart->pointLabel(0), QStringLiteral("20000051"));
