@@ -1,14 +1,10 @@
 #include "app/recent_files.h"
 
+#include "app/settings_store.h"
+
 #include <QFileInfo>
-#include <QSettings>
 
 namespace {
-
-QSettings settingsStore() {
-    return QSettings(QStringLiteral("Local AppWizard-Generated Applications"),
-                     QStringLiteral("VarkelModel2c"));
-}
 
 QString entryKey(int index) {
     return QStringLiteral("Recent File List/File%1").arg(index + 1);

@@ -13,6 +13,12 @@ bool parseStartOptions(const QStringList& arguments, StartOptions& options, QStr
             }
             options.openProduct = arguments[++i];
             options.openPath = arguments[++i];
+        } else if (argument == QLatin1String("--server")) {
+            if (valuesLeft < 1) {
+                error = QStringLiteral("--server needs the data server's address");
+                return false;
+            }
+            options.dataServer = arguments[++i];
         } else if (argument == QLatin1String("--screenshot")) {
             if (valuesLeft < 1) {
                 error = QStringLiteral("--screenshot needs a file name");

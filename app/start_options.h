@@ -8,6 +8,7 @@ struct StartOptions {
     bool splash = true;       // --no-splash skips the picture
     QString openProduct;      // --open PRODUCT PATH: open a price file at start
     QString openPath;
+    QString dataServer;       // --server URL: the data server for this run
     QString screenshotPath;   // --screenshot FILE: save the main window as PNG and end
 };
 
@@ -16,4 +17,4 @@ struct StartOptions {
 bool parseStartOptions(const QStringList& arguments, StartOptions& options, QString& error);
 
 inline constexpr const char* startUsage =
-    "usage: varkel [--no-splash] [--open PRODUCT PRICE_FILE] [--screenshot FILE.png]\n";
+    "usage: varkel [--no-splash] [--open PRODUCT PRICE_FILE] [--server URL] [--screenshot FILE.png]\n";

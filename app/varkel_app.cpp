@@ -33,6 +33,7 @@ CVarkelModel2cApp* CVarkelModel2cApp::instance() {
 
 void CVarkelModel2cApp::initInstance(const StartOptions& options) {
     Q_INIT_RESOURCE(varkel);
+    dataServerOption = options.dataServer;
     recentFiles_->load();
     mainFrame_ = std::make_unique<CMainFrame>(*this);
     if (options.splash) showSplash();

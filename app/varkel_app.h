@@ -40,6 +40,7 @@ public:
     std::vector<std::unique_ptr<ChartWorkspace>> workspaces;
     const std::string startDirectory;
     bool verticalLineMode = false;  // one switch for every view
+    QString dataServerOption;       // --server: ahead of the stored data server
 
 private:
     std::unique_ptr<RecentFileList> recentFiles_;

@@ -8,10 +8,17 @@
 #include "app/seams.h"
 #include "app/varkel_app.h"
 #include "app/view_printing.h"
+#include "data/ui/append_data_dlg.h"
+#include "data/ui/download_dlg.h"
 #include "data/ui/product_name_dlg.h"
 #include "model/ui/strategy_builder_dlg.h"
 #include "report/ui/performance_viewer_dlg.h"
 #include "report/ui/trade_signal_dlg.h"
+#include "studies/ui/analysis_study.h"
+#include "studies/ui/analysis_study_dlg.h"
+#include "studies/ui/keltner_dlg.h"
+#include "studies/ui/moving_average_dlg.h"
+#include "studies/ui/tick_dlg.h"
 
 #include <QMdiSubWindow>
 
@@ -48,7 +55,8 @@ void CVarkelModel2cView::onTick() {
         showMessage(QStringLiteral("No chart avtive"));
         return;
     }
-    // Dialog 138 "Specifying number of tick" opens here.
+    CTickDlg dialog(window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onVerticalLine() {
@@ -61,47 +69,59 @@ void CVarkelModel2cView::onVerticalLine() {
 // dialog goes where its comment says.
 
 void CVarkelModel2cView::onDownload() {
-    // Dialog 151 "Download Hist File from Internet".
+    const CVarkelModel2cApp& app = *CVarkelModel2cApp::instance();
+    CDownloadDlg dialog(app.getStartDirectory(), app.dataServerOption);
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onAppendData() {
-    // Dialog 150 "Append Price Data".
+    CAppendDataDlg dialog;
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onMovingAverage() {
-    // Dialog 156 "Moving Average Calc".
+    CMovingAverageDlg dialog(window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onKeltner() {
-    // Dialog 157 "Calc Keltner Channels".
+    CKeltnerDlg dialog(window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onRsi() {
-    // Dialog 140 "Calc RSI".
+    CAnalysisStudyDlg dialog(rsiStudy, window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onTimeSeriesCorrelation() {
-    // Dialog 141 "Time Series Correlation".
+    CAnalysisStudyDlg dialog(timeSeriesCorrelationStudy, window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onMacd() {
-    // Dialog 139 "Calc MACD".
+    CAnalysisStudyDlg dialog(macdStudy, window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onStochastics() {
-    // Dialog 153 "Stochastics Span".
+    CAnalysisStudyDlg dialog(stochasticsStudy, window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onRateOfChange() {
-    // Dialog 146 "Calc Range Of Rate".
+    CAnalysisStudyDlg dialog(rateOfChangeStudy, window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onLinearRegression() {
-    // Dialog 142 "Linear Regression Calc".
+    CAnalysisStudyDlg dialog(linearRegressionStudy, window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onNormalDistribution() {
-    // Dialog 143 "Calc Normal Distribution".
+    CAnalysisStudyDlg dialog(normalDistributionStudy, window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onBuildTradeModel() {

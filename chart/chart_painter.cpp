@@ -33,6 +33,15 @@ const StudyPaint* findStudyPaint(StudyKind kind) {
     return nullptr;
 }
 
+// The first bar of the history whose `field` is not 0. Studies write 0 on the
+// bars before their window is full: "no value yet", which is not drawn.
+int firstValueBar(const Product& product, double Bar::*field) {
+    const int history = product.historyLength();
+    for (int i = 0; i < history; ++i)
+        if (product.bars[static_cast<std::size_t>(i)].*field != 0.0) return i;
+    return history;
+}
+
 // The ranges start from these, so a range always reaches 0 from one side.
 constexpr double initialMax = 0.0;
 constexpr double initialMin = 10000000.0;
@@ -92,14 +101,16 @@ void ChartPainter::paintStudyChart(const Product& product) {
     ChartControl* chart = record->chart;
     const int history = product.historyLength();
     const int start = workspace.barsTotal - workspace.barsShown;
+    const int first0 = firstValueBar(product, paint->series0);
+    const int first1 = paint->series1 != nullptr ? firstValueBar(product, paint->series1) : history;
     double max = initialMax;
     double min = initialMin;
     int point = 0;
     for (int i = std::max(start, 0); i < history; ++i) {
         const Bar& bar = product.bars[static_cast<std::size_t>(i)];
         const double value = bar.*paint->series0;
-        chart->setValue(0, point, value);
-        chart->setValue(1, point, paint->series1 != nullptr ? bar.*paint->series1 : hiddenValue);
+        chart->setValue(0, point, i < first0 ? hiddenValue : value);
+        chart->setValue(1, point, i < first1 ? hiddenValue : bar.*paint->series1);
         if (max <= value) max = value;
         if (min >= value) min = value;
         chart->setPointLabel(point, bar.dateText);

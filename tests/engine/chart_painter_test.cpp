@@ -134,6 +134,34 @@ TEST(ChartPainter, TwoLineStudiesPaintBothSeries) {
     EXPECT_DOUBLE_EQ(stochChart.value(1, 1), 0.6);
 }
 
+TEST(ChartPainter, StudyWarmUpIsHiddenNotDrawnAtZero) {
+    PaintedWorkspace fixture(6);
+    RecordingChart macdChart;
+    addStudyChart(fixture.workspace, &macdChart, "MACD");
+    // The line has values from bar 2 on (bar 4 is a true 0), the signal from bar 3 on.
+    const double line[] = {0.0, 0.0, 0.5, -0.25, 0.0, 0.75};
+    const double signal[] = {0.0, 0.0, 0.0, 0.125, 0.25, 0.5};
+    for (std::size_t i = 0; i < 6; ++i) {
+        fixture.bars()[i].macdLine = line[i];
+        fixture.bars()[i].macdSignal = signal[i];
+    }
+    ChartPainter(fixture.workspace, StudyKind::Macd, false).paint();
+    EXPECT_EQ(macdChart.value(0, 1), hiddenValue);
+    EXPECT_DOUBLE_EQ(macdChart.value(0, 2), 0.5);
+    EXPECT_DOUBLE_EQ(macdChart.value(0, 4), 0.0);
+    EXPECT_EQ(macdChart.value(1, 2), hiddenValue);
+    EXPECT_DOUBLE_EQ(macdChart.value(1, 3), 0.125);
+    // The range still follows every painted bar of the line.
+    EXPECT_DOUBLE_EQ(macdChart.yMin, -0.75);
+    EXPECT_DOUBLE_EQ(macdChart.yMax, 1.25);
+
+    // Only the warm-up of the whole history is hidden, not zeros after it.
+    fixture.workspace.barsShown = 3;  // bars 4 and 5
+    ChartPainter(fixture.workspace, StudyKind::Macd, false).paint();
+    EXPECT_DOUBLE_EQ(macdChart.value(0, 0), 0.0);
+    EXPECT_DOUBLE_EQ(macdChart.value(1, 0), 0.25);
+}
+
 TEST(ChartPainter, StudyWithoutItsChartPaintsNothing) {
     PaintedWorkspace fixture(5);
     RecordingChart rsiChart;
