@@ -64,7 +64,7 @@ private slots:
     void listsHoldTheirEntriesAndNeedAProduct();
     void refusedChoicesShowTheirMessagesAndBuildNothing();
     void buildShowsAndSavesWhatTheEngineBuilds();
-    void cancelledOrClosedBuildSavesNothing();
+    void cancelledOrClosedBuildSavesNothingUnwritableFileIsReported();
 };
 
 void StrategyBuilderDlgTest::listsHoldTheirEntriesAndNeedAProduct() {
@@ -171,7 +171,7 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
     QCOMPARE(QPair(progress->value(), progress->maximum()), QPair(9, 9));
 }
 
-void StrategyBuilderDlgTest::cancelledOrClosedBuildSavesNothing() {
+void StrategyBuilderDlgTest::cancelledOrClosedBuildSavesNothingUnwritableFileIsReported() {
     TradeModelStation station;
     QVERIFY(station.openSample());
     const std::vector<Bar> before = station.product().bars;
@@ -196,6 +196,14 @@ void StrategyBuilderDlgTest::cancelledOrClosedBuildSavesNothing() {
     QVERIFY(!QFile::exists(station.startFile("USD_JPY.pfm")));
     QVERIFY(sameBars(station.product().bars, before));
     QVERIFY(station.messages.isEmpty());
+
+    // A model file that cannot be written is reported with its path.
+    QVERIFY(QDir(station.start.path()).mkdir("USD_JPY.pfm"));
+    dialog.setGrids(smallGrids());
+    choose(dialog, 1021, "MACD");
+    button(dialog, "1")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBuilding(), 30000);
+    QCOMPARE(station.messages, QStringList({"Could not write the trade model file " + station.startFile("USD_JPY.pfm")}));
 }
 
 QTEST_MAIN(StrategyBuilderDlgTest)
