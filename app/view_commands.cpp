@@ -11,6 +11,9 @@
 #include "data/ui/append_data_dlg.h"
 #include "data/ui/download_dlg.h"
 #include "data/ui/product_name_dlg.h"
+#include "model/ui/strategy_builder_dlg.h"
+#include "report/ui/performance_viewer_dlg.h"
+#include "report/ui/trade_signal_dlg.h"
 #include "studies/ui/analysis_study.h"
 #include "studies/ui/analysis_study_dlg.h"
 #include "studies/ui/keltner_dlg.h"
@@ -122,13 +125,17 @@ void CVarkelModel2cView::onNormalDistribution() {
 }
 
 void CVarkelModel2cView::onBuildTradeModel() {
-    // Dialog 144 "Strategy Builder".
+    CStrategyBuilderDlg dialog(window());
+    runDialog(dialog);
 }
 
+// The report dialogs do their work while they are made, before they show.
 void CVarkelModel2cView::onTradeSignal() {
-    // Dialog 148 "Trade Signal for the next trading day".
+    CTradeSignalDlg dialog(window());
+    runDialog(dialog);
 }
 
 void CVarkelModel2cView::onPerformanceView() {
-    // Dialog 147 "Performance Viewer".
+    CPerformanceViewerDlg dialog(window());
+    runDialog(dialog);
 }

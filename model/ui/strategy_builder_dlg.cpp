@@ -1,0 +1,294 @@
+#include "model/ui/strategy_builder_dlg.h"
+
+#include "app/chart_fx.h"
+#include "app/chart_workspace.h"
+#include "app/seams.h"
+#include "app/varkel_app.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+using namespace varkel;
+
+namespace {
+
+const QStringList baseEntries = {"MACD", "Linear Regression", "Time Series Correlation", "Stochastics",
+                                 "Keltner Channels"};
+const QStringList filterEntries = {"Linear Regression", "Time Series Correlation", "Rate Of Change",
+                                   "Normal Distribution"};
+const char* const layerNames[3] = {"Base Index", "2nd Index", "3rd Index"};
+const QString processingText = QStringLiteral("Processing..........");
+
+// Progress is redrawn at most this often; the search reports far more often.
+constexpr auto progressInterval = std::chrono::milliseconds(50);
+
+int kindOf(const QComboBox* list) {
+    return list->currentIndex() < 0 ? -999 : studyKindFromListText(list->currentText().toStdString());
+}
+
+}  // namespace
+
+CStrategyBuilderDlg::CStrategyBuilderDlg(QWidget* parent)
+    : QDialog(parent),
+      baseList_(addIndexList(baseEntries, 1021)),
+      use2ndBox_(new QCheckBox(QStringLiteral("2nd Index"), this)),
+      secondList_(addIndexList(filterEntries, 1022)),
+      use3rdBox_(new QCheckBox(QStringLiteral("3rd Index"), this)),
+      thirdList_(addIndexList(filterEntries, 1023)),
+      layerTexts_{addReadOut(1024), addReadOut(1025), addReadOut(1026)},
+      sharpeText_(addReadOut(1029)),
+      kellyText_(addReadOut(1030)),
+      winningRateText_(addReadOut(1031)),
+      curveChart_(new CChartFX(this)),
+      progress_(new QProgressBar(this)),
+      okButton_(new QPushButton(QStringLiteral("OK"), this)),
+      cancelButton_(new QPushButton(QStringLiteral("Cancel"), this)) {
+    setObjectName(QStringLiteral("144"));
+    setWindowTitle(QStringLiteral("Strategy Builder"));
+    use2ndBox_->setObjectName(QStringLiteral("1014"));
+    use3rdBox_->setObjectName(QStringLiteral("1015"));
+    curveChart_->setObjectName(QStringLiteral("1012"));
+    curveChart_->setMinimumSize(560, 260);
+    progress_->setObjectName(QStringLiteral("buildProgress"));
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
+    progress_->setFormat(QString());
+    okButton_->setObjectName(QStringLiteral("1"));
+    okButton_->setDefault(true);
+    auto* finish = new QPushButton(QStringLiteral("Finish"), this);
+    finish->setObjectName(QStringLiteral("2"));
+    cancelButton_->setObjectName(QStringLiteral("cancelBuild"));
+    cancelButton_->setEnabled(false);
+    connect(okButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::accept);
+    connect(finish, &QPushButton::clicked, this, &CStrategyBuilderDlg::reject);
+    connect(cancelButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::cancelBuild);
+
+    auto* indexes = new QGridLayout;
+    indexes->addWidget(new QLabel(QStringLiteral("Base Index"), this), 0, 0);
+    indexes->addWidget(baseList_, 0, 1);
+    indexes->addWidget(layerTexts_[0], 0, 2);
+    indexes->addWidget(use2ndBox_, 1, 0);
+    indexes->addWidget(secondList_, 1, 1);
+    indexes->addWidget(layerTexts_[1], 1, 2);
+    indexes->addWidget(use3rdBox_, 2, 0);
+    indexes->addWidget(thirdList_, 2, 1);
+    indexes->addWidget(layerTexts_[2], 2, 2);
+    indexes->setColumnStretch(2, 1);
+
+    auto* measures = new QGroupBox(QStringLiteral("Performance Indicator"), this);
+    auto* measureRow = new QHBoxLayout(measures);
+    const std::pair<const char*, QLabel*> measureTexts[] = {
+        {"Sharpe Ratio", sharpeText_}, {"Kelly Formula", kellyText_}, {"Winning Rate", winningRateText_}};
+    for (const auto& [caption, text] : measureTexts) {
+        measureRow->addWidget(new QLabel(QString::fromLatin1(caption), this));
+        measureRow->addWidget(text, 1);
+    }
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(progress_, 1);
+    buttons->addWidget(cancelButton_);
+    buttons->addSpacing(16);
+    buttons->addWidget(okButton_);
+    buttons->addWidget(finish);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(indexes);
+    layout->addWidget(measures);
+    layout->addWidget(new QLabel(QStringLiteral("Accumulative PL Curve"), this));
+    layout->addWidget(curveChart_, 1);
+    layout->addLayout(buttons);
+}
+
+CStrategyBuilderDlg::~CStrategyBuilderDlg() {
+    // The worker writes into the workspace's bars and reports to this dialog:
+    // it must be stopped before either goes.
+    if (isBuilding()) {
+        cancel_ = true;
+        worker_.join();
+    }
+}
+
+QComboBox* CStrategyBuilderDlg::addIndexList(const QStringList& entries, int id) {
+    auto* list = new QComboBox(this);
+    list->setObjectName(QString::number(id));
+    list->addItems(entries);
+    list->setCurrentIndex(-1);
+    list->setMinimumWidth(200);
+    return list;
+}
+
+QLabel* CStrategyBuilderDlg::addReadOut(int id) {
+    auto* text = new QLabel(this);
+    text->setObjectName(QString::number(id));
+    text->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    // The texts are padded printf fields; a fixed pitch keeps their digits aligned.
+    text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    text->setMinimumWidth(170);
+    return text;
+}
+
+IndexChoice CStrategyBuilderDlg::readChoice() const {
+    IndexChoice choice;
+    choice.baseKind = kindOf(baseList_);
+    choice.use2nd = use2ndBox_->isChecked();
+    if (choice.use2nd) choice.secondKind = kindOf(secondList_);
+    choice.use3rd = use3rdBox_->isChecked();
+    if (choice.use3rd) choice.thirdKind = kindOf(thirdList_);
+    return choice;
+}
+
+void CStrategyBuilderDlg::accept() {
+    if (isBuilding()) return;
+    ChartWorkspace* workspace = activeWorkspace();
+    if (workspace == nullptr || !workspace->hasPriceChart) return;
+    const IndexChoice choice = readChoice();
+    if (const auto refusal = validateIndexChoice(choice)) {
+        showMessage(QString::fromStdString(*refusal));
+        return;
+    }
+    startBuild(*workspace, choice);
+}
+
+void CStrategyBuilderDlg::startBuild(ChartWorkspace& workspace, const IndexChoice& choice) {
+    const std::string startDirectory = CVarkelModel2cApp::instance()->startDirectory;
+    BuildOptions options;
+    options.cancel = &cancel_;
+    options.grids = grids_;
+    options.onLayerStarted = [this](int layer) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, layer] {
+                runningLayer_ = layer;
+                layerTexts_[layer - 1]->setText(processingText);
+                showProgress(layer, 0, 1);
+            },
+            Qt::QueuedConnection);
+    };
+    options.onLayerDone = [this](int layer, const std::string& returnText) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, layer, text = QString::fromStdString(returnText)] { layerTexts_[layer - 1]->setText(text); },
+            Qt::QueuedConnection);
+    };
+    options.onProgress = [this](int layer, std::int64_t done, std::int64_t total) {
+        forwardProgress(layer, done, total);
+    };
+
+    cancel_ = false;
+    workspace_ = &workspace;
+    buildingProduct_ = workspace.productName;
+    runningLayer_ = 0;
+    lastProgressSent_ = {};
+    setBusy(true);
+    buildStarted_ = std::chrono::steady_clock::now();
+    // While the modal dialog runs, nothing else reads or writes the product's bars.
+    worker_ = std::thread([this, choice, startDirectory, options] {
+        result_ = buildStrategy(workspace_->registry, buildingProduct_, choice, startDirectory, options);
+        QMetaObject::invokeMethod(this, [this] { finishBuild(); }, Qt::QueuedConnection);
+    });
+}
+
+void CStrategyBuilderDlg::forwardProgress(int layer, std::int64_t done, std::int64_t total) {
+    const auto now = std::chrono::steady_clock::now();
+    if (done < total && now - lastProgressSent_ < progressInterval) return;
+    lastProgressSent_ = now;
+    QMetaObject::invokeMethod(
+        this,
+        [this, layer, done, total] { showProgress(layer, done, total); },
+        Qt::QueuedConnection);
+}
+
+void CStrategyBuilderDlg::showProgress(int layer, std::int64_t done, std::int64_t total) {
+    // The largest layer has 810,000 trials, well inside the bar's int range.
+    progress_->setRange(0, static_cast<int>(std::max<std::int64_t>(total, 1)));
+    progress_->setValue(static_cast<int>(done));
+    progress_->setFormat(QStringLiteral("%1: %v of %m trials").arg(QString::fromLatin1(layerNames[layer - 1])));
+}
+
+void CStrategyBuilderDlg::setBusy(bool busy) {
+    okButton_->setEnabled(!busy);
+    cancelButton_->setEnabled(busy);
+    // The choice on screen stays the one being built.
+    for (QWidget* entry : std::initializer_list<QWidget*>{baseList_, use2ndBox_, secondList_, use3rdBox_, thirdList_})
+        entry->setEnabled(!busy);
+}
+
+void CStrategyBuilderDlg::cancelBuild() {
+    // The worker sees the request between trials and reports its end as usual.
+    if (isBuilding()) cancel_ = true;
+}
+
+void CStrategyBuilderDlg::reject() {
+    if (isBuilding()) {
+        cancel_ = true;
+        finishBuild();
+    }
+    QDialog::reject();
+}
+
+void CStrategyBuilderDlg::finishBuild() {
+    if (!isBuilding()) return;  // already finished when the dialog was closed
+    worker_.join();
+    // Reports the worker queued before a close are out of date; it sends no more.
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+    lastBuildTime_ = std::chrono::steady_clock::now() - buildStarted_;
+    setBusy(false);
+    switch (result_.outcome) {
+    case BuildOutcome::Built:
+        showBuiltModel(result_);
+        progress_->setFormat(QStringLiteral("Built in %1 s").arg(lastBuildTime_.count(), 0, 'f', 1));
+        break;
+    case BuildOutcome::Cancelled:
+        if (runningLayer_ > 0) layerTexts_[runningLayer_ - 1]->setText(QStringLiteral("Cancelled"));
+        progress_->setFormat(QStringLiteral("Cancelled: nothing was saved"));
+        break;
+    case BuildOutcome::Refused:    // the choice was validated before the start
+    case BuildOutcome::NoProduct:  // the product is the one the view shows
+        break;
+    }
+    emit buildFinished();
+}
+
+void CStrategyBuilderDlg::showBuiltModel(const BuildResult& result) {
+    sharpeText_->setText(QString::fromStdString(result.sharpeText));
+    kellyText_->setText(QString::fromStdString(result.kellyText));
+    winningRateText_->setText(QString::fromStdString(result.winningRateText));
+    drawCurve();
+    if (!result.saved)
+        showMessage(QStringLiteral("Could not write the trade model file ") + QString::fromStdString(result.modelPath));
+}
+
+void CStrategyBuilderDlg::drawCurve() {
+    const Product* product = workspace_->registry.findProduct(buildingProduct_);
+    if (product == nullptr) return;
+    const int history = product->historyLength();
+    double lowest = 0.0;
+    double highest = 0.0;
+    curveChart_->setSetting(settingGallery, galleryLines);
+    curveChart_->openData(dataStyles, 1, 0);
+    curveChart_->seriesStyle(0, styleMarkers, 0);
+    curveChart_->closeData(dataStyles);
+    curveChart_->openData(dataValues, 0, 0);
+    for (int i = 0; i < history; ++i) {
+        const Bar& bar = product->bars[static_cast<std::size_t>(i)];
+        curveChart_->setValue(0, i, bar.cumulativePnl);
+        curveChart_->setPointLabel(i, bar.dateText);
+        lowest = std::min(lowest, bar.cumulativePnl);
+        highest = std::max(highest, bar.cumulativePnl);
+    }
+    curveChart_->closeData(dataValues);
+    // The control does not scale itself: the whole curve, with room above and below.
+    const double margin = std::max((highest - lowest) * 0.05, 1.0);
+    curveChart_->setPlotRange(0.0, lowest - margin, history, highest + margin);
+}

@@ -1,0 +1,87 @@
+#pragma once
+
+#include "model/strategy_builder.h"
+
+#include <QDialog>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+class CChartFX;
+class ChartWorkspace;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+// Dialog 144 "Strategy Builder": the user picks a base index and up to two
+// filter indexes; OK searches the best trade model for the product of the
+// active workspace, shows each layer's return, the model's measures and its
+// accumulated P&L curve, and saves the model file. The search runs on a worker
+// thread so that the window keeps answering: a progress bar counts the trials
+// of the running layer and a Cancel button stops it, leaving the bars as they
+// were and writing nothing. "Finish" closes the dialog, stopping a running
+// build first.
+class CStrategyBuilderDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CStrategyBuilderDlg(QWidget* parent);
+    ~CStrategyBuilderDlg() override;
+
+    // The grids the next build searches; the standard ones unless narrowed.
+    void setGrids(const varkel::BuildGrids& grids) { grids_ = grids; }
+
+    bool isBuilding() const { return worker_.joinable(); }
+    // How long the last finished build took.
+    std::chrono::duration<double> lastBuildTime() const { return lastBuildTime_; }
+
+    void accept() override;  // OK: validates the choice and starts a build
+    void reject() override;  // Finish, Escape or the close box
+
+signals:
+    // A build has ended: built, cancelled or found no product.
+    void buildFinished();
+
+private:
+    QComboBox* addIndexList(const QStringList& entries, int id);
+    QLabel* addReadOut(int id);
+    varkel::IndexChoice readChoice() const;
+    void startBuild(ChartWorkspace& workspace, const varkel::IndexChoice& choice);
+    void forwardProgress(int layer, std::int64_t done, std::int64_t total);
+    void showProgress(int layer, std::int64_t done, std::int64_t total);
+    void setBusy(bool busy);
+    void cancelBuild();
+    void finishBuild();
+    void showBuiltModel(const varkel::BuildResult& result);
+    void drawCurve();
+
+    QComboBox* const baseList_;    // 1021
+    QCheckBox* const use2ndBox_;   // 1014
+    QComboBox* const secondList_;  // 1022
+    QCheckBox* const use3rdBox_;   // 1015
+    QComboBox* const thirdList_;   // 1023
+    QLabel* layerTexts_[3];        // 1024, 1025, 1026
+    QLabel* sharpeText_;           // 1029
+    QLabel* kellyText_;            // 1030
+    QLabel* winningRateText_;      // 1031
+    CChartFX* const curveChart_;   // 1012
+    QProgressBar* const progress_;
+    QPushButton* const okButton_;
+    QPushButton* const cancelButton_;
+
+    varkel::BuildGrids grids_;
+    std::thread worker_;
+    std::atomic<bool> cancel_{false};
+    // Written by the worker before it reports the end; read after joining it.
+    varkel::BuildResult result_;
+    // What the running or last build works on; fixed while the worker runs.
+    ChartWorkspace* workspace_ = nullptr;
+    std::string buildingProduct_;
+    int runningLayer_ = 0;
+    std::chrono::steady_clock::time_point buildStarted_;
+    std::chrono::duration<double> lastBuildTime_{0.0};
+    // Only the worker that reports progress touches this.
+    std::chrono::steady_clock::time_point lastProgressSent_;
+};

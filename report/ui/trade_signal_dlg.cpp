@@ -1,0 +1,163 @@
+#include "report/ui/trade_signal_dlg.h"
+
+#include "app/chart_fx.h"
+#include "app/chart_workspace.h"
+#include "app/seams.h"
+#include "app/varkel_app.h"
+#include "report/trade_signal.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <functional>
+
+using namespace varkel;
+
+namespace {
+
+// The range of the values a chart was given, from the starting values a chart
+// asks for (the highest starts low, the lowest starts high).
+struct ValueRange {
+    double lowest;
+    double highest;
+};
+
+// Puts one value per real bar into series 0 of `chart`, with the bar's date as
+// the point label when `dated`, and widens `range` to the values.
+void fillChart(CChartFX& chart, const Product& product, const std::function<double(const Bar&)>& valueOf,
+               bool dated, ValueRange& range) {
+    chart.setSetting(settingGallery, galleryLines);
+    chart.openData(dataStyles, 1, 0);
+    chart.seriesStyle(0, styleMarkers, 0);  // thousands of points: a plain line
+    chart.closeData(dataStyles);
+    chart.openData(dataValues, 0, 0);
+    for (int i = 0; i < product.historyLength(); ++i) {
+        const Bar& bar = product.bars[static_cast<std::size_t>(i)];
+        const double value = valueOf(bar);
+        chart.setValue(0, i, value);
+        if (dated) chart.setPointLabel(i, bar.dateText);
+        range.highest = std::max(range.highest, value);
+        range.lowest = std::min(range.lowest, value);
+    }
+    chart.closeData(dataValues);
+}
+
+void hideGrid(CChartFX& chart) {
+    chart.setSetting(settingHorizontalGrid, 0);
+    chart.setSetting(settingVerticalGrid, 0);
+}
+
+}  // namespace
+
+CTradeSignalDlg::CTradeSignalDlg(QWidget* parent)
+    : QDialog(parent),
+      signalText_(new QLabel(this)),
+      netProfitText_(new QLabel(this)),
+      priceChart_(addChart(1044, "Price Fluctuation")),
+      positionChart_(addChart(1045, "Position Transition")),
+      pnlChart_(addChart(1046, "PL Curve")) {
+    setObjectName(QStringLiteral("148"));
+    setWindowTitle(QStringLiteral("Trade Signal for the next trading day"));
+    setFont(QFont(QStringLiteral("Tahoma"), 10));
+
+    signalText_->setObjectName(QStringLiteral("1043"));
+    signalText_->setAlignment(Qt::AlignCenter);
+    signalText_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    signalText_->setMinimumWidth(180);
+    QFont signalFont = signalText_->font();
+    signalFont.setBold(true);
+    signalText_->setFont(signalFont);
+    netProfitText_->setObjectName(QStringLiteral("1012"));
+    netProfitText_->setMinimumWidth(140);
+
+    auto* draw = new QPushButton(QStringLiteral("Price / Signal"), this);
+    draw->setObjectName(QStringLiteral("1"));
+    draw->setDefault(true);
+    auto* finish = new QPushButton(QStringLiteral("Finish"), this);
+    finish->setObjectName(QStringLiteral("2"));
+    finish->setAutoDefault(false);
+    connect(draw, &QPushButton::clicked, this, &CTradeSignalDlg::accept);
+    connect(finish, &QPushButton::clicked, this, &CTradeSignalDlg::reject);
+
+    auto* readOuts = new QHBoxLayout;
+    readOuts->addWidget(new QLabel(QStringLiteral("Trade Signal"), this));
+    readOuts->addWidget(signalText_);
+    readOuts->addSpacing(24);
+    readOuts->addWidget(new QLabel(QStringLiteral("Total Net Profit ="), this));
+    readOuts->addWidget(netProfitText_);
+    readOuts->addStretch();
+    readOuts->addWidget(draw);
+    readOuts->addWidget(finish);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(readOuts);
+    layout->addWidget(priceChart_, 3);
+    layout->addWidget(positionChart_, 2);
+    layout->addWidget(pnlChart_, 3);
+
+    runSignal();
+}
+
+CChartFX* CTradeSignalDlg::addChart(int controlId, const char* title) {
+    auto* chart = new CChartFX(this);
+    chart->setObjectName(QString::number(controlId));
+    chart->setMinimumSize(640, 150);
+    chart->setTitle(1, title);
+    return chart;
+}
+
+QString CTradeSignalDlg::signalText() const {
+    return signalText_->text();
+}
+
+QString CTradeSignalDlg::netProfitText() const {
+    return netProfitText_->text();
+}
+
+void CTradeSignalDlg::runSignal() {
+    ChartWorkspace* workspace = activeWorkspace();
+    if (workspace == nullptr || !workspace->hasPriceChart) return;
+    const TradeSignal signal = runDailyTradeSignal(workspace->registry, workspace->productName,
+                                                   CVarkelModel2cApp::instance()->startDirectory);
+    signalText_->setText(QString::fromStdString(signal.signalText));
+    netProfitText_->setText(QString::fromStdString(signal.netProfitText));
+    if (!signal.baseUsable) return;  // nothing was written, as intended
+    // The trader relies on these files outside the program; say when they are stale.
+    if (!signal.modelSaved)
+        showMessage(QStringLiteral("Could not write the trade model file ") +
+                    QString::fromStdString(signal.modelPath.string()));
+    if (!signal.strategyWritten)
+        showMessage(QStringLiteral("Could not write the strategy file ") +
+                    QString::fromStdString(signal.strategyPath.string()));
+}
+
+void CTradeSignalDlg::accept() {
+    drawSignalCharts();
+}
+
+void CTradeSignalDlg::drawSignalCharts() {
+    ChartWorkspace* workspace = activeWorkspace();
+    if (workspace == nullptr || !workspace->hasPriceChart) return;
+    const Product* product = workspace->registry.findProduct(workspace->productName);
+    if (product == nullptr) return;
+    const double history = product->historyLength();
+
+    ValueRange prices{99999.0, -99999.0};
+    fillChart(*priceChart_, *product, [](const Bar& bar) { return bar.close; }, false, prices);
+    priceChart_->setPlotRange(0.0, prices.lowest - 3.0, history, prices.highest + 3.0);
+    hideGrid(*priceChart_);
+
+    ValueRange positions{0.0, 0.0};  // the range is fixed
+    fillChart(*positionChart_, *product, [](const Bar& bar) { return double(bar.position); }, false, positions);
+    positionChart_->setPlotRange(0.0, -2.0, history, 2.0);
+    hideGrid(*positionChart_);
+
+    ValueRange pnl{999999999.0, -99999999.0};
+    fillChart(*pnlChart_, *product, [](const Bar& bar) { return bar.cumulativePnl; }, true, pnl);
+    pnlChart_->setPlotRange(0.0, pnl.lowest, history, pnl.highest);
+    hideGrid(*pnlChart_);
+}

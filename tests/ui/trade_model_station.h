@@ -1,0 +1,36 @@
+#pragma once
+
+#include "ui_test_support.h"
+
+#include "app/chart_workspace.h"
+#include "data/ui/open_flow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+// Makes its own temporary directory the working directory, so that a
+// workstation made after it takes that directory as its start directory.
+struct StartDirectory {
+    QTemporaryDir start;
+    StartDirectory() { QDir::setCurrent(start.path()); }
+    QString startFile(const QString& name) const { return start.filePath(name); }
+    void writeStartFile(const QString& name, const QByteArray& content) const {
+        QFile file(startFile(name));
+        if (file.open(QIODevice::WriteOnly)) file.write(content);
+    }
+    QByteArray readStartFile(const QString& name) const {
+        QFile file(startFile(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+};
+
+// A workstation whose model and strategy files go to a fresh start directory.
+struct TradeModelStation : StartDirectory, Workstation {
+    // Opens a price file into the active view, as File Open does.
+    bool open(const QString& product, const QString& priceFile) {
+        return openPriceFile(*activeWorkspace(), product, priceFile);
+    }
+    bool openSample() { return open(QStringLiteral("USD/JPY"), QStringLiteral(VARKEL_SAMPLES_DIR "/USD_JPY.txt")); }
+    varkel::Product& product() { return *activeWorkspace()->registry.findProduct(activeWorkspace()->productName); }
+};

@@ -1,0 +1,123 @@
+#include "trade_model_station.h"
+
+#include "app/chart_fx.h"
+#include "model/trade_model_file.h"
+#include "report/ui/trade_signal_dlg.h"
+
+#include <QPushButton>
+
+#include <algorithm>
+
+using namespace varkel;
+
+namespace {
+
+// MACD 12, 26, 9 as base index and nothing else; figures not yet measured.
+const QByteArray macdModel = "5\n12\n26\n9\n-999.000000\n-999\n-1\n-1\n-999.000000\n-999\n-1\n-1\n-999.000000\n"
+                             "-999.000000\n-999.000000\n  0.000000\n  0.000000\n0\n0\n0\n  0.000000\n  0.000000\n"
+                             "  0.000000";
+
+// The signal for the change from the last real day's position to the next day's.
+QString signalFor(int last, int next) {
+    const QMap<QPair<int, int>, QString> texts = {
+        {{0, 1}, "Take Long"},   {{1, 1}, "Long Hold"},    {{1, 0}, "Close Long"},   {{1, -1}, "Long 2 Short"},
+        {{0, -1}, "Take Short"}, {{-1, -1}, "Short Hold"}, {{-1, 0}, "Close Short"}, {{-1, 1}, "Short 2 Long"}};
+    return texts.value({last, next}, QStringLiteral("No Action"));
+}
+
+// Everything a chart shows: title, plot range, values and labels.
+QStringList snapshot(const CChartFX& chart) {
+    const CChartFX::PlotRange range = chart.plotRange();
+    QStringList shown{chart.title(),
+                      QString::asprintf("%.17g %.17g %.17g %.17g", range.xMin, range.yMin, range.xMax, range.yMax)};
+    for (int i = 0; i < chart.pointCount(); ++i) shown << QString::asprintf("%.17g ", chart.value(0, i)) + chart.pointLabel(i);
+    return shown;
+}
+
+}  // namespace
+
+class TradeSignalDlgTest : public QObject {
+    Q_OBJECT
+private slots:
+    void handWrittenModelGivesSignalFilesAndCharts();
+    void missingModelWritesNothingUnwritableFileIsReported();
+};
+
+void TradeSignalDlgTest::handWrittenModelGivesSignalFilesAndCharts() {
+    TradeModelStation station;
+    QVERIFY(station.openSample());
+    station.writeStartFile("USD_JPY.pfm", macdModel);
+    CTradeSignalDlg dialog(nullptr);
+    QCOMPARE(station.messages, QStringList());
+
+    // One strategy line per bar, the next trading day last with an empty date.
+    const auto& bars = station.product().bars;
+    const std::size_t history = bars.size() - 1;
+    const QList<QByteArray> lines = station.readStartFile("strategy/USD_JPY.csv").split('\n');
+    QCOMPARE(lines.size(), int(bars.size()) + 1);
+    const QList<QByteArray> lastReal = lines[lines.size() - 3].split(',');
+    const QList<QByteArray> nextDay = lines[lines.size() - 2].split(',');
+    QCOMPARE(lastReal[0], QByteArray::fromStdString(bars[history - 1].dateText));
+    QCOMPARE(nextDay.mid(0, 2), QList<QByteArray>({"", "      0.00"}));
+    QCOMPARE(dialog.signalText(), signalFor(lastReal[5].toInt(), nextDay[5].toInt()));
+    QCOMPARE(dialog.netProfitText(), QString::asprintf("%10.6f", bars[history - 1].cumulativePnl));
+
+    // The model file keeps its indexes and now holds the measured figures.
+    TradeModel refreshed;
+    QVERIFY(loadTradeModel(refreshed, station.startFile("USD_JPY.pfm").toStdString()));
+    QCOMPARE(refreshed.baseParam2, 26);
+    QVERIFY(refreshed.tradeCount > 0 && refreshed.winCount + refreshed.lossCount == refreshed.tradeCount);
+
+    // "Price / Signal" draws the real bars and keeps the dialog open; again, the same.
+    dialog.show();
+    auto* price = dialog.findChild<CChartFX*>("1044");
+    auto* positions = dialog.findChild<CChartFX*>("1045");
+    auto* pnl = dialog.findChild<CChartFX*>("1046");
+    dialog.findChild<QPushButton*>("1")->click();
+    QVERIFY(dialog.isVisible());
+    const QStringList first[] = {snapshot(*price), snapshot(*positions), snapshot(*pnl)};
+    dialog.findChild<QPushButton*>("1")->click();
+    QCOMPARE(snapshot(*price), first[0]);
+    QCOMPARE(snapshot(*positions), first[1]);
+    QCOMPARE(snapshot(*pnl), first[2]);
+
+    double lowClose = 1e9, highClose = -1e9, lowPnl = 1e9, highPnl = -1e9;
+    for (std::size_t i = 0; i < history; ++i) {
+        const Bar& bar = bars[i];
+        QCOMPARE(price->value(0, int(i)), bar.close);
+        QCOMPARE(positions->value(0, int(i)), double(bar.position));
+        QCOMPARE(pnl->value(0, int(i)), bar.cumulativePnl);
+        QCOMPARE(pnl->pointLabel(int(i)), QString::fromStdString(bar.dateText));
+        lowClose = std::min(lowClose, bar.close), highClose = std::max(highClose, bar.close);
+        lowPnl = std::min(lowPnl, bar.cumulativePnl), highPnl = std::max(highPnl, bar.cumulativePnl);
+    }
+    QCOMPARE(price->pointCount(), int(history));
+    const auto ranges = [](const CChartFX* chart) {
+        const CChartFX::PlotRange range = chart->plotRange();
+        return QList<double>({range.xMin, range.yMin, range.xMax, range.yMax});
+    };
+    QCOMPARE(ranges(price), QList<double>({0.0, lowClose - 3.0, double(history), highClose + 3.0}));
+    QCOMPARE(ranges(positions), QList<double>({0.0, -2.0, double(history), 2.0}));
+    QCOMPARE(ranges(pnl), QList<double>({0.0, lowPnl, double(history), highPnl}));
+    QCOMPARE(QStringList({price->title(), positions->title(), pnl->title()}),
+             QStringList({"Price Fluctuation", "Position Transition", "PL Curve"}));
+}
+
+void TradeSignalDlgTest::missingModelWritesNothingUnwritableFileIsReported() {
+    TradeModelStation station;
+    QVERIFY(station.openSample());
+    const CTradeSignalDlg noModel(nullptr);
+    QCOMPARE(noModel.signalText() + noModel.netProfitText(), QString());
+    QVERIFY(!QFile::exists(station.startFile("USD_JPY.pfm")) && !QFile::exists(station.startFile("strategy")));
+    QCOMPARE(station.messages, QStringList());
+
+    station.writeStartFile("USD_JPY.pfm", macdModel);
+    station.writeStartFile("strategy", "a file where the directory should be");
+    const CTradeSignalDlg blocked(nullptr);
+    QVERIFY(!blocked.signalText().isEmpty());
+    QCOMPARE(station.messages,
+             QStringList({"Could not write the strategy file " + station.startFile("strategy/USD_JPY.csv")}));
+}
+
+QTEST_MAIN(TradeSignalDlgTest)
+#include "trade_signal_dlg_test.moc"
