@@ -1,0 +1,58 @@
+#include "app/command_icons.h"
+#include "app/command_ids.h"
+#include "app/main_frame.h"
+#include "app/start_options.h"
+#include "app/varkel_app.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Lets the charts finish their queued redraws, saves the main window as a PNG
+// and ends the program.
+void saveScreenshotAndQuit(CMainFrame& frame, const QString& path) {
+    QTimer::singleShot(400, &frame, [&frame, path] {
+        const bool saved = frame.grab().save(path, "PNG");
+        if (!saved) std::fprintf(stderr, "varkel: could not write %s\n", qPrintable(path));
+        QCoreApplication::exit(saved ? 0 : 1);
+    });
+}
+
+// True when Qt has somewhere to show windows: a display, or a platform chosen
+// by the caller (tests and screenshots use "offscreen").
+bool hasDisplay(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0) return true;
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!hasDisplay(argc, argv)) {
+        std::fprintf(stderr, "varkel: no display to show the workstation on (DISPLAY is not set); "
+                             "varkel-cli runs the same studies from the command line\n");
+        return 1;
+    }
+    QApplication application(argc, argv);  // takes Qt's own options (-platform, -style, ...)
+    // The engine formats and parses numbers the same whatever the user's locale.
+    std::setlocale(LC_NUMERIC, "C");
+
+    StartOptions options;
+    QString error;
+    if (!parseStartOptions(application.arguments().mid(1), options, error)) {
+        std::fprintf(stderr, "varkel: %s\n%s", qPrintable(error), startUsage);
+        return 2;
+    }
+    QApplication::setWindowIcon(commandIcon(cmd::movingAverageButton));
+    CVarkelModel2cApp app;
+    app.initInstance(options);
+    if (!options.screenshotPath.isEmpty()) saveScreenshotAndQuit(*app.mainFrame(), options.screenshotPath);
+    return application.exec();
+}

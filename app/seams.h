@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QDialog;
+class QWidget;
+
+// Everything that waits for a person goes through one of these functions, so
+// that window tests can answer instead. An empty hook means the real thing.
+struct Seams {
+    std::function<void(const QString& text)> message;
+    std::function<QString(QWidget* owner, const QString& filter)> openFileName;
+    std::function<int(QDialog& dialog)> runDialog;
+    std::function<void(int milliseconds)> splashWait;
+};
+Seams& seams();
+
+// A message box with an OK button and the caption "Varkel Model".
+void showMessage(const QString& text);
+
+// The file-open dialog with `filter` ("Text Files (*.txt);;All Files (*)");
+// empty when cancelled.
+QString askOpenFileName(QWidget* owner, const QString& filter);
+
+// Runs a modal dialog and returns its result.
+int runDialog(QDialog& dialog);
+
+// Blocks start-up while the splash picture is shown.
+void waitForSplash(int milliseconds);

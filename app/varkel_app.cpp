@@ -1,0 +1,56 @@
+#include "app/varkel_app.h"
+
+#include "app/app_title.h"
+#include "app/chart_view.h"
+#include "app/main_frame.h"
+#include "app/program_picture.h"
+#include "app/recent_files.h"
+#include "app/start_options.h"
+#include "data/ui/open_flow.h"
+
+#include <QDir>
+
+namespace {
+
+CVarkelModel2cApp* theApp = nullptr;
+
+}  // namespace
+
+CVarkelModel2cApp::CVarkelModel2cApp()
+    : startDirectory(QDir::currentPath().toStdString()), recentFiles_(std::make_unique<RecentFileList>()) {
+    theApp = this;
+}
+
+CVarkelModel2cApp::~CVarkelModel2cApp() {
+    // The frame's views drop their workspaces as they go.
+    mainFrame_.reset();
+    theApp = nullptr;
+}
+
+CVarkelModel2cApp* CVarkelModel2cApp::instance() {
+    return theApp;
+}
+
+void CVarkelModel2cApp::initInstance(const StartOptions& options) {
+    Q_INIT_RESOURCE(varkel);
+    dataServerOption = options.dataServer;
+    recentFiles_->load();
+    mainFrame_ = std::make_unique<CMainFrame>(*this);
+    if (options.splash) showSplash();
+    CVarkelModel2cView* view = mainFrame_->newDocument();
+    mainFrame_->show();
+    mainFrame_->setWindowTitle(appTitle);
+    if (!options.openProduct.isEmpty() && view->workspace() != nullptr)
+        openPriceFile(*view->workspace(), options.openProduct, options.openPath);
+}
+
+ChartWorkspace& CVarkelModel2cApp::addWorkspace(CVarkelModel2cView* view, TabStrip* productTab,
+                                                TabStrip* studyTab) {
+    workspaces.push_back(std::make_unique<ChartWorkspace>(view, productTab, studyTab));
+    activateWorkspace(view);
+    return *workspaces.back();
+}
+
+void CVarkelModel2cApp::removeWorkspace(const CVarkelModel2cView* view) {
+    std::erase_if(workspaces, [view](const auto& workspace) { return workspace->view == view; });
+}

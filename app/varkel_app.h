@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/chart_workspace.h"
+
+#include <QObject>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CMainFrame;
+class RecentFileList;
+struct StartOptions;
+
+// The application object: the workspaces of the open views, the directory the
+// program started in, the recent-file list and the main frame.
+class CVarkelModel2cApp : public QObject {
+    Q_OBJECT
+public:
+    CVarkelModel2cApp();
+    ~CVarkelModel2cApp() override;
+
+    static CVarkelModel2cApp* instance();
+
+    // Creates the main frame (with the splash picture) and the first chart
+    // view, shows the frame and opens the file named on the command line.
+    void initInstance(const StartOptions& options);
+
+    // The directory every file the system finds by itself lies below.
+    std::string getStartDirectory() const { return startDirectory; }
+
+    CMainFrame* mainFrame() const { return mainFrame_.get(); }
+    RecentFileList& recentFiles() { return *recentFiles_; }
+
+    // Creates the workspace of a view at its first layout; it starts active.
+    ChartWorkspace& addWorkspace(CVarkelModel2cView* view, TabStrip* productTab, TabStrip* studyTab);
+    // Drops the workspace of a view that is going away, with its registry.
+    void removeWorkspace(const CVarkelModel2cView* view);
+
+    std::vector<std::unique_ptr<ChartWorkspace>> workspaces;
+    const std::string startDirectory;
+    bool verticalLineMode = false;  // one switch for every view
+    QString dataServerOption;       // --server: ahead of the stored data server
+
+private:
+    std::unique_ptr<RecentFileList> recentFiles_;
+    std::unique_ptr<CMainFrame> mainFrame_;
+};

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "data/append_bar.h"
+
+#include <QDialog>
+
+#include <array>
+
+class QLineEdit;
+
+// Dialog 150 "Append Price Data": one bar typed by hand, appended to a price
+// file the user picks when pressing OK. Works on the file only; a product
+// already loaded stays as it is.
+class CAppendDataDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CAppendDataDlg(QWidget* parent = nullptr);
+
+    // Refuses entries that make no bar (the dialog stays open, the entry to
+    // correct gets the focus), else asks for the file and appends the line.
+    void accept() override;
+
+private:
+    varkel::AppendRequest typedRequest() const;
+    void refuse(const std::string& message, varkel::AppendField field);
+
+    // Controls 1047..1051: date, open, high, low, close.
+    std::array<QLineEdit*, 5> entries_{};
+};

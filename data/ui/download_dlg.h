@@ -1,0 +1,45 @@
+#pragma once
+
+#include "data/download.h"
+
+#include <QDialog>
+
+#include <filesystem>
+#include <thread>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// Dialog 151 "Download Hist File from Internet": fetches the chosen product's
+// history from the data server into startDirectory/data. The transfer runs on a
+// worker thread so the window keeps repainting; meanwhile the dialog shows that
+// it is busy and cannot be closed. A failure keeps the dialog open; a download
+// closes it after telling the date of the newest bar.
+class CDownloadDlg : public QDialog {
+    Q_OBJECT
+public:
+    // `commandLineServer`: the address given with --server for this run, which
+    // goes ahead of the environment and the settings store.
+    explicit CDownloadDlg(std::filesystem::path startDirectory, const QString& commandLineServer = QString(),
+                          QWidget* parent = nullptr);
+    ~CDownloadDlg() override;
+
+    void accept() override;
+    void reject() override;
+
+private:
+    bool downloading() const { return worker_.joinable(); }
+    void setBusy(bool busy);
+    void finishDownload(const varkel::PriceHistoryDownload& result, const QString& address);
+
+    const std::filesystem::path startDirectory_;
+    QString resolvedAddress_;  // what the server field showed when the dialog opened
+    QComboBox* const productCombo_;  // control 1049
+    QLineEdit* const serverEdit_;
+    QLabel* const statusLabel_;
+    QPushButton* const okButton_;
+    QPushButton* const cancelButton_;
+    std::thread worker_;
+};

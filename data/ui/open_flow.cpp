@@ -1,0 +1,90 @@
+#include "data/ui/open_flow.h"
+
+#include "app/chart_fx.h"
+#include "app/chart_view.h"
+#include "app/chart_workspace.h"
+#include "app/recent_files.h"
+#include "app/seams.h"
+#include "app/tab_strip.h"
+#include "app/varkel_app.h"
+#include "chart/price_chart_setup.h"
+#include "data/price_file.h"
+#include "studies/trend_studies.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <new>
+
+using namespace varkel;
+
+namespace {
+
+constexpr int shortAverageSpan = 20;
+constexpr int longAverageSpan = 40;
+constexpr const char* openedChartTitle = "Moving Avr (20,40)";
+
+// Tells the user what the load could not use, once the chart is shown.
+void reportLoadProblems(const PriceFileLoad& load, const QString& path) {
+    const QString file = QFileInfo(path).fileName();
+    if (!load.opened)
+        showMessage(QStringLiteral("Could not read the price file %1").arg(path));
+    else if (load.refusedCount > 0)
+        showMessage(QStringLiteral("%1: %2").arg(file, QString::fromStdString(load.refusedSummary())));
+}
+
+}  // namespace
+
+void askAndOpenPriceFile(ChartWorkspace& workspace, const QString& product, QWidget* owner) {
+    const QString path = askOpenFileName(owner, QStringLiteral("Text Files (*.txt);;All Files (*)"));
+    if (path.isEmpty()) return;
+    openPriceFile(workspace, product, path);
+}
+
+bool openPriceFile(ChartWorkspace& workspace, const QString& product, const QString& path) {
+    if (workspace.hasPriceChart) {
+        showMessage(QStringLiteral("Product has been on the tab"));
+        return false;
+    }
+    const std::string name = product.toStdString();
+    workspace.productName = name;
+    auto* chart = new (std::nothrow) CChartFX(workspace.productTab);
+    if (chart == nullptr) {
+        showMessage(QStringLiteral("Could not generate Chart"));
+        return false;
+    }
+    chart->hide();
+
+    workspace.registry.addProduct(name);
+    const PriceFileLoad load = loadPriceFile(workspace.registry, name, QFile::encodeName(path).toStdString());
+    static const Product noProduct;
+    const Product* found = workspace.registry.findProduct(name);
+    const Product& opened = found != nullptr ? *found : noProduct;
+    calcMovingAverage(workspace.registry, name, shortAverageSpan, 1);
+    calcMovingAverage(workspace.registry, name, longAverageSpan, 2);
+
+    workspace.priceChart = chart;
+    applyPriceChartLook(*chart);
+    workspace.productTab->insertTab(0, product);
+    chart->moveWindow(0, TabStrip::tabRowHeight, workspace.productTab->width(),
+                      workspace.productTab->height() - TabStrip::tabRowHeight);
+    chart->show();
+    workspace.hasPriceChart = true;
+
+    chart->openData(dataValues, 0, 6);
+    const PriceRange range = fillOpenedPriceChart(*chart, opened);
+    chart->closeData(dataValues);
+    applyPriceSeriesStyles(*chart);
+    chart->setPlotRange(0.0, range.minLow - workspace.rangeMargin, opened.barCount() + 10,
+                        range.maxHigh + workspace.rangeMargin);
+    workspace.barsTotal = workspace.barsShown = opened.barCount();
+    workspace.maxHigh = range.maxHigh;
+    workspace.minLow = range.minLow;
+    chart->setTitle(1, openedChartTitle);
+    finishChart(*chart);
+
+    workspace.view->setWindowTitle(product);
+    if (load.opened) CVarkelModel2cApp::instance()->recentFiles().add(path);
+    reportLoadProblems(load, path);
+    return true;
+}

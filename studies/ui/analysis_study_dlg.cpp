@@ -1,0 +1,68 @@
+#include "studies/ui/analysis_study_dlg.h"
+
+#include "app/chart_workspace.h"
+#include "app/seams.h"
+#include "studies/ui/analysis_chart.h"
+#include "studies/ui/analysis_study.h"
+
+#include <QLineEdit>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int titleBufferSize = 128;
+
+}  // namespace
+
+CAnalysisStudyDlg::CAnalysisStudyDlg(const AnalysisStudy& study, QWidget* parent)
+    : CSpanDlg(parent, study.dialogId, QString::fromUtf8(study.dialogTitle)), study_(study) {
+    for (const SpanEntry& entry : study.entries)
+        spanEdits_.push_back(addSpanEdit(entry.id, QString::fromUtf8(entry.label), entry.defaultSpan));
+}
+
+void CAnalysisStudyDlg::accept() {
+    if (!spanEntriesFilled()) return;
+    std::vector<int> spans;
+    for (const QLineEdit* edit : spanEdits_) spans.push_back(spanOf(edit));
+    const int shortest = *std::min_element(spans.begin(), spans.end());
+    if (shortest < 1) {
+        showMessage(QStringLiteral("Supply greater than 0 value for each span"));
+        QDialog::accept();
+        return;
+    }
+    // A span the computation refuses would leave the old values in the bars
+    // and draw them under a title naming the new span.
+    if (shortest < study_.minimumSpan) {
+        showMessage(QStringLiteral("Supply %1 or a greater value for each span").arg(study_.minimumSpan));
+        return;
+    }
+    ChartWorkspace* workspace = activeWorkspace();
+    if (workspace == nullptr || !workspace->hasPriceChart) {
+        QDialog::accept();
+        return;
+    }
+    const std::string product = workspace->productName;
+    const varkel::Product* found = workspace->registry.findProduct(product);
+    if (!historyFits(spans, found != nullptr ? found->historyLength() : 0)) return;
+
+    study_.compute(workspace->registry, product, spans);
+
+    char title[titleBufferSize];
+    std::snprintf(title, sizeof title, study_.titleFormat, spans[0], spans.size() > 1 ? spans[1] : 0,
+                  spans.size() > 2 ? spans[2] : 0);
+    if (!drawAnalysisChart(*workspace, study_, title))
+        showMessage(QStringLiteral("Could not generate Analysis Chart"));
+    QDialog::accept();
+}
+
+bool CAnalysisStudyDlg::historyFits(const std::vector<int>& spans, int historyLength) const {
+    if (study_.historyNeed == HistoryNeed::anyLength) return true;
+    const int longest = study_.historyNeed == HistoryNeed::spanBars ? historyLength : historyLength - 1;
+    if (*std::max_element(spans.begin(), spans.end()) <= longest) return true;
+    showMessage(QStringLiteral("The history has %1 bars: supply %2 or a smaller value for each span")
+                    .arg(historyLength)
+                    .arg(longest));
+    return false;
+}

@@ -1,0 +1,71 @@
+#include "studies/ui/keltner_dlg.h"
+
+#include "app/chart_workspace.h"
+#include "app/seams.h"
+#include "chart/price_chart_setup.h"
+#include "studies/study_frame.h"
+#include "studies/trend_studies.h"
+#include "studies/ui/chart_repaint.h"
+
+#include <QLineEdit>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+using namespace varkel;
+
+namespace {
+
+// The multiplier the text spells, read by the standard library's conversion;
+// nothing unless the whole text is one finite number.
+std::optional<double> parseMultiplier(const QString& text) {
+    const QByteArray bytes = text.trimmed().toLatin1();
+    if (bytes.isEmpty()) return std::nullopt;
+    char* end = nullptr;
+    const double value = std::strtod(bytes.constData(), &end);
+    if (end != bytes.constData() + bytes.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+CKeltnerDlg::CKeltnerDlg(QWidget* parent)
+    : CSpanDlg(parent, 157, QStringLiteral("Calc Keltner Channels")),
+      emaSpan_(addSpanEdit(1052, QStringLiteral("EMA Span"), 10)),
+      atrSpan_(addSpanEdit(1053, QStringLiteral("ATR Span"), 10)),
+      multiplier_(addTextEdit(1054, QStringLiteral("Multiplier"), QStringLiteral("1.5"))) {}
+
+void CKeltnerDlg::accept() {
+    if (!spanEntriesFilled()) return;
+    const int emaSpan = spanOf(emaSpan_);
+    const int atrSpan = spanOf(atrSpan_);
+    // Shorter spans would leave the old bands in the bars under a new title,
+    // and text that is not a number would silently become 0.
+    if (emaSpan < minStudySpan || atrSpan < minStudySpan) {
+        showMessage(QStringLiteral("Supply %1 or a greater value for each span").arg(minStudySpan));
+        return;
+    }
+    const std::optional<double> multiplier = parseMultiplier(multiplier_->text());
+    if (!multiplier) {
+        showMessage(QStringLiteral("Supply a number as the multiplier"));
+        multiplier_->setFocus();
+        return;
+    }
+    ChartWorkspace* workspace = activeWorkspace();
+    if (workspace == nullptr || !workspace->hasPriceChart) {
+        QDialog::accept();
+        return;
+    }
+    workspace->priceOverlay = 1;
+    calcKeltner(workspace->registry, workspace->productName, atrSpan, emaSpan, *multiplier);
+    repaintPriceChart(*workspace, StudyKind::KeltnerChannels);
+
+    char title[128];
+    std::snprintf(title, sizeof title, "Keltner Channel (%d,%d,%1.4f)", emaSpan, atrSpan, *multiplier);
+    workspace->priceChart->setTitle(1, title);
+    if (workspace->studyChartCount > 0) workspace->priceChart->setSetting(settingVerticalGrid, 0);
+    finishChart(*workspace->priceChart);
+    QDialog::accept();
+}

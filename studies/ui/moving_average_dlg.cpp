@@ -1,0 +1,40 @@
+#include "studies/ui/moving_average_dlg.h"
+
+#include "app/chart_workspace.h"
+#include "app/seams.h"
+#include "studies/trend_studies.h"
+#include "studies/ui/chart_repaint.h"
+
+#include <cstdio>
+
+using namespace varkel;
+
+CMovingAverageDlg::CMovingAverageDlg(QWidget* parent)
+    : CSpanDlg(parent, 156, QStringLiteral("Moving Average Calc")),
+      span1_(addSpanEdit(1051, QStringLiteral("MA Span 1"), 20)),
+      span2_(addSpanEdit(1052, QStringLiteral("MA Span 2"), 40)) {}
+
+void CMovingAverageDlg::accept() {
+    if (!spanEntriesFilled()) return;
+    const int span1 = spanOf(span1_);
+    const int span2 = spanOf(span2_);
+    if (span1 <= 2 || span2 <= 2 || span2 <= span1) {
+        showMessage(QStringLiteral("Please specify greater than 2 and span 2 must be greater than span 1"));
+        return;
+    }
+    ChartWorkspace* workspace = activeWorkspace();
+    if (workspace == nullptr || !workspace->hasPriceChart) {
+        QDialog::accept();
+        return;
+    }
+    workspace->priceOverlay = 0;
+    calcMovingAverage(workspace->registry, workspace->productName, span1, 1);
+    calcMovingAverage(workspace->registry, workspace->productName, span2, 2);
+    repaintPriceChart(*workspace, StudyKind::MovingAverages);
+
+    char title[128];
+    std::snprintf(title, sizeof title, "Moving Avr (%d,%d)", span1, span2);
+    workspace->priceChart->setTitle(1, title);
+    if (workspace->studyChartCount > 0) workspace->priceChart->setSetting(settingVerticalGrid, 0);
+    QDialog::accept();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDialog>
+
+#include <vector>
+
+class QFormLayout;
+class QLineEdit;
+
+// The frame every study parameter dialog shares: labelled entries, each with
+// its control id as its objectName, and OK / CANCEL buttons. OK runs accept(),
+// where a dialog does all its work; CANCEL does nothing. Entries show their
+// defaults on every new dialog.
+class CSpanDlg : public QDialog {
+    Q_OBJECT
+protected:
+    CSpanDlg(QWidget* parent, int dialogId, const QString& title);
+
+    // An entry for a whole number: digits only, at most `maxDigits` of them.
+    QLineEdit* addSpanEdit(int id, const QString& label, int defaultValue, int maxDigits = 9);
+    // An entry taking any text (the Keltner multiplier).
+    QLineEdit* addTextEdit(int id, const QString& label, const QString& defaultText);
+
+    // The number an entry holds; an empty entry reads as 0.
+    static int spanOf(const QLineEdit* edit);
+    // The check the toolkit makes of whole-number entries: every one must hold
+    // a number. Says so and returns false when one is empty; the dialog then
+    // stays open and nothing has been done.
+    bool spanEntriesFilled() const;
+
+private:
+    QFormLayout* const form_;
+    std::vector<QLineEdit*> spanEdits_;
+};

@@ -1,0 +1,41 @@
+#include "studies/ui/tick_dlg.h"
+
+#include "app/chart_workspace.h"
+#include "app/tab_strip.h"
+#include "studies/ui/chart_repaint.h"
+
+using namespace varkel;
+
+namespace {
+
+constexpr int defaultTicks = 300;
+constexpr int tickDigits = 4;  // 0 ... 9999
+
+void repaintEveryChart(ChartWorkspace& workspace) {
+    repaintPriceChart(workspace, workspace.priceOverlay == 1 ? StudyKind::KeltnerChannels : StudyKind::MovingAverages);
+    for (const auto& record : workspace.studyCharts) repaintStudyChart(workspace, *record);
+}
+
+}  // namespace
+
+CTickDlg::CTickDlg(QWidget* parent)
+    : CSpanDlg(parent, 138, QStringLiteral("Specifying number of tick")),
+      ticks_(addSpanEdit(1006, QStringLiteral("Number of Tick"), defaultTicks, tickDigits)) {}
+
+void CTickDlg::accept() {
+    if (!spanEntriesFilled()) return;
+    ChartWorkspace* workspace = activeWorkspace();
+    if (workspace != nullptr && workspace->hasPriceChart) {
+        const int ticks = spanOf(ticks_);
+        // Charts zoomed in earlier go back to the whole history when the count
+        // covers it; otherwise they would keep the old bars.
+        const bool wasZoomed = workspace->barsShown < workspace->barsTotal;
+        workspace->barsShown = workspace->barsTotal;
+        if (workspace->barsTotal > ticks) workspace->barsShown = ticks;
+        if (workspace->barsTotal > ticks || wasZoomed) repaintEveryChart(*workspace);
+        if (workspace->priceChart != nullptr)
+            workspace->priceChart->moveWindow(0, TabStrip::tabRowHeight, workspace->productTab->width(),
+                                              workspace->productTab->height() - TabStrip::tabRowHeight);
+    }
+    QDialog::accept();
+}

@@ -1,0 +1,216 @@
+#include "ui_test_support.h"
+
+#include "app/chart_fx.h"
+#include "app/chart_workspace.h"
+#include "data/ui/append_data_dlg.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+const QStringList entryIds = {"1047", "1048", "1049", "1050", "1051"};
+
+QLineEdit* entry(QDialog& dialog, const QString& id) {
+    return dialog.findChild<QLineEdit*>(id);
+}
+
+// Types date, open, high, low and close into the dialog and presses OK.
+void typeBarAndConfirm(QDialog& dialog, const QStringList& values) {
+    for (int i = 0; i < entryIds.size(); ++i) entry(dialog, entryIds[i])->setText(values.value(i));
+    dialog.findChild<QPushButton*>("1")->click();
+}
+
+QByteArray fileContent(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+}  // namespace
+
+class AppendDataDlgTest : public QObject {
+    Q_OBJECT
+private slots:
+    void entriesAreLabelledAndTakeDigitsOnly();
+    void appendsTheTypedLineToTheChosenFile();
+    void refusedEntriesKeepTheDialogOpenForCorrection();
+    void cancelWritesNothing();
+    void unopenableTargetIsReportedAndCloses();
+    void loadedProductIsUnchanged();
+};
+
+void AppendDataDlgTest::entriesAreLabelledAndTakeDigitsOnly() {
+    CAppendDataDlg dialog;
+    QCOMPARE(dialog.objectName(), QStringLiteral("150"));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Append Price Data"));
+    const QStringList labels = {"Date to be added", "Open Price (e.g. 12031) no decimal point",
+                                "High Price (e.g. 12110) no decimal point", "Low Price (e.g. 12009) no decimal point",
+                                "Close Price (e.g. 12100) no decimal point"};
+    for (int i = 0; i < entryIds.size(); ++i) {
+        QLineEdit* edit = entry(dialog, entryIds[i]);
+        QVERIFY2(edit != nullptr, qPrintable(entryIds[i]));
+        QString label;
+        for (const QLabel* each : dialog.findChildren<QLabel*>())
+            if (each->buddy() == edit) label = each->text();
+        QCOMPARE(label, labels[i]);
+        const bool rightAligned = edit->alignment().testFlag(Qt::AlignRight);
+        QCOMPARE(rightAligned, i > 0);  // the prices, not the date
+        QTest::keyClicks(edit, "12a.3-4 5");
+        QCOMPARE(edit->text(), QStringLiteral("12345"));
+    }
+    QCOMPARE(dialog.findChild<QPushButton*>("2")->text(), QStringLiteral("CANCEL"));
+    QVERIFY(dialog.findChild<QPushButton*>("1")->isDefault());
+}
+
+void AppendDataDlgTest::appendsTheTypedLineToTheChosenFile() {
+    Workstation station;
+    // The last line has no line end: the new bar must not join it.
+    const QString existing = station.writeFile("usd.txt", "20240102,12031,12110,12009,12100");
+    const QString fresh = station.directory.filePath("new.txt");
+    QString target = existing;
+    QStringList filters;
+    seams().openFileName = [&](QWidget*, const QString& filter) {
+        filters << filter;
+        return target;
+    };
+    bool closed = false;
+    QStringList typed = {"20240103", "12100", "12200", "12050", "12150"};
+    bool parentless = false;
+    station.answerDialog = [&](QDialog& dialog) {
+        parentless = dialog.parent() == nullptr;
+        dialog.show();
+        typeBarAndConfirm(dialog, typed);
+        closed = !dialog.isVisible();
+        return dialog.result();
+    };
+    station.frame()->dispatch(32797);
+    QVERIFY(parentless);
+    QVERIFY(closed);
+    QCOMPARE(fileContent(existing),
+             QByteArray("20240102,12031,12110,12009,12100\n20240103,12100,12200,12050,12150\n"));
+    QCOMPARE(filters, QStringList({"Text Files (*.txt);;All Files (*)"}));
+
+    // The toolbar button does the same; a file that does not exist is created.
+    target = fresh;
+    typed = {"20240104", "12031", "12110", "12009", "12100"};
+    station.frame()->dispatch(32798);
+    QCOMPARE(fileContent(fresh), QByteArray("20240104,12031,12110,12009,12100\n"));
+    QCOMPARE(station.messages, QStringList());
+}
+
+void AppendDataDlgTest::refusedEntriesKeepTheDialogOpenForCorrection() {
+    Workstation station;
+    const QByteArray before = "20240102,12031,12110,12009,12100\n";
+    const QString path = station.writeFile("usd.txt", before);
+    station.chooseFile = [path] { return path; };
+    // After each OK: still open?, the entry with the focus, file dialogs shown so far.
+    QStringList steps;
+    station.answerDialog = [&](QDialog& dialog) {
+        const auto note = [&] {
+            steps << QStringLiteral("%1 %2 %3")
+                         .arg(dialog.isVisible() ? "open" : "closed", dialog.focusWidget()->objectName())
+                         .arg(station.fileDialogs);
+        };
+        dialog.show();
+        // Checked before any file is asked for: an empty open, then a high below the low.
+        typeBarAndConfirm(dialog, {"20240103", "", "12110", "12009", "12100"});
+        note();
+        typeBarAndConfirm(dialog, {"20240103", "12031", "12000", "12009", "12100"});
+        note();
+        // The date is checked against the chosen file's last date.
+        typeBarAndConfirm(dialog, {"20240102", "12031", "12110", "12009", "12100"});
+        note();
+        steps << QString::fromLatin1(fileContent(path) == before ? "unchanged" : "changed");
+        entry(dialog, "1047")->setText("20240103");
+        dialog.findChild<QPushButton*>("1")->click();
+        steps << QString::fromLatin1(dialog.isVisible() ? "open" : "closed");
+        return dialog.result();
+    };
+    station.frame()->dispatch(32797);
+    QCOMPARE(steps, QStringList({"open 1048 0", "open 1049 0", "open 1047 1", "unchanged", "closed"}));
+    QCOMPARE(station.messages.size(), 3);
+    QVERIFY2(station.messages[0].contains("Open Price"), qPrintable(station.messages[0]));
+    QVERIFY2(station.messages[1].contains("High Price"), qPrintable(station.messages[1]));
+    QVERIFY2(station.messages[2].contains("20240102"), qPrintable(station.messages[2]));
+    QCOMPARE(fileContent(path), before + "20240103,12031,12110,12009,12100\n");
+}
+
+void AppendDataDlgTest::cancelWritesNothing() {
+    Workstation station;
+    const QByteArray before = "20240102,12031,12110,12009,12100\n";
+    const QString path = station.writeFile("usd.txt", before);
+    station.chooseFile = [] { return QString(); };  // the file dialog is cancelled
+    QStringList closedBy;
+    station.answerDialog = [&](QDialog& dialog) {
+        dialog.show();
+        for (int i = 0; i < entryIds.size(); ++i) entry(dialog, entryIds[i])->setText("12050");
+        dialog.findChild<QPushButton*>("2")->click();
+        if (!dialog.isVisible()) closedBy << "CANCEL";
+        return dialog.result();
+    };
+    station.frame()->dispatch(32797);
+    station.answerDialog = [&](QDialog& dialog) {
+        dialog.show();
+        typeBarAndConfirm(dialog, {"20240103", "12031", "12110", "12009", "12100"});
+        if (!dialog.isVisible()) closedBy << "file dialog cancelled";
+        return dialog.result();
+    };
+    station.frame()->dispatch(32797);
+    QCOMPARE(closedBy, QStringList({"CANCEL", "file dialog cancelled"}));
+    QCOMPARE(station.fileDialogs, 1);
+    QCOMPARE(fileContent(path), before);
+    QCOMPARE(station.messages, QStringList());
+}
+
+void AppendDataDlgTest::unopenableTargetIsReportedAndCloses() {
+    Workstation station;
+    const QString path = station.directory.filePath("no-such-folder/usd.txt");
+    station.chooseFile = [path] { return path; };
+    bool closed = false;
+    station.answerDialog = [&](QDialog& dialog) {
+        dialog.show();
+        typeBarAndConfirm(dialog, {"20240103", "12031", "12110", "12009", "12100"});
+        closed = !dialog.isVisible();
+        return dialog.result();
+    };
+    station.frame()->dispatch(32797);
+    QCOMPARE(station.messages, QStringList({"Failed to open target file with append mode"}));
+    QVERIFY(closed);
+    QVERIFY(!QFile::exists(path));
+}
+
+void AppendDataDlgTest::loadedProductIsUnchanged() {
+    Workstation station;
+    const QString path = station.writeFile("usd.txt",
+                                           "20240102,12031,12110,12009,12100\n"
+                                           "20240103,12100,12150,12050,12120\n");
+    station.chooseFile = [path] { return path; };
+    station.answerDialog = [](QDialog& dialog) {
+        dialog.findChild<QComboBox*>("1003")->setEditText("USD/JPY");
+        dialog.findChild<QPushButton*>("1")->click();
+        return dialog.result();
+    };
+    station.frame()->dispatch(57601);
+    const ChartWorkspace* workspace = activeWorkspace();
+    QVERIFY(workspace->hasPriceChart);
+    const int barsBefore = workspace->barsTotal;
+    const std::size_t recordsBefore = workspace->registry.findProduct("USD/JPY")->bars.size();
+    const auto* chart = dynamic_cast<const CChartFX*>(workspace->priceChart);
+    const int pointsBefore = chart->pointCount();
+
+    station.answerDialog = [](QDialog& dialog) {
+        typeBarAndConfirm(dialog, {"20240104", "12120", "12300", "12100", "12250"});
+        return dialog.result();
+    };
+    station.frame()->dispatch(32798);
+    QVERIFY(fileContent(path).endsWith("20240103,12100,12150,12050,12120\n20240104,12120,12300,12100,12250\n"));
+    QCOMPARE(workspace->barsTotal, barsBefore);
+    QCOMPARE(workspace->registry.findProduct("USD/JPY")->bars.size(), recordsBefore);
+    QCOMPARE(chart->pointCount(), pointsBefore);
+    QCOMPARE(station.messages, QStringList());
+}
+
+QTEST_MAIN(AppendDataDlgTest)
+#include "append_data_dlg_test.moc"

@@ -1,0 +1,241 @@
+#include "ui_test_support.h"
+
+#include "../support/local_server.h"
+#include "app/start_options.h"
+#include "data/ui/data_server_setting.h"
+#include "data/ui/download_dlg.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <memory>
+
+using varkel::test::LocalServer;
+
+namespace {
+
+const QByteArray gbpHistory = "20240712,19001,19100,18950,19050\n20240715,19050,19120,19000,19110\n";
+const QByteArray usdHistory = "20240715,15836,15840,15775,15831\n20240716,15831,15900,15800,15850\n";
+
+QComboBox* productCombo(QDialog& dialog) { return dialog.findChild<QComboBox*>("1049"); }
+QLineEdit* serverField(QDialog& dialog) { return dialog.findChild<QLineEdit*>("dataServer"); }
+QPushButton* okButton(QDialog& dialog) { return dialog.findChild<QPushButton*>("1"); }
+QString statusText(QDialog& dialog) { return dialog.findChild<QLabel*>("downloadStatus")->text(); }
+QString focusedId(QDialog& dialog) {
+    return dialog.focusWidget() != nullptr ? dialog.focusWidget()->objectName() : QStringLiteral("none");
+}
+
+// Enters the product (typed, not picked) and, if given, the server; presses OK.
+void startDownload(QDialog& dialog, const QString& product, const QString& server = QString()) {
+    productCombo(dialog)->setEditText(product);
+    if (!server.isNull()) serverField(dialog)->setText(server);
+    okButton(dialog)->click();
+}
+
+// The download has ended when OK can be pressed again or the dialog has closed.
+bool waitForDownload(QDialog& dialog) {
+    return QTest::qWaitFor([&] { return okButton(dialog)->isEnabled() || !dialog.isVisible(); }, 40000);
+}
+
+// Counts the paint events a widget receives.
+struct PaintCounter : QObject {
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count;
+        return false;
+    }
+};
+
+QByteArray fileContent(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+}  // namespace
+
+// One python3 http.server for every test, laid out like the data server:
+// USD/JPY and GBP/JPY have histories, AUD/JPY is missing (404). Each test
+// starts the workstation in a fresh directory, so downloads land in its data
+// folder.
+class DownloadDlgTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void showsTheProductsAndTheResolvedServer();
+    void downloadsThroughTheCommandAndKeepsTheTypedServer();
+    void failuresKeepTheDialogOpen();
+    void environmentAndCommandLineGoAheadOfTheStore();
+    void windowKeepsRespondingWhileTheServerIsSlow();
+
+private:
+    QTemporaryDir site_;
+    std::unique_ptr<LocalServer> server_;
+    QString originalDirectory_;
+    std::unique_ptr<QTemporaryDir> start_;
+};
+
+void DownloadDlgTest::initTestCase() {
+    varkel::test::bypassProxiesForLoopback();
+    qunsetenv("VARKEL_DATA_SERVER");
+    QDir(site_.path()).mkpath("Ledger-Vane/1483/data");
+    for (const auto& [name, content] : {std::pair{"gbp.txt", gbpHistory}, std::pair{"usd.txt", usdHistory}}) {
+        QFile file(site_.filePath(QStringLiteral("Ledger-Vane/1483/data/") + name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    server_ = std::make_unique<LocalServer>(varkel::test::staticFileServerCommand(site_.path().toStdString()),
+                                            site_.filePath("requests.log").toStdString());
+    QVERIFY(server_->ready());
+    originalDirectory_ = QDir::currentPath();
+}
+
+void DownloadDlgTest::init() {
+    start_ = std::make_unique<QTemporaryDir>();
+    QDir::setCurrent(start_->path());
+}
+
+void DownloadDlgTest::cleanup() {
+    QDir::setCurrent(originalDirectory_);
+    start_.reset();
+    qunsetenv("VARKEL_DATA_SERVER");
+}
+
+void DownloadDlgTest::cleanupTestCase() {
+    server_.reset();
+}
+
+void DownloadDlgTest::showsTheProductsAndTheResolvedServer() {
+    Workstation station;
+    CDownloadDlg dialog(station.app.getStartDirectory());
+    QCOMPARE(dialog.objectName(), QStringLiteral("151"));
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Download Hist File from Internet"));
+    QComboBox* combo = productCombo(dialog);
+    QVERIFY(combo->isEditable());
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+    QCOMPARE(items, QStringList({"AUD/JPY", "EUR/JPY", "GBP/JPY", "USD/JPY"}));
+    QStringList labels;
+    for (const QLabel* label : dialog.findChildren<QLabel*>()) labels << label->text();
+    QVERIFY(labels.contains("Target Download Product"));
+    QVERIFY(labels.contains("Data server"));
+    // Nothing stored, no environment, no --server: the server on this machine.
+    QCOMPARE(serverField(dialog)->text(), QStringLiteral("http://127.0.0.1:8000"));
+}
+
+void DownloadDlgTest::downloadsThroughTheCommandAndKeepsTheTypedServer() {
+    Workstation station;
+    QStringList seen;
+    bool parentless = false;
+    station.answerDialog = [&](QDialog& dialog) {
+        parentless = dialog.parent() == nullptr;
+        dialog.show();
+        startDownload(dialog, "GBP/JPY", QString::fromStdString(server_->address()));
+        // Busy until the worker's result comes back through the event loop.
+        dialog.reject();
+        seen << QStringLiteral("%1 %2 %3")
+                    .arg(okButton(dialog)->isEnabled() ? "ok-enabled" : "ok-disabled",
+                         dialog.isVisible() ? "open" : "closed", statusText(dialog));
+        waitForDownload(dialog);
+        seen << QString::fromLatin1(dialog.isVisible() ? "open" : "closed");
+        return dialog.result();
+    };
+    station.frame()->dispatch(32799);
+    QVERIFY(parentless);
+    QCOMPARE(seen, QStringList({"ok-disabled open Downloading...", "closed"}));
+    QCOMPARE(station.messages, QStringList({"Last update = 20240715"}));
+    QCOMPARE(fileContent(QDir(start_->path()).filePath("data/GBP_JPY.txt")), gbpHistory);
+    QCOMPARE(storedDataServer(), QString::fromStdString(server_->address()));
+
+    // The toolbar button opens it again, now with the stored server.
+    QString shown;
+    station.answerDialog = [&](QDialog& dialog) {
+        shown = serverField(dialog)->text();
+        return int(QDialog::Rejected);
+    };
+    station.frame()->dispatch(32801);
+    QCOMPARE(shown, QString::fromStdString(server_->address()));
+}
+
+void DownloadDlgTest::failuresKeepTheDialogOpen() {
+    Workstation station;
+    storeDataServer("http://127.0.0.1:1");
+    const QString server = QString::fromStdString(server_->address());
+    QStringList seen;  // after each download: still open?, the status line, the focused control
+    CDownloadDlg dialog(station.app.getStartDirectory());
+    dialog.show();
+    const auto attempt = [&](const QString& product, const QString& address) {
+        startDownload(dialog, product, address);
+        QVERIFY(waitForDownload(dialog));
+        seen << QStringLiteral("%1|%2|%3")
+                    .arg(dialog.isVisible() ? "open" : "closed", statusText(dialog), focusedId(dialog));
+    };
+    attempt("", server);
+    attempt("usd/jpy", server);  // the product text is matched case-sensitively
+    attempt("AUD/JPY", server);  // not on the server
+    attempt("USD/JPY", "not an address");
+    QCOMPARE(station.messages, QStringList({"No Trade Product Selected.", "Product not supported",
+                                            "Product not supported yet or network connection down.",
+                                            "Failed to resolve URL"}));
+    QCOMPARE(seen, QStringList({"open||1049", "open||1049", "open|HTTP status 404|1049", "open||dataServer"}));
+    QVERIFY(!QFileInfo::exists(QDir(start_->path()).filePath("data/AUD_JPY.txt")));
+    QCOMPARE(storedDataServer(), QStringLiteral("http://127.0.0.1:1"));  // no failed address is kept
+
+    attempt("USD/JPY", server);
+    QVERIFY(seen.last().startsWith("closed||"));
+    QCOMPARE(station.messages.last(), QStringLiteral("Last update = 20240716"));
+    QCOMPARE(fileContent(QDir(start_->path()).filePath("data/USD_JPY.txt")), usdHistory);
+}
+
+void DownloadDlgTest::environmentAndCommandLineGoAheadOfTheStore() {
+    Workstation station;
+    const QString server = QString::fromStdString(server_->address());
+    storeDataServer("http://stored.invalid:1");
+    qputenv("VARKEL_DATA_SERVER", server.toUtf8());
+    {
+        CDownloadDlg dialog(station.app.getStartDirectory());
+        QCOMPARE(serverField(dialog)->text(), server);
+        // An address the user did not type is not written to the store.
+        dialog.show();
+        startDownload(dialog, "USD/JPY");
+        QVERIFY(waitForDownload(dialog));
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(storedDataServer(), QStringLiteral("http://stored.invalid:1"));
+    }
+    StartOptions options;
+    QString error;
+    QVERIFY(parseStartOptions({"--server", "http://given.invalid:3"}, options, error));
+    CDownloadDlg dialog(station.app.getStartDirectory(), options.dataServer);
+    QCOMPARE(serverField(dialog)->text(), QStringLiteral("http://given.invalid:3"));
+    QVERIFY(!parseStartOptions({"--server"}, options, error));
+}
+
+void DownloadDlgTest::windowKeepsRespondingWhileTheServerIsSlow() {
+    const QTemporaryDir logs;
+    LocalServer slow({"python3", VARKEL_TEST_DATA_DIR "/slow_server.py", "{port}"},
+                     logs.filePath("slow.log").toStdString());
+    QVERIFY(slow.ready());
+    Workstation station;
+    CDownloadDlg dialog(station.app.getStartDirectory());
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    PaintCounter paints;
+    dialog.installEventFilter(&paints);
+    startDownload(dialog, "USD/JPY", QString::fromStdString(slow.address()));
+    // The server holds its answer for two seconds; meanwhile the dialog repaints.
+    QVERIFY(!okButton(dialog)->isEnabled());
+    paints.count = 0;
+    dialog.update();
+    QVERIFY(QTest::qWaitFor([&] { return paints.count > 0; }, 1000));
+    QVERIFY(!okButton(dialog)->isEnabled());
+    QVERIFY(waitForDownload(dialog));
+    QCOMPARE(station.messages, QStringList({"Last update = 20240716"}));
+}
+
+QTEST_MAIN(DownloadDlgTest)
+#include "download_dlg_test.moc"

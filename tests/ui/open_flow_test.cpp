@@ -1,0 +1,200 @@
+#include "ui_test_support.h"
+
+#include "app/chart_fx.h"
+#include "app/chart_view.h"
+#include "app/chart_workspace.h"
+#include "app/recent_files.h"
+#include "app/tab_strip.h"
+#include "chart/chart_control.h"
+#include "data/ui/product_name_dlg.h"
+
+#include <QComboBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+
+namespace {
+
+// Answers the Product Name dialog with `product` and presses OK; the dialog's
+// result says whether it closed.
+auto nameProduct(const QString& product, int* result = nullptr) {
+    return [product, result](QDialog& dialog) {
+        auto* combo = dialog.findChild<QComboBox*>("1003");
+        combo->setEditText(product);
+        dialog.findChild<QPushButton*>("1")->click();
+        if (result != nullptr) *result = dialog.result();
+        return dialog.result();
+    };
+}
+
+CChartFX* priceChartOf(const ChartWorkspace* workspace) {
+    return dynamic_cast<CChartFX*>(workspace->priceChart);
+}
+
+}  // namespace
+
+class OpenFlowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void productListIsSortedAndStartsEmpty();
+    void opensOneBarFileAsTwoPoints();
+    void emptyProductKeepsTheDialogOpen();
+    void cancelledFileDialogOpensNothing();
+    void secondProductIsRefusedAfterTheFileDialog();
+    void refusedLinesAreReportedAfterTheChart();
+    void unreadableFileShowsAnEmptyChartAndSaysSo();
+    void sampleHistoryGetsItsMovingAverages();
+};
+
+void OpenFlowTest::productListIsSortedAndStartsEmpty() {
+    Workstation station;
+    CProductNameDlg dialog(nullptr);
+    QComboBox* combo = dialog.findChild<QComboBox*>("1003");
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i) items << combo->itemText(i);
+    QCOMPARE(items, QStringList({"AUD/JPY", "EUR/JPY", "GBP/JPY", "USD/JPY"}));
+    QVERIFY(combo->isEditable());
+    QCOMPARE(combo->currentText(), QString());
+    QCOMPARE(dialog.findChild<QPushButton*>("2")->text(), QStringLiteral("CANCEL"));
+}
+
+void OpenFlowTest::opensOneBarFileAsTwoPoints() {
+    Workstation station;
+    const QString path = station.writeFile("one.txt", "20240102,12031,12110,12009,12100\n");
+    station.chooseFile = [path] { return path; };
+    station.answerDialog = nameProduct("USD/JPY");
+    station.frame()->dispatch(57601);
+
+    const ChartWorkspace* workspace = activeWorkspace();
+    QVERIFY(workspace->hasPriceChart);
+    QCOMPARE(workspace->productName, std::string("USD/JPY"));
+    QCOMPARE(workspace->barsTotal, 2);
+    QCOMPARE(workspace->barsShown, 2);
+    QCOMPARE(workspace->maxHigh, 121.10);
+    QCOMPARE(workspace->minLow, 120.09);
+    QCOMPARE(workspace->productTab->count(), 1);
+    QCOMPARE(workspace->productTab->tabText(0), QStringLiteral("USD/JPY"));
+    QCOMPARE(station.messages, QStringList());
+
+    const CChartFX* chart = priceChartOf(workspace);
+    QVERIFY(chart != nullptr && chart->isVisible());
+    QCOMPARE(chart->parentWidget(), static_cast<QWidget*>(workspace->productTab));
+    QCOMPARE(chart->geometry(), QRect(0, 25, workspace->productTab->width(), workspace->productTab->height() - 25));
+    QCOMPARE(chart->pointCount(), 2);
+    QCOMPARE(chart->value(0, 0), 120.09);  // low
+    QCOMPARE(chart->value(1, 0), 120.31);  // open
+    QCOMPARE(chart->value(2, 0), 121.00);  // close
+    QCOMPARE(chart->value(3, 0), 121.10);  // high
+    QCOMPARE(chart->value(4, 0), varkel::hiddenValue);  // one bar: no average yet
+    for (int series = 0; series < 6; ++series) QCOMPARE(chart->value(series, 1), varkel::hiddenValue);
+    QCOMPARE(chart->pointLabel(0), QStringLiteral("20240102"));
+    QCOMPARE(chart->pointLabel(1), QString());
+    const CChartFX::PlotRange range = chart->plotRange();
+    QCOMPARE(range.xMin, 0.0);
+    QCOMPARE(range.xMax, 12.0);
+    QVERIFY(qAbs(range.yMin - 118.09) < 1e-9);
+    QVERIFY(qAbs(range.yMax - 123.10) < 1e-9);
+    QCOMPARE(chart->title(), QStringLiteral("Moving Avr (20,40)"));
+    QCOMPARE(chart->describePoint(0), QStringLiteral("20240102    O 120.31  H 121.1  L 120.09  C 121"));
+    QCOMPARE(station.frame()->mdiArea()->activeSubWindow()->windowTitle(), QStringLiteral("USD/JPY"));
+    QCOMPARE(station.app.recentFiles().files().value(0), QFileInfo(path).absoluteFilePath());
+}
+
+void OpenFlowTest::emptyProductKeepsTheDialogOpen() {
+    Workstation station;
+    int result = -1;
+    station.answerDialog = nameProduct("", &result);
+    station.frame()->dispatch(57601);
+    QCOMPARE(station.messages, QStringList({"No Trade Product Selected."}));
+    QCOMPARE(result, int(QDialog::Rejected));  // not closed by OK
+    QCOMPARE(station.fileDialogs, 0);
+}
+
+void OpenFlowTest::cancelledFileDialogOpensNothing() {
+    Workstation station;
+    station.answerDialog = nameProduct("EUR/JPY");
+    station.frame()->dispatch(57601);
+    QCOMPARE(station.fileDialogs, 1);
+    QVERIFY(!activeWorkspace()->hasPriceChart);
+    QVERIFY(activeWorkspace()->productName.empty());
+    QVERIFY(station.messages.isEmpty());
+}
+
+void OpenFlowTest::secondProductIsRefusedAfterTheFileDialog() {
+    Workstation station;
+    const QString path = station.writeFile("one.txt", "20240102,12031,12110,12009,12100\n");
+    station.chooseFile = [path] { return path; };
+    station.answerDialog = nameProduct("USD/JPY");
+    station.frame()->dispatch(57601);
+    station.answerDialog = nameProduct("EUR/JPY");
+    station.frame()->dispatch(57601);
+    QCOMPARE(station.fileDialogs, 2);
+    QCOMPARE(station.messages, QStringList({"Product has been on the tab"}));
+    QCOMPARE(activeWorkspace()->productName, std::string("USD/JPY"));
+    QCOMPARE(activeWorkspace()->registry.productCount(), 1);
+
+    // A second view takes the second product.
+    station.frame()->dispatch(57600);
+    station.frame()->dispatch(57601);
+    QCOMPARE(activeWorkspace()->productName, std::string("EUR/JPY"));
+    QCOMPARE(station.app.workspaces.size(), std::size_t(2));
+}
+
+void OpenFlowTest::refusedLinesAreReportedAfterTheChart() {
+    Workstation station;
+    const QString path = station.writeFile("mixed.txt",
+                                           "Date,Open,High,Low,Close\n"
+                                           "20240102,12031,12110,12009,12100\n"
+                                           "20240103,12100,x,12050,12080\n"
+                                           "\n"
+                                           "20240104,12080,12150,12070,12140\n");
+    station.chooseFile = [path] { return path; };
+    station.answerDialog = [&](QDialog& dialog) {
+        const int answer = nameProduct("USD/JPY")(dialog);
+        // The chart is already shown when the message comes.
+        seams().message = [&](const QString& text) {
+            QVERIFY(activeWorkspace()->hasPriceChart);
+            station.messages << text;
+        };
+        return answer;
+    };
+    station.frame()->dispatch(57601);
+    QCOMPARE(station.messages, QStringList({"mixed.txt: 2 lines refused (lines 1, 3)"}));
+    QCOMPARE(activeWorkspace()->barsTotal, 3);
+}
+
+void OpenFlowTest::unreadableFileShowsAnEmptyChartAndSaysSo() {
+    Workstation station;
+    const QString path = station.directory.filePath("missing.txt");
+    station.chooseFile = [path] { return path; };
+    station.answerDialog = nameProduct("GBP/JPY");
+    station.frame()->dispatch(57601);
+    QVERIFY(activeWorkspace()->hasPriceChart);
+    QCOMPARE(priceChartOf(activeWorkspace())->pointCount(), 0);
+    QCOMPARE(station.messages, QStringList({"Could not read the price file " + path}));
+    QVERIFY(station.app.recentFiles().files().isEmpty());
+}
+
+void OpenFlowTest::sampleHistoryGetsItsMovingAverages() {
+    Workstation station;
+    const QString path = QStringLiteral(VARKEL_SAMPLES_DIR "/EUR_JPY.txt");
+    station.chooseFile = [path] { return path; };
+    station.answerDialog = nameProduct("EUR/JPY");
+    station.frame()->dispatch(57601);
+    const ChartWorkspace* workspace = activeWorkspace();
+    QCOMPARE(workspace->barsTotal, 5352);
+    const CChartFX* chart = priceChartOf(workspace);
+    QCOMPARE(chart->pointCount(), 5352);
+    QCOMPARE(chart->value(4, 18), varkel::hiddenValue);
+    QCOMPARE(chart->value(5, 38), varkel::hiddenValue);
+    // The first 20-day average is the mean of the first 20 closes.
+    const auto& bars = workspace->registry.findProduct("EUR/JPY")->bars;
+    double sum = 0.0;
+    for (int i = 0; i < 20; ++i) sum += bars[static_cast<std::size_t>(i)].close;
+    QVERIFY(qAbs(chart->value(4, 19) - sum / 20) < 1e-9);
+    QVERIFY(chart->value(5, 39) != varkel::hiddenValue);
+    QCOMPARE(chart->pointLabel(5350), QStringLiteral("20240716"));
+}
+
+QTEST_MAIN(OpenFlowTest)
+#include "open_flow_test.moc"
