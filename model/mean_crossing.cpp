@@ -62,9 +62,7 @@ bool pass(const PnlTable& table, const LaneSeries& series, Ints warmUp, int smal
                 } else {
                     const Doubles mean = window * reciprocal[p];
                     const Doubles d = values[k] - mean;
-                    const Doubles magnitude = d < 0.0 ? -d : d;
-                    const Doubles scale = mean < 0.0 ? -mean : mean;
-                    uncertain |= (magnitude <= scale * 1e-14 + 1e-300) & active;
+                    uncertain |= (lanes::magnitude(d) <= lanes::magnitude(mean) * 1e-14) & active;
                     current[p] = lanes::sign(d) & active;
                 }
             }

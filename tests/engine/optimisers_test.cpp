@@ -1,4 +1,5 @@
 #include "optimiser_reference.h"
+#include "../support/sample_history.h"
 
 #include "data/price_file.h"
 #include "model/optimisers.h"
@@ -39,25 +40,13 @@ ProductRegistry randomHistory(int bars, unsigned seed, double tick = 1.0) {
     return registry;
 }
 
-ProductRegistry samplePrefix(int bars) {
-    ProductRegistry full;
-    full.addProduct(name);
-    loadPriceFile(full, name, std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt");
-    ProductRegistry registry;
-    Product* product = registry.addProduct(name);
-    const auto& source = full.findProduct(name)->bars;
-    product->bars.assign(source.begin(), source.begin() + bars);
-    product->bars.emplace_back();
-    return registry;
-}
-
 // Histories the searches are checked on: random walks and a real stretch.
 std::vector<ProductRegistry> histories() {
     std::vector<ProductRegistry> list;
     list.push_back(randomHistory(260, 1));
     list.push_back(randomHistory(90, 7));  // shorter than some spans: those trials are skipped
     list.push_back(randomHistory(260, 3, 100.0));
-    list.push_back(samplePrefix(400));
+    list.push_back(test::samplePrefix("USD_JPY.txt", name, 400));
     return list;
 }
 
@@ -148,7 +137,7 @@ TEST(Optimisers, FiltersMatchTheReference) {
 }
 
 TEST(Optimisers, ResultDoesNotDependOnTheThreadCount) {
-    ProductRegistry registry = samplePrefix(600);
+    ProductRegistry registry = test::samplePrefix("USD_JPY.txt", name, 600);
     const MacdGrid grid{{4, 20}, 30, {7, 20}};
     OptimiserResult results[3];
     for (int threads = 1; threads <= 3; ++threads) {
@@ -166,7 +155,7 @@ TEST(Optimisers, ResultDoesNotDependOnTheThreadCount) {
 }
 
 TEST(Optimisers, ACancelledSearchLeavesTheBarsAlone) {
-    ProductRegistry registry = samplePrefix(400);
+    ProductRegistry registry = test::samplePrefix("USD_JPY.txt", name, 400);
     giveBasePositions(registry);
     const std::vector<int> before = reference::positions(registry, name);
     std::atomic<bool> cancel{true};

@@ -1,4 +1,4 @@
-#include "data/price_file.h"
+#include "../support/sample_history.h"
 #include "model/strategy_builder.h"
 #include "model/trade_model_file.h"
 
@@ -21,18 +21,6 @@ BuildOptions smallGrids() {
     options.grids.roc = {{1, 5}, {0.5, 0.1, 2.0}};
     options.grids.lreg = {{3, 20}, {0.0, 0.01, 0.1}};
     return options;
-}
-
-ProductRegistry sample(const std::string& productName, int bars) {
-    ProductRegistry full;
-    full.addProduct(productName);
-    loadPriceFile(full, productName, std::string(VARKEL_SAMPLES_DIR) + "/EUR_JPY.txt");
-    ProductRegistry registry;
-    Product* product = registry.addProduct(productName);
-    const auto& source = full.findProduct(productName)->bars;
-    product->bars.assign(source.begin(), source.begin() + bars);
-    product->bars.emplace_back();
-    return registry;
 }
 
 std::filesystem::path freshDirectory(const std::string& leaf) {
@@ -74,7 +62,7 @@ TEST(BuildValidation, ChecksTheThirdAgainstTheBaseAloneWhenTheSecondIsOff) {
 }
 
 TEST(StrategyBuilder, BuildsMeasuresAndSavesTheModel) {
-    ProductRegistry registry = sample("EUR/JPY", 300);
+    ProductRegistry registry = test::samplePrefix("EUR_JPY.txt", "EUR/JPY", 300);
     const auto dir = freshDirectory("saves");
     std::vector<int> layersDone;
     BuildOptions options = smallGrids();
@@ -106,7 +94,7 @@ TEST(StrategyBuilder, BuildsMeasuresAndSavesTheModel) {
 }
 
 TEST(StrategyBuilder, RefusedOrCancelledBuildsWriteNothing) {
-    ProductRegistry registry = sample("EUR/JPY", 300);
+    ProductRegistry registry = test::samplePrefix("EUR_JPY.txt", "EUR/JPY", 300);
     const auto dir = freshDirectory("nothing");
     const BuildResult refused = buildStrategy(registry, "EUR/JPY", {10, true, 10}, dir.string(), smallGrids());
     EXPECT_EQ(refused.outcome, BuildOutcome::Refused);
@@ -131,7 +119,7 @@ TEST(StrategyBuilder, RefusedOrCancelledBuildsWriteNothing) {
 }
 
 TEST(StrategyBuilder, ReportsAModelFileThatCannotBeWritten) {
-    ProductRegistry registry = sample("EUR/JPY", 200);
+    ProductRegistry registry = test::samplePrefix("EUR_JPY.txt", "EUR/JPY", 200);
     const BuildResult result =
         buildStrategy(registry, "EUR/JPY", {5}, "/nonexistent/directory", smallGrids());
     EXPECT_EQ(result.outcome, BuildOutcome::Built);
