@@ -1,5 +1,7 @@
 #include "report/strategy_file.h"
 
+#include "../support/files.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -12,18 +14,6 @@ using namespace varkel;
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path freshDirectory(const std::string& name) {
-    const fs::path dir = fs::temp_directory_path() / ("varkel_strategy_" + std::to_string(::getpid()) + "_" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
-std::string readAll(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 void addProductWithOneDay(ProductRegistry& registry, const char* name) {
     Product& product = *registry.addProduct(name);
@@ -42,7 +32,7 @@ void addProductWithOneDay(ProductRegistry& registry, const char* name) {
 }  // namespace
 
 TEST(StrategyFile, OneLinePerBarWithTheNextDayBarLast) {
-    const fs::path dir = freshDirectory("lines");
+    const fs::path dir = test::freshDirectory("strategy_lines");
     ProductRegistry registry;
     addProductWithOneDay(registry, "EUR/JPY");
     ASSERT_TRUE(writeStrategyFile(registry, "EUR/JPY", dir));  // creates dir/strategy
@@ -50,22 +40,22 @@ TEST(StrategyFile, OneLinePerBarWithTheNextDayBarLast) {
     const std::string expected =
         "20240102,    120.30,    121.10,    119.95,   1234.50,1,   -0.0500,   12.2500\n"
         ",      0.00,      0.00,      0.00,      0.00,-1,    0.0000,    0.0000\n";
-    EXPECT_EQ(readAll(dir / "strategy" / "EUR_JPY.csv"), expected);
+    EXPECT_EQ(test::readFile(dir / "strategy" / "EUR_JPY.csv"), expected);
 
     // A second run replaces the file; a name without '/' is used unchanged.
     ASSERT_TRUE(writeStrategyFile(registry, "EUR/JPY", dir));
-    EXPECT_EQ(readAll(dir / "strategy" / "EUR_JPY.csv"), expected);
+    EXPECT_EQ(test::readFile(dir / "strategy" / "EUR_JPY.csv"), expected);
     addProductWithOneDay(registry, "NIKKEI");
     ASSERT_TRUE(writeStrategyFile(registry, "NIKKEI", dir));
     EXPECT_TRUE(fs::exists(dir / "strategy" / "NIKKEI.csv"));
 }
 
 TEST(StrategyFile, ReportsAFileThatCannotBeWritten) {
-    const fs::path dir = freshDirectory("blocked");
+    const fs::path dir = test::freshDirectory("strategy_blocked");
     std::ofstream(dir / "strategy") << "a file where the directory should be";
     ProductRegistry registry;
     addProductWithOneDay(registry, "USD/JPY");
     EXPECT_FALSE(writeStrategyFile(registry, "USD/JPY", dir));
-    EXPECT_FALSE(writeStrategyFile(registry, "AUD/JPY", freshDirectory("unknown")));
-    EXPECT_FALSE(fs::exists(freshDirectory("unknown") / "strategy"));
+    EXPECT_FALSE(writeStrategyFile(registry, "AUD/JPY", test::freshDirectory("strategy_unknown")));
+    EXPECT_FALSE(fs::exists(test::freshDirectory("strategy_unknown") / "strategy"));
 }

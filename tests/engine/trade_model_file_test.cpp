@@ -1,5 +1,7 @@
 #include "model/trade_model_file.h"
 
+#include "../support/files.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -15,18 +17,6 @@ using namespace varkel;
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path freshDirectory(const std::string& name) {
-    const fs::path dir = fs::temp_directory_path() / ("varkel_model_file_" + std::to_string(::getpid()) + "_" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
-std::string readAll(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 void writeAll(const fs::path& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
@@ -65,11 +55,11 @@ const char* const macdOnlyFile =
 }  // namespace
 
 TEST(TradeModelFile, MacdOnlyModelByteForByteAndBack) {
-    const fs::path dir = freshDirectory("macd");
+    const fs::path dir = test::freshDirectory("model_file_macd");
     const fs::path path = performanceFilePath(dir, "GBP/JPY");
     EXPECT_EQ(path, dir / "GBP_JPY.pfm");
     ASSERT_TRUE(saveTradeModel(macdOnlyModel(), path));
-    EXPECT_EQ(readAll(path), macdOnlyFile);
+    EXPECT_EQ(test::readFile(path), macdOnlyFile);
 
     TradeModel read;
     ASSERT_TRUE(loadTradeModel(read, path));
@@ -79,11 +69,11 @@ TEST(TradeModelFile, MacdOnlyModelByteForByteAndBack) {
     TradeModel other = macdOnlyModel();
     other.winCount = 3;
     ASSERT_TRUE(saveTradeModel(other, path));
-    EXPECT_NE(readAll(path).find("\n3\n9\n20\n"), std::string::npos);
+    EXPECT_NE(test::readFile(path).find("\n3\n9\n20\n"), std::string::npos);
 }
 
 TEST(TradeModelFile, ReadsCrLfLineEnds) {
-    const fs::path path = freshDirectory("crlf") / "USD_JPY.pfm";
+    const fs::path path = test::freshDirectory("model_file_crlf") / "USD_JPY.pfm";
     std::string crlf;
     for (const char* c = macdOnlyFile; *c != '\0'; ++c) crlf += *c == '\n' ? std::string("\r\n") : std::string(1, *c);
     writeAll(path, crlf + "\r\n");
@@ -93,7 +83,7 @@ TEST(TradeModelFile, ReadsCrLfLineEnds) {
 }
 
 TEST(TradeModelFile, ShortOrMalformedLinesReadAsZero) {
-    const fs::path path = freshDirectory("short") / "USD_JPY.pfm";
+    const fs::path path = test::freshDirectory("model_file_short") / "USD_JPY.pfm";
     writeAll(path, "13\n  20\nabc\n7.9\n 1.5xyz\n");
     TradeModel read;
     ASSERT_TRUE(loadTradeModel(read, path));
@@ -110,7 +100,7 @@ TEST(TradeModelFile, ShortOrMalformedLinesReadAsZero) {
 }
 
 TEST(TradeModelFile, NotANumberAndInfinitiesSurviveTheRoundTrip) {
-    const fs::path path = freshDirectory("nan") / "USD_JPY.pfm";
+    const fs::path path = test::freshDirectory("model_file_nan") / "USD_JPY.pfm";
     TradeModel model = macdOnlyModel();
     volatile double zero = 0.0;
     model.kellyFormula = zero / zero;  // negative NaN on this platform
@@ -118,7 +108,7 @@ TEST(TradeModelFile, NotANumberAndInfinitiesSurviveTheRoundTrip) {
     model.losingRate = std::numeric_limits<double>::infinity();
     model.sharpeRatio = -std::numeric_limits<double>::infinity();
     ASSERT_TRUE(saveTradeModel(model, path));
-    std::istringstream lines(readAll(path));
+    std::istringstream lines(test::readFile(path));
     std::string line;
     for (int i = 0; i < 14; ++i) std::getline(lines, line);
     EXPECT_EQ(line, "       nan");
@@ -139,7 +129,7 @@ TEST(TradeModelFile, NotANumberAndInfinitiesSurviveTheRoundTrip) {
 }
 
 TEST(TradeModelFile, MissingUnreadableOrUnwritableFiles) {
-    const fs::path dir = freshDirectory("missing");
+    const fs::path dir = test::freshDirectory("model_file_missing");
     TradeModel model = macdOnlyModel();
     EXPECT_FALSE(loadTradeModel(model, dir / "USD_JPY.pfm"));
     EXPECT_FALSE(loadTradeModel(model, dir));  // a directory opens but cannot be read

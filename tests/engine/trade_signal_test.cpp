@@ -2,6 +2,8 @@
 #include "report/sharpe_transition.h"
 #include "report/trade_signal.h"
 
+#include "../support/files.h"
+
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -14,18 +16,6 @@ using namespace varkel;
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path freshDirectory(const std::string& name) {
-    const fs::path dir = fs::temp_directory_path() / ("varkel_signal_" + std::to_string(::getpid()) + "_" + name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
-std::string readAll(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
 
 // Closes 100, 101, 102, 103, 90: with a three-bar regression base the model goes
 // long on bar 3 (open 102.5), holds on bar 4 and turns short for the next day.
@@ -54,7 +44,7 @@ TradeModel regressionModel() {
 }  // namespace
 
 TEST(DailyTradeSignal, MissingModelOrUnusableBaseWritesNothing) {
-    const fs::path dir = freshDirectory("nothing");
+    const fs::path dir = test::freshDirectory("signal_nothing");
     ProductRegistry registry;
     addRisingThenFalling(registry);
     TradeSignal signal = runDailyTradeSignal(registry, "USD/JPY", dir);
@@ -68,11 +58,11 @@ TEST(DailyTradeSignal, MissingModelOrUnusableBaseWritesNothing) {
     TradeModel rocBase = regressionModel();
     rocBase.baseKind = StudyKind::RateOfChange;
     ASSERT_TRUE(saveTradeModel(rocBase, dir / "USD_JPY.pfm"));
-    const std::string before = readAll(dir / "USD_JPY.pfm");
+    const std::string before = test::readFile(dir / "USD_JPY.pfm");
     signal = runDailyTradeSignal(registry, "USD/JPY", dir);
     EXPECT_TRUE(signal.modelFound);
     EXPECT_FALSE(signal.baseUsable);
-    EXPECT_EQ(readAll(dir / "USD_JPY.pfm"), before);
+    EXPECT_EQ(test::readFile(dir / "USD_JPY.pfm"), before);
     EXPECT_FALSE(fs::exists(dir / "strategy"));
 
     EXPECT_FALSE(runDailyTradeSignal(registry, "EUR/JPY", dir).productFound);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -29,6 +31,15 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// An empty folder under the temporary directory, named for this process and
+// `name`, emptied first; it stays after the test for a look at what was written.
+inline std::filesystem::path freshDirectory(const std::string& name) {
+    const auto dir = std::filesystem::temp_directory_path() / ("varkel_" + std::to_string(::getpid()) + "_" + name);
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
 
 inline void writeFile(const std::filesystem::path& path, const std::string& content) {
     std::filesystem::create_directories(path.parent_path());
