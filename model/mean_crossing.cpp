@@ -54,6 +54,9 @@ bool pass(const PnlTable& table, const LaneSeries& series, Ints warmUp, int smal
         Ints current[spansPerPass] = {};
         if (k > smallestWarmUp + span) {
             for (int p = 0; p < spansPerPass; ++p) {
+                // No lane is past its warm-up for this span yet (and its window
+                // would start before the first bar).
+                if (k <= smallestWarmUp + span + p) break;
                 Doubles window = windows[k - span + 1 - p];
                 for (int q = p; q > 0; --q) window += values[k - q + 1];
                 const Ints active = lanes::broadcast(std::int64_t{k}) > lastSilent[p];
