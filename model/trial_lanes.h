@@ -25,15 +25,6 @@ inline Doubles load(const double* from) {
 inline Doubles broadcast(double value) { return Doubles{} + value; }
 inline Ints broadcast(std::int64_t value) { return Ints{} + value; }
 
-// |v| lane by lane: the sign bit cleared.
-inline Doubles magnitude(Doubles v) {
-    Ints bits;
-    std::memcpy(&bits, &v, sizeof v);
-    bits &= broadcast(std::int64_t{0x7fffffffffffffff});
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
-
 // -1, 0 or +1 by the sign of d (0 for exactly 0).
 inline Ints sign(Doubles d) {
     // A vector comparison gives -1 where true, 0 where false.

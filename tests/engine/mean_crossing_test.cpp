@@ -39,9 +39,10 @@ Product risingProduct(int n) {
 
 }  // namespace
 
-// Series that repeat one value make the mean tie with the value exactly, where
-// a quotient taken through the reciprocal can land one unit off and flip a
-// flat day into a trade. The rule must decide those days by exact division.
+// Series that repeat one value make the mean tie with the value, or miss it by
+// one unit of rounding; any other way of taking the mean (a running sum, a
+// reciprocal) flips such days between flat and a trade. Every lane must agree
+// with the plain sum divided by the span.
 TEST(MeanCrossing, TiesAreDecidedByExactDivision) {
     const int n = 120;
     const Product product = risingProduct(n);
