@@ -17,14 +17,7 @@ constexpr const char* appendUsage =
 
 int runAppendCommand(int argc, char** argv) {
     CliArgs args({"file", "date", "open", "high", "low", "close"}, {});
-    if (!args.parse(argc, argv)) {
-        std::fputs(appendUsage, stderr);
-        return exitUsage;
-    }
-    if (args.helpRequested()) {
-        std::fputs(appendUsage, stdout);
-        return exitOk;
-    }
+    if (const auto code = args.parseOrExit(argc, argv, appendUsage)) return *code;
     for (const char* option : {"file", "date", "open", "high", "low", "close"}) {
         if (!args.has(option)) {
             std::fprintf(stderr, "missing option --%s\n", option);

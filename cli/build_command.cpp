@@ -41,14 +41,7 @@ void drawProgress(int layer, std::int64_t done, std::int64_t total) {
 
 int runBuildCommand(int argc, char** argv) {
     CliArgs args({"product", "file", "base", "second", "third", "dir", "threads"}, {});
-    if (!args.parse(argc, argv)) {
-        std::fputs(usage, stderr);
-        return exitUsage;
-    }
-    if (args.helpRequested()) {
-        std::fputs(usage, stdout);
-        return exitOk;
-    }
+    if (const auto code = args.parseOrExit(argc, argv, usage)) return *code;
     const auto product = args.value("product");
     const auto file = args.value("file");
     const auto base = args.value("base");

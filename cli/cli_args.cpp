@@ -29,6 +29,18 @@ bool CliArgs::parse(int argc, char** argv) {
     return true;
 }
 
+std::optional<int> CliArgs::parseOrExit(int argc, char** argv, const char* usage) {
+    if (!parse(argc, argv)) {
+        std::fputs(usage, stderr);
+        return exitUsage;
+    }
+    if (helpRequested()) {
+        std::fputs(usage, stdout);
+        return exitOk;
+    }
+    return std::nullopt;
+}
+
 bool CliArgs::has(const std::string& name) const { return values_.count(name) != 0; }
 
 std::optional<std::string> CliArgs::value(const std::string& name) const {

@@ -21,6 +21,9 @@ public:
         : valueOptions_(std::move(valueOptions)), flags_(std::move(flags)) {}
 
     bool parse(int argc, char** argv);
+    // Parses, and answers a usage error (usage on stderr, exitUsage) or --help
+    // (usage on stdout, exitOk) with the code to exit with; nullopt to go on.
+    std::optional<int> parseOrExit(int argc, char** argv, const char* usage);
 
     bool has(const std::string& name) const;
     std::optional<std::string> value(const std::string& name) const;

@@ -20,14 +20,7 @@ constexpr const char* downloadUsage =
 
 int runDownloadCommand(int argc, char** argv) {
     CliArgs args({"product", "server", "dir"}, {});
-    if (!args.parse(argc, argv)) {
-        std::fputs(downloadUsage, stderr);
-        return exitUsage;
-    }
-    if (args.helpRequested()) {
-        std::fputs(downloadUsage, stdout);
-        return exitOk;
-    }
+    if (const auto code = args.parseOrExit(argc, argv, downloadUsage)) return *code;
     if (!args.has("product")) {
         std::fputs("missing option --product\n", stderr);
         std::fputs(downloadUsage, stderr);

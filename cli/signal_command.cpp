@@ -22,14 +22,7 @@ const char* const signalUsage =
 
 int runSignalCommand(int argc, char** argv) {
     CliArgs args({"product", "file", "dir"}, {});
-    if (!args.parse(argc, argv)) {
-        std::fputs(signalUsage, stderr);
-        return exitUsage;
-    }
-    if (args.helpRequested()) {
-        std::fputs(signalUsage, stdout);
-        return exitOk;
-    }
+    if (const auto code = args.parseOrExit(argc, argv, signalUsage)) return *code;
     if (!args.has("product") || !args.has("file")) {
         std::fputs(signalUsage, stderr);
         return exitUsage;

@@ -102,14 +102,7 @@ int runStudiesCommand(int argc, char** argv) {
     std::set<std::string> valueOptions{"product", "file", "out"};
     for (const StudyOption& study : studyOptions()) valueOptions.insert(study.name);
     CliArgs args(valueOptions, {});
-    if (!args.parse(argc, argv)) {
-        std::fputs(usage, stderr);
-        return exitUsage;
-    }
-    if (args.helpRequested()) {
-        std::fputs(usage, stdout);
-        return exitOk;
-    }
+    if (const auto code = args.parseOrExit(argc, argv, usage)) return *code;
     const std::string productName = args.valueOr("product", "");
     const std::string path = args.valueOr("file", "");
     if (productName.empty() || path.empty()) {

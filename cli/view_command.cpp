@@ -34,14 +34,7 @@ bool writeSharpeCsv(const Product& product, const std::string& path) {
 
 int runViewCommand(int argc, char** argv) {
     CliArgs args({"product", "file", "dir", "sharpe-csv"}, {});
-    if (!args.parse(argc, argv)) {
-        std::fputs(viewUsage, stderr);
-        return exitUsage;
-    }
-    if (args.helpRequested()) {
-        std::fputs(viewUsage, stdout);
-        return exitOk;
-    }
+    if (const auto code = args.parseOrExit(argc, argv, viewUsage)) return *code;
     if (!args.has("product") || !args.has("file")) {
         std::fputs(viewUsage, stderr);
         return exitUsage;
