@@ -14,18 +14,6 @@
 
 namespace {
 
-// A price file of `bars` lines: bar i has date 2000<i>, low 100 + i.
-QByteArray priceLines(int bars) {
-    QByteArray text;
-    for (int i = 0; i < bars; ++i) {
-        const int low = 10000 + 100 * i;
-        text += QByteArray::number(20000000 + i) + "," + QByteArray::number(low + 20) + "," +
-                QByteArray::number(low + 50) + "," + QByteArray::number(low) + "," + QByteArray::number(low + 30) +
-                "\n";
-    }
-    return text;
-}
-
 // A mouse move over `widget`, delivered as the window system would.
 void moveMouse(QWidget* widget, QPoint position) {
     QMouseEvent move(QEvent::MouseMove, position, widget->mapToGlobal(position), Qt::NoButton, Qt::NoButton,
@@ -69,7 +57,7 @@ void ChartViewTest::viewOfSixHundredPixelsSplitsTwoThirdsToOneThird() {
     Workstation station;
     StandaloneView standalone(QSize(800, 500));
     ChartWorkspace& workspace = standalone.workspace();
-    QVERIFY(openPriceFile(workspace, "USD/JPY", station.writeFile("p.txt", priceLines(10))));
+    QVERIFY(openPriceFile(workspace, "USD/JPY", station.writeFile("p.txt", risingPrices(10))));
     CChartFX* study = standalone.addStudyChart("RSI");
 
     standalone.view.resize(900, 600);
@@ -82,7 +70,7 @@ void ChartViewTest::viewOfSixHundredPixelsSplitsTwoThirdsToOneThird() {
 void ChartViewTest::studyTabShowsOnlyItsChart() {
     Workstation station;
     StandaloneView standalone(QSize(800, 600));
-    QVERIFY(openPriceFile(standalone.workspace(), "USD/JPY", station.writeFile("p.txt", priceLines(10))));
+    QVERIFY(openPriceFile(standalone.workspace(), "USD/JPY", station.writeFile("p.txt", risingPrices(10))));
     CChartFX* rsi = standalone.addStudyChart("RSI");
     CChartFX* macd = standalone.addStudyChart("MACD");
     standalone.workspace().studyTab->setCurrentIndex(1);
@@ -104,7 +92,7 @@ void ChartViewTest::verticalLinesFollowTheMouseUntilTheNextLayout() {
     moveMouse(&view, QPoint(100, 300));
     moveMouse(view.studyTab, QPoint(250, 50));  // over the study strip: x 250 in the view
     QCOMPARE(view.verticalLineCount(), 2);
-    QVERIFY(openPriceFile(standalone.workspace(), "USD/JPY", station.writeFile("p.txt", priceLines(10))));
+    QVERIFY(openPriceFile(standalone.workspace(), "USD/JPY", station.writeFile("p.txt", risingPrices(10))));
     QWidget* plot = dynamic_cast<CChartFX*>(standalone.workspace().priceChart)->findChild<QWidget*>();
     moveMouse(plot, QPoint(400, 100));  // over the chart, which tracks the mouse itself
     QCOMPARE(view.verticalLineCount(), 3);
@@ -125,7 +113,7 @@ void ChartViewTest::verticalLinesFollowTheMouseUntilTheNextLayout() {
 void ChartViewTest::activationSelectsTheViewsWorkspace() {
     Workstation station;
     CMainFrame* frame = station.frame();
-    const QString path = station.writeFile("p.txt", priceLines(5));
+    const QString path = station.writeFile("p.txt", risingPrices(5));
     QVERIFY(openPriceFile(*activeWorkspace(), "USD/JPY", path));
     QMdiSubWindow* first = frame->mdiArea()->activeSubWindow();
     frame->dispatch(57600);
@@ -150,7 +138,7 @@ void ChartViewTest::activationSelectsTheViewsWorkspace() {
 void ChartViewTest::repaintOfTheLatestBarsKeepsEarlierPointsOutOfRange() {
     Workstation station;
     ChartWorkspace& workspace = *activeWorkspace();
-    QVERIFY(openPriceFile(workspace, "USD/JPY", station.writeFile("p.txt", priceLines(100))));
+    QVERIFY(openPriceFile(workspace, "USD/JPY", station.writeFile("p.txt", risingPrices(100))));
     auto* chart = dynamic_cast<CChartFX*>(workspace.priceChart);
     workspace.barsShown = 50;
     chart->openData(varkel::dataValues, 0, 5);

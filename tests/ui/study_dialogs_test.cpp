@@ -19,21 +19,6 @@
 
 namespace {
 
-// A price file of `bars` lines whose close rises by exactly 1.00 a day, so
-// that every study has a value known in closed form: bar i is dated 2000<i>
-// (20000000 + i), its low is 100.00 + i, open low + 0.20, high low + 0.50 and
-// close low + 0.30.
-QByteArray risingPrices(int bars) {
-    QByteArray text;
-    for (int i = 0; i < bars; ++i) {
-        const int low = 10000 + 100 * i;
-        text += QByteArray::number(20000000 + i) + "," + QByteArray::number(low + 20) + "," +
-                QByteArray::number(low + 50) + "," + QByteArray::number(low) + "," + QByteArray::number(low + 30) +
-                "\n";
-    }
-    return text;
-}
-
 double closeOf(int bar) {
     return 100.30 + bar;
 }
