@@ -3,6 +3,7 @@
 #include "data/price_file.h"
 
 #include <cstdio>
+#include <filesystem>
 
 namespace varkel::cli {
 
@@ -14,7 +15,9 @@ bool loadHistory(ProductRegistry& registry, const std::string& productName,
     }
     const PriceFileLoad load = loadPriceFile(registry, productName, priceFile);
     if (!load) {
-        std::fprintf(stderr, "Cannot open price file %s\n", priceFile.c_str());
+        std::error_code error;
+        std::fprintf(stderr, "Cannot read price file %s%s\n", priceFile.c_str(),
+                     std::filesystem::is_directory(priceFile, error) ? ": it is a directory" : "");
         return false;
     }
     if (load.refusedCount > 0)

@@ -1,15 +1,14 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/history_loading.h"
 #include "cli/study_options.h"
 
-#include "data/price_file.h"
 
 #include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -122,23 +121,7 @@ int runStudiesCommand(int argc, char** argv) {
         if (!spansAccepted(request)) return exitFailed;
 
     ProductRegistry registry;
-    if (registry.addProduct(productName) == nullptr) {
-        std::fprintf(stderr, "invalid product name (at most %zu characters): %s\n", Product::maxNameLength,
-                     productName.c_str());
-        return exitFailed;
-    }
-    // A directory opens like a file but cannot be read; refuse it up front.
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error)) {
-        std::fprintf(stderr, "cannot read price file %s: it is a directory\n", path.c_str());
-        return exitFailed;
-    }
-    const PriceFileLoad load = loadPriceFile(registry, productName, path);
-    if (!load) {
-        std::fprintf(stderr, "cannot read price file %s: %s\n", path.c_str(), std::strerror(errno));
-        return exitFailed;
-    }
-    if (load.refusedCount > 0) std::fprintf(stderr, "%s: %s\n", path.c_str(), load.refusedSummary().c_str());
+    if (!loadHistory(registry, productName, path)) return exitFailed;
 
     const Product& product = *registry.findProduct(productName);
     for (const Request& request : requests) {

@@ -30,26 +30,4 @@ double PnlTable::finalReturn(const std::int8_t* positions) const {
     return sum;
 }
 
-namespace {
-
-template <int Lanes>
-void sumLanes(const double* values, int n, const std::int8_t* const* positions, double* returns) {
-    double sum[Lanes] = {};
-    for (int i = 1; i < n; ++i) {
-        const double* row = values + static_cast<std::size_t>(i) * 9 + 4;
-        for (int lane = 0; lane < Lanes; ++lane)
-            sum[lane] += row[3 * positions[lane][i - 1] + positions[lane][i]];
-    }
-    for (int lane = 0; lane < Lanes; ++lane) returns[lane] = sum[lane];
-}
-
-}  // namespace
-
-void PnlTable::finalReturns(const std::int8_t* const* positions, int count, double* returns) const {
-    int done = 0;
-    for (; done + 8 <= count; done += 8) sumLanes<8>(values_.data(), n_, positions + done, returns + done);
-    for (; done + 4 <= count; done += 4) sumLanes<4>(values_.data(), n_, positions + done, returns + done);
-    for (; done < count; ++done) returns[done] = finalReturn(positions[done]);
-}
-
 }  // namespace varkel

@@ -23,10 +23,6 @@ public:
     // the running sum of the daily P&L of bars 1 .. n-1, in bar order.
     double finalReturn(const std::int8_t* positions) const;
 
-    // The same for `count` series at once; interleaving independent sums keeps
-    // the adder busy while every series is still summed in bar order.
-    void finalReturns(const std::int8_t* const* positions, int count, double* returns) const;
-
     // The nine entries of bar i (yesterday's position p, today's q at
     // 3 * (p + 1) + (q + 1)); 16 doubles can be read from here.
     const double* row(int i) const { return values_.data() + static_cast<std::size_t>(i) * 9; }
