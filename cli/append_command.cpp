@@ -19,20 +19,13 @@ int runAppendCommand(int argc, char** argv) {
     CliArgs args({"file", "date", "open", "high", "low", "close"}, {});
     if (const auto code = args.parseOrExit(argc, argv, appendUsage)) return *code;
     for (const char* option : {"file", "date", "open", "high", "low", "close"}) {
-        if (!args.has(option)) {
-            std::fprintf(stderr, "missing option --%s\n", option);
-            std::fputs(appendUsage, stderr);
-            return exitUsage;
-        }
+        if (!args.has(option)) return usageError("missing option --" + std::string(option), appendUsage);
     }
     const AppendRequest request{args.valueOr("date", ""), args.valueOr("open", ""),
                                 args.valueOr("high", ""), args.valueOr("low", ""),
                                 args.valueOr("close", "")};
     const std::string path = args.valueOr("file", "");
-    if (path.empty()) {
-        std::fputs("option --file needs a path\n", stderr);
-        return exitUsage;
-    }
+    if (path.empty()) return usageError("option --file needs a path", appendUsage);
     const AppendResult result = appendPriceLine(path, request);
     if (result.status != AppendStatus::Appended) {
         std::fprintf(stderr, "%s\n", result.message.c_str());

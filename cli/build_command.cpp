@@ -1,14 +1,15 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/history_loading.h"
+#include "model/parallel_search.h"
 #include "model/strategy_builder.h"
+#include "model/trade_model_file.h"
 
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <map>
-#include <cstdlib>
 #include <string>
 
 namespace varkel::cli {
@@ -45,11 +46,8 @@ int runBuildCommand(int argc, char** argv) {
     const auto product = args.value("product");
     const auto file = args.value("file");
     const auto base = args.value("base");
-    if (!product || !file || !base) {
-        std::fputs("build needs --product, --file and --base\n", stderr);
-        std::fputs(usage, stderr);
-        return exitUsage;
-    }
+    if (!product || !file || !base) return usageError("build needs --product, --file and --base", usage);
+    if (product->empty()) return usageError("--product needs a name", usage);
     IndexChoice choice;
     struct IndexOption {
         const char* name;
@@ -63,21 +61,22 @@ int runBuildCommand(int argc, char** argv) {
         const auto text = args.value(option.name);
         if (!text) continue;
         const auto found = kindsByOption.find(*text);
-        if (found == kindsByOption.end()) {
-            std::fprintf(stderr, "unknown index for --%s: %s\n", option.name, text->c_str());
-            return exitUsage;
-        }
+        if (found == kindsByOption.end())
+            return usageError("unknown index for --" + std::string(option.name) + ": " + *text, usage);
         *option.kind = found->second;
         if (option.use != nullptr) *option.use = true;
     }
     BuildOptions options;
     if (const auto threads = args.value("threads")) {
-        options.threads = std::atoi(threads->c_str());
-        if (options.threads < 1) {
-            std::fprintf(stderr, "--threads needs a whole number of at least 1\n");
-            return exitUsage;
-        }
+        const auto count = parseWholeNumber(*threads);
+        if (!count || *count < 1 || *count > maxWorkerThreads())
+            return usageError("--threads needs a whole number from 1 to " + std::to_string(maxWorkerThreads()) +
+                                  " (four per core): " + *threads,
+                              usage);
+        options.threads = *count;
     }
+    if (sameFile(*file, performanceFilePath(args.valueOr("dir", "."), *product)))
+        return usageError("--file " + *file + " is the trade model file the build writes", usage);
     if (auto refusal = validateIndexChoice(choice)) {
         std::fprintf(stderr, "%s\n", refusal->c_str());
         return exitFailed;

@@ -1,7 +1,7 @@
 #include "cli/cli_args.h"
 
+#include <charconv>
 #include <cstdio>
-#include <cstdlib>
 
 namespace varkel::cli {
 
@@ -53,21 +53,45 @@ std::string CliArgs::valueOr(const std::string& name, const std::string& fallbac
     return value(name).value_or(fallback);
 }
 
+int usageError(const std::string& message, const char* usage) {
+    if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
+    std::fputs(usage, stderr);
+    return exitUsage;
+}
+
 std::optional<std::vector<double>> parseNumberList(const std::string& text) {
     std::vector<double> numbers;
     std::size_t start = 0;
     while (start <= text.size()) {
         const std::size_t comma = text.find(',', start);
-        const std::string piece =
-            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        char* end = nullptr;
-        const double value = std::strtod(piece.c_str(), &end);
-        if (piece.empty() || *end != '\0') return std::nullopt;
+        const std::size_t end = comma == std::string::npos ? text.size() : comma;
+        double value = 0.0;
+        const auto [last, error] = std::from_chars(text.data() + start, text.data() + end, value);
+        if (end == start || error != std::errc() || last != text.data() + end) return std::nullopt;
         numbers.push_back(value);
         if (comma == std::string::npos) break;
         start = comma + 1;
     }
     return numbers;
+}
+
+std::optional<int> parseWholeNumber(const std::string& text) {
+    int value = 0;
+    const auto [last, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || last != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+    std::error_code error;
+    if (std::filesystem::equivalent(a, b, error)) return true;
+    // A file not written yet: compare where the paths lead.
+    const auto normal = [](const std::filesystem::path& path) {
+        std::error_code ignored;
+        const auto resolved = std::filesystem::weakly_canonical(path, ignored);
+        return ignored ? std::filesystem::absolute(path, ignored).lexically_normal() : resolved;
+    };
+    return normal(a) == normal(b);
 }
 
 }  // namespace varkel::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <set>
@@ -36,7 +37,19 @@ private:
     std::map<std::string, std::string> values_;
 };
 
-// "20,40" -> {20, 40}; nullopt on anything that is not a comma list of numbers.
+// Prints `message` (when not empty) and the usage to stderr; returns exitUsage.
+int usageError(const std::string& message, const char* usage);
+
+// "20,40" -> {20, 40}; nullopt on anything that is not a comma list of numbers,
+// each written whole as a number ("2x", " 3", "+3" and "" are not).
 std::optional<std::vector<double>> parseNumberList(const std::string& text);
+
+// A decimal whole number written whole ("8"); nullopt for "2x", "", "1e3" or a
+// number beyond the int range.
+std::optional<int> parseWholeNumber(const std::string& text);
+
+// Whether the two paths name the same file (the same file reached by another
+// path included), so that an output never overwrites an input.
+bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 }  // namespace varkel::cli

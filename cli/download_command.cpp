@@ -21,11 +21,7 @@ constexpr const char* downloadUsage =
 int runDownloadCommand(int argc, char** argv) {
     CliArgs args({"product", "server", "dir"}, {});
     if (const auto code = args.parseOrExit(argc, argv, downloadUsage)) return *code;
-    if (!args.has("product")) {
-        std::fputs("missing option --product\n", stderr);
-        std::fputs(downloadUsage, stderr);
-        return exitUsage;
-    }
+    if (!args.has("product")) return usageError("missing option --product", downloadUsage);
     std::error_code error;
     const std::filesystem::path directory =
         args.has("dir") ? std::filesystem::path(args.valueOr("dir", ""))

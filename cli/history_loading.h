@@ -7,7 +7,8 @@
 namespace varkel::cli {
 
 // Adds the product and loads its price file, telling stderr about a file that
-// cannot be opened (false) and about refused lines (still true).
+// cannot be opened or is too large (false) and, with the number of lines read,
+// about refused lines or a file without bars (still true).
 bool loadHistory(ProductRegistry& registry, const std::string& productName,
                  const std::string& priceFile);
 

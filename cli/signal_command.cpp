@@ -1,6 +1,8 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/history_loading.h"
+#include "model/trade_model_file.h"
+#include "report/strategy_file.h"
 #include "report/trade_signal.h"
 
 #include <cstdio>
@@ -23,18 +25,27 @@ const char* const signalUsage =
 int runSignalCommand(int argc, char** argv) {
     CliArgs args({"product", "file", "dir"}, {});
     if (const auto code = args.parseOrExit(argc, argv, signalUsage)) return *code;
-    if (!args.has("product") || !args.has("file")) {
-        std::fputs(signalUsage, stderr);
-        return exitUsage;
-    }
+    if (!args.has("product") || !args.has("file")) return usageError("signal needs --product and --file", signalUsage);
     const std::string product = *args.value("product");
+    const std::string file = *args.value("file");
+    if (product.empty()) return usageError("--product needs a name", signalUsage);
+    const std::string dir = args.valueOr("dir", ".");
+    if (sameFile(file, performanceFilePath(dir, product)) || sameFile(file, strategyFilePath(dir, product)))
+        return usageError("--file " + file + " is a file the signal writes", signalUsage);
     ProductRegistry registry;
-    if (!loadHistory(registry, product, *args.value("file"))) return exitFailed;
+    if (!loadHistory(registry, product, file)) return exitFailed;
 
-    const TradeSignal signal = runDailyTradeSignal(registry, product, args.valueOr("dir", "."));
+    const TradeSignal signal = runDailyTradeSignal(registry, product, dir);
     if (!signal.modelFound) {
         std::fprintf(stderr, "No trade model for %s at %s\n", product.c_str(),
                      signal.modelPath.c_str());
+        return exitFailed;
+    }
+    if (signal.modelLinesRead != tradeModelFileLines)
+        std::fprintf(stderr, "The trade model file %s holds %d lines, not %d; missing values read as 0\n",
+                     signal.modelPath.c_str(), signal.modelLinesRead, tradeModelFileLines);
+    if (!signal.refusal.empty()) {
+        std::fprintf(stderr, "%s (%s)\n", signal.refusal.c_str(), signal.modelPath.c_str());
         return exitFailed;
     }
     if (!signal.baseUsable) {
@@ -46,11 +57,13 @@ int runSignalCommand(int argc, char** argv) {
                 signal.netProfitText.c_str());
     int status = exitOk;
     if (!signal.modelSaved) {
-        std::fprintf(stderr, "Cannot write trade model file %s\n", signal.modelPath.c_str());
+        std::fprintf(stderr, "Cannot write trade model file %s: %s\n", signal.modelPath.c_str(),
+                     signal.modelError.c_str());
         status = exitFailed;
     }
     if (!signal.strategyWritten) {
-        std::fprintf(stderr, "Cannot write strategy file %s\n", signal.strategyPath.c_str());
+        std::fprintf(stderr, "Cannot write strategy file %s: %s\n", signal.strategyPath.c_str(),
+                     signal.strategyError.c_str());
         status = exitFailed;
     }
     return status;

@@ -2,13 +2,12 @@
 #include "cli/commands.h"
 #include "cli/history_loading.h"
 #include "cli/study_options.h"
+#include "data/atomic_file.h"
+#include "data/formatted_text.h"
 
-
-#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -81,18 +80,19 @@ bool spansAccepted(const Request& request) {
     return true;
 }
 
-void writeCsv(std::FILE* out, const Product& product, const std::vector<Request>& requests) {
-    std::fputs("dateText,open,high,low,close", out);
+std::string csvText(const Product& product, const std::vector<Request>& requests) {
+    std::string text = "dateText,open,high,low,close";
     for (const Request& request : requests)
-        for (const StudyColumn& column : request.study->columns) std::fprintf(out, ",%s", column.name);
-    std::fputc('\n', out);
+        for (const StudyColumn& column : request.study->columns) text += std::string(",") + column.name;
+    text += '\n';
     for (int i = 0; i < product.historyLength(); ++i) {
         const Bar& bar = product.bars[static_cast<std::size_t>(i)];
-        std::fprintf(out, "%s,%.17g,%.17g,%.17g,%.17g", bar.dateText.c_str(), bar.open, bar.high, bar.low, bar.close);
+        text += formattedText("%s,%.17g,%.17g,%.17g,%.17g", bar.dateText.c_str(), bar.open, bar.high, bar.low, bar.close);
         for (const Request& request : requests)
-            for (const StudyColumn& column : request.study->columns) std::fprintf(out, ",%.17g", bar.*column.field);
-        std::fputc('\n', out);
+            for (const StudyColumn& column : request.study->columns) text += formattedText(",%.17g", bar.*column.field);
+        text += '\n';
     }
+    return text;
 }
 
 }  // namespace
@@ -104,21 +104,19 @@ int runStudiesCommand(int argc, char** argv) {
     if (const auto code = args.parseOrExit(argc, argv, usage)) return *code;
     const std::string productName = args.valueOr("product", "");
     const std::string path = args.valueOr("file", "");
-    if (productName.empty() || path.empty()) {
-        std::fprintf(stderr, "studies needs --product and --file\n%s", usage);
-        return exitUsage;
-    }
+    if (productName.empty() || path.empty()) return usageError("studies needs --product and --file", usage);
 
     std::vector<Request> requests;
     for (const StudyOption& study : studyOptions()) {
         const auto text = args.value(study.name);
         if (!text) continue;
         Request request{&study, {}};
-        if (!parseValues(study, *text, request.values)) return exitUsage;
+        if (!parseValues(study, *text, request.values) || !spansAccepted(request)) return usageError("", usage);
         requests.push_back(std::move(request));
     }
-    for (const Request& request : requests)
-        if (!spansAccepted(request)) return exitFailed;
+    const std::string outPath = args.valueOr("out", "");
+    if (!outPath.empty() && sameFile(outPath, path))
+        return usageError("--out " + outPath + " is the price file the studies read", usage);
 
     ProductRegistry registry;
     if (!loadHistory(registry, productName, path)) return exitFailed;
@@ -132,16 +130,17 @@ int runStudiesCommand(int argc, char** argv) {
                          request.study->name, static_cast<long long>(needed), product.historyLength());
     }
 
-    const std::string outPath = args.valueOr("out", "");
-    std::FILE* out = outPath.empty() ? stdout : std::fopen(outPath.c_str(), "w");
-    if (out == nullptr) {
-        std::fprintf(stderr, "cannot write %s: %s\n", outPath.c_str(), std::strerror(errno));
-        return exitFailed;
+    const std::string csv = csvText(product, requests);
+    if (outPath.empty()) {
+        if (std::fwrite(csv.data(), 1, csv.size(), stdout) != csv.size() || std::fflush(stdout) != 0) {
+            std::fputs("writing the output failed\n", stderr);
+            return exitFailed;
+        }
+        return exitOk;
     }
-    writeCsv(out, product, requests);
-    const bool written = std::ferror(out) == 0 && (out == stdout ? std::fflush(out) : std::fclose(out)) == 0;
-    if (!written) {
-        std::fprintf(stderr, "writing %s failed\n", outPath.empty() ? "the output" : outPath.c_str());
+    std::string error;
+    if (!writeFileAtomically(outPath, csv, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
         return exitFailed;
     }
     return exitOk;

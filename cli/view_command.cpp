@@ -1,8 +1,11 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/history_loading.h"
+#include "data/atomic_file.h"
+#include "data/formatted_text.h"
 #include "model/trade_model_file.h"
 #include "report/performance_texts.h"
+#include "report/saved_model_check.h"
 #include "report/sharpe_transition.h"
 
 #include <cstdio>
@@ -20,14 +23,11 @@ const char* const viewUsage =
     "real bar's date and rolling 20-bar Sharpe ratio to FILE.\n"
     "DIR defaults to the current directory.\n";
 
-bool writeSharpeCsv(const Product& product, const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    if (file == nullptr) return false;
+bool writeSharpeCsv(const Product& product, const std::string& path, std::string& error) {
+    std::string content;
     for (int i = 0; i < product.historyLength(); ++i)
-        std::fprintf(file, "%s,%.6f\n", product.bars[i].dateText.c_str(),
-                     product.bars[i].rolling20Ratio);
-    const bool writeFailed = std::ferror(file) != 0;
-    return std::fclose(file) == 0 && !writeFailed;
+        content += formattedText("%s,%.6f\n", product.bars[i].dateText.c_str(), product.bars[i].rolling20Ratio);
+    return writeFileAtomically(path, content, &error);
 }
 
 }  // namespace
@@ -35,15 +35,17 @@ bool writeSharpeCsv(const Product& product, const std::string& path) {
 int runViewCommand(int argc, char** argv) {
     CliArgs args({"product", "file", "dir", "sharpe-csv"}, {});
     if (const auto code = args.parseOrExit(argc, argv, viewUsage)) return *code;
-    if (!args.has("product") || !args.has("file")) {
-        std::fputs(viewUsage, stderr);
-        return exitUsage;
-    }
+    if (!args.has("product") || !args.has("file")) return usageError("view needs --product and --file", viewUsage);
     const std::string product = *args.value("product");
-    ProductRegistry registry;
-    if (!loadHistory(registry, product, *args.value("file"))) return exitFailed;
-
+    const std::string file = *args.value("file");
+    if (product.empty()) return usageError("--product needs a name", viewUsage);
     const auto modelPath = performanceFilePath(args.valueOr("dir", "."), product);
+    const auto sharpeCsv = args.value("sharpe-csv");
+    if (sharpeCsv && (sameFile(*sharpeCsv, modelPath) || sameFile(*sharpeCsv, file)))
+        return usageError("--sharpe-csv " + *sharpeCsv + " would overwrite an input", viewUsage);
+    ProductRegistry registry;
+    if (!loadHistory(registry, product, file)) return exitFailed;
+
     TradeModel model;
     if (!loadTradeModel(model, modelPath)) {
         std::fprintf(stderr, "No trade model for %s at %s\n", product.c_str(), modelPath.c_str());
@@ -53,15 +55,19 @@ int runViewCommand(int argc, char** argv) {
         std::printf("%.*s: %s\n", static_cast<int>(entry.label.size()), entry.label.data(),
                     entry.text.c_str());
 
-    const auto sharpeCsv = args.value("sharpe-csv");
     if (!sharpeCsv) return exitOk;
+    if (const auto fault = savedModelFault(model, *registry.findProduct(product))) {
+        std::fprintf(stderr, "%s (%s)\n", fault->c_str(), modelPath.c_str());
+        return exitFailed;
+    }
     if (!recomputeSharpeTransition(registry, product, model)) {
         std::fprintf(stderr, "The trade model at %s has no usable base index (kind %d)\n",
                      modelPath.c_str(), static_cast<int>(model.baseKind));
         return exitFailed;
     }
-    if (!writeSharpeCsv(*registry.findProduct(product), *sharpeCsv)) {
-        std::fprintf(stderr, "Cannot write %s\n", sharpeCsv->c_str());
+    std::string error;
+    if (!writeSharpeCsv(*registry.findProduct(product), *sharpeCsv, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
         return exitFailed;
     }
     return exitOk;

@@ -1,10 +1,13 @@
 #include "data/append_bar.h"
 
+#include "data/atomic_file.h"
+#include "data/formatted_text.h"
+#include "data/price_file.h"
+#include "data/text_lines.h"
 #include "data/whole_file.h"
 
 #include <charconv>
-#include <cstdio>
-#include <fstream>
+#include <filesystem>
 
 namespace varkel {
 
@@ -51,31 +54,38 @@ AppendCheck refuse(std::string message, AppendField field) {
     return refused;
 }
 
-// What the append has to know about the file already there.
-struct FileTail {
-    std::optional<int> lastEightDigitDate;
-    bool needsLineEnd = false;
-};
-
-FileTail readFileTail(const std::string& path) {
-    FileTail tail;
-    const auto read = readWholeFile(path);
-    if (!read) return tail;
-    const std::string& content = *read;
-    tail.needsLineEnd = !content.empty() && content.back() != '\n';
+// The last eight-digit date of a price file's text.
+std::optional<int> lastEightDigitDate(std::string_view content) {
+    std::optional<int> last;
     for (std::size_t start = 0; start < content.size();) {
-        std::size_t end = content.find('\n', start);
-        if (end == std::string::npos) end = content.size();
-        const std::string_view line(content.data() + start, end - start);
-        start = end + 1;
+        const std::string_view line = nextLine(content, start);
         const std::string_view date = line.substr(0, line.find(','));
         int value = 0;
-        const auto [last, error] = std::from_chars(date.data(), date.data() + date.size(), value);
-        if (date.size() == 8 && error == std::errc() && last == date.data() + date.size() &&
+        const auto [end, error] = std::from_chars(date.data(), date.data() + date.size(), value);
+        if (date.size() == 8 && error == std::errc() && end == date.data() + date.size() &&
             isEightDigitDate(value))
-            tail.lastEightDigitDate = value;
+            last = value;
     }
-    return tail;
+    return last;
+}
+
+// The price file's text as it is now: empty for a file that does not exist yet,
+// nullopt (with the reason) when it exists but cannot be read, is too large,
+// or lies in a folder that does not exist.
+std::optional<std::string> currentContent(const std::string& path, std::string& reason) {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path target(path);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    if (!fs::is_directory(folder, error)) {
+        reason = appendOpenFailedMessage;
+        return std::nullopt;
+    }
+    if (!fs::exists(target, error) && !error) return std::string();
+    bool tooLarge = false;
+    auto content = readWholeFile(target, maxPriceFileBytes, &tooLarge);
+    if (!content) reason = tooLarge ? priceFileTooLargeMessage(path) : std::string(appendOpenFailedMessage);
+    return content;
 }
 
 }  // namespace
@@ -112,10 +122,7 @@ AppendCheck checkAppendRequest(const AppendRequest& request) {
 }
 
 std::string formatPriceLine(const PriceLineValues& values) {
-    char line[64];
-    std::snprintf(line, sizeof line, "%d,%d,%d,%d,%d", values.date, values.open, values.high,
-                  values.low, values.close);
-    return line;
+    return formattedText("%d,%d,%d,%d,%d", values.date, values.open, values.high, values.low, values.close);
 }
 
 AppendResult appendPriceLine(const std::string& path, const AppendRequest& request) {
@@ -127,27 +134,28 @@ AppendResult appendPriceLine(const std::string& path, const AppendRequest& reque
         return result;
     }
     const PriceLineValues& values = *check.values;
-    const FileTail tail = readFileTail(path);
-    if (isEightDigitDate(values.date) && tail.lastEightDigitDate && values.date <= *tail.lastEightDigitDate) {
+    std::string reason;
+    const std::optional<std::string> content = currentContent(path, reason);
+    if (!content) {
+        result.status = AppendStatus::FileFailed;
+        result.message = reason;
+        return result;
+    }
+    const std::optional<int> lastDate = lastEightDigitDate(*content);
+    if (isEightDigitDate(values.date) && lastDate && values.date <= *lastDate) {
         result.message = "Date to be added " + std::to_string(values.date) +
-                         " is not later than the file's last date " +
-                         std::to_string(*tail.lastEightDigitDate) + ".";
+                         " is not later than the file's last date " + std::to_string(*lastDate) + ".";
         result.field = AppendField::Date;
         return result;
     }
-    std::ofstream file(path, std::ios::app);
-    if (!file) {
-        result.status = AppendStatus::FileFailed;
-        result.message = appendOpenFailedMessage;
-        return result;
-    }
     result.line = formatPriceLine(values);
-    if (tail.needsLineEnd) file << '\n';
-    file << result.line << '\n';
-    file.close();
-    if (!file) {
+    // The whole file is written anew and renamed over the old one: a full disk
+    // never leaves half a line, which would read as a bar with a wrong close.
+    const bool needsLineEnd = !content->empty() && content->back() != '\n' && content->back() != '\r';
+    const std::string updated = *content + (needsLineEnd ? "\n" : "") + result.line + "\n";
+    if (!writeFileAtomically(path, updated, &reason)) {
         result.status = AppendStatus::FileFailed;
-        result.message = "Failed to write " + path;
+        result.message = reason;
         return result;
     }
     result.status = AppendStatus::Appended;

@@ -43,8 +43,9 @@ AppendCheck checkAppendRequest(const AppendRequest& request);
 // "date,open,high,low,close" without a line end.
 std::string formatPriceLine(const PriceLineValues& values);
 
-// Refused: an entry needs correcting. FileFailed: the file could not be opened
-// for appending or written.
+// Refused: an entry needs correcting. FileFailed: the file could not be read
+// (appendOpenFailedMessage; also for a missing folder), is larger than a price
+// file can be, or could not be written (the writer's reason).
 enum class AppendStatus { Appended, Refused, FileFailed };
 
 struct AppendResult {
@@ -57,7 +58,9 @@ struct AppendResult {
 // Checks the request, then refuses an eight-digit date that is not later than
 // the file's last eight-digit date, then appends the line to the file at `path`
 // (created when missing). A file that does not end with a line end gets one
-// first, so the new bar never joins the last line.
+// first, so the new bar never joins the last line. The file is written anew
+// and renamed over the old one, so a failed write leaves it byte for byte and
+// the same append can simply be tried again.
 AppendResult appendPriceLine(const std::string& path, const AppendRequest& request);
 
 }  // namespace varkel

@@ -13,6 +13,8 @@ inline constexpr std::string_view unresolvedUrlMessage = "Failed to resolve URL"
 inline constexpr std::string_view productNotSupportedMessage = "Product not supported";
 inline constexpr std::string_view downloadFailedMessage =
     "Product not supported yet or network connection down.";
+// Followed by the reason: "it is empty", "none of its 12 lines holds a bar", ...
+inline constexpr std::string_view notAPriceHistoryMessage = "The server's answer is not a price history: ";
 
 // A product the data server offers, and where its history lies on the server.
 struct DownloadProduct {
@@ -47,9 +49,10 @@ struct PriceHistoryDownload {
 
 // Fetches the product's whole history from the data server at `baseAddress` and
 // stores it as its price file in startDirectory/data (created when missing).
-// The body goes to a temporary file next to the target, which replaces the
-// target only after a complete response with a status below 300: a failed or
-// broken download leaves an earlier file as it was.
+// The body replaces the target (atomically) only after a complete response
+// with a status below 300 whose body reads as a price history (see
+// priceHistoryFault) and is at most maxPriceFileBytes long: a failed, broken or
+// nonsensical download leaves an earlier file as it was.
 PriceHistoryDownload downloadPriceHistory(std::string_view productText, std::string_view baseAddress,
                                           const std::filesystem::path& startDirectory);
 

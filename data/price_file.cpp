@@ -1,5 +1,6 @@
 #include "data/price_file.h"
 
+#include "data/text_lines.h"
 #include "data/whole_file.h"
 
 #include <algorithm>
@@ -54,7 +55,7 @@ bool parsePriceLine(int commaCount, Bar& bar, std::string_view line, double pric
 PriceFileLoad loadPriceFile(ProductRegistry& registry, std::string_view productName,
                             const std::string& path) {
     PriceFileLoad result;
-    const std::optional<std::string> read = readWholeFile(path);
+    const std::optional<std::string> read = readWholeFile(path, maxPriceFileBytes, &result.tooLarge);
     if (!read) return result;
     result.opened = true;
     const std::string& content = *read;
@@ -64,12 +65,8 @@ PriceFileLoad loadPriceFile(ProductRegistry& registry, std::string_view productN
                               static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n')) + 2);
     int lineNumber = 0;
     for (std::size_t start = 0; start < content.size();) {
-        std::size_t end = content.find('\n', start);
-        if (end == std::string::npos) end = content.size();
-        std::string_view line(content.data() + start, end - start);
-        start = end + 1;
+        const std::string_view line = nextLine(content, start);
         ++lineNumber;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         const int commas = static_cast<int>(std::count(line.begin(), line.end(), ','));
         if (commas < 4 || product == nullptr) continue;
         Bar parsed;
@@ -84,8 +81,14 @@ PriceFileLoad loadPriceFile(ProductRegistry& registry, std::string_view productN
             ++result.barsLoaded;
         }
     }
+    result.linesRead = lineNumber;
     registry.appendEmptyBar(productName);
     return result;
+}
+
+std::string priceFileTooLargeMessage(const std::string& path) {
+    return "The price file " + path + " is larger than " + std::to_string(maxPriceFileBytes / (1024 * 1024)) +
+           " MB and is not read.";
 }
 
 std::string PriceFileLoad::refusedSummary() const {

@@ -20,6 +20,8 @@ ProductRegistry& ProductRegistry::operator=(const ProductRegistry& other) {
 }
 
 Product* ProductRegistry::findProduct(std::string_view name) {
+    // The empty name would begin every name; it names no product.
+    if (name.empty()) return nullptr;
     for (auto& product : products_) {
         if (std::string_view(product->name).substr(0, name.size()) == name) return product.get();
     }
@@ -31,7 +33,7 @@ const Product* ProductRegistry::findProduct(std::string_view name) const {
 }
 
 Product* ProductRegistry::addProduct(std::string_view name) {
-    if (name.size() > Product::maxNameLength || findProduct(name) != nullptr) return nullptr;
+    if (name.empty() || name.size() > Product::maxNameLength || findProduct(name) != nullptr) return nullptr;
     auto product = std::make_unique<Product>();
     product->name = std::string(name);
     products_.push_back(std::move(product));

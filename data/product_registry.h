@@ -24,10 +24,11 @@ public:
 
     // First product whose name begins with `name` (the comparison covers exactly
     // the length of `name`): "USD" finds "USD/JPY", "USD/JPY" does not find "USD".
+    // The empty name finds nothing.
     Product* findProduct(std::string_view name);
     const Product* findProduct(std::string_view name) const;
 
-    // Null when a product is already found for the name or the name is too long.
+    // Null when a product is already found for the name or the name is empty or too long.
     Product* addProduct(std::string_view name);
 
     // Appends a zeroed bar for a price-file line with at least 4 commas; null

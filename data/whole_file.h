@@ -1,13 +1,19 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 
 namespace varkel {
 
 // The bytes of the file at `path`; nullopt when it cannot be opened or read
-// (a folder, say). Never throws.
-std::optional<std::string> readWholeFile(const std::filesystem::path& path);
+// (a folder, say). Reading stops once more than `maxBytes` have arrived (a
+// device such as /dev/zero never ends): that is nullopt too, with `tooLarge`
+// (when given) set. Never throws.
+std::optional<std::string> readWholeFile(const std::filesystem::path& path,
+                                         std::size_t maxBytes = std::numeric_limits<std::size_t>::max(),
+                                         bool* tooLarge = nullptr);
 
 }  // namespace varkel

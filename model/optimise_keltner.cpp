@@ -64,7 +64,7 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
     }
 
     const PnlTable table(*product);
-    const int workers = workerCountFor(control);
+    const int workers = workerCountFor(control, emaCount * atrCount);
     std::vector<std::vector<double>> returnsOf(static_cast<std::size_t>(workers),
                                                std::vector<double>(multiplierCount + lanes::width));
     const std::int64_t total = static_cast<std::int64_t>(emaCount) * atrCount * multiplierCount;

@@ -61,7 +61,7 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
     }
 
     const PnlTable table(*product);
-    const int workers = workerCountFor(control);
+    const int workers = workerCountFor(control, static_cast<int>(groups.size()));
     std::vector<MacdScratch> scratch(static_cast<std::size_t>(workers));
     for (auto& s : scratch) {
         s.line.resize(n);

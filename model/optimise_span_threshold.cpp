@@ -82,7 +82,7 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
     }
 
     const PnlTable table(*product);
-    const int workers = workerCountFor(control);
+    const int workers = workerCountFor(control, spanCount);
     std::vector<SpanScratch> scratch(static_cast<std::size_t>(workers));
     for (auto& s : scratch) {
         s.study = std::make_unique<StudyScratch>(*product);

@@ -68,7 +68,7 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
     const int stride = dGroups * lanes::width;
 
     const PnlTable table(*product);
-    const int workers = workerCountFor(control);
+    const int workers = workerCountFor(control, kCount);
     std::vector<StochasticsScratch> scratch(static_cast<std::size_t>(workers));
     for (auto& s : scratch) {
         s.study = std::make_unique<StudyScratch>(*product);

@@ -1,5 +1,6 @@
 #include "model/parallel_search.h"
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -7,10 +8,20 @@
 
 namespace varkel {
 
-int workerCountFor(const OptimiserControl& control) {
-    if (control.threads > 0) return control.threads;
+namespace {
+
+int coreCount() {
     const unsigned cores = std::thread::hardware_concurrency();
-    return cores > 0 ? static_cast<int>(cores) : 1;
+    return cores > 0 && cores < 4096 ? static_cast<int>(cores) : 1;
+}
+
+}  // namespace
+
+int maxWorkerThreads() { return coreCount() * 4; }
+
+int workerCountFor(const OptimiserControl& control, int itemCount) {
+    const int asked = control.threads > 0 ? std::min(control.threads, maxWorkerThreads()) : coreCount();
+    return std::max(1, std::min(asked, itemCount));
 }
 
 SearchBest runParallelSearch(int itemCount, std::int64_t totalTrials, const OptimiserControl& control,

@@ -1,23 +1,19 @@
 #include "model/strategy_builder.h"
 
+#include "data/formatted_text.h"
 #include "model/backtest.h"
 #include "model/measures.h"
 #include "model/optimisers.h"
 #include "model/trade_model_file.h"
 #include "report/saved_model.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace varkel {
 
 namespace {
 
-std::string formatted(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
+std::string formatted(const char* format, double value) { return formattedText(format, value); }
 
 OptimiserResult optimiseBase(ProductRegistry& registry, const std::string& name, int kind,
                              const OptimiserControl& control, const BuildGrids& grids) {

@@ -1,13 +1,15 @@
 #include "model/trade_model_file.h"
 
+#include "data/atomic_file.h"
+#include "data/formatted_text.h"
 #include "data/product.h"
+#include "data/text_lines.h"
+#include "data/whole_file.h"
 
 #include <array>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <variant>
 #include <vector>
@@ -23,7 +25,7 @@ using Field = std::variant<KindField, IntField, RealField>;
 
 // The lines of the file in order. The Kelly value comes before the Sharpe
 // ratio, the reverse of the record's order; stored files rely on it.
-const std::array<Field, 23> fileLines = {
+const std::array<Field, tradeModelFileLines> fileLines = {
     &TradeModel::baseKind,        &TradeModel::baseParam1,      &TradeModel::baseParam2,
     &TradeModel::baseParam3,      &TradeModel::baseThreshold,   &TradeModel::secondKind,
     &TradeModel::secondSpan,      &TradeModel::secondSpare,     &TradeModel::secondThreshold,
@@ -34,24 +36,14 @@ const std::array<Field, 23> fileLines = {
     &TradeModel::grossProfit,     &TradeModel::grossLoss,
 };
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-std::string formatInt(std::int32_t value) {
-    char buffer[64] = {};
-    std::snprintf(buffer, sizeof buffer, "%d", value);
-    return buffer;
-}
+std::string formatInt(std::int32_t value) { return formattedText("%d", value); }
 
 std::string formatReal(double value) {
     // The sign of a NaN carries no meaning; without this the formatted output
     // would print "-nan" for the NaN that 0.0 / 0.0 gives on this platform.
     if (std::isnan(value)) value = std::fabs(value);
-    char buffer[64] = {};
-    std::snprintf(buffer, sizeof buffer, "%10.6f", value);
-    return buffer;
+    // Every digit is kept (1e100 takes 108 characters), so any value reads back.
+    return formattedText("%10.6f", value);
 }
 
 std::string formatLine(const TradeModel& model, const Field& field) {
@@ -80,13 +72,7 @@ void readLine(TradeModel& model, const Field& field, const std::string& line) {
 
 std::vector<std::string> splitLines(const std::string& content) {
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < content.size()) {
-        std::size_t end = content.find('\n', start);
-        if (end == std::string::npos) end = content.size();
-        lines.push_back(content.substr(start, end - start));
-        start = end + 1;
-    }
+    for (std::size_t start = 0; start < content.size();) lines.emplace_back(nextLine(content, start));
     return lines;
 }
 
@@ -97,29 +83,22 @@ std::filesystem::path performanceFilePath(const std::filesystem::path& startDire
     return startDirectory / (fileStem(productName) + ".pfm");
 }
 
-bool saveTradeModel(const TradeModel& model, const std::filesystem::path& path) {
-    FilePtr file(std::fopen(path.c_str(), "w"));
-    if (!file) return false;
+bool saveTradeModel(const TradeModel& model, const std::filesystem::path& path, std::string* error) {
+    std::string content;
     for (std::size_t i = 0; i < fileLines.size(); ++i) {
-        std::string line = formatLine(model, fileLines[i]);
-        if (i + 1 < fileLines.size()) line += '\n';
-        std::fputs(line.c_str(), file.get());
+        content += formatLine(model, fileLines[i]);
+        if (i + 1 < fileLines.size()) content += '\n';
     }
-    const bool writeFailed = std::ferror(file.get()) != 0;
-    return std::fclose(file.release()) == 0 && !writeFailed;
+    return writeFileAtomically(path, content, error);
 }
 
-bool loadTradeModel(TradeModel& model, const std::filesystem::path& path) {
-    FilePtr file(std::fopen(path.c_str(), "r"));
-    if (!file) return false;
-    std::string content;
-    char chunk[4096];
-    std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) content.append(chunk, got);
-    if (std::ferror(file.get()) != 0) return false;  // a directory, say
-    const std::vector<std::string> lines = splitLines(content);
+bool loadTradeModel(TradeModel& model, const std::filesystem::path& path, int* linesRead) {
+    const auto content = readWholeFile(path);
+    if (!content) return false;  // missing, or a directory, say
+    const std::vector<std::string> lines = splitLines(*content);
     for (std::size_t i = 0; i < fileLines.size(); ++i)
         readLine(model, fileLines[i], i < lines.size() ? lines[i] : std::string());
+    if (linesRead != nullptr) *linesRead = static_cast<int>(lines.size());
     return true;
 }
 

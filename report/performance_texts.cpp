@@ -1,17 +1,10 @@
 #include "report/performance_texts.h"
 
-#include <cstdio>
+#include "data/formatted_text.h"
 
 namespace varkel {
 
 namespace {
-
-template <class... Values>
-std::string printed(const char* format, Values... values) {
-    char buffer[128] = {};
-    std::snprintf(buffer, sizeof buffer, format, values...);
-    return buffer;
-}
 
 // An index's name and its parameter lines 1 to 4 (line 3 is used by the base only).
 struct IndexTexts {
@@ -26,20 +19,20 @@ IndexTexts baseTexts(const TradeModel& model) {
     const double r = model.baseThreshold;
     switch (model.baseKind) {
         case StudyKind::Macd:
-            return {"MACD", {printed("MA 1 = %d", p1), printed("MA 2 = %d", p2),
-                             printed("MACD SIG = %d", p3), ""}};
+            return {"MACD", {formattedText("MA 1 = %d", p1), formattedText("MA 2 = %d", p2),
+                             formattedText("MACD SIG = %d", p3), ""}};
         case StudyKind::TimeSeriesCorrelation:
             return {"Time Series Correlation",
-                    {printed("TSC Span = %d", p1), "", "", printed("TSC filter = %10.6f", r)}};
+                    {formattedText("TSC Span = %d", p1), "", "", formattedText("TSC filter = %10.6f", r)}};
         case StudyKind::LinearRegression:
             return {"Linear Regression",
-                    {printed("Lreg Span = %d", p1), "", "", printed("Lreg filter = %10.6f", r)}};
+                    {formattedText("Lreg Span = %d", p1), "", "", formattedText("Lreg filter = %10.6f", r)}};
         case StudyKind::Stochastics:
-            return {"STOCHASTICS", {printed("K = %d", p1), printed("D = %d", p2),
-                                    printed("SLOW D = %d", p3), ""}};
+            return {"STOCHASTICS", {formattedText("K = %d", p1), formattedText("D = %d", p2),
+                                    formattedText("SLOW D = %d", p3), ""}};
         case StudyKind::KeltnerChannels:
-            return {"KELTNER CHANNELS", {printed("EMA = %d", p1), printed("ATR = %d", p2), "",
-                                         printed("MULTIPLIER = %2.4f", r)}};
+            return {"KELTNER CHANNELS", {formattedText("EMA = %d", p1), formattedText("ATR = %d", p2), "",
+                                         formattedText("MULTIPLIER = %2.4f", r)}};
         default:
             return {};
     }
@@ -47,7 +40,7 @@ IndexTexts baseTexts(const TradeModel& model) {
 
 IndexTexts filterTexts(StudyKind kind, int span, double threshold) {
     const auto texts = [&](const char* name, const char* spanFormat, const char* filterFormat) {
-        return IndexTexts{name, {printed(spanFormat, span), "", "", printed(filterFormat, threshold)}};
+        return IndexTexts{name, {formattedText(spanFormat, span), "", "", formattedText(filterFormat, threshold)}};
     };
     switch (kind) {
         case StudyKind::TimeSeriesCorrelation:
@@ -78,14 +71,14 @@ PerformanceTexts performanceTexts(std::string_view productName, const TradeModel
     const IndexTexts third = filterTexts(model.thirdKind, model.thirdSpan, model.thirdThreshold);
     return {{{
         {1030, "Product", std::string(productName)},
-        {1031, "Winning Rate", printed("%10.6f", model.winningRate)},
-        {1029, "Sharpe Ratio", printed("%10.6f", model.sharpeRatio)},
-        {1032, "Kelly Formula", printed("%10.6f", model.kellyFormula)},
-        {1035, "Gross Profit", printed("%10.6f", model.grossProfit)},
-        {1036, "Gross Loss", printed("%10.6f", model.grossLoss)},
-        {1037, "Net Profit", printed("%10.6f", model.netProfit)},
-        {1033, "Number of Trades", printed("%d", model.tradeCount)},
-        {1034, "Number of Winnings", printed("%d", model.winCount)},
+        {1031, "Winning Rate", formattedText("%10.6f", model.winningRate)},
+        {1029, "Sharpe Ratio", formattedText("%10.6f", model.sharpeRatio)},
+        {1032, "Kelly Formula", formattedText("%10.6f", model.kellyFormula)},
+        {1035, "Gross Profit", formattedText("%10.6f", model.grossProfit)},
+        {1036, "Gross Loss", formattedText("%10.6f", model.grossLoss)},
+        {1037, "Net Profit", formattedText("%10.6f", model.netProfit)},
+        {1033, "Number of Trades", formattedText("%d", model.tradeCount)},
+        {1034, "Number of Winnings", formattedText("%d", model.winCount)},
         {1021, "Base Index", base.name},
         {1038, "Base Index line 1", base.lines[0]},
         {1039, "Base Index line 2", base.lines[1]},

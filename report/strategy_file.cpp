@@ -1,6 +1,8 @@
 #include "report/strategy_file.h"
 
-#include <cstdio>
+#include "data/atomic_file.h"
+#include "data/formatted_text.h"
+
 #include <system_error>
 
 namespace varkel {
@@ -11,23 +13,22 @@ std::filesystem::path strategyFilePath(const std::filesystem::path& startDirecto
 }
 
 bool writeStrategyFile(const ProductRegistry& registry, std::string_view productName,
-                       const std::filesystem::path& startDirectory) {
+                       const std::filesystem::path& startDirectory, std::string* error) {
     const Product* product = registry.findProduct(productName);
-    if (product == nullptr) return false;
-    const std::filesystem::path path = strategyFilePath(startDirectory, productName);
-    std::error_code error;
-    std::filesystem::create_directories(path.parent_path(), error);
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    if (file == nullptr) return false;
-    for (const Bar& bar : product->bars) {
-        char line[1024] = {};
-        std::snprintf(line, sizeof line, "%s,%10.2f,%10.2f,%10.2f,%10.2f,%d,%10.4f,%10.4f\n",
-                      bar.dateText.c_str(), bar.open, bar.high, bar.low, bar.close, bar.position,
-                      bar.dailyPnl, bar.cumulativePnl);
-        std::fputs(line, file);
+    if (product == nullptr) {
+        if (error != nullptr) *error = "No product " + std::string(productName);
+        return false;
     }
-    const bool writeFailed = std::ferror(file) != 0;
-    return std::fclose(file) == 0 && !writeFailed;
+    const std::filesystem::path path = strategyFilePath(startDirectory, productName);
+    std::error_code ignored;  // a folder that cannot be made fails the write below
+    std::filesystem::create_directories(path.parent_path(), ignored);
+    // Each line as long as its numbers need: a fixed buffer would cut a long
+    // line and join it to the next bar's.
+    std::string content;
+    for (const Bar& bar : product->bars)
+        content += formattedText("%s,%10.2f,%10.2f,%10.2f,%10.2f,%d,%10.4f,%10.4f\n", bar.dateText.c_str(), bar.open,
+                                 bar.high, bar.low, bar.close, bar.position, bar.dailyPnl, bar.cumulativePnl);
+    return writeFileAtomically(path, content, error);
 }
 
 }  // namespace varkel

@@ -1,36 +1,38 @@
 #include "report/trade_signal.h"
 
+#include "data/formatted_text.h"
 #include "model/backtest.h"
 #include "model/measures.h"
 #include "model/trade_model_file.h"
 #include "report/saved_model.h"
+#include "report/saved_model_check.h"
 #include "report/strategy_file.h"
 
-#include <cstdio>
-
 namespace varkel {
-
 
 TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view productName,
                                 const std::filesystem::path& startDirectory) {
     TradeSignal signal;
     signal.modelPath = performanceFilePath(startDirectory, productName);
     signal.strategyPath = strategyFilePath(startDirectory, productName);
-    signal.productFound = registry.findProduct(productName) != nullptr;
+    const Product* product = registry.findProduct(productName);
+    signal.productFound = product != nullptr;
     if (!signal.productFound) return signal;
-    signal.modelFound = loadTradeModel(signal.model, signal.modelPath);
+    signal.modelFound = loadTradeModel(signal.model, signal.modelPath, &signal.modelLinesRead);
+    if (const auto fault = savedModelFault(signal.model, *product)) {
+        signal.refusal = *fault;
+        return signal;
+    }
     signal.baseUsable = applySavedModel(registry, productName, signal.model);
     if (!signal.baseUsable) return signal;
 
     runBacktest(registry, productName);
-    char profit[64] = {};
-    std::snprintf(profit, sizeof profit, "%10.6f", finalReturn(registry, productName));
-    signal.netProfitText = profit;
+    signal.netProfitText = formattedText("%10.6f", finalReturn(registry, productName));
     measureTradeModel(registry, productName, signal.model);
     signal.signalText = transitionText(classifyTransition(registry, productName));
 
-    signal.modelSaved = saveTradeModel(signal.model, signal.modelPath);
-    signal.strategyWritten = writeStrategyFile(registry, productName, startDirectory);
+    signal.modelSaved = saveTradeModel(signal.model, signal.modelPath, &signal.modelError);
+    signal.strategyWritten = writeStrategyFile(registry, productName, startDirectory, &signal.strategyError);
     return signal;
 }
 

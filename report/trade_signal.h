@@ -17,6 +17,11 @@ struct TradeSignal {
     // (a missing file included), nothing was computed or written and both texts
     // are empty.
     bool baseUsable = false;
+    int modelLinesRead = 0;  // lines of the model file; a whole file holds tradeModelFileLines
+    // Why the model cannot be applied to this history (a span beyond it, a
+    // threshold that is not a number, ...); nothing was computed or written
+    // and baseUsable is false. Empty otherwise.
+    std::string refusal;
     std::string signalText;     // "Take Long" .. "Short 2 Long" or "No Action"
     std::string netProfitText;  // the back-test's final return, "%10.6f"
     TradeModel model;           // as read, with its figures refreshed
@@ -24,13 +29,15 @@ struct TradeSignal {
     std::filesystem::path strategyPath;
     bool modelSaved = false;
     bool strategyWritten = false;
+    std::string modelError, strategyError;  // why a file was not written
 };
 
 // What to do with the product on the next trading day according to its saved
 // model: reads <startDirectory>/<fileStem>.pfm, re-applies the model to the
 // product's bars (the next-day bar receives the next day's position), back-tests
 // and measures it, writes the refreshed model back and writes the strategy file
-// <startDirectory>/strategy/<fileStem>.csv.
+// <startDirectory>/strategy/<fileStem>.csv. A model that savedModelFault refuses
+// is not applied.
 TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view productName,
                                 const std::filesystem::path& startDirectory);
 

@@ -141,10 +141,6 @@ TEST_F(Download, ABodyThatBreaksOffLeavesTheEarlierFileAndTheRequestIsTheClients
 }
 
 TEST_F(Download, LastUpdateIsTheStartOfTheLastLine) {
-    const PriceHistoryDownload empty = downloadPriceHistory("EUR/JPY", server_->address(), start_.path());
-    EXPECT_TRUE(empty.succeeded);
-    EXPECT_EQ(empty.message, "Last update = ");
-    EXPECT_EQ(readFile(start_ / "data/EUR_JPY.txt"), "");
 
     writeFile(start_ / "plain.txt", "20240715,1,3,1,2\n20240716,1,3,1,2");
     EXPECT_EQ(lastUpdateText(start_ / "plain.txt"), "20240716");

@@ -1,0 +1,53 @@
+#include "data/price_history_check.h"
+
+#include "data/bar.h"
+#include "data/price_file.h"
+#include "data/text_lines.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace varkel {
+
+namespace {
+
+bool isEightDigitDate(std::string_view text) {
+    return text.size() == 8 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+std::optional<std::string> priceHistoryFault(std::string_view content) {
+    if (content.empty()) return "it is empty";
+    PriceFileLoad lines;
+    std::string previousDate;
+    int previousLine = 0;
+    for (std::size_t start = 0; start < content.size();) {
+        const std::string_view line = nextLine(content, start);
+        ++lines.linesRead;
+        const int commas = static_cast<int>(std::count(line.begin(), line.end(), ','));
+        if (commas < 4) continue;
+        Bar bar;
+        if (!parsePriceLine(commas, bar, line, 1.0)) {
+            ++lines.refusedCount;
+            if (lines.firstRefusedLines.size() < PriceFileLoad::maxReportedLines)
+                lines.firstRefusedLines.push_back(lines.linesRead);
+            continue;
+        }
+        ++lines.barsLoaded;
+        if (!isEightDigitDate(bar.dateText)) continue;
+        // Eight-digit dates of the same width compare as text.
+        if (!previousDate.empty() && bar.dateText <= previousDate)
+            return "the date " + bar.dateText + " on line " + std::to_string(lines.linesRead) +
+                   " is not later than " + previousDate + " on line " + std::to_string(previousLine);
+        previousDate = bar.dateText;
+        previousLine = lines.linesRead;
+    }
+    if (lines.barsLoaded == 0)
+        return "none of its " + std::to_string(lines.linesRead) + (lines.linesRead == 1 ? " line" : " lines") +
+               " holds a bar";
+    if (lines.refusedCount > maxRefusedLinesOfAHistory) return lines.refusedSummary();
+    return std::nullopt;
+}
+
+}  // namespace varkel
