@@ -173,3 +173,45 @@ TEST(DataServer, CommandLineOverEnvironmentOverSettingOverDefault) {
     EXPECT_EQ(resolveDataServer("http://given:83", "http://stored:81"), "http://given:83");
     unsetenv(dataServerVariable);
 }
+
+// A server that answers 200 with something other than a price history must
+// not cost the trader the history already on disk.
+TEST(DownloadAnswer, ThatIsNotAPriceHistoryKeepsTheEarlierFile) {
+    varkel::test::bypassProxiesForLoopback();
+    struct Case {
+        const char* name;
+        std::string body;
+        std::string reason;  // after "The server's answer is not a price history: "
+    };
+    const std::string html = "<!DOCTYPE html>\n<html><head><title>Maintenance</title></head>\n"
+                             "<body><p>Back soon, sorry, really.</p></body></html>\n";
+    const std::vector<Case> cases{
+        {"empty", "", "it is empty"},
+        {"html", html, "none of its 3 lines holds a bar"},
+        {"random bytes", std::string("\x8f\x01\xff\x00\x17\xfe", 6), "none of its 1 line holds a bar"},
+        {"dates going back", "20240715,1,3,1,2\n20240716,1,3,1,2\n20240712,1,3,1,2\n",
+         "the date 20240712 on line 3 is not later than 20240716 on line 2"},
+        {"mostly refused", "d,o,h,l,c\n20240715,1,3,1,2\nx,a,b,c,d\ny,a,b,c,d\nz,a,b,c,d\n",
+         "4 lines refused (lines 1, 3, 4, 5)"},
+    };
+    const TempDirectory site;
+    const LocalServer server(varkel::test::staticFileServerCommand(site.path().string()),
+                             (site / "requests.log").string());
+    ASSERT_TRUE(server.ready());
+    const TempDirectory start;
+    const auto target = start / "data/USD_JPY.txt";
+    writeFile(target, earlier);
+    for (const Case& c : cases) {
+        writeFile(site / "Ledger-Vane/1483/data/usd.txt", c.body);
+        const PriceHistoryDownload result = downloadPriceHistory("USD/JPY", server.address(), start.path());
+        EXPECT_FALSE(result.succeeded) << c.name;
+        EXPECT_EQ(result.message, "The server's answer is not a price history: " + c.reason) << c.name;
+        EXPECT_EQ(readFile(target), earlier) << c.name;
+    }
+
+    // A history with its title line and CR line ends is one.
+    writeFile(site / "Ledger-Vane/1483/data/usd.txt", "Date,Open,High,Low,Close\r20240715,1,3,1,2\r20240716,1,3,1,2\r");
+    const PriceHistoryDownload good = downloadPriceHistory("USD/JPY", server.address(), start.path());
+    EXPECT_TRUE(good.succeeded) << good.message;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(start / "data"), std::filesystem::directory_iterator()), 1);
+}

@@ -3,6 +3,7 @@
 
 #include "data/price_file.h"
 #include "model/optimisers.h"
+#include "model/parallel_search.h"
 
 #include <gtest/gtest.h>
 
@@ -152,6 +153,22 @@ TEST(Optimisers, ResultDoesNotDependOnTheThreadCount) {
         EXPECT_EQ(result.span2, results[0].span2);
         EXPECT_EQ(result.span3, results[0].span3);
     }
+}
+
+// Each worker holds a copy of the history: a request for a million threads
+// must not make a million copies.
+TEST(Optimisers, WorkersNeverOutnumberTheItemsOrFourPerCore) {
+    struct Case {
+        int asked, items, workers;
+    };
+    const int most = maxWorkerThreads();
+    const Case cases[] = {{1000000, 3, 3}, {1000000, 1000000, most}, {2, 100, 2}, {1, 0, 1}, {-5, 1, 1}};
+    for (const Case& c : cases) {
+        OptimiserControl control;
+        control.threads = c.asked;
+        EXPECT_EQ(workerCountFor(control, c.items), c.workers) << c.asked << " threads, " << c.items << " items";
+    }
+    EXPECT_GE(most, 4);
 }
 
 TEST(Optimisers, ACancelledSearchLeavesTheBarsAlone) {

@@ -128,3 +128,61 @@ TEST(PriceFile, LoadsEverySample) {
         EXPECT_EQ(registry.findProduct("X")->barCount(), bars + 1) << file;
     }
 }
+
+TEST(ProductRegistry, TheEmptyNameIsNoProduct) {
+    ProductRegistry registry;
+    EXPECT_EQ(registry.addProduct(""), nullptr);
+    ASSERT_NE(registry.addProduct("USD/JPY"), nullptr);
+    EXPECT_EQ(registry.findProduct(""), nullptr);  // it would begin every name
+    EXPECT_EQ(registry.productCount(), 1);
+}
+
+// Files from old Macs end their lines with a lone CR; mixed files happen when
+// histories are pasted together. Every line is a line.
+TEST(PriceFile, EveryLineEndEndsALine) {
+    struct Case {
+        const char* name;
+        std::string content;
+        int lines;
+    };
+    const std::vector<Case> cases{
+        {"LF", "20240102,1,3,1,2\n20240103,2,4,2,3\n20240104,3,5,3,4\n", 3},
+        {"CR", "20240102,1,3,1,2\r20240103,2,4,2,3\r20240104,3,5,3,4\r", 3},
+        {"CR LF", "20240102,1,3,1,2\r\n20240103,2,4,2,3\r\n20240104,3,5,3,4", 3},
+        {"mixed", "20240102,1,3,1,2\r20240103,2,4,2,3\n\r\n20240104,3,5,3,4\r\n", 4},
+    };
+    for (const Case& c : cases) {
+        ProductRegistry registry;
+        registry.addProduct("USD/JPY");
+        const PriceFileLoad load = loadPriceFile(registry, "USD/JPY", writeTempFile("line_ends.txt", c.content));
+        EXPECT_EQ(load.linesRead, c.lines) << c.name;
+        EXPECT_EQ(load.barsLoaded, 3) << c.name;
+        EXPECT_EQ(load.refusedCount, 0) << c.name;
+        const auto& bars = registry.findProduct("USD/JPY")->bars;
+        ASSERT_EQ(bars.size(), 4u) << c.name;
+        EXPECT_EQ(bars[2].dateText, "20240104") << c.name;
+        EXPECT_DOUBLE_EQ(bars[2].close, 0.04) << c.name;
+    }
+}
+
+TEST(PriceFile, AFileLargerThanAnyHistoryIsRefusedUnread) {
+    ProductRegistry registry;
+    registry.addProduct("USD/JPY");
+    const PriceFileLoad endless = loadPriceFile(registry, "USD/JPY", "/dev/zero");
+    EXPECT_FALSE(endless);
+    EXPECT_TRUE(endless.tooLarge);
+    EXPECT_EQ(registry.findProduct("USD/JPY")->barCount(), 0);
+    EXPECT_EQ(priceFileTooLargeMessage("/dev/zero"), "The price file /dev/zero is larger than 64 MB and is not read.");
+
+    // Just at the limit is still a file to read; one byte more is not.
+    const std::string line = "20240102,1,3,1,2\n";
+    std::string atLimit = line + std::string(maxPriceFileBytes - line.size(), '\n');
+    const PriceFileLoad whole = loadPriceFile(registry, "USD/JPY", writeTempFile("at_limit.txt", atLimit));
+    EXPECT_TRUE(whole);
+    EXPECT_EQ(whole.barsLoaded, 1);
+    EXPECT_EQ(whole.linesRead, static_cast<int>(maxPriceFileBytes - line.size()) + 1);
+    atLimit += '\n';
+    const PriceFileLoad over = loadPriceFile(registry, "USD/JPY", writeTempFile("at_limit.txt", atLimit));
+    EXPECT_TRUE(over.tooLarge);
+    std::filesystem::remove(std::filesystem::temp_directory_path() / "varkel_at_limit.txt");
+}

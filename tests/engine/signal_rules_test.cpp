@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <vector>
 
 using namespace varkel;
@@ -167,4 +168,16 @@ TEST(Rules, CallsThatDoNotFitTheBarsChangeNothing) {
     applyLregFilter(bars, 3, 0.0, std::vector<std::int32_t>{1, 1, 1});  // one short
     EXPECT_EQ(positionsOf(bars), (V{9, 9, 9, 9}));
     EXPECT_EQ(copyPositions(bars), (std::vector<std::int32_t>{9, 9, 9, 9}));
+}
+
+// Spans read from a model file may be anything; their sum must not wrap round
+// to a small number that would let the rule trade from the first bar.
+TEST(BaseRules, HugeSpansKeepEveryBarFlat) {
+    const int huge = std::numeric_limits<int>::max();
+    auto macd = barsWith(5, [](Bar& bar, int) { bar.macdLine = 1.0; });
+    applyMacdRule(macd, 5, huge, huge, 0.0);
+    EXPECT_EQ(positionsOf(macd), V(6, 0));
+    auto stochastics = barsWith(5, [](Bar& bar, int) { bar.stochD = 1.0; });
+    applyStochasticsRule(stochastics, 5, huge, huge, huge, 0.0);
+    EXPECT_EQ(positionsOf(stochastics), V(6, 0));
 }

@@ -6,6 +6,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -58,4 +60,28 @@ TEST(StrategyFile, ReportsAFileThatCannotBeWritten) {
     EXPECT_FALSE(writeStrategyFile(registry, "USD/JPY", dir));
     EXPECT_FALSE(writeStrategyFile(registry, "AUD/JPY", test::freshDirectory("strategy_unknown")));
     EXPECT_FALSE(fs::exists(test::freshDirectory("strategy_unknown") / "strategy"));
+}
+
+// A line longer than a fixed buffer was cut without its line end and joined
+// the next bar's line.
+TEST(StrategyFile, KeepsEveryDigitOfHugeValuesOnTheirOwnLine) {
+    const fs::path dir = test::freshDirectory("strategy_huge");
+    ProductRegistry registry;
+    addProductWithOneDay(registry, "USD/JPY");
+    Bar& day = registry.findProduct("USD/JPY")->bars.front();
+    day.open = day.high = day.low = day.close = 1e300;
+    day.cumulativePnl = -1e300;
+    ASSERT_TRUE(writeStrategyFile(registry, "USD/JPY", dir));
+    const std::string text = test::readFile(dir / "strategy" / "USD_JPY.csv");
+    ASSERT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
+    const std::string first = text.substr(0, text.find('\n'));
+    EXPECT_GT(first.size(), 1023u);
+    std::vector<double> fields;
+    for (std::size_t start = first.find(',') + 1; start != 0; start = first.find(',', start) + 1)
+        fields.push_back(std::strtod(first.c_str() + start, nullptr));
+    ASSERT_EQ(fields.size(), 7u);
+    EXPECT_EQ(fields[0], 1e300);  // printed exactly, read back to the same double
+    EXPECT_EQ(fields[3], 1e300);
+    EXPECT_EQ(fields[6], -1e300);
+    EXPECT_TRUE(text.ends_with("\n,      0.00,      0.00,      0.00,      0.00,-1,    0.0000,    0.0000\n"));
 }

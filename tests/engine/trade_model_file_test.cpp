@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -136,4 +137,37 @@ TEST(TradeModelFile, MissingUnreadableOrUnwritableFiles) {
     EXPECT_EQ(model, macdOnlyModel());
     EXPECT_FALSE(saveTradeModel(model, dir / "no" / "such" / "USD_JPY.pfm"));
     EXPECT_FALSE(saveTradeModel(model, dir));
+}
+
+// "%10.6f" of a large value is long (1e100 takes 108 characters); a fixed
+// buffer cut it and the model came back with another threshold.
+TEST(TradeModelFile, LargeValuesComeBackExactly) {
+    const fs::path path = test::freshDirectory("model_file_large") / "USD_JPY.pfm";
+    TradeModel model = macdOnlyModel();
+    model.baseThreshold = 1e100;
+    model.secondThreshold = -1e300;
+    model.thirdThreshold = std::numeric_limits<double>::max();
+    model.netProfit = 123456789012345678.0;
+    ASSERT_TRUE(saveTradeModel(model, path));
+    TradeModel read;
+    int lines = 0;
+    ASSERT_TRUE(loadTradeModel(read, path, &lines));
+    EXPECT_EQ(read, model);
+    EXPECT_EQ(lines, tradeModelFileLines);
+}
+
+TEST(TradeModelFile, ReadsLoneCrLineEndsAndCountsTheLines) {
+    const fs::path path = test::freshDirectory("model_file_cr") / "USD_JPY.pfm";
+    std::string cr(macdOnlyFile);
+    std::replace(cr.begin(), cr.end(), '\n', '\r');
+    writeAll(path, cr);
+    TradeModel read;
+    int lines = 0;
+    ASSERT_TRUE(loadTradeModel(read, path, &lines));
+    EXPECT_EQ(read, macdOnlyModel());
+    EXPECT_EQ(lines, 23);
+
+    writeAll(path, "5\n12\n26\n");
+    ASSERT_TRUE(loadTradeModel(read, path, &lines));
+    EXPECT_EQ(lines, 3);
 }
