@@ -52,3 +52,27 @@ TEST(DownloadCommand, ProductIsRequiredAndMatchedExactly) {
     EXPECT_EQ(empty.exitCode, 1);
     EXPECT_EQ(empty.err, "No Trade Product Selected.\n");
 }
+
+TEST(DownloadCommand, AnAnswerThatIsNoPriceHistoryKeepsTheFileAndFails) {
+    varkel::test::bypassProxiesForLoopback();
+    TempDirectory site;
+    const varkel::test::LocalServer server(varkel::test::staticFileServerCommand(site.path().string()),
+                                           (site / "requests.log").string());
+    ASSERT_TRUE(server.ready());
+    TempDirectory start;
+    const std::string good = "20240715,15836,15840,15775,15831\n";
+    writeFile(start / "data/USD_JPY.txt", good);
+    const std::pair<std::string, std::string> answers[] = {
+        {"<html><body>Service unavailable</body></html>\n", "none of its 1 line holds a bar"},
+        {"", "it is empty"},
+    };
+    for (const auto& [body, reason] : answers) {
+        writeFile(site / "Ledger-Vane/1483/data/usd.txt", body);
+        const auto run = runCli({"download", "--product", "USD/JPY", "--server", server.address(), "--dir",
+                                 start.path().string()});
+        EXPECT_EQ(run.exitCode, 1) << reason;
+        EXPECT_EQ(run.err, "The server's answer is not a price history: " + reason + "\n");
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(readFile(start / "data/USD_JPY.txt"), good);
+    }
+}

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -138,4 +139,49 @@ TEST(ViewCommand, TextsOfTheSavedModelAndTheSharpeTransition) {
     EXPECT_EQ(lineCount(csv), 4666);
     EXPECT_TRUE(csv.starts_with("20060516,0.000000\n"));
     EXPECT_EQ(readAll(dir / "USD_JPY.pfm").substr(0, 9), "5\n12\n26\n9");  // the viewer never writes it
+}
+
+// A model whose spans or thresholds the history cannot serve used to give
+// "No Action" with exit 0; the trader is told instead, and nothing is written.
+TEST(SignalCommand, AModelTheHistoryCannotServeIsRefused) {
+    const fs::path dir = freshDirectory("refused");
+    writeAll(dir / "prices.txt", risingThenFalling);
+    const std::string modelTail = "-999\n-1\n-1\n-999.000000\n-999\n-1\n-1\n-999.000000\n"
+                                  "  0.000000\n  0.000000\n  0.000000\n  0.000000\n0\n0\n0\n"
+                                  "  0.000000\n  0.000000\n  0.000000";
+    const struct {
+        std::string model;
+        std::string message;
+    } cases[] = {
+        {"5\n3\n2147483647\n2147483647\n-999.000000\n" + modelTail,
+         "The trade model's MACD slow span 2147483647 exceeds the 5 bars of USD/JPY"},
+        {"12\n-3\n3\n3\n-999.000000\n" + modelTail,
+         "The trade model's stochastics %K span -3 is below 3, the smallest the study accepts"},
+        {"10\n3\n-1\n-1\nnan\n" + modelTail, "The trade model's LREG threshold nan is not a finite number"},
+    };
+    for (const auto& c : cases) {
+        writeAll(dir / "USD_JPY.pfm", c.model);
+        const CliRun run = runCli("signal --product USD/JPY --file " + (dir / "prices.txt").string() + " --dir " +
+                                      dir.string(),
+                                  dir);
+        EXPECT_EQ(run.status, 1) << c.message;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, c.message + " (" + (dir / "USD_JPY.pfm").string() + ")\n");
+        EXPECT_EQ(readAll(dir / "USD_JPY.pfm"), c.model);
+        EXPECT_FALSE(fs::exists(dir / "strategy"));
+    }
+}
+
+TEST(SignalCommand, ACrOnlyPriceFileGivesEveryBar) {
+    const fs::path dir = freshDirectory("cr_only");
+    std::string cr = risingThenFalling;
+    std::replace(cr.begin(), cr.end(), '\n', '\r');
+    writeAll(dir / "prices.txt", cr);
+    writeAll(dir / "USD_JPY.pfm", regressionModelCrLf);
+    const CliRun run = runCli("signal --product USD/JPY --file " + (dir / "prices.txt").string() + " --dir " +
+                                  dir.string(),
+                              dir);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Long 2 Short\nTotal Net Profit = -63.500000\n");
+    EXPECT_EQ(lineCount(readAll(dir / "strategy" / "USD_JPY.csv")), 6);
 }
