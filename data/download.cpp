@@ -83,11 +83,12 @@ std::optional<std::string> lastUpdateText(const fs::path& path) {
     if (!read) return std::nullopt;
     const std::string& content = *read;
     if (content.empty()) return std::string();
-    // The last line keeps its line end, so the search for the break before it
-    // starts in front of the file's last character.
-    const std::size_t lastCharacter = content.size() - 1;
-    const std::size_t previousBreak =
-        lastCharacter == 0 ? std::string::npos : content.rfind('\n', lastCharacter - 1);
+    // The last line keeps its line end (LF, CR LF or a lone CR), so the search
+    // for the break before it starts in front of that line end.
+    std::size_t lineEnd = content.size();
+    if (content[lineEnd - 1] == '\n') --lineEnd;
+    if (lineEnd > 0 && content[lineEnd - 1] == '\r') --lineEnd;
+    const std::size_t previousBreak = lineEnd == 0 ? std::string::npos : content.find_last_of("\r\n", lineEnd - 1);
     const std::size_t start = previousBreak == std::string::npos ? 0 : previousBreak + 1;
     return content.substr(start, 8);
 }

@@ -27,7 +27,9 @@ constexpr const char* openedChartTitle = "Moving Avr (20,40)";
 // Tells the user what the load could not use, once the chart is shown.
 void reportLoadProblems(const PriceFileLoad& load, const QString& path) {
     const QString file = QFileInfo(path).fileName();
-    if (!load.opened)
+    if (load.tooLarge)
+        showMessage(QString::fromStdString(priceFileTooLargeMessage(path.toStdString())));
+    else if (!load.opened)
         showMessage(QStringLiteral("Could not read the price file %1").arg(path));
     else if (load.refusedCount > 0)
         showMessage(QStringLiteral("%1: %2").arg(file, QString::fromStdString(load.refusedSummary())));

@@ -125,6 +125,7 @@ void CTradeSignalDlg::runSignal() {
                                                    CVarkelModel2cApp::instance()->startDirectory);
     signalText_->setText(QString::fromStdString(signal.signalText));
     netProfitText_->setText(QString::fromStdString(signal.netProfitText));
+    if (!signal.refusal.empty()) showMessage(QString::fromStdString(signal.refusal));
     if (!signal.baseUsable) return;  // nothing was written, as intended
     // The trader relies on these files outside the program; say when they are stale.
     if (!signal.modelSaved)

@@ -146,6 +146,10 @@ TEST_F(Download, LastUpdateIsTheStartOfTheLastLine) {
     EXPECT_EQ(lastUpdateText(start_ / "plain.txt"), "20240716");
     writeFile(start_ / "short.txt", "20240715,1,3,1,2\ntail\n");
     EXPECT_EQ(lastUpdateText(start_ / "short.txt"), "tail\n");
+    writeFile(start_ / "old_mac.txt", "20240715,1,3,1,2\r20240716,1,3,1,2\r");
+    EXPECT_EQ(lastUpdateText(start_ / "old_mac.txt"), "20240716");
+    writeFile(start_ / "crlf.txt", "20240715,1,3,1,2\r\nend\r\n");
+    EXPECT_EQ(lastUpdateText(start_ / "crlf.txt"), "end\r\n");
     writeFile(start_ / "blank.txt", "20240715,1,3,1,2\n\n");
     EXPECT_EQ(lastUpdateText(start_ / "blank.txt"), "\n");
     writeFile(start_ / "empty.txt", "");

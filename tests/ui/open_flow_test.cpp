@@ -43,6 +43,7 @@ private slots:
     void secondProductIsRefusedAfterTheFileDialog();
     void refusedLinesAreReportedAfterTheChart();
     void unreadableFileShowsAnEmptyChartAndSaysSo();
+    void endlessFileIsRefusedWithTheReason();
     void sampleHistoryGetsItsMovingAverages();
 };
 
@@ -173,6 +174,14 @@ void OpenFlowTest::unreadableFileShowsAnEmptyChartAndSaysSo() {
     QCOMPARE(priceChartOf(activeWorkspace())->pointCount(), 0);
     QCOMPARE(station.messages, QStringList({"Could not read the price file " + path}));
     QVERIFY(station.app.recentFiles().files().isEmpty());
+}
+
+void OpenFlowTest::endlessFileIsRefusedWithTheReason() {
+    Workstation station;
+    station.chooseFile = [] { return QStringLiteral("/dev/zero"); };
+    station.answerDialog = nameProduct("GBP/JPY");
+    station.frame()->dispatch(57601);
+    QCOMPARE(station.messages, QStringList({"The price file /dev/zero is larger than 64 MB and is not read."}));
 }
 
 void OpenFlowTest::sampleHistoryGetsItsMovingAverages() {

@@ -41,6 +41,7 @@ class TradeSignalDlgTest : public QObject {
 private slots:
     void handWrittenModelGivesSignalFilesAndCharts();
     void missingModelWritesNothingUnwritableFileIsReported();
+    void aModelTheHistoryCannotServeIsReported();
 };
 
 void TradeSignalDlgTest::handWrittenModelGivesSignalFilesAndCharts() {
@@ -117,6 +118,19 @@ void TradeSignalDlgTest::missingModelWritesNothingUnwritableFileIsReported() {
     QVERIFY(!blocked.signalText().isEmpty());
     QCOMPARE(station.messages,
              QStringList({"Could not write the strategy file " + station.startFile("strategy/USD_JPY.csv")}));
+}
+
+void TradeSignalDlgTest::aModelTheHistoryCannotServeIsReported() {
+    TradeModelStation station;
+    QVERIFY(station.openSample());
+    QByteArray tooLong = macdModel;
+    tooLong.replace("\n26\n", "\n2147483647\n");
+    station.writeStartFile("USD_JPY.pfm", tooLong);
+    const CTradeSignalDlg refused(nullptr);
+    QCOMPARE(refused.signalText(), QString());
+    QCOMPARE(station.messages,
+             QStringList({"The trade model's MACD slow span 2147483647 exceeds the 4,666 bars of USD/JPY"}));
+    QVERIFY(!QFile::exists(station.startFile("strategy")));
 }
 
 QTEST_MAIN(TradeSignalDlgTest)
