@@ -42,6 +42,7 @@ void PerformanceViewerDlgTest::keltnerModelShowsItsTextsAndSharpeTransition() {
     QVERIFY(station.openSample());
     station.writeStartFile("USD_JPY.pfm", keltnerModel);
     CPerformanceViewerDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
+    QCOMPARE(dialog.readOut(1030)->text() + dialog.readOut(1021)->text(), QString());  // made, not yet read
     dialog.showSavedModel();
     const QMap<int, QString> expected = {
         {1030, "USD/JPY"},    {1031, "  0.543860"}, {1029, "  0.123000"}, {1032, "  0.250000"},

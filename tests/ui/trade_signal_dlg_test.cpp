@@ -41,6 +41,7 @@ class TradeSignalDlgTest : public QObject {
 private slots:
     void handWrittenModelGivesSignalFilesAndCharts();
     void missingModelWritesNothingUnwritableFileIsReported();
+    void makingTheDialogComputesAndWritesNothing();
 };
 
 void TradeSignalDlgTest::handWrittenModelGivesSignalFilesAndCharts() {
@@ -120,6 +121,29 @@ void TradeSignalDlgTest::missingModelWritesNothingUnwritableFileIsReported() {
     QVERIFY(!blocked.signalText().isEmpty());
     QCOMPARE(station.messages,
              QStringList({"Could not write the strategy file " + station.startFile("strategy/USD_JPY.csv")}));
+}
+
+void TradeSignalDlgTest::makingTheDialogComputesAndWritesNothing() {
+    TradeModelStation station;
+    QVERIFY(station.openSample());
+    station.writeStartFile("USD_JPY.pfm", macdModel);
+    const auto positions = [&] {
+        std::vector<int> each;
+        for (const Bar& bar : station.product().bars) each.push_back(bar.position);
+        return each;
+    };
+    const std::vector<int> before = positions();
+    CTradeSignalDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
+    QCOMPARE(dialog.signalText() + dialog.netProfitText(), QString());
+    QVERIFY(!QFile::exists(station.startFile("strategy")));
+    QCOMPARE(station.readStartFile("USD_JPY.pfm"), macdModel);
+    QVERIFY(positions() == before);
+
+    dialog.runSignal();
+    QVERIFY(positions() != before);
+    QVERIFY(!dialog.signalText().isEmpty());
+    QVERIFY(QFile::exists(station.startFile("strategy/USD_JPY.csv")));
+    QVERIFY(station.readStartFile("USD_JPY.pfm") != macdModel);
 }
 
 QTEST_MAIN(TradeSignalDlgTest)
