@@ -120,6 +120,13 @@ bool StudyInfo::acceptsSpans(std::span<const int> values) const {
     return true;
 }
 
+void StudyInfo::compute(ProductRegistry& registry, std::string_view product, std::span<const double> values) const {
+    if (values.size() != spans.size() + settings.size()) return;
+    std::vector<int> whole;
+    for (std::size_t i = 0; i < spans.size(); ++i) whole.push_back(static_cast<int>(values[i]));
+    if (acceptsSpans(whole)) calculate(registry, product, values);
+}
+
 int StudyInfo::smallestSpan() const {
     int smallest = spans.front().smallest;
     for (const SpanParameter& parameter : spans) smallest = std::min(smallest, parameter.smallest);

@@ -63,8 +63,8 @@ struct StudyInfo {
     std::vector<StudyColumn> columns;
     // The fields its study chart draws as series 0 and 1, in that order.
     std::vector<double Bar::*> chartSeries;
-    // Runs the study on the named product with the spans, then the settings.
-    void (*compute)(ProductRegistry& registry, std::string_view product, std::span<const double> values);
+    // The study's computation with the spans, then the settings; compute() guards it.
+    void (*calculate)(ProductRegistry& registry, std::string_view product, std::span<const double> values);
     BuilderRole builderRole;
     // The builder's parameters in the order a model stores them, and the grid
     // it searches them over; empty for a study the builder does not use.
@@ -77,6 +77,10 @@ struct StudyInfo {
     bool acceptsSpans(std::initializer_list<int> values) const {
         return acceptsSpans(std::span<const int>(values.begin(), values.size()));
     }
+    // Runs the study on the named product with the spans (whole numbers), then
+    // the settings. Does nothing at all unless every span is accepted, so that
+    // no part of a study is left from an earlier run.
+    void compute(ProductRegistry& registry, std::string_view product, std::span<const double> values) const;
     // The smallest span any of its parameters accepts.
     int smallestSpan() const;
     bool canBeBase() const { return builderRole == BuilderRole::base || builderRole == BuilderRole::baseOrFilter; }
