@@ -52,19 +52,12 @@ void forEachTile(std::int64_t chunk, std::int64_t trialCount, const double* bloc
     }
 }
 
-// The largest score of a tile (NaN never wins), in eight independent lanes so
-// that the compiler can keep them in vector registers.
-double tileMaximum(const double* scores, int count) {
-    double lanes[8];
-    for (double& lane : lanes) lane = negativeInfinity;
-    int t = 0;
-    for (; t + 8 <= count; t += 8)
-        for (int lane = 0; lane < 8; ++lane)
-            lanes[lane] = scores[t + lane] > lanes[lane] ? scores[t + lane] : lanes[lane];
-    double best = negativeInfinity;
-    for (double lane : lanes) best = lane > best ? lane : best;
-    for (; t < count; ++t) best = scores[t] > best ? scores[t] : best;
-    return best;
+// How many scores of a tile beat `bar`; a plain count the compiler vectorises,
+// so that the scalar search for a new best runs only on the rare tiles that hold one.
+int countAbove(const double* scores, int count, double bar) {
+    int above = 0;
+    for (int t = 0; t < count; ++t) above += scores[t] > bar ? 1 : 0;
+    return above;
 }
 
 double outOfSampleScore(const double* row, int blockCount, std::uint32_t inSampleMask) {
@@ -152,14 +145,9 @@ PboResult estimatePbo(const double* blockSums, std::int64_t trialCount, int bloc
         forEachTile(chunk, trialCount, blockSums, blockCount, tile, [&](std::int64_t first, int count) {
             auto leaf = [&](int split, const double* scores) {
                 SplitBest& best = bests[static_cast<std::size_t>(split)];
-                const double top = tileMaximum(scores, count);
-                if (!(top > best.score)) return;
-                for (int t = 0; t < count; ++t) {
-                    if (scores[t] == top) {
-                        best = {scores[t], first + t};
-                        return;
-                    }
-                }
+                if (countAbove(scores, count, best.score) == 0) return;
+                for (int t = 0; t < count; ++t)
+                    if (scores[t] > best.score) best = {scores[t], first + t};
             };
             SplitScorer<decltype(leaf)>(tile.columns.data(), count, blockCount, tile.partial.data(), leaf).run();
         });
