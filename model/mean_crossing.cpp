@@ -44,7 +44,6 @@ void meanCrossingReturns(const PnlTable& table, const LaneSeries& series, Ints w
     for (int i = 1; i < n; ++i) {
         const int k = i - 1;  // the bar whose values decide bar i
         const double* row = table.row(i);
-        const Doubles low = lanes::load(row), high = lanes::load(row + lanes::width);
         Ints current[spansPerPass] = {};
         for (int p = 0; p < spansPerPass; ++p) {
             // No lane is past its warm-up for this span yet (and its window
@@ -56,7 +55,7 @@ void meanCrossingReturns(const PnlTable& table, const LaneSeries& series, Ints w
             current[p] = lanes::sign(values[k] - window / divisor[p]) & active;
         }
         for (int p = 0; p < spansPerPass; ++p) {
-            sums[p] += __builtin_shuffle(low, high, previous[p] * 3 + current[p] + 4);
+            sums[p] += lanes::pick(row, previous[p] * 3 + current[p] + 4);
             previous[p] = current[p];
         }
     }
