@@ -52,18 +52,23 @@ inline Ints sign(Doubles d) {
 
 // The final return of eight trials whose positions `positionAt(i)` gives for
 // every bar i = 0 .. n-1: the sum, in bar order, of each bar's table entry for
-// (yesterday's position, today's position).
-template <typename PositionAt>
-Doubles finalReturns(const PnlTable& table, PositionAt&& positionAt) {
+// (yesterday's position, today's position). Each bar's daily P&L also goes to
+// `windows` (see window_sums.h), which may record nothing. Kept out of line,
+// so that each kind of `windows` gets a loop of its own registers.
+template <typename PositionAt, typename WindowSums>
+[[gnu::noinline]] Doubles finalReturns(const PnlTable& table, PositionAt&& positionAt, WindowSums& windows) {
     Doubles sum = {};
+    windows.start();
     Ints previous = positionAt(0);
     const int n = table.historyLength();
     for (int i = 1; i < n; ++i) {
         const Ints current = positionAt(i);
-        const Ints code = previous * 3 + current + 4;
-        sum += pick(table.row(i), code);
+        const Doubles daily = pick(table.row(i), previous * 3 + current + 4);
+        sum += daily;
+        windows.add(i, &daily);
         previous = current;
     }
+    windows.finish();
     return sum;
 }
 
