@@ -1,32 +1,15 @@
 #include "report/saved_model_check.h"
 
 #include "data/formatted_text.h"
-#include "studies/study_frame.h"
+#include "studies/study_catalogue.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <vector>
 
 namespace varkel {
 
 namespace {
-
-struct SpanUse {
-    std::string name;
-    std::int32_t span;
-    int smallest;
-};
-
-struct ThresholdUse {
-    std::string name;
-    double value;
-    bool mayBeNegative;
-};
-
-struct ModelUses {
-    std::vector<SpanUse> spans;
-    std::vector<ThresholdUse> thresholds;
-};
 
 // 4666 -> "4,666" (a count, never negative)
 std::string withThousands(int count) {
@@ -35,77 +18,51 @@ std::string withThousands(int count) {
     return digits;
 }
 
-void addBase(const TradeModel& m, ModelUses& uses) {
-    switch (m.baseKind) {
-        case StudyKind::Macd:
-            uses.spans = {{"MACD fast span", m.baseParam1, minStudySpan},
-                          {"MACD slow span", m.baseParam2, minStudySpan},
-                          {"MACD signal span", m.baseParam3, minStudySpan}};
-            break;
-        case StudyKind::TimeSeriesCorrelation:
-            uses.spans = {{"TSC span", m.baseParam1, minStudySpan}};
-            uses.thresholds = {{"TSC threshold", m.baseThreshold, true}};
-            break;
-        case StudyKind::LinearRegression:
-            uses.spans = {{"LREG span", m.baseParam1, minStudySpan}};
-            uses.thresholds = {{"LREG threshold", m.baseThreshold, true}};
-            break;
-        case StudyKind::Stochastics:
-            uses.spans = {{"stochastics %K span", m.baseParam1, minStudySpan},
-                          {"stochastics %D span", m.baseParam2, minStudySpan},
-                          {"stochastics slow %D span", m.baseParam3, minStudySpan}};
-            break;
-        case StudyKind::KeltnerChannels:
-            uses.spans = {{"Keltner EMA span", m.baseParam1, minStudySpan},
-                          {"Keltner ATR span", m.baseParam2, minStudySpan}};
-            uses.thresholds = {{"Keltner multiplier", m.baseThreshold, false}};
-            break;
-        default:
-            break;
-    }
-}
+// One index of a model: the study, the spans and the real value it stores.
+struct IndexUse {
+    std::string layer;  // "" for the base, "2nd index " and "3rd index " for the filters
+    const StudyInfo* study;
+    std::array<std::int32_t, 3> spans;
+    double real;  // the rule's threshold, or the study's setting (the Keltner multiplier)
+};
 
-// A kind that is not a filter study means the model has no such index.
-void addFilter(const char* layer, StudyKind kind, std::int32_t span, double threshold, ModelUses& uses) {
-    const char* name = nullptr;
-    int smallest = minStudySpan;
-    switch (kind) {
-        case StudyKind::TimeSeriesCorrelation: name = "TSC"; break;
-        case StudyKind::RateOfChange: name = "ROC"; smallest = 1; break;
-        case StudyKind::LinearRegression: name = "LREG"; break;
-        case StudyKind::NormalDistribution: name = "NDIST"; break;
-        default: return;
+std::optional<std::string> indexFault(const IndexUse& use, const Product& product) {
+    const std::string subject = "The trade model's " + use.layer + use.study->name + " ";
+    const int bars = std::max(product.historyLength(), 0);
+    for (std::size_t i = 0; i < use.study->spans.size(); ++i) {
+        const SpanParameter& parameter = use.study->spans[i];
+        const std::string name = subject + (parameter.name == std::string_view("span") ? "" : parameter.name + std::string(" ")) +
+                                 "span " + std::to_string(use.spans[i]);
+        if (use.spans[i] < parameter.smallest)
+            return name + " is below " + std::to_string(parameter.smallest) + ", the smallest the study accepts";
+        if (use.spans[i] > bars)
+            return name + " exceeds the " + withThousands(bars) + (bars == 1 ? " bar of " : " bars of ") + product.name;
     }
-    const std::string prefix = std::string(layer) + " index " + name;
-    uses.spans.push_back({prefix + " span", span, smallest});
-    uses.thresholds.push_back({prefix + " threshold", threshold, true});
+    // Only the studies whose builder parameters go beyond their spans read the real value.
+    if (use.study->builderParameters.size() <= use.study->spans.size()) return std::nullopt;
+    const std::string name = subject + use.study->builderParameters.back() + " ";
+    if (!std::isfinite(use.real))
+        return name + (std::isnan(use.real) ? "nan" : formattedText("%g", use.real)) + " is not a finite number";
+    // A study's own setting (the band multiplier) cannot be negative; a rule's threshold can.
+    if (!use.study->settings.empty() && use.real < 0.0) return name + formattedText("%g", use.real) + " is negative";
+    return std::nullopt;
 }
 
 }  // namespace
 
 std::optional<std::string> savedModelFault(const TradeModel& model, const Product& product) {
-    ModelUses uses;
-    addBase(model, uses);
-    if (uses.spans.empty()) return std::nullopt;  // no base a model is built on
-    addFilter("2nd", model.secondKind, model.secondSpan, model.secondThreshold, uses);
-    addFilter("3rd", model.thirdKind, model.thirdSpan, model.thirdThreshold, uses);
-    const std::string subject = "The trade model's ";
-    const int bars = std::max(product.historyLength(), 0);
-    for (const SpanUse& use : uses.spans) {
-        if (use.span < use.smallest)
-            return subject + use.name + " " + std::to_string(use.span) + " is below " + std::to_string(use.smallest) +
-                   ", the smallest the study accepts";
-        if (use.span > bars)
-            return subject + use.name + " " + std::to_string(use.span) + " exceeds the " + withThousands(bars) +
-                   (bars == 1 ? " bar of " : " bars of ") + product.name;
-    }
-    for (const ThresholdUse& use : uses.thresholds) {
-        if (!std::isfinite(use.value))
-            return subject + use.name + " " + (std::isnan(use.value) ? "nan" : formattedText("%g", use.value)) +
-                   " is not a finite number";
-        if (!use.mayBeNegative && use.value < 0.0)
-            return subject + use.name + " " + formattedText("%g", use.value) + " is negative";
-    }
+    const StudyInfo* base = findStudy(model.baseKind);
+    if (base == nullptr || !base->canBeBase()) return std::nullopt;  // no base a model is built on
+    std::vector<IndexUse> uses{{"", base, {model.baseParam1, model.baseParam2, model.baseParam3}, model.baseThreshold}};
+    // A kind that is no filter study means the model has no such index.
+    const auto addFilter = [&uses](const char* layer, StudyKind kind, std::int32_t span, double threshold) {
+        const StudyInfo* study = findStudy(kind);
+        if (study != nullptr && study->canBeFilter()) uses.push_back({layer, study, {span, -1, -1}, threshold});
+    };
+    addFilter("2nd index ", model.secondKind, model.secondSpan, model.secondThreshold);
+    addFilter("3rd index ", model.thirdKind, model.thirdSpan, model.thirdThreshold);
+    for (const IndexUse& use : uses)
+        if (auto fault = indexFault(use, product)) return fault;
     return std::nullopt;
 }
 

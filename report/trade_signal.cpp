@@ -3,8 +3,8 @@
 #include "data/formatted_text.h"
 #include "model/backtest.h"
 #include "model/measures.h"
+#include "model/saved_model.h"
 #include "model/trade_model_file.h"
-#include "report/saved_model.h"
 #include "report/saved_model_check.h"
 #include "report/strategy_file.h"
 

@@ -156,8 +156,8 @@ TEST(SignalCommand, AModelTheHistoryCannotServeIsRefused) {
         {"5\n3\n2147483647\n2147483647\n-999.000000\n" + modelTail,
          "The trade model's MACD slow span 2147483647 exceeds the 5 bars of USD/JPY"},
         {"12\n-3\n3\n3\n-999.000000\n" + modelTail,
-         "The trade model's stochastics %K span -3 is below 3, the smallest the study accepts"},
-        {"10\n3\n-1\n-1\nnan\n" + modelTail, "The trade model's LREG threshold nan is not a finite number"},
+         "The trade model's Stochastics k span -3 is below 3, the smallest the study accepts"},
+        {"10\n3\n-1\n-1\nnan\n" + modelTail, "The trade model's Linear Regression threshold nan is not a finite number"},
     };
     for (const auto& c : cases) {
         writeAll(dir / "USD_JPY.pfm", c.model);
