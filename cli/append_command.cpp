@@ -11,7 +11,8 @@ namespace {
 constexpr const char* appendUsage =
     "usage: varkel-cli append --file PATH --date D --open O --high H --low L --close C\n"
     "Appends the bar \"D,O,H,L,C\" to the price file PATH (created when missing).\n"
-    "Prices are whole numbers in hundredths without a decimal point (12031 for 120.31).\n";
+    "D is a calendar date of eight digits (20240716). Prices are whole hundredths (12031)\n"
+    "or decimal prices with at most two decimals (120.31, 120.3 for 12030).\n";
 
 }  // namespace
 
@@ -26,11 +27,16 @@ int runAppendCommand(int argc, char** argv) {
                                 args.valueOr("close", "")};
     const std::string path = args.valueOr("file", "");
     if (path.empty()) return usageError("option --file needs a path", appendUsage);
+    const std::optional<double> lastClose = lastFileClose(path);
     const AppendResult result = appendPriceLine(path, request);
     if (result.status != AppendStatus::Appended) {
         std::fprintf(stderr, "%s\n", result.message.c_str());
         return exitFailed;
     }
+    // Appended all the same: scripts feed real closes, but a slip should be seen.
+    if (const AppendCheck typed = checkAppendRequest(request); lastClose && closeJumpsFar(*lastClose, typed.values->close))
+        std::fprintf(stderr, "note: the close %d lies more than 10 %% from the file's last close %.0f\n",
+                     typed.values->close, *lastClose);
     std::printf("%s\n", result.line.c_str());
     return exitOk;
 }

@@ -6,7 +6,11 @@
 #include "data/text_lines.h"
 #include "data/whole_file.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
 #include <filesystem>
 
 namespace varkel {
@@ -16,6 +20,25 @@ namespace {
 // The dates that the file keeps as year, month and day.
 bool isEightDigitDate(int value) { return value >= 10000000 && value <= 99999999; }
 
+bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+// The last field of the last line of `content` that holds a bar (four commas
+// or more), read as the reader reads prices.
+std::optional<double> lastCloseField(std::string_view content) {
+    std::optional<double> last;
+    for (std::size_t start = 0; start < content.size();) {
+        const std::string_view line = nextLine(content, start);
+        if (std::count(line.begin(), line.end(), ',') < 4) continue;
+        std::size_t field = 0;
+        for (int comma = 0; comma < 4; ++comma) field = line.find(',', field) + 1;
+        const std::string close(line.substr(field, line.find(',', field) - field));
+        char* end = nullptr;
+        const double value = std::strtod(close.c_str(), &end);
+        if (end != close.c_str()) last = value;
+    }
+    return last;
+}
+
 struct Entry {
     const std::string* text;
     int* value;
@@ -23,28 +46,68 @@ struct Entry {
     const char* name;
 };
 
-// A whole entry of decimal digits that fits an int.
-AppendCheck convertEntry(const Entry& entry) {
+AppendCheck refuseEntry(const Entry& entry, const std::string& why) {
     AppendCheck refused;
     refused.field = entry.field;
+    refused.message = std::string(entry.name) + " \"" + *entry.text + "\" " + why;
+    return refused;
+}
+
+bool allDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Whole digits that fit an int.
+bool readWholeNumber(std::string_view text, int& value) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+// A date of eight digits, year, month and day, that the calendar has.
+AppendCheck convertDate(const Entry& entry) {
     const std::string& text = *entry.text;
-    if (text.empty()) {
+    if (text.size() != 8 || !allDigits(text) || !readWholeNumber(text, *entry.value) ||
+        !isCalendarDate(*entry.value))
+        return refuseEntry(entry, "is not a date; type eight digits, year, month and day (20240716).");
+    return {};
+}
+
+// A price in hundredths: whole digits as typed (12031 for 120.31), or a
+// decimal price with at most two decimals converted to hundredths (120.3 and
+// 120.30 both give 12030). A third decimal would be dropped without a word.
+AppendCheck convertPrice(const Entry& entry) {
+    const std::string& text = *entry.text;
+    const std::size_t point = text.find('.');
+    const std::string_view whole = std::string_view(text).substr(0, point);
+    const std::string_view decimals =
+        point == std::string::npos ? std::string_view() : std::string_view(text).substr(point + 1);
+    if (whole.empty() || !allDigits(whole) || !allDigits(decimals) || (point != std::string::npos && decimals.empty()))
+        return refuseEntry(entry, "is not a price; type digits, with at most two decimals after a point.");
+    if (decimals.size() > 2)
+        return refuseEntry(entry, "has more than two decimals; prices are kept in hundredths.");
+    int units = 0;
+    if (!readWholeNumber(whole, units)) return refuseEntry(entry, "is too large.");
+    if (point == std::string::npos) {
+        *entry.value = units;
+        return {};
+    }
+    int fraction = 0;
+    readWholeNumber(decimals, fraction);  // one or two digits
+    if (decimals.size() == 1) fraction *= 10;
+    const std::int64_t hundredths = std::int64_t{units} * 100 + fraction;
+    if (hundredths > std::numeric_limits<int>::max()) return refuseEntry(entry, "is too large.");
+    *entry.value = static_cast<int>(hundredths);
+    return {};
+}
+
+AppendCheck convertEntry(const Entry& entry) {
+    if (entry.text->empty()) {
+        AppendCheck refused;
+        refused.field = entry.field;
         refused.message = std::string(entry.name) + " is empty.";
         return refused;
     }
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            refused.message = std::string(entry.name) + " \"" + text +
-                              "\" is not a whole number; type digits only, no decimal point.";
-            return refused;
-        }
-    }
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), *entry.value);
-    if (error != std::errc() || end != text.data() + text.size()) {
-        refused.message = std::string(entry.name) + " \"" + text + "\" is too large.";
-        return refused;
-    }
-    return {};
+    return entry.field == AppendField::Date ? convertDate(entry) : convertPrice(entry);
 }
 
 AppendCheck refuse(std::string message, AppendField field) {
@@ -89,6 +152,28 @@ std::optional<std::string> currentContent(const std::string& path, std::string& 
 }
 
 }  // namespace
+
+bool isCalendarDate(int yyyymmdd) {
+    if (!isEightDigitDate(yyyymmdd)) return false;
+    const int year = yyyymmdd / 10000;
+    const int month = yyyymmdd / 100 % 100;
+    const int day = yyyymmdd % 100;
+    constexpr int monthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1) return false;
+    const int days = monthDays[month - 1] + (month == 2 && isLeapYear(year) ? 1 : 0);
+    return day <= days;
+}
+
+std::optional<double> lastFileClose(const std::string& path) {
+    std::string reason;
+    const std::optional<std::string> content = currentContent(path, reason);
+    if (!content) return std::nullopt;
+    return lastCloseField(*content);
+}
+
+bool closeJumpsFar(double lastClose, int close) {
+    return lastClose > 0.0 && std::abs(close - lastClose) > closeJumpFraction * lastClose;
+}
 
 AppendCheck checkAppendRequest(const AppendRequest& request) {
     PriceLineValues values;
@@ -142,7 +227,7 @@ AppendResult appendPriceLine(const std::string& path, const AppendRequest& reque
         return result;
     }
     const std::optional<int> lastDate = lastEightDigitDate(*content);
-    if (isEightDigitDate(values.date) && lastDate && values.date <= *lastDate) {
+    if (lastDate && values.date <= *lastDate) {
         result.message = "Date to be added " + std::to_string(values.date) +
                          " is not later than the file's last date " + std::to_string(*lastDate) + ".";
         result.field = AppendField::Date;

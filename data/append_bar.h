@@ -7,8 +7,8 @@ namespace varkel {
 
 inline constexpr const char* appendOpenFailedMessage = "Failed to open target file with append mode";
 
-// The five entries of one hand-typed bar, as typed: whole numbers, prices in
-// hundredths without a decimal point.
+// The five entries of one hand-typed bar, as typed: the date as eight digits,
+// prices in hundredths (12031) or with a decimal point (120.31).
 struct AppendRequest {
     std::string date;
     std::string open;
@@ -36,9 +36,25 @@ struct AppendCheck {
     explicit operator bool() const { return values.has_value(); }
 };
 
-// Every entry must be digits only and fit an int; the high may not lie below
-// the low, and the open and close must lie within low..high.
+// The date must be a calendar date of eight digits (YYYYMMDD); a price is whole
+// hundredths or a decimal price of at most two decimals, converted to
+// hundredths; every value must fit an int. The high may not lie below the low,
+// and the open and close must lie within low..high.
 AppendCheck checkAppendRequest(const AppendRequest& request);
+
+// Whether YYYYMMDD names a day the calendar has (leap years included).
+bool isCalendarDate(int yyyymmdd);
+
+// A new close this far from the file's last close is more likely a typing
+// slip than a market move: the windows ask before appending it.
+inline constexpr double closeJumpFraction = 0.10;
+
+// The close of the last bar of the price file at `path` (in the file's
+// hundredths), or nothing when it has none or cannot be read.
+std::optional<double> lastFileClose(const std::string& path);
+
+// Whether `close` lies more than closeJumpFraction away from `lastClose`.
+bool closeJumpsFar(double lastClose, int close);
 
 // "date,open,high,low,close" without a line end.
 std::string formatPriceLine(const PriceLineValues& values);

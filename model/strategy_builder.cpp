@@ -4,10 +4,9 @@
 #include "model/measures.h"
 #include "model/optimisers.h"
 #include "model/saved_model.h"
+#include "model/trade_columns.h"
 #include "model/trade_model_file.h"
 #include "studies/study_catalogue.h"
-
-#include <vector>
 
 namespace varkel {
 
@@ -58,8 +57,10 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
         return result;
     }
 
-    // Kept so that a cancelled build can give the user's bars back unchanged.
-    const std::vector<Bar> barsBefore = product->bars;
+    // The search writes every trial's studies into the bars: it runs on a copy,
+    // so a cancelled build leaves nothing and a finished one brings back only
+    // the model's positions and P&L.
+    ProductRegistry work = registry;
     const StudyKind kinds[3] = {static_cast<StudyKind>(choice.baseKind),
                                 choice.use2nd ? static_cast<StudyKind>(choice.secondKind) : StudyKind::NotInUse,
                                 choice.use3rd ? static_cast<StudyKind>(choice.thirdKind) : StudyKind::NotInUse};
@@ -75,10 +76,9 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
             control.onProgress = [&options, layer](std::int64_t done, std::int64_t total) {
                 options.onProgress(layer, done, total);
             };
-        const OptimiserResult best = layer == 1 ? optimiseBase(registry, productName, kind, control, options.grids)
-                                                : optimiseFilter(registry, productName, kind, control, options.grids);
+        const OptimiserResult best = layer == 1 ? optimiseBase(work, productName, kind, control, options.grids)
+                                                : optimiseFilter(work, productName, kind, control, options.grids);
         if (best.cancelled) {
-            registry.findProduct(productName)->bars = barsBefore;
             result.outcome = BuildOutcome::Cancelled;
             return result;
         }
@@ -97,9 +97,10 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
         if (options.onLayerDone) options.onLayerDone(layer, best.bestReturn);
     }
 
-    applySavedModel(registry, productName, model);
-    runBacktest(registry, productName);
-    measureTradeModel(registry, productName, model);
+    applySavedModel(work, productName, model);
+    runBacktest(work, productName);
+    measureTradeModel(work, productName, model);
+    copyTradeColumns(*work.findProduct(productName), *product);
 
     result.modelPath = performanceFilePath(startDirectory, productName).string();
     result.saved = saveTradeModel(model, result.modelPath);

@@ -41,9 +41,11 @@ struct BuildResult {
 
 // Builds the trade model of `productName` for the chosen indexes: validates
 // the choice, optimises the base layer and then each filter layer on top of
-// the layers before it, rebuilds the best model into the bars, back-tests and
-// measures it, and saves it as <startDirectory>/<fileStem>.pfm. A cancelled
-// build leaves the bars as they were and writes no file.
+// the layers before it, rebuilds the best model, back-tests and measures it,
+// and saves it as <startDirectory>/<fileStem>.pfm. The work runs on a copy of
+// the registry: the product's studies stay as they were, and only the model's
+// positions and P&L (copyTradeColumns) come back into its bars. A cancelled
+// build changes nothing and writes no file.
 BuildResult buildStrategy(ProductRegistry& registry, const std::string& productName, const IndexChoice& choice,
                           const std::string& startDirectory, const BuildOptions& options = {});
 

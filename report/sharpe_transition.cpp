@@ -3,14 +3,18 @@
 #include "model/backtest.h"
 #include "model/measures.h"
 #include "model/saved_model.h"
+#include "model/trade_columns.h"
 
 namespace varkel {
 
 bool recomputeSharpeTransition(ProductRegistry& registry, std::string_view name,
                                const TradeModel& model) {
-    if (!applySavedModel(registry, name, model)) return false;
-    runBacktest(registry, name);
-    sharpeRatio(registry, name);
+    // The model's studies stay off the charted bars (copyTradeColumns).
+    ProductRegistry work = registry;
+    if (!applySavedModel(work, name, model)) return false;
+    runBacktest(work, name);
+    sharpeRatio(work, name);
+    copyTradeColumns(*work.findProduct(name), *registry.findProduct(name));
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "model/backtest.h"
 #include "model/measures.h"
 #include "model/saved_model.h"
+#include "model/trade_columns.h"
 #include "model/trade_model_file.h"
 #include "report/saved_model_check.h"
 #include "report/strategy_file.h"
@@ -23,16 +24,19 @@ TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view prod
         signal.refusal = *fault;
         return signal;
     }
-    signal.baseUsable = applySavedModel(registry, productName, signal.model);
+    // The model's studies stay off the charted bars (copyTradeColumns).
+    ProductRegistry work = registry;
+    signal.baseUsable = applySavedModel(work, productName, signal.model);
     if (!signal.baseUsable) return signal;
 
-    runBacktest(registry, productName);
-    signal.netProfitText = formattedText("%10.6f", finalReturn(registry, productName));
-    measureTradeModel(registry, productName, signal.model);
-    signal.signalText = transitionText(classifyTransition(registry, productName));
+    runBacktest(work, productName);
+    signal.netProfitText = formattedText("%10.6f", finalReturn(work, productName));
+    measureTradeModel(work, productName, signal.model);
+    signal.signalText = transitionText(classifyTransition(work, productName));
+    copyTradeColumns(*work.findProduct(productName), *registry.findProduct(productName));
 
     signal.modelSaved = saveTradeModel(signal.model, signal.modelPath, &signal.modelError);
-    signal.strategyWritten = writeStrategyFile(registry, productName, startDirectory, &signal.strategyError);
+    signal.strategyWritten = writeStrategyFile(work, productName, startDirectory, &signal.strategyError);
     return signal;
 }
 

@@ -33,8 +33,9 @@ struct TradeSignal {
 };
 
 // What to do with the product on the next trading day according to its saved
-// model: reads <startDirectory>/<fileStem>.pfm, re-applies the model to the
-// product's bars (the next-day bar receives the next day's position), back-tests
+// model: reads <startDirectory>/<fileStem>.pfm, re-applies the model to a copy
+// of the product's bars (the next-day bar receives the next day's position) and
+// brings back its positions and P&L (copyTradeColumns), back-tests
 // and measures it, writes the refreshed model back and writes the strategy file
 // <startDirectory>/strategy/<fileStem>.csv. A model that savedModelFault refuses
 // is not applied.

@@ -13,6 +13,6 @@ int PointLabelTicker::getSubTickCount(double) {
 
 QString PointLabelTicker::getTickLabel(double tick, const QLocale&, QChar, int) {
     const double index = std::round(tick);
-    if (index < 0 || index >= static_cast<double>(labels_.size())) return {};
+    if (index < 0 || index >= static_cast<double>(labels_.size()) || !isDrawn_(static_cast<int>(index))) return {};
     return labels_[static_cast<std::size_t>(index)];
 }

@@ -19,6 +19,12 @@ void showMessage(const QString& text) {
     QMessageBox::information(QApplication::activeWindow(), appTitle, text, QMessageBox::Ok);
 }
 
+bool askYesNo(const QString& text) {
+    if (seams().question) return seams().question(text);
+    return QMessageBox::question(QApplication::activeWindow(), appTitle, text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 QString askOpenFileName(QWidget* owner, const QString& filter) {
     if (seams().openFileName) return seams().openFileName(owner, filter);
     return QFileDialog::getOpenFileName(owner, QString(), QString(), filter);

@@ -11,6 +11,7 @@ class QWidget;
 // that window tests can answer instead. An empty hook means the real thing.
 struct Seams {
     std::function<void(const QString& text)> message;
+    std::function<bool(const QString& text)> question;
     std::function<QString(QWidget* owner, const QString& filter)> openFileName;
     std::function<int(QDialog& dialog)> runDialog;
     std::function<void(int milliseconds)> splashWait;
@@ -19,6 +20,10 @@ Seams& seams();
 
 // A message box with an OK button and the caption "Varkel Model".
 void showMessage(const QString& text);
+
+// A message box with Yes and No buttons (No is the default) and the caption
+// "Varkel Model"; true for Yes.
+bool askYesNo(const QString& text);
 
 // The file-open dialog with `filter` ("Text Files (*.txt);;All Files (*)");
 // empty when cancelled.

@@ -2,6 +2,7 @@
 
 #include "workbench/seams.h"
 
+#include <QDir>
 #include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -51,13 +52,16 @@ CAppendDataDlg::CAppendDataDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("150"));
     setWindowTitle(QStringLiteral("Append Price Data"));
 
-    auto* digitsOnly = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this);
+    // The date takes digits; a price may carry a decimal point (158.3), which
+    // the check converts to hundredths or refuses with its reason.
+    auto* digitsOnly = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,8}")), this);
+    auto* priceText = new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*\\.?[0-9]*")), this);
     auto* form = new QGridLayout;
     for (std::size_t i = 0; i < entryControls.size(); ++i) {
         const EntryControl& control = entryControls[i];
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QString::number(control.id));
-        edit->setValidator(digitsOnly);
+        edit->setValidator(control.price ? priceText : digitsOnly);
         edit->setMaxLength(maxEntryLength);
         if (control.price) edit->setAlignment(Qt::AlignRight);
         auto* label = new QLabel(QString::fromLatin1(control.label), this);
@@ -94,7 +98,7 @@ AppendRequest CAppendDataDlg::typedRequest() const {
 }
 
 void CAppendDataDlg::refuse(const std::string& message, AppendField field) {
-    showMessage(QString::fromStdString(message));
+    if (!message.empty()) showMessage(QString::fromStdString(message));
     const int index = entryIndex(field);
     if (index < 0) return;
     QLineEdit* entry = entries_[static_cast<std::size_t>(index)];
@@ -102,10 +106,22 @@ void CAppendDataDlg::refuse(const std::string& message, AppendField field) {
     entry->selectAll();
 }
 
+bool CAppendDataDlg::confirmFarClose(const std::string& path, const PriceLineValues& values) {
+    const std::optional<double> lastClose = lastFileClose(path);
+    if (!lastClose || !closeJumpsFar(*lastClose, values.close)) return true;
+    const double change = (values.close - *lastClose) / *lastClose * 100.0;
+    return askYesNo(QStringLiteral("The new close %1 is %2 % away from the file's last close %3.\n"
+                                   "Append it all the same?")
+                        .arg(values.close)
+                        .arg(change, 0, 'f', 1)
+                        .arg(*lastClose, 0, 'f', 0));
+}
+
 void CAppendDataDlg::accept() {
     const AppendRequest request = typedRequest();
     // Entries that make no bar are refused before the user is asked for a file.
-    if (const AppendCheck check = checkAppendRequest(request); !check) {
+    const AppendCheck check = checkAppendRequest(request);
+    if (!check) {
         refuse(check.message, check.field);
         return;
     }
@@ -114,7 +130,12 @@ void CAppendDataDlg::accept() {
         QDialog::reject();
         return;
     }
-    const AppendResult result = appendPriceLine(QFile::encodeName(path).toStdString(), request);
+    const std::string target = QFile::encodeName(path).toStdString();
+    if (!confirmFarClose(target, *check.values)) {
+        refuse({}, AppendField::Close);
+        return;
+    }
+    const AppendResult result = appendPriceLine(target, request);
     switch (result.status) {
         case AppendStatus::Refused:
             refuse(result.message, result.field);
@@ -124,6 +145,8 @@ void CAppendDataDlg::accept() {
             QDialog::reject();
             return;
         case AppendStatus::Appended:
+            showMessage(QStringLiteral("Appended the line\n%1\nto %2")
+                            .arg(QString::fromStdString(result.line), QDir::toNativeSeparators(path)));
             QDialog::accept();
             return;
     }

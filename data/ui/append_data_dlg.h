@@ -9,8 +9,10 @@
 class QLineEdit;
 
 // Dialog 150 "Append Price Data": one bar typed by hand, appended to a price
-// file the user picks when pressing OK. Works on the file only; a product
-// already loaded stays as it is.
+// file the user picks when pressing OK. Prices may be typed in hundredths or
+// with up to two decimals; a close more than 10 % from the file's last close
+// is asked about first, and the line written is shown with the file's name.
+// Works on the file only; a product already loaded stays as it is.
 class CAppendDataDlg : public QDialog {
     Q_OBJECT
 public:
@@ -22,7 +24,11 @@ public:
 
 private:
     varkel::AppendRequest typedRequest() const;
+    // Shows `message` (none when empty) and selects the entry to correct.
     void refuse(const std::string& message, varkel::AppendField field);
+    // True unless the close lies far from the file's last close and the user
+    // answers No to appending it.
+    bool confirmFarClose(const std::string& path, const varkel::PriceLineValues& values);
 
     // Controls 1047..1051: date, open, high, low, close.
     std::array<QLineEdit*, 5> entries_{};

@@ -10,6 +10,7 @@ namespace {
 
 constexpr int defaultTicks = 300;
 constexpr int tickDigits = 4;  // 0 ... 9999
+constexpr int minTicks = 2;
 
 void repaintEveryChart(ChartWorkspace& workspace) {
     repaintPriceChart(workspace, workspace.priceOverlay == 1 ? StudyKind::KeltnerChannels : StudyKind::MovingAverages);
@@ -24,8 +25,13 @@ CTickDlg::CTickDlg(ChartWorkspace* workspace, QWidget* parent)
 
 void CTickDlg::accept() {
     if (!spanEntriesFilled()) return;
+    const int ticks = spanOf(ticks_);
+    // Fewer than two bars leave nothing to draw a line or a range from.
+    if (ticks < minTicks) {
+        refuse(ticks_, QStringLiteral("Supply %1 or a greater number of ticks").arg(minTicks));
+        return;
+    }
     if (ChartWorkspace* workspace = chartedWorkspace()) {
-        const int ticks = spanOf(ticks_);
         // Charts zoomed in earlier go back to the whole history when the count
         // covers it; otherwise they would keep the old bars.
         const bool wasZoomed = workspace->barsShown < workspace->barsTotal;

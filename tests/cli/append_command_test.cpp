@@ -33,6 +33,30 @@ TEST(AppendCommand, AppendsTheLineAndRefusesWhatTheDialogRefuses) {
     EXPECT_EQ(readFile(file), "20240715,15836,15840,15775,15831\n20240716,12031,12110,12009,12100\n");
 }
 
+TEST(AppendCommand, DecimalPricesAndCalendarDatesAsInTheDialog) {
+    TempDirectory folder;
+    const auto file = folder / "USD_JPY.txt";
+    writeFile(file, "20240715,15836,15840,15775,15831\n");
+
+    const auto badDate = runCli(appendArguments(file.string(), "20241345", "12031"));
+    EXPECT_EQ(badDate.exitCode, 1);
+    EXPECT_EQ(badDate.err, "Date to be added \"20241345\" is not a date; type eight digits, year, month and day "
+                           "(20240716).\n");
+
+    const auto decimal = runCli({"append", "--file", file.string(), "--date", "20240716", "--open", "158.3",
+                                 "--high", "158.5", "--low", "158.01", "--close", "158.4"});
+    EXPECT_EQ(decimal.exitCode, 0) << decimal.err;
+    EXPECT_EQ(decimal.out, "20240716,15830,15850,15801,15840\n");
+    EXPECT_EQ(decimal.err, "");  // 158.40 is close to 158.31
+
+    // A far close is appended (scripts feed real data) but noted.
+    const auto far = runCli(appendArguments(file.string(), "20240717", "12031"));
+    EXPECT_EQ(far.exitCode, 0);
+    EXPECT_EQ(far.err, "note: the close 12100 lies more than 10 % from the file's last close 15840\n");
+    EXPECT_EQ(readFile(file), "20240715,15836,15840,15775,15831\n20240716,15830,15850,15801,15840\n"
+                              "20240717,12031,12110,12009,12100\n");
+}
+
 TEST(AppendCommand, MissingOptionsAreUsageErrors) {
     const auto missingClose = runCli({"append", "--file", "x.txt", "--date", "20240716", "--open", "1", "--high",
                                       "2", "--low", "1"});

@@ -1,7 +1,10 @@
 #include "../support/sample_history.h"
+#include "model/backtest.h"
+#include "model/saved_model.h"
 #include "model/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "report/build_texts.h"
+#include "studies/study_catalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -145,4 +148,52 @@ TEST(StrategyBuilder, ReportsAModelFileThatCannotBeWritten) {
     EXPECT_EQ(result.outcome, BuildOutcome::Built);
     EXPECT_FALSE(result.saved);
     EXPECT_EQ(result.modelPath, "/nonexistent/directory/EUR_JPY.pfm");
+}
+
+TEST(StrategyBuilder, LeavesTheChartedStudiesAndBringsBackTheModelsPnl) {
+    // The user's charts show MACD (30, 10, 9) and a ROC of 12; the build
+    // searches MACD and ROC trials of its own.
+    ProductRegistry registry = test::samplePrefix("EUR_JPY.txt", "EUR/JPY", 300);
+    const std::vector<double> macd{30, 10, 9}, roc{12};
+    findStudy(StudyKind::Macd)->compute(registry, "EUR/JPY", macd);
+    findStudy(StudyKind::RateOfChange)->compute(registry, "EUR/JPY", roc);
+    const std::vector<Bar> charted = registry.findProduct("EUR/JPY")->bars;
+
+    const BuildResult result =
+        buildStrategy(registry, "EUR/JPY", {5, true, 9}, freshDirectory("charted").string(), smallGrids());
+    ASSERT_EQ(result.outcome, BuildOutcome::Built);
+    ASSERT_NE(result.model.baseParam1, 30);
+
+    // The model's positions and P&L as applying the saved model to a copy gives them.
+    ProductRegistry reference = test::samplePrefix("EUR_JPY.txt", "EUR/JPY", 300);
+    ASSERT_TRUE(applySavedModel(reference, "EUR/JPY", result.model));
+    runBacktest(reference, "EUR/JPY");
+    const auto& expected = reference.findProduct("EUR/JPY")->bars;
+    const auto& after = registry.findProduct("EUR/JPY")->bars;
+    ASSERT_EQ(after.size(), charted.size());
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        for (const StudyKind kind : {StudyKind::Macd, StudyKind::RateOfChange})
+            for (const StudyColumn& column : findStudy(kind)->columns)
+                ASSERT_EQ(after[i].*column.field, charted[i].*column.field) << column.name << " bar " << i;
+        EXPECT_EQ(after[i].position, expected[i].position) << i;
+        EXPECT_EQ(after[i].dailyPnl, expected[i].dailyPnl) << i;
+        EXPECT_EQ(after[i].cumulativePnl, expected[i].cumulativePnl) << i;
+    }
+}
+
+TEST(BuildTexts, ChosenParametersAreNamedAsTheCatalogueNamesThem) {
+    TradeModel model;
+    model.baseKind = StudyKind::Macd;
+    model.baseParam1 = 12, model.baseParam2 = 26, model.baseParam3 = 9;
+    model.secondKind = StudyKind::RateOfChange;
+    model.secondSpan = 3, model.secondThreshold = 1.5;
+    EXPECT_EQ(layerParameterText(model, 1), "fast 12, slow 26, signal 9");
+    EXPECT_EQ(layerParameterText(model, 2), "span 3, threshold 1.5");
+    EXPECT_EQ(layerParameterText(model, 3), "");
+    model.baseKind = StudyKind::KeltnerChannels;
+    model.baseThreshold = 2.25;
+    EXPECT_EQ(layerParameterText(model, 1), "ema 12, atr 26, multiplier 2.25");
+    model.baseKind = StudyKind::LinearRegression;
+    model.baseThreshold = 0.05;
+    EXPECT_EQ(layerParameterText(model, 1), "span 12, threshold 0.05");
 }

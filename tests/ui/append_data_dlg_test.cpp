@@ -39,6 +39,9 @@ private slots:
     void cancelWritesNothing();
     void unopenableTargetIsReportedAndCloses();
     void loadedProductIsUnchanged();
+    void decimalPricesAreAppendedInHundredths();
+    void impossibleDatesAreRefused();
+    void aFarCloseIsAskedAbout();
 };
 
 void AppendDataDlgTest::entriesAreLabelledAndTakeDigitsOnly() {
@@ -58,7 +61,8 @@ void AppendDataDlgTest::entriesAreLabelledAndTakeDigitsOnly() {
         const bool rightAligned = edit->alignment().testFlag(Qt::AlignRight);
         QCOMPARE(rightAligned, i > 0);  // the prices, not the date
         QTest::keyClicks(edit, "12a.3-4 5");
-        QCOMPARE(edit->text(), QStringLiteral("12345"));
+        // A price keeps its decimal point (converted or refused on OK), a date does not.
+        QCOMPARE(edit->text(), i > 0 ? QStringLiteral("12.345") : QStringLiteral("12345"));
     }
     QCOMPARE(dialog.findChild<QPushButton*>("2")->text(), QStringLiteral("CANCEL"));
     QVERIFY(dialog.findChild<QPushButton*>("1")->isDefault());
@@ -97,7 +101,11 @@ void AppendDataDlgTest::appendsTheTypedLineToTheChosenFile() {
     typed = {"20240104", "12031", "12110", "12009", "12100"};
     station.frame()->dispatch(32798);
     QCOMPARE(fileContent(fresh), QByteArray("20240104,12031,12110,12009,12100\n"));
-    QCOMPARE(station.messages, QStringList());
+    // Each append says what it wrote where.
+    QCOMPARE(station.messages,
+             QStringList({"Appended the line\n20240103,12100,12200,12050,12150\nto " + QDir::toNativeSeparators(existing),
+                          "Appended the line\n20240104,12031,12110,12009,12100\nto " + QDir::toNativeSeparators(fresh)}));
+    QCOMPARE(station.questions, QStringList());
 }
 
 void AppendDataDlgTest::refusedEntriesKeepTheDialogOpenForCorrection() {
@@ -130,7 +138,7 @@ void AppendDataDlgTest::refusedEntriesKeepTheDialogOpenForCorrection() {
     };
     station.frame()->dispatch(32797);
     QCOMPARE(steps, QStringList({"open 1048 0", "open 1049 0", "open 1047 1", "unchanged", "closed"}));
-    QCOMPARE(station.messages.size(), 3);
+    QCOMPARE(station.messages.size(), 4);
     QVERIFY2(station.messages[0].contains("Open Price"), qPrintable(station.messages[0]));
     QVERIFY2(station.messages[1].contains("High Price"), qPrintable(station.messages[1]));
     QVERIFY2(station.messages[2].contains("20240102"), qPrintable(station.messages[2]));
@@ -209,7 +217,84 @@ void AppendDataDlgTest::loadedProductIsUnchanged() {
     QCOMPARE(workspace->barsTotal, barsBefore);
     QCOMPARE(workspace->registry.findProduct("USD/JPY")->bars.size(), recordsBefore);
     QCOMPARE(chart->pointCount(), pointsBefore);
-    QCOMPARE(station.messages, QStringList());
+    QCOMPARE(station.messages.size(), 1);
+}
+
+// 158.3 typed as a price is 158.30 yen: 15830 hundredths, not 1583.
+void AppendDataDlgTest::decimalPricesAreAppendedInHundredths() {
+    Workstation station;
+    const QByteArray before = "20240715,15836,15840,15775,15831\n";
+    const QString path = station.writeFile("usdjpy.txt", before);
+    station.chooseFile = [path] { return path; };
+    QStringList focus;
+    station.answerDialog = [&](QDialog& dialog) {
+        dialog.show();
+        for (int i = 0; i < entryIds.size(); ++i)
+            QTest::keyClicks(entry(dialog, entryIds[i]), QStringList({"20240716", "158.3", "158.456", "157.9", "158.31"})[i]);
+        dialog.findChild<QPushButton*>("1")->click();  // the high has three decimals
+        focus << dialog.focusWidget()->objectName() << entry(dialog, "1049")->selectedText();
+        entry(dialog, "1049")->setText("158.45");
+        dialog.findChild<QPushButton*>("1")->click();
+        return dialog.result();
+    };
+    station.frame()->dispatch(32797);
+    QCOMPARE(focus, QStringList({"1049", "158.456"}));
+    QCOMPARE(fileContent(path), before + "20240716,15830,15845,15790,15831\n");
+    QCOMPARE(station.messages.size(), 2);
+    QVERIFY2(station.messages[0].contains("more than two decimals"), qPrintable(station.messages[0]));
+}
+
+void AppendDataDlgTest::impossibleDatesAreRefused() {
+    Workstation station;
+    const QByteArray before = "20240715,15836,15840,15775,15831\n";
+    const QString path = station.writeFile("usdjpy.txt", before);
+    station.chooseFile = [path] { return path; };
+    QStringList stillOpen;
+    station.answerDialog = [&](QDialog& dialog) {
+        dialog.show();
+        for (const char* date : {"20241345", "716", "20240230"}) {
+            typeBarAndConfirm(dialog, {date, "15830", "15845", "15790", "15831"});
+            if (dialog.isVisible() && dialog.focusWidget() == entry(dialog, "1047")) stillOpen << date;
+        }
+        return dialog.result();
+    };
+    station.frame()->dispatch(32797);
+    QCOMPARE(stillOpen, QStringList({"20241345", "716", "20240230"}));
+    QCOMPARE(station.fileDialogs, 0);
+    QCOMPARE(fileContent(path), before);
+}
+
+void AppendDataDlgTest::aFarCloseIsAskedAbout() {
+    Workstation station;
+    const QByteArray before = "20240715,15836,15840,15775,15831\n";
+    const QString path = station.writeFile("usdjpy.txt", before);
+    station.chooseFile = [path] { return path; };
+    station.answerQuestion = [](const QString&) { return false; };
+    QString focusAfterNo;
+    station.answerDialog = [&](QDialog& dialog) {
+        dialog.show();
+        // 15.83 typed for 158.30: nine tenths below the last close.
+        typeBarAndConfirm(dialog, {"20240716", "1580", "1590", "1575", "1583"});
+        focusAfterNo = dialog.isVisible() ? dialog.focusWidget()->objectName() : QString();
+        station.answerQuestion = [](const QString&) { return true; };
+        dialog.findChild<QPushButton*>("1")->click();
+        return dialog.result();
+    };
+    station.frame()->dispatch(32797);
+    QCOMPARE(focusAfterNo, QStringLiteral("1051"));
+    QCOMPARE(station.questions.size(), 2);
+    QCOMPARE(station.questions[0], QStringLiteral("The new close 1583 is -90.0 % away from the file's last close "
+                                                  "15831.\nAppend it all the same?"));
+    QCOMPARE(fileContent(path), before + "20240716,1580,1590,1575,1583\n");
+
+    // A close within ten per cent is not asked about.
+    station.questions.clear();
+    station.answerDialog = [&](QDialog& dialog) {
+        typeBarAndConfirm(dialog, {"20240717", "1600", "1700", "1500", "1700"});
+        return dialog.result();
+    };
+    station.frame()->dispatch(32797);
+    QCOMPARE(station.questions, QStringList());
 }
 
 QTEST_MAIN(AppendDataDlgTest)

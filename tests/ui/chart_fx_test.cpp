@@ -123,6 +123,11 @@ void ChartFxTest::pointsBeyondThePlotRangeAreKeptButNotDrawn() {
     QCOMPARE(chart.pointCount(), 5);
     plot->xAxis->setRange(-10, 20);  // the user zooms out: the y range fits the drawn points
     QVERIFY(plot->yAxis->range().upper < 106);
+    // Nor do the kept points' dates show under the empty part of the axis.
+    chart.resize(600, 300);
+    plot->replot();
+    for (const QString& label : plot->xAxis->tickVectorLabels())
+        QVERIFY2(label.isEmpty() || label == "d0" || label == "d1" || label == "d2", qPrintable(label));
 }
 
 void ChartFxTest::settingsChangeTheLook() {

@@ -22,6 +22,8 @@
 struct Workstation {
     QTemporaryDir directory;
     QStringList messages;
+    QStringList questions;  // every Yes/No question asked, answered by `answerQuestion`
+    std::function<bool(const QString&)> answerQuestion = [](const QString&) { return true; };
     std::function<int(QDialog&)> answerDialog = [](QDialog&) { return int(QDialog::Rejected); };
     std::function<QString()> chooseFile = [] { return QString(); };
     int fileDialogs = 0;
@@ -30,6 +32,10 @@ struct Workstation {
     Workstation() {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, directory.path());
         seams().message = [this](const QString& text) { messages << text; };
+        seams().question = [this](const QString& text) {
+            questions << text;
+            return answerQuestion(text);
+        };
         seams().runDialog = [this](QDialog& dialog) { return answerDialog(dialog); };
         seams().openFileName = [this](QWidget*, const QString&) {
             ++fileDialogs;
