@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <cstdio>
 #include <string>
 
@@ -20,9 +21,10 @@ namespace {
 const char* const usage =
     "usage: varkel-cli build --product NAME --file PATH --base macd|lreg|tsc|stoch|keltner\n"
     "                        [--second lreg|tsc|roc|ndist] [--third lreg|tsc|roc|ndist]\n"
-    "                        [--dir DIR] [--threads N]\n"
+    "                        [--dir DIR] [--threads N] [--force]\n"
     "Searches the best trade model for the history and saves it as DIR/<product>.pfm\n"
-    "(DIR defaults to the current directory).\n";
+    "(DIR defaults to the current directory). A model saved there already is replaced\n"
+    "only with --force.\n";
 
 const char* const layerNames[3] = {"Base Index", "2nd Index", "3rd Index"};
 
@@ -39,7 +41,7 @@ void drawProgress(int layer, std::int64_t done, std::int64_t total) {
 }  // namespace
 
 int runBuildCommand(int argc, char** argv) {
-    CliArgs args({"product", "file", "base", "second", "third", "dir", "threads"}, {});
+    CliArgs args({"product", "file", "base", "second", "third", "dir", "threads"}, {"force"});
     if (const auto code = args.parseOrExit(argc, argv, usage)) return *code;
     const auto product = args.value("product");
     const auto file = args.value("file");
@@ -78,6 +80,15 @@ int runBuildCommand(int argc, char** argv) {
         return usageError("--file " + *file + " is the trade model file the build writes", usage);
     if (auto refusal = validateIndexChoice(choice)) {
         std::fprintf(stderr, "%s\n", refusal->c_str());
+        return exitFailed;
+    }
+
+    // A saved model may be the one the trader trades by: never replaced by accident.
+    const std::filesystem::path modelPath = performanceFilePath(args.valueOr("dir", "."), *product);
+    std::error_code error;
+    if (!args.has("force") && std::filesystem::exists(modelPath, error)) {
+        std::fprintf(stderr, "The trade model file %s exists already; add --force to replace it\n",
+                     modelPath.string().c_str());
         return exitFailed;
     }
 

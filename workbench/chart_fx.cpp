@@ -44,7 +44,7 @@ CChartFX::CChartFX(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(thi
     plot_->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     plot_->axisRect()->setRangeDrag(Qt::Horizontal);
     plot_->axisRect()->setRangeZoom(Qt::Horizontal);
-    plot_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new PointLabelTicker(labels_)));
+    plot_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new PointLabelTicker(labels_, [this](int point) { return isDrawn(point); })));
     plot_->xAxis->setTickLabelRotation(0);
     plot_->xAxis2->setTicks(false);
     plot_->yAxis2->setTicks(false);
@@ -78,6 +78,13 @@ CChartFX::Series& CChartFX::seriesAt(int series) {
         series_.push_back(std::move(added));
     }
     return series_[static_cast<std::size_t>(series)];
+}
+
+void CChartFX::clearData() {
+    series_.clear();
+    labels_.clear();
+    rebuildPlottables();
+    requestRedraw();
 }
 
 void CChartFX::setValue(int series, int point, double value) {

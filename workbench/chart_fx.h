@@ -37,6 +37,10 @@ public:
     void moveWindow(int x, int y, int width, int height) override;
     void showWindow(bool visible) override;
 
+    // Forgets every value, label and series style: the chart shows nothing
+    // until it is filled again.
+    void clearData();
+
     // What the chart holds. A value never set reads as the hidden value; the
     // plot range is the one last set.
     double value(int series, int point) const;

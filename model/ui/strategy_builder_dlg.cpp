@@ -1,5 +1,6 @@
 #include "model/ui/strategy_builder_dlg.h"
 
+#include "model/trade_model_file.h"
 #include "report/build_texts.h"
 #include "studies/study_catalogue.h"
 #include "workbench/chart_fx.h"
@@ -9,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -51,6 +53,7 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
       use3rdBox_(new QCheckBox(QStringLiteral("3rd Index"), this)),
       thirdList_(addIndexList(listEntries(filterStudies()), 1023)),
       layerTexts_{addReadOut(1024), addReadOut(1025), addReadOut(1026)},
+      parameterTexts_{addParameterText(1), addParameterText(2), addParameterText(3)},
       sharpeText_(addReadOut(1029)),
       kellyText_(addReadOut(1030)),
       winningRateText_(addReadOut(1031)),
@@ -83,14 +86,15 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     auto* indexes = new QGridLayout;
     indexes->addWidget(new QLabel(QStringLiteral("Base Index"), this), 0, 0);
     indexes->addWidget(baseList_, 0, 1);
-    indexes->addWidget(layerTexts_[0], 0, 2);
     indexes->addWidget(use2ndBox_, 1, 0);
     indexes->addWidget(secondList_, 1, 1);
-    indexes->addWidget(layerTexts_[1], 1, 2);
     indexes->addWidget(use3rdBox_, 2, 0);
     indexes->addWidget(thirdList_, 2, 1);
-    indexes->addWidget(layerTexts_[2], 2, 2);
-    indexes->setColumnStretch(2, 1);
+    for (int layer = 0; layer < 3; ++layer) {
+        indexes->addWidget(layerTexts_[layer], layer, 2);
+        indexes->addWidget(parameterTexts_[layer], layer, 3);
+    }
+    indexes->setColumnStretch(3, 1);
 
     auto* measures = new QGroupBox(QStringLiteral("Performance Indicator"), this);
     auto* measureRow = new QHBoxLayout(measures);
@@ -144,6 +148,20 @@ QLabel* CStrategyBuilderDlg::addReadOut(int id) {
     return text;
 }
 
+QLabel* CStrategyBuilderDlg::addParameterText(int layer) {
+    auto* text = new QLabel(this);
+    text->setObjectName(QStringLiteral("layerParameters%1").arg(layer));
+    text->setMinimumWidth(220);
+    return text;
+}
+
+void CStrategyBuilderDlg::clearFigures() {
+    for (QLabel* text : layerTexts_) text->clear();
+    for (QLabel* text : parameterTexts_) text->clear();
+    for (QLabel* text : {sharpeText_, kellyText_, winningRateText_}) text->clear();
+    curveChart_->clearData();
+}
+
 IndexChoice CStrategyBuilderDlg::readChoice() const {
     IndexChoice choice;
     choice.baseKind = kindOf(baseList_);
@@ -162,7 +180,17 @@ void CStrategyBuilderDlg::accept() {
         showMessage(QString::fromStdString(*refusal));
         return;
     }
+    if (!confirmOverwrite()) return;
     startBuild(choice);
+}
+
+bool CStrategyBuilderDlg::confirmOverwrite() const {
+    const std::filesystem::path path = performanceFilePath(startDirectory_, workspace_->productName);
+    std::error_code error;
+    if (!std::filesystem::exists(path, error)) return true;
+    return askYesNo(QStringLiteral("A trade model for %1 is already saved in\n%2\nBuild a new one and replace it?")
+                        .arg(QString::fromStdString(workspace_->productName),
+                             QDir::toNativeSeparators(QString::fromStdString(path.string()))));
 }
 
 void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
@@ -193,6 +221,8 @@ void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
     };
 
     cancel_ = false;
+    // Nothing of an earlier build stays beside the one that starts.
+    clearFigures();
     buildingProduct_ = workspace_->productName;
     runningLayer_ = 0;
     lastProgressSent_ = {};
@@ -270,6 +300,8 @@ void CStrategyBuilderDlg::showBuiltModel(const BuildResult& result) {
     sharpeText_->setText(QString::fromStdString(buildMeasureText(result.model.sharpeRatio)));
     kellyText_->setText(QString::fromStdString(buildMeasureText(result.model.kellyFormula)));
     winningRateText_->setText(QString::fromStdString(buildMeasureText(result.model.winningRate)));
+    for (int layer = 1; layer <= 3; ++layer)
+        parameterTexts_[layer - 1]->setText(QString::fromStdString(layerParameterText(result.model, layer)));
     drawCurve();
     if (!result.saved)
         showMessage(QStringLiteral("Could not write the trade model file ") + QString::fromStdString(result.modelPath));

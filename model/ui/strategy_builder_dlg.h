@@ -19,8 +19,10 @@ class QPushButton;
 
 // Dialog 144 "Strategy Builder": the user picks a base index and up to two
 // filter indexes; OK searches the best trade model for the product of the
-// workspace, shows each layer's return, the model's measures and its
-// accumulated P&L curve, and saves the model file in the start directory. The search runs on a worker
+// workspace, shows each layer's return and chosen parameters, the model's
+// measures and its accumulated P&L curve, and saves the model file in the
+// start directory, asking first when one is there already. A new build clears
+// every figure of the previous one. The search runs on a worker
 // thread so that the window keeps answering: a progress bar counts the trials
 // of the running layer and a Cancel button stops it, leaving the bars as they
 // were and writing nothing. "Finish" closes the dialog, stopping a running
@@ -49,6 +51,10 @@ signals:
 private:
     QComboBox* addIndexList(const QStringList& entries, int id);
     QLabel* addReadOut(int id);
+    QLabel* addParameterText(int layer);
+    void clearFigures();
+    // True when no model file of the product is there yet or the user agrees to replace it.
+    bool confirmOverwrite() const;
     varkel::IndexChoice readChoice() const;
     void startBuild(const varkel::IndexChoice& choice);
     void forwardProgress(int layer, std::int64_t done, std::int64_t total);
@@ -65,6 +71,7 @@ private:
     QCheckBox* const use3rdBox_;   // 1015
     QComboBox* const thirdList_;   // 1023
     QLabel* layerTexts_[3];        // 1024, 1025, 1026
+    QLabel* parameterTexts_[3];    // layerParameters1..3
     QLabel* sharpeText_;           // 1029
     QLabel* kellyText_;            // 1030
     QLabel* winningRateText_;      // 1031

@@ -27,16 +27,17 @@ void CAnalysisStudyDlg::accept() {
     if (!spanEntriesFilled()) return;
     std::vector<int> spans;
     for (const QLineEdit* edit : spanEdits_) spans.push_back(spanOf(edit));
-    const int shortest = *std::min_element(spans.begin(), spans.end());
-    if (shortest < 1) {
-        showMessage(QStringLiteral("Supply greater than 0 value for each span"));
-        QDialog::accept();
+    const auto shortest = std::min_element(spans.begin(), spans.end());
+    QLineEdit* shortestEntry = spanEdits_[static_cast<std::size_t>(shortest - spans.begin())];
+    if (*shortest < 1) {
+        refuse(shortestEntry, QStringLiteral("Supply greater than 0 value for each span"));
         return;
     }
     // A span the computation refuses would leave the old values in the bars
     // and draw them under a title naming the new span.
     if (!study_.info.acceptsSpans(spans)) {
-        showMessage(QStringLiteral("Supply %1 or a greater value for each span").arg(study_.info.smallestSpan()));
+        refuse(firstRefusedEntry(spans),
+               QStringLiteral("Supply %1 or a greater value for each span").arg(study_.info.smallestSpan()));
         return;
     }
     ChartWorkspace* workspace = chartedWorkspace();
@@ -45,8 +46,7 @@ void CAnalysisStudyDlg::accept() {
         return;
     }
     const std::string product = workspace->productName;
-    const varkel::Product* found = workspace->registry.findProduct(product);
-    if (!historyFits(spans, found != nullptr ? found->historyLength() : 0)) return;
+    if (!spansFitHistory(study_.info, spanEdits_)) return;
 
     const std::vector<double> values(spans.begin(), spans.end());
     study_.info.compute(workspace->registry, product, values);
@@ -59,13 +59,8 @@ void CAnalysisStudyDlg::accept() {
     QDialog::accept();
 }
 
-bool CAnalysisStudyDlg::historyFits(const std::vector<int>& spans, int historyLength) const {
-    using varkel::HistoryNeed;
-    if (study_.info.historyNeed == HistoryNeed::anyLength) return true;
-    const int longest = study_.info.historyNeed == HistoryNeed::spanBars ? historyLength : historyLength - 1;
-    if (*std::max_element(spans.begin(), spans.end()) <= longest) return true;
-    showMessage(QStringLiteral("The history has %1 bars: supply %2 or a smaller value for each span")
-                    .arg(historyLength)
-                    .arg(longest));
-    return false;
+QLineEdit* CAnalysisStudyDlg::firstRefusedEntry(const std::vector<int>& spans) const {
+    for (std::size_t i = 0; i < spans.size(); ++i)
+        if (spans[i] < study_.info.spans[i].smallest) return spanEdits_[i];
+    return spanEdits_.front();
 }

@@ -18,9 +18,8 @@ public:
     void accept() override;
 
 private:
-    // False, with a message, when the history is too short for a span: the
-    // computation would leave the bars as they were.
-    bool historyFits(const std::vector<int>& spans, int historyLength) const;
+    // The first entry whose span is below the smallest its parameter takes.
+    QLineEdit* firstRefusedEntry(const std::vector<int>& spans) const;
 
     const AnalysisStudy& study_;
     std::vector<QLineEdit*> spanEdits_;

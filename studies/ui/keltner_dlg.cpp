@@ -1,6 +1,7 @@
 #include "studies/ui/keltner_dlg.h"
 
 #include "chart/price_chart_setup.h"
+#include "studies/study_catalogue.h"
 #include "studies/study_frame.h"
 #include "studies/trend_studies.h"
 #include "studies/ui/chart_repaint.h"
@@ -17,6 +18,8 @@
 using namespace varkel;
 
 namespace {
+
+constexpr double maxMultiplier = 10.0;
 
 // The multiplier the text spells, read by the standard library's conversion;
 // nothing unless the whole text is one finite number.
@@ -44,13 +47,19 @@ void CKeltnerDlg::accept() {
     // Shorter spans would leave the old bands in the bars under a new title,
     // and text that is not a number would silently become 0.
     if (emaSpan < minStudySpan || atrSpan < minStudySpan) {
-        showMessage(QStringLiteral("Supply %1 or a greater value for each span").arg(minStudySpan));
+        refuse(emaSpan < minStudySpan ? emaSpan_ : atrSpan_,
+               QStringLiteral("Supply %1 or a greater value for each span").arg(minStudySpan));
         return;
     }
     const std::optional<double> multiplier = parseMultiplier(multiplier_->text());
     if (!multiplier) {
-        showMessage(QStringLiteral("Supply a number as the multiplier"));
-        multiplier_->setFocus();
+        refuse(multiplier_, QStringLiteral("Supply a number as the multiplier"));
+        return;
+    }
+    // Bands on the average itself (0) or beyond any price the history saw
+    // (more than 10 ATRs) tell a trader nothing.
+    if (!(*multiplier > 0.0 && *multiplier <= maxMultiplier)) {
+        refuse(multiplier_, QStringLiteral("Supply a multiplier greater than 0 and at most %1").arg(maxMultiplier));
         return;
     }
     ChartWorkspace* workspace = chartedWorkspace();
@@ -58,6 +67,7 @@ void CKeltnerDlg::accept() {
         QDialog::accept();
         return;
     }
+    if (!spansFitHistory(*findStudy(StudyKind::KeltnerChannels), {emaSpan_, atrSpan_})) return;
     workspace->priceOverlay = 1;
     calcKeltner(workspace->registry, workspace->productName, atrSpan, emaSpan, *multiplier);
     repaintPriceChart(*workspace, StudyKind::KeltnerChannels);

@@ -1,5 +1,6 @@
 #include "studies/ui/moving_average_dlg.h"
 
+#include "studies/study_catalogue.h"
 #include "studies/trend_studies.h"
 #include "studies/ui/chart_repaint.h"
 #include "workbench/chart_workspace.h"
@@ -19,7 +20,8 @@ void CMovingAverageDlg::accept() {
     const int span1 = spanOf(span1_);
     const int span2 = spanOf(span2_);
     if (span1 <= 2 || span2 <= 2 || span2 <= span1) {
-        showMessage(QStringLiteral("Please specify greater than 2 and span 2 must be greater than span 1"));
+        refuse(span1 <= 2 ? span1_ : span2_,
+               QStringLiteral("Please specify greater than 2 and span 2 must be greater than span 1"));
         return;
     }
     ChartWorkspace* workspace = chartedWorkspace();
@@ -27,6 +29,7 @@ void CMovingAverageDlg::accept() {
         QDialog::accept();
         return;
     }
+    if (!spansFitHistory(*findStudy(StudyKind::MovingAverages), {span1_, span2_})) return;
     workspace->priceOverlay = 0;
     calcMovingAverage(workspace->registry, workspace->productName, span1, 1);
     calcMovingAverage(workspace->registry, workspace->productName, span2, 2);

@@ -1,5 +1,6 @@
 #include "studies/ui/span_dlg.h"
 
+#include "studies/study_catalogue.h"
 #include "workbench/chart_workspace.h"
 #include "workbench/seams.h"
 
@@ -10,6 +11,8 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 CSpanDlg::CSpanDlg(ChartWorkspace* workspace, QWidget* parent, int dialogId, const QString& title)
     : QDialog(parent), workspace_(workspace), form_(new QFormLayout) {
@@ -61,10 +64,43 @@ int CSpanDlg::spanOf(const QLineEdit* edit) {
 bool CSpanDlg::spanEntriesFilled() const {
     for (QLineEdit* edit : spanEdits_) {
         if (edit->text().isEmpty()) {
-            showMessage(QStringLiteral("Please enter an integer."));
-            edit->setFocus();
+            refuse(edit, QStringLiteral("Please enter an integer."));
             return false;
         }
     }
     return true;
+}
+
+void CSpanDlg::refuse(QLineEdit* entry, const QString& message) {
+    showMessage(message);
+    entry->setFocus(Qt::OtherFocusReason);
+    entry->selectAll();
+}
+
+bool CSpanDlg::spansFitHistory(const varkel::StudyInfo& study, const std::vector<QLineEdit*>& entries) const {
+    const ChartWorkspace* workspace = chartedWorkspace();
+    const varkel::Product* product =
+        workspace != nullptr ? workspace->registry.findProduct(workspace->productName) : nullptr;
+    if (product == nullptr || entries.empty()) return true;
+    const int history = product->historyLength();
+    // A normal distribution needs one bar more than its span; every other study its span.
+    const int longest = study.historyNeed == varkel::HistoryNeed::moreThanSpan ? history - 1 : history;
+    QLineEdit* longestEntry = *std::max_element(entries.begin(), entries.end(), [](const QLineEdit* a, const QLineEdit* b) {
+        return spanOf(a) < spanOf(b);
+    });
+    if (spanOf(longestEntry) <= longest) return true;
+    refuse(longestEntry,
+           QStringLiteral("The history has %1 bars: supply %2 or a smaller value for each span").arg(history).arg(longest));
+    return false;
+}
+
+void CSpanDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Typing replaces the first value at once, as a trader expects.
+    if (QLineEdit* first = form_->rowCount() > 0
+                               ? qobject_cast<QLineEdit*>(form_->itemAt(0, QFormLayout::FieldRole)->widget())
+                               : nullptr) {
+        first->setFocus(Qt::TabFocusReason);
+        first->selectAll();
+    }
 }

@@ -36,6 +36,26 @@ TEST(CliBuild, BuildsAndSavesAModel) {
     EXPECT_EQ(std::count(model.begin(), model.end(), '\n'), 22);  // 23 lines, none after the last
 }
 
+TEST(CliBuild, ReplacesASavedModelOnlyWithForce) {
+    const TempDirectory dir;
+    const std::string history = shortHistory(dir);
+    const auto model = dir / "USD_JPY.pfm";
+    varkel::test::writeFile(model, "the model traded by\n");
+    const std::vector<std::string> build{"build", "--product", "USD/JPY", "--file", history, "--base", "lreg",
+                                         "--dir", dir.path().string()};
+    const auto refused = runCli(build);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.err, "The trade model file " + model.string() + " exists already; add --force to replace it\n");
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(varkel::test::readFile(model), "the model traded by\n");
+
+    std::vector<std::string> forced = build;
+    forced.push_back("--force");
+    const auto replaced = runCli(forced);
+    ASSERT_EQ(replaced.exitCode, 0) << replaced.err;
+    EXPECT_EQ(varkel::test::readFile(model).substr(0, 3), "10\n");  // a Linear Regression base
+}
+
 TEST(CliBuild, RefusesInvalidChoices) {
     const TempDirectory dir;
     const std::string history = shortHistory(dir);

@@ -9,11 +9,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 
 #include <algorithm>
+#include <map>
 
 using namespace varkel;
 
@@ -66,6 +68,9 @@ private slots:
     void refusedChoicesShowTheirMessagesAndBuildNothing();
     void buildShowsAndSavesWhatTheEngineBuilds();
     void cancelledOrClosedBuildSavesNothingUnwritableFileIsReported();
+    void chartsKeepTheStudiesTheirTitlesName();
+    void aNewBuildOrACancelLeavesNothingOfTheEarlierOne();
+    void replacingASavedModelIsAskedFirst();
 };
 
 void StrategyBuilderDlgTest::listsHoldTheirEntriesAndNeedAProduct() {
@@ -159,6 +164,11 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
                                                  {1030, buildMeasureText(expected.model.kellyFormula)},
                                                  {1031, buildMeasureText(expected.model.winningRate)}};
     for (const auto& [id, text] : texts) QCOMPARE(textOf(dialog, id), QString::fromStdString(text));
+    // The chosen parameters beside each layer's return.
+    for (int layer = 1; layer <= 3; ++layer)
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("layerParameters%1").arg(layer))->text(),
+                 QString::fromStdString(layerParameterText(expected.model, layer)));
+    QVERIFY(!dialog.findChild<QLabel*>("layerParameters1")->text().isEmpty());
     QCOMPARE(contentOf(station.startFile("USD_JPY.pfm")), contentOf(engineDirectory.filePath("USD_JPY.pfm")));
 
     // The curve: every real bar's cumulative P&L with its date, the next-day bar left out.
@@ -208,6 +218,108 @@ void StrategyBuilderDlgTest::cancelledOrClosedBuildSavesNothingUnwritableFileIsR
     button(dialog, "1")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBuilding(), 30000);
     QCOMPARE(station.messages, QStringList({"Could not write the trade model file " + station.startFile("USD_JPY.pfm")}));
+}
+
+// After a build, View > Tick repaints the MACD chart titled "MACD (30, 10, 9)"
+// with MACD (30, 10, 9), not with the build's last trial.
+void StrategyBuilderDlgTest::chartsKeepTheStudiesTheirTitlesName() {
+    TradeModelStation station;
+    QVERIFY(station.openSample());
+    const auto answer = [&](std::map<QString, QString> entries) {
+        station.answerDialog = [entries](QDialog& dialog) {
+            for (const auto& [id, text] : entries) dialog.findChild<QLineEdit*>(id)->setText(text);
+            dialog.findChild<QPushButton*>("1")->click();
+            return dialog.result();
+        };
+    };
+    answer({{"1007", "30"}, {"1008", "10"}, {"1009", "9"}});
+    station.frame()->dispatch(32785);  // Studies > MACD
+    answer({{"1006", "300"}});
+    station.frame()->dispatch(32784);  // View > Tick
+    const auto* macdChart = dynamic_cast<CChartFX*>(findStudyChart("MACD", *activeWorkspace())->chart);
+    QCOMPARE(macdChart->title(), QStringLiteral("MACD (30, 10, 9)"));
+    const auto chartValues = [macdChart] {
+        std::vector<double> values;
+        for (int series = 0; series < 2; ++series)
+            for (int i = 0; i < int(macdChart->plotRange().xMax); ++i) values.push_back(macdChart->value(series, i));
+        return values;
+    };
+    const std::vector<double> before = chartValues();
+    QCOMPARE(int(before.size()), 2 * 299);
+
+    CStrategyBuilderDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
+    dialog.setGrids(smallGrids());
+    choose(dialog, 1021, "MACD");
+    button(dialog, "1")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBuilding(), 30000);
+    QVERIFY(QFile::exists(station.startFile("USD_JPY.pfm")));
+
+    station.frame()->dispatch(32784);  // Tick 300 again repaints every chart
+    QCOMPARE(macdChart->title(), QStringLiteral("MACD (30, 10, 9)"));
+    QVERIFY(chartValues() == before);
+}
+
+void StrategyBuilderDlgTest::aNewBuildOrACancelLeavesNothingOfTheEarlierOne() {
+    TradeModelStation station;
+    QVERIFY(station.openSample());
+    CStrategyBuilderDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
+    dialog.setGrids(smallGrids());
+    auto* curve = dialog.findChild<CChartFX*>("1012");
+    const auto figures = [&] {
+        QStringList texts;
+        for (int id : {1024, 1025, 1026, 1029, 1030, 1031}) texts << textOf(dialog, id);
+        for (int layer = 1; layer <= 3; ++layer)
+            texts << dialog.findChild<QLabel*>(QStringLiteral("layerParameters%1").arg(layer))->text();
+        return texts;
+    };
+    choose(dialog, 1021, "MACD");
+    setChecked(dialog, 1014, true);
+    choose(dialog, 1022, "Rate Of Change");
+    button(dialog, "1")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBuilding(), 30000);
+    QVERIFY(curve->pointCount() > 0);
+    QVERIFY(!figures()[1].isEmpty() && !figures()[3].isEmpty());
+
+    // The second build (the long Keltner search) starts from a clean window...
+    setChecked(dialog, 1014, false);
+    choose(dialog, 1021, "Keltner Channels");
+    dialog.setGrids(BuildGrids{});
+    button(dialog, "1")->click();
+    QVERIFY(dialog.isBuilding());
+    QCOMPARE(curve->pointCount(), 0);
+    QCOMPARE(figures(), QStringList(9, QString()));
+    // ...and a Cancel leaves nothing but the word.
+    QTRY_COMPARE_WITH_TIMEOUT(textOf(dialog, 1024), QStringLiteral("Processing.........."), 30000);
+    button(dialog, "cancelBuild")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBuilding(), 30000);
+    QCOMPARE(curve->pointCount(), 0);
+    QStringList expected(9, QString());
+    expected[0] = QStringLiteral("Cancelled");
+    QCOMPARE(figures(), expected);
+    // The second build asked before it would replace the first one's model.
+    QCOMPARE(station.questions.size(), 1);
+}
+
+void StrategyBuilderDlgTest::replacingASavedModelIsAskedFirst() {
+    TradeModelStation station;
+    QVERIFY(station.openSample());
+    station.writeStartFile("USD_JPY.pfm", "the model traded by\n");
+    station.answerQuestion = [](const QString&) { return false; };
+    CStrategyBuilderDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
+    dialog.setGrids(smallGrids());
+    choose(dialog, 1021, "MACD");
+    button(dialog, "1")->click();
+    QVERIFY(!dialog.isBuilding());
+    QCOMPARE(station.questions,
+             QStringList({"A trade model for USD/JPY is already saved in\n" +
+                          QDir::toNativeSeparators(station.startFile("USD_JPY.pfm")) +
+                          "\nBuild a new one and replace it?"}));
+    QCOMPARE(station.readStartFile("USD_JPY.pfm"), QByteArray("the model traded by\n"));
+
+    station.answerQuestion = [](const QString&) { return true; };
+    button(dialog, "1")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBuilding(), 30000);
+    QVERIFY(station.readStartFile("USD_JPY.pfm").startsWith("5\n"));
 }
 
 QTEST_MAIN(StrategyBuilderDlgTest)

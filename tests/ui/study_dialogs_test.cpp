@@ -105,6 +105,10 @@ private slots:
     void tickShowsTheLatestBarsInEveryChart();
     void tickOnAShortHistoryOnlyResizes();
     void withoutAProductEveryDialogClosesSilently();
+    void tickBelowTwoIsRefused();
+    void noStaleDatesAfterTickAndZoom();
+    void everyDialogRefusesSpansLongerThanTheHistory();
+    void theEntryToTypeIsSelected();
 };
 
 void StudyDialogsTest::dialogsShowTheirDefaultsEveryTime() {
@@ -273,8 +277,8 @@ void StudyDialogsTest::spansTheStudyCannotUseAreRefused() {
     QVERIFY(station.run(cmd::regressionMenu, {{1010, "9"}}).closed);
     CChartFX* regression = station.studyChart("LREG");
 
-    // Below 1: the message and the dialog closes without drawing.
-    QVERIFY(station.run(cmd::regressionMenu, {{1010, "0"}}).closed);
+    // Below 1: the message, and the dialog stays open as for every refusal.
+    QVERIFY(!station.run(cmd::regressionMenu, {{1010, "0"}}).closed);
     QCOMPARE(station.messages, QStringList({"Supply greater than 0 value for each span"}));
     // 1 or 2: the regression cannot use it; the dialog stays open.
     station.messages.clear();
@@ -370,13 +374,19 @@ void StudyDialogsTest::keltnerBandsReplaceTheAverages() {
                           "Supply 3 or a greater value for each span", "Supply 3 or a greater value for each span"}));
     QCOMPARE(price->title(), QStringLiteral("Keltner Channel (10,10,1.5000)"));
 
-    // A multiplier of 0 puts both bands on the EMA.
+    // A multiplier lies above 0 and at most 10: bands on the EMA, or beyond any
+    // price, tell nothing.
+    station.messages.clear();
+    for (const char* refused : {" 0 ", "-1", "10.01"})
+        QVERIFY(!station.run(cmd::keltnerMenu, {{1054, refused}}).closed);
+    QCOMPARE(station.messages, QStringList(3, "Supply a multiplier greater than 0 and at most 10"));
     station.workspace.priceOverlay = 0;
-    QVERIFY(station.run(cmd::keltnerButton, {{1052, "5"}, {1053, "3"}, {1054, " 0 "}}).closed);
-    QCOMPARE(price->title(), QStringLiteral("Keltner Channel (5,3,0.0000)"));
+    QVERIFY(station.run(cmd::keltnerButton, {{1052, "5"}, {1053, "3"}, {1054, " 10 "}}).closed);
+    QCOMPARE(price->title(), QStringLiteral("Keltner Channel (5,3,10.0000)"));
     QCOMPARE(station.workspace.priceOverlay, 1);
-    QVERIFY_NEAR(price->value(4, 50), closeOf(50) - 2.0);
-    QVERIFY_NEAR(price->value(5, 50), closeOf(50) - 2.0);
+    // The 5-day EMA runs 2.0 below the close and every true range is 1.20.
+    QVERIFY_NEAR(price->value(4, 50), closeOf(50) - 2.0 + 12.0);
+    QVERIFY_NEAR(price->value(5, 50), closeOf(50) - 2.0 - 12.0);
 }
 
 void StudyDialogsTest::tickShowsTheLatestBarsInEveryChart() {
@@ -443,6 +453,95 @@ void StudyDialogsTest::withoutAProductEveryDialogClosesSilently() {
     QVERIFY(workspace->studyCharts.empty());
     QCOMPARE(workspace->studyTab->count(), 0);
     QVERIFY(workspace->priceChart == nullptr);
+}
+
+// Tick 0 blanked every chart with a y axis of 2e6..8e6.
+void StudyDialogsTest::tickBelowTwoIsRefused() {
+    OpenedStation station(100);
+    station.run(cmd::rsiMenu);
+    const CChartFX::PlotRange opened = station.priceChart()->plotRange();
+    for (const char* ticks : {"0", "1"}) {
+        QVERIFY(!station.run(cmd::tickMenu, {{1006, ticks}}).closed);
+        QCOMPARE(station.workspace.barsShown, 101);
+    }
+    QCOMPARE(station.messages, QStringList(2, "Supply 2 or a greater number of ticks"));
+    QCOMPARE(station.priceChart()->plotRange().yMax, opened.yMax);
+    QCOMPARE(station.priceChart()->plotRange().xMax, opened.xMax);
+    QVERIFY(station.run(cmd::tickMenu, {{1006, "2"}}).closed);
+    QCOMPARE(station.workspace.barsShown, 2);
+}
+
+// Tick 300, then the wheel zooms out: the axis beyond the shown bars must not
+// read the dates the full-history paint left there.
+void StudyDialogsTest::noStaleDatesAfterTickAndZoom() {
+    OpenedStation station(1000);
+    station.run(cmd::macdMenu);
+    QVERIFY(station.run(cmd::tickMenu, {{1006, "300"}}).closed);
+    QStringList shown;  // the dates of bars 701 ... 999
+    for (int bar = 701; bar <= 999; ++bar) shown << dateOf(bar);
+    for (CChartFX* chart : {station.priceChart(), station.studyChart("MACD")}) {
+        chart->resize(700, 300);
+        auto* plot = chart->findChild<QCustomPlot*>();
+        plot->xAxis->setRange(-50, 1050);  // as the wheel zooms out
+        plot->replot();
+        int labelled = 0;
+        for (const QString& label : plot->xAxis->tickVectorLabels()) {
+            QVERIFY2(label.isEmpty() || shown.contains(label), qPrintable(label));
+            labelled += label.isEmpty() ? 0 : 1;
+        }
+        QVERIFY(labelled > 0);
+    }
+}
+
+void StudyDialogsTest::everyDialogRefusesSpansLongerThanTheHistory() {
+    OpenedStation station(100);
+    const QString tooLong = QStringLiteral("The history has 100 bars: supply 100 or a smaller value for each span");
+    struct Case {
+        int command;
+        std::map<int, QString> entries;
+        QString selected;  // the entry left selected for correction
+    };
+    const Case cases[] = {
+        {cmd::movingAverageMenu, {{1051, "20"}, {1052, "5000"}}, "1052"},
+        {cmd::movingAverageMenu, {{1051, "20"}, {1052, "999999999"}}, "1052"},
+        {cmd::keltnerMenu, {{1052, "101"}}, "1052"},
+        {cmd::rateOfChangeMenu, {{1020, "101"}}, "1020"},
+        {cmd::stochasticsMenu, {{1050, "3"}, {1051, "3"}, {1052, "500"}}, "1052"},
+    };
+    for (const Case& c : cases) {
+        station.messages.clear();
+        QString focused;
+        station.answerDialog = [&](QDialog& dialog) {
+            for (const auto& [id, text] : c.entries) dialog.findChild<QLineEdit*>(QString::number(id))->setText(text);
+            dialog.findChild<QPushButton*>("1")->click();
+            auto* entry = qobject_cast<QLineEdit*>(dialog.focusWidget());
+            if (entry != nullptr && entry->selectedText() == entry->text()) focused = entry->objectName();
+            return dialog.result();
+        };
+        station.frame()->dispatch(c.command);
+        QCOMPARE(station.messages, QStringList({tooLong}));
+        QCOMPARE(focused, c.selected);
+    }
+    QCOMPARE(station.priceChart()->title(), QStringLiteral("Moving Avr (20,40)"));
+    QCOMPARE(station.tabTexts(), QStringList());
+}
+
+void StudyDialogsTest::theEntryToTypeIsSelected() {
+    OpenedStation station(100);
+    QStringList seen;
+    station.answerDialog = [&](QDialog& dialog) {
+        dialog.show();
+        auto* first = qobject_cast<QLineEdit*>(dialog.focusWidget());
+        seen << (first != nullptr ? first->objectName() + " " + first->selectedText() : QStringLiteral("none"));
+        // A refusal selects the entry to correct: the ATR span here.
+        dialog.findChild<QLineEdit*>("1053")->setText("2");
+        dialog.findChild<QPushButton*>("1")->click();
+        auto* refused = qobject_cast<QLineEdit*>(dialog.focusWidget());
+        seen << (refused != nullptr ? refused->objectName() + " " + refused->selectedText() : QStringLiteral("none"));
+        return dialog.result();
+    };
+    station.frame()->dispatch(cmd::keltnerMenu);
+    QCOMPARE(seen, QStringList({"1052 10", "1053 2"}));
 }
 
 QTEST_MAIN(StudyDialogsTest)
