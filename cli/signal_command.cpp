@@ -32,6 +32,10 @@ int runSignalCommand(int argc, char** argv) {
     if (!loadHistory(registry, product, *args.value("file"))) return exitFailed;
 
     const TradeSignal signal = runDailyTradeSignal(registry, product, args.valueOr("dir", "."));
+    if (!signal.refusal.empty()) {
+        std::fprintf(stderr, "%s\n", signal.refusal.c_str());
+        return exitFailed;
+    }
     if (!signal.modelFound) {
         std::fprintf(stderr, "No trade model for %s at %s\n", product.c_str(),
                      signal.modelPath.c_str());

@@ -2,7 +2,7 @@
 #include "cli/commands.h"
 #include "cli/history_loading.h"
 #include "cli/study_options.h"
-
+#include "data/history_length.h"
 
 #include <cerrno>
 #include <climits>
@@ -124,6 +124,10 @@ int runStudiesCommand(int argc, char** argv) {
     if (!loadHistory(registry, productName, path)) return exitFailed;
 
     const Product& product = *registry.findProduct(productName);
+    if (const auto refusal = refuseShortHistory(productName, product.historyLength(), 1, "a study")) {
+        std::fprintf(stderr, "%s\n", refusal->c_str());
+        return exitFailed;
+    }
     for (const Request& request : requests) {
         request.study->run(registry, productName, request.values);
         const auto needed = request.study->barsNeeded(request.values);

@@ -1,6 +1,7 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/history_loading.h"
+#include "data/history_length.h"
 #include "model/trade_model_file.h"
 #include "report/performance_texts.h"
 #include "report/sharpe_transition.h"
@@ -42,6 +43,11 @@ int runViewCommand(int argc, char** argv) {
     const std::string product = *args.value("product");
     ProductRegistry registry;
     if (!loadHistory(registry, product, *args.value("file"))) return exitFailed;
+    if (const auto refusal = refuseShortHistory(product, registry.findProduct(product)->historyLength(), 1,
+                                                "the performance viewer")) {
+        std::fprintf(stderr, "%s\n", refusal->c_str());
+        return exitFailed;
+    }
 
     const auto modelPath = performanceFilePath(args.valueOr("dir", "."), product);
     TradeModel model;

@@ -1,5 +1,10 @@
 #include "model/build_validation.h"
 
+#include "data/history_length.h"
+#include "model/optimiser_grid.h"
+
+#include <algorithm>
+
 namespace varkel {
 
 int studyKindFromListText(std::string_view text) {
@@ -57,6 +62,40 @@ std::optional<std::string> validateIndexChoice(const IndexChoice& choice) {
         }
     }
     return std::nullopt;
+}
+
+int smallestSpanNeeded(int studyKind) {
+    switch (studyKind) {
+        case 5: {
+            const MacdGrid macd;
+            return std::max({macd.fast.first, macd.fast.first + 1, macd.signal.first});
+        }
+        case 12: {
+            const StochasticsGrid stochastics;
+            return std::max({stochastics.k.first, stochastics.d.first, stochastics.slowD.first});
+        }
+        case 13: {
+            const KeltnerGrid keltner;
+            return std::max(keltner.ema.first, keltner.atr.first);
+        }
+        case 8: return tscGrid().span.first;
+        case 9: return rocGrid().span.first;
+        case 10: return lregGrid().span.first;
+        case 11: return 3;  // the grid lists spans 1 and 2, but the variance needs 3
+        default: return 0;
+    }
+}
+
+int barsNeededToBuild(const IndexChoice& choice) {
+    int needed = smallestSpanNeeded(choice.baseKind);
+    if (choice.use2nd) needed = std::max(needed, smallestSpanNeeded(choice.secondKind));
+    if (choice.use3rd) needed = std::max(needed, smallestSpanNeeded(choice.thirdKind));
+    return needed;
+}
+
+std::optional<std::string> validateHistoryLength(std::string_view productName, int historyLength,
+                                                 const IndexChoice& choice) {
+    return refuseShortHistory(productName, historyLength, barsNeededToBuild(choice), "a build");
 }
 
 }  // namespace varkel

@@ -26,4 +26,18 @@ struct IndexChoice {
 // already in use in an earlier layer.
 std::optional<std::string> validateIndexChoice(const IndexChoice& choice);
 
+// The smallest span a study's search tries, and so the fewest price bars the
+// study needs to give a value at all: the longest of its smallest spans
+// (MACD: fast 4, slow 5, signal 7 gives 7). 0 for a kind that is not searched.
+int smallestSpanNeeded(int studyKind);
+
+// The fewest price bars a build of the choice needs: the most any of its
+// chosen studies needs.
+int barsNeededToBuild(const IndexChoice& choice);
+
+// "The history of USD/JPY has 0 bars: a build needs at least 7", or nothing
+// when the history is long enough for the choice.
+std::optional<std::string> validateHistoryLength(std::string_view productName, int historyLength,
+                                                 const IndexChoice& choice);
+
 }  // namespace varkel

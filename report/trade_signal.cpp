@@ -1,5 +1,6 @@
 #include "report/trade_signal.h"
 
+#include "data/history_length.h"
 #include "model/backtest.h"
 #include "model/measures.h"
 #include "model/trade_model_file.h"
@@ -10,14 +11,18 @@
 
 namespace varkel {
 
-
 TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view productName,
                                 const std::filesystem::path& startDirectory) {
     TradeSignal signal;
     signal.modelPath = performanceFilePath(startDirectory, productName);
     signal.strategyPath = strategyFilePath(startDirectory, productName);
-    signal.productFound = registry.findProduct(productName) != nullptr;
+    const Product* product = registry.findProduct(productName);
+    signal.productFound = product != nullptr;
     if (!signal.productFound) return signal;
+    if (auto refusal = refuseShortHistory(productName, product->historyLength(), 1, "the daily signal")) {
+        signal.refusal = *refusal;
+        return signal;
+    }
     signal.modelFound = loadTradeModel(signal.model, signal.modelPath);
     signal.baseUsable = applySavedModel(registry, productName, signal.model);
     if (!signal.baseUsable) return signal;

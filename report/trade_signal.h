@@ -12,6 +12,9 @@ namespace varkel {
 // What the daily signal found and did.
 struct TradeSignal {
     bool productFound = false;
+    // Why nothing was computed although the product was found (an empty
+    // history); empty otherwise.
+    std::string refusal;
     bool modelFound = false;  // the model file could be read
     // The base index of the model was one a model is built on. When it was not
     // (a missing file included), nothing was computed or written and both texts
@@ -30,7 +33,8 @@ struct TradeSignal {
 // model: reads <startDirectory>/<fileStem>.pfm, re-applies the model to the
 // product's bars (the next-day bar receives the next day's position), back-tests
 // and measures it, writes the refreshed model back and writes the strategy file
-// <startDirectory>/strategy/<fileStem>.csv.
+// <startDirectory>/strategy/<fileStem>.csv. An empty history is refused before
+// anything is read or written.
 TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view productName,
                                 const std::filesystem::path& startDirectory);
 

@@ -123,6 +123,10 @@ void CTradeSignalDlg::runSignal() {
     if (workspace == nullptr || !workspace->hasPriceChart) return;
     const TradeSignal signal = runDailyTradeSignal(workspace->registry, workspace->productName,
                                                    CVarkelModel2cApp::instance()->startDirectory);
+    if (!signal.refusal.empty()) {
+        showMessage(QString::fromStdString(signal.refusal));
+        return;
+    }
     signalText_->setText(QString::fromStdString(signal.signalText));
     netProfitText_->setText(QString::fromStdString(signal.netProfitText));
     if (!signal.baseUsable) return;  // nothing was written, as intended
