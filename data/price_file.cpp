@@ -72,12 +72,12 @@ PriceFileLoad loadPriceFile(ProductRegistry& registry, std::string_view productN
     if (product != nullptr)
         product->bars.reserve(product->bars.size() +
                               static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n')) + 2);
-    const auto refuse = [&result, trace](int lineNumber, LineRefusal reason) {
+    const auto refuse = [&result, trace](int lineNumber, LineRefusal reason, std::string dateText) {
         ++result.refusedCount;
         if (reason != LineRefusal::Unreadable) ++result.outOfOrderCount;
         if (result.firstRefusedLines.size() < PriceFileLoad::maxReportedLines)
             result.firstRefusedLines.push_back(lineNumber);
-        if (trace != nullptr) trace->refused.push_back({lineNumber, reason});
+        if (trace != nullptr) trace->refused.push_back({lineNumber, reason, std::move(dateText)});
     };
     std::optional<int> latestDate;
     int lineNumber = 0;
@@ -92,12 +92,13 @@ PriceFileLoad loadPriceFile(ProductRegistry& registry, std::string_view productN
         if (commas < 4 || product == nullptr) continue;
         Bar parsed;
         if (!parsePriceLine(commas, parsed, line, product->priceScale)) {
-            refuse(lineNumber, LineRefusal::Unreadable);
+            refuse(lineNumber, LineRefusal::Unreadable, {});
             continue;
         }
         const std::optional<int> date = eightDigitDate(parsed.dateText);
         if (date && latestDate && *date <= *latestDate) {
-            refuse(lineNumber, *date == *latestDate ? LineRefusal::DateRepeated : LineRefusal::DateEarlier);
+            refuse(lineNumber, *date == *latestDate ? LineRefusal::DateRepeated : LineRefusal::DateEarlier,
+                   std::move(parsed.dateText));
             continue;
         }
         if (Bar* bar = registry.addBar(productName, line)) {

@@ -19,6 +19,7 @@ enum class LineRefusal {
 struct RefusedLine {
     int lineNumber = 0;  // 1-based
     LineRefusal reason = LineRefusal::Unreadable;
+    std::string dateText;  // as written; empty for an unreadable line
 };
 
 // What a load did. Lines whose price fields are missing or not numbers, lines

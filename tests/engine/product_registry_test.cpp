@@ -141,17 +141,17 @@ TEST(PriceFile, LoadsOnlyTheIncreasingPartOfDatesAndReportsTheRest) {
     using R = LineRefusal;
     const Case cases[] = {
         {"reversed", line("20240104") + line("20240103") + line("20240102"),
-         {"20240104"}, {{2, R::DateEarlier}, {3, R::DateEarlier}}},
+         {"20240104"}, {{2, R::DateEarlier, "20240103"}, {3, R::DateEarlier, "20240102"}}},
         {"pasted twice", days + days,
          {"20240102", "20240103", "20240104"},
-         {{4, R::DateEarlier}, {5, R::DateEarlier}, {6, R::DateRepeated}}},
+         {{4, R::DateEarlier, "20240102"}, {5, R::DateEarlier, "20240103"}, {6, R::DateRepeated, "20240104"}}},
         {"interleaved", line("20240102") + line("20240105") + line("20240103") + line("20240106") +
                             line("20240106"),
-         {"20240102", "20240105", "20240106"}, {{3, R::DateEarlier}, {5, R::DateRepeated}}},
+         {"20240102", "20240105", "20240106"}, {{3, R::DateEarlier, "20240103"}, {5, R::DateRepeated, "20240106"}}},
         // Dates that are not eight digits are not compared, and do not reset the order.
         {"other date texts", line("2024-01-05") + line("20240103") + line("Jan 1") + line("20240102") +
                                  line("2024-01-01"),
-         {"2024-01-05", "20240103", "Jan 1", "2024-01-01"}, {{4, R::DateEarlier}}},
+         {"2024-01-05", "20240103", "Jan 1", "2024-01-01"}, {{4, R::DateEarlier, "20240102"}}},
     };
     for (const Case& c : cases) {
         ProductRegistry registry;
@@ -167,6 +167,7 @@ TEST(PriceFile, LoadsOnlyTheIncreasingPartOfDatesAndReportsTheRest) {
         for (std::size_t i = 0; i < c.refused.size(); ++i) {
             EXPECT_EQ(trace.refused[i].lineNumber, c.refused[i].lineNumber) << c.name;
             EXPECT_EQ(trace.refused[i].reason, c.refused[i].reason) << c.name;
+            EXPECT_EQ(trace.refused[i].dateText, c.refused[i].dateText) << c.name;
         }
         EXPECT_EQ(load.barsLoaded, static_cast<int>(c.loadedDates.size())) << c.name;
         EXPECT_EQ(load.refusedCount, static_cast<int>(c.refused.size())) << c.name;
