@@ -18,6 +18,7 @@ constexpr Command commands[] = {
     {"signal", varkel::cli::runSignalCommand, "next trading day's signal from the saved trade model"},
     {"view", varkel::cli::runViewCommand, "the saved trade model's studies, parameters and figures"},
     {"check", varkel::cli::runCheckCommand, "report what a price file holds that a trader should know"},
+    {"import", varkel::cli::runImportCommand, "convert a broker export or an OHLC CSV into a price file"},
 };
 
 void printUsage(std::FILE* out) {
