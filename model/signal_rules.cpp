@@ -52,7 +52,8 @@ std::int32_t trend(double v, double threshold) {
 
 void applyMacdRule(std::vector<Bar>& bars, int n, int slowSpan, int signalSpan, double threshold) {
     runBaseRule(bars, n, [&](const Bar& bar, int i) {
-        if (i <= slowSpan + signalSpan) return std::int32_t{Flat};
+        // Summed wide: spans read from a model file may be as large as an int holds.
+        if (i <= std::int64_t{slowSpan} + signalSpan) return std::int32_t{Flat};
         return crossing(bar.macdLine - bar.macdSignal, threshold);
     });
 }
@@ -68,7 +69,7 @@ void applyTscRule(std::vector<Bar>& bars, int n, double threshold) {
 void applyStochasticsRule(std::vector<Bar>& bars, int n, int kSpan, int dSpan, int slowDSpan,
                           double threshold) {
     runBaseRule(bars, n, [&](const Bar& bar, int i) {
-        if (i <= kSpan + dSpan + slowDSpan) return std::int32_t{Flat};
+        if (i <= std::int64_t{kSpan} + dSpan + slowDSpan) return std::int32_t{Flat};
         return crossing(bar.stochD - bar.stochSlowD, threshold);
     });
 }
