@@ -4,6 +4,7 @@
 
 #include "data/price_file.h"
 #include "model/optimisers.h"
+#include "model/trial_ledger.h"
 
 #include <benchmark/benchmark.h>
 
@@ -54,6 +55,45 @@ BENCHMARK(BM_LregFilterFull)->Unit(benchmark::kMillisecond)->Iterations(1)->UseR
 BENCHMARK(BM_TscFilterFull)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_RocFilterFull)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 BENCHMARK(BM_NdistFilterFull)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// The same searches recording a trial ledger: the ten blocks of bars 1 .. N-1
+// and the squares (what the overfitting statistics ask for), or the fifteen
+// rolling train windows of a walk-forward (train 1000, test 250).
+std::vector<BarWindow> blocksOfHistory(int n) {
+    std::vector<BarWindow> blocks;
+    for (int b = 0; b < 10; ++b) blocks.push_back({1 + b * (n - 1) / 10, 1 + (b + 1) * (n - 1) / 10});
+    return blocks;
+}
+
+std::vector<BarWindow> rollingTrainWindows(int n) {
+    std::vector<BarWindow> windows;
+    for (int start = 1000; start < n; start += 250) windows.push_back({start - 1000, start});
+    return windows;
+}
+
+template <typename Search>
+void runLedgerSearch(benchmark::State& state, std::int64_t trials, std::vector<BarWindow> (*windowsFor)(int),
+                     Search search) {
+    runSearch(state, trials, false, [&](ProductRegistry& registry) {
+        TrialLedger ledger(windowsFor(registry.findProduct(name)->historyLength()), true);
+        OptimiserControl control;
+        control.ledger = &ledger;
+        search(registry, control);
+        return ledger.rowCount();
+    });
+}
+
+void BM_MacdFullBlocksLedger(benchmark::State& s) { runLedgerSearch(s, 486910, blocksOfHistory, [](ProductRegistry& r, const OptimiserControl& c) { return optimiseMacd(r, name, c); }); }
+void BM_MacdFullRollingLedger(benchmark::State& s) { runLedgerSearch(s, 486910, rollingTrainWindows, [](ProductRegistry& r, const OptimiserControl& c) { return optimiseMacd(r, name, c); }); }
+void BM_StochasticsFullBlocksLedger(benchmark::State& s) { runLedgerSearch(s, 509124, blocksOfHistory, [](ProductRegistry& r, const OptimiserControl& c) { return optimiseStochastics(r, name, c); }); }
+void BM_KeltnerFullBlocksLedger(benchmark::State& s) { runLedgerSearch(s, 810000, blocksOfHistory, [](ProductRegistry& r, const OptimiserControl& c) { return optimiseKeltner(r, name, c); }); }
+void BM_KeltnerFullRollingLedger(benchmark::State& s) { runLedgerSearch(s, 810000, rollingTrainWindows, [](ProductRegistry& r, const OptimiserControl& c) { return optimiseKeltner(r, name, c); }); }
+
+BENCHMARK(BM_MacdFullBlocksLedger)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_MacdFullRollingLedger)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_StochasticsFullBlocksLedger)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_KeltnerFullBlocksLedger)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(BM_KeltnerFullRollingLedger)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 // The reference on small grids of the same searches (trials counted per grid).
 const MacdGrid smallMacd{{4, 5}, 20, {7, 16}};                      // 31 pairs x 10 = 310

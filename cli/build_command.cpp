@@ -2,12 +2,13 @@
 #include "cli/commands.h"
 #include "cli/history_loading.h"
 #include "model/strategy_builder.h"
+#include "report/build_texts.h"
+#include "studies/study_catalogue.h"
 
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
-#include <map>
 #include <cstdlib>
 #include <string>
 
@@ -21,9 +22,6 @@ const char* const usage =
     "                        [--dir DIR] [--threads N]\n"
     "Searches the best trade model for the history and saves it as DIR/<product>.pfm\n"
     "(DIR defaults to the current directory).\n";
-
-const std::map<std::string, int> kindsByOption = {
-    {"macd", 5}, {"tsc", 8}, {"roc", 9}, {"lreg", 10}, {"ndist", 11}, {"stoch", 12}, {"keltner", 13}};
 
 const char* const layerNames[3] = {"Base Index", "2nd Index", "3rd Index"};
 
@@ -62,12 +60,13 @@ int runBuildCommand(int argc, char** argv) {
     for (const IndexOption& option : indexOptions) {
         const auto text = args.value(option.name);
         if (!text) continue;
-        const auto found = kindsByOption.find(*text);
-        if (found == kindsByOption.end()) {
+        // Any study the builder uses; validation below checks its layer.
+        const StudyInfo* study = findStudyByOption(*text);
+        if (study == nullptr || study->builderRole == BuilderRole::none) {
             std::fprintf(stderr, "unknown index for --%s: %s\n", option.name, text->c_str());
             return exitUsage;
         }
-        *option.kind = found->second;
+        *option.kind = static_cast<int>(study->kind);
         if (option.use != nullptr) *option.use = true;
     }
     BuildOptions options;
@@ -87,8 +86,8 @@ int runBuildCommand(int argc, char** argv) {
     if (!loadHistory(registry, *product, *file)) return exitFailed;
 
     if (isatty(STDERR_FILENO)) options.onProgress = drawProgress;
-    options.onLayerDone = [](int layer, const std::string& text) {
-        std::printf("%-10s %s\n", layerNames[layer - 1], text.c_str());
+    options.onLayerDone = [](int layer, double bestReturn) {
+        std::printf("%-10s %s\n", layerNames[layer - 1], layerReturnText(bestReturn).c_str());
         std::fflush(stdout);
     };
     const auto started = std::chrono::steady_clock::now();
@@ -102,8 +101,9 @@ int runBuildCommand(int argc, char** argv) {
         std::fprintf(stderr, "No product %s\n", product->c_str());
         return exitFailed;
     }
-    std::printf("Sharpe Ratio  %s\nKelly Formula %s\nWinning Rate  %s\n", result.sharpeText.c_str(),
-                result.kellyText.c_str(), result.winningRateText.c_str());
+    std::printf("Sharpe Ratio  %s\nKelly Formula %s\nWinning Rate  %s\n",
+                buildMeasureText(result.model.sharpeRatio).c_str(), buildMeasureText(result.model.kellyFormula).c_str(),
+                buildMeasureText(result.model.winningRate).c_str());
     std::fprintf(stderr, "built in %.2f s\n", seconds);
     if (!result.saved) {
         std::fprintf(stderr, "Cannot write the trade model file %s\n", result.modelPath.c_str());

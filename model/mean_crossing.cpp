@@ -28,8 +28,9 @@ void LaneSeries::growWindows(int newLength) {
 // independent sums keep the adder busy). The windows of span + p bars ending at
 // k extend windowSums[k - span + 1 - p] by the bars up to k, in the order of a
 // plain loop, and the mean divides exactly as the study does.
+template <typename WindowSums>
 void meanCrossingReturns(const PnlTable& table, const LaneSeries& series, Ints warmUp, int smallestWarmUp, int span,
-                         Doubles (&sums)[spansPerPass]) {
+                         Doubles (&sums)[spansPerPass], WindowSums& ledgerWindows) {
     Doubles divisor[spansPerPass];
     Ints lastSilent[spansPerPass], previous[spansPerPass];
     for (int p = 0; p < spansPerPass; ++p) {
@@ -38,13 +39,13 @@ void meanCrossingReturns(const PnlTable& table, const LaneSeries& series, Ints w
         sums[p] = Doubles{};
         previous[p] = Ints{};
     }
+    ledgerWindows.start();
     const int n = table.historyLength();
     const Doubles* values = series.values.data();
     const Doubles* windows = series.windowSums.data();
     for (int i = 1; i < n; ++i) {
         const int k = i - 1;  // the bar whose values decide bar i
         const double* row = table.row(i);
-        const Doubles low = lanes::load(row), high = lanes::load(row + lanes::width);
         Ints current[spansPerPass] = {};
         for (int p = 0; p < spansPerPass; ++p) {
             // No lane is past its warm-up for this span yet (and its window
@@ -55,11 +56,20 @@ void meanCrossingReturns(const PnlTable& table, const LaneSeries& series, Ints w
             const Ints active = lanes::broadcast(std::int64_t{k}) > lastSilent[p];
             current[p] = lanes::sign(values[k] - window / divisor[p]) & active;
         }
+        Doubles daily[spansPerPass];
         for (int p = 0; p < spansPerPass; ++p) {
-            sums[p] += __builtin_shuffle(low, high, previous[p] * 3 + current[p] + 4);
+            daily[p] = lanes::pick(row, previous[p] * 3 + current[p] + 4);
+            sums[p] += daily[p];
             previous[p] = current[p];
         }
+        ledgerWindows.add(i, daily);
     }
+    ledgerWindows.finish();
 }
+
+template void meanCrossingReturns(const PnlTable&, const LaneSeries&, Ints, int, int, Doubles (&)[spansPerPass],
+                                  NoWindowSums&);
+template void meanCrossingReturns(const PnlTable&, const LaneSeries&, Ints, int, int, Doubles (&)[spansPerPass],
+                                  LaneWindowSums<spansPerPass>&);
 
 }  // namespace varkel

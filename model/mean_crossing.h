@@ -7,6 +7,7 @@
 
 #include "model/pnl_table.h"
 #include "model/trial_lanes.h"
+#include "model/window_sums.h"
 
 #include <vector>
 
@@ -31,8 +32,11 @@ struct LaneSeries {
 
 // Final returns of spans span .. span+3 for the eight lanes, in one pass over
 // the bars. A lane's bar k decides bar k+1's position once k > warmUp + span
-// (warmUp per lane, smallestWarmUp the least of them).
+// (warmUp per lane, smallestWarmUp the least of them). The daily P&L of span
+// + p also goes to channel p of `ledgerWindows`: NoWindowSums or
+// LaneWindowSums<spansPerPass>.
+template <typename WindowSums>
 void meanCrossingReturns(const PnlTable& table, const LaneSeries& series, lanes::Ints warmUp, int smallestWarmUp,
-                         int span, lanes::Doubles (&sums)[spansPerPass]);
+                         int span, lanes::Doubles (&sums)[spansPerPass], WindowSums& ledgerWindows);
 
 }  // namespace varkel

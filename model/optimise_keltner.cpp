@@ -5,10 +5,12 @@
 #include "model/trial_lanes.h"
 #include "model/price_columns.h"
 #include "model/study_scratch.h"
+#include "model/window_sums.h"
 #include "studies/trend_studies.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace varkel {
@@ -68,6 +70,9 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
     std::vector<std::vector<double>> returnsOf(static_cast<std::size_t>(workers),
                                                std::vector<double>(multiplierCount + lanes::width));
     const std::int64_t total = static_cast<std::int64_t>(emaCount) * atrCount * multiplierCount;
+    const SearchRecording recording(control.ledger, n, static_cast<std::size_t>(total));
+    std::vector<std::optional<LaneWindowSums<1>>> windowsOf(static_cast<std::size_t>(workers));
+    for (auto& windows : windowsOf) windows = recording.windowSums<1>();
 
     const SearchBest best = runParallelSearch(emaCount * atrCount, total, control, workers,
                                               [&](int item, int worker, std::int64_t& trials) {
@@ -77,14 +82,20 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
         const int start = std::max(atrSpan + 1, emaSpan);
         const auto& ema = emas[item / atrCount];
         const auto& atr = atrs[item % atrCount];
+        std::optional<LaneWindowSums<1>>& windows = windowsOf[worker];
+        NoWindowSums noWindows;
         for (int first = 0; first < multiplierCount; first += lanes::width) {
             // The last group repeats the last multiplier in its spare lanes.
             lanes::Doubles multiplier;
             for (int lane = 0; lane < lanes::width; ++lane)
                 multiplier[lane] = multipliers[std::min(first + lane, multiplierCount - 1)];
-            const lanes::Doubles sums = lanes::finalReturns(
-                table, [&](int i) { return bandPositionsAt(prices, ema, atr, start, multiplier, i); });
+            auto positionAt = [&](int i) { return bandPositionsAt(prices, ema, atr, start, multiplier, i); };
+            const lanes::Doubles sums = windows ? lanes::finalReturns(table, positionAt, *windows)
+                                                : lanes::finalReturns(table, positionAt, noWindows);
             for (int lane = 0; lane < lanes::width; ++lane) returns[first + lane] = sums[lane];
+            for (int lane = 0; windows && lane < lanes::width && first + lane < multiplierCount; ++lane)
+                windows->record(recording.ledger(), static_cast<std::size_t>(item) * multiplierCount + first + lane, 0,
+                                lane, {emaSpan, atrSpan, -999, multipliers[first + lane]}, sums[lane]);
         }
         trials = multiplierCount;
         ItemBest itemBest;
@@ -97,6 +108,7 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
         return itemBest;
     });
 
+    recording.finish(!best.cancelled);
     result.cancelled = best.cancelled;
     if (best.cancelled || best.item < 0) return result;
     result.bestReturn = best.bestReturn;

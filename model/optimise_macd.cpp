@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace varkel {
@@ -27,6 +28,7 @@ struct SlowGroup {
 struct MacdScratch {
     LaneSeries line;              // the MACD line of each lane's pair
     std::vector<double> returns;  // [lane][signal]
+    std::optional<LaneWindowSums<spansPerPass>> windows;
 };
 
 }  // namespace
@@ -62,10 +64,14 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
 
     const PnlTable table(*product);
     const int workers = workerCountFor(control);
+    // Ledger slots: per group, lane (slow span) and signal span, in grid order.
+    const std::size_t slotsPerGroup = static_cast<std::size_t>(lanes::width) * signals;
+    const SearchRecording recording(control.ledger, n, groups.size() * slotsPerGroup);
     std::vector<MacdScratch> scratch(static_cast<std::size_t>(workers));
     for (auto& s : scratch) {
         s.line.resize(n);
-        s.returns.resize(static_cast<std::size_t>(lanes::width) * signals);
+        s.returns.resize(slotsPerGroup);
+        s.windows = recording.windowSums<spansPerPass>();
     }
 
     const SearchBest best = runParallelSearch(
@@ -95,14 +101,24 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
             // Only bars after slow + span decide a position, so windows start at
             // firstSlow + 2 or later.
             s.line.restartWindows(group.firstSlow + 2);
+            NoWindowSums noWindows;
             for (int span = grid.signal.first; span <= grid.signal.last; span += spansPerPass) {
                 s.line.growWindows(span);
                 Doubles sums[spansPerPass];
-                meanCrossingReturns(table, s.line, slow, group.firstSlow, span, sums);
-                for (int p = 0; p < spansPerPass && span + p <= grid.signal.last; ++p)
-                    for (int lane = 0; lane < lanes::width; ++lane)
-                        s.returns[static_cast<std::size_t>(lane) * signals + (span + p - grid.signal.first)] =
-                            sums[p][lane];
+                if (s.windows)
+                    meanCrossingReturns(table, s.line, slow, group.firstSlow, span, sums, *s.windows);
+                else
+                    meanCrossingReturns(table, s.line, slow, group.firstSlow, span, sums, noWindows);
+                for (int p = 0; p < spansPerPass && span + p <= grid.signal.last; ++p) {
+                    for (int lane = 0; lane < lanes::width; ++lane) {
+                        const std::size_t trial =
+                            static_cast<std::size_t>(lane) * signals + (span + p - grid.signal.first);
+                        s.returns[trial] = sums[p][lane];
+                        if (s.windows && valid[lane])
+                            s.windows->record(recording.ledger(), item * slotsPerGroup + trial, p, lane,
+                                              {group.fast, group.firstSlow + lane, span + p, -999.0}, sums[p][lane]);
+                    }
+                }
             }
             ItemBest itemBest;
             for (int lane = 0; lane < lanes::width; ++lane) {
@@ -118,6 +134,7 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
             return itemBest;
         });
 
+    recording.finish(!best.cancelled);
     result.cancelled = best.cancelled;
     if (best.cancelled || best.item < 0) return result;
     result.bestReturn = best.bestReturn;

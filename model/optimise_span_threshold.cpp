@@ -4,6 +4,7 @@
 #include "model/pnl_table.h"
 #include "model/trial_lanes.h"
 #include "model/study_scratch.h"
+#include "model/window_sums.h"
 #include "studies/oscillators.h"
 #include "studies/statistical_studies.h"
 
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace varkel {
@@ -31,6 +33,7 @@ struct SpanStudy {
 struct SpanScratch {
     std::unique_ptr<StudyScratch> study;
     std::vector<double> returns;
+    std::optional<LaneWindowSums<1>> windows;
 };
 
 // The positions of bar i for eight thresholds: the rule reads the study value
@@ -83,12 +86,14 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
 
     const PnlTable table(*product);
     const int workers = workerCountFor(control);
+    const std::int64_t total = static_cast<std::int64_t>(spanCount) * thresholdCount;
+    const SearchRecording recording(control.ledger, n, static_cast<std::size_t>(total));
     std::vector<SpanScratch> scratch(static_cast<std::size_t>(workers));
     for (auto& s : scratch) {
         s.study = std::make_unique<StudyScratch>(*product);
         s.returns.resize(static_cast<std::size_t>(thresholdCount) + lanes::width);
+        s.windows = recording.windowSums<1>();
     }
-    const std::int64_t total = static_cast<std::int64_t>(spanCount) * thresholdCount;
 
     const SearchBest best = runParallelSearch(spanCount, total, control, workers, [&](int item, int worker, std::int64_t& trials) {
         SpanScratch& s = scratch[worker];
@@ -100,6 +105,7 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
         kind.compute(s.study->registry, name, span);
         if (!s.study->computed(kind.period, span)) return ItemBest{};
         const std::vector<double> values = s.study->column(kind.value);
+        NoWindowSums noWindows;
         for (int first = 0; first < thresholdCount; first += lanes::width) {
             // The last group repeats the last threshold in its spare lanes.
             lanes::Doubles threshold, limit;
@@ -107,9 +113,13 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
                 threshold[lane] = thresholds[std::min(first + lane, thresholdCount - 1)];
                 limit[lane] = std::fabs(threshold[lane]);
             }
-            const lanes::Doubles returns = lanes::finalReturns(
-                table, [&](int i) { return positionsAt(kind.rule, values, threshold, limit, saved, i); });
+            auto positionAt = [&](int i) { return positionsAt(kind.rule, values, threshold, limit, saved, i); };
+            const lanes::Doubles returns = s.windows ? lanes::finalReturns(table, positionAt, *s.windows)
+                                                     : lanes::finalReturns(table, positionAt, noWindows);
             for (int lane = 0; lane < lanes::width; ++lane) s.returns[first + lane] = returns[lane];
+            for (int lane = 0; s.windows && lane < lanes::width && first + lane < thresholdCount; ++lane)
+                s.windows->record(recording.ledger(), static_cast<std::size_t>(item) * thresholdCount + first + lane,
+                                  0, lane, {span, -999, -999, thresholds[first + lane]}, returns[lane]);
         }
         ItemBest itemBest;
         for (int k = 0; k < thresholdCount; ++k) {
@@ -121,6 +131,7 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
         return itemBest;
     });
 
+    recording.finish(!best.cancelled);
     result.cancelled = best.cancelled;
     if (best.cancelled || best.item < 0) return result;
     result.bestReturn = best.bestReturn;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace varkel {
@@ -24,6 +25,7 @@ struct StochasticsScratch {
     std::vector<double> d;       // %D by bar, then by %D span (padded to whole lane groups)
     LaneSeries dLanes;           // %D of eight %D spans, one per lane
     std::vector<double> returns;  // [%D span][slow %D span]
+    std::optional<LaneWindowSums<spansPerPass>> windows;
 };
 
 // %D for every %D span of the grid at the given %K span, written into
@@ -69,6 +71,9 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
 
     const PnlTable table(*product);
     const int workers = workerCountFor(control);
+    const std::int64_t total = static_cast<std::int64_t>(kCount) * dCount * slowCount;
+    const std::size_t slotsPerK = static_cast<std::size_t>(dCount) * slowCount;
+    const SearchRecording recording(control.ledger, n, static_cast<std::size_t>(total));
     std::vector<StochasticsScratch> scratch(static_cast<std::size_t>(workers));
     for (auto& s : scratch) {
         s.study = std::make_unique<StudyScratch>(*product);
@@ -77,8 +82,8 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
         s.d.resize(static_cast<std::size_t>(n) * stride);
         s.dLanes.resize(n);
         s.returns.resize(static_cast<std::size_t>(stride) * slowCount);
+        s.windows = recording.windowSums<spansPerPass>();
     }
-    const std::int64_t total = static_cast<std::int64_t>(kCount) * dCount * slowCount;
 
     const SearchBest best = runParallelSearch(kCount, total, control, workers, [&](int item, int worker, std::int64_t& trials) {
         StochasticsScratch& s = scratch[worker];
@@ -96,14 +101,25 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
             Ints warmUp;
             for (int lane = 0; lane < lanes::width; ++lane) warmUp[lane] = kSpan + firstD + lane;
             s.dLanes.restartWindows(kSpan + firstD - 2);
+            NoWindowSums noWindows;
             for (int span = grid.slowD.first; span <= grid.slowD.last; span += spansPerPass) {
                 s.dLanes.growWindows(span);
                 Doubles sums[spansPerPass];
-                meanCrossingReturns(table, s.dLanes, warmUp, kSpan + firstD, span, sums);
-                for (int p = 0; p < spansPerPass && span + p <= grid.slowD.last; ++p)
-                    for (int lane = 0; lane < lanes::width; ++lane)
-                        s.returns[static_cast<std::size_t>(group * lanes::width + lane) * slowCount +
-                                  (span + p - grid.slowD.first)] = sums[p][lane];
+                if (s.windows)
+                    meanCrossingReturns(table, s.dLanes, warmUp, kSpan + firstD, span, sums, *s.windows);
+                else
+                    meanCrossingReturns(table, s.dLanes, warmUp, kSpan + firstD, span, sums, noWindows);
+                for (int p = 0; p < spansPerPass && span + p <= grid.slowD.last; ++p) {
+                    for (int lane = 0; lane < lanes::width; ++lane) {
+                        const int dIndex = group * lanes::width + lane;
+                        const std::size_t trial =
+                            static_cast<std::size_t>(dIndex) * slowCount + (span + p - grid.slowD.first);
+                        s.returns[trial] = sums[p][lane];
+                        if (s.windows && dIndex < dCount)
+                            s.windows->record(recording.ledger(), item * slotsPerK + trial, p, lane,
+                                              {kSpan, firstD + lane, span + p, -999.0}, sums[p][lane]);
+                    }
+                }
             }
         }
         ItemBest itemBest;
@@ -117,6 +133,7 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
         return itemBest;
     });
 
+    recording.finish(!best.cancelled);
     result.cancelled = best.cancelled;
     if (best.cancelled || best.item < 0) return result;
     result.bestReturn = best.bestReturn;

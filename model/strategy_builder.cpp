@@ -3,55 +3,46 @@
 #include "model/backtest.h"
 #include "model/measures.h"
 #include "model/optimisers.h"
+#include "model/saved_model.h"
 #include "model/trade_model_file.h"
-#include "report/saved_model.h"
+#include "studies/study_catalogue.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace varkel {
 
 namespace {
 
-std::string formatted(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
-OptimiserResult optimiseBase(ProductRegistry& registry, const std::string& name, int kind,
+OptimiserResult optimiseBase(ProductRegistry& registry, const std::string& name, StudyKind kind,
                              const OptimiserControl& control, const BuildGrids& grids) {
     switch (kind) {
-        case 5: return optimiseMacd(registry, name, control, grids.macd);
-        case 8: return optimiseTsc(registry, name, false, control, grids.tsc);
-        case 10: return optimiseLreg(registry, name, false, control, grids.lreg);
-        case 12: return optimiseStochastics(registry, name, control, grids.stochastics);
+        case StudyKind::Macd: return optimiseMacd(registry, name, control, grids.macd);
+        case StudyKind::TimeSeriesCorrelation: return optimiseTsc(registry, name, false, control, grids.tsc);
+        case StudyKind::LinearRegression: return optimiseLreg(registry, name, false, control, grids.lreg);
+        case StudyKind::Stochastics: return optimiseStochastics(registry, name, control, grids.stochastics);
         default: return optimiseKeltner(registry, name, control, grids.keltner);
     }
 }
 
-OptimiserResult optimiseFilter(ProductRegistry& registry, const std::string& name, int kind,
+OptimiserResult optimiseFilter(ProductRegistry& registry, const std::string& name, StudyKind kind,
                                const OptimiserControl& control, const BuildGrids& grids) {
     switch (kind) {
-        case 8: return optimiseTsc(registry, name, true, control, grids.tsc);
-        case 9: return optimiseRoc(registry, name, control, grids.roc);
-        case 10: return optimiseLreg(registry, name, true, control, grids.lreg);
+        case StudyKind::TimeSeriesCorrelation: return optimiseTsc(registry, name, true, control, grids.tsc);
+        case StudyKind::RateOfChange: return optimiseRoc(registry, name, control, grids.roc);
+        case StudyKind::LinearRegression: return optimiseLreg(registry, name, true, control, grids.lreg);
         default: return optimiseNdist(registry, name, control, grids.ndist);
     }
 }
 
-void storeBase(TradeModel& model, int kind, const OptimiserResult& best) {
-    model.baseKind = static_cast<StudyKind>(kind);
-    model.baseParam1 = best.span1;
-    if (kind == 8 || kind == 10) {
-        model.baseThreshold = best.threshold;
-    } else if (kind == 13) {
-        model.baseParam2 = best.span2;
-        model.baseThreshold = best.threshold;
-    } else {
-        model.baseParam2 = best.span2;
-        model.baseParam3 = best.span3;
-    }
+// The model keeps the base study's spans in baseParam1..3 and a real-valued
+// parameter after them (threshold, multiplier) in baseThreshold.
+void storeBase(TradeModel& model, StudyKind kind, const OptimiserResult& best) {
+    const StudyInfo& study = *findStudy(kind);
+    model.baseKind = kind;
+    const int spans[3] = {best.span1, best.span2, best.span3};
+    std::int32_t* const params[3] = {&model.baseParam1, &model.baseParam2, &model.baseParam3};
+    for (std::size_t i = 0; i < study.spans.size(); ++i) *params[i] = spans[i];
+    if (study.builderParameters.size() > study.spans.size()) model.baseThreshold = best.threshold;
 }
 
 }  // namespace
@@ -71,12 +62,13 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
 
     // Kept so that a cancelled build can give the user's bars back unchanged.
     const std::vector<Bar> barsBefore = product->bars;
-    const int kinds[3] = {choice.baseKind, choice.use2nd ? choice.secondKind : -999,
-                          choice.use3rd ? choice.thirdKind : -999};
+    const StudyKind kinds[3] = {static_cast<StudyKind>(choice.baseKind),
+                                choice.use2nd ? static_cast<StudyKind>(choice.secondKind) : StudyKind::NotInUse,
+                                choice.use3rd ? static_cast<StudyKind>(choice.thirdKind) : StudyKind::NotInUse};
     TradeModel& model = result.model;
     for (int layer = 1; layer <= 3; ++layer) {
-        const int kind = kinds[layer - 1];
-        if (kind == -999) continue;
+        const StudyKind kind = kinds[layer - 1];
+        if (kind == StudyKind::NotInUse) continue;
         if (options.onLayerStarted) options.onLayerStarted(layer);
         OptimiserControl control;
         control.threads = options.threads;
@@ -95,25 +87,21 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
         if (layer == 1) {
             storeBase(model, kind, best);
         } else if (layer == 2) {
-            model.secondKind = static_cast<StudyKind>(kind);
+            model.secondKind = kind;
             model.secondSpan = best.span1;
             model.secondThreshold = best.threshold;
         } else {
-            model.thirdKind = static_cast<StudyKind>(kind);
+            model.thirdKind = kind;
             model.thirdSpan = best.span1;
             model.thirdThreshold = best.threshold;
         }
-        result.layerTexts[layer - 1] = formatted("Return = %10.4f", best.bestReturn);
-        if (options.onLayerDone) options.onLayerDone(layer, result.layerTexts[layer - 1]);
+        result.layerReturns[static_cast<std::size_t>(layer - 1)] = best.bestReturn;
+        if (options.onLayerDone) options.onLayerDone(layer, best.bestReturn);
     }
 
     applySavedModel(registry, productName, model);
     runBacktest(registry, productName);
-    finalReturn(registry, productName);
     measureTradeModel(registry, productName, model);
-    result.sharpeText = formatted("%10.4f", model.sharpeRatio);
-    result.kellyText = formatted("%10.4f", model.kellyFormula);
-    result.winningRateText = formatted("%10.4f", model.winningRate);
 
     result.modelPath = performanceFilePath(startDirectory, productName).string();
     result.saved = saveTradeModel(model, result.modelPath);

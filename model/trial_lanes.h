@@ -10,6 +10,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__AVX512F__)
+#include <immintrin.h>
+#endif
+
 namespace varkel::lanes {
 
 constexpr int width = 8;
@@ -25,6 +29,21 @@ inline Doubles load(const double* from) {
 inline Doubles broadcast(double value) { return Doubles{} + value; }
 inline Ints broadcast(std::int64_t value) { return Ints{} + value; }
 
+// The entries row[code[lane]] (codes 0 .. 15), one per lane. Picking is exact,
+// so both ways give the same bits; with 512-bit vectors it is one two-register
+// permute, elsewhere a plain loop the compiler turns into what it can.
+inline Doubles pick(const double* row, Ints code) {
+#if defined(__AVX512F__)
+    __m512i index;
+    std::memcpy(&index, &code, sizeof index);
+    return _mm512_permutex2var_pd(load(row), index, load(row + width));
+#else
+    Doubles picked;
+    for (int lane = 0; lane < width; ++lane) picked[lane] = row[code[lane]];
+    return picked;
+#endif
+}
+
 // -1, 0 or +1 by the sign of d (0 for exactly 0).
 inline Ints sign(Doubles d) {
     // A vector comparison gives -1 where true, 0 where false.
@@ -33,19 +52,23 @@ inline Ints sign(Doubles d) {
 
 // The final return of eight trials whose positions `positionAt(i)` gives for
 // every bar i = 0 .. n-1: the sum, in bar order, of each bar's table entry for
-// (yesterday's position, today's position).
-template <typename PositionAt>
-Doubles finalReturns(const PnlTable& table, PositionAt&& positionAt) {
+// (yesterday's position, today's position). Each bar's daily P&L also goes to
+// `windows` (see window_sums.h), which may record nothing. Kept out of line,
+// so that each kind of `windows` gets a loop of its own registers.
+template <typename PositionAt, typename WindowSums>
+[[gnu::noinline]] Doubles finalReturns(const PnlTable& table, PositionAt&& positionAt, WindowSums& windows) {
     Doubles sum = {};
+    windows.start();
     Ints previous = positionAt(0);
     const int n = table.historyLength();
     for (int i = 1; i < n; ++i) {
         const Ints current = positionAt(i);
-        const Ints code = previous * 3 + current + 4;
-        const double* row = table.row(i);
-        sum += __builtin_shuffle(load(row), load(row + width), code);
+        const Doubles daily = pick(table.row(i), previous * 3 + current + 4);
+        sum += daily;
+        windows.add(i, &daily);
         previous = current;
     }
+    windows.finish();
     return sum;
 }
 

@@ -4,6 +4,8 @@
 #include "app/chart_workspace.h"
 #include "app/seams.h"
 #include "app/varkel_app.h"
+#include "report/build_texts.h"
+#include "studies/study_catalogue.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,10 +25,12 @@ using namespace varkel;
 
 namespace {
 
-const QStringList baseEntries = {"MACD", "Linear Regression", "Time Series Correlation", "Stochastics",
-                                 "Keltner Channels"};
-const QStringList filterEntries = {"Linear Regression", "Time Series Correlation", "Rate Of Change",
-                                   "Normal Distribution"};
+QStringList listEntries(const std::vector<const StudyInfo*>& studies) {
+    QStringList entries;
+    for (const StudyInfo* study : studies) entries << QString::fromLatin1(study->name);
+    return entries;
+}
+
 const char* const layerNames[3] = {"Base Index", "2nd Index", "3rd Index"};
 const QString processingText = QStringLiteral("Processing..........");
 
@@ -34,18 +38,18 @@ const QString processingText = QStringLiteral("Processing..........");
 constexpr auto progressInterval = std::chrono::milliseconds(50);
 
 int kindOf(const QComboBox* list) {
-    return list->currentIndex() < 0 ? -999 : studyKindFromListText(list->currentText().toStdString());
+    return list->currentIndex() < 0 ? static_cast<int>(StudyKind::NotInUse) : studyKindFromListText(list->currentText().toStdString());
 }
 
 }  // namespace
 
 CStrategyBuilderDlg::CStrategyBuilderDlg(QWidget* parent)
     : QDialog(parent),
-      baseList_(addIndexList(baseEntries, 1021)),
+      baseList_(addIndexList(listEntries(baseStudies()), 1021)),
       use2ndBox_(new QCheckBox(QStringLiteral("2nd Index"), this)),
-      secondList_(addIndexList(filterEntries, 1022)),
+      secondList_(addIndexList(listEntries(filterStudies()), 1022)),
       use3rdBox_(new QCheckBox(QStringLiteral("3rd Index"), this)),
-      thirdList_(addIndexList(filterEntries, 1023)),
+      thirdList_(addIndexList(listEntries(filterStudies()), 1023)),
       layerTexts_{addReadOut(1024), addReadOut(1025), addReadOut(1026)},
       sharpeText_(addReadOut(1029)),
       kellyText_(addReadOut(1030)),
@@ -175,10 +179,12 @@ void CStrategyBuilderDlg::startBuild(ChartWorkspace& workspace, const IndexChoic
             },
             Qt::QueuedConnection);
     };
-    options.onLayerDone = [this](int layer, const std::string& returnText) {
+    options.onLayerDone = [this](int layer, double bestReturn) {
         QMetaObject::invokeMethod(
             this,
-            [this, layer, text = QString::fromStdString(returnText)] { layerTexts_[layer - 1]->setText(text); },
+            [this, layer, text = QString::fromStdString(layerReturnText(bestReturn))] {
+                layerTexts_[layer - 1]->setText(text);
+            },
             Qt::QueuedConnection);
     };
     options.onProgress = [this](int layer, std::int64_t done, std::int64_t total) {
@@ -264,9 +270,9 @@ void CStrategyBuilderDlg::finishBuild() {
 }
 
 void CStrategyBuilderDlg::showBuiltModel(const BuildResult& result) {
-    sharpeText_->setText(QString::fromStdString(result.sharpeText));
-    kellyText_->setText(QString::fromStdString(result.kellyText));
-    winningRateText_->setText(QString::fromStdString(result.winningRateText));
+    sharpeText_->setText(QString::fromStdString(buildMeasureText(result.model.sharpeRatio)));
+    kellyText_->setText(QString::fromStdString(buildMeasureText(result.model.kellyFormula)));
+    winningRateText_->setText(QString::fromStdString(buildMeasureText(result.model.winningRate)));
     drawCurve();
     if (!result.saved)
         showMessage(QStringLiteral("Could not write the trade model file ") + QString::fromStdString(result.modelPath));

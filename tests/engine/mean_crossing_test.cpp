@@ -61,7 +61,8 @@ TEST(MeanCrossing, TiesAreDecidedByExactDivision) {
     for (int span = 3; span <= 30; span += spansPerPass) {
         series.growWindows(span);
         lanes::Doubles sums[spansPerPass];
-        meanCrossingReturns(table, series, lanes::Ints{}, 0, span, sums);
+        NoWindowSums noWindows;
+        meanCrossingReturns(table, series, lanes::Ints{}, 0, span, sums, noWindows);
         for (int p = 0; p < spansPerPass; ++p)
             for (int lane = 0; lane < lanes::width; ++lane)
                 EXPECT_EQ(sums[p][lane], referenceReturn(table, laneValues[lane], 0, span + p))

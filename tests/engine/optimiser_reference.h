@@ -10,6 +10,7 @@
 #include "model/backtest.h"
 #include "model/optimiser_grid.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,16 +37,21 @@ inline void restorePositions(ProductRegistry& registry, const std::string& name,
     for (std::size_t i = 0; i < bars.size(); ++i) bars[i].position = saved[i];
 }
 
+// Told of every trial tried, in loop order, while the bars hold its back-test.
+using TrialObserver = std::function<void(const Best& trial)>;
+
 template <typename Trial>
 void keepIfBetter(Best& best, ProductRegistry& registry, const std::string& name, Trial trial, int s1, int s2,
-                  int s3, double threshold) {
+                  int s3, double threshold, const TrialObserver& observe) {
     trial();
     runBacktest(registry, name);
     const double result = finalReturn(registry, name);
+    if (observe) observe({result, s1, s2, s3, threshold});
     if (result > best.bestReturn) best = {result, s1, s2, s3, threshold};
 }
 
-inline Best macd(ProductRegistry& registry, const std::string& name, const MacdGrid& grid) {
+inline Best macd(ProductRegistry& registry, const std::string& name, const MacdGrid& grid,
+                 const TrialObserver& observe = {}) {
     Best best;
     const int n = historyLength(registry, name);
     for (int fast = grid.fast.first; fast <= grid.fast.last; ++fast)
@@ -53,30 +59,32 @@ inline Best macd(ProductRegistry& registry, const std::string& name, const MacdG
             for (int signal = grid.signal.first; signal <= grid.signal.last; ++signal) {
                 if (n < fast || n < slow) continue;  // no moving average: trial not tried
                 keepIfBetter(best, registry, name, [&] { applyMacd(registry, name, fast, slow, signal, 0.0); },
-                             fast, slow, signal, -999.0);
+                             fast, slow, signal, -999.0, observe);
             }
     if (best.span1 != -999) applyMacd(registry, name, best.span1, best.span2, best.span3, 0.0);
     return best;
 }
 
-inline Best stochastics(ProductRegistry& registry, const std::string& name, const StochasticsGrid& grid) {
+inline Best stochastics(ProductRegistry& registry, const std::string& name, const StochasticsGrid& grid,
+                        const TrialObserver& observe = {}) {
     Best best;
     for (int k = grid.k.first; k <= grid.k.last; ++k)
         for (int d = grid.d.first; d <= grid.d.last; ++d)
             for (int slow = grid.slowD.first; slow <= grid.slowD.last; ++slow)
                 keepIfBetter(best, registry, name, [&] { applyStochastics(registry, name, k, d, slow, 0.0); }, k, d,
-                             slow, -999.0);
+                             slow, -999.0, observe);
     if (best.span1 != -999) applyStochastics(registry, name, best.span1, best.span2, best.span3, 0.0);
     return best;
 }
 
-inline Best keltner(ProductRegistry& registry, const std::string& name, const KeltnerGrid& grid) {
+inline Best keltner(ProductRegistry& registry, const std::string& name, const KeltnerGrid& grid,
+                    const TrialObserver& observe = {}) {
     Best best;
     for (int ema = grid.ema.first; ema <= grid.ema.last; ++ema)
         for (int atr = grid.atr.first; atr <= grid.atr.last; ++atr)
             for (double m = grid.multiplier.start; m < grid.multiplier.limit; m += grid.multiplier.step)
                 keepIfBetter(best, registry, name, [&] { applyKeltner(registry, name, ema, atr, m); }, ema, atr,
-                             -999, m);
+                             -999, m, observe);
     if (best.span1 != -999) applyKeltner(registry, name, best.span1, best.span2, best.threshold);
     return best;
 }
@@ -87,7 +95,7 @@ enum class SpanStudy { Lreg, Tsc, Roc, Ndist };
 // every trial from the positions the bars held when the search began. A span
 // the study's computation refuses on this history is not tried.
 inline Best spanThreshold(ProductRegistry& registry, const std::string& name, SpanStudy study, bool asFilter,
-                          const SpanThresholdGrid& grid) {
+                          const SpanThresholdGrid& grid, const TrialObserver& observe = {}) {
     Best best;
     const int n = historyLength(registry, name);
     const std::vector<int> saved = positions(registry, name);
@@ -106,7 +114,7 @@ inline Best spanThreshold(ProductRegistry& registry, const std::string& name, Sp
                                                             : span >= 3 && n >= span;
         if (!computable) continue;
         for (double t = grid.threshold.start; t < grid.threshold.limit; t += grid.threshold.step)
-            keepIfBetter(best, registry, name, [&] { apply(span, t); }, span, -999, -999, t);
+            keepIfBetter(best, registry, name, [&] { apply(span, t); }, span, -999, -999, t, observe);
     }
     if (best.span1 != -999) apply(best.span1, best.threshold);
     return best;

@@ -4,6 +4,7 @@
 #include "model/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "model/ui/strategy_builder_dlg.h"
+#include "report/build_texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -151,9 +152,12 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
     const BuildResult expected = buildStrategy(engineRegistry, "USD/JPY", IndexChoice{5, true, 9},
                                                engineDirectory.path().toStdString(), options);
     QCOMPARE(expected.outcome, BuildOutcome::Built);
-    const std::pair<int, std::string> texts[] = {
-        {1024, expected.layerTexts[0]}, {1025, expected.layerTexts[1]}, {1026, ""},
-        {1029, expected.sharpeText},    {1030, expected.kellyText},     {1031, expected.winningRateText}};
+    const std::pair<int, std::string> texts[] = {{1024, layerReturnText(*expected.layerReturns[0])},
+                                                 {1025, layerReturnText(*expected.layerReturns[1])},
+                                                 {1026, ""},
+                                                 {1029, buildMeasureText(expected.model.sharpeRatio)},
+                                                 {1030, buildMeasureText(expected.model.kellyFormula)},
+                                                 {1031, buildMeasureText(expected.model.winningRate)}};
     for (const auto& [id, text] : texts) QCOMPARE(textOf(dialog, id), QString::fromStdString(text));
     QCOMPARE(contentOf(station.startFile("USD_JPY.pfm")), contentOf(engineDirectory.filePath("USD_JPY.pfm")));
 
