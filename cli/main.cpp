@@ -17,6 +17,8 @@ constexpr Command commands[] = {
     {"download", varkel::cli::runDownloadCommand, "download a product's price history from the data server"},
     {"signal", varkel::cli::runSignalCommand, "next trading day's signal from the saved trade model"},
     {"view", varkel::cli::runViewCommand, "the saved trade model's studies, parameters and figures"},
+    {"check", varkel::cli::runCheckCommand, "report what a price file holds that a trader should know"},
+    {"import", varkel::cli::runImportCommand, "convert a broker export or an OHLC CSV into a price file"},
 };
 
 void printUsage(std::FILE* out) {

@@ -52,7 +52,9 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
     BuildResult result;
     Product* product = registry.findProduct(productName);
     if (product == nullptr) return result;
-    if (auto refusal = validateIndexChoice(choice)) {
+    auto refusal = validateIndexChoice(choice);
+    if (!refusal) refusal = validateHistoryLength(productName, product->historyLength(), choice);
+    if (refusal) {
         result.outcome = BuildOutcome::Refused;
         result.refusal = *refusal;
         return result;

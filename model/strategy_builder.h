@@ -40,7 +40,8 @@ struct BuildResult {
 };
 
 // Builds the trade model of `productName` for the chosen indexes: validates
-// the choice, optimises the base layer and then each filter layer on top of
+// the choice and refuses a history shorter than its studies need (nothing is
+// saved then), optimises the base layer and then each filter layer on top of
 // the layers before it, rebuilds the best model into the bars, back-tests and
 // measures it, and saves it as <startDirectory>/<fileStem>.pfm. A cancelled
 // build leaves the bars as they were and writes no file.

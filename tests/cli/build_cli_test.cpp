@@ -52,3 +52,23 @@ TEST(CliBuild, RefusesInvalidChoices) {
     EXPECT_EQ(runCli({"build", "--product", "USD/JPY", "--file", history, "--base", "nonsense"}).exitCode, 2);
     EXPECT_EQ(runCli({"build", "--product", "USD/JPY", "--file", "/nonexistent.txt", "--base", "macd"}).exitCode, 1);
 }
+
+TEST(CliBuild, RefusesAnEmptyOrTooShortHistoryAndSavesNothing) {
+    const TempDirectory dir;
+    const auto emptyFile = dir / "empty.txt";
+    varkel::test::writeFile(emptyFile, "");
+    const auto sixDays = dir / "six.txt";
+    varkel::test::writeFile(sixDays, "20240101,100,110,90,105\n20240102,100,110,90,105\n20240103,100,110,90,105\n"
+                                     "20240104,100,110,90,105\n20240105,100,110,90,105\n20240108,100,110,90,105\n");
+    for (const auto& [file, bars] : {std::pair{emptyFile, 0}, {sixDays, 6}}) {
+        const auto run = runCli({"build", "--product", "USD/JPY", "--file", file.string(), "--base", "macd",
+                                 "--dir", dir.path().string()});
+        EXPECT_EQ(run.exitCode, 1) << file;
+        EXPECT_NE(run.err.find("The history of USD/JPY has " + std::to_string(bars) +
+                               " bars: a build needs at least 7"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(run.out.find("Model saved"), std::string::npos) << run.out;
+        EXPECT_FALSE(std::filesystem::exists(dir / "USD_JPY.pfm"));
+    }
+}
