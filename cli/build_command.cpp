@@ -1,13 +1,13 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/history_loading.h"
+#include "cli/index_options.h"
 #include "model/strategy_builder.h"
 
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
-#include <map>
 #include <cstdlib>
 #include <string>
 
@@ -21,9 +21,6 @@ const char* const usage =
     "                        [--dir DIR] [--threads N]\n"
     "Searches the best trade model for the history and saves it as DIR/<product>.pfm\n"
     "(DIR defaults to the current directory).\n";
-
-const std::map<std::string, int> kindsByOption = {
-    {"macd", 5}, {"tsc", 8}, {"roc", 9}, {"lreg", 10}, {"ndist", 11}, {"stoch", 12}, {"keltner", 13}};
 
 const char* const layerNames[3] = {"Base Index", "2nd Index", "3rd Index"};
 
@@ -50,26 +47,9 @@ int runBuildCommand(int argc, char** argv) {
         std::fputs(usage, stderr);
         return exitUsage;
     }
-    IndexChoice choice;
-    struct IndexOption {
-        const char* name;
-        int* kind;
-        bool* use;
-    };
-    const IndexOption indexOptions[] = {{"base", &choice.baseKind, nullptr},
-                                        {"second", &choice.secondKind, &choice.use2nd},
-                                        {"third", &choice.thirdKind, &choice.use3rd}};
-    for (const IndexOption& option : indexOptions) {
-        const auto text = args.value(option.name);
-        if (!text) continue;
-        const auto found = kindsByOption.find(*text);
-        if (found == kindsByOption.end()) {
-            std::fprintf(stderr, "unknown index for --%s: %s\n", option.name, text->c_str());
-            return exitUsage;
-        }
-        *option.kind = found->second;
-        if (option.use != nullptr) *option.use = true;
-    }
+    const std::optional<IndexChoice> parsedChoice = parseIndexOptions(args);
+    if (!parsedChoice) return exitUsage;
+    const IndexChoice choice = *parsedChoice;
     BuildOptions options;
     if (const auto threads = args.value("threads")) {
         options.threads = std::atoi(threads->c_str());

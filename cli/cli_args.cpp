@@ -1,5 +1,6 @@
 #include "cli/cli_args.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 
@@ -51,6 +52,14 @@ std::optional<std::string> CliArgs::value(const std::string& name) const {
 
 std::string CliArgs::valueOr(const std::string& name, const std::string& fallback) const {
     return value(name).value_or(fallback);
+}
+
+std::optional<int> parseWholeNumber(const std::string& text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc{} || stop != end) return std::nullopt;
+    return value;
 }
 
 std::optional<std::vector<double>> parseNumberList(const std::string& text) {

@@ -36,6 +36,9 @@ private:
     std::map<std::string, std::string> values_;
 };
 
+// "250" -> 250; nullopt unless the whole text is a decimal whole number that fits an int.
+std::optional<int> parseWholeNumber(const std::string& text);
+
 // "20,40" -> {20, 40}; nullopt on anything that is not a comma list of numbers.
 std::optional<std::vector<double>> parseNumberList(const std::string& text);
 

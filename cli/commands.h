@@ -19,5 +19,7 @@ int runBuildCommand(int argc, char** argv);
 int runSignalCommand(int argc, char** argv);
 // varkel-cli view: the performance viewer's texts, and the rolling Sharpe ratio.
 int runViewCommand(int argc, char** argv);
+// varkel-cli walkforward: builds fold by fold and tests each model on the bars after its train window.
+int runWalkForwardCommand(int argc, char** argv);
 
 }  // namespace varkel::cli

@@ -2,7 +2,7 @@
 
 #include "model/backtest.h"
 #include "model/measures.h"
-#include "model/optimisers.h"
+#include "model/layer_search.h"
 #include "model/trade_model_file.h"
 #include "report/saved_model.h"
 
@@ -17,41 +17,6 @@ std::string formatted(const char* format, double value) {
     char text[64];
     std::snprintf(text, sizeof text, format, value);
     return text;
-}
-
-OptimiserResult optimiseBase(ProductRegistry& registry, const std::string& name, int kind,
-                             const OptimiserControl& control, const BuildGrids& grids) {
-    switch (kind) {
-        case 5: return optimiseMacd(registry, name, control, grids.macd);
-        case 8: return optimiseTsc(registry, name, false, control, grids.tsc);
-        case 10: return optimiseLreg(registry, name, false, control, grids.lreg);
-        case 12: return optimiseStochastics(registry, name, control, grids.stochastics);
-        default: return optimiseKeltner(registry, name, control, grids.keltner);
-    }
-}
-
-OptimiserResult optimiseFilter(ProductRegistry& registry, const std::string& name, int kind,
-                               const OptimiserControl& control, const BuildGrids& grids) {
-    switch (kind) {
-        case 8: return optimiseTsc(registry, name, true, control, grids.tsc);
-        case 9: return optimiseRoc(registry, name, control, grids.roc);
-        case 10: return optimiseLreg(registry, name, true, control, grids.lreg);
-        default: return optimiseNdist(registry, name, control, grids.ndist);
-    }
-}
-
-void storeBase(TradeModel& model, int kind, const OptimiserResult& best) {
-    model.baseKind = static_cast<StudyKind>(kind);
-    model.baseParam1 = best.span1;
-    if (kind == 8 || kind == 10) {
-        model.baseThreshold = best.threshold;
-    } else if (kind == 13) {
-        model.baseParam2 = best.span2;
-        model.baseThreshold = best.threshold;
-    } else {
-        model.baseParam2 = best.span2;
-        model.baseParam3 = best.span3;
-    }
 }
 
 }  // namespace
@@ -83,24 +48,13 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
             control.onProgress = [&options, layer](std::int64_t done, std::int64_t total) {
                 options.onProgress(layer, done, total);
             };
-        const OptimiserResult best = layer == 1 ? optimiseBase(registry, productName, kind, control, options.grids)
-                                                : optimiseFilter(registry, productName, kind, control, options.grids);
+        const OptimiserResult best = searchLayer(registry, productName, layer, kind, control, options.grids);
         if (best.cancelled) {
             registry.findProduct(productName)->bars = barsBefore;
             result.outcome = BuildOutcome::Cancelled;
             return result;
         }
-        if (layer == 1) {
-            storeBase(model, kind, best);
-        } else if (layer == 2) {
-            model.secondKind = static_cast<StudyKind>(kind);
-            model.secondSpan = best.span1;
-            model.secondThreshold = best.threshold;
-        } else {
-            model.thirdKind = static_cast<StudyKind>(kind);
-            model.thirdSpan = best.span1;
-            model.thirdThreshold = best.threshold;
-        }
+        storeLayer(model, layer, kind, parametersOf(best));
         result.layerTexts[layer - 1] = formatted("Return = %10.4f", best.bestReturn);
         if (options.onLayerDone) options.onLayerDone(layer, result.layerTexts[layer - 1]);
     }
