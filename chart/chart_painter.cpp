@@ -1,6 +1,7 @@
 #include "chart/chart_painter.h"
 
 #include "chart/price_chart_setup.h"
+#include "studies/study_catalogue.h"
 
 #include <algorithm>
 
@@ -8,29 +9,10 @@ namespace varkel {
 
 namespace {
 
-// What a study chart shows: its key and the bar fields of its two series
-// (null: the series is hidden).
-struct StudyPaint {
-    StudyKind kind;
-    const char* key;
-    double Bar::*series0;
-    double Bar::*series1;
-};
-
-constexpr StudyPaint studyPaints[] = {
-    {StudyKind::Macd, "MACD", &Bar::macdLine, &Bar::macdSignal},
-    {StudyKind::Rsi, "RSI", &Bar::rsi, nullptr},
-    {StudyKind::TimeSeriesCorrelation, "RCI", &Bar::tsc, nullptr},
-    {StudyKind::RateOfChange, "ROC", &Bar::roc, nullptr},
-    {StudyKind::LinearRegression, "LREG", &Bar::lregSlope, nullptr},
-    {StudyKind::NormalDistribution, "NDIST", &Bar::ndist, nullptr},
-    {StudyKind::Stochastics, "STOCHASTICS", &Bar::stochD, &Bar::stochSlowD},
-};
-
-const StudyPaint* findStudyPaint(StudyKind kind) {
-    for (const StudyPaint& paint : studyPaints)
-        if (paint.kind == kind) return &paint;
-    return nullptr;
+// The catalogue's entry of a study that has a study chart; null otherwise.
+const StudyInfo* findStudyChartInfo(StudyKind kind) {
+    const StudyInfo* study = findStudy(kind);
+    return study != nullptr && study->chartKey != nullptr ? study : nullptr;
 }
 
 // The first bar of the history whose `field` is not 0. Studies write 0 on the
@@ -49,8 +31,8 @@ constexpr double initialMin = 10000000.0;
 }  // namespace
 
 const char* studyChartKey(StudyKind kind) {
-    const StudyPaint* paint = findStudyPaint(kind);
-    return paint != nullptr ? paint->key : "NA";
+    const StudyInfo* study = findStudyChartInfo(kind);
+    return study != nullptr ? study->chartKey : "NA";
 }
 
 void ChartPainter::paint() {
@@ -95,22 +77,24 @@ void ChartPainter::paintPriceChart(const Product& product) {
 }
 
 void ChartPainter::paintStudyChart(const Product& product) {
-    const StudyPaint* paint = findStudyPaint(kind);
+    const StudyInfo* study = findStudyChartInfo(kind);
     StudyChart* record = findStudyChart(studyChartKey(kind), workspace);
-    if (paint == nullptr || record == nullptr || record->chart == nullptr) return;
+    if (study == nullptr || record == nullptr || record->chart == nullptr) return;
+    double Bar::*const series0 = study->chartSeries[0];
+    double Bar::*const series1 = study->chartSeries.size() > 1 ? study->chartSeries[1] : nullptr;
     ChartControl* chart = record->chart;
     const int history = product.historyLength();
     const int start = workspace.barsTotal - workspace.barsShown;
-    const int first0 = firstValueBar(product, paint->series0);
-    const int first1 = paint->series1 != nullptr ? firstValueBar(product, paint->series1) : history;
+    const int first0 = firstValueBar(product, series0);
+    const int first1 = series1 != nullptr ? firstValueBar(product, series1) : history;
     double max = initialMax;
     double min = initialMin;
     int point = 0;
     for (int i = std::max(start, 0); i < history; ++i) {
         const Bar& bar = product.bars[static_cast<std::size_t>(i)];
-        const double value = bar.*paint->series0;
+        const double value = bar.*series0;
         chart->setValue(0, point, i < first0 ? hiddenValue : value);
-        chart->setValue(1, point, i < first1 ? hiddenValue : bar.*paint->series1);
+        chart->setValue(1, point, i < first1 ? hiddenValue : bar.*series1);
         if (max <= value) max = value;
         if (min >= value) min = value;
         chart->setPointLabel(point, bar.dateText);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "chart/workspace_charts.h"
-#include "model/study_kind.h"
+#include "studies/study_kind.h"
 
 namespace varkel {
 
@@ -17,7 +17,6 @@ class ChartPainter {
 public:
     ChartPainter(WorkspaceCharts& paintedWorkspace, StudyKind paintKind, bool priceChart)
         : kind(paintKind), isPriceChart(priceChart), workspace(paintedWorkspace) {}
-    virtual ~ChartPainter() = default;
 
     void paint();
 

@@ -3,6 +3,7 @@
 #include "cli/history_loading.h"
 #include "cli/index_options.h"
 #include "model/strategy_builder.h"
+#include "report/build_texts.h"
 
 #include <unistd.h>
 
@@ -67,8 +68,8 @@ int runBuildCommand(int argc, char** argv) {
     if (!loadHistory(registry, *product, *file)) return exitFailed;
 
     if (isatty(STDERR_FILENO)) options.onProgress = drawProgress;
-    options.onLayerDone = [](int layer, const std::string& text) {
-        std::printf("%-10s %s\n", layerNames[layer - 1], text.c_str());
+    options.onLayerDone = [](int layer, double bestReturn) {
+        std::printf("%-10s %s\n", layerNames[layer - 1], layerReturnText(bestReturn).c_str());
         std::fflush(stdout);
     };
     const auto started = std::chrono::steady_clock::now();
@@ -82,8 +83,9 @@ int runBuildCommand(int argc, char** argv) {
         std::fprintf(stderr, "No product %s\n", product->c_str());
         return exitFailed;
     }
-    std::printf("Sharpe Ratio  %s\nKelly Formula %s\nWinning Rate  %s\n", result.sharpeText.c_str(),
-                result.kellyText.c_str(), result.winningRateText.c_str());
+    std::printf("Sharpe Ratio  %s\nKelly Formula %s\nWinning Rate  %s\n",
+                buildMeasureText(result.model.sharpeRatio).c_str(), buildMeasureText(result.model.kellyFormula).c_str(),
+                buildMeasureText(result.model.winningRate).c_str());
     std::fprintf(stderr, "built in %.2f s\n", seconds);
     if (!result.saved) {
         std::fprintf(stderr, "Cannot write the trade model file %s\n", result.modelPath.c_str());

@@ -1,16 +1,10 @@
 #include "cli/index_options.h"
 
+#include "studies/study_catalogue.h"
+
 #include <cstdio>
-#include <map>
 
 namespace varkel::cli {
-
-namespace {
-
-const std::map<std::string, int> kindsByOption = {
-    {"macd", 5}, {"tsc", 8}, {"roc", 9}, {"lreg", 10}, {"ndist", 11}, {"stoch", 12}, {"keltner", 13}};
-
-}  // namespace
 
 std::optional<IndexChoice> parseIndexOptions(const CliArgs& args) {
     IndexChoice choice;
@@ -25,28 +19,21 @@ std::optional<IndexChoice> parseIndexOptions(const CliArgs& args) {
     for (const IndexOption& option : indexOptions) {
         const auto text = args.value(option.name);
         if (!text) continue;
-        const auto found = kindsByOption.find(*text);
-        if (found == kindsByOption.end()) {
+        // Any study the builder uses; validating the choice checks its layer.
+        const StudyInfo* study = findStudyByOption(*text);
+        if (study == nullptr || study->builderRole == BuilderRole::none) {
             std::fprintf(stderr, "unknown index for --%s: %s\n", option.name, text->c_str());
             return std::nullopt;
         }
-        *option.kind = found->second;
+        *option.kind = static_cast<int>(study->kind);
         if (option.use != nullptr) *option.use = true;
     }
     return choice;
 }
 
-std::string indexName(int kind) {
-    switch (kind) {
-        case 5: return "MACD";
-        case 8: return "Time Series Correlation";
-        case 9: return "Rate Of Change";
-        case 10: return "Linear Regression";
-        case 11: return "Normal Distribution";
-        case 12: return "Stochastics";
-        case 13: return "Keltner Channels";
-        default: return "-";
-    }
+std::string indexName(StudyKind kind) {
+    const StudyInfo* study = findStudy(kind);
+    return study != nullptr && kind != StudyKind::NotInUse ? study->name : "-";
 }
 
 }  // namespace varkel::cli

@@ -43,24 +43,24 @@ struct Request {
 bool parseValues(const StudyOption& study, const std::string& text, std::vector<double>& values) {
     const auto numbers = parseNumberList(text);
     if (!numbers) {
-        std::fprintf(stderr, "--%s: not a comma-separated list of numbers: %s\n", study.name, text.c_str());
+        std::fprintf(stderr, "--%s: not a comma-separated list of numbers: %s\n", study.name(), text.c_str());
         return false;
     }
-    if (static_cast<int>(numbers->size()) != study.valueCount) {
-        std::fprintf(stderr, "--%s takes %d value%s (%s), got %zu: %s\n", study.name, study.valueCount,
-                     study.valueCount == 1 ? "" : "s", study.valueHelp, numbers->size(), text.c_str());
+    if (static_cast<int>(numbers->size()) != study.valueCount()) {
+        std::fprintf(stderr, "--%s takes %d value%s (%s), got %zu: %s\n", study.name(), study.valueCount(),
+                     study.valueCount() == 1 ? "" : "s", study.valueHelp, numbers->size(), text.c_str());
         return false;
     }
-    for (int i = 0; i < study.valueCount; ++i) {
+    for (int i = 0; i < study.valueCount(); ++i) {
         const double value = (*numbers)[static_cast<std::size_t>(i)];
         const bool whole = std::isfinite(value) && value == std::trunc(value) && value >= INT_MIN && value <= INT_MAX;
-        if (i < study.spanCount && !whole) {
-            std::fprintf(stderr, "--%s: spans must be whole numbers (%s): %s\n", study.name, study.valueHelp,
+        if (i < study.spanCount() && !whole) {
+            std::fprintf(stderr, "--%s: spans must be whole numbers (%s): %s\n", study.name(), study.valueHelp,
                          text.c_str());
             return false;
         }
-        if (i >= study.spanCount && !std::isfinite(value)) {
-            std::fprintf(stderr, "--%s: settings must be finite numbers (%s): %s\n", study.name,
+        if (i >= study.spanCount() && !std::isfinite(value)) {
+            std::fprintf(stderr, "--%s: settings must be finite numbers (%s): %s\n", study.name(),
                          study.valueHelp, text.c_str());
             return false;
         }
@@ -69,28 +69,36 @@ bool parseValues(const StudyOption& study, const std::string& text, std::vector<
     return true;
 }
 
+// The spans as whole numbers; parseValues checked that they are.
+std::vector<int> spansOf(const Request& request) {
+    std::vector<int> spans;
+    for (int i = 0; i < request.study->spanCount(); ++i)
+        spans.push_back(static_cast<int>(request.values[static_cast<std::size_t>(i)]));
+    return spans;
+}
+
 bool spansAccepted(const Request& request) {
-    for (int i = 0; i < request.study->spanCount; ++i) {
-        const double span = request.values[static_cast<std::size_t>(i)];
-        if (span < request.study->minimumSpan) {
-            std::fprintf(stderr, "--%s: span %.0f is below %d, the smallest this study accepts\n",
-                         request.study->name, span, request.study->minimumSpan);
-            return false;
-        }
-    }
-    return true;
+    const StudyInfo& study = request.study->study;
+    const std::vector<int> spans = spansOf(request);
+    if (study.acceptsSpans(spans)) return true;
+    std::size_t refused = 0;
+    while (spans[refused] >= study.spans[refused].smallest) ++refused;
+    std::fprintf(stderr, "--%s: span %.0f is below %d, the smallest this study accepts\n", request.study->name(),
+                 request.values[refused], study.spans[refused].smallest);
+    return false;
 }
 
 void writeCsv(std::FILE* out, const Product& product, const std::vector<Request>& requests) {
     std::fputs("dateText,open,high,low,close", out);
     for (const Request& request : requests)
-        for (const StudyColumn& column : request.study->columns) std::fprintf(out, ",%s", column.name);
+        for (const StudyColumn& column : request.study->study.columns) std::fprintf(out, ",%s", column.name);
     std::fputc('\n', out);
     for (int i = 0; i < product.historyLength(); ++i) {
         const Bar& bar = product.bars[static_cast<std::size_t>(i)];
         std::fprintf(out, "%s,%.17g,%.17g,%.17g,%.17g", bar.dateText.c_str(), bar.open, bar.high, bar.low, bar.close);
         for (const Request& request : requests)
-            for (const StudyColumn& column : request.study->columns) std::fprintf(out, ",%.17g", bar.*column.field);
+            for (const StudyColumn& column : request.study->study.columns)
+                std::fprintf(out, ",%.17g", bar.*column.field);
         std::fputc('\n', out);
     }
 }
@@ -99,7 +107,7 @@ void writeCsv(std::FILE* out, const Product& product, const std::vector<Request>
 
 int runStudiesCommand(int argc, char** argv) {
     std::set<std::string> valueOptions{"product", "file", "out"};
-    for (const StudyOption& study : studyOptions()) valueOptions.insert(study.name);
+    for (const StudyOption& study : studyOptions()) valueOptions.insert(study.name());
     CliArgs args(valueOptions, {});
     if (const auto code = args.parseOrExit(argc, argv, usage)) return *code;
     const std::string productName = args.valueOr("product", "");
@@ -111,7 +119,7 @@ int runStudiesCommand(int argc, char** argv) {
 
     std::vector<Request> requests;
     for (const StudyOption& study : studyOptions()) {
-        const auto text = args.value(study.name);
+        const auto text = args.value(study.name());
         if (!text) continue;
         Request request{&study, {}};
         if (!parseValues(study, *text, request.values)) return exitUsage;
@@ -125,11 +133,11 @@ int runStudiesCommand(int argc, char** argv) {
 
     const Product& product = *registry.findProduct(productName);
     for (const Request& request : requests) {
-        request.study->run(registry, productName, request.values);
-        const auto needed = request.study->barsNeeded(request.values);
+        request.study->study.compute(registry, productName, request.values);
+        const auto needed = request.study->study.warmUp(spansOf(request));
         if (product.historyLength() < needed)
             std::fprintf(stderr, "warning: --%s needs %lld bars for every value, the history has %d\n",
-                         request.study->name, static_cast<long long>(needed), product.historyLength());
+                         request.study->name(), static_cast<long long>(needed), product.historyLength());
     }
 
     const std::string outPath = args.valueOr("out", "");

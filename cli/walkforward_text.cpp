@@ -1,6 +1,7 @@
 #include "cli/walkforward_text.h"
 
 #include "cli/index_options.h"
+#include "studies/study_catalogue.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -24,13 +25,16 @@ std::string dates(const Product& product, int from, int to) {
 
 std::string threshold(double value) { return format("@%.4g", value); }
 
+// The base spans joined by "/", then its real-valued parameter (threshold,
+// multiplier) when the study has one: "12/26/9", "20/10 @1.5".
 std::string baseText(const TradeModel& model) {
-    switch (static_cast<int>(model.baseKind)) {
-        case 8:
-        case 10: return format("%d ", model.baseParam1) + threshold(model.baseThreshold);
-        case 13: return format("%d/%d x%.4g", model.baseParam1, model.baseParam2, model.baseThreshold);
-        default: return format("%d/%d/%d", model.baseParam1, model.baseParam2, model.baseParam3);
-    }
+    const StudyInfo* study = findStudy(model.baseKind);
+    if (study == nullptr) return "-";
+    const int spans[3] = {model.baseParam1, model.baseParam2, model.baseParam3};
+    std::string text;
+    for (std::size_t i = 0; i < study->spans.size() && i < 3; ++i) text += (i > 0 ? "/" : "") + format("%d", spans[i]);
+    if (study->builderParameters.size() > study->spans.size()) text += " " + threshold(model.baseThreshold);
+    return text;
 }
 
 std::string filterText(StudyKind kind, int span, double value) {
@@ -43,12 +47,12 @@ std::string ratio(const std::optional<double>& value, const char* pattern) {
 }
 
 std::string modelText(const TradeModel& model) {
-    std::string text = indexName(static_cast<int>(model.baseKind)) + " " + baseText(model);
+    std::string text = indexName(model.baseKind) + " " + baseText(model);
     if (model.secondKind != StudyKind::NotInUse)
-        text += ", " + indexName(static_cast<int>(model.secondKind)) + " " +
+        text += ", " + indexName(model.secondKind) + " " +
                 filterText(model.secondKind, model.secondSpan, model.secondThreshold);
     if (model.thirdKind != StudyKind::NotInUse)
-        text += ", " + indexName(static_cast<int>(model.thirdKind)) + " " +
+        text += ", " + indexName(model.thirdKind) + " " +
                 filterText(model.thirdKind, model.thirdSpan, model.thirdThreshold);
     return text;
 }
@@ -61,9 +65,9 @@ std::string walkForwardTable(const WalkForwardReport& report, const Product& pro
                               product.name.c_str(), product.historyLength(),
                               settings.anchored ? "anchored" : "rolling", settings.trainBars, settings.testBars,
                               report.folds.size());
-    text += "Base Index " + indexName(static_cast<int>(whole.baseKind));
-    if (whole.secondKind != StudyKind::NotInUse) text += ", 2nd Index " + indexName(static_cast<int>(whole.secondKind));
-    if (whole.thirdKind != StudyKind::NotInUse) text += ", 3rd Index " + indexName(static_cast<int>(whole.thirdKind));
+    text += "Base Index " + indexName(whole.baseKind);
+    if (whole.secondKind != StudyKind::NotInUse) text += ", 2nd Index " + indexName(whole.secondKind);
+    if (whole.thirdKind != StudyKind::NotInUse) text += ", 3rd Index " + indexName(whole.thirdKind);
     text += "\n\n";
     text += format("%4s  %-21s  %-21s  %-14s  %-11s  %-11s  %13s  %9s  %13s  %9s  %10s\n", "fold", "train", "test",
                    "base", "2nd", "3rd", "in-sample", "per bar", "out-of-sample", "per bar", "efficiency");

@@ -9,9 +9,9 @@ namespace varkel {
 // Each operation recomputes its study into the named product's bars with the
 // given parameters and then runs the study's rule (a base index) or filter.
 // A filter starts from the positions the bars held before the call. Unknown
-// products and the guards listed leave the positions as they were.
+// products, spans the study refuses (below the smallest of the study
+// catalogue) and the guards listed leave the positions as they were.
 
-// Does nothing when fastSpan < 2, slowSpan < 3 or signalSpan < 2.
 void applyMacd(ProductRegistry& registry, std::string_view name, int fastSpan, int slowSpan,
                int signalSpan, double threshold);
 void applyLreg(ProductRegistry& registry, std::string_view name, int span, double threshold,
@@ -21,10 +21,9 @@ void applyTsc(ProductRegistry& registry, std::string_view name, int span, double
 // Filters only.
 void applyRoc(ProductRegistry& registry, std::string_view name, int span, double threshold);
 void applyNdist(ProductRegistry& registry, std::string_view name, int span, double threshold);
-// Does nothing when any span is below 3.
 void applyStochastics(ProductRegistry& registry, std::string_view name, int kSpan, int dSpan,
                       int slowDSpan, double threshold);
-// Does nothing when emaSpan < 2, atrSpan < 3 or the multiplier is negative.
+// Does nothing when the multiplier is negative.
 void applyKeltner(ProductRegistry& registry, std::string_view name, int emaSpan, int atrSpan,
                   double multiplier);
 

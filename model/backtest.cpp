@@ -1,27 +1,8 @@
 #include "model/backtest.h"
 
+#include "model/day_pnl.h"
+
 namespace varkel {
-
-namespace {
-
-// One day's profit and loss for yesterday's position p and today's q, with
-// today's open O and close C, yesterday's close P, the fill cost c and the
-// units U. False for a position outside -1, 0, +1: that day is left as it was.
-bool dayPnl(int p, int q, double O, double C, double P, double c, double U, double& pnl) {
-    if (p == Flat && q == Flat) pnl = 0.0;
-    else if (p == Flat && q == Long) pnl = (C - (O + c)) * U;
-    else if (p == Flat && q == Short) pnl = ((O - c) - C) * U;
-    else if (p == Long && q == Long) pnl = (C - P) * U;
-    else if (p == Long && q == Flat) pnl = ((O - c) - P) * U;
-    else if (p == Long && q == Short) pnl = ((O - c) - P) * U + ((O - c) - C) * U;
-    else if (p == Short && q == Short) pnl = (P - C) * U;
-    else if (p == Short && q == Flat) pnl = (P - (O + c)) * U;
-    else if (p == Short && q == Long) pnl = (P - (O + c)) * U + (C - (O + c)) * U;
-    else return false;
-    return true;
-}
-
-}  // namespace
 
 void runBacktest(ProductRegistry& registry, std::string_view name) {
     Product* product = registry.findProduct(name);
@@ -34,10 +15,10 @@ void runBacktest(ProductRegistry& registry, std::string_view name) {
     for (int i = 1; i < n; ++i) {
         const Bar& yesterday = bars[i - 1];
         Bar& today = bars[i];
-        double pnl = 0.0;
-        if (dayPnl(yesterday.position, today.position, today.open, today.close, yesterday.close,
-                   cost, units, pnl))
-            today.dailyPnl = pnl;
+        // A day with a position outside -1, 0, +1 is left as it was.
+        if (const auto pnl = dayPnl(yesterday.position, today.position, today.open, today.close,
+                                    yesterday.close, cost, units))
+            today.dailyPnl = *pnl;
     }
     // A running sum in bar order, starting from bar 0's zero, so every value equals
     // the sum taken from the first bar to the last bit.

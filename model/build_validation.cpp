@@ -1,60 +1,53 @@
 #include "model/build_validation.h"
 
+#include "studies/study_catalogue.h"
+
 namespace varkel {
 
+namespace {
+
+constexpr int notInUse = static_cast<int>(StudyKind::NotInUse);
+
+const StudyInfo* studyOfCode(int kind) { return findStudy(static_cast<StudyKind>(kind)); }
+
+bool isBase(int kind) {
+    const StudyInfo* study = studyOfCode(kind);
+    return study != nullptr && study->canBeBase();
+}
+
+const StudyInfo* filterOfCode(int kind) {
+    const StudyInfo* study = studyOfCode(kind);
+    return study != nullptr && study->canBeFilter() ? study : nullptr;
+}
+
+}  // namespace
+
 int studyKindFromListText(std::string_view text) {
-    if (text == "MACD") return 5;
-    if (text == "Time Series Correlation") return 8;
-    if (text == "Rate Of Change") return 9;
-    if (text == "Linear Regression") return 10;
-    if (text == "Normal Distribution") return 11;
-    if (text == "Stochastics") return 12;
-    if (text == "Keltner Channels") return 13;
-    return -999;
+    const StudyInfo* study = findStudyByName(text);
+    if (study == nullptr || study->builderRole == BuilderRole::none) return notInUse;
+    return static_cast<int>(study->kind);
 }
 
 std::optional<std::string> validateIndexChoice(const IndexChoice& choice) {
     const int base = choice.baseKind;
-    if (base != 5 && base != 8 && base != 10 && base != 12 && base != 13) return "Base Index is must item";
-    const int second = choice.use2nd ? choice.secondKind : -999;
+    if (!isBase(base)) return "Base Index is must item";
+    const int second = choice.use2nd ? choice.secondKind : notInUse;
     if (choice.use2nd) {
-        switch (second) {
-            case 8:
-                if (base == 8)
-                    return "Time Series Correlation is assigned in Base Index. Please specify another index in 2nd Index.";
-                break;
-            case 10:
-                if (base == 10)
-                    return "Linear Regression is assigned in Base Index. Please specify another index in 2nd Index.";
-                break;
-            case 9:
-            case 11:
-                break;
-            default:
-                return "Please specify some index as 2nd index";
-        }
+        const StudyInfo* filter = filterOfCode(second);
+        if (filter == nullptr) return "Please specify some index as 2nd index";
+        if (second == base)
+            return std::string(filter->name) +
+                   " is assigned in Base Index. Please specify another index in 2nd Index.";
     }
     if (choice.use3rd) {
-        switch (choice.thirdKind) {
-            case 8:
-                if (base == 8 || second == 8)
-                    return "Time Series Correlation is assigned in Base Index or 2nd Index. Please specify another index in 3rd Index.";
-                break;
-            case 10:
-                if (base == 10 || second == 10)
-                    return "Linear Regression is assigned in Base Index or 2nd Index. Please specify another index in 3rd Index.";
-                break;
-            case 9:
-                if (second == 9)
-                    return "Rate Of Change is assigned in 2nd Index. Please specify another index in 3rd Index.";
-                break;
-            case 11:
-                if (second == 11)
-                    return "Normal Distribution is assigned in 2nd Index. Please specify another index in 3rd Index.";
-                break;
-            default:
-                return "Please specify some index as 3rd index";
-        }
+        const int third = choice.thirdKind;
+        const StudyInfo* filter = filterOfCode(third);
+        if (filter == nullptr) return "Please specify some index as 3rd index";
+        // A filter that cannot be a base can only repeat the 2nd index.
+        if (third == base || third == second)
+            return std::string(filter->name) + " is assigned in " +
+                   (filter->canBeBase() ? "Base Index or 2nd Index" : "2nd Index") +
+                   ". Please specify another index in 3rd Index.";
     }
     return std::nullopt;
 }

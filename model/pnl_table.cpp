@@ -1,5 +1,7 @@
 #include "model/pnl_table.h"
 
+#include "model/day_pnl.h"
+
 namespace varkel {
 
 PnlTable::PnlTable(const Product& product) : n_(product.historyLength() > 0 ? product.historyLength() : 0) {
@@ -9,17 +11,10 @@ PnlTable::PnlTable(const Product& product) : n_(product.historyLength() > 0 ? pr
     for (int i = 1; i < n_; ++i) {
         const double o = product.bars[i].open;
         const double cl = product.bars[i].close;
-        const double p = product.bars[i - 1].close;
+        const double previous = product.bars[i - 1].close;
         double* v = &values_[static_cast<std::size_t>(i) * 9];
-        v[0] = (p - cl) * u;                                 // short, short
-        v[1] = (p - (o + c)) * u;                            // short, flat
-        v[2] = (p - (o + c)) * u + (cl - (o + c)) * u;       // short, long
-        v[3] = ((o - c) - cl) * u;                           // flat, short
-        v[4] = 0.0;                                          // flat, flat
-        v[5] = (cl - (o + c)) * u;                           // flat, long
-        v[6] = ((o - c) - p) * u + ((o - c) - cl) * u;       // long, short
-        v[7] = ((o - c) - p) * u;                            // long, flat
-        v[8] = (cl - p) * u;                                 // long, long
+        for (int p = Short; p <= Long; ++p)
+            for (int q = Short; q <= Long; ++q) v[3 * (p + 1) + (q + 1)] = *dayPnl(p, q, o, cl, previous, c, u);
     }
 }
 

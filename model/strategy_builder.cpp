@@ -3,23 +3,12 @@
 #include "model/backtest.h"
 #include "model/measures.h"
 #include "model/layer_search.h"
+#include "model/saved_model.h"
 #include "model/trade_model_file.h"
-#include "report/saved_model.h"
 
-#include <cstdio>
 #include <vector>
 
 namespace varkel {
-
-namespace {
-
-std::string formatted(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
-}  // namespace
 
 BuildResult buildStrategy(ProductRegistry& registry, const std::string& productName, const IndexChoice& choice,
                           const std::string& startDirectory, const BuildOptions& options) {
@@ -34,12 +23,13 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
 
     // Kept so that a cancelled build can give the user's bars back unchanged.
     const std::vector<Bar> barsBefore = product->bars;
-    const int kinds[3] = {choice.baseKind, choice.use2nd ? choice.secondKind : -999,
-                          choice.use3rd ? choice.thirdKind : -999};
+    const StudyKind kinds[3] = {static_cast<StudyKind>(choice.baseKind),
+                                choice.use2nd ? static_cast<StudyKind>(choice.secondKind) : StudyKind::NotInUse,
+                                choice.use3rd ? static_cast<StudyKind>(choice.thirdKind) : StudyKind::NotInUse};
     TradeModel& model = result.model;
     for (int layer = 1; layer <= 3; ++layer) {
-        const int kind = kinds[layer - 1];
-        if (kind == -999) continue;
+        const StudyKind kind = kinds[layer - 1];
+        if (kind == StudyKind::NotInUse) continue;
         if (options.onLayerStarted) options.onLayerStarted(layer);
         OptimiserControl control;
         control.threads = options.threads;
@@ -55,17 +45,13 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
             return result;
         }
         storeLayer(model, layer, kind, parametersOf(best));
-        result.layerTexts[layer - 1] = formatted("Return = %10.4f", best.bestReturn);
-        if (options.onLayerDone) options.onLayerDone(layer, result.layerTexts[layer - 1]);
+        result.layerReturns[static_cast<std::size_t>(layer - 1)] = best.bestReturn;
+        if (options.onLayerDone) options.onLayerDone(layer, best.bestReturn);
     }
 
     applySavedModel(registry, productName, model);
     runBacktest(registry, productName);
-    finalReturn(registry, productName);
     measureTradeModel(registry, productName, model);
-    result.sharpeText = formatted("%10.4f", model.sharpeRatio);
-    result.kellyText = formatted("%10.4f", model.kellyFormula);
-    result.winningRateText = formatted("%10.4f", model.winningRate);
 
     result.modelPath = performanceFilePath(startDirectory, productName).string();
     result.saved = saveTradeModel(model, result.modelPath);

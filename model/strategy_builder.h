@@ -6,23 +6,14 @@
 #include "model/optimiser_grid.h"
 #include "model/trade_model.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace varkel {
-
-// The grids each layer searches; the standard ones unless a caller narrows them.
-struct BuildGrids {
-    MacdGrid macd{};
-    StochasticsGrid stochastics{};
-    KeltnerGrid keltner{};
-    SpanThresholdGrid lreg = lregGrid();
-    SpanThresholdGrid tsc = tscGrid();
-    SpanThresholdGrid roc = rocGrid();
-    SpanThresholdGrid ndist = ndistGrid();
-};
 
 struct BuildOptions {
     int threads = 0;  // 0: one per core
@@ -31,7 +22,7 @@ struct BuildOptions {
     std::function<void(int layer, std::int64_t done, std::int64_t total)> onProgress;
     // Called when a layer starts (layer 1 to 3) and when it has its result.
     std::function<void(int layer)> onLayerStarted;
-    std::function<void(int layer, const std::string& returnText)> onLayerDone;
+    std::function<void(int layer, double bestReturn)> onLayerDone;
     const std::atomic<bool>* cancel = nullptr;
     BuildGrids grids{};
 };
@@ -42,8 +33,8 @@ struct BuildResult {
     BuildOutcome outcome = BuildOutcome::NoProduct;
     std::string refusal;            // the validation message when refused
     TradeModel model{};             // the built model with its measures
-    std::string layerTexts[3];      // "Return = %10.4f" for each layer that ran, else empty
-    std::string sharpeText, kellyText, winningRateText;  // "%10.4f"
+    // The best final return of each layer that ran.
+    std::array<std::optional<double>, 3> layerReturns{};
     std::string modelPath;          // where the model was saved
     bool saved = false;             // false when the model file could not be written
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/study_kind.h"
+#include "studies/study_kind.h"
 
 #include <cstdint>
 

@@ -4,7 +4,7 @@
 #include "model/history_cut.h"
 #include "model/layer_search.h"
 #include "model/trial_ledger.h"
-#include "report/saved_model.h"
+#include "model/saved_model.h"
 
 #include <optional>
 
@@ -12,11 +12,13 @@ namespace varkel {
 
 namespace {
 
-// The layers to build: kinds of layers 1 .. 3, -999 where not in use.
+// The layers to build: kinds of layers 1 .. 3, NotInUse where not in use.
 struct Layers {
-    int kinds[3];
+    StudyKind kinds[3];
     explicit Layers(const IndexChoice& choice)
-        : kinds{choice.baseKind, choice.use2nd ? choice.secondKind : -999, choice.use3rd ? choice.thirdKind : -999} {}
+        : kinds{static_cast<StudyKind>(choice.baseKind),
+                choice.use2nd ? static_cast<StudyKind>(choice.secondKind) : StudyKind::NotInUse,
+                choice.use3rd ? static_cast<StudyKind>(choice.thirdKind) : StudyKind::NotInUse} {}
 };
 
 OptimiserControl controlFor(const WalkForwardOptions& options, TrialLedger* ledger) {
@@ -35,7 +37,7 @@ TrialParameters chosenTrial(const TrialLedger& ledger, int window, SelectionRule
 }
 
 // One layer searched on `history` and chosen by its sums over `train`.
-std::optional<TrialParameters> searchOnWindow(ProductRegistry& history, std::string_view name, int layer, int kind,
+std::optional<TrialParameters> searchOnWindow(ProductRegistry& history, std::string_view name, int layer, StudyKind kind,
                                               BarWindow train, const WalkForwardOptions& options) {
     TrialLedger ledger({train});
     const OptimiserResult result =
@@ -75,7 +77,7 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
         return report;
     }
     const Layers layers(choice);
-    const int baseKind = layers.kinds[0];
+    const StudyKind baseKind = layers.kinds[0];
     auto cancelled = [&] {
         report.outcome = WalkForwardOutcome::Cancelled;
         report.folds.clear();
@@ -109,8 +111,8 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
     // The normal build on the whole history: its filter layers on top of its base.
     storeLayer(report.wholeHistoryModel, 1, baseKind, parametersOf(wholeBase));
     for (int layer = 2; layer <= 3; ++layer) {
-        const int kind = layers.kinds[layer - 1];
-        if (kind == -999) continue;
+        const StudyKind kind = layers.kinds[layer - 1];
+        if (kind == StudyKind::NotInUse) continue;
         const OptimiserResult best = searchLayer(whole, name, layer, kind, controlFor(options, nullptr), options.grids);
         if (best.cancelled) return cancelled();
         storeLayer(report.wholeHistoryModel, layer, kind, parametersOf(best));
@@ -126,8 +128,8 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
         result.bars = fold;
         ProductRegistry history = historyCutAt(*product, fold.trainTo);
         for (int layer = 1; layer <= 3; ++layer) {
-            const int kind = layers.kinds[layer - 1];
-            if (kind == -999) continue;
+            const StudyKind kind = layers.kinds[layer - 1];
+            if (kind == StudyKind::NotInUse) continue;
             std::optional<TrialParameters> chosen;
             if (layer == 1 && sharedWindowOf[k] >= 0) {
                 chosen = chosenTrial(baseLedger, sharedWindowOf[k], options.selection);

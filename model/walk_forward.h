@@ -2,7 +2,7 @@
 
 #include "data/product_registry.h"
 #include "model/build_validation.h"
-#include "model/strategy_builder.h"
+#include "model/optimiser_grid.h"
 #include "model/trade_model.h"
 #include "model/trial_selection.h"
 #include "model/walk_forward_folds.h"

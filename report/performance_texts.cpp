@@ -1,6 +1,9 @@
 #include "report/performance_texts.h"
 
+#include "studies/study_catalogue.h"
+
 #include <cstdio>
+#include <optional>
 
 namespace varkel {
 
@@ -14,53 +17,53 @@ std::string printed(const char* format, Values... values) {
 }
 
 // An index's name and its parameter lines 1 to 4 (line 3 is used by the base only).
+using IndexLines = std::array<std::string, 4>;
+
 struct IndexTexts {
     std::string name = "N/A";
-    std::array<std::string, 4> lines;
+    IndexLines lines;
 };
 
-IndexTexts baseTexts(const TradeModel& model) {
+// The viewer's lines of a base index; nothing for a kind no model is built on.
+std::optional<IndexLines> baseLines(const TradeModel& model) {
     const int p1 = model.baseParam1;
     const int p2 = model.baseParam2;
     const int p3 = model.baseParam3;
     const double r = model.baseThreshold;
     switch (model.baseKind) {
         case StudyKind::Macd:
-            return {"MACD", {printed("MA 1 = %d", p1), printed("MA 2 = %d", p2),
-                             printed("MACD SIG = %d", p3), ""}};
+            return IndexLines{printed("MA 1 = %d", p1), printed("MA 2 = %d", p2), printed("MACD SIG = %d", p3), ""};
         case StudyKind::TimeSeriesCorrelation:
-            return {"Time Series Correlation",
-                    {printed("TSC Span = %d", p1), "", "", printed("TSC filter = %10.6f", r)}};
+            return IndexLines{printed("TSC Span = %d", p1), "", "", printed("TSC filter = %10.6f", r)};
         case StudyKind::LinearRegression:
-            return {"Linear Regression",
-                    {printed("Lreg Span = %d", p1), "", "", printed("Lreg filter = %10.6f", r)}};
+            return IndexLines{printed("Lreg Span = %d", p1), "", "", printed("Lreg filter = %10.6f", r)};
         case StudyKind::Stochastics:
-            return {"STOCHASTICS", {printed("K = %d", p1), printed("D = %d", p2),
-                                    printed("SLOW D = %d", p3), ""}};
+            return IndexLines{printed("K = %d", p1), printed("D = %d", p2), printed("SLOW D = %d", p3), ""};
         case StudyKind::KeltnerChannels:
-            return {"KELTNER CHANNELS", {printed("EMA = %d", p1), printed("ATR = %d", p2), "",
-                                         printed("MULTIPLIER = %2.4f", r)}};
+            return IndexLines{printed("EMA = %d", p1), printed("ATR = %d", p2), "", printed("MULTIPLIER = %2.4f", r)};
         default:
-            return {};
+            return std::nullopt;
     }
 }
 
-IndexTexts filterTexts(StudyKind kind, int span, double threshold) {
-    const auto texts = [&](const char* name, const char* spanFormat, const char* filterFormat) {
-        return IndexTexts{name, {printed(spanFormat, span), "", "", printed(filterFormat, threshold)}};
+// The viewer's lines of a filter index; nothing for a kind that is no filter.
+std::optional<IndexLines> filterLines(StudyKind kind, int span, double threshold) {
+    const auto lines = [&](const char* spanFormat, const char* filterFormat) {
+        return IndexLines{printed(spanFormat, span), "", "", printed(filterFormat, threshold)};
     };
     switch (kind) {
-        case StudyKind::TimeSeriesCorrelation:
-            return texts("Time Series Correlation", "TSC Span = %d", "TSC filter = %10.6f");
-        case StudyKind::RateOfChange:
-            return texts("Rate Of Change", "ROC Span = %d", "ROC filter = %10.6f");
-        case StudyKind::LinearRegression:
-            return texts("Linear Regression", "Lreg Span = %d", "Lreg filter = %10.6f");
-        case StudyKind::NormalDistribution:
-            return texts("Normal Distribution", "Ndist Span = %d", "Ndist filter = %10.6f");
-        default:
-            return {};
+        case StudyKind::TimeSeriesCorrelation: return lines("TSC Span = %d", "TSC filter = %10.6f");
+        case StudyKind::RateOfChange: return lines("ROC Span = %d", "ROC filter = %10.6f");
+        case StudyKind::LinearRegression: return lines("Lreg Span = %d", "Lreg filter = %10.6f");
+        case StudyKind::NormalDistribution: return lines("Ndist Span = %d", "Ndist filter = %10.6f");
+        default: return std::nullopt;
     }
+}
+
+// The study's name from the catalogue with its lines; "N/A" and empty lines without.
+IndexTexts indexTexts(StudyKind kind, const std::optional<IndexLines>& lines) {
+    if (!lines) return {};
+    return {findStudy(kind)->reportName, *lines};
 }
 
 }  // namespace
@@ -73,9 +76,11 @@ const std::string& PerformanceTexts::text(int controlId) const {
 }
 
 PerformanceTexts performanceTexts(std::string_view productName, const TradeModel& model) {
-    const IndexTexts base = baseTexts(model);
-    const IndexTexts second = filterTexts(model.secondKind, model.secondSpan, model.secondThreshold);
-    const IndexTexts third = filterTexts(model.thirdKind, model.thirdSpan, model.thirdThreshold);
+    const IndexTexts base = indexTexts(model.baseKind, baseLines(model));
+    const IndexTexts second =
+        indexTexts(model.secondKind, filterLines(model.secondKind, model.secondSpan, model.secondThreshold));
+    const IndexTexts third =
+        indexTexts(model.thirdKind, filterLines(model.thirdKind, model.thirdSpan, model.thirdThreshold));
     return {{{
         {1030, "Product", std::string(productName)},
         {1031, "Winning Rate", printed("%10.6f", model.winningRate)},

@@ -2,7 +2,7 @@
 
 #include "model/backtest.h"
 #include "model/measures.h"
-#include "report/saved_model.h"
+#include "model/saved_model.h"
 
 namespace varkel {
 

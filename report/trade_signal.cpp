@@ -3,7 +3,7 @@
 #include "model/backtest.h"
 #include "model/measures.h"
 #include "model/trade_model_file.h"
-#include "report/saved_model.h"
+#include "model/saved_model.h"
 #include "report/strategy_file.h"
 
 #include <cstdio>

@@ -12,8 +12,6 @@ namespace varkel {
 // results are reproducible to the last bit.
 class SeriesStats {
 public:
-    virtual ~SeriesStats() = default;
-
     // r[i] = mean of v[i-span+1 .. i] for i >= span-1.
     std::vector<double> movingAverage(std::span<const double> v, int span) const;
     // Least-squares slope of the window against x = 1 .. span:

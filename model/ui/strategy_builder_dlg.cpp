@@ -1,9 +1,10 @@
 #include "model/ui/strategy_builder_dlg.h"
 
-#include "app/chart_fx.h"
-#include "app/chart_workspace.h"
-#include "app/seams.h"
-#include "app/varkel_app.h"
+#include "report/build_texts.h"
+#include "studies/study_catalogue.h"
+#include "workbench/chart_fx.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/seams.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,10 +24,12 @@ using namespace varkel;
 
 namespace {
 
-const QStringList baseEntries = {"MACD", "Linear Regression", "Time Series Correlation", "Stochastics",
-                                 "Keltner Channels"};
-const QStringList filterEntries = {"Linear Regression", "Time Series Correlation", "Rate Of Change",
-                                   "Normal Distribution"};
+QStringList listEntries(const std::vector<const StudyInfo*>& studies) {
+    QStringList entries;
+    for (const StudyInfo* study : studies) entries << QString::fromLatin1(study->name);
+    return entries;
+}
+
 const char* const layerNames[3] = {"Base Index", "2nd Index", "3rd Index"};
 const QString processingText = QStringLiteral("Processing..........");
 
@@ -34,18 +37,19 @@ const QString processingText = QStringLiteral("Processing..........");
 constexpr auto progressInterval = std::chrono::milliseconds(50);
 
 int kindOf(const QComboBox* list) {
-    return list->currentIndex() < 0 ? -999 : studyKindFromListText(list->currentText().toStdString());
+    return list->currentIndex() < 0 ? static_cast<int>(StudyKind::NotInUse) : studyKindFromListText(list->currentText().toStdString());
 }
 
 }  // namespace
 
-CStrategyBuilderDlg::CStrategyBuilderDlg(QWidget* parent)
+CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory,
+                                         QWidget* parent)
     : QDialog(parent),
-      baseList_(addIndexList(baseEntries, 1021)),
+      baseList_(addIndexList(listEntries(baseStudies()), 1021)),
       use2ndBox_(new QCheckBox(QStringLiteral("2nd Index"), this)),
-      secondList_(addIndexList(filterEntries, 1022)),
+      secondList_(addIndexList(listEntries(filterStudies()), 1022)),
       use3rdBox_(new QCheckBox(QStringLiteral("3rd Index"), this)),
-      thirdList_(addIndexList(filterEntries, 1023)),
+      thirdList_(addIndexList(listEntries(filterStudies()), 1023)),
       layerTexts_{addReadOut(1024), addReadOut(1025), addReadOut(1026)},
       sharpeText_(addReadOut(1029)),
       kellyText_(addReadOut(1030)),
@@ -53,7 +57,9 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(QWidget* parent)
       curveChart_(new CChartFX(this)),
       progress_(new QProgressBar(this)),
       okButton_(new QPushButton(QStringLiteral("OK"), this)),
-      cancelButton_(new QPushButton(QStringLiteral("Cancel"), this)) {
+      cancelButton_(new QPushButton(QStringLiteral("Cancel"), this)),
+      workspace_(workspace),
+      startDirectory_(std::move(startDirectory)) {
     setObjectName(QStringLiteral("144"));
     setWindowTitle(QStringLiteral("Strategy Builder"));
     use2ndBox_->setObjectName(QStringLiteral("1014"));
@@ -150,18 +156,17 @@ IndexChoice CStrategyBuilderDlg::readChoice() const {
 
 void CStrategyBuilderDlg::accept() {
     if (isBuilding()) return;
-    ChartWorkspace* workspace = activeWorkspace();
-    if (workspace == nullptr || !workspace->hasPriceChart) return;
+    if (withPriceChart(workspace_) == nullptr) return;
     const IndexChoice choice = readChoice();
     if (const auto refusal = validateIndexChoice(choice)) {
         showMessage(QString::fromStdString(*refusal));
         return;
     }
-    startBuild(*workspace, choice);
+    startBuild(choice);
 }
 
-void CStrategyBuilderDlg::startBuild(ChartWorkspace& workspace, const IndexChoice& choice) {
-    const std::string startDirectory = CVarkelModel2cApp::instance()->startDirectory;
+void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
+    const std::string startDirectory = startDirectory_.string();
     BuildOptions options;
     options.cancel = &cancel_;
     options.grids = grids_;
@@ -175,10 +180,12 @@ void CStrategyBuilderDlg::startBuild(ChartWorkspace& workspace, const IndexChoic
             },
             Qt::QueuedConnection);
     };
-    options.onLayerDone = [this](int layer, const std::string& returnText) {
+    options.onLayerDone = [this](int layer, double bestReturn) {
         QMetaObject::invokeMethod(
             this,
-            [this, layer, text = QString::fromStdString(returnText)] { layerTexts_[layer - 1]->setText(text); },
+            [this, layer, text = QString::fromStdString(layerReturnText(bestReturn))] {
+                layerTexts_[layer - 1]->setText(text);
+            },
             Qt::QueuedConnection);
     };
     options.onProgress = [this](int layer, std::int64_t done, std::int64_t total) {
@@ -186,8 +193,7 @@ void CStrategyBuilderDlg::startBuild(ChartWorkspace& workspace, const IndexChoic
     };
 
     cancel_ = false;
-    workspace_ = &workspace;
-    buildingProduct_ = workspace.productName;
+    buildingProduct_ = workspace_->productName;
     runningLayer_ = 0;
     lastProgressSent_ = {};
     setBusy(true);
@@ -261,9 +267,9 @@ void CStrategyBuilderDlg::finishBuild() {
 }
 
 void CStrategyBuilderDlg::showBuiltModel(const BuildResult& result) {
-    sharpeText_->setText(QString::fromStdString(result.sharpeText));
-    kellyText_->setText(QString::fromStdString(result.kellyText));
-    winningRateText_->setText(QString::fromStdString(result.winningRateText));
+    sharpeText_->setText(QString::fromStdString(buildMeasureText(result.model.sharpeRatio)));
+    kellyText_->setText(QString::fromStdString(buildMeasureText(result.model.kellyFormula)));
+    winningRateText_->setText(QString::fromStdString(buildMeasureText(result.model.winningRate)));
     drawCurve();
     if (!result.saved)
         showMessage(QStringLiteral("Could not write the trade model file ") + QString::fromStdString(result.modelPath));

@@ -1,11 +1,11 @@
 #include "studies/ui/analysis_chart.h"
 
-#include "app/chart_fx.h"
-#include "app/chart_workspace.h"
-#include "app/tab_strip.h"
 #include "chart/chart_painter.h"
 #include "chart/price_chart_setup.h"
 #include "studies/ui/analysis_study.h"
+#include "workbench/chart_fx.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/tab_strip.h"
 
 #include <new>
 
@@ -15,11 +15,11 @@ namespace {
 
 // The chart of the study, made with its tab on first use; null when it cannot be made.
 StudyChart* studyChartFor(ChartWorkspace& workspace, const AnalysisStudy& study) {
-    if (StudyChart* existing = findStudyChart(study.key, workspace)) return existing;
+    if (StudyChart* existing = findStudyChart(study.info.chartKey, workspace)) return existing;
     auto* chart = new (std::nothrow) CChartFX(workspace.studyTab);
     if (chart == nullptr) return nullptr;
     chart->hide();
-    StudyChart* record = addStudyChart(workspace, chart, study.key);
+    StudyChart* record = addStudyChart(workspace, chart, study.info.chartKey);
     workspace.studyTab->insertTab(workspace.studyChartCount, QString::fromUtf8(study.tabText));
     ++workspace.studyChartCount;
     return record;
@@ -62,7 +62,7 @@ bool drawAnalysisChart(ChartWorkspace& workspace, const AnalysisStudy& study, st
     applyStudyChartLook(chart);
 
     chart.openData(dataValues, 0, 0);
-    ChartPainter(workspace, study.kind, false).paint();
+    ChartPainter(workspace, study.info.kind, false).paint();
     chart.closeData(dataValues);
     applyStudySeriesStyles(chart, study);
 

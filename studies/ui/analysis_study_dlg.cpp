@@ -1,9 +1,9 @@
 #include "studies/ui/analysis_study_dlg.h"
 
-#include "app/chart_workspace.h"
-#include "app/seams.h"
 #include "studies/ui/analysis_chart.h"
 #include "studies/ui/analysis_study.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/seams.h"
 
 #include <QLineEdit>
 
@@ -16,10 +16,11 @@ constexpr int titleBufferSize = 128;
 
 }  // namespace
 
-CAnalysisStudyDlg::CAnalysisStudyDlg(const AnalysisStudy& study, QWidget* parent)
-    : CSpanDlg(parent, study.dialogId, QString::fromUtf8(study.dialogTitle)), study_(study) {
-    for (const SpanEntry& entry : study.entries)
-        spanEdits_.push_back(addSpanEdit(entry.id, QString::fromUtf8(entry.label), entry.defaultSpan));
+CAnalysisStudyDlg::CAnalysisStudyDlg(const AnalysisStudy& study, ChartWorkspace* workspace, QWidget* parent)
+    : CSpanDlg(workspace, parent, study.dialogId, QString::fromUtf8(study.dialogTitle)), study_(study) {
+    for (std::size_t i = 0; i < study.entries.size(); ++i)
+        spanEdits_.push_back(addSpanEdit(study.entries[i].id, QString::fromUtf8(study.entries[i].label),
+                                         study.info.spans[i].defaultSpan));
 }
 
 void CAnalysisStudyDlg::accept() {
@@ -34,12 +35,12 @@ void CAnalysisStudyDlg::accept() {
     }
     // A span the computation refuses would leave the old values in the bars
     // and draw them under a title naming the new span.
-    if (shortest < study_.minimumSpan) {
-        showMessage(QStringLiteral("Supply %1 or a greater value for each span").arg(study_.minimumSpan));
+    if (!study_.info.acceptsSpans(spans)) {
+        showMessage(QStringLiteral("Supply %1 or a greater value for each span").arg(study_.info.smallestSpan()));
         return;
     }
-    ChartWorkspace* workspace = activeWorkspace();
-    if (workspace == nullptr || !workspace->hasPriceChart) {
+    ChartWorkspace* workspace = chartedWorkspace();
+    if (workspace == nullptr) {
         QDialog::accept();
         return;
     }
@@ -47,7 +48,8 @@ void CAnalysisStudyDlg::accept() {
     const varkel::Product* found = workspace->registry.findProduct(product);
     if (!historyFits(spans, found != nullptr ? found->historyLength() : 0)) return;
 
-    study_.compute(workspace->registry, product, spans);
+    const std::vector<double> values(spans.begin(), spans.end());
+    study_.info.compute(workspace->registry, product, values);
 
     char title[titleBufferSize];
     std::snprintf(title, sizeof title, study_.titleFormat, spans[0], spans.size() > 1 ? spans[1] : 0,
@@ -58,8 +60,9 @@ void CAnalysisStudyDlg::accept() {
 }
 
 bool CAnalysisStudyDlg::historyFits(const std::vector<int>& spans, int historyLength) const {
-    if (study_.historyNeed == HistoryNeed::anyLength) return true;
-    const int longest = study_.historyNeed == HistoryNeed::spanBars ? historyLength : historyLength - 1;
+    using varkel::HistoryNeed;
+    if (study_.info.historyNeed == HistoryNeed::anyLength) return true;
+    const int longest = study_.info.historyNeed == HistoryNeed::spanBars ? historyLength : historyLength - 1;
     if (*std::max_element(spans.begin(), spans.end()) <= longest) return true;
     showMessage(QStringLiteral("The history has %1 bars: supply %2 or a smaller value for each span")
                     .arg(historyLength)

@@ -1,6 +1,7 @@
 #include "studies/ui/chart_repaint.h"
 
 #include "chart/chart_painter.h"
+#include "studies/study_catalogue.h"
 
 #include <string_view>
 
@@ -8,19 +9,11 @@ using namespace varkel;
 
 namespace {
 
-// The study kinds in the order their keys are compared.
-constexpr StudyKind studyKinds[] = {StudyKind::Macd,
-                                    StudyKind::Rsi,
-                                    StudyKind::TimeSeriesCorrelation,
-                                    StudyKind::LinearRegression,
-                                    StudyKind::NormalDistribution,
-                                    StudyKind::RateOfChange,
-                                    StudyKind::Stochastics};
 constexpr int priceSeriesHint = 5;
 
 StudyKind kindOfKey(std::string_view key) {
-    for (StudyKind kind : studyKinds)
-        if (key == studyChartKey(kind)) return kind;
+    for (const StudyInfo& study : studyCatalogue())
+        if (study.chartKey != nullptr && key == study.chartKey) return study.kind;
     return StudyKind::NotInUse;
 }
 
@@ -36,7 +29,7 @@ void repaintPriceChart(WorkspaceCharts& workspace, StudyKind kind) {
 void repaintStudyChart(WorkspaceCharts& workspace, const StudyChart& record) {
     const StudyKind kind = kindOfKey(record.key);
     if (record.chart == nullptr || kind == StudyKind::NotInUse) return;
-    record.chart->openData(dataValues, 0, record.key == "MACD" ? 2 : 1);
+    record.chart->openData(dataValues, 0, kind == StudyKind::Macd ? 2 : 1);
     ChartPainter(workspace, kind, false).paint();
     record.chart->closeData(dataValues);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "chart/workspace_charts.h"
-#include "model/study_kind.h"
+#include "studies/study_kind.h"
 
 // Repaints the price chart of a workspace from the bars, with the moving
 // averages (MovingAverages) or the Keltner bands (KeltnerChannels).

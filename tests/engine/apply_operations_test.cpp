@@ -1,5 +1,5 @@
 #include "model/apply_operations.h"
-#include "report/saved_model.h"
+#include "model/saved_model.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,7 @@
 #include "../support/sample_history.h"
 #include "model/strategy_builder.h"
 #include "model/trade_model_file.h"
+#include "report/build_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -65,8 +66,12 @@ TEST(StrategyBuilder, BuildsMeasuresAndSavesTheModel) {
     ProductRegistry registry = test::samplePrefix("EUR_JPY.txt", "EUR/JPY", 300);
     const auto dir = freshDirectory("saves");
     std::vector<int> layersDone;
+    std::vector<double> returnsDone;
     BuildOptions options = smallGrids();
-    options.onLayerDone = [&](int layer, const std::string&) { layersDone.push_back(layer); };
+    options.onLayerDone = [&](int layer, double bestReturn) {
+        layersDone.push_back(layer);
+        returnsDone.push_back(bestReturn);
+    };
     const BuildResult result = buildStrategy(registry, "EUR/JPY", {5, true, 9, true, 10}, dir.string(), options);
     ASSERT_EQ(result.outcome, BuildOutcome::Built);
     EXPECT_EQ(layersDone, (std::vector<int>{1, 2, 3}));
@@ -84,13 +89,28 @@ TEST(StrategyBuilder, BuildsMeasuresAndSavesTheModel) {
 
     // An LREG filter never loses against the layer below (its first trial
     // flattens nothing), and the measures describe the rebuilt positions.
-    const double second = std::stod(result.layerTexts[1].substr(9));
-    const double third = std::stod(result.layerTexts[2].substr(9));
-    EXPECT_GE(third, second);
+    ASSERT_TRUE(result.layerReturns[0] && result.layerReturns[1] && result.layerReturns[2]);
+    EXPECT_EQ(returnsDone, (std::vector<double>{*result.layerReturns[0], *result.layerReturns[1],
+                                                *result.layerReturns[2]}));
+    EXPECT_GE(*result.layerReturns[2], *result.layerReturns[1]);
     const auto& bars = registry.findProduct("EUR/JPY")->bars;
     EXPECT_NEAR(bars[bars.size() - 2].cumulativePnl, result.model.netProfit, 1e-6);
-    EXPECT_EQ(result.layerTexts[0].rfind("Return = ", 0), 0u);
-    EXPECT_EQ(result.sharpeText.size(), 10u);
+}
+
+TEST(StrategyBuilder, LayersThatDidNotRunHaveNoReturn) {
+    ProductRegistry registry = test::samplePrefix("EUR_JPY.txt", "EUR/JPY", 200);
+    const BuildResult result = buildStrategy(registry, "EUR/JPY", {5}, freshDirectory("base").string(), smallGrids());
+    ASSERT_EQ(result.outcome, BuildOutcome::Built);
+    EXPECT_TRUE(result.layerReturns[0].has_value());
+    EXPECT_FALSE(result.layerReturns[1].has_value());
+    EXPECT_FALSE(result.layerReturns[2].has_value());
+}
+
+TEST(BuildTexts, ReturnsAndMeasuresAsTheWindowAndCommandLineShowThem) {
+    EXPECT_EQ(layerReturnText(1234.56789), "Return =  1234.5679");
+    EXPECT_EQ(layerReturnText(-0.5), "Return =    -0.5000");
+    EXPECT_EQ(buildMeasureText(0.123456), "    0.1235");
+    EXPECT_EQ(buildMeasureText(-999.0), " -999.0000");
 }
 
 TEST(StrategyBuilder, RefusedOrCancelledBuildsWriteNothing) {

@@ -11,7 +11,7 @@
 #include "model/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "model/walk_forward.h"
-#include "report/saved_model.h"
+#include "model/saved_model.h"
 #include "report/trade_signal.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,10 @@
 #include "trade_model_station.h"
 
-#include "app/chart_fx.h"
 #include "model/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "model/ui/strategy_builder_dlg.h"
+#include "report/build_texts.h"
+#include "workbench/chart_fx.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -69,7 +70,7 @@ private slots:
 
 void StrategyBuilderDlgTest::listsHoldTheirEntriesAndNeedAProduct() {
     TradeModelStation station;
-    CStrategyBuilderDlg dialog(nullptr);
+    CStrategyBuilderDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
     const auto entries = [&](int id) {
         auto* list = dialog.findChild<QComboBox*>(QString::number(id));
         QStringList items{QString::number(list->currentIndex())};
@@ -90,7 +91,7 @@ void StrategyBuilderDlgTest::listsHoldTheirEntriesAndNeedAProduct() {
 void StrategyBuilderDlgTest::refusedChoicesShowTheirMessagesAndBuildNothing() {
     TradeModelStation station;
     QVERIFY(station.openSample());
-    CStrategyBuilderDlg dialog(nullptr);
+    CStrategyBuilderDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
     dialog.setGrids(smallGrids());
     button(dialog, "1")->click();  // nothing chosen
 
@@ -133,7 +134,7 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
     QVERIFY(station.openSample());
     ProductRegistry engineRegistry = activeWorkspace()->registry;  // the bars as the build finds them
 
-    CStrategyBuilderDlg dialog(nullptr);
+    CStrategyBuilderDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
     dialog.setGrids(smallGrids());
     QSignalSpy finished(&dialog, &CStrategyBuilderDlg::buildFinished);
     choose(dialog, 1021, "MACD");
@@ -151,9 +152,12 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
     const BuildResult expected = buildStrategy(engineRegistry, "USD/JPY", IndexChoice{5, true, 9},
                                                engineDirectory.path().toStdString(), options);
     QCOMPARE(expected.outcome, BuildOutcome::Built);
-    const std::pair<int, std::string> texts[] = {
-        {1024, expected.layerTexts[0]}, {1025, expected.layerTexts[1]}, {1026, ""},
-        {1029, expected.sharpeText},    {1030, expected.kellyText},     {1031, expected.winningRateText}};
+    const std::pair<int, std::string> texts[] = {{1024, layerReturnText(*expected.layerReturns[0])},
+                                                 {1025, layerReturnText(*expected.layerReturns[1])},
+                                                 {1026, ""},
+                                                 {1029, buildMeasureText(expected.model.sharpeRatio)},
+                                                 {1030, buildMeasureText(expected.model.kellyFormula)},
+                                                 {1031, buildMeasureText(expected.model.winningRate)}};
     for (const auto& [id, text] : texts) QCOMPARE(textOf(dialog, id), QString::fromStdString(text));
     QCOMPARE(contentOf(station.startFile("USD_JPY.pfm")), contentOf(engineDirectory.filePath("USD_JPY.pfm")));
 
@@ -175,7 +179,7 @@ void StrategyBuilderDlgTest::cancelledOrClosedBuildSavesNothingUnwritableFileIsR
     TradeModelStation station;
     QVERIFY(station.openSample());
     const std::vector<Bar> before = station.product().bars;
-    CStrategyBuilderDlg dialog(nullptr);
+    CStrategyBuilderDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
     auto* progress = dialog.findChild<QProgressBar*>("buildProgress");
     choose(dialog, 1021, "Keltner Channels");  // the longest search there is
 

@@ -1,4 +1,4 @@
-#include "model/optimiser_grid.h"
+#include "studies/study_grids.h"
 
 namespace varkel {
 

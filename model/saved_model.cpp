@@ -1,4 +1,4 @@
-#include "report/saved_model.h"
+#include "model/saved_model.h"
 
 #include "model/apply_operations.h"
 

@@ -1,0 +1,228 @@
+#include "robustness/overfitting_probability.h"
+
+#include "model/parallel_search.h"
+#include "robustness/cscv_splits.h"
+#include "robustness/parallel_chunks.h"
+#include "robustness/pnl_blocks.h"
+#include "robustness/split_scores.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <mutex>
+
+namespace varkel {
+
+namespace {
+
+constexpr std::int64_t chunkTrials = 32 * cscvTileTrials;
+constexpr double negativeInfinity = -std::numeric_limits<double>::infinity();
+
+struct SplitBest {
+    double score = negativeInfinity;
+    std::int64_t trial = -1;
+};
+
+// Per-worker scratch: one tile of block sums laid out block by block, and the
+// partial sums the split scorer shares between splits.
+struct TileScratch {
+    std::vector<double> columns;
+    std::vector<double> partial;
+    explicit TileScratch(int blockCount)
+        : columns(static_cast<std::size_t>(blockCount) * cscvTileTrials),
+          partial(static_cast<std::size_t>(blockCount / 2 + 1) * cscvTileTrials, 0.0) {}
+};
+
+void loadTile(const double* blockSums, std::int64_t first, int count, int blockCount, TileScratch& scratch) {
+    const double* rows = blockSums + first * blockCount;
+    for (int t = 0; t < count; ++t)
+        for (int block = 0; block < blockCount; ++block)
+            scratch.columns[static_cast<std::size_t>(block) * cscvTileTrials + t] = rows[t * blockCount + block];
+}
+
+// Runs onTile(firstTrial, trialCount, scratch) over every tile of the chunk.
+template <class OnTile>
+void forEachTile(std::int64_t chunk, std::int64_t trialCount, const double* blockSums, int blockCount,
+                 TileScratch& scratch, OnTile&& onTile) {
+    const std::int64_t end = std::min(trialCount, (chunk + 1) * chunkTrials);
+    for (std::int64_t first = chunk * chunkTrials; first < end; first += cscvTileTrials) {
+        const int count = static_cast<int>(std::min<std::int64_t>(cscvTileTrials, end - first));
+        loadTile(blockSums, first, count, blockCount, scratch);
+        onTile(first, count);
+    }
+}
+
+// How many scores of a tile beat `bar`; a plain count the compiler vectorises,
+// so that the scalar search for a new best runs only on the rare tiles that hold one.
+int countAbove(const double* scores, int count, double bar) {
+    int above = 0;
+    for (int t = 0; t < count; ++t) above += scores[t] > bar ? 1 : 0;
+    return above;
+}
+
+double outOfSampleScore(const double* row, int blockCount, std::uint32_t inSampleMask) {
+    double score = 0.0;
+    for (int block = 0; block < blockCount; ++block)
+        if ((inSampleMask & (1u << block)) == 0) score += row[block];
+    return score;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+double leastSquaresSlope(const std::vector<double>& x, const std::vector<double>& y) {
+    const double n = static_cast<double>(x.size());
+    double sumX = 0.0;
+    double sumY = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        sumX += x[i];
+        sumY += y[i];
+    }
+    const double meanX = sumX / n;
+    const double meanY = sumY / n;
+    double sxx = 0.0;
+    double sxy = 0.0;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        sxx += (x[i] - meanX) * (x[i] - meanX);
+        sxy += (x[i] - meanX) * (y[i] - meanY);
+    }
+    return sxx > 0.0 ? sxy / sxx : std::numeric_limits<double>::quiet_NaN();
+}
+
+void summarise(PboResult& result) {
+    const double splits = static_cast<double>(result.splitCount);
+    int overfit = 0;
+    int losses = 0;
+    for (int split = 0; split < result.splitCount; ++split) {
+        if (result.logits[static_cast<std::size_t>(split)] <= 0.0) ++overfit;
+        if (result.outOfSampleScores[static_cast<std::size_t>(split)] < 0.0) ++losses;
+    }
+    result.pbo = overfit / splits;
+    result.outOfSampleLossProbability = losses / splits;
+    result.medianLogit = median(result.logits);
+    result.degradationSlope = leastSquaresSlope(result.inSampleScores, result.outOfSampleScores);
+}
+
+}  // namespace
+
+PboResult estimatePbo(const double* blockSums, std::int64_t trialCount, int blockCount,
+                      const OptimiserControl& control) {
+    PboResult result;
+    result.blockCount = blockCount;
+    result.trialCount = trialCount;
+    if (blockSums == nullptr || trialCount < 1 || !isValidPnlBlockCount(blockCount)) return result;
+
+    const std::vector<std::uint32_t> splits = cscvSplits(blockCount);
+    const std::vector<int> complements = cscvComplements(splits, blockCount);
+    const int splitCount = static_cast<int>(splits.size());
+    const auto splitSize = splits.size();
+    result.splitCount = splitCount;
+
+    const int workers = workerCountFor(control);
+    const int chunkCount = static_cast<int>((trialCount + chunkTrials - 1) / chunkTrials);
+    std::vector<TileScratch> scratch(static_cast<std::size_t>(workers), TileScratch(blockCount));
+    std::mutex progressMutex;
+    std::int64_t trialsDone = 0;
+    auto reportChunk = [&](int chunk) {
+        if (!control.onProgress) return;
+        const std::int64_t trials = std::min(trialCount, (chunk + 1) * chunkTrials) - chunk * chunkTrials;
+        std::lock_guard lock(progressMutex);
+        trialsDone += trials;
+        control.onProgress(trialsDone, 2 * trialCount);
+    };
+
+    // Pass 1: the first strictly best trial in sample for every split. Each
+    // worker takes chunks in ascending order, so strict improvement keeps the
+    // first best of its own chunks; the merge below breaks ties by trial.
+    std::vector<std::vector<SplitBest>> workerBests(static_cast<std::size_t>(workers),
+                                                    std::vector<SplitBest>(splitSize));
+    const bool chosen = runChunks(chunkCount, workers, control.cancel, [&](int chunk, int worker) {
+        TileScratch& tile = scratch[static_cast<std::size_t>(worker)];
+        std::vector<SplitBest>& bests = workerBests[static_cast<std::size_t>(worker)];
+        forEachTile(chunk, trialCount, blockSums, blockCount, tile, [&](std::int64_t first, int count) {
+            auto leaf = [&](int split, const double* scores) {
+                SplitBest& best = bests[static_cast<std::size_t>(split)];
+                if (countAbove(scores, count, best.score) == 0) return;
+                for (int t = 0; t < count; ++t)
+                    if (scores[t] > best.score) best = {scores[t], first + t};
+            };
+            SplitScorer<decltype(leaf)>(tile.columns.data(), count, blockCount, tile.partial.data(), leaf).run();
+        });
+        reportChunk(chunk);
+    });
+    if (!chosen) {
+        result.cancelled = true;
+        return result;
+    }
+
+    result.chosenTrials.assign(splitSize, 0);
+    result.inSampleScores.assign(splitSize, 0.0);
+    result.outOfSampleScores.assign(splitSize, 0.0);
+    for (std::size_t split = 0; split < splitSize; ++split) {
+        SplitBest best;
+        for (const auto& bests : workerBests) {
+            const SplitBest& candidate = bests[split];
+            if (candidate.trial < 0) continue;
+            if (best.trial < 0 || candidate.score > best.score ||
+                (candidate.score == best.score && candidate.trial < best.trial))
+                best = candidate;
+        }
+        if (best.trial < 0) best = {blockSums[0], 0};  // only when the sums are not finite
+        result.chosenTrials[split] = best.trial;
+        result.inSampleScores[split] = best.score;
+        result.outOfSampleScores[split] =
+            outOfSampleScore(blockSums + best.trial * blockCount, blockCount, splits[split]);
+    }
+
+    // Pass 2: every trial's out-of-sample score against the chosen one's. The
+    // out-of-sample score for a split is the in-sample score of its complement.
+    std::vector<std::vector<std::int64_t>> below(static_cast<std::size_t>(workers),
+                                                 std::vector<std::int64_t>(splitSize, 0));
+    std::vector<std::vector<std::int64_t>> equal = below;
+    const bool ranked = runChunks(chunkCount, workers, control.cancel, [&](int chunk, int worker) {
+        TileScratch& tile = scratch[static_cast<std::size_t>(worker)];
+        std::int64_t* belowCounts = below[static_cast<std::size_t>(worker)].data();
+        std::int64_t* equalCounts = equal[static_cast<std::size_t>(worker)].data();
+        forEachTile(chunk, trialCount, blockSums, blockCount, tile, [&](std::int64_t, int count) {
+            auto leaf = [&](int split, const double* scores) {
+                const int way = complements[static_cast<std::size_t>(split)];
+                const double threshold = result.outOfSampleScores[static_cast<std::size_t>(way)];
+                std::int64_t lower = 0;
+                std::int64_t same = 0;
+                for (int t = 0; t < count; ++t) {
+                    lower += scores[t] < threshold ? 1 : 0;
+                    same += scores[t] == threshold ? 1 : 0;
+                }
+                belowCounts[way] += lower;
+                equalCounts[way] += same;
+            };
+            SplitScorer<decltype(leaf)>(tile.columns.data(), count, blockCount, tile.partial.data(), leaf).run();
+        });
+        reportChunk(chunk);
+    });
+    if (!ranked) {
+        result.cancelled = true;
+        return result;
+    }
+
+    result.logits.assign(splitSize, 0.0);
+    for (std::size_t split = 0; split < splitSize; ++split) {
+        std::int64_t lower = 0;
+        std::int64_t same = 0;
+        for (int worker = 0; worker < workers; ++worker) {
+            lower += below[static_cast<std::size_t>(worker)][split];
+            same += equal[static_cast<std::size_t>(worker)][split];
+        }
+        const double rank = (static_cast<double>(lower) + 0.5 * static_cast<double>(same)) /
+                            static_cast<double>(trialCount);
+        result.logits[split] = std::log(rank / (1.0 - rank));
+    }
+    summarise(result);
+    result.valid = true;
+    return result;
+}
+
+}  // namespace varkel

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace varkel {
+
+// A build holds up when every layer's PBO is below 0.5 and its DSR above 0.95.
+constexpr double pboHoldsBelow = 0.5;
+constexpr double dsrHoldsAbove = 0.95;
+
+bool holdsUp(const std::vector<double>& layerPbos, double dsr);
+
+// "The best of 486,910 trials holds up: PBO 0.31, DSR 0.97" or "... is likely
+// a fluke: ...", with the worst (largest) layer PBO and two decimals.
+std::string robustnessSentence(std::int64_t trials, const std::vector<double>& layerPbos, double dsr);
+
+// 486910 -> "486,910".
+std::string withThousandsSeparators(std::int64_t value);
+
+}  // namespace varkel

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <vector>
+
+namespace varkel {
+
+// An inclusive range of whole spans, outer loops first in every grid.
+struct SpanRange {
+    int first;
+    int last;
+    int count() const { return last >= first ? last - first + 1 : 0; }
+};
+
+// start, start + step, start + step + step, ... while the running value is below
+// `limit`. Built by repeated addition, so the values (and the last one, just
+// below the limit) are exactly those a loop over a double produces.
+struct StepRange {
+    double start;
+    double step;
+    double limit;
+    std::vector<double> values() const;
+};
+
+// The grids the strategy builder searches, with the standard ranges as
+// defaults. Tests and callers may narrow them.
+struct MacdGrid {
+    SpanRange fast{4, 118};
+    int slowLast = 119;  // slow spans run from fast + 1
+    SpanRange signal{7, 79};
+};
+
+struct StochasticsGrid {
+    SpanRange k{3, 118};
+    SpanRange d{3, 79};
+    SpanRange slowD{3, 59};
+};
+
+struct KeltnerGrid {
+    SpanRange ema{4, 78};
+    SpanRange atr{4, 39};
+    StepRange multiplier{0.01, 0.01, 3.0};
+};
+
+// A one-span study searched over span and threshold.
+struct SpanThresholdGrid {
+    SpanRange span;
+    StepRange threshold;
+};
+
+inline SpanThresholdGrid lregGrid() { return {{3, 139}, {0.0, 0.001, 0.5}}; }
+inline SpanThresholdGrid tscGrid() { return {{3, 139}, {0.3, 0.001, 1.0}}; }
+inline SpanThresholdGrid rocGrid() { return {{1, 19}, {0.5, 0.01, 5.0}}; }
+// Spans 1 and 2 are listed but never tried: the variance needs a span of 3.
+inline SpanThresholdGrid ndistGrid() { return {{1, 39}, {0.0, 0.01, 15.0}}; }
+
+}  // namespace varkel

@@ -1,0 +1,104 @@
+// P&L blocks, the parameter surface file and the plain verdict.
+#include "robustness/parameter_surface.h"
+#include "robustness/pnl_blocks.h"
+#include "robustness/robustness_verdict.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <sstream>
+
+namespace {
+
+using namespace varkel;
+
+TEST(PnlBlocks, CutTheProfitBarsIntoNearlyEqualRuns) {
+    // Eleven bars, ten P&L bars 1 .. 10, four blocks: floor(10 j / 4) = 0, 2, 5, 7, 10.
+    const auto blocks = pnlBlocks(11, 4);
+    ASSERT_EQ(blocks.size(), 4u);
+    const int expected[4][2] = {{1, 3}, {3, 6}, {6, 8}, {8, 11}};
+    for (int j = 0; j < 4; ++j) {
+        EXPECT_EQ(blocks[static_cast<std::size_t>(j)].from, expected[j][0]);
+        EXPECT_EQ(blocks[static_cast<std::size_t>(j)].to, expected[j][1]);
+    }
+    for (int bars : {17, 100, 2501, 7000}) {
+        for (int count : {4, 6, 10, 16}) {
+            const auto cut = pnlBlocks(bars, count);
+            ASSERT_EQ(static_cast<int>(cut.size()), count) << bars << " " << count;
+            EXPECT_EQ(cut.front().from, 1);
+            EXPECT_EQ(cut.back().to, bars);
+            const int shortest = (bars - 1) / count;
+            for (std::size_t j = 0; j < cut.size(); ++j) {
+                if (j > 0) {
+                    EXPECT_EQ(cut[j].from, cut[j - 1].to);
+                }
+                EXPECT_GE(cut[j].to - cut[j].from, shortest);
+                EXPECT_LE(cut[j].to - cut[j].from, shortest + 1);
+            }
+        }
+    }
+}
+
+TEST(PnlBlocks, RefuseOddOrOutOfRangeCountsAndTooShortHistories) {
+    for (int count : {0, 2, 3, 5, 15, 17, 18}) {
+        EXPECT_FALSE(isValidPnlBlockCount(count)) << count;
+        EXPECT_TRUE(pnlBlocks(1000, count).empty()) << count;
+    }
+    EXPECT_TRUE(isValidPnlBlockCount(defaultPnlBlocks));
+    EXPECT_TRUE(pnlBlocks(10, 10).empty());  // nine P&L bars cannot fill ten blocks
+    EXPECT_EQ(pnlBlocks(11, 10).size(), 10u);
+}
+
+TEST(ParameterSurface, CsvNamesTheParametersAndKeepsEveryDigit) {
+    ParameterSurface surface;
+    surface.parameterNames = {"fast span", "slow span", "odd, name"};
+    surface.parameters = {4, 5, 0.1, 4, 6, 1e-300};
+    surface.returns = {-0.25, 1.0 / 3.0};
+    EXPECT_EQ(surfaceCsv(surface),
+              "fast span,slow span,\"odd, name\",return\n"
+              "4,5,0.10000000000000001,-0.25\n"
+              "4,6,1e-300,0.33333333333333331\n");
+
+    const auto folder = std::filesystem::temp_directory_path() / "varkel_surface_test";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    ASSERT_TRUE(writeSurfaceCsv(surface, folder / "surface.csv"));
+    std::ifstream file(folder / "surface.csv");
+    std::stringstream text;
+    text << file.rdbuf();
+    EXPECT_EQ(text.str(), surfaceCsv(surface));
+    std::string error;
+    EXPECT_FALSE(writeSurfaceCsv(surface, folder / "missing" / "surface.csv", &error));
+    EXPECT_FALSE(error.empty());
+    std::filesystem::remove_all(folder);
+}
+
+TEST(RobustnessVerdict, PlainSentenceAndThresholds) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        std::int64_t trials;
+        std::vector<double> pbos;
+        double dsr;
+        const char* sentence;
+    };
+    for (const Case& c : {
+             Case{486910, {0.71}, 0.12, "The best of 486,910 trials is likely a fluke: PBO 0.71, DSR 0.12"},
+             Case{495479, {0.31, 0.2}, 0.97, "The best of 495,479 trials holds up: PBO 0.31, DSR 0.97"},
+             Case{1000, {0.2, 0.5}, 0.99, "The best of 1,000 trials is likely a fluke: PBO 0.50, DSR 0.99"},
+             Case{999, {0.1}, 0.95, "The best of 999 trials is likely a fluke: PBO 0.10, DSR 0.95"},
+             Case{1234567, {0.1}, nan, "The best of 1,234,567 trials is likely a fluke: PBO 0.10, DSR n/a"},
+             Case{8569, {nan, 0.1}, 0.99, "The best of 8,569 trials is likely a fluke: PBO n/a, DSR 0.99"},
+         }) {
+        EXPECT_EQ(robustnessSentence(c.trials, c.pbos, c.dsr), c.sentence);
+        EXPECT_EQ(holdsUp(c.pbos, c.dsr), std::string(c.sentence).find("holds up") != std::string::npos);
+    }
+    EXPECT_EQ(withThousandsSeparators(0), "0");
+    EXPECT_EQ(withThousandsSeparators(810000), "810,000");
+    EXPECT_EQ(withThousandsSeparators(-1234), "-1,234");
+    EXPECT_EQ(withThousandsSeparators(std::numeric_limits<std::int64_t>::min()), "-9,223,372,036,854,775,808");
+}
+
+}  // namespace
