@@ -1,11 +1,10 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/history_loading.h"
-#include "model/parallel_search.h"
+#include "cli/index_options.h"
 #include "model/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "report/build_texts.h"
-#include "studies/study_catalogue.h"
 
 #include <unistd.h>
 
@@ -46,34 +45,13 @@ int runBuildCommand(int argc, char** argv) {
     const auto base = args.value("base");
     if (!product || !file || !base) return usageError("build needs --product, --file and --base", usage);
     if (product->empty()) return usageError("--product needs a name", usage);
-    IndexChoice choice;
-    struct IndexOption {
-        const char* name;
-        int* kind;
-        bool* use;
-    };
-    const IndexOption indexOptions[] = {{"base", &choice.baseKind, nullptr},
-                                        {"second", &choice.secondKind, &choice.use2nd},
-                                        {"third", &choice.thirdKind, &choice.use3rd}};
-    for (const IndexOption& option : indexOptions) {
-        const auto text = args.value(option.name);
-        if (!text) continue;
-        // Any study the builder uses; validation below checks its layer.
-        const StudyInfo* study = findStudyByOption(*text);
-        if (study == nullptr || study->builderRole == BuilderRole::none)
-            return usageError("unknown index for --" + std::string(option.name) + ": " + *text, usage);
-        *option.kind = static_cast<int>(study->kind);
-        if (option.use != nullptr) *option.use = true;
-    }
+    const std::optional<IndexChoice> parsedChoice = parseIndexOptions(args);
+    if (!parsedChoice) return usageError("", usage);
+    const IndexChoice choice = *parsedChoice;
     BuildOptions options;
-    if (const auto threads = args.value("threads")) {
-        const auto count = parseWholeNumber(*threads);
-        if (!count || *count < 1 || *count > maxWorkerThreads())
-            return usageError("--threads needs a whole number from 1 to " + std::to_string(maxWorkerThreads()) +
-                                  " (four per core): " + *threads,
-                              usage);
-        options.threads = *count;
-    }
+    const auto threads = threadsOption(args, usage);
+    if (!threads) return exitUsage;
+    options.threads = *threads;
     if (sameFile(*file, performanceFilePath(args.valueOr("dir", "."), *product)))
         return usageError("--file " + *file + " is the trade model file the build writes", usage);
     if (auto refusal = validateIndexChoice(choice)) {

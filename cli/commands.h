@@ -23,5 +23,7 @@ int runViewCommand(int argc, char** argv);
 int runCheckCommand(int argc, char** argv);
 // varkel-cli import: converts a broker export or an OHLC CSV into a price file.
 int runImportCommand(int argc, char** argv);
+// varkel-cli walkforward: builds fold by fold and tests each model on the bars after its train window.
+int runWalkForwardCommand(int argc, char** argv);
 
 }  // namespace varkel::cli

@@ -19,6 +19,7 @@ constexpr Command commands[] = {
     {"view", varkel::cli::runViewCommand, "the saved trade model's studies, parameters and figures"},
     {"check", varkel::cli::runCheckCommand, "report what a price file holds that a trader should know"},
     {"import", varkel::cli::runImportCommand, "convert a broker export or an OHLC CSV into a price file"},
+    {"walkforward", varkel::cli::runWalkForwardCommand, "build on each train window, test on the bars after it"},
 };
 
 void printUsage(std::FILE* out) {
