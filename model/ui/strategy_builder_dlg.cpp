@@ -169,6 +169,8 @@ void CStrategyBuilderDlg::startBuild(ChartWorkspace& workspace, const IndexChoic
     BuildOptions options;
     options.cancel = &cancel_;
     options.grids = grids_;
+    // The dialog shows no robustness figures yet: it does not pay for them.
+    options.robustness = false;
     options.onLayerStarted = [this](int layer) {
         QMetaObject::invokeMethod(
             this,
