@@ -1,9 +1,9 @@
 #include "app/chart_view.h"
 
-#include "app/chart_workspace.h"
-#include "app/tab_strip.h"
 #include "app/varkel_app.h"
 #include "app/vertical_line_overlay.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/tab_strip.h"
 
 #include <QApplication>
 #include <QMouseEvent>

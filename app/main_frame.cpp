@@ -1,17 +1,17 @@
 #include "app/main_frame.h"
 
 #include "app/about_dlg.h"
-#include "app/app_title.h"
 #include "app/chart_view.h"
 #include "app/child_frame.h"
 #include "app/command_icons.h"
 #include "app/command_ids.h"
 #include "app/command_strings.h"
 #include "app/command_table.h"
+#include "app/open_flow.h"
 #include "app/recent_files.h"
-#include "app/seams.h"
 #include "app/varkel_app.h"
-#include "data/ui/product_name_dlg.h"
+#include "workbench/app_title.h"
+#include "workbench/seams.h"
 
 #include <QAction>
 #include <QEvent>
@@ -333,8 +333,7 @@ void CMainFrame::onRecentFile(int id) {
     if (index >= files.size()) return;
     const QString path = files[index];
     newDocument();
-    CProductNameDlg dialog(this, path);
-    runDialog(dialog);
+    runOpenFlow(this, path);
 }
 
 void CMainFrame::onPrintSetup(int) {

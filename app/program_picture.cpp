@@ -1,6 +1,6 @@
 #include "app/program_picture.h"
 
-#include "app/seams.h"
+#include "workbench/seams.h"
 
 #include <QGuiApplication>
 #include <QLabel>

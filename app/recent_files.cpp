@@ -1,6 +1,6 @@
 #include "app/recent_files.h"
 
-#include "app/settings_store.h"
+#include "workbench/settings_store.h"
 
 #include <QFileInfo>
 

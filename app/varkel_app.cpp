@@ -1,12 +1,12 @@
 #include "app/varkel_app.h"
 
-#include "app/app_title.h"
 #include "app/chart_view.h"
 #include "app/main_frame.h"
+#include "app/open_flow.h"
 #include "app/program_picture.h"
 #include "app/recent_files.h"
 #include "app/start_options.h"
-#include "data/ui/open_flow.h"
+#include "workbench/app_title.h"
 
 #include <QDir>
 
@@ -53,4 +53,15 @@ ChartWorkspace& CVarkelModel2cApp::addWorkspace(CVarkelModel2cView* view, TabStr
 
 void CVarkelModel2cApp::removeWorkspace(const CVarkelModel2cView* view) {
     std::erase_if(workspaces, [view](const auto& workspace) { return workspace->view == view; });
+}
+
+ChartWorkspace* activeWorkspace() {
+    for (const auto& workspace : CVarkelModel2cApp::instance()->workspaces)
+        if (workspace->isActive) return workspace.get();
+    return nullptr;
+}
+
+void activateWorkspace(const CVarkelModel2cView* view) {
+    for (const auto& workspace : CVarkelModel2cApp::instance()->workspaces)
+        workspace->isActive = workspace->view == view;
 }

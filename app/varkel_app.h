@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/chart_workspace.h"
+#include "workbench/chart_workspace.h"
 
 #include <QObject>
 
@@ -9,7 +9,9 @@
 #include <vector>
 
 class CMainFrame;
+class CVarkelModel2cView;
 class RecentFileList;
+class TabStrip;
 struct StartOptions;
 
 // The application object: the workspaces of the open views, the directory the
@@ -46,3 +48,9 @@ private:
     std::unique_ptr<RecentFileList> recentFiles_;
     std::unique_ptr<CMainFrame> mainFrame_;
 };
+
+// The workspace of the active view, or null.
+ChartWorkspace* activeWorkspace();
+
+// Marks the workspace of `view` active and every other one inactive.
+void activateWorkspace(const CVarkelModel2cView* view);

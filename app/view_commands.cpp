@@ -1,16 +1,14 @@
 // The handlers of the chart view's commands, one function per command (the
-// routes are in command_table.cpp). A dialog handler makes its dialog, runs it
-// modally through runDialog and lets it go; the dialog's OK does the work on
-// activeWorkspace().
+// routes are in command_table.cpp). A dialog handler makes its dialog for the
+// active workspace and the start directory, runs it modally through runDialog
+// and lets it go; the dialog's OK does the work on that workspace.
 #include "app/chart_view.h"
 
-#include "app/chart_workspace.h"
-#include "app/seams.h"
+#include "app/open_flow.h"
 #include "app/varkel_app.h"
 #include "app/view_printing.h"
 #include "data/ui/append_data_dlg.h"
 #include "data/ui/download_dlg.h"
-#include "data/ui/product_name_dlg.h"
 #include "model/ui/strategy_builder_dlg.h"
 #include "report/ui/performance_viewer_dlg.h"
 #include "report/ui/trade_signal_dlg.h"
@@ -19,12 +17,21 @@
 #include "studies/ui/keltner_dlg.h"
 #include "studies/ui/moving_average_dlg.h"
 #include "studies/ui/tick_dlg.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/seams.h"
 
 #include <QMdiSubWindow>
 
+namespace {
+
+const std::string& startDirectory() {
+    return CVarkelModel2cApp::instance()->startDirectory;
+}
+
+}  // namespace
+
 void CVarkelModel2cView::onFileOpen() {
-    CProductNameDlg dialog(window());
-    runDialog(dialog);
+    runOpenFlow(window());
 }
 
 void CVarkelModel2cView::onFileClose() {
@@ -55,14 +62,15 @@ void CVarkelModel2cView::onTick() {
         showMessage(QStringLiteral("No chart avtive"));
         return;
     }
-    CTickDlg dialog(window());
+    CTickDlg dialog(active, window());
     runDialog(dialog);
 }
 
 void CVarkelModel2cView::onVerticalLine() {
     CVarkelModel2cApp& app = *CVarkelModel2cApp::instance();
     app.verticalLineMode = !app.verticalLineMode;
-    for (const auto& each : app.workspaces) each->view->clearVerticalLines();
+    for (const auto& each : app.workspaces)
+        if (auto* view = qobject_cast<CVarkelModel2cView*>(each->view)) view->clearVerticalLines();
 }
 
 // The handlers below open dialogs that are built with their own features; each
@@ -80,62 +88,65 @@ void CVarkelModel2cView::onAppendData() {
 }
 
 void CVarkelModel2cView::onMovingAverage() {
-    CMovingAverageDlg dialog(window());
+    CMovingAverageDlg dialog(activeWorkspace(), window());
     runDialog(dialog);
 }
 
 void CVarkelModel2cView::onKeltner() {
-    CKeltnerDlg dialog(window());
+    CKeltnerDlg dialog(activeWorkspace(), window());
     runDialog(dialog);
 }
 
 void CVarkelModel2cView::onRsi() {
-    CAnalysisStudyDlg dialog(rsiStudy, window());
+    CAnalysisStudyDlg dialog(rsiStudy, activeWorkspace(), window());
     runDialog(dialog);
 }
 
 void CVarkelModel2cView::onTimeSeriesCorrelation() {
-    CAnalysisStudyDlg dialog(timeSeriesCorrelationStudy, window());
+    CAnalysisStudyDlg dialog(timeSeriesCorrelationStudy, activeWorkspace(), window());
     runDialog(dialog);
 }
 
 void CVarkelModel2cView::onMacd() {
-    CAnalysisStudyDlg dialog(macdStudy, window());
+    CAnalysisStudyDlg dialog(macdStudy, activeWorkspace(), window());
     runDialog(dialog);
 }
 
 void CVarkelModel2cView::onStochastics() {
-    CAnalysisStudyDlg dialog(stochasticsStudy, window());
+    CAnalysisStudyDlg dialog(stochasticsStudy, activeWorkspace(), window());
     runDialog(dialog);
 }
 
 void CVarkelModel2cView::onRateOfChange() {
-    CAnalysisStudyDlg dialog(rateOfChangeStudy, window());
+    CAnalysisStudyDlg dialog(rateOfChangeStudy, activeWorkspace(), window());
     runDialog(dialog);
 }
 
 void CVarkelModel2cView::onLinearRegression() {
-    CAnalysisStudyDlg dialog(linearRegressionStudy, window());
+    CAnalysisStudyDlg dialog(linearRegressionStudy, activeWorkspace(), window());
     runDialog(dialog);
 }
 
 void CVarkelModel2cView::onNormalDistribution() {
-    CAnalysisStudyDlg dialog(normalDistributionStudy, window());
+    CAnalysisStudyDlg dialog(normalDistributionStudy, activeWorkspace(), window());
     runDialog(dialog);
 }
 
 void CVarkelModel2cView::onBuildTradeModel() {
-    CStrategyBuilderDlg dialog(window());
+    CStrategyBuilderDlg dialog(activeWorkspace(), startDirectory(), window());
     runDialog(dialog);
 }
 
-// The report dialogs do their work while they are made, before they show.
+// The report dialogs do their work before they show: the signal (which writes
+// the model and strategy files) and the saved model's texts.
 void CVarkelModel2cView::onTradeSignal() {
-    CTradeSignalDlg dialog(window());
+    CTradeSignalDlg dialog(activeWorkspace(), startDirectory(), window());
+    dialog.runSignal();
     runDialog(dialog);
 }
 
 void CVarkelModel2cView::onPerformanceView() {
-    CPerformanceViewerDlg dialog(window());
+    CPerformanceViewerDlg dialog(activeWorkspace(), startDirectory(), window());
+    dialog.showSavedModel();
     runDialog(dialog);
 }

@@ -1,8 +1,8 @@
 #include "app/view_printing.h"
 
 #include "app/main_frame.h"
-#include "app/seams.h"
 #include "app/varkel_app.h"
+#include "workbench/seams.h"
 
 #include <QPainter>
 #include <QPrintDialog>

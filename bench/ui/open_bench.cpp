@@ -1,13 +1,13 @@
 // Workstation timings on the offscreen platform: opening the EUR/JPY sample
 // (load, moving averages, chart filled and drawn) and redrawing the price chart
 // after Tick 300.
-#include "app/chart_fx.h"
 #include "app/chart_view.h"
-#include "app/chart_workspace.h"
-#include "app/seams.h"
+#include "app/open_flow.h"
 #include "app/varkel_app.h"
 #include "chart/chart_painter.h"
-#include "data/ui/open_flow.h"
+#include "workbench/chart_fx.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/seams.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #include "data/ui/append_data_dlg.h"
 
-#include "app/seams.h"
+#include "workbench/seams.h"
 
 #include <QFile>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 #include "data/ui/data_server_setting.h"
 
-#include "app/settings_store.h"
 #include "data/data_server.h"
+#include "workbench/settings_store.h"
 
 namespace {
 

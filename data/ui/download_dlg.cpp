@@ -1,7 +1,7 @@
 #include "data/ui/download_dlg.h"
 
-#include "app/seams.h"
 #include "data/ui/data_server_setting.h"
+#include "workbench/seams.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>

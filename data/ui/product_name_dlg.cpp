@@ -1,8 +1,6 @@
 #include "data/ui/product_name_dlg.h"
 
-#include "app/chart_workspace.h"
-#include "app/seams.h"
-#include "data/ui/open_flow.h"
+#include "workbench/seams.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -17,8 +15,7 @@ constexpr int maxProductNameLength = 64;
 
 }  // namespace
 
-CProductNameDlg::CProductNameDlg(QWidget* parent, const QString& pricePath)
-    : QDialog(parent), productCombo_(new QComboBox(this)), pricePath_(pricePath) {
+CProductNameDlg::CProductNameDlg(QWidget* parent) : QDialog(parent), productCombo_(new QComboBox(this)) {
     setObjectName(QStringLiteral("133"));
     setWindowTitle(QStringLiteral("Product Name"));
 
@@ -53,20 +50,14 @@ CProductNameDlg::CProductNameDlg(QWidget* parent, const QString& pricePath)
     layout->addLayout(buttons);
 }
 
+QString CProductNameDlg::productName() const {
+    return productCombo_->currentText();
+}
+
 void CProductNameDlg::accept() {
-    ChartWorkspace* workspace = activeWorkspace();
-    if (workspace == nullptr) {
-        QDialog::accept();
-        return;
-    }
-    const QString product = productCombo_->currentText();
-    if (product.isEmpty()) {
+    if (productName().isEmpty()) {
         showMessage(QStringLiteral("No Trade Product Selected."));
         return;
     }
     QDialog::accept();
-    if (pricePath_.isEmpty())
-        askAndOpenPriceFile(*workspace, product, parentWidget());
-    else
-        openPriceFile(*workspace, product, pricePath_);
 }

@@ -1,11 +1,10 @@
 #include "model/ui/strategy_builder_dlg.h"
 
-#include "app/chart_fx.h"
-#include "app/chart_workspace.h"
-#include "app/seams.h"
-#include "app/varkel_app.h"
 #include "report/build_texts.h"
 #include "studies/study_catalogue.h"
+#include "workbench/chart_fx.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/seams.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -43,7 +42,8 @@ int kindOf(const QComboBox* list) {
 
 }  // namespace
 
-CStrategyBuilderDlg::CStrategyBuilderDlg(QWidget* parent)
+CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory,
+                                         QWidget* parent)
     : QDialog(parent),
       baseList_(addIndexList(listEntries(baseStudies()), 1021)),
       use2ndBox_(new QCheckBox(QStringLiteral("2nd Index"), this)),
@@ -57,7 +57,9 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(QWidget* parent)
       curveChart_(new CChartFX(this)),
       progress_(new QProgressBar(this)),
       okButton_(new QPushButton(QStringLiteral("OK"), this)),
-      cancelButton_(new QPushButton(QStringLiteral("Cancel"), this)) {
+      cancelButton_(new QPushButton(QStringLiteral("Cancel"), this)),
+      workspace_(workspace),
+      startDirectory_(std::move(startDirectory)) {
     setObjectName(QStringLiteral("144"));
     setWindowTitle(QStringLiteral("Strategy Builder"));
     use2ndBox_->setObjectName(QStringLiteral("1014"));
@@ -154,18 +156,17 @@ IndexChoice CStrategyBuilderDlg::readChoice() const {
 
 void CStrategyBuilderDlg::accept() {
     if (isBuilding()) return;
-    ChartWorkspace* workspace = activeWorkspace();
-    if (workspace == nullptr || !workspace->hasPriceChart) return;
+    if (withPriceChart(workspace_) == nullptr) return;
     const IndexChoice choice = readChoice();
     if (const auto refusal = validateIndexChoice(choice)) {
         showMessage(QString::fromStdString(*refusal));
         return;
     }
-    startBuild(*workspace, choice);
+    startBuild(choice);
 }
 
-void CStrategyBuilderDlg::startBuild(ChartWorkspace& workspace, const IndexChoice& choice) {
-    const std::string startDirectory = CVarkelModel2cApp::instance()->startDirectory;
+void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
+    const std::string startDirectory = startDirectory_.string();
     BuildOptions options;
     options.cancel = &cancel_;
     options.grids = grids_;
@@ -194,8 +195,7 @@ void CStrategyBuilderDlg::startBuild(ChartWorkspace& workspace, const IndexChoic
     };
 
     cancel_ = false;
-    workspace_ = &workspace;
-    buildingProduct_ = workspace.productName;
+    buildingProduct_ = workspace_->productName;
     runningLayer_ = 0;
     lastProgressSent_ = {};
     setBusy(true);

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 class CChartFX;
@@ -18,8 +19,8 @@ class QPushButton;
 
 // Dialog 144 "Strategy Builder": the user picks a base index and up to two
 // filter indexes; OK searches the best trade model for the product of the
-// active workspace, shows each layer's return, the model's measures and its
-// accumulated P&L curve, and saves the model file. The search runs on a worker
+// workspace, shows each layer's return, the model's measures and its
+// accumulated P&L curve, and saves the model file in the start directory. The search runs on a worker
 // thread so that the window keeps answering: a progress bar counts the trials
 // of the running layer and a Cancel button stops it, leaving the bars as they
 // were and writing nothing. "Finish" closes the dialog, stopping a running
@@ -27,7 +28,8 @@ class QPushButton;
 class CStrategyBuilderDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CStrategyBuilderDlg(QWidget* parent);
+    // `workspace`: the active view's, or null when no view is open.
+    CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory, QWidget* parent);
     ~CStrategyBuilderDlg() override;
 
     // The grids the next build searches; the standard ones unless narrowed.
@@ -48,7 +50,7 @@ private:
     QComboBox* addIndexList(const QStringList& entries, int id);
     QLabel* addReadOut(int id);
     varkel::IndexChoice readChoice() const;
-    void startBuild(ChartWorkspace& workspace, const varkel::IndexChoice& choice);
+    void startBuild(const varkel::IndexChoice& choice);
     void forwardProgress(int layer, std::int64_t done, std::int64_t total);
     void showProgress(int layer, std::int64_t done, std::int64_t total);
     void setBusy(bool busy);
@@ -76,8 +78,9 @@ private:
     std::atomic<bool> cancel_{false};
     // Written by the worker before it reports the end; read after joining it.
     varkel::BuildResult result_;
-    // What the running or last build works on; fixed while the worker runs.
-    ChartWorkspace* workspace_ = nullptr;
+    ChartWorkspace* const workspace_;
+    const std::filesystem::path startDirectory_;
+    // The product the running or last build works on; fixed while the worker runs.
     std::string buildingProduct_;
     int runningLayer_ = 0;
     std::chrono::steady_clock::time_point buildStarted_;

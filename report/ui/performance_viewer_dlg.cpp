@@ -1,11 +1,10 @@
 #include "report/ui/performance_viewer_dlg.h"
 
-#include "app/chart_fx.h"
-#include "app/chart_workspace.h"
-#include "app/varkel_app.h"
 #include "model/trade_model_file.h"
 #include "report/performance_texts.h"
 #include "report/sharpe_transition.h"
+#include "workbench/chart_fx.h"
+#include "workbench/chart_workspace.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -21,16 +20,20 @@ namespace {
 
 // The model saved for the product; the "not used" model when there is no
 // readable file, so that every study reads "N/A".
-TradeModel loadSavedModel(const std::string& productName) {
+TradeModel loadSavedModel(const std::filesystem::path& startDirectory, const std::string& productName) {
     TradeModel model;
-    loadTradeModel(model, performanceFilePath(CVarkelModel2cApp::instance()->startDirectory, productName));
+    loadTradeModel(model, performanceFilePath(startDirectory, productName));
     return model;
 }
 
 }  // namespace
 
-CPerformanceViewerDlg::CPerformanceViewerDlg(QWidget* parent)
-    : QDialog(parent), sharpeChart_(new CChartFX(this)) {
+CPerformanceViewerDlg::CPerformanceViewerDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory,
+                                             QWidget* parent)
+    : QDialog(parent),
+      workspace_(workspace),
+      startDirectory_(std::move(startDirectory)),
+      sharpeChart_(new CChartFX(this)) {
     setObjectName(QStringLiteral("147"));
     setWindowTitle(QStringLiteral("Performance Viewer"));
     setFont(QFont(QStringLiteral("Tahoma"), 9));
@@ -95,8 +98,6 @@ CPerformanceViewerDlg::CPerformanceViewerDlg(QWidget* parent)
     layout->addLayout(texts);
     layout->addWidget(sharpeChart_, 1);
     layout->addLayout(buttons);
-
-    fillTexts();
 }
 
 QLabel* CPerformanceViewerDlg::addReadOut(int controlId) {
@@ -112,20 +113,20 @@ QLabel* CPerformanceViewerDlg::readOut(int controlId) const {
     return found != readOuts_.end() ? found->second : nullptr;
 }
 
-void CPerformanceViewerDlg::fillTexts() {
-    const ChartWorkspace* workspace = activeWorkspace();
-    if (workspace == nullptr) return;
-    const PerformanceTexts texts = performanceTexts(workspace->productName, loadSavedModel(workspace->productName));
+void CPerformanceViewerDlg::showSavedModel() {
+    if (workspace_ == nullptr) return;
+    const std::string& product = workspace_->productName;
+    const PerformanceTexts texts = performanceTexts(product, loadSavedModel(startDirectory_, product));
     for (const PerformanceText& entry : texts.entries)
         if (QLabel* text = readOut(entry.controlId)) text->setText(QString::fromStdString(entry.text));
 }
 
 void CPerformanceViewerDlg::drawSharpeTransition() {
-    ChartWorkspace* workspace = activeWorkspace();
-    if (workspace == nullptr || !workspace->hasPriceChart) return;
+    ChartWorkspace* workspace = withPriceChart(workspace_);
+    if (workspace == nullptr) return;
     const Product* product = workspace->registry.findProduct(workspace->productName);
     if (product == nullptr) return;
-    const TradeModel model = loadSavedModel(workspace->productName);
+    const TradeModel model = loadSavedModel(startDirectory_, workspace->productName);
     if (!recomputeSharpeTransition(workspace->registry, workspace->productName, model)) return;
 
     const int history = product->historyLength();

@@ -1,10 +1,9 @@
 #include "report/ui/trade_signal_dlg.h"
 
-#include "app/chart_fx.h"
-#include "app/chart_workspace.h"
-#include "app/seams.h"
-#include "app/varkel_app.h"
 #include "report/trade_signal.h"
+#include "workbench/chart_fx.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/seams.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -53,8 +52,10 @@ void hideGrid(CChartFX& chart) {
 
 }  // namespace
 
-CTradeSignalDlg::CTradeSignalDlg(QWidget* parent)
+CTradeSignalDlg::CTradeSignalDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory, QWidget* parent)
     : QDialog(parent),
+      workspace_(workspace),
+      startDirectory_(std::move(startDirectory)),
       signalText_(new QLabel(this)),
       netProfitText_(new QLabel(this)),
       priceChart_(addChart(1044, "Price Fluctuation")),
@@ -98,8 +99,6 @@ CTradeSignalDlg::CTradeSignalDlg(QWidget* parent)
     layout->addWidget(priceChart_, 3);
     layout->addWidget(positionChart_, 2);
     layout->addWidget(pnlChart_, 3);
-
-    runSignal();
 }
 
 CChartFX* CTradeSignalDlg::addChart(int controlId, const char* title) {
@@ -119,10 +118,9 @@ QString CTradeSignalDlg::netProfitText() const {
 }
 
 void CTradeSignalDlg::runSignal() {
-    ChartWorkspace* workspace = activeWorkspace();
-    if (workspace == nullptr || !workspace->hasPriceChart) return;
-    const TradeSignal signal = runDailyTradeSignal(workspace->registry, workspace->productName,
-                                                   CVarkelModel2cApp::instance()->startDirectory);
+    ChartWorkspace* workspace = withPriceChart(workspace_);
+    if (workspace == nullptr) return;
+    const TradeSignal signal = runDailyTradeSignal(workspace->registry, workspace->productName, startDirectory_);
     signalText_->setText(QString::fromStdString(signal.signalText));
     netProfitText_->setText(QString::fromStdString(signal.netProfitText));
     if (!signal.baseUsable) return;  // nothing was written, as intended
@@ -140,8 +138,8 @@ void CTradeSignalDlg::accept() {
 }
 
 void CTradeSignalDlg::drawSignalCharts() {
-    ChartWorkspace* workspace = activeWorkspace();
-    if (workspace == nullptr || !workspace->hasPriceChart) return;
+    ChartWorkspace* workspace = withPriceChart(workspace_);
+    if (workspace == nullptr) return;
     const Product* product = workspace->registry.findProduct(workspace->productName);
     if (product == nullptr) return;
     const double history = product->historyLength();

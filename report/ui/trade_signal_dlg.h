@@ -2,11 +2,14 @@
 
 #include <QDialog>
 
+#include <filesystem>
+
 class CChartFX;
+class ChartWorkspace;
 class QLabel;
 
-// Dialog 148 "Trade Signal for the next trading day". Made for the product of
-// the active workspace, it applies the product's saved trade model to the bars
+// Dialog 148 "Trade Signal for the next trading day", made for the product of
+// a workspace. runSignal() applies the product's saved trade model to the bars
 // (the next-day bar receives the next day's position), back-tests it, writes
 // the model back with refreshed figures, writes the strategy file and shows the
 // signal and the total net profit. "Price / Signal" fills the price, position
@@ -14,7 +17,13 @@ class QLabel;
 class CTradeSignalDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CTradeSignalDlg(QWidget* parent);
+    // Only builds the window. `workspace`: the active view's, or null when no
+    // view is open; the model and strategy files lie in `startDirectory`.
+    CTradeSignalDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory, QWidget* parent);
+
+    // Computes the signal and writes the files; the shell runs it before
+    // showing the dialog. Does nothing without a product's chart.
+    void runSignal();
 
     QString signalText() const;
     QString netProfitText() const;
@@ -24,8 +33,9 @@ public:
 
 private:
     CChartFX* addChart(int controlId, const char* title);
-    void runSignal();
 
+    ChartWorkspace* const workspace_;
+    const std::filesystem::path startDirectory_;
     QLabel* const signalText_;     // 1043
     QLabel* const netProfitText_;  // 1012
     CChartFX* const priceChart_;     // 1044

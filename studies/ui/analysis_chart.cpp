@@ -1,11 +1,11 @@
 #include "studies/ui/analysis_chart.h"
 
-#include "app/chart_fx.h"
-#include "app/chart_workspace.h"
-#include "app/tab_strip.h"
 #include "chart/chart_painter.h"
 #include "chart/price_chart_setup.h"
 #include "studies/ui/analysis_study.h"
+#include "workbench/chart_fx.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/tab_strip.h"
 
 #include <new>
 

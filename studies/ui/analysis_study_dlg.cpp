@@ -1,9 +1,9 @@
 #include "studies/ui/analysis_study_dlg.h"
 
-#include "app/chart_workspace.h"
-#include "app/seams.h"
 #include "studies/ui/analysis_chart.h"
 #include "studies/ui/analysis_study.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/seams.h"
 
 #include <QLineEdit>
 
@@ -16,8 +16,8 @@ constexpr int titleBufferSize = 128;
 
 }  // namespace
 
-CAnalysisStudyDlg::CAnalysisStudyDlg(const AnalysisStudy& study, QWidget* parent)
-    : CSpanDlg(parent, study.dialogId, QString::fromUtf8(study.dialogTitle)), study_(study) {
+CAnalysisStudyDlg::CAnalysisStudyDlg(const AnalysisStudy& study, ChartWorkspace* workspace, QWidget* parent)
+    : CSpanDlg(workspace, parent, study.dialogId, QString::fromUtf8(study.dialogTitle)), study_(study) {
     for (std::size_t i = 0; i < study.entries.size(); ++i)
         spanEdits_.push_back(addSpanEdit(study.entries[i].id, QString::fromUtf8(study.entries[i].label),
                                          study.info.spans[i].defaultSpan));
@@ -39,8 +39,8 @@ void CAnalysisStudyDlg::accept() {
         showMessage(QStringLiteral("Supply %1 or a greater value for each span").arg(study_.info.smallestSpan()));
         return;
     }
-    ChartWorkspace* workspace = activeWorkspace();
-    if (workspace == nullptr || !workspace->hasPriceChart) {
+    ChartWorkspace* workspace = chartedWorkspace();
+    if (workspace == nullptr) {
         QDialog::accept();
         return;
     }

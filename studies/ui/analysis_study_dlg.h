@@ -8,12 +8,12 @@ struct AnalysisStudy;
 
 // The dialog of an analysis study (MACD, RSI, time series correlation, rate of
 // change, linear regression, normal distribution, stochastics). Its OK
-// computes the study for the product of the active workspace and draws it in
-// the study's analysis chart.
+// computes the study for the product of the workspace and draws it in the
+// study's analysis chart.
 class CAnalysisStudyDlg : public CSpanDlg {
     Q_OBJECT
 public:
-    CAnalysisStudyDlg(const AnalysisStudy& study, QWidget* parent);
+    CAnalysisStudyDlg(const AnalysisStudy& study, ChartWorkspace* workspace, QWidget* parent);
 
     void accept() override;
 

@@ -1,11 +1,11 @@
 #include "studies/ui/keltner_dlg.h"
 
-#include "app/chart_workspace.h"
-#include "app/seams.h"
 #include "chart/price_chart_setup.h"
 #include "studies/study_frame.h"
 #include "studies/trend_studies.h"
 #include "studies/ui/chart_repaint.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/seams.h"
 
 #include <QLineEdit>
 
@@ -31,8 +31,8 @@ std::optional<double> parseMultiplier(const QString& text) {
 
 }  // namespace
 
-CKeltnerDlg::CKeltnerDlg(QWidget* parent)
-    : CSpanDlg(parent, 157, QStringLiteral("Calc Keltner Channels")),
+CKeltnerDlg::CKeltnerDlg(ChartWorkspace* workspace, QWidget* parent)
+    : CSpanDlg(workspace, parent, 157, QStringLiteral("Calc Keltner Channels")),
       emaSpan_(addSpanEdit(1052, QStringLiteral("EMA Span"), 10)),
       atrSpan_(addSpanEdit(1053, QStringLiteral("ATR Span"), 10)),
       multiplier_(addTextEdit(1054, QStringLiteral("Multiplier"), QStringLiteral("1.5"))) {}
@@ -53,8 +53,8 @@ void CKeltnerDlg::accept() {
         multiplier_->setFocus();
         return;
     }
-    ChartWorkspace* workspace = activeWorkspace();
-    if (workspace == nullptr || !workspace->hasPriceChart) {
+    ChartWorkspace* workspace = chartedWorkspace();
+    if (workspace == nullptr) {
         QDialog::accept();
         return;
     }

@@ -8,7 +8,7 @@
 class CKeltnerDlg : public CSpanDlg {
     Q_OBJECT
 public:
-    explicit CKeltnerDlg(QWidget* parent);
+    CKeltnerDlg(ChartWorkspace* workspace, QWidget* parent);
 
     void accept() override;
 

@@ -1,16 +1,16 @@
 #include "studies/ui/moving_average_dlg.h"
 
-#include "app/chart_workspace.h"
-#include "app/seams.h"
 #include "studies/trend_studies.h"
 #include "studies/ui/chart_repaint.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/seams.h"
 
 #include <cstdio>
 
 using namespace varkel;
 
-CMovingAverageDlg::CMovingAverageDlg(QWidget* parent)
-    : CSpanDlg(parent, 156, QStringLiteral("Moving Average Calc")),
+CMovingAverageDlg::CMovingAverageDlg(ChartWorkspace* workspace, QWidget* parent)
+    : CSpanDlg(workspace, parent, 156, QStringLiteral("Moving Average Calc")),
       span1_(addSpanEdit(1051, QStringLiteral("MA Span 1"), 20)),
       span2_(addSpanEdit(1052, QStringLiteral("MA Span 2"), 40)) {}
 
@@ -22,8 +22,8 @@ void CMovingAverageDlg::accept() {
         showMessage(QStringLiteral("Please specify greater than 2 and span 2 must be greater than span 1"));
         return;
     }
-    ChartWorkspace* workspace = activeWorkspace();
-    if (workspace == nullptr || !workspace->hasPriceChart) {
+    ChartWorkspace* workspace = chartedWorkspace();
+    if (workspace == nullptr) {
         QDialog::accept();
         return;
     }

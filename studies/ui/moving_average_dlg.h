@@ -8,7 +8,7 @@
 class CMovingAverageDlg : public CSpanDlg {
     Q_OBJECT
 public:
-    explicit CMovingAverageDlg(QWidget* parent);
+    CMovingAverageDlg(ChartWorkspace* workspace, QWidget* parent);
 
     void accept() override;
 

@@ -1,6 +1,7 @@
 #include "studies/ui/span_dlg.h"
 
-#include "app/seams.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/seams.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -10,8 +11,8 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
-CSpanDlg::CSpanDlg(QWidget* parent, int dialogId, const QString& title)
-    : QDialog(parent), form_(new QFormLayout) {
+CSpanDlg::CSpanDlg(ChartWorkspace* workspace, QWidget* parent, int dialogId, const QString& title)
+    : QDialog(parent), workspace_(workspace), form_(new QFormLayout) {
     setObjectName(QString::number(dialogId));
     setWindowTitle(title);
 
@@ -31,6 +32,10 @@ CSpanDlg::CSpanDlg(QWidget* parent, int dialogId, const QString& title)
     layout->addLayout(form_);
     layout->addSpacing(12);
     layout->addLayout(buttons);
+}
+
+ChartWorkspace* CSpanDlg::chartedWorkspace() const {
+    return withPriceChart(workspace_);
 }
 
 QLineEdit* CSpanDlg::addSpanEdit(int id, const QString& label, int defaultValue, int maxDigits) {

@@ -4,17 +4,22 @@
 
 #include <vector>
 
+class ChartWorkspace;
 class QFormLayout;
 class QLineEdit;
 
 // The frame every study parameter dialog shares: labelled entries, each with
 // its control id as its objectName, and OK / CANCEL buttons. OK runs accept(),
-// where a dialog does all its work; CANCEL does nothing. Entries show their
-// defaults on every new dialog.
+// where a dialog does all its work on the workspace it was made for; CANCEL
+// does nothing. Entries show their defaults on every new dialog.
 class CSpanDlg : public QDialog {
     Q_OBJECT
 protected:
-    CSpanDlg(QWidget* parent, int dialogId, const QString& title);
+    // `workspace`: the active view's, or null when no view is open.
+    CSpanDlg(ChartWorkspace* workspace, QWidget* parent, int dialogId, const QString& title);
+
+    // The workspace OK works on when it shows a product's chart, else null.
+    ChartWorkspace* chartedWorkspace() const;
 
     // An entry for a whole number: digits only, at most `maxDigits` of them.
     QLineEdit* addSpanEdit(int id, const QString& label, int defaultValue, int maxDigits = 9);
@@ -29,6 +34,7 @@ protected:
     bool spanEntriesFilled() const;
 
 private:
+    ChartWorkspace* const workspace_;
     QFormLayout* const form_;
     std::vector<QLineEdit*> spanEdits_;
 };

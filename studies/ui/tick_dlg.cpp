@@ -1,8 +1,8 @@
 #include "studies/ui/tick_dlg.h"
 
-#include "app/chart_workspace.h"
-#include "app/tab_strip.h"
 #include "studies/ui/chart_repaint.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/tab_strip.h"
 
 using namespace varkel;
 
@@ -18,14 +18,13 @@ void repaintEveryChart(ChartWorkspace& workspace) {
 
 }  // namespace
 
-CTickDlg::CTickDlg(QWidget* parent)
-    : CSpanDlg(parent, 138, QStringLiteral("Specifying number of tick")),
+CTickDlg::CTickDlg(ChartWorkspace* workspace, QWidget* parent)
+    : CSpanDlg(workspace, parent, 138, QStringLiteral("Specifying number of tick")),
       ticks_(addSpanEdit(1006, QStringLiteral("Number of Tick"), defaultTicks, tickDigits)) {}
 
 void CTickDlg::accept() {
     if (!spanEntriesFilled()) return;
-    ChartWorkspace* workspace = activeWorkspace();
-    if (workspace != nullptr && workspace->hasPriceChart) {
+    if (ChartWorkspace* workspace = chartedWorkspace()) {
         const int ticks = spanOf(ticks_);
         // Charts zoomed in earlier go back to the whole history when the count
         // covers it; otherwise they would keep the old bars.

@@ -3,12 +3,12 @@
 #include "studies/ui/span_dlg.h"
 
 // Dialog 138 "Specifying number of tick" (commands Tick and Zoom Chart): how
-// many of the latest bars every chart of the active workspace shows. Its OK
+// many of the latest bars every chart of the workspace shows. Its OK
 // repaints the price chart and every study chart with that many bars.
 class CTickDlg : public CSpanDlg {
     Q_OBJECT
 public:
-    explicit CTickDlg(QWidget* parent);
+    CTickDlg(ChartWorkspace* workspace, QWidget* parent);
 
     void accept() override;
 

@@ -1,8 +1,8 @@
 #include "ui_test_support.h"
 
-#include "app/chart_fx.h"
-#include "app/chart_workspace.h"
 #include "data/ui/append_data_dlg.h"
+#include "workbench/chart_fx.h"
+#include "workbench/chart_workspace.h"
 
 #include <QComboBox>
 #include <QLabel>

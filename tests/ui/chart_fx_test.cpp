@@ -1,10 +1,10 @@
 #include "ui_test_support.h"
 
-#include "app/chart_fx.h"
-#include "app/chart_workspace.h"
+#include "app/open_flow.h"
 #include "chart/chart_control.h"
 #include "chart/price_chart_setup.h"
-#include "data/ui/open_flow.h"
+#include "workbench/chart_fx.h"
+#include "workbench/chart_workspace.h"
 
 #include <QMouseEvent>
 #include <QStatusBar>

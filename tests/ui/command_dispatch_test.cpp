@@ -1,9 +1,9 @@
 #include "ui_test_support.h"
 
 #include "app/chart_view.h"
-#include "app/chart_workspace.h"
 #include "app/command_table.h"
 #include "app/recent_files.h"
+#include "workbench/chart_workspace.h"
 
 #include <QAction>
 #include <QLabel>

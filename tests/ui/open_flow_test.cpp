@@ -1,12 +1,12 @@
 #include "ui_test_support.h"
 
-#include "app/chart_fx.h"
 #include "app/chart_view.h"
-#include "app/chart_workspace.h"
 #include "app/recent_files.h"
-#include "app/tab_strip.h"
 #include "chart/chart_control.h"
 #include "data/ui/product_name_dlg.h"
+#include "workbench/chart_fx.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/tab_strip.h"
 
 #include <QComboBox>
 #include <QMdiArea>

@@ -1,8 +1,8 @@
 #include "trade_model_station.h"
 
-#include "app/chart_fx.h"
 #include "app/main_frame.h"
 #include "report/ui/performance_viewer_dlg.h"
+#include "workbench/chart_fx.h"
 
 #include <QLabel>
 #include <QMdiArea>
@@ -41,7 +41,9 @@ void PerformanceViewerDlgTest::keltnerModelShowsItsTextsAndSharpeTransition() {
     TradeModelStation station;
     QVERIFY(station.openSample());
     station.writeStartFile("USD_JPY.pfm", keltnerModel);
-    CPerformanceViewerDlg dialog(nullptr);
+    CPerformanceViewerDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
+    QCOMPARE(dialog.readOut(1030)->text() + dialog.readOut(1021)->text(), QString());  // made, not yet read
+    dialog.showSavedModel();
     const QMap<int, QString> expected = {
         {1030, "USD/JPY"},    {1031, "  0.543860"}, {1029, "  0.123000"}, {1032, "  0.250000"},
         {1035, " 40.000000"}, {1036, "-27.660000"}, {1037, " 12.340000"}, {1033, "57"},
@@ -73,7 +75,8 @@ void PerformanceViewerDlgTest::keltnerModelShowsItsTextsAndSharpeTransition() {
 void PerformanceViewerDlgTest::missingModelOrViewShowsNothingToDraw() {
     TradeModelStation station;
     QVERIFY(station.openSample());
-    CPerformanceViewerDlg noModel(nullptr);
+    CPerformanceViewerDlg noModel(activeWorkspace(), station.app.startDirectory, nullptr);
+    noModel.showSavedModel();
     QCOMPARE(noModel.readOut(1030)->text(), QStringLiteral("USD/JPY"));
     for (const int name : {1021, 1022, 1023}) QCOMPARE(noModel.readOut(name)->text(), QStringLiteral("N/A"));
     QCOMPARE(noModel.readOut(1038)->text(), QString());
@@ -83,7 +86,8 @@ void PerformanceViewerDlgTest::missingModelOrViewShowsNothingToDraw() {
     station.frame()->mdiArea()->closeAllSubWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(activeWorkspace() == nullptr);
-    CPerformanceViewerDlg noView(nullptr);
+    CPerformanceViewerDlg noView(activeWorkspace(), station.app.startDirectory, nullptr);
+    noView.showSavedModel();
     for (const int id : {1030, 1021, 1029, 1033, 1041}) QCOMPARE(noView.readOut(id)->text(), QString());
     pressShow(noView);
     QCOMPARE(chartPoints(noView), 0);

@@ -5,11 +5,11 @@
 // test tells how long that took.
 #include "trade_model_station.h"
 
-#include "app/chart_fx.h"
 #include "app/command_ids.h"
 #include "model/ui/strategy_builder_dlg.h"
 #include "report/ui/performance_viewer_dlg.h"
 #include "report/ui/trade_signal_dlg.h"
+#include "workbench/chart_fx.h"
 
 #include <QCheckBox>
 #include <QComboBox>

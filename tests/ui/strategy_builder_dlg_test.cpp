@@ -1,10 +1,10 @@
 #include "trade_model_station.h"
 
-#include "app/chart_fx.h"
 #include "model/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "model/ui/strategy_builder_dlg.h"
 #include "report/build_texts.h"
+#include "workbench/chart_fx.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -70,7 +70,7 @@ private slots:
 
 void StrategyBuilderDlgTest::listsHoldTheirEntriesAndNeedAProduct() {
     TradeModelStation station;
-    CStrategyBuilderDlg dialog(nullptr);
+    CStrategyBuilderDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
     const auto entries = [&](int id) {
         auto* list = dialog.findChild<QComboBox*>(QString::number(id));
         QStringList items{QString::number(list->currentIndex())};
@@ -91,7 +91,7 @@ void StrategyBuilderDlgTest::listsHoldTheirEntriesAndNeedAProduct() {
 void StrategyBuilderDlgTest::refusedChoicesShowTheirMessagesAndBuildNothing() {
     TradeModelStation station;
     QVERIFY(station.openSample());
-    CStrategyBuilderDlg dialog(nullptr);
+    CStrategyBuilderDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
     dialog.setGrids(smallGrids());
     button(dialog, "1")->click();  // nothing chosen
 
@@ -134,7 +134,7 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
     QVERIFY(station.openSample());
     ProductRegistry engineRegistry = activeWorkspace()->registry;  // the bars as the build finds them
 
-    CStrategyBuilderDlg dialog(nullptr);
+    CStrategyBuilderDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
     dialog.setGrids(smallGrids());
     QSignalSpy finished(&dialog, &CStrategyBuilderDlg::buildFinished);
     choose(dialog, 1021, "MACD");
@@ -179,7 +179,7 @@ void StrategyBuilderDlgTest::cancelledOrClosedBuildSavesNothingUnwritableFileIsR
     TradeModelStation station;
     QVERIFY(station.openSample());
     const std::vector<Bar> before = station.product().bars;
-    CStrategyBuilderDlg dialog(nullptr);
+    CStrategyBuilderDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
     auto* progress = dialog.findChild<QProgressBar*>("buildProgress");
     choose(dialog, 1021, "Keltner Channels");  // the longest search there is
 

@@ -4,11 +4,11 @@
 // VARKEL_SCREENSHOT to the file to write.
 #include "ui_test_support.h"
 
-#include "app/chart_fx.h"
-#include "app/chart_workspace.h"
 #include "app/command_ids.h"
-#include "app/tab_strip.h"
-#include "data/ui/open_flow.h"
+#include "app/open_flow.h"
+#include "workbench/chart_fx.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/tab_strip.h"
 
 class StudiesScreenshotTest : public QObject {
     Q_OBJECT

@@ -1,11 +1,11 @@
 #include "ui_test_support.h"
 
-#include "app/chart_fx.h"
-#include "app/chart_workspace.h"
 #include "app/command_ids.h"
-#include "app/tab_strip.h"
+#include "app/open_flow.h"
 #include "chart/chart_control.h"
-#include "data/ui/open_flow.h"
+#include "workbench/chart_fx.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/tab_strip.h"
 
 #include <QFormLayout>
 #include <QLabel>

@@ -2,8 +2,8 @@
 
 #include "ui_test_support.h"
 
-#include "app/chart_workspace.h"
-#include "data/ui/open_flow.h"
+#include "app/open_flow.h"
+#include "workbench/chart_workspace.h"
 
 #include <QDir>
 #include <QFile>

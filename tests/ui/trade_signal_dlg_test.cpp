@@ -1,8 +1,8 @@
 #include "trade_model_station.h"
 
-#include "app/chart_fx.h"
 #include "model/trade_model_file.h"
 #include "report/ui/trade_signal_dlg.h"
+#include "workbench/chart_fx.h"
 
 #include <QPushButton>
 
@@ -41,13 +41,15 @@ class TradeSignalDlgTest : public QObject {
 private slots:
     void handWrittenModelGivesSignalFilesAndCharts();
     void missingModelWritesNothingUnwritableFileIsReported();
+    void makingTheDialogComputesAndWritesNothing();
 };
 
 void TradeSignalDlgTest::handWrittenModelGivesSignalFilesAndCharts() {
     TradeModelStation station;
     QVERIFY(station.openSample());
     station.writeStartFile("USD_JPY.pfm", macdModel);
-    CTradeSignalDlg dialog(nullptr);
+    CTradeSignalDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
+    dialog.runSignal();
     QCOMPARE(station.messages, QStringList());
 
     // One strategy line per bar, the next trading day last with an empty date.
@@ -106,17 +108,42 @@ void TradeSignalDlgTest::handWrittenModelGivesSignalFilesAndCharts() {
 void TradeSignalDlgTest::missingModelWritesNothingUnwritableFileIsReported() {
     TradeModelStation station;
     QVERIFY(station.openSample());
-    const CTradeSignalDlg noModel(nullptr);
+    CTradeSignalDlg noModel(activeWorkspace(), station.app.startDirectory, nullptr);
+    noModel.runSignal();
     QCOMPARE(noModel.signalText() + noModel.netProfitText(), QString());
     QVERIFY(!QFile::exists(station.startFile("USD_JPY.pfm")) && !QFile::exists(station.startFile("strategy")));
     QCOMPARE(station.messages, QStringList());
 
     station.writeStartFile("USD_JPY.pfm", macdModel);
     station.writeStartFile("strategy", "a file where the directory should be");
-    const CTradeSignalDlg blocked(nullptr);
+    CTradeSignalDlg blocked(activeWorkspace(), station.app.startDirectory, nullptr);
+    blocked.runSignal();
     QVERIFY(!blocked.signalText().isEmpty());
     QCOMPARE(station.messages,
              QStringList({"Could not write the strategy file " + station.startFile("strategy/USD_JPY.csv")}));
+}
+
+void TradeSignalDlgTest::makingTheDialogComputesAndWritesNothing() {
+    TradeModelStation station;
+    QVERIFY(station.openSample());
+    station.writeStartFile("USD_JPY.pfm", macdModel);
+    const auto positions = [&] {
+        std::vector<int> each;
+        for (const Bar& bar : station.product().bars) each.push_back(bar.position);
+        return each;
+    };
+    const std::vector<int> before = positions();
+    CTradeSignalDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
+    QCOMPARE(dialog.signalText() + dialog.netProfitText(), QString());
+    QVERIFY(!QFile::exists(station.startFile("strategy")));
+    QCOMPARE(station.readStartFile("USD_JPY.pfm"), macdModel);
+    QVERIFY(positions() == before);
+
+    dialog.runSignal();
+    QVERIFY(positions() != before);
+    QVERIFY(!dialog.signalText().isEmpty());
+    QVERIFY(QFile::exists(station.startFile("strategy/USD_JPY.csv")));
+    QVERIFY(station.readStartFile("USD_JPY.pfm") != macdModel);
 }
 
 QTEST_MAIN(TradeSignalDlgTest)

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/main_frame.h"
-#include "app/seams.h"
 #include "app/start_options.h"
 #include "app/varkel_app.h"
+#include "workbench/seams.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -5,9 +5,10 @@
 class ChartWorkspace;
 class QWidget;
 
-// After the product is named: asks for its price file (owned by `owner`) and
-// opens it into the workspace. Nothing happens when the user cancels.
-void askAndOpenPriceFile(ChartWorkspace& workspace, const QString& product, QWidget* owner);
+// File Open and a recent file: asks for the product in the Product Name dialog
+// (owned by `owner`), then for its price file unless `pricePath` is given, and
+// opens it into the active workspace. Nothing happens when the user cancels.
+void runOpenFlow(QWidget* owner, const QString& pricePath = QString());
 
 // Loads the price file of `product` into the workspace's registry, computes the
 // moving averages 20 and 40 and shows the price chart in the product tab strip.

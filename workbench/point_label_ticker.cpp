@@ -1,4 +1,4 @@
-#include "app/point_label_ticker.h"
+#include "workbench/point_label_ticker.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
-#include "app/chart_fx.h"
+#include "workbench/chart_fx.h"
 
-#include "app/point_label_ticker.h"
+#include "workbench/point_label_ticker.h"
 
 #include <QCoreApplication>
 #include <QStatusTipEvent>

@@ -1,4 +1,4 @@
-#include "app/tab_strip.h"
+#include "workbench/tab_strip.h"
 
 #include <QPainter>
 #include <QResizeEvent>

@@ -1,4 +1,4 @@
-#include "app/settings_store.h"
+#include "workbench/settings_store.h"
 
 QSettings settingsStore() {
     return QSettings(QStringLiteral("Local AppWizard-Generated Applications"), QStringLiteral("VarkelModel2c"));

@@ -1,15 +1,15 @@
-#include "data/ui/open_flow.h"
+#include "app/open_flow.h"
 
-#include "app/chart_fx.h"
-#include "app/chart_view.h"
-#include "app/chart_workspace.h"
 #include "app/recent_files.h"
-#include "app/seams.h"
-#include "app/tab_strip.h"
 #include "app/varkel_app.h"
 #include "chart/price_chart_setup.h"
 #include "data/price_file.h"
+#include "data/ui/product_name_dlg.h"
 #include "studies/trend_studies.h"
+#include "workbench/chart_fx.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/seams.h"
+#include "workbench/tab_strip.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -35,10 +35,15 @@ void reportLoadProblems(const PriceFileLoad& load, const QString& path) {
 
 }  // namespace
 
-void askAndOpenPriceFile(ChartWorkspace& workspace, const QString& product, QWidget* owner) {
-    const QString path = askOpenFileName(owner, QStringLiteral("Text Files (*.txt);;All Files (*)"));
+void runOpenFlow(QWidget* owner, const QString& pricePath) {
+    CProductNameDlg dialog(owner);
+    if (runDialog(dialog) != QDialog::Accepted) return;
+    ChartWorkspace* workspace = activeWorkspace();
+    if (workspace == nullptr) return;
+    QString path = pricePath;
+    if (path.isEmpty()) path = askOpenFileName(owner, QStringLiteral("Text Files (*.txt);;All Files (*)"));
     if (path.isEmpty()) return;
-    openPriceFile(workspace, product, path);
+    openPriceFile(*workspace, dialog.productName(), path);
 }
 
 bool openPriceFile(ChartWorkspace& workspace, const QString& product, const QString& path) {

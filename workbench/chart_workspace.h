@@ -2,27 +2,28 @@
 
 #include "chart/workspace_charts.h"
 
-class CVarkelModel2cView;
+class QWidget;
 class TabStrip;
 
 // Everything one chart view shows: the product and its registry, the price
 // chart and the study charts (WorkspaceCharts), and the windows they live in.
-// The application keeps one per open view; commands act on the active one.
+// The shell keeps one per open view and hands the active one to the dialogs
+// that work on it.
 class ChartWorkspace : public varkel::WorkspaceCharts {
 public:
-    ChartWorkspace(CVarkelModel2cView* ownerView, TabStrip* productStrip, TabStrip* studyStrip)
+    ChartWorkspace(QWidget* ownerView, TabStrip* productStrip, TabStrip* studyStrip)
         : view(ownerView), productTab(productStrip), studyTab(studyStrip) {}
 
     bool hasPriceChart = false;  // a product has been opened into this view
-    CVarkelModel2cView* view;
+    QWidget* view;               // the view that shows this workspace; its title names the product
     TabStrip* productTab;
     TabStrip* studyTab;
     int studyChartCount = 0;     // tabs in studyTab
     bool isActive = true;        // belongs to the active view
 };
 
-// The workspace of the active view, or null.
-ChartWorkspace* activeWorkspace();
-
-// Marks the workspace of `view` active and every other one inactive.
-void activateWorkspace(const CVarkelModel2cView* view);
+// `workspace` when it shows a product's chart, else null: a dialog made for a
+// view without a chart closes having done nothing.
+inline ChartWorkspace* withPriceChart(ChartWorkspace* workspace) {
+    return workspace != nullptr && workspace->hasPriceChart ? workspace : nullptr;
+}

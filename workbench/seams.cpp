@@ -1,6 +1,6 @@
-#include "app/seams.h"
+#include "workbench/seams.h"
 
-#include "app/app_title.h"
+#include "workbench/app_title.h"
 
 #include <QApplication>
 #include <QDialog>

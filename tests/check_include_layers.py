@@ -1,0 +1,124 @@
+#!/usr/bin/env python3
+"""Checks the include layers of the sources: check_include_layers.py SOURCE_ROOT
+
+The windows are layered shell (app/) > dialogs (*/ui/) > workbench (workbench/) >
+engine (every other source folder: data/, studies/, model/, ...); the command line
+(cli/) stands on the engine only. A folder includes only its own layer and the
+layers below it, no file reaches itself through its includes, and no folder
+reaches itself through the folders it includes (model/ -> report/ -> model/ is a
+breach too). Prints each breach and exits 1 when there is one.
+"""
+import pathlib
+import re
+import sys
+
+NOT_LAYERED = {"tests", "bench"}  # they may reach into every layer
+INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
+
+
+def folder_of(path):
+    """The folder a source belongs to: 'data/ui' for data/ui/x.cpp, 'data' for data/x.h."""
+    parts = pathlib.PurePosixPath(path).parts
+    if len(parts) >= 3 and parts[1] == "ui":
+        return parts[0] + "/ui"
+    return parts[0]
+
+
+def layer_of(folder):
+    if folder in ("app", "workbench", "cli"):
+        return folder
+    if folder.endswith("/ui"):
+        return "dialogs"
+    return "engine"
+
+
+# What each layer may include besides itself.
+ALLOWED = {
+    "engine": {"engine"},
+    "workbench": {"engine", "workbench"},
+    "dialogs": {"engine", "workbench", "dialogs"},
+    "app": {"engine", "workbench", "dialogs", "app"},
+    "cli": {"engine", "cli"},
+}
+
+
+def sources(root):
+    for folder in sorted(root.iterdir()):
+        if not folder.is_dir() or folder.name in NOT_LAYERED or folder.name.startswith(("build", ".")):
+            continue
+        for path in sorted(folder.rglob("*")):
+            if path.suffix in (".h", ".cpp"):
+                yield path.relative_to(root).as_posix()
+
+
+def includes_of(root, path):
+    """The project files `path` includes; includes of other libraries are left out."""
+    found = []
+    for name in INCLUDE.findall((root / path).read_text(encoding="utf-8")):
+        if (root / name).is_file():
+            found.append(name)
+    return found
+
+
+def find_cycle(graph):
+    """One cycle of `graph` (node -> successors) as a list of nodes, or None."""
+    state = {}  # 1: on the current path, 2: done
+    path = []
+
+    def visit(node):
+        state[node] = 1
+        path.append(node)
+        for successor in sorted(graph.get(node, ())):
+            if state.get(successor) == 1:
+                return path[path.index(successor):] + [successor]
+            if successor not in state:
+                cycle = visit(successor)
+                if cycle:
+                    return cycle
+        path.pop()
+        state[node] = 2
+        return None
+
+    for node in sorted(graph):
+        if node not in state:
+            cycle = visit(node)
+            if cycle:
+                return cycle
+    return None
+
+
+def breaches(root):
+    found = []
+    file_graph = {}
+    folder_graph = {}
+    for path in sources(root):
+        folder = folder_of(path)
+        layer = layer_of(folder)
+        file_graph[path] = set()
+        for included in includes_of(root, path):
+            file_graph[path].add(included)
+            included_folder = folder_of(included)
+            if layer_of(included_folder) not in ALLOWED[layer]:
+                found.append(f"{path}: {layer} may not include {included}")
+            if included_folder != folder:
+                folder_graph.setdefault(folder, set()).add(included_folder)
+    cycle = find_cycle(file_graph)
+    if cycle:
+        found.append("include cycle: " + " -> ".join(cycle))
+    cycle = find_cycle(folder_graph)
+    if cycle:
+        found.append("folder cycle: " + " -> ".join(cycle))
+    return found
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit(__doc__.splitlines()[0])
+    found = breaches(pathlib.Path(sys.argv[1]))
+    for breach in found:
+        print(breach)
+    return 1 if found else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
