@@ -15,7 +15,7 @@ double BuildRobustness::deflatedSharpe() const {
     return sharpe ? sharpe->deflated : std::numeric_limits<double>::quiet_NaN();
 }
 
-PboResult layerOverfitting(const TrialLedger& ledger, int blockCount, const OptimiserControl& control) {
+PboResult layerOverfitting(const TrialLedger& ledger, int blockCount, const WorkControl& control) {
     if (ledger.windowCount() != blockCount) {
         PboResult none;
         none.blockCount = blockCount;

@@ -50,7 +50,7 @@ struct BuildRobustness {
 // The PBO of one layer's trials from its ledger's block sums, on the
 // control's workers; cancelled with the control. Not valid when the ledger
 // holds no `blockCount` windows (a history too short to cut).
-PboResult layerOverfitting(const TrialLedger& ledger, int blockCount, const OptimiserControl& control);
+PboResult layerOverfitting(const TrialLedger& ledger, int blockCount, const WorkControl& control);
 
 // The deflated Sharpe ratio of a built model's bars after a search of
 // `trials` trials whose Sharpe ratios vary by `trialVariance`.

@@ -7,12 +7,6 @@
 
 namespace varkel {
 
-int workerCountFor(const OptimiserControl& control) {
-    if (control.threads > 0) return control.threads;
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores > 0 ? static_cast<int>(cores) : 1;
-}
-
 SearchBest runParallelSearch(int itemCount, std::int64_t totalTrials, const OptimiserControl& control,
                              int workerCount,
                              const std::function<ItemBest(int item, int worker, std::int64_t& trials)>& runItem) {

@@ -30,7 +30,4 @@ SearchBest runParallelSearch(int itemCount, std::int64_t totalTrials, const Opti
                              int workerCount,
                              const std::function<ItemBest(int item, int worker, std::int64_t& trials)>& runItem);
 
-// The number of workers a control asks for (at least 1).
-int workerCountFor(const OptimiserControl& control);
-
 }  // namespace varkel

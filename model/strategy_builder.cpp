@@ -45,13 +45,14 @@ void storeLayer(TradeModel& model, int layer, StudyKind kind, const OptimiserRes
 // reports the rest of the layer's work in the same units.
 struct LayerControls {
     OptimiserControl search;
-    OptimiserControl scoring;
+    WorkControl scoring;
     std::int64_t searchTotal = 0;  // set by the search's reports, read after it has ended
 
     LayerControls(const BuildOptions& options, int layer) {
         search.threads = options.threads;
         search.cancel = options.cancel;
-        scoring = search;
+        scoring.threads = options.threads;
+        scoring.cancel = options.cancel;
         if (!options.onProgress) return;
         const bool scored = options.robustness;
         search.onProgress = [this, &options, layer, scored](std::int64_t done, std::int64_t total) {

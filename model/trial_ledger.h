@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/bar_window.h"
+#include "data/bar_window.h"
 
 #include <cstddef>
 #include <cstdint>
