@@ -2,7 +2,7 @@
 // robustness statistics (their cost must stay within 1.3 x), and the memory
 // of the largest layer's trial ledger: Keltner's 810,000 trials with the ten
 // P&L blocks and the squares, as the builder records them.
-#include "data/price_file.h"
+#include "usd_jpy_sample.h"
 #include "model/layer_search.h"
 #include "model/strategy_builder.h"
 #include "robustness/pnl_blocks.h"
@@ -20,12 +20,7 @@ using namespace varkel;
 
 const std::string name = "USD/JPY";
 
-ProductRegistry sample() {
-    ProductRegistry registry;
-    registry.addProduct(name);
-    loadPriceFile(registry, name, std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt");
-    return registry;
-}
+ProductRegistry sample() { return bench::usdJpySample(name); }
 
 // Argument: 1 with the statistics, 0 without.
 void BM_BuildMacdRoc(benchmark::State& state) {

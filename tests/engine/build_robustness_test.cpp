@@ -212,41 +212,41 @@ TEST(PlateauSelection, EveryLayerKeepsThePlateauOfItsOwnTrialsAndReportsItsOwnRe
     EXPECT_EQ(results[false].model.baseParam1, model.baseParam1);
     EXPECT_EQ(results[false].model.secondThreshold, model.secondThreshold);
 
-    // Layer by layer: the reference's trials on the positions of the plateau
-    // chosen below, their plateau, and a plain back-test of it.
-    ProductRegistry straight = history;
-    ObservedLayer base, second, third;
-    reference::macd(straight, name, options.grids.macd, observer(straight, 10, base));
-    const PlateauChoice basePlateau = selectPlateau(surfaceOf(base.trials, true, false));
-    const reference::Best& baseTrial = base.trials[static_cast<std::size_t>(basePlateau.trial)];
-    EXPECT_EQ(std::vector<int>({model.baseParam1, model.baseParam2, model.baseParam3}),
-              std::vector<int>({baseTrial.span1, baseTrial.span2, baseTrial.span3}));
-    straight = history;
-    applyMacd(straight, name, model.baseParam1, model.baseParam2, model.baseParam3, 0.0);
-    runBacktest(straight, name);
-    EXPECT_EQ(*result.layerReturns[0], finalReturn(straight, name));
-
-    reference::spanThreshold(straight, name, reference::SpanStudy::Roc, true, options.grids.roc,
-                             observer(straight, 10, second));
-    const reference::Best& secondTrial =
-        second.trials[static_cast<std::size_t>(selectPlateau(surfaceOf(second.trials, false, true)).trial)];
-    EXPECT_EQ(model.secondSpan, secondTrial.span1);
-    EXPECT_EQ(model.secondThreshold, secondTrial.threshold);
-    straight = history;
-    applyMacd(straight, name, model.baseParam1, model.baseParam2, model.baseParam3, 0.0);
-    applyRoc(straight, name, model.secondSpan, model.secondThreshold);
-    runBacktest(straight, name);
-    EXPECT_EQ(*result.layerReturns[1], finalReturn(straight, name));
-
-    reference::spanThreshold(straight, name, reference::SpanStudy::Lreg, true, options.grids.lreg,
-                             observer(straight, 10, third));
-    const reference::Best& thirdTrial =
-        third.trials[static_cast<std::size_t>(selectPlateau(surfaceOf(third.trials, false, true)).trial)];
-    EXPECT_EQ(model.thirdSpan, thirdTrial.span1);
-    EXPECT_EQ(model.thirdThreshold, thirdTrial.threshold);
-    applyLreg(straight, name, model.thirdSpan, model.thirdThreshold, true);
-    runBacktest(straight, name);
-    EXPECT_EQ(*result.layerReturns[2], finalReturn(straight, name));
+    // Layer by layer: the reference's trials on the plain rebuild of the
+    // layers chosen below, their plateau, and a plain back-test of it.
+    auto rebuiltUpTo = [&](int layers) {
+        ProductRegistry registry = history;
+        applyMacd(registry, name, model.baseParam1, model.baseParam2, model.baseParam3, 0.0);
+        if (layers >= 2) applyRoc(registry, name, model.secondSpan, model.secondThreshold);
+        if (layers >= 3) applyLreg(registry, name, model.thirdSpan, model.thirdThreshold, true);
+        runBacktest(registry, name);
+        return registry;
+    };
+    using Search = std::function<void(ProductRegistry&, const reference::TrialObserver&)>;
+    const Search searches[3] = {
+        [&](ProductRegistry& r, const auto& observe) { reference::macd(r, name, options.grids.macd, observe); },
+        [&](ProductRegistry& r, const auto& observe) {
+            reference::spanThreshold(r, name, reference::SpanStudy::Roc, true, options.grids.roc, observe);
+        },
+        [&](ProductRegistry& r, const auto& observe) {
+            reference::spanThreshold(r, name, reference::SpanStudy::Lreg, true, options.grids.lreg, observe);
+        }};
+    const std::vector<double> kept[3] = {{double(model.baseParam1), double(model.baseParam2), double(model.baseParam3)},
+                                         {double(model.secondSpan), model.secondThreshold},
+                                         {double(model.thirdSpan), model.thirdThreshold}};
+    for (int layer = 1; layer <= 3; ++layer) {
+        SCOPED_TRACE(layer);
+        ProductRegistry straight = layer == 1 ? history : rebuiltUpTo(layer - 1);
+        ObservedLayer observed;
+        searches[layer - 1](straight, observer(straight, 10, observed));
+        const auto plateau = selectPlateau(surfaceOf(observed.trials, layer == 1, layer > 1));
+        const reference::Best& trial = observed.trials[static_cast<std::size_t>(plateau.trial)];
+        const std::vector<double> expected =
+            layer == 1 ? std::vector<double>{double(trial.span1), double(trial.span2), double(trial.span3)}
+                       : std::vector<double>{double(trial.span1), trial.threshold};
+        EXPECT_EQ(kept[layer - 1], expected);
+        EXPECT_EQ(*result.layerReturns[static_cast<std::size_t>(layer - 1)], finalReturn(rebuiltUpTo(layer), name));
+    }
 
     // The rule mattered here: the best build keeps another trial somewhere.
     ProductRegistry bestRegistry = history;
