@@ -4,6 +4,7 @@
 #include "robustness/plateau_selection.h"
 #include "studies/study_catalogue.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -32,13 +33,12 @@ OptimiserResult optimiseFilter(ProductRegistry& registry, const std::string& nam
     }
 }
 
-// The values a trial gives the study's builder parameters, in their order.
-std::vector<double> parameterValues(const StudyInfo& study, const TrialParameters& trial) {
+// Appends the values a trial gives the study's builder parameters, in their order.
+void appendParameterValues(const StudyInfo& study, const TrialParameters& trial, std::vector<double>& values) {
     const int spans[3] = {trial.span1, trial.span2, trial.span3};
-    std::vector<double> values;
-    for (std::size_t i = 0; i < study.spans.size() && i < 3; ++i) values.push_back(spans[i]);
-    if (study.builderParameters.size() > values.size()) values.push_back(trial.threshold);
-    return values;
+    const std::size_t spanCount = std::min<std::size_t>(study.spans.size(), 3);
+    for (std::size_t i = 0; i < spanCount; ++i) values.push_back(spans[i]);
+    if (study.builderParameters.size() > spanCount) values.push_back(trial.threshold);
 }
 
 }  // namespace
@@ -51,8 +51,7 @@ ParameterSurface ledgerSurface(const TrialLedger& ledger, StudyKind kind) {
     surface.parameters.reserve(ledger.rowCount() * surface.parameterCount());
     surface.returns.reserve(ledger.rowCount());
     for (std::size_t row = 0; row < ledger.rowCount(); ++row) {
-        const std::vector<double> values = parameterValues(*study, ledger.parameters(row));
-        surface.parameters.insert(surface.parameters.end(), values.begin(), values.end());
+        appendParameterValues(*study, ledger.parameters(row), surface.parameters);
         surface.returns.push_back(ledger.finalReturn(row));
     }
     return surface;
