@@ -5,6 +5,7 @@
 #include "model/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "report/build_texts.h"
+#include "report/robustness_texts.h"
 
 #include <unistd.h>
 
@@ -19,9 +20,15 @@ namespace {
 const char* const usage =
     "usage: varkel-cli build --product NAME --file PATH --base macd|lreg|tsc|stoch|keltner\n"
     "                        [--second lreg|tsc|roc|ndist] [--third lreg|tsc|roc|ndist]\n"
-    "                        [--dir DIR] [--threads N]\n"
+    "                        [--dir DIR] [--threads N] [--select best|plateau]\n"
+    "                        [--blocks S] [--surface FILE.csv] [--no-robustness]\n"
     "Searches the best trade model for the history and saves it as DIR/<product>.pfm\n"
-    "(DIR defaults to the current directory).\n";
+    "(DIR defaults to the current directory). --select plateau keeps in every layer the\n"
+    "trial whose grid neighbourhood has the best mean return instead of the single best.\n"
+    "Then prints how likely the model is a fluke of the search: each layer's probability\n"
+    "of backtest overfitting over S blocks of the history (even, 4 to 16; default 10) and\n"
+    "the deflated Sharpe ratio. --surface writes every base trial's parameters and return\n"
+    "as CSV. --no-robustness skips the statistics.\n";
 
 const char* const layerNames[3] = {"Base Index", "2nd Index", "3rd Index"};
 
@@ -35,10 +42,37 @@ void drawProgress(int layer, std::int64_t done, std::int64_t total) {
     if (done >= total) std::fputc('\n', stderr);
 }
 
+// The statistics' options: --select, --blocks, --no-robustness and the
+// surface file, which must not overwrite an input or the model. A message
+// when they are refused.
+std::optional<std::string> readRobustnessOptions(const CliArgs& args, const std::string& file,
+                                                 const std::string& modelPath, BuildOptions& options) {
+    const std::string select = args.valueOr("select", "best");
+    if (select != "best" && select != "plateau") return "--select needs best or plateau: " + select;
+    options.selection = select == "plateau" ? TrialSelection::plateau : TrialSelection::best;
+    options.robustness = !args.has("no-robustness");
+    if (const auto blocks = args.value("blocks")) {
+        if (!options.robustness) return "--blocks cannot go with --no-robustness";
+        const auto count = parseWholeNumber(*blocks);
+        if (!count || !isValidPnlBlockCount(*count))
+            return "--blocks needs an even whole number from " + std::to_string(minPnlBlocks) + " to " +
+                   std::to_string(maxPnlBlocks) + ": " + *blocks;
+        options.pnlBlockCount = *count;
+    }
+    if (const auto surface = args.value("surface")) {
+        if (!options.robustness) return "--surface cannot go with --no-robustness";
+        if (surface->empty()) return "--surface needs a file name";
+        if (sameFile(*surface, file)) return "--surface " + *surface + " is the price file the build reads";
+        if (sameFile(*surface, modelPath)) return "--surface " + *surface + " is the trade model file the build writes";
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int runBuildCommand(int argc, char** argv) {
-    CliArgs args({"product", "file", "base", "second", "third", "dir", "threads"}, {});
+    CliArgs args({"product", "file", "base", "second", "third", "dir", "threads", "select", "blocks", "surface"},
+                 {"no-robustness"});
     if (const auto code = args.parseOrExit(argc, argv, usage)) return *code;
     const auto product = args.value("product");
     const auto file = args.value("file");
@@ -54,6 +88,9 @@ int runBuildCommand(int argc, char** argv) {
     options.threads = *threads;
     if (sameFile(*file, performanceFilePath(args.valueOr("dir", "."), *product)))
         return usageError("--file " + *file + " is the trade model file the build writes", usage);
+    if (const auto refused = readRobustnessOptions(
+            args, *file, performanceFilePath(args.valueOr("dir", "."), *product).string(), options))
+        return usageError(*refused, usage);
     if (auto refusal = validateIndexChoice(choice)) {
         std::fprintf(stderr, "%s\n", refusal->c_str());
         return exitFailed;
@@ -87,6 +124,14 @@ int runBuildCommand(int argc, char** argv) {
         return exitFailed;
     }
     std::printf("Model saved to %s\n", result.modelPath.c_str());
+    for (const std::string& line : robustnessLines(result.robustness)) std::printf("%s\n", line.c_str());
+    if (const auto surface = args.value("surface")) {
+        std::string error;
+        if (!writeSurfaceCsv(result.robustness.baseSurface, *surface, &error)) {
+            std::fprintf(stderr, "Cannot write the surface file %s: %s\n", surface->c_str(), error.c_str());
+            return exitFailed;
+        }
+    }
     return exitOk;
 }
 

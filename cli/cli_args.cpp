@@ -1,6 +1,6 @@
 #include "cli/cli_args.h"
 
-#include "model/parallel_search.h"
+#include "data/work_control.h"
 
 #include <charconv>
 #include <cstdio>

@@ -41,7 +41,7 @@ std::optional<TrialParameters> searchOnWindow(ProductRegistry& history, std::str
                                               BarWindow train, const WalkForwardOptions& options) {
     TrialLedger ledger({train});
     const OptimiserResult result =
-        searchLayer(history, name, layer, kind, controlFor(options, &ledger), options.grids);
+        searchLayer(history, name, kind, layer > 1, controlFor(options, &ledger), options.grids, TrialSelection::best);
     if (result.cancelled) return std::nullopt;
     return chosenTrial(ledger, 0, options.selection);
 }
@@ -105,7 +105,8 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
         baseControl.onProgress = [&options](std::int64_t done, std::int64_t total) {
             options.onProgress(WalkForwardStage::BaseSearch, done, total);
         };
-    const OptimiserResult wholeBase = searchLayer(whole, name, 1, baseKind, baseControl, options.grids);
+    const OptimiserResult wholeBase = searchLayer(whole, name, baseKind, false, baseControl, options.grids,
+                                                  TrialSelection::best);
     if (wholeBase.cancelled) return cancelled();
 
     // The normal build on the whole history: its filter layers on top of its base.
@@ -113,7 +114,8 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
     for (int layer = 2; layer <= 3; ++layer) {
         const StudyKind kind = layers.kinds[layer - 1];
         if (kind == StudyKind::NotInUse) continue;
-        const OptimiserResult best = searchLayer(whole, name, layer, kind, controlFor(options, nullptr), options.grids);
+        const OptimiserResult best = searchLayer(whole, name, kind, layer > 1, controlFor(options, nullptr), options.grids,
+                                                 TrialSelection::best);
         if (best.cancelled) return cancelled();
         storeLayer(report.wholeHistoryModel, layer, kind, parametersOf(best));
     }

@@ -170,6 +170,8 @@ void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
     BuildOptions options;
     options.cancel = &cancel_;
     options.grids = grids_;
+    // The dialog shows no robustness figures yet: it does not pay for them.
+    options.robustness = false;
     options.onLayerStarted = [this](int layer) {
         QMetaObject::invokeMethod(
             this,
