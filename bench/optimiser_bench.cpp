@@ -2,7 +2,7 @@
 // on reduced grids, so that the per-trial speed of both can be compared.
 #include "optimiser_reference.h"
 
-#include "data/price_file.h"
+#include "usd_jpy_sample.h"
 #include "model/optimisers.h"
 #include "model/trial_ledger.h"
 
@@ -16,12 +16,7 @@ using namespace varkel;
 
 const std::string name = "USD/JPY";
 
-ProductRegistry sample() {
-    ProductRegistry registry;
-    registry.addProduct(name);
-    loadPriceFile(registry, name, std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt");
-    return registry;
-}
+ProductRegistry sample() { return bench::usdJpySample(name); }
 
 template <typename Search>
 void runSearch(benchmark::State& state, std::int64_t trials, bool withBase, Search search) {

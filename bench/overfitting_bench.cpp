@@ -18,7 +18,7 @@ void BM_PboKeltnerSize(benchmark::State& state) {
     std::normal_distribution<double> normal(0.0, 0.01);
     std::vector<double> sums(static_cast<std::size_t>(trials * blocks));
     for (double& sum : sums) sum = normal(random);
-    OptimiserControl control;
+    WorkControl control;
     control.threads = static_cast<int>(state.range(0));
     for (auto _ : state) benchmark::DoNotOptimize(estimatePbo(sums.data(), trials, blocks, control));
     state.counters["trials x splits/s"] =

@@ -1,11 +1,11 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/history_loading.h"
-#include "model/parallel_search.h"
+#include "cli/index_options.h"
 #include "model/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "report/build_texts.h"
-#include "studies/study_catalogue.h"
+#include "report/robustness_texts.h"
 
 #include <unistd.h>
 
@@ -21,10 +21,16 @@ namespace {
 const char* const usage =
     "usage: varkel-cli build --product NAME --file PATH --base macd|lreg|tsc|stoch|keltner\n"
     "                        [--second lreg|tsc|roc|ndist] [--third lreg|tsc|roc|ndist]\n"
-    "                        [--dir DIR] [--threads N] [--force]\n"
+    "                        [--dir DIR] [--threads N] [--select best|plateau]\n"
+    "                        [--blocks S] [--surface FILE.csv] [--no-robustness] [--force]\n"
     "Searches the best trade model for the history and saves it as DIR/<product>.pfm\n"
-    "(DIR defaults to the current directory). A model saved there already is replaced\n"
-    "only with --force.\n";
+    "(DIR defaults to the current directory); a model saved there already is replaced\n"
+    "only with --force. --select plateau keeps in every layer the\n"
+    "trial whose grid neighbourhood has the best mean return instead of the single best.\n"
+    "Then prints how likely the model is a fluke of the search: each layer's probability\n"
+    "of backtest overfitting over S blocks of the history (even, 4 to 16; default 10) and\n"
+    "the deflated Sharpe ratio. --surface writes every base trial's parameters and return\n"
+    "as CSV. --no-robustness skips the statistics.\n";
 
 const char* const layerNames[3] = {"Base Index", "2nd Index", "3rd Index"};
 
@@ -38,46 +44,55 @@ void drawProgress(int layer, std::int64_t done, std::int64_t total) {
     if (done >= total) std::fputc('\n', stderr);
 }
 
+// The statistics' options: --select, --blocks, --no-robustness and the
+// surface file, which must not overwrite an input or the model. A message
+// when they are refused.
+std::optional<std::string> readRobustnessOptions(const CliArgs& args, const std::string& file,
+                                                 const std::string& modelPath, BuildOptions& options) {
+    const std::string select = args.valueOr("select", "best");
+    if (select != "best" && select != "plateau") return "--select needs best or plateau: " + select;
+    options.selection = select == "plateau" ? TrialSelection::plateau : TrialSelection::best;
+    options.robustness = !args.has("no-robustness");
+    if (const auto blocks = args.value("blocks")) {
+        if (!options.robustness) return "--blocks cannot go with --no-robustness";
+        const auto count = parseWholeNumber(*blocks);
+        if (!count || !isValidPnlBlockCount(*count))
+            return "--blocks needs an even whole number from " + std::to_string(minPnlBlocks) + " to " +
+                   std::to_string(maxPnlBlocks) + ": " + *blocks;
+        options.pnlBlockCount = *count;
+    }
+    if (const auto surface = args.value("surface")) {
+        if (!options.robustness) return "--surface cannot go with --no-robustness";
+        if (surface->empty()) return "--surface needs a file name";
+        if (sameFile(*surface, file)) return "--surface " + *surface + " is the price file the build reads";
+        if (sameFile(*surface, modelPath)) return "--surface " + *surface + " is the trade model file the build writes";
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int runBuildCommand(int argc, char** argv) {
-    CliArgs args({"product", "file", "base", "second", "third", "dir", "threads"}, {"force"});
+    CliArgs args({"product", "file", "base", "second", "third", "dir", "threads", "select", "blocks", "surface"},
+                 {"no-robustness", "force"});
     if (const auto code = args.parseOrExit(argc, argv, usage)) return *code;
     const auto product = args.value("product");
     const auto file = args.value("file");
     const auto base = args.value("base");
     if (!product || !file || !base) return usageError("build needs --product, --file and --base", usage);
     if (product->empty()) return usageError("--product needs a name", usage);
-    IndexChoice choice;
-    struct IndexOption {
-        const char* name;
-        int* kind;
-        bool* use;
-    };
-    const IndexOption indexOptions[] = {{"base", &choice.baseKind, nullptr},
-                                        {"second", &choice.secondKind, &choice.use2nd},
-                                        {"third", &choice.thirdKind, &choice.use3rd}};
-    for (const IndexOption& option : indexOptions) {
-        const auto text = args.value(option.name);
-        if (!text) continue;
-        // Any study the builder uses; validation below checks its layer.
-        const StudyInfo* study = findStudyByOption(*text);
-        if (study == nullptr || study->builderRole == BuilderRole::none)
-            return usageError("unknown index for --" + std::string(option.name) + ": " + *text, usage);
-        *option.kind = static_cast<int>(study->kind);
-        if (option.use != nullptr) *option.use = true;
-    }
+    const std::optional<IndexChoice> parsedChoice = parseIndexOptions(args);
+    if (!parsedChoice) return usageError("", usage);
+    const IndexChoice choice = *parsedChoice;
     BuildOptions options;
-    if (const auto threads = args.value("threads")) {
-        const auto count = parseWholeNumber(*threads);
-        if (!count || *count < 1 || *count > maxWorkerThreads())
-            return usageError("--threads needs a whole number from 1 to " + std::to_string(maxWorkerThreads()) +
-                                  " (four per core): " + *threads,
-                              usage);
-        options.threads = *count;
-    }
+    const auto threads = threadsOption(args, usage);
+    if (!threads) return exitUsage;
+    options.threads = *threads;
     if (sameFile(*file, performanceFilePath(args.valueOr("dir", "."), *product)))
         return usageError("--file " + *file + " is the trade model file the build writes", usage);
+    if (const auto refused = readRobustnessOptions(
+            args, *file, performanceFilePath(args.valueOr("dir", "."), *product).string(), options))
+        return usageError(*refused, usage);
     if (auto refusal = validateIndexChoice(choice)) {
         std::fprintf(stderr, "%s\n", refusal->c_str());
         return exitFailed;
@@ -120,6 +135,14 @@ int runBuildCommand(int argc, char** argv) {
         return exitFailed;
     }
     std::printf("Model saved to %s\n", result.modelPath.c_str());
+    for (const std::string& line : robustnessLines(result.robustness)) std::printf("%s\n", line.c_str());
+    if (const auto surface = args.value("surface")) {
+        std::string error;
+        if (!writeSurfaceCsv(result.robustness.baseSurface, *surface, &error)) {
+            std::fprintf(stderr, "Cannot write the surface file %s: %s\n", surface->c_str(), error.c_str());
+            return exitFailed;
+        }
+    }
     return exitOk;
 }
 

@@ -1,5 +1,7 @@
 #include "cli/cli_args.h"
 
+#include "data/work_control.h"
+
 #include <charconv>
 #include <cstdio>
 
@@ -57,6 +59,19 @@ int usageError(const std::string& message, const char* usage) {
     if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
     std::fputs(usage, stderr);
     return exitUsage;
+}
+
+std::optional<int> threadsOption(const CliArgs& args, const char* usage) {
+    const auto text = args.value("threads");
+    if (!text) return 0;
+    const auto count = parseWholeNumber(*text);
+    if (!count || *count < 1 || *count > maxWorkerThreads()) {
+        usageError("--threads needs a whole number from 1 to " + std::to_string(maxWorkerThreads()) +
+                       " (four per core): " + *text,
+                   usage);
+        return std::nullopt;
+    }
+    return *count;
 }
 
 std::optional<std::vector<double>> parseNumberList(const std::string& text) {

@@ -48,6 +48,10 @@ std::optional<std::vector<double>> parseNumberList(const std::string& text);
 // number beyond the int range.
 std::optional<int> parseWholeNumber(const std::string& text);
 
+// --threads as a whole number from 1 to four per core, 0 (one per core) when
+// it is not given; nullopt after printing the usage error.
+std::optional<int> threadsOption(const CliArgs& args, const char* usage);
+
 // Whether the two paths name the same file (the same file reached by another
 // path included), so that an output never overwrites an input.
 bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b);

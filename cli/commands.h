@@ -19,5 +19,11 @@ int runBuildCommand(int argc, char** argv);
 int runSignalCommand(int argc, char** argv);
 // varkel-cli view: the performance viewer's texts, and the rolling Sharpe ratio.
 int runViewCommand(int argc, char** argv);
+// varkel-cli check: the data-quality report of a price file.
+int runCheckCommand(int argc, char** argv);
+// varkel-cli import: converts a broker export or an OHLC CSV into a price file.
+int runImportCommand(int argc, char** argv);
+// varkel-cli walkforward: builds fold by fold and tests each model on the bars after its train window.
+int runWalkForwardCommand(int argc, char** argv);
 
 }  // namespace varkel::cli

@@ -17,6 +17,9 @@ constexpr Command commands[] = {
     {"download", varkel::cli::runDownloadCommand, "download a product's price history from the data server"},
     {"signal", varkel::cli::runSignalCommand, "next trading day's signal from the saved trade model"},
     {"view", varkel::cli::runViewCommand, "the saved trade model's studies, parameters and figures"},
+    {"check", varkel::cli::runCheckCommand, "report what a price file holds that a trader should know"},
+    {"import", varkel::cli::runImportCommand, "convert a broker export or an OHLC CSV into a price file"},
+    {"walkforward", varkel::cli::runWalkForwardCommand, "build on each train window, test on the bars after it"},
 };
 
 void printUsage(std::FILE* out) {

@@ -4,6 +4,7 @@
 #include "cli/study_options.h"
 #include "data/atomic_file.h"
 #include "data/formatted_text.h"
+#include "data/history_length.h"
 
 #include <climits>
 #include <cmath>
@@ -130,6 +131,10 @@ int runStudiesCommand(int argc, char** argv) {
     if (!loadHistory(registry, productName, path)) return exitFailed;
 
     const Product& product = *registry.findProduct(productName);
+    if (const auto refusal = refuseShortHistory(productName, product.historyLength(), 1, "a study")) {
+        std::fprintf(stderr, "%s\n", refusal->c_str());
+        return exitFailed;
+    }
     for (const Request& request : requests) {
         request.study->study.compute(registry, productName, request.values);
         const auto needed = request.study->study.warmUp(spansOf(request));

@@ -3,6 +3,7 @@
 #include "cli/history_loading.h"
 #include "data/atomic_file.h"
 #include "data/formatted_text.h"
+#include "data/history_length.h"
 #include "model/trade_model_file.h"
 #include "report/performance_texts.h"
 #include "report/saved_model_check.h"
@@ -45,6 +46,11 @@ int runViewCommand(int argc, char** argv) {
         return usageError("--sharpe-csv " + *sharpeCsv + " would overwrite an input", viewUsage);
     ProductRegistry registry;
     if (!loadHistory(registry, product, file)) return exitFailed;
+    if (const auto refusal = refuseShortHistory(product, registry.findProduct(product)->historyLength(), 1,
+                                                "the performance viewer")) {
+        std::fprintf(stderr, "%s\n", refusal->c_str());
+        return exitFailed;
+    }
 
     TradeModel model;
     if (!loadTradeModel(model, modelPath)) {

@@ -52,8 +52,18 @@ bool parsePriceLine(int commaCount, Bar& bar, std::string_view line, double pric
     return true;
 }
 
+std::optional<int> eightDigitDate(std::string_view dateText) {
+    if (dateText.size() != 8) return std::nullopt;
+    int value = 0;
+    for (const char c : dateText) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
 PriceFileLoad loadPriceFile(ProductRegistry& registry, std::string_view productName,
-                            const std::string& path) {
+                            const std::string& path, PriceFileTrace* trace) {
     PriceFileLoad result;
     const std::optional<std::string> read = readWholeFile(path, maxPriceFileBytes, &result.tooLarge);
     if (!read) return result;
@@ -63,6 +73,14 @@ PriceFileLoad loadPriceFile(ProductRegistry& registry, std::string_view productN
     if (product != nullptr)
         product->bars.reserve(product->bars.size() +
                               static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n')) + 2);
+    const auto refuse = [&result, trace](int lineNumber, LineRefusal reason, std::string dateText) {
+        ++result.refusedCount;
+        if (reason != LineRefusal::Unreadable) ++result.outOfOrderCount;
+        if (result.firstRefusedLines.size() < PriceFileLoad::maxReportedLines)
+            result.firstRefusedLines.push_back(lineNumber);
+        if (trace != nullptr) trace->refused.push_back({lineNumber, reason, std::move(dateText)});
+    };
+    std::optional<int> latestDate;
     int lineNumber = 0;
     for (std::size_t start = 0; start < content.size();) {
         const std::string_view line = nextLine(content, start);
@@ -71,14 +89,20 @@ PriceFileLoad loadPriceFile(ProductRegistry& registry, std::string_view productN
         if (commas < 4 || product == nullptr) continue;
         Bar parsed;
         if (!parsePriceLine(commas, parsed, line, product->priceScale)) {
-            ++result.refusedCount;
-            if (result.firstRefusedLines.size() < PriceFileLoad::maxReportedLines)
-                result.firstRefusedLines.push_back(lineNumber);
+            refuse(lineNumber, LineRefusal::Unreadable, {});
+            continue;
+        }
+        const std::optional<int> date = eightDigitDate(parsed.dateText);
+        if (date && latestDate && *date <= *latestDate) {
+            refuse(lineNumber, *date == *latestDate ? LineRefusal::DateRepeated : LineRefusal::DateEarlier,
+                   std::move(parsed.dateText));
             continue;
         }
         if (Bar* bar = registry.addBar(productName, line)) {
             *bar = std::move(parsed);
             ++result.barsLoaded;
+            if (date) latestDate = date;
+            if (trace != nullptr) trace->barLines.push_back(lineNumber);
         }
     }
     result.linesRead = lineNumber;
@@ -100,7 +124,10 @@ std::string PriceFileLoad::refusedSummary() const {
         text += std::to_string(firstRefusedLines[i]);
     }
     if (static_cast<int>(firstRefusedLines.size()) < refusedCount) text += ", ...";
-    return text + ")";
+    text += ")";
+    if (outOfOrderCount > 0)
+        text += "; " + std::to_string(outOfOrderCount) + " dated not later than the bar before";
+    return text;
 }
 
 }  // namespace varkel

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -16,22 +17,46 @@ inline constexpr std::size_t maxPriceFileBytes = 64 * 1024 * 1024;
 // "The price file PATH is larger than 64 MB and is not read."
 std::string priceFileTooLargeMessage(const std::string& path);
 
-// What a load did. Lines whose price fields are missing or not numbers, and
-// lines whose date text is too long, are refused rather than loaded as zeros;
-// they are counted here so that callers can tell the user.
+// Why a line of a price file was not loaded.
+enum class LineRefusal {
+    Unreadable,   // price fields missing or not numbers, or the date text too long
+    DateRepeated, // the same eight-digit date as the latest bar loaded
+    DateEarlier,  // an eight-digit date before the latest bar loaded
+};
+
+struct RefusedLine {
+    int lineNumber = 0;  // 1-based
+    LineRefusal reason = LineRefusal::Unreadable;
+    std::string dateText;  // as written; empty for an unreadable line
+};
+
+// What a load did. Lines whose price fields are missing or not numbers, lines
+// whose date text is too long, and bars dated not later than the bar before
+// them are refused rather than loaded; they are counted here so that callers
+// can tell the user.
 struct PriceFileLoad {
     bool opened = false;
     bool tooLarge = false;  // not opened: larger than maxPriceFileBytes
     int linesRead = 0;      // LF, CR LF and lone CR all end a line
     int barsLoaded = 0;
     int refusedCount = 0;
+    int outOfOrderCount = 0;             // of refusedCount: dated not later than the bar before
     std::vector<int> firstRefusedLines;  // 1-based line numbers, at most maxReportedLines
 
     static constexpr std::size_t maxReportedLines = 10;
 
     explicit operator bool() const { return opened; }
-    // "3 lines refused (lines 1, 7, 9)" or empty when nothing was refused.
+    // "3 lines refused (lines 1, 7, 9)", followed by "; 2 dated not later than
+    // the bar before" when dates were out of order; empty when nothing was
+    // refused.
     std::string refusedSummary() const;
+};
+
+// Everything a load saw line by line, for a caller that reports on the file
+// (the data-quality check): every refused line and the line of every loaded bar.
+struct PriceFileTrace {
+    std::vector<RefusedLine> refused;
+    std::vector<int> barLines;  // barLines[i]: the line of the i-th bar loaded
 };
 
 // Fills `bar` from one price-file line "date,open,high,low,close[,...]".
@@ -41,10 +66,17 @@ struct PriceFileLoad {
 // price field holds no number, or the date is longer than Bar::maxDateTextLength.
 bool parsePriceLine(int commaCount, Bar& bar, std::string_view line, double priceScale);
 
+// The date text as a number when it is exactly eight digits (YYYYMMDD), the
+// dates the loader and the append keep in order; nothing for any other text.
+std::optional<int> eightDigitDate(std::string_view dateText);
+
 // Reads every line of the file at `path` into the product's bars and appends the
-// empty next-day bar. Nothing is changed when the file cannot be opened or is
-// larger than maxPriceFileBytes.
+// empty next-day bar. A bar whose eight-digit date is not later than the latest
+// eight-digit date loaded before it is refused, so a history pasted twice or in
+// reverse order loads its increasing part only. Nothing is changed when the
+// file cannot be opened or is larger than maxPriceFileBytes. `trace`, when
+// given, receives every refusal.
 PriceFileLoad loadPriceFile(ProductRegistry& registry, std::string_view productName,
-                            const std::string& path);
+                            const std::string& path, PriceFileTrace* trace = nullptr);
 
 }  // namespace varkel

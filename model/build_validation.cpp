@@ -1,6 +1,10 @@
 #include "model/build_validation.h"
 
+#include "data/history_length.h"
 #include "studies/study_catalogue.h"
+
+#include <algorithm>
+#include <variant>
 
 namespace varkel {
 
@@ -50,6 +54,37 @@ std::optional<std::string> validateIndexChoice(const IndexChoice& choice) {
                    ". Please specify another index in 3rd Index.";
     }
     return std::nullopt;
+}
+
+namespace {
+
+// The longest of the first spans a builder grid tries.
+int firstSpansOf(const MacdGrid& grid) { return std::max({grid.fast.first, grid.fast.first + 1, grid.signal.first}); }
+int firstSpansOf(const StochasticsGrid& grid) { return std::max({grid.k.first, grid.d.first, grid.slowD.first}); }
+int firstSpansOf(const KeltnerGrid& grid) { return std::max(grid.ema.first, grid.atr.first); }
+int firstSpansOf(const SpanThresholdGrid& grid) { return grid.span.first; }
+
+}  // namespace
+
+int smallestSpanNeeded(int studyKind) {
+    const StudyInfo* study = studyOfCode(studyKind);
+    if (study == nullptr || !study->builderGrid) return 0;
+    // A grid may list spans the study refuses (normal distribution from 1): those are never tried.
+    int needed = std::visit([](const auto& grid) { return firstSpansOf(grid); }, *study->builderGrid);
+    for (const SpanParameter& span : study->spans) needed = std::max(needed, span.smallest);
+    return needed;
+}
+
+int barsNeededToBuild(const IndexChoice& choice) {
+    int needed = smallestSpanNeeded(choice.baseKind);
+    if (choice.use2nd) needed = std::max(needed, smallestSpanNeeded(choice.secondKind));
+    if (choice.use3rd) needed = std::max(needed, smallestSpanNeeded(choice.thirdKind));
+    return needed;
+}
+
+std::optional<std::string> validateHistoryLength(std::string_view productName, int historyLength,
+                                                 const IndexChoice& choice) {
+    return refuseShortHistory(productName, historyLength, barsNeededToBuild(choice), "a build");
 }
 
 }  // namespace varkel

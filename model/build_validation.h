@@ -27,4 +27,18 @@ struct IndexChoice {
 // filter may not repeat a study already in use in an earlier layer.
 std::optional<std::string> validateIndexChoice(const IndexChoice& choice);
 
+// The fewest price bars a study needs in a build: the longest of the first
+// spans its builder grid tries and of the smallest spans it accepts (MACD:
+// fast 4, slow 5, signal 7 gives 7). 0 for a kind the builder does not search.
+int smallestSpanNeeded(int studyKind);
+
+// The fewest price bars a build of the choice needs: the most any of its
+// chosen studies needs.
+int barsNeededToBuild(const IndexChoice& choice);
+
+// "The history of USD/JPY has 0 bars: a build needs at least 7", or nothing
+// when the history is long enough for the choice.
+std::optional<std::string> validateHistoryLength(std::string_view productName, int historyLength,
+                                                 const IndexChoice& choice);
+
 }  // namespace varkel

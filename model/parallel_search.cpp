@@ -8,22 +8,6 @@
 
 namespace varkel {
 
-namespace {
-
-int coreCount() {
-    const unsigned cores = std::thread::hardware_concurrency();
-    return cores > 0 && cores < 4096 ? static_cast<int>(cores) : 1;
-}
-
-}  // namespace
-
-int maxWorkerThreads() { return coreCount() * 4; }
-
-int workerCountFor(const OptimiserControl& control, int itemCount) {
-    const int asked = control.threads > 0 ? std::min(control.threads, maxWorkerThreads()) : coreCount();
-    return std::max(1, std::min(asked, itemCount));
-}
-
 SearchBest runParallelSearch(int itemCount, std::int64_t totalTrials, const OptimiserControl& control,
                              int workerCount,
                              const std::function<ItemBest(int item, int worker, std::int64_t& trials)>& runItem) {

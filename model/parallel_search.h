@@ -30,12 +30,4 @@ SearchBest runParallelSearch(int itemCount, std::int64_t totalTrials, const Opti
                              int workerCount,
                              const std::function<ItemBest(int item, int worker, std::int64_t& trials)>& runItem);
 
-// The most threads a search may be asked for: four per core.
-int maxWorkerThreads();
-
-// The workers a search of `itemCount` items runs on: what the control asks for
-// (one per core when it asks for none), never more than maxWorkerThreads() nor
-// than there are items, and at least 1. Per-worker scratch is sized by it.
-int workerCountFor(const OptimiserControl& control, int itemCount);
-
 }  // namespace varkel

@@ -2,47 +2,48 @@
 
 #include "model/backtest.h"
 #include "model/measures.h"
-#include "model/optimisers.h"
+#include "model/layer_search.h"
 #include "model/saved_model.h"
 #include "model/trade_columns.h"
 #include "model/trade_model_file.h"
-#include "studies/study_catalogue.h"
+#include "robustness/deflated_sharpe.h"
+
+#include <vector>
 
 namespace varkel {
 
 namespace {
 
-OptimiserResult optimiseBase(ProductRegistry& registry, const std::string& name, StudyKind kind,
-                             const OptimiserControl& control, const BuildGrids& grids) {
-    switch (kind) {
-        case StudyKind::Macd: return optimiseMacd(registry, name, control, grids.macd);
-        case StudyKind::TimeSeriesCorrelation: return optimiseTsc(registry, name, false, control, grids.tsc);
-        case StudyKind::LinearRegression: return optimiseLreg(registry, name, false, control, grids.lreg);
-        case StudyKind::Stochastics: return optimiseStochastics(registry, name, control, grids.stochastics);
-        default: return optimiseKeltner(registry, name, control, grids.keltner);
-    }
-}
+// In a layer's progress the scoring of its trials (the PBO's two passes)
+// counts as this share of its search, about what it costs beside it.
+constexpr std::int64_t scoringShareOfSearch = 8;
 
-OptimiserResult optimiseFilter(ProductRegistry& registry, const std::string& name, StudyKind kind,
-                               const OptimiserControl& control, const BuildGrids& grids) {
-    switch (kind) {
-        case StudyKind::TimeSeriesCorrelation: return optimiseTsc(registry, name, true, control, grids.tsc);
-        case StudyKind::RateOfChange: return optimiseRoc(registry, name, control, grids.roc);
-        case StudyKind::LinearRegression: return optimiseLreg(registry, name, true, control, grids.lreg);
-        default: return optimiseNdist(registry, name, control, grids.ndist);
-    }
-}
+// The controls of one layer: its search reports its trials, then its scoring
+// reports the rest of the layer's work in the same units.
+struct LayerControls {
+    OptimiserControl search;
+    WorkControl scoring;
+    std::int64_t searchTotal = 0;  // set by the search's reports, read after it has ended
 
-// The model keeps the base study's spans in baseParam1..3 and a real-valued
-// parameter after them (threshold, multiplier) in baseThreshold.
-void storeBase(TradeModel& model, StudyKind kind, const OptimiserResult& best) {
-    const StudyInfo& study = *findStudy(kind);
-    model.baseKind = kind;
-    const int spans[3] = {best.span1, best.span2, best.span3};
-    std::int32_t* const params[3] = {&model.baseParam1, &model.baseParam2, &model.baseParam3};
-    for (std::size_t i = 0; i < study.spans.size(); ++i) *params[i] = spans[i];
-    if (study.builderParameters.size() > study.spans.size()) model.baseThreshold = best.threshold;
-}
+    LayerControls(const BuildOptions& options, int layer) {
+        search.threads = options.threads;
+        search.cancel = options.cancel;
+        scoring.threads = options.threads;
+        scoring.cancel = options.cancel;
+        if (!options.onProgress) return;
+        const bool scored = options.robustness;
+        search.onProgress = [this, &options, layer, scored](std::int64_t done, std::int64_t total) {
+            searchTotal = total;
+            options.onProgress(layer, done, total + (scored ? total / scoringShareOfSearch : 0));
+        };
+        scoring.onProgress = [this, &options, layer](std::int64_t done, std::int64_t total) {
+            const std::int64_t share = searchTotal / scoringShareOfSearch;
+            if (share > 0 && total > 0) options.onProgress(layer, searchTotal + share * done / total, searchTotal + share);
+        };
+    }
+    LayerControls(const LayerControls&) = delete;
+    LayerControls& operator=(const LayerControls&) = delete;
+};
 
 }  // namespace
 
@@ -51,7 +52,12 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
     BuildResult result;
     Product* product = registry.findProduct(productName);
     if (product == nullptr) return result;
-    if (auto refusal = validateIndexChoice(choice)) {
+    auto refusal = validateIndexChoice(choice);
+    if (!refusal) refusal = validateHistoryLength(productName, product->historyLength(), choice);
+    if (!refusal && options.robustness && !isValidPnlBlockCount(options.pnlBlockCount))
+        refusal = "The number of P&L blocks must be even, from " + std::to_string(minPnlBlocks) + " to " +
+                  std::to_string(maxPnlBlocks);
+    if (refusal) {
         result.outcome = BuildOutcome::Refused;
         result.refusal = *refusal;
         return result;
@@ -61,46 +67,57 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
     // so a cancelled build leaves nothing and a finished one brings back only
     // the model's positions and P&L.
     ProductRegistry work = registry;
+    auto cancelled = [&] {
+        result.outcome = BuildOutcome::Cancelled;
+        return result;
+    };
     const StudyKind kinds[3] = {static_cast<StudyKind>(choice.baseKind),
                                 choice.use2nd ? static_cast<StudyKind>(choice.secondKind) : StudyKind::NotInUse,
                                 choice.use3rd ? static_cast<StudyKind>(choice.thirdKind) : StudyKind::NotInUse};
+    const int historyLength = product->historyLength();
+    // Empty when the history has fewer P&L bars than blocks: no layer gets a PBO then.
+    const std::vector<BarWindow> blocks =
+        options.robustness ? pnlBlocks(historyLength, options.pnlBlockCount) : std::vector<BarWindow>{};
+    BuildRobustness& robustness = result.robustness;
     TradeModel& model = result.model;
     for (int layer = 1; layer <= 3; ++layer) {
         const StudyKind kind = kinds[layer - 1];
         if (kind == StudyKind::NotInUse) continue;
         if (options.onLayerStarted) options.onLayerStarted(layer);
-        OptimiserControl control;
-        control.threads = options.threads;
-        control.cancel = options.cancel;
-        if (options.onProgress)
-            control.onProgress = [&options, layer](std::int64_t done, std::int64_t total) {
-                options.onProgress(layer, done, total);
-            };
-        const OptimiserResult best = layer == 1 ? optimiseBase(work, productName, kind, control, options.grids)
-                                                : optimiseFilter(work, productName, kind, control, options.grids);
-        if (best.cancelled) {
-            result.outcome = BuildOutcome::Cancelled;
-            return result;
+        LayerControls controls(options, layer);
+        // The base layer's squares give its trials' Sharpe ratios for the deflated Sharpe ratio.
+        std::optional<TrialLedger> ledger;
+        if (options.robustness) controls.search.ledger = &ledger.emplace(blocks, layer == 1);
+        const OptimiserResult chosen =
+            searchLayer(work, productName, kind, layer > 1, controls.search, options.grids, options.selection);
+        if (chosen.cancelled) return cancelled();
+        if (ledger) {
+            PboResult pbo = layerOverfitting(*ledger, options.pnlBlockCount, controls.scoring);
+            if (pbo.cancelled) return cancelled();
+            robustness.layers[static_cast<std::size_t>(layer - 1)] = std::move(pbo);
+            robustness.trials += static_cast<std::int64_t>(ledger->rowCount());
+            if (layer == 1) {
+                robustness.baseSharpeSpread =
+                    trialSharpeSpread(ledger->finalReturns(), ledger->sumsOfSquares(),
+                                      static_cast<std::int64_t>(ledger->rowCount()), historyLength - 1);
+                robustness.baseSurface = ledgerSurface(*ledger, kind);
+            }
         }
-        if (layer == 1) {
-            storeBase(model, kind, best);
-        } else if (layer == 2) {
-            model.secondKind = kind;
-            model.secondSpan = best.span1;
-            model.secondThreshold = best.threshold;
-        } else {
-            model.thirdKind = kind;
-            model.thirdSpan = best.span1;
-            model.thirdThreshold = best.threshold;
-        }
-        result.layerReturns[static_cast<std::size_t>(layer - 1)] = best.bestReturn;
-        if (options.onLayerDone) options.onLayerDone(layer, best.bestReturn);
+        storeLayer(model, layer, kind, parametersOf(chosen));
+        result.layerReturns[static_cast<std::size_t>(layer - 1)] = chosen.bestReturn;
+        if (options.onLayerDone) options.onLayerDone(layer, chosen.bestReturn);
     }
 
     applySavedModel(work, productName, model);
     runBacktest(work, productName);
     measureTradeModel(work, productName, model);
     copyTradeColumns(*work.findProduct(productName), *product);
+    if (options.robustness) {
+        robustness.computed = true;
+        robustness.blockCount = options.pnlBlockCount;
+        robustness.sharpe = builtModelSharpe(product->bars, historyLength,
+                                             robustness.baseSharpeSpread.variance, robustness.trials);
+    }
 
     result.modelPath = performanceFilePath(startDirectory, productName).string();
     result.saved = saveTradeModel(model, result.modelPath);

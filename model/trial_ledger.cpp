@@ -30,6 +30,11 @@ void TrialLedger::record(std::size_t slot, const TrialParameters& parameters, do
     tried_[slot] = 1;
 }
 
+std::size_t TrialLedger::bytes() const {
+    return parameters_.capacity() * sizeof(TrialParameters) +
+           (returns_.capacity() + sums_.capacity() + squares_.capacity()) * sizeof(double) + tried_.capacity();
+}
+
 void TrialLedger::finish(bool searchCompleted) {
     const std::size_t width = windows_.size();
     std::size_t row = 0;

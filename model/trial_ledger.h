@@ -1,17 +1,12 @@
 #pragma once
 
+#include "data/bar_window.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 namespace varkel {
-
-// The bars [from, to) of a history.
-struct BarWindow {
-    int from = 0;
-    int to = 0;
-    bool operator==(const BarWindow&) const = default;
-};
 
 // A trial's parameters, named as a search's result names them: MACD fast,
 // slow, signal spans; stochastics %K, %D, slow %D spans; Keltner EMA and ATR
@@ -51,6 +46,15 @@ public:
     double windowSum(std::size_t row, int window) const { return sums_[row * windows_.size() + window]; }
     // 0.0 unless the ledger was asked for the squares.
     double sumOfSquares(std::size_t row) const { return withSquares_ ? squares_[row] : 0.0; }
+
+    // The same columns as plain arrays of rowCount() entries (windowCount()
+    // per row for the window sums, row after row), for statistics that walk
+    // every trial. sumsOfSquares() is null unless the ledger was asked for them.
+    const double* finalReturns() const { return returns_.data(); }
+    const double* windowSumRows() const { return sums_.data(); }
+    const double* sumsOfSquares() const { return withSquares_ ? squares_.data() : nullptr; }
+    // The memory the columns hold.
+    std::size_t bytes() const;
 
     // For the searches. begin() makes one slot per point of the grid, in grid
     // order (refusing windows outside bars 0 .. historyLength); workers fill

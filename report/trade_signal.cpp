@@ -1,6 +1,7 @@
 #include "report/trade_signal.h"
 
 #include "data/formatted_text.h"
+#include "data/history_length.h"
 #include "model/backtest.h"
 #include "model/measures.h"
 #include "model/saved_model.h"
@@ -20,6 +21,10 @@ TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view prod
     signal.productFound = product != nullptr;
     if (!signal.productFound) return signal;
     signal.modelFound = loadTradeModel(signal.model, signal.modelPath, &signal.modelLinesRead);
+    if (auto refusal = refuseShortHistory(productName, product->historyLength(), 1, "the daily signal")) {
+        signal.refusal = *refusal;
+        return signal;
+    }
     if (const auto fault = savedModelFault(signal.model, *product)) {
         signal.refusal = *fault;
         return signal;

@@ -18,7 +18,8 @@ struct TradeSignal {
     // are empty.
     bool baseUsable = false;
     int modelLinesRead = 0;  // lines of the model file; a whole file holds tradeModelFileLines
-    // Why the model cannot be applied to this history (a span beyond it, a
+    // Why nothing was computed although the product was found: an empty
+    // history, or a model this history cannot serve (a span beyond it, a
     // threshold that is not a number, ...); nothing was computed or written
     // and baseUsable is false. Empty otherwise.
     std::string refusal;
@@ -37,8 +38,8 @@ struct TradeSignal {
 // of the product's bars (the next-day bar receives the next day's position) and
 // brings back its positions and P&L (copyTradeColumns), back-tests
 // and measures it, writes the refreshed model back and writes the strategy file
-// <startDirectory>/strategy/<fileStem>.csv. A model that savedModelFault refuses
-// is not applied.
+// <startDirectory>/strategy/<fileStem>.csv. An empty history, or a model that
+// savedModelFault refuses, is refused before anything is applied or written.
 TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view productName,
                                 const std::filesystem::path& startDirectory);
 

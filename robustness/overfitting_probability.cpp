@@ -1,6 +1,6 @@
 #include "robustness/overfitting_probability.h"
 
-#include "model/parallel_search.h"
+#include "data/work_control.h"
 #include "robustness/cscv_splits.h"
 #include "robustness/parallel_chunks.h"
 #include "robustness/pnl_blocks.h"
@@ -109,7 +109,7 @@ void summarise(PboResult& result) {
 }  // namespace
 
 PboResult estimatePbo(const double* blockSums, std::int64_t trialCount, int blockCount,
-                      const OptimiserControl& control) {
+                      const WorkControl& control) {
     PboResult result;
     result.blockCount = blockCount;
     result.trialCount = trialCount;

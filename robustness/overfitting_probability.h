@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/optimiser_control.h"
+#include "data/work_control.h"
 
 #include <cstdint>
 #include <vector>
@@ -42,6 +42,6 @@ struct PboResult {
 // for bit, at any count; reports progress as trials scored of 2 x trialCount
 // (two passes) and stops early, returning cancelled, when control.cancel is set.
 PboResult estimatePbo(const double* blockSums, std::int64_t trialCount, int blockCount,
-                      const OptimiserControl& control = {});
+                      const WorkControl& control = {});
 
 }  // namespace varkel

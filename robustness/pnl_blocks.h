@@ -1,14 +1,10 @@
 #pragma once
 
+#include "data/bar_window.h"
+
 #include <vector>
 
 namespace varkel {
-
-// A run of bars [from, to), by bar index.
-struct BarWindow {
-    int from = 0;
-    int to = 0;
-};
 
 // The smallest and largest number of blocks the overfitting statistics accept.
 // The count must be even so that every split puts half the blocks on each side.

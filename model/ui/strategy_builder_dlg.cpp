@@ -198,6 +198,8 @@ void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
     BuildOptions options;
     options.cancel = &cancel_;
     options.grids = grids_;
+    // The dialog shows no robustness figures yet: it does not pay for them.
+    options.robustness = false;
     options.onLayerStarted = [this](int layer) {
         QMetaObject::invokeMethod(
             this,
@@ -289,7 +291,10 @@ void CStrategyBuilderDlg::finishBuild() {
         if (runningLayer_ > 0) layerTexts_[runningLayer_ - 1]->setText(QStringLiteral("Cancelled"));
         progress_->setFormat(QStringLiteral("Cancelled: nothing was saved"));
         break;
-    case BuildOutcome::Refused:    // the choice was validated before the start
+    case BuildOutcome::Refused:  // a history too short for the chosen studies
+        progress_->setFormat(QStringLiteral("Refused: nothing was saved"));
+        showMessage(QString::fromStdString(result_.refusal));
+        break;
     case BuildOutcome::NoProduct:  // the product is the one the view shows
         break;
     }

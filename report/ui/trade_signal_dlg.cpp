@@ -121,6 +121,10 @@ void CTradeSignalDlg::runSignal() {
     ChartWorkspace* workspace = withPriceChart(workspace_);
     if (workspace == nullptr) return;
     const TradeSignal signal = runDailyTradeSignal(workspace->registry, workspace->productName, startDirectory_);
+    if (!signal.refusal.empty()) {
+        showMessage(QString::fromStdString(signal.refusal));
+        return;
+    }
     signalText_->setText(QString::fromStdString(signal.signalText));
     netProfitText_->setText(QString::fromStdString(signal.netProfitText));
     if (!signal.refusal.empty()) showMessage(QString::fromStdString(signal.refusal));

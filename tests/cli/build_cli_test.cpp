@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -71,4 +73,101 @@ TEST(CliBuild, RefusesInvalidChoices) {
 
     EXPECT_EQ(runCli({"build", "--product", "USD/JPY", "--file", history, "--base", "nonsense"}).exitCode, 2);
     EXPECT_EQ(runCli({"build", "--product", "USD/JPY", "--file", "/nonexistent.txt", "--base", "macd"}).exitCode, 1);
+}
+
+TEST(CliBuild, RefusesAnEmptyOrTooShortHistoryAndSavesNothing) {
+    const TempDirectory dir;
+    const auto emptyFile = dir / "empty.txt";
+    varkel::test::writeFile(emptyFile, "");
+    const auto sixDays = dir / "six.txt";
+    varkel::test::writeFile(sixDays, "20240101,100,110,90,105\n20240102,100,110,90,105\n20240103,100,110,90,105\n"
+                                     "20240104,100,110,90,105\n20240105,100,110,90,105\n20240108,100,110,90,105\n");
+    for (const auto& [file, bars] : {std::pair{emptyFile, 0}, {sixDays, 6}}) {
+        const auto run = runCli({"build", "--product", "USD/JPY", "--file", file.string(), "--base", "macd",
+                                 "--dir", dir.path().string()});
+        EXPECT_EQ(run.exitCode, 1) << file;
+        EXPECT_NE(run.err.find("The history of USD/JPY has " + std::to_string(bars) +
+                               " bars: a build needs at least 7"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(run.out.find("Model saved"), std::string::npos) << run.out;
+        EXPECT_FALSE(std::filesystem::exists(dir / "USD_JPY.pfm"));
+    }
+}
+
+TEST(CliBuild, AddsTheRobustnessBlockAfterTodaysLinesAndWritesTheSurface) {
+    const TempDirectory dir;
+    const std::string history = shortHistory(dir);
+    const std::vector<std::string> build = {"build", "--product", "USD/JPY", "--file", history, "--base", "lreg",
+                                            "--threads", "2", "--dir", dir.path().string()};
+    auto with = [&](std::vector<std::string> extra) {
+        std::vector<std::string> arguments = build;
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return runCli(arguments);
+    };
+    const auto plain = with({"--no-robustness"});
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    const std::string plainModel = varkel::test::readFile(dir / "USD_JPY.pfm");
+    const auto surfacePath = dir / "surface.csv";
+    const auto full = with({"--blocks", "6", "--surface", surfacePath.string(), "--force"});
+    ASSERT_EQ(full.exitCode, 0) << full.err;
+
+    // Today's lines unchanged, the same model, then the block.
+    EXPECT_EQ(plain.out.find("PBO"), std::string::npos);
+    ASSERT_EQ(full.out.substr(0, plain.out.size()), plain.out);
+    EXPECT_EQ(varkel::test::readFile(dir / "USD_JPY.pfm"), plainModel);
+    std::istringstream block(full.out.substr(plain.out.size()));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(block, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 4u) << full.out;
+    EXPECT_EQ(lines[0], "Robustness");
+    EXPECT_EQ(lines[1].rfind("Base Index PBO ", 0), 0u) << lines[1];
+    for (const char* part : {"(S = 6, 20 ways, ", " trials)", "median logit ", "P(OOS loss) ", "degradation slope "})
+        EXPECT_NE(lines[1].find(part), std::string::npos) << part;
+    for (const char* part : {"SR per bar ", "annualised ", "SR0 ", "DSR ", "PSR ", "(K = "})
+        EXPECT_NE(lines[2].find(part), std::string::npos) << part;
+    const std::string opening = "The best of ";
+    ASSERT_EQ(lines[3].rfind(opening, 0), 0u) << lines[3];
+    std::string trials = lines[3].substr(opening.size(), lines[3].find(" trials") - opening.size());
+    trials.erase(std::remove(trials.begin(), trials.end(), ','), trials.end());
+
+    // One row per trial of the only layer, and the layer's best return among them.
+    std::ifstream surface(surfacePath);
+    std::string line;
+    ASSERT_TRUE(std::getline(surface, line));
+    EXPECT_EQ(line, "span,threshold,return");
+    long rows = 0;
+    double bestReturn = -1e300;
+    while (std::getline(surface, line)) {
+        ++rows;
+        ASSERT_EQ(std::count(line.begin(), line.end(), ','), 2) << line;
+        bestReturn = std::max(bestReturn, std::stod(line.substr(line.rfind(',') + 1)));
+    }
+    EXPECT_EQ(rows, std::stol(trials));
+    char printed[64];
+    std::snprintf(printed, sizeof printed, "Base Index Return = %10.4f\n", bestReturn);
+    EXPECT_EQ(plain.out.rfind(printed, 0), 0u) << plain.out;
+}
+
+TEST(CliBuild, RefusesRobustnessOptionsThatCannotBeMet) {
+    const TempDirectory dir;
+    const std::string history = shortHistory(dir);
+    const std::vector<std::vector<std::string>> refused = {{"--blocks", "5"},
+                                                           {"--blocks", "18"},
+                                                           {"--blocks", "1e1"},
+                                                           {"--blocks", "8", "--no-robustness"},
+                                                           {"--select", "worst"},
+                                                           {"--surface", history},
+                                                           {"--surface", (dir / "USD_JPY.pfm").string()},
+                                                           {"--surface", (dir / "s.csv").string(), "--no-robustness"}};
+    for (const auto& extra : refused) {
+        std::vector<std::string> arguments = {"build", "--product", "USD/JPY", "--file", history, "--base", "macd",
+                                              "--dir", dir.path().string()};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        const auto run = runCli(arguments);
+        EXPECT_EQ(run.exitCode, 2) << extra[0] << " " << extra[1];
+        EXPECT_NE(run.err.find("usage:"), std::string::npos);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "USD_JPY.pfm"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "s.csv"));
 }

@@ -114,7 +114,7 @@ TEST(OverfittingProbability, MatchesTheStraightforwardEstimateBitForBitAtAnyThre
         for (int threads : {1, 2, 3}) {
             SCOPED_TRACE(testing::Message() << c.trials << " trials, " << c.blocks << " blocks, " << threads
                                             << " threads");
-            OptimiserControl control;
+            WorkControl control;
             control.threads = threads;
             const PboResult result = estimatePbo(sums.data(), c.trials, c.blocks, control);
             ASSERT_TRUE(result.valid);
@@ -202,7 +202,7 @@ TEST(OverfittingProbability, RefusesBadInputAndStopsWhenCancelled) {
     EXPECT_FALSE(estimatePbo(nullptr, 10, 10).valid);
 
     std::atomic<bool> cancel{true};
-    OptimiserControl control;
+    WorkControl control;
     control.cancel = &cancel;
     const PboResult cancelled = estimatePbo(sums.data(), 100, 16, control);
     EXPECT_TRUE(cancelled.cancelled);
@@ -213,7 +213,7 @@ TEST(OverfittingProbability, ReportsProgressOverBothPasses) {
     const std::int64_t trials = 40000;
     const std::vector<double> sums = randomSums(trials, 4, 2u, false);
     std::vector<std::int64_t> done;
-    OptimiserControl control;
+    WorkControl control;
     control.threads = 2;
     control.onProgress = [&](std::int64_t d, std::int64_t total) {
         EXPECT_EQ(total, 2 * trials);

@@ -186,3 +186,68 @@ TEST(PriceFile, AFileLargerThanAnyHistoryIsRefusedUnread) {
     EXPECT_TRUE(over.tooLarge);
     std::filesystem::remove(std::filesystem::temp_directory_path() / "varkel_at_limit.txt");
 }
+
+TEST(PriceFile, LoadsOnlyTheIncreasingPartOfDatesAndReportsTheRest) {
+    struct Case {
+        const char* name;
+        std::string content;
+        std::vector<std::string> loadedDates;
+        std::vector<RefusedLine> refused;
+    };
+    const auto line = [](const char* date) { return std::string(date) + ",100,110,90,105\n"; };
+    const std::string days = line("20240102") + line("20240103") + line("20240104");
+    using R = LineRefusal;
+    const Case cases[] = {
+        {"reversed", line("20240104") + line("20240103") + line("20240102"),
+         {"20240104"}, {{2, R::DateEarlier, "20240103"}, {3, R::DateEarlier, "20240102"}}},
+        {"pasted twice", days + days,
+         {"20240102", "20240103", "20240104"},
+         {{4, R::DateEarlier, "20240102"}, {5, R::DateEarlier, "20240103"}, {6, R::DateRepeated, "20240104"}}},
+        {"interleaved", line("20240102") + line("20240105") + line("20240103") + line("20240106") +
+                            line("20240106"),
+         {"20240102", "20240105", "20240106"}, {{3, R::DateEarlier, "20240103"}, {5, R::DateRepeated, "20240106"}}},
+        // Dates that are not eight digits are not compared, and do not reset the order.
+        {"other date texts", line("2024-01-05") + line("20240103") + line("Jan 1") + line("20240102") +
+                                 line("2024-01-01"),
+         {"2024-01-05", "20240103", "Jan 1", "2024-01-01"}, {{4, R::DateEarlier, "20240102"}}},
+    };
+    for (const Case& c : cases) {
+        ProductRegistry registry;
+        registry.addProduct("USD/JPY");
+        PriceFileTrace trace;
+        const PriceFileLoad load =
+            loadPriceFile(registry, "USD/JPY", writeTempFile("order.txt", c.content), &trace);
+        std::vector<std::string> dates;
+        const Product* product = registry.findProduct("USD/JPY");
+        for (int i = 0; i < product->historyLength(); ++i) dates.push_back(product->bars[i].dateText);
+        EXPECT_EQ(dates, c.loadedDates) << c.name;
+        ASSERT_EQ(trace.refused.size(), c.refused.size()) << c.name;
+        for (std::size_t i = 0; i < c.refused.size(); ++i) {
+            EXPECT_EQ(trace.refused[i].lineNumber, c.refused[i].lineNumber) << c.name;
+            EXPECT_EQ(trace.refused[i].reason, c.refused[i].reason) << c.name;
+            EXPECT_EQ(trace.refused[i].dateText, c.refused[i].dateText) << c.name;
+        }
+        EXPECT_EQ(load.barsLoaded, static_cast<int>(c.loadedDates.size())) << c.name;
+        EXPECT_EQ(load.refusedCount, static_cast<int>(c.refused.size())) << c.name;
+        EXPECT_EQ(load.outOfOrderCount, static_cast<int>(c.refused.size())) << c.name;
+        EXPECT_EQ(trace.barLines.size(), c.loadedDates.size()) << c.name;
+    }
+}
+
+TEST(PriceFile, SummaryNamesTheLinesOutOfOrder) {
+    ProductRegistry registry;
+    registry.addProduct("USD/JPY");
+    const auto path = writeTempFile("summary.txt",
+                                    "Date,Open,High,Low,Close\n"
+                                    "20240103,100,110,90,105\n"
+                                    "20240102,100,110,90,105\n");
+    EXPECT_EQ(loadPriceFile(registry, "USD/JPY", path).refusedSummary(),
+              "2 lines refused (lines 1, 3); 1 dated not later than the bar before");
+}
+
+TEST(PriceFile, EightDigitDatesOnly) {
+    EXPECT_EQ(eightDigitDate("20080408"), 20080408);
+    EXPECT_EQ(eightDigitDate("00000001"), 1);
+    for (const char* text : {"2008040", "200804081", "2008-4-8", "2008040a", " 2008040", ""})
+        EXPECT_FALSE(eightDigitDate(text).has_value()) << text;
+}

@@ -77,6 +77,17 @@ TEST(BaseRules, WarmUpBarsStayFlat) {
     EXPECT_EQ(positionsOf(stoch), (V{0, 0, 0, 0, 0, 0, 0, 0, -1}));
 }
 
+TEST(BaseRules, SpansAsLargeAsAModelFileHoldsKeepEveryBarInWarmUp) {
+    // Found by fuzzing the model reader: the sum of such spans overflowed an int.
+    const int huge = 2147483647;
+    auto macd = barsWith(4, [](Bar& bar, int) { bar.macdLine = 1.0; });
+    applyMacdRule(macd, 4, huge, huge, 0.0);
+    EXPECT_EQ(positionsOf(macd), (V{0, 0, 0, 0, 0}));
+    auto stoch = barsWith(4, [](Bar& bar, int) { bar.stochSlowD = 0.5; });
+    applyStochasticsRule(stoch, 4, 89, huge, huge, 0.0);
+    EXPECT_EQ(positionsOf(stoch), (V{0, 0, 0, 0, 0}));
+}
+
 TEST(BaseRules, KeltnerNeedsAClearBreakOfOneBandWithoutTouchingTheOther) {
     struct Case {
         double high, low, lower, upper;

@@ -197,3 +197,41 @@ TEST(BuildTexts, ChosenParametersAreNamedAsTheCatalogueNamesThem) {
     model.baseThreshold = 0.05;
     EXPECT_EQ(layerParameterText(model, 1), "span 12, threshold 0.05");
 }
+
+// The number each study needs is the longest of the smallest spans its search
+// tries; the searches must cope with a history of exactly that length, and
+// one bar fewer is refused before anything is searched or saved.
+TEST(StrategyBuilder, RefusesAHistoryShorterThanTheChosenStudiesNeed) {
+    struct Case {
+        IndexChoice choice;
+        int needed;
+    };
+    const Case cases[] = {
+        {{5}, 7},                      // MACD signal spans start at 7
+        {{12}, 3},                     // every stochastics span starts at 3
+        {{13, true, 9}, 4},            // Keltner EMA and ATR spans start at 4; ROC at 1
+        {{10, true, 11, true, 8}, 3},  // normal distribution needs 3 for a variance
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(barsNeededToBuild(c.choice), c.needed);
+        const auto dir = freshDirectory("short");
+        ProductRegistry shortest = test::samplePrefix("USD_JPY.txt", "USD/JPY", c.needed - 1);
+        const BuildResult refused = buildStrategy(shortest, "USD/JPY", c.choice, dir.string());
+        EXPECT_EQ(refused.outcome, BuildOutcome::Refused) << c.needed;
+        EXPECT_EQ(refused.refusal, "The history of USD/JPY has " + std::to_string(c.needed - 1) +
+                                       " bars: a build needs at least " + std::to_string(c.needed));
+        EXPECT_TRUE(std::filesystem::is_empty(dir));
+
+        ProductRegistry enough = test::samplePrefix("USD_JPY.txt", "USD/JPY", c.needed);
+        BuildOptions options;
+        options.threads = 2;
+        const BuildResult built = buildStrategy(enough, "USD/JPY", c.choice, dir.string(), options);
+        EXPECT_EQ(built.outcome, BuildOutcome::Built) << built.refusal;
+        EXPECT_TRUE(built.saved);
+    }
+
+    ProductRegistry empty;
+    empty.addProduct("USD/JPY");  // never loaded: not even the next-day bar
+    EXPECT_EQ(buildStrategy(empty, "USD/JPY", {5}, freshDirectory("empty").string()).refusal,
+              "The history of USD/JPY has 0 bars: a build needs at least 7");
+}

@@ -1,0 +1,126 @@
+#include "cli/cli_args.h"
+#include "cli/commands.h"
+#include "cli/history_loading.h"
+#include "cli/index_options.h"
+#include "cli/walkforward_text.h"
+#include "data/atomic_file.h"
+#include "model/walk_forward.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace varkel::cli {
+
+namespace {
+
+const char* const usage =
+    "usage: varkel-cli walkforward --product NAME --file PATH --base macd|lreg|tsc|stoch|keltner\n"
+    "                              [--second lreg|tsc|roc|ndist] [--third lreg|tsc|roc|ndist]\n"
+    "                              [--train BARS] [--test BARS] [--anchored] [--threads N] [--csv FILE]\n"
+    "Builds the model on each train window (default the last 1000 bars, from bar 0 with\n"
+    "--anchored) and tests it on the next test window (default 250 bars), fold after fold.\n"
+    "Prints the folds and the totals; --csv also writes one row per fold.\n";
+
+std::atomic<bool> interrupted{false};
+
+void interrupt(int) { interrupted = true; }
+
+// One progress line, redrawn in place; only when stderr is a terminal.
+void drawProgress(WalkForwardStage stage, std::int64_t done, std::int64_t total) {
+    const int width = 40;
+    const int filled = total > 0 ? static_cast<int>(done * width / total) : width;
+    std::fprintf(stderr, "\r%-10s [%.*s%*s] %lld/%lld", stage == WalkForwardStage::BaseSearch ? "Base Index" : "Folds",
+                 filled, "########################################", width - filled, "",
+                 static_cast<long long>(done), static_cast<long long>(total));
+    if (done >= total) std::fputc('\n', stderr);
+}
+
+// --train and --test as whole numbers; false after a message.
+bool readNumber(const CliArgs& args, const char* name, int& value) {
+    const auto text = args.value(name);
+    if (!text) return true;
+    const auto number = parseWholeNumber(*text);
+    if (!number) {
+        std::fprintf(stderr, "--%s needs a whole number, not %s\n", name, text->c_str());
+        return false;
+    }
+    value = *number;
+    return true;
+}
+
+}  // namespace
+
+int runWalkForwardCommand(int argc, char** argv) {
+    CliArgs args({"product", "file", "base", "second", "third", "train", "test", "threads", "csv"}, {"anchored"});
+    if (const auto code = args.parseOrExit(argc, argv, usage)) return *code;
+    const auto product = args.value("product");
+    const auto file = args.value("file");
+    if (!product || !file || !args.value("base"))
+        return usageError("walkforward needs --product, --file and --base", usage);
+    if (product->empty()) return usageError("--product needs a name", usage);
+    const std::optional<IndexChoice> choice = parseIndexOptions(args);
+    if (!choice) return usageError("", usage);
+    WalkForwardOptions options;
+    options.folds.anchored = args.has("anchored");
+    if (!readNumber(args, "train", options.folds.trainBars) || !readNumber(args, "test", options.folds.testBars))
+        return usageError("", usage);
+    const auto threads = threadsOption(args, usage);
+    if (!threads) return exitUsage;
+    options.threads = *threads;
+    const auto csv = args.value("csv");
+    if (csv && sameFile(*csv, *file)) return usageError("--csv names the price file itself; choose another file", usage);
+    if (auto refusal = validateIndexChoice(*choice)) {
+        std::fprintf(stderr, "%s\n", refusal->c_str());
+        return exitFailed;
+    }
+    // Option values the folds can never accept, before any file is read.
+    const FoldRefusal optionRefusal = planFolds(options.folds.trainBars + 1, options.folds).refusal;
+    if (optionRefusal == FoldRefusal::TrainTooShort)
+        return usageError("--train must be at least " + std::to_string(smallestTrainLength) + " bars, not " +
+                              std::to_string(options.folds.trainBars),
+                          usage);
+    if (optionRefusal == FoldRefusal::TestTooShort)
+        return usageError("--test must be at least 1 bar, not " + std::to_string(options.folds.testBars), usage);
+
+    ProductRegistry registry;
+    if (!loadHistory(registry, *product, *file)) return exitFailed;
+    const Product& loaded = *registry.findProduct(*product);
+
+    if (isatty(STDERR_FILENO)) options.onProgress = drawProgress;
+    // Ctrl-C stops the work between trials, as the builder's cancel button does.
+    interrupted = false;
+    options.cancel = &interrupted;
+    const auto previousHandler = std::signal(SIGINT, interrupt);
+    const WalkForwardReport report = runWalkForward(registry, *product, *choice, options);
+    std::signal(SIGINT, previousHandler);
+
+    switch (report.outcome) {
+        case WalkForwardOutcome::Done: break;
+        case WalkForwardOutcome::Refused:
+            std::fprintf(stderr, "A train length of %d bars leaves nothing to test: %s has %d bars\n",
+                         options.folds.trainBars, product->c_str(), loaded.historyLength());
+            return exitFailed;
+        case WalkForwardOutcome::Cancelled:
+            std::fputs("Walk-forward cancelled\n", stderr);
+            return exitFailed;
+        default:
+            std::fprintf(stderr, "No product %s\n", product->c_str());
+            return exitFailed;
+    }
+    std::fputs(walkForwardTable(report, loaded, options.folds).c_str(), stdout);
+    if (csv) {
+        std::string error;
+        if (!writeFileAtomically(*csv, walkForwardCsv(report, loaded), &error)) {
+            std::fprintf(stderr, "Cannot write %s: %s\n", csv->c_str(), error.c_str());
+            return exitFailed;
+        }
+    }
+    return exitOk;
+}
+
+}  // namespace varkel::cli

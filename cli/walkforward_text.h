@@ -1,0 +1,17 @@
+#pragma once
+
+#include "data/product.h"
+#include "model/walk_forward.h"
+
+#include <string>
+
+namespace varkel::cli {
+
+// The walk-forward report as a readable table with its totals.
+std::string walkForwardTable(const WalkForwardReport& report, const Product& product, const FoldSettings& settings);
+
+// One line per fold under a header, nothing else; returns, thresholds and
+// efficiencies with 17 significant digits, so they read back exactly.
+std::string walkForwardCsv(const WalkForwardReport& report, const Product& product);
+
+}  // namespace varkel::cli

@@ -1,0 +1,282 @@
+#include "data/price_import.h"
+
+#include "data/atomic_file.h"
+#include "data/whole_file.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <optional>
+
+namespace varkel {
+
+namespace {
+
+struct SourceLine {
+    int number;
+    std::string_view text;
+};
+
+// Lines ending in LF, CR LF or a lone CR; a leading byte-order mark is dropped.
+std::vector<SourceLine> splitLines(std::string_view source) {
+    if (source.substr(0, 3) == "\xEF\xBB\xBF") source.remove_prefix(3);
+    std::vector<SourceLine> lines;
+    int number = 0;
+    std::size_t start = 0;
+    while (start < source.size()) {
+        const std::size_t end = std::min(source.find_first_of("\r\n", start), source.size());
+        lines.push_back({++number, source.substr(start, end - start)});
+        start = end + 1;
+        if (end < source.size() && source[end] == '\r' && start < source.size() && source[start] == '\n') ++start;
+    }
+    return lines;
+}
+
+bool isBlank(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c) != 0; });
+}
+
+// A field without surrounding blanks and double quotes.
+std::string_view trimmed(std::string_view field) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '"'; };
+    while (!field.empty() && blank(field.front())) field.remove_prefix(1);
+    while (!field.empty() && blank(field.back())) field.remove_suffix(1);
+    return field;
+}
+
+// The separator of a line: a semicolon where semicolons outnumber commas.
+char separatorOf(std::string_view line) {
+    return std::count(line.begin(), line.end(), ';') > std::count(line.begin(), line.end(), ',') ? ';' : ',';
+}
+
+std::vector<std::string_view> splitFields(std::string_view line, char separator) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = line.find(separator, start);
+        fields.push_back(trimmed(line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start)));
+        if (end == std::string_view::npos) return fields;
+        start = end + 1;
+    }
+}
+
+std::optional<int> digitsValue(std::string_view text, std::size_t least, std::size_t most) {
+    if (text.size() < least || text.size() > most) return std::nullopt;
+    int value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+std::optional<int> calendarDate(int year, int month, int day) {
+    using namespace std::chrono;
+    const year_month_day date{std::chrono::year{year}, std::chrono::month{static_cast<unsigned>(month)},
+                              std::chrono::day{static_cast<unsigned>(day)}};
+    if (!date.ok()) return std::nullopt;
+    return year * 10000 + month * 100 + day;
+}
+
+// YYYYMMDD of "2024-07-15", "2024/7/15", "2024.07.15" (with the given
+// separators) or "20240715"; anything after a blank or a 'T' (a time) is ignored.
+std::optional<int> parseDate(std::string_view text, std::string_view separators) {
+    text = text.substr(0, text.find_first_of(" T"));
+    if (const auto compact = digitsValue(text, 8, 8))
+        return calendarDate(*compact / 10000, *compact / 100 % 100, *compact % 100);
+    const std::size_t first = text.find_first_of(separators);
+    if (first == std::string_view::npos) return std::nullopt;
+    const std::size_t second = text.find(text[first], first + 1);
+    if (second == std::string_view::npos) return std::nullopt;
+    const auto year = digitsValue(text.substr(0, first), 4, 4);
+    const auto month = digitsValue(text.substr(first + 1, second - first - 1), 1, 2);
+    const auto day = digitsValue(text.substr(second + 1), 1, 2);
+    if (!year || !month || !day) return std::nullopt;
+    return calendarDate(*year, *month, *day);
+}
+
+// Hundredths of a positive decimal price, rounded half away from zero on the
+// decimal digits themselves (no binary fraction can tip a half).
+std::optional<std::int64_t> parseHundredths(std::string_view text) {
+    const std::size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view fraction = point == std::string_view::npos ? std::string_view{} : text.substr(point + 1);
+    if ((whole.empty() && fraction.empty()) || whole.size() > 12) return std::nullopt;
+    std::int64_t value = 0;
+    for (const char c : whole) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    int decimals[3] = {0, 0, 0};
+    for (std::size_t i = 0; i < fraction.size(); ++i) {
+        if (fraction[i] < '0' || fraction[i] > '9') return std::nullopt;
+        if (i < 3) decimals[i] = fraction[i] - '0';
+    }
+    value = value * 100 + decimals[0] * 10 + decimals[1] + (decimals[2] >= 5 ? 1 : 0);
+    if (value <= 0) return std::nullopt;
+    return value;
+}
+
+struct ImportedBar {
+    int date;
+    std::array<std::int64_t, 4> prices;  // open, high, low, close
+    int line;
+};
+
+// Where the date and the four prices stand in a line of the source.
+struct Columns {
+    std::size_t date = 0;
+    std::array<std::size_t, 4> prices{};
+    std::string_view dateSeparators;
+};
+
+// "2008.01.16,00:00,106.770,..." or, without the time, "2008.01.16,106.770,...".
+Columns brokerColumns(const std::vector<std::string_view>& fields) {
+    const std::size_t first = fields.size() > 1 && fields[1].find(':') != std::string_view::npos ? 2 : 1;
+    return Columns{0, {first, first + 1, first + 2, first + 3}, "."};
+}
+
+// A dotted date first; an eight-digit date alone could be this program's own
+// format, whose prices are already hundredths.
+bool looksLikeBroker(const std::vector<std::string_view>& fields) {
+    return !fields.empty() && fields[0].find('.') != std::string_view::npos &&
+           parseDate(fields[0], ".").has_value();
+}
+
+std::optional<Columns> headerColumns(const std::vector<std::string_view>& fields) {
+    const auto named = [&fields](std::initializer_list<std::string_view> names) -> std::optional<std::size_t> {
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            std::string lower(fields[i]);
+            std::transform(lower.begin(), lower.end(), lower.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            for (const std::string_view name : names)
+                if (lower == name) return i;
+        }
+        return std::nullopt;
+    };
+    const auto date = named({"date", "timestamp"});
+    const auto open = named({"open"});
+    const auto high = named({"high"});
+    const auto low = named({"low"});
+    const auto close = named({"close"});
+    if (!date || !open || !high || !low || !close) return std::nullopt;
+    return Columns{*date, {*open, *high, *low, *close}, "-/"};
+}
+
+std::optional<ImportedBar> readBar(const std::vector<std::string_view>& fields, const Columns& columns, int line,
+                                   SkipReason& reason) {
+    const std::size_t needed = std::max(columns.date, *std::max_element(columns.prices.begin(), columns.prices.end()));
+    if (fields.size() <= needed) {
+        reason = SkipReason::TooFewFields;
+        return std::nullopt;
+    }
+    const auto date = parseDate(fields[columns.date], columns.dateSeparators);
+    if (!date) {
+        reason = SkipReason::BadDate;
+        return std::nullopt;
+    }
+    ImportedBar bar{*date, {}, line};
+    for (std::size_t p = 0; p < 4; ++p) {
+        const auto price = parseHundredths(fields[columns.prices[p]]);
+        if (!price) {
+            reason = SkipReason::BadPrice;
+            return std::nullopt;
+        }
+        bar.prices[p] = *price;
+    }
+    return bar;
+}
+
+}  // namespace
+
+PriceConversion convertPriceText(std::string_view source, ImportFormat format) {
+    PriceConversion result;
+    result.format = format;
+    std::vector<SourceLine> lines = splitLines(source);
+    lines.erase(std::remove_if(lines.begin(), lines.end(), [](const SourceLine& l) { return isBlank(l.text); }),
+                lines.end());
+    if (lines.empty()) return result;
+
+    const char separator = separatorOf(lines.front().text);
+    const std::vector<std::string_view> firstFields = splitFields(lines.front().text, separator);
+    std::optional<Columns> header;  // the columns a header names; none for a broker export
+    if (format == ImportFormat::Auto)
+        result.format = looksLikeBroker(firstFields) ? ImportFormat::Broker : ImportFormat::Ohlc;
+    if (result.format == ImportFormat::Ohlc) {
+        header = headerColumns(firstFields);
+        if (!header) {
+            result.format = format;
+            result.outcome = ImportOutcome::UnknownFormat;
+            return result;
+        }
+    }
+
+    std::vector<ImportedBar> bars;
+    for (std::size_t i = header ? 1 : 0; i < lines.size(); ++i) {
+        const std::vector<std::string_view> fields = splitFields(lines[i].text, separator);
+        SkipReason reason{};
+        if (auto bar = readBar(fields, header ? *header : brokerColumns(fields), lines[i].number, reason))
+            bars.push_back(*bar);
+        else
+            result.skipped.push_back({lines[i].number, reason});
+    }
+    std::stable_sort(bars.begin(), bars.end(), [](const ImportedBar& a, const ImportedBar& b) { return a.date < b.date; });
+    int previous = 0;
+    for (const ImportedBar& bar : bars) {
+        if (bar.date == previous) {
+            result.skipped.push_back({bar.line, SkipReason::RepeatedDate});
+            continue;
+        }
+        previous = bar.date;
+        char text[128];
+        std::snprintf(text, sizeof text, "%d,%lld,%lld,%lld,%lld\n", bar.date, static_cast<long long>(bar.prices[0]),
+                      static_cast<long long>(bar.prices[1]), static_cast<long long>(bar.prices[2]),
+                      static_cast<long long>(bar.prices[3]));
+        result.priceText += text;
+        if (result.bars == 0) result.firstDate = bar.date;
+        result.lastDate = bar.date;
+        ++result.bars;
+    }
+    std::stable_sort(result.skipped.begin(), result.skipped.end(),
+                     [](const SkippedLine& a, const SkippedLine& b) { return a.lineNumber < b.lineNumber; });
+    result.outcome = result.bars > 0 ? ImportOutcome::Converted : ImportOutcome::NoBars;
+    return result;
+}
+
+PriceImport importPriceFile(const std::filesystem::path& from, const std::filesystem::path& to, ImportFormat format) {
+    PriceImport result;
+    const std::optional<std::string> source = readWholeFile(from);
+    if (!source) return result;
+    result.conversion = convertPriceText(*source, format);
+    if (result.conversion.outcome != ImportOutcome::Converted) {
+        result.status = ImportStatus::NotConverted;
+        return result;
+    }
+    result.status = writeFileAtomically(to, result.conversion.priceText, &result.writeError)
+                        ? ImportStatus::Imported
+                        : ImportStatus::WriteFailed;
+    return result;
+}
+
+std::string_view importFormatName(ImportFormat format) {
+    switch (format) {
+        case ImportFormat::Broker: return "broker export";
+        case ImportFormat::Ohlc: return "OHLC CSV";
+        case ImportFormat::Auto: break;
+    }
+    return "auto";
+}
+
+std::string_view skipReasonText(SkipReason reason) {
+    switch (reason) {
+        case SkipReason::TooFewFields: return "too few fields";
+        case SkipReason::BadDate: return "not a date";
+        case SkipReason::BadPrice: return "a price is not a positive decimal number";
+        case SkipReason::RepeatedDate: return "repeated date";
+    }
+    return {};
+}
+
+}  // namespace varkel
