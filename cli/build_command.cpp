@@ -98,17 +98,23 @@ int runBuildCommand(int argc, char** argv) {
         return exitFailed;
     }
 
-    // A saved model may be the one the trader trades by: never replaced by accident.
+    ProductRegistry registry;
+    if (!loadHistory(registry, *product, *file)) return exitFailed;
+
+    // A saved model may be the one the trader trades by: never replaced by
+    // accident. A history the build would refuse is said first.
+    if (const auto tooShort =
+            validateHistoryLength(*product, registry.findProduct(*product)->historyLength(), choice)) {
+        std::fprintf(stderr, "%s\n", tooShort->c_str());
+        return exitFailed;
+    }
     const std::filesystem::path modelPath = performanceFilePath(args.valueOr("dir", "."), *product);
-    std::error_code error;
-    if (!args.has("force") && std::filesystem::exists(modelPath, error)) {
+    std::error_code existsError;
+    if (!args.has("force") && std::filesystem::exists(modelPath, existsError)) {
         std::fprintf(stderr, "The trade model file %s exists already; add --force to replace it\n",
                      modelPath.string().c_str());
         return exitFailed;
     }
-
-    ProductRegistry registry;
-    if (!loadHistory(registry, *product, *file)) return exitFailed;
 
     if (isatty(STDERR_FILENO)) options.onProgress = drawProgress;
     options.onLayerDone = [](int layer, double bestReturn) {
