@@ -34,7 +34,7 @@ fs::path downloadTargetPath(const fs::path& startDirectory, std::string_view pro
 }
 
 PriceHistoryDownload downloadPriceHistory(std::string_view productText, std::string_view baseAddress,
-                                          const fs::path& startDirectory) {
+                                          const fs::path& startDirectory, const std::atomic<bool>* cancel) {
     if (productText.empty()) return failure(std::string(noProductSelectedMessage), {});
     const fs::path target = downloadTargetPath(startDirectory, productText);
     const auto serverPath = serverPathForProduct(productText);
@@ -58,7 +58,12 @@ PriceHistoryDownload downloadPriceHistory(std::string_view productText, std::str
         tooLarge = size > maxPriceFileBytes - body.size();
         if (!tooLarge) body.append(data, size);
         return !tooLarge;
-    });
+    }, cancel);
+    if (response.outcome == HttpGetOutcome::Cancelled) {
+        PriceHistoryDownload cancelled = failure(std::string(downloadCancelledMessage), target);
+        cancelled.cancelled = true;
+        return cancelled;
+    }
     if (response.outcome == HttpGetOutcome::NetworkFailed)
         return failure(std::string(downloadFailedMessage), target, response.detail);
     if (response.status >= 300)

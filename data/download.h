@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -14,6 +15,7 @@ inline constexpr std::string_view productNotSupportedMessage = "Product not supp
 inline constexpr std::string_view downloadFailedMessage =
     "Product not supported yet or network connection down.";
 // Followed by the reason: "it is empty", "none of its 12 lines holds a bar", ...
+inline constexpr std::string_view downloadCancelledMessage = "Download cancelled: the earlier file is unchanged.";
 inline constexpr std::string_view notAPriceHistoryMessage = "The server's answer is not a price history: ";
 
 // A product the data server offers, and where its history lies on the server.
@@ -39,6 +41,7 @@ std::filesystem::path downloadTargetPath(const std::filesystem::path& startDirec
 
 struct PriceHistoryDownload {
     bool succeeded = false;
+    bool cancelled = false;  // stopped by the caller; nothing was written
     // What to tell the user: "Last update = ..." after a download, the reason
     // after a failure; empty when the download succeeded but the stored file
     // could not be read back.
@@ -52,9 +55,11 @@ struct PriceHistoryDownload {
 // The body replaces the target (atomically) only after a complete response
 // with a status below 300 whose body reads as a price history (see
 // priceHistoryFault) and is at most maxPriceFileBytes long: a failed, broken or
-// nonsensical download leaves an earlier file as it was.
+// nonsensical download leaves an earlier file as it was, and so does one
+// stopped by setting `cancel`.
 PriceHistoryDownload downloadPriceHistory(std::string_view productText, std::string_view baseAddress,
-                                          const std::filesystem::path& startDirectory);
+                                          const std::filesystem::path& startDirectory,
+                                          const std::atomic<bool>* cancel = nullptr);
 
 // The first eight characters of the file's last line (a shorter line whole, its
 // line end included); empty for an empty file, nullopt when it cannot be read.

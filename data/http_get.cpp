@@ -43,8 +43,16 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 
 struct Transfer {
     const HttpBodySink* sink;
+    const std::atomic<bool>* cancel;
     bool refused = false;
 };
+
+// Called while connecting and transferring, at least about once a second even
+// when nothing arrives: a non-zero answer aborts the transfer.
+int checkCancel(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* transfer = static_cast<const Transfer*>(context);
+    return transfer->cancel != nullptr && transfer->cancel->load() ? 1 : 0;
+}
 
 std::size_t receiveBody(char* data, std::size_t size, std::size_t count, void* context) {
     auto* transfer = static_cast<Transfer*>(context);
@@ -77,7 +85,7 @@ std::optional<std::string> httpUrlForPath(std::string_view baseAddress, std::str
     return urlPart(url.get(), CURLUPART_URL);
 }
 
-HttpGetResult httpGet(const std::string& url, const HttpBodySink& sink) {
+HttpGetResult httpGet(const std::string& url, const HttpBodySink& sink, const std::atomic<bool>* cancel) {
     ensureCurlReady();
     HttpGetResult result;
     std::unique_ptr<CURL, EasyDeleter> handle(curl_easy_init());
@@ -98,7 +106,7 @@ HttpGetResult httpGet(const std::string& url, const HttpBodySink& sink) {
         headerList = extended;
     }
     const std::unique_ptr<curl_slist, HeaderListDeleter> headers(headerList);
-    Transfer transfer{&sink};
+    Transfer transfer{&sink, cancel};
     CURL* h = handle.get();
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http");
@@ -111,10 +119,15 @@ HttpGetResult httpGet(const std::string& url, const HttpBodySink& sink) {
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, receiveBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, checkCancel);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
 
     const CURLcode code = curl_easy_perform(h);
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.status);
-    if (transfer.refused) {
+    if (code == CURLE_ABORTED_BY_CALLBACK) {
+        result.outcome = HttpGetOutcome::Cancelled;
+    } else if (transfer.refused) {
         result.outcome = HttpGetOutcome::SinkRefused;
     } else if (code != CURLE_OK) {
         result.outcome = HttpGetOutcome::NetworkFailed;

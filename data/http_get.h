@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@ enum class HttpGetOutcome {
     Completed,       // the whole response arrived; see `status`
     NetworkFailed,   // no connection, time-out, or the body broke off
     SinkRefused,     // the sink returned false
+    Cancelled,       // `cancel` was set while the transfer ran
 };
 
 struct HttpGetResult {
@@ -32,6 +34,9 @@ struct HttpGetResult {
 // "HttpGet - simple http client", Accept text/*, no caching anywhere on the way,
 // 10 s to connect, aborted when no byte arrives for 30 s. Proxy variables of the
 // environment are honoured. Redirects are not followed (a 3xx is a status).
-HttpGetResult httpGet(const std::string& url, const HttpBodySink& sink);
+// Setting `cancel` (when given) aborts the transfer within about a second,
+// waiting or not.
+HttpGetResult httpGet(const std::string& url, const HttpBodySink& sink,
+                      const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace varkel

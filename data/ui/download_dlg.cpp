@@ -78,6 +78,7 @@ CDownloadDlg::CDownloadDlg(std::filesystem::path startDirectory, const QString& 
 CDownloadDlg::~CDownloadDlg() {
     // Only reached with a transfer running when the program goes down under the
     // dialog; its result is then dropped with the dialog's pending events.
+    cancel_ = true;
     if (worker_.joinable()) worker_.join();
 }
 
@@ -86,9 +87,10 @@ void CDownloadDlg::accept() {
     const std::string product = productCombo_->currentText().toStdString();
     const QString address = serverEdit_->text().trimmed();
     statusLabel_->clear();
+    cancel_ = false;
     setBusy(true);
     worker_ = std::thread([this, product, address, directory = startDirectory_] {
-        PriceHistoryDownload result = downloadPriceHistory(product, address.toStdString(), directory);
+        PriceHistoryDownload result = downloadPriceHistory(product, address.toStdString(), directory, &cancel_);
         QMetaObject::invokeMethod(
             this, [this, result = std::move(result), address] { finishDownload(result, address); },
             Qt::QueuedConnection);
@@ -96,14 +98,20 @@ void CDownloadDlg::accept() {
 }
 
 void CDownloadDlg::reject() {
-    // A running transfer cannot be stopped; it ends within the client's time-outs.
-    if (downloading()) return;
+    // The transfer stops at its next progress check; the dialog closes when
+    // the worker reports its end.
+    if (downloading()) {
+        cancel_ = true;
+        cancelButton_->setEnabled(false);
+        statusLabel_->setText(QStringLiteral("Cancelling..."));
+        return;
+    }
     QDialog::reject();
 }
 
 void CDownloadDlg::setBusy(bool busy) {
     okButton_->setEnabled(!busy);
-    cancelButton_->setEnabled(!busy);
+    cancelButton_->setEnabled(true);
     productCombo_->setEnabled(!busy);
     serverEdit_->setEnabled(!busy);
     if (busy) {
@@ -117,6 +125,10 @@ void CDownloadDlg::setBusy(bool busy) {
 void CDownloadDlg::finishDownload(const PriceHistoryDownload& result, const QString& address) {
     worker_.join();
     setBusy(false);
+    if (result.cancelled) {
+        QDialog::reject();
+        return;
+    }
     // The technical reason of a failure (an HTTP status, a refused connection)
     // stays beside the entries while the message box gives the plain text.
     statusLabel_->setText(QString::fromStdString(result.detail));

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+#include <atomic>
 #include <filesystem>
 #include <thread>
 
@@ -15,8 +16,9 @@ class QPushButton;
 // Dialog 151 "Download Hist File from Internet": fetches the chosen product's
 // history from the data server into startDirectory/data. The transfer runs on a
 // worker thread so the window keeps repainting; meanwhile the dialog shows that
-// it is busy and cannot be closed. A failure keeps the dialog open; a download
-// closes it after telling the date of the newest bar.
+// it is busy, and CANCEL (or Escape, or the close box) aborts the transfer at
+// once and closes the dialog, the earlier file left as it was. A failure keeps
+// the dialog open; a download closes it after telling the date of the newest bar.
 class CDownloadDlg : public QDialog {
     Q_OBJECT
 public:
@@ -42,4 +44,5 @@ private:
     QPushButton* const okButton_;
     QPushButton* const cancelButton_;
     std::thread worker_;
+    std::atomic<bool> cancel_{false};
 };

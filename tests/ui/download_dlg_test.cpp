@@ -6,6 +6,7 @@
 #include "data/ui/download_dlg.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -72,6 +73,7 @@ private slots:
     void failuresKeepTheDialogOpen();
     void environmentAndCommandLineGoAheadOfTheStore();
     void windowKeepsRespondingWhileTheServerIsSlow();
+    void cancelAbortsTheTransferAndKeepsTheEarlierFile();
 
 private:
     QTemporaryDir site_;
@@ -137,7 +139,6 @@ void DownloadDlgTest::downloadsThroughTheCommandAndKeepsTheTypedServer() {
         dialog.show();
         startDownload(dialog, "GBP/JPY", QString::fromStdString(server_->address()));
         // Busy until the worker's result comes back through the event loop.
-        dialog.reject();
         seen << QStringLiteral("%1 %2 %3")
                     .arg(okButton(dialog)->isEnabled() ? "ok-enabled" : "ok-disabled",
                          dialog.isVisible() ? "open" : "closed", statusText(dialog));
@@ -235,6 +236,33 @@ void DownloadDlgTest::windowKeepsRespondingWhileTheServerIsSlow() {
     QVERIFY(!okButton(dialog)->isEnabled());
     QVERIFY(waitForDownload(dialog));
     QCOMPARE(station.messages, QStringList({"Last update = 20240716"}));
+}
+
+void DownloadDlgTest::cancelAbortsTheTransferAndKeepsTheEarlierFile() {
+    const QTemporaryDir logs;
+    LocalServer slow({"python3", VARKEL_TEST_DATA_DIR "/slow_server.py", "{port}"},
+                     logs.filePath("slow.log").toStdString());
+    QVERIFY(slow.ready());
+    Workstation station;
+    const QString target = QString::fromStdString(station.app.getStartDirectory()) + "/data/USD_JPY.txt";
+    QVERIFY(QDir().mkpath(QFileInfo(target).path()));
+    {
+        QFile earlier(target);
+        QVERIFY(earlier.open(QIODevice::WriteOnly));
+        earlier.write(usdHistory);
+    }
+    CDownloadDlg dialog(station.app.getStartDirectory());
+    dialog.show();
+    startDownload(dialog, "USD/JPY", QString::fromStdString(slow.address()));
+    auto* cancel = dialog.findChild<QPushButton*>("2");
+    QVERIFY(!okButton(dialog)->isEnabled());
+    QVERIFY(cancel->isEnabled());
+    cancel->click();
+    QVERIFY(QTest::qWaitFor([&] { return !dialog.isVisible(); }, 5000));
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    // A finished transfer would have replaced the two lines with the server's one.
+    QCOMPARE(fileContent(target), usdHistory);
+    QCOMPARE(station.messages, QStringList());
 }
 
 QTEST_MAIN(DownloadDlgTest)
