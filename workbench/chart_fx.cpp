@@ -55,8 +55,10 @@ CChartFX::CChartFX(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(thi
     plot_->setMouseTracking(true);
     connect(plot_, &QCustomPlot::mouseMove, this,
             [this](QMouseEvent* event) { onPlotMouseMove(event->pos()); });
-    connect(plot_->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] {
-        if (!settingRange_) fitValueAxisToVisiblePoints();
+    connect(plot_->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this](const QCPRange& range) {
+        if (settingRange_) return;
+        fitValueAxisToVisiblePoints();
+        if (!following_) emit xRangeChangedByUser(range.lower, range.upper);
     });
 }
 
@@ -289,6 +291,23 @@ QString CChartFX::describePoint(int point) const {
 // when it is given one.
 void CChartFX::requestRedraw() {
     if (!plot_->size().isEmpty()) plot_->replot(QCustomPlot::rpQueuedReplot);
+}
+
+void CChartFX::linkXRanges(CChartFX* first, CChartFX* second) {
+    if (first == nullptr || second == nullptr || first == second) return;
+    connect(first, &CChartFX::xRangeChangedByUser, second, &CChartFX::followXRange, Qt::UniqueConnection);
+    connect(second, &CChartFX::xRangeChangedByUser, first, &CChartFX::followXRange, Qt::UniqueConnection);
+}
+
+void CChartFX::followXRange(double lower, double upper) {
+    following_ = true;
+    plot_->xAxis->setRange(lower, upper);
+    following_ = false;
+    requestRedraw();
+}
+
+std::pair<double, double> CChartFX::shownXRange() const {
+    return {plot_->xAxis->range().lower, plot_->xAxis->range().upper};
 }
 
 void CChartFX::redrawNow() {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <utility>
 #include <vector>
 
 class QCPTextElement;
@@ -56,6 +57,20 @@ public:
     // Draws at once, as a repaint does.
     void redrawNow();
 
+    // The shown x range (point indexes) of each chart follows the other's
+    // when the user zooms or pans either, so that the charts of a view keep
+    // their dates one above the other.
+    static void linkXRanges(CChartFX* first, CChartFX* second);
+    // Shows the points from `lower` to `upper`, fitting the value axis, and
+    // tells no linked chart.
+    void followXRange(double lower, double upper);
+    // The x range on screen, as the axis shows it.
+    std::pair<double, double> shownXRange() const;
+
+signals:
+    // The user zoomed or panned to this x range.
+    void xRangeChangedByUser(double lower, double upper);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -90,4 +105,5 @@ private:
     int gallery_ = varkel::galleryLines;
     PlotRange range_;
     bool settingRange_ = false;
+    bool following_ = false;
 };

@@ -20,6 +20,10 @@ StudyChart* studyChartFor(ChartWorkspace& workspace, const AnalysisStudy& study)
     if (chart == nullptr) return nullptr;
     chart->hide();
     StudyChart* record = addStudyChart(workspace, chart, study.info.chartKey);
+    // Zooming or panning any chart of the view moves all of them together.
+    CChartFX::linkXRanges(chart, dynamic_cast<CChartFX*>(workspace.priceChart));
+    for (const auto& other : workspace.studyCharts)
+        CChartFX::linkXRanges(chart, dynamic_cast<CChartFX*>(other->chart));
     workspace.studyTab->insertTab(workspace.studyChartCount, QString::fromUtf8(study.tabText));
     ++workspace.studyChartCount;
     return record;

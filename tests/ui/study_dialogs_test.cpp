@@ -109,6 +109,7 @@ private slots:
     void noStaleDatesAfterTickAndZoom();
     void everyDialogRefusesSpansLongerThanTheHistory();
     void theEntryToTypeIsSelected();
+    void chartsOfAViewZoomAndPanTogether();
 };
 
 void StudyDialogsTest::dialogsShowTheirDefaultsEveryTime() {
@@ -542,6 +543,22 @@ void StudyDialogsTest::theEntryToTypeIsSelected() {
     };
     station.frame()->dispatch(cmd::keltnerMenu);
     QCOMPARE(seen, QStringList({"1052 10", "1053 2"}));
+}
+
+void StudyDialogsTest::chartsOfAViewZoomAndPanTogether() {
+    OpenedStation station(300);
+    station.run(cmd::rsiMenu);
+    station.run(cmd::macdMenu);
+    CChartFX* charts[] = {station.priceChart(), station.studyChart("RSI"), station.studyChart("MACD")};
+    // The user pans the price chart, then zooms the MACD chart: every chart follows.
+    charts[0]->findChild<QCustomPlot*>()->xAxis->setRange(100, 200);
+    for (CChartFX* chart : charts) QCOMPARE(chart->shownXRange(), std::make_pair(100.0, 200.0));
+    charts[2]->findChild<QCustomPlot*>()->xAxis->setRange(150, 170);
+    for (CChartFX* chart : charts) QCOMPARE(chart->shownXRange(), std::make_pair(150.0, 170.0));
+    // Each fits its own value axis to the points it shows.
+    CChartFX* rsi = station.studyChart("RSI");
+    QVERIFY(rsi->findChild<QCustomPlot*>()->yAxis->range().contains(rsi->value(0, 160)));
+    QVERIFY(station.priceChart()->findChild<QCustomPlot*>()->yAxis->range().contains(closeOf(160)));
 }
 
 QTEST_MAIN(StudyDialogsTest)
