@@ -4,6 +4,7 @@
 #include "model/trade_model.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,11 @@ struct TradeSignal {
 // and measures it, writes the refreshed model back and writes the strategy file
 // <startDirectory>/strategy/<fileStem>.csv. An empty history, or a model that
 // savedModelFault refuses, is refused before anything is applied or written.
+// The weekday after the date YYYYMMDD of a history's last bar: the day its
+// signal is for (Saturday and Sunday hold no FX trading). Nothing for a date
+// text that is not a calendar date of eight digits.
+std::optional<int> nextTradingDay(std::string_view lastDate);
+
 TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view productName,
                                 const std::filesystem::path& startDirectory);
 

@@ -58,6 +58,7 @@ CTradeSignalDlg::CTradeSignalDlg(ChartWorkspace* workspace, std::filesystem::pat
       startDirectory_(std::move(startDirectory)),
       signalText_(new QLabel(this)),
       netProfitText_(new QLabel(this)),
+      signalDayText_(new QLabel(this)),
       priceChart_(addChart(1044, "Price Fluctuation")),
       positionChart_(addChart(1045, "Position Transition")),
       pnlChart_(addChart(1046, "PL Curve")) {
@@ -94,7 +95,9 @@ CTradeSignalDlg::CTradeSignalDlg(ChartWorkspace* workspace, std::filesystem::pat
     readOuts->addWidget(draw);
     readOuts->addWidget(finish);
 
+    signalDayText_->setObjectName(QStringLiteral("signalDay"));
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(signalDayText_);
     layout->addLayout(readOuts);
     layout->addWidget(priceChart_, 3);
     layout->addWidget(positionChart_, 2);
@@ -121,6 +124,12 @@ void CTradeSignalDlg::runSignal() {
     ChartWorkspace* workspace = withPriceChart(workspace_);
     if (workspace == nullptr) return;
     const TradeSignal signal = runDailyTradeSignal(workspace->registry, workspace->productName, startDirectory_);
+    showSignalDay(*workspace);
+    if (signal.productFound && !signal.modelFound) {
+        showMessage(QStringLiteral("No trade model for %1: build one first")
+                        .arg(QString::fromStdString(workspace->productName)));
+        return;
+    }
     if (!signal.refusal.empty()) {
         showMessage(QString::fromStdString(signal.refusal));
         return;
@@ -136,6 +145,20 @@ void CTradeSignalDlg::runSignal() {
     if (!signal.strategyWritten)
         showMessage(QStringLiteral("Could not write the strategy file ") +
                     QString::fromStdString(signal.strategyPath.string()));
+}
+
+void CTradeSignalDlg::showSignalDay(const ChartWorkspace& workspace) {
+    const QString product = QString::fromStdString(workspace.productName);
+    const Product* found = workspace.registry.findProduct(workspace.productName);
+    const int history = found != nullptr ? found->historyLength() : 0;
+    const std::string lastDate = history > 0 ? found->bars[std::size_t(history - 1)].dateText : std::string();
+    if (const std::optional<int> next = nextTradingDay(lastDate))
+        signalDayText_->setText(QStringLiteral("%1: the signal for %2, the trading day after %3")
+                                    .arg(product)
+                                    .arg(*next)
+                                    .arg(QString::fromStdString(lastDate)));
+    else
+        signalDayText_->setText(QStringLiteral("%1: the signal for the trading day after the last bar").arg(product));
 }
 
 void CTradeSignalDlg::accept() {

@@ -12,7 +12,8 @@ class QLabel;
 // a workspace. runSignal() applies the product's saved trade model to the bars
 // (the next-day bar receives the next day's position), back-tests it, writes
 // the model back with refreshed figures, writes the strategy file and shows the
-// signal and the total net profit. "Price / Signal" fills the price, position
+// signal and the total net profit, naming the product and the day the signal
+// is for; without a saved model it says to build one. "Price / Signal" fills the price, position
 // and P&L charts; "Finish" closes.
 class CTradeSignalDlg : public QDialog {
     Q_OBJECT
@@ -33,11 +34,14 @@ public:
 
 private:
     CChartFX* addChart(int controlId, const char* title);
+    // Names the product and the day the signal is for above the read-outs.
+    void showSignalDay(const ChartWorkspace& workspace);
 
     ChartWorkspace* const workspace_;
     const std::filesystem::path startDirectory_;
     QLabel* const signalText_;     // 1043
     QLabel* const netProfitText_;  // 1012
+    QLabel* const signalDayText_;  // the product and the day the signal is for
     CChartFX* const priceChart_;     // 1044
     CChartFX* const positionChart_;  // 1045
     CChartFX* const pnlChart_;       // 1046

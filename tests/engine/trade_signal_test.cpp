@@ -84,3 +84,14 @@ TEST(SharpeTransition, ReappliesTheModelOrLeavesTheBarsAlone) {
     for (int i = 0; i < 5; ++i) EXPECT_EQ(product.bars[i].rolling20Ratio, 0.0);
     EXPECT_EQ(product.bars[5].rolling20Ratio, 4.0);
 }
+
+TEST(TradeSignal, IsForTheWeekdayAfterTheLastBar) {
+    EXPECT_EQ(nextTradingDay("20240716"), 20240717);  // Tuesday -> Wednesday
+    EXPECT_EQ(nextTradingDay("20240719"), 20240722);  // Friday -> Monday
+    EXPECT_EQ(nextTradingDay("20240720"), 20240722);  // a Saturday bar -> Monday
+    EXPECT_EQ(nextTradingDay("20231229"), 20240101);  // over the year's end
+    EXPECT_EQ(nextTradingDay("20240228"), 20240229);  // a leap day is a Thursday
+    EXPECT_FALSE(nextTradingDay("20241345"));
+    EXPECT_FALSE(nextTradingDay("716"));
+    EXPECT_FALSE(nextTradingDay(""));
+}

@@ -4,6 +4,8 @@
 #include "report/ui/trade_signal_dlg.h"
 #include "workbench/chart_fx.h"
 
+#include <QDate>
+#include <QLabel>
 #include <QPushButton>
 
 #include <algorithm>
@@ -52,6 +54,12 @@ void TradeSignalDlgTest::handWrittenModelGivesSignalFilesAndCharts() {
     CTradeSignalDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
     dialog.runSignal();
     QCOMPARE(station.messages, QStringList());
+    // The window names the product and the weekday after the last bar.
+    const QString lastDate = QString::fromStdString(station.product().bars[station.product().bars.size() - 2].dateText);
+    QDate next = QDate::fromString(lastDate, "yyyyMMdd").addDays(1);
+    while (next.dayOfWeek() > 5) next = next.addDays(1);
+    QCOMPARE(dialog.findChild<QLabel*>("signalDay")->text(),
+             "USD/JPY: the signal for " + next.toString("yyyyMMdd") + ", the trading day after " + lastDate);
 
     // One strategy line per bar, the next trading day last with an empty date.
     const auto& bars = station.product().bars;
@@ -113,7 +121,8 @@ void TradeSignalDlgTest::missingModelWritesNothingUnwritableFileIsReported() {
     noModel.runSignal();
     QCOMPARE(noModel.signalText() + noModel.netProfitText(), QString());
     QVERIFY(!QFile::exists(station.startFile("USD_JPY.pfm")) && !QFile::exists(station.startFile("strategy")));
-    QCOMPARE(station.messages, QStringList());
+    QCOMPARE(station.messages, QStringList({"No trade model for USD/JPY: build one first"}));
+    station.messages.clear();
 
     station.writeStartFile("USD_JPY.pfm", macdModel);
     station.writeStartFile("strategy", "a file where the directory should be");
