@@ -5,7 +5,8 @@
 class CVarkelModel2cView;
 
 // The frame of one chart view, titled after its document ("vkm1", "vkm2", ...)
-// until a product is opened into it. It is always shown maximized.
+// until a product is opened into it. It is shown maximized unless the user
+// cascades or tiles the views (Window menu).
 class CChildFrame : public QMdiSubWindow {
     Q_OBJECT
 public:

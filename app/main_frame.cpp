@@ -17,6 +17,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPrinter>
@@ -105,6 +106,8 @@ const Accelerator accelerators[] = {
     {cmd::cut, {Qt::CTRL | Qt::Key_X, Qt::SHIFT | Qt::Key_Delete}},
     {cmd::copy, {Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert}},
     {cmd::paste, {Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert}},
+    {cmd::downloadMenu, {Qt::CTRL | Qt::Key_D}},
+    {cmd::appendMenu, {Qt::CTRL | Qt::Key_A}},
     {cmd::nextPane, {QKeyCombination(Qt::Key_F6)}},
     {cmd::previousPane, {Qt::SHIFT | Qt::Key_F6}},
 };
@@ -206,6 +209,7 @@ void CMainFrame::createMenus() {
     addMenu(viewMenus_, "&View", viewMenu);
     addMenu(viewMenus_, "&Studies", studiesMenu);
     addMenu(viewMenus_, "&Action", actionMenu);
+    viewMenus_ << createWindowMenu();
     addMenu(viewMenus_, "&Help", helpMenu);
 
     recentFilesMenu_ = addMenu(noViewMenus_, "&File", noViewFileMenu);
@@ -214,6 +218,40 @@ void CMainFrame::createMenus() {
     addItems(recentFilesMenu_, noViewFileMenuEnd);
     addMenu(noViewMenus_, "&View", noViewViewMenu);
     addMenu(noViewMenus_, "&Help", noViewHelpMenu);
+}
+
+// The Window menu of an MDI application: arrange the views, step through them,
+// or pick one from the list of open views (the active one checked).
+QMenu* CMainFrame::createWindowMenu() {
+    auto* menu = new QMenu(QStringLiteral("&Window"), this);
+    menu->setObjectName(QStringLiteral("windowMenu"));
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] { rebuildWindowMenu(menu); });
+    rebuildWindowMenu(menu);
+    return menu;
+}
+
+void CMainFrame::rebuildWindowMenu(QMenu* menu) {
+    menu->clear();
+    menu->addAction(QStringLiteral("&Cascade"), this, [this] {
+        windowsArranged_ = true;
+        mdiArea_->cascadeSubWindows();
+    });
+    menu->addAction(QStringLiteral("&Tile"), this, [this] {
+        windowsArranged_ = true;
+        mdiArea_->tileSubWindows();
+    });
+    menu->addAction(QStringLiteral("Ne&xt\tF6"), mdiArea_, &QMdiArea::activateNextSubWindow);
+    menu->addAction(QStringLiteral("Pre&vious\tShift+F6"), mdiArea_, &QMdiArea::activatePreviousSubWindow);
+    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
+    if (!windows.isEmpty()) menu->addSeparator();
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* window = windows[i];
+        const QString number = i < 9 ? QStringLiteral("&%1").arg(i + 1) : QString::number(i + 1);
+        QAction* item = menu->addAction(QStringLiteral("%1 %2").arg(number, window->windowTitle()), this,
+                                        [this, window] { mdiArea_->setActiveSubWindow(window); });
+        item->setCheckable(true);
+        item->setChecked(window == mdiArea_->activeSubWindow());
+    }
 }
 
 void CMainFrame::createToolBars() {
@@ -298,6 +336,7 @@ CVarkelModel2cView* CMainFrame::newDocument() {
     connect(frame, &QObject::destroyed, this, [this] { onSubWindowActivated(); }, Qt::QueuedConnection);
     // A frame that another one's maximizing restores keeps the full area.
     frame->resize(mdiArea_->viewport()->size());
+    windowsArranged_ = false;
     frame->showMaximized();
     mdiArea_->setActiveSubWindow(frame);
     return view;
@@ -310,7 +349,8 @@ CVarkelModel2cView* CMainFrame::activeView() const {
 
 void CMainFrame::onSubWindowActivated() {
     if (auto* frame = qobject_cast<CChildFrame*>(mdiArea_->activeSubWindow())) {
-        frame->showMaximized();
+        // Views fill the area unless the user cascaded or tiled them.
+        if (!windowsArranged_) frame->showMaximized();
         frame->view()->onActivated();
     }
     showMenusFor(!mdiArea_->subWindowList().isEmpty());

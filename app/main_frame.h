@@ -56,6 +56,8 @@ private:
     QAction* createAction(int id, const QString& label);
     void createActions();
     void createMenus();
+    QMenu* createWindowMenu();
+    void rebuildWindowMenu(QMenu* menu);
     void createToolBars();
     void createStatusBar();
     void showMenusFor(bool viewOpen);
@@ -74,4 +76,5 @@ private:
     QAction* recentFilesAnchor_ = nullptr;
     std::unique_ptr<QPrinter> printer_;
     int documentCount_ = 0;
+    bool windowsArranged_ = false;  // cascaded or tiled since the last new view
 };

@@ -56,6 +56,8 @@ private slots:
     void verticalLineItemTogglesItsCheckMark();
     void noViewMenuAppearsWhenTheLastViewCloses();
     void recentFileListKeepsFourEntries();
+    void keysDoWhatTheMenuLabelsSay();
+    void windowMenuArrangesAndSwitchesViews();
 };
 
 void CommandDispatchTest::startsWithOneViewTitleToolbarAndStatusBar() {
@@ -93,7 +95,7 @@ void CommandDispatchTest::toolbarFollowsTheButtonOrderWithTipsAndPrompts() {
 void CommandDispatchTest::viewMenusHoldEveryItem() {
     Workstation station;
     CMainFrame* frame = station.frame();
-    QCOMPARE(menuTitles(frame), QStringList({"&File", "&Edit", "&View", "&Studies", "&Action", "&Help"}));
+    QCOMPARE(menuTitles(frame), QStringList({"&File", "&Edit", "&View", "&Studies", "&Action", "&Window", "&Help"}));
     QCOMPARE(itemLabels(menuTitled(frame, "&File")),
              QStringList({"&Open...\tCtrl+O", "&Download Data from Internet...\tCtrl+D", "&Append Data\tCtrl+A",
                           "&Close", "-", "&Print...\tCtrl+P", "Print Pre&view", "-", "E&xit"}));
@@ -121,9 +123,9 @@ void CommandDispatchTest::onlyTheListedKeysHaveCommands() {
         {"Ctrl+N", 57600},         {"Ctrl+O", 57601},   {"Ctrl+P", 57607},      {"Ctrl+Z", 57643},
         {"Alt+Backspace", 57643},  {"Ctrl+X", 57635},   {"Shift+Del", 57635},   {"Ctrl+C", 57634},
         {"Ctrl+Ins", 57634},       {"Ctrl+V", 57637},   {"Shift+Ins", 57637},   {"F6", 57680},
-        {"Shift+F6", 57681},
+        {"Shift+F6", 57681},       {"Ctrl+D", 32799},   {"Ctrl+A", 32797},
     };
-    QCOMPARE(keyed, expected);  // no Ctrl+D, no Ctrl+A
+    QCOMPARE(keyed, expected);
 }
 
 void CommandDispatchTest::menuAndToolbarIdsShareTheirHandler() {
@@ -206,7 +208,7 @@ void CommandDispatchTest::noViewMenuAppearsWhenTheLastViewCloses() {
 
     frame->dispatch(57600);  // Add
     QCOMPARE(frame->mdiArea()->subWindowList().size(), 1);
-    QCOMPARE(menuTitles(frame).size(), 6);
+    QCOMPARE(menuTitles(frame).size(), 7);  // the view menus, Window included
     QCOMPARE(frame->mdiArea()->subWindowList().first()->windowTitle(), QStringLiteral("vkm2"));
 }
 
@@ -221,6 +223,64 @@ void CommandDispatchTest::recentFileListKeepsFourEntries() {
     RecentFileList reloaded;
     reloaded.load();
     QCOMPARE(reloaded.files().size(), 4);
+}
+
+void CommandDispatchTest::keysDoWhatTheMenuLabelsSay() {
+    Workstation station;
+    QStringList opened;
+    station.answerDialog = [&](QDialog& dialog) {
+        opened << dialog.windowTitle();
+        return int(QDialog::Rejected);
+    };
+    QTest::keyClick(station.frame(), Qt::Key_D, Qt::ControlModifier);
+    QTest::keyClick(station.frame(), Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(opened, QStringList({"Download Hist File from Internet", "Append Price Data"}));
+}
+
+void CommandDispatchTest::windowMenuArrangesAndSwitchesViews() {
+    Workstation station;
+    CMainFrame* frame = station.frame();
+    frame->newDocument();
+    frame->newDocument();
+    QMenu* menu = menuTitled(frame, "&Window");
+    QVERIFY(menu != nullptr);
+    emit menu->aboutToShow();
+    QCOMPARE(itemLabels(menu), QStringList({"&Cascade", "&Tile", "Ne&xt\tF6", "Pre&vious\tShift+F6", "-", "&1 vkm1",
+                                            "&2 vkm2", "&3 vkm3"}));
+    const auto checkedItems = [&] {
+        emit menu->aboutToShow();
+        QStringList checked;
+        for (QAction* action : menu->actions())
+            if (action->isChecked()) checked << action->text();
+        return checked;
+    };
+    QCOMPARE(checkedItems(), QStringList({"&3 vkm3"}));
+    const auto trigger = [&](const QString& label) {
+        for (QAction* action : menu->actions())
+            if (action->text() == label) action->trigger();
+    };
+    trigger("&1 vkm1");
+    QCOMPARE(frame->mdiArea()->activeSubWindow()->windowTitle(), QStringLiteral("vkm1"));
+    QCOMPARE(checkedItems(), QStringList({"&1 vkm1"}));
+    trigger("Ne&xt\tF6");
+    QCOMPARE(frame->mdiArea()->activeSubWindow()->windowTitle(), QStringLiteral("vkm2"));
+    trigger("Pre&vious\tShift+F6");
+    QCOMPARE(frame->mdiArea()->activeSubWindow()->windowTitle(), QStringLiteral("vkm1"));
+
+    // Tiled, the three views lie side by side and stay so when another is picked.
+    trigger("&Tile");
+    trigger("&3 vkm3");
+    const QList<QMdiSubWindow*> windows = frame->mdiArea()->subWindowList();
+    for (QMdiSubWindow* window : windows) QVERIFY(!window->isMaximized());
+    for (int i = 0; i < windows.size(); ++i)
+        for (int j = i + 1; j < windows.size(); ++j)
+            QVERIFY(!windows[i]->geometry().intersects(windows[j]->geometry()));
+    trigger("&Cascade");
+    QCOMPARE(windows[0]->size(), windows[1]->size());
+    QVERIFY(windows[0]->pos() != windows[1]->pos());
+    // A new view fills the area again.
+    frame->newDocument();
+    QVERIFY(frame->mdiArea()->activeSubWindow()->isMaximized());
 }
 
 QTEST_MAIN(CommandDispatchTest)
