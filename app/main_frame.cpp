@@ -139,12 +139,11 @@ CMainFrame::~CMainFrame() {
     mdiArea_->disconnect(this);
 }
 
-// A maximized child frame puts its document's name into the main title; the
-// workstation's title stays its own.
+// A maximized child frame puts its document's name into the main title, and
+// the last one closed leaves it empty; the workstation's title stays its own.
 void CMainFrame::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowTitleChange && !windowTitle().isEmpty() && windowTitle() != appTitle)
-        setWindowTitle(appTitle);
+    if (event->type() == QEvent::WindowTitleChange && windowTitle() != appTitle) setWindowTitle(appTitle);
 }
 
 QAction* CMainFrame::createAction(int id, const QString& label) {

@@ -6,6 +6,7 @@
 #include "data/price_file.h"
 #include "data/ui/product_name_dlg.h"
 #include "studies/trend_studies.h"
+#include "studies/ui/chart_repaint.h"
 #include "workbench/chart_fx.h"
 #include "workbench/chart_workspace.h"
 #include "workbench/seams.h"
@@ -88,6 +89,7 @@ bool openPriceFile(ChartWorkspace& workspace, const QString& product, const QStr
     workspace.maxHigh = range.maxHigh;
     workspace.minLow = range.minLow;
     chart->setTitle(1, openedChartTitle);
+    nameAverageLines(workspace, shortAverageSpan, longAverageSpan);
     finishChart(*chart);
 
     workspace.view->setWindowTitle(product);

@@ -29,8 +29,8 @@ constexpr std::uint32_t defaultColours[] = {colourRed, colourGreen, colourBlue, 
 
 constexpr int valueAxisRoom = 64;
 
-QString formatValue(double value) {
-    return QString::number(value, 'g', 6);
+QString formatValue(double value, bool price) {
+    return price ? QString::number(value, 'f', 2) : QString::number(value, 'g', 6);
 }
 
 }  // namespace
@@ -80,6 +80,10 @@ CChartFX::Series& CChartFX::seriesAt(int series) {
         series_.push_back(std::move(added));
     }
     return series_[static_cast<std::size_t>(series)];
+}
+
+void CChartFX::setSeriesName(int series, const QString& name) {
+    if (series >= 0) seriesAt(series).name = name;
 }
 
 void CChartFX::clearData() {
@@ -273,15 +277,17 @@ void CChartFX::fitValueAxisToVisiblePoints() {
 QString CChartFX::describePoint(int point) const {
     QStringList parts;
     if (!pointLabel(point).isEmpty()) parts << pointLabel(point);
+    const bool prices = std::any_of(groups_.begin(), groups_.end(), [](const Group& group) { return group.bars; });
+    const auto format = [prices](double v) { return formatValue(v, prices); };
     for (const Group& group : groups_) {
         if (group.bars) {
             const double l = value(group.first, point), o = value(group.first + 1, point),
                          c = value(group.first + 2, point), h = value(group.first + 3, point);
             if (isHiddenValue(l) || isHiddenValue(o) || isHiddenValue(c) || isHiddenValue(h)) continue;
-            parts << QStringLiteral("O %1  H %2  L %3  C %4")
-                         .arg(formatValue(o), formatValue(h), formatValue(l), formatValue(c));
+            parts << QStringLiteral("O %1  H %2  L %3  C %4").arg(format(o), format(h), format(l), format(c));
         } else if (!isHiddenValue(value(group.first, point))) {
-            parts << formatValue(value(group.first, point));
+            const QString& name = series_[static_cast<std::size_t>(group.first)].name;
+            parts << (name.isEmpty() ? QString() : name + QLatin1Char(' ')) + format(value(group.first, point));
         }
     }
     return parts.join(QStringLiteral("    "));

@@ -38,6 +38,9 @@ public:
     void moveWindow(int x, int y, int width, int height) override;
     void showWindow(bool visible) override;
 
+    // The name the status read-out gives a line series ("MA 20"); none by default.
+    void setSeriesName(int series, const QString& name);
+
     // Forgets every value, label and series style: the chart shows nothing
     // until it is filled again.
     void clearData();
@@ -52,7 +55,8 @@ public:
         double xMin = -1.0e300, yMin = 0.0, xMax = 1.0e300, yMax = 1.0;
     };
     PlotRange plotRange() const;
-    // The date and values of a point as the status bar shows them.
+    // The date and values of a point as the status bar shows them; on a chart
+    // of price bars every value is a price, shown with two decimals.
     QString describePoint(int point) const;
     // Draws at once, as a repaint does.
     void redrawNow();
@@ -81,6 +85,7 @@ private:
         int typeCode = 0;  // 0: the gallery setting decides
         std::uint32_t colour;
         bool markers = true;
+        QString name;
     };
     // Plotted groups: four bar series from `first`, or the one line series `first`.
     struct Group {

@@ -140,6 +140,7 @@ void CPerformanceViewerDlg::drawSharpeTransition() {
     for (int i = 0; i < history; ++i) {
         const double ratio = product->bars[static_cast<std::size_t>(i)].rolling20Ratio;
         sharpeChart_->setValue(0, i, ratio);
+        sharpeChart_->setPointLabel(i, product->bars[static_cast<std::size_t>(i)].dateText);
         highest = std::max(highest, ratio);
         lowest = std::min(lowest, ratio);
     }

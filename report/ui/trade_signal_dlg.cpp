@@ -26,9 +26,9 @@ struct ValueRange {
 };
 
 // Puts one value per real bar into series 0 of `chart`, with the bar's date as
-// the point label when `dated`, and widens `range` to the values.
+// its point label, and widens `range` to the values.
 void fillChart(CChartFX& chart, const Product& product, const std::function<double(const Bar&)>& valueOf,
-               bool dated, ValueRange& range) {
+               ValueRange& range) {
     chart.setSetting(settingGallery, galleryLines);
     chart.openData(dataStyles, 1, 0);
     chart.seriesStyle(0, styleMarkers, 0);  // thousands of points: a plain line
@@ -38,7 +38,7 @@ void fillChart(CChartFX& chart, const Product& product, const std::function<doub
         const Bar& bar = product.bars[static_cast<std::size_t>(i)];
         const double value = valueOf(bar);
         chart.setValue(0, i, value);
-        if (dated) chart.setPointLabel(i, bar.dateText);
+        chart.setPointLabel(i, bar.dateText);
         range.highest = std::max(range.highest, value);
         range.lowest = std::min(range.lowest, value);
     }
@@ -173,17 +173,17 @@ void CTradeSignalDlg::drawSignalCharts() {
     const double history = product->historyLength();
 
     ValueRange prices{99999.0, -99999.0};
-    fillChart(*priceChart_, *product, [](const Bar& bar) { return bar.close; }, false, prices);
+    fillChart(*priceChart_, *product, [](const Bar& bar) { return bar.close; }, prices);
     priceChart_->setPlotRange(0.0, prices.lowest - 3.0, history, prices.highest + 3.0);
     hideGrid(*priceChart_);
 
     ValueRange positions{0.0, 0.0};  // the range is fixed
-    fillChart(*positionChart_, *product, [](const Bar& bar) { return double(bar.position); }, false, positions);
+    fillChart(*positionChart_, *product, [](const Bar& bar) { return double(bar.position); }, positions);
     positionChart_->setPlotRange(0.0, -2.0, history, 2.0);
     hideGrid(*positionChart_);
 
     ValueRange pnl{999999999.0, -99999999.0};
-    fillChart(*pnlChart_, *product, [](const Bar& bar) { return bar.cumulativePnl; }, true, pnl);
+    fillChart(*pnlChart_, *product, [](const Bar& bar) { return bar.cumulativePnl; }, pnl);
     pnlChart_->setPlotRange(0.0, pnl.lowest, history, pnl.highest);
     hideGrid(*pnlChart_);
 }

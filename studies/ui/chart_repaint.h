@@ -10,3 +10,8 @@ void repaintPriceChart(varkel::WorkspaceCharts& workspace, varkel::StudyKind kin
 // Repaints the study chart of a workspace with the study its key names; its
 // colours and title stay as they are.
 void repaintStudyChart(varkel::WorkspaceCharts& workspace, const varkel::StudyChart& record);
+
+// Names the price chart's overlay lines for its hover read-out: "MA 20" and
+// "MA 40", or the upper and lower Keltner bands.
+void nameAverageLines(varkel::WorkspaceCharts& workspace, int shortSpan, int longSpan);
+void nameKeltnerBands(varkel::WorkspaceCharts& workspace);

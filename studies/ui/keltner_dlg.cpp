@@ -75,6 +75,7 @@ void CKeltnerDlg::accept() {
     char title[128];
     std::snprintf(title, sizeof title, "Keltner Channel (%d,%d,%1.4f)", emaSpan, atrSpan, *multiplier);
     workspace->priceChart->setTitle(1, title);
+    nameKeltnerBands(*workspace);
     if (workspace->studyChartCount > 0) workspace->priceChart->setSetting(settingVerticalGrid, 0);
     finishChart(*workspace->priceChart);
     QDialog::accept();

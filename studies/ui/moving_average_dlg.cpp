@@ -38,6 +38,7 @@ void CMovingAverageDlg::accept() {
     char title[128];
     std::snprintf(title, sizeof title, "Moving Avr (%d,%d)", span1, span2);
     workspace->priceChart->setTitle(1, title);
+    nameAverageLines(*workspace, span1, span2);
     if (workspace->studyChartCount > 0) workspace->priceChart->setSetting(settingVerticalGrid, 0);
     QDialog::accept();
 }

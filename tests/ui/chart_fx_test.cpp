@@ -180,7 +180,7 @@ void ChartFxTest::hoverShowsThePointInTheStatusBar() {
                      Qt::NoModifier);
     QApplication::sendEvent(plot, &move);
     QCOMPARE(station.frame()->statusBar()->currentMessage(),
-             QStringLiteral("20240103    O 121  H 121.5  L 120.5  C 121.4"));
+             QStringLiteral("20240103    O 121.00  H 121.50  L 120.50  C 121.40"));
 }
 
 QTEST_MAIN(ChartFxTest)

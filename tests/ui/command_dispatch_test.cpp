@@ -194,6 +194,7 @@ void CommandDispatchTest::noViewMenuAppearsWhenTheLastViewCloses() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
     QVERIFY(frame->mdiArea()->subWindowList().isEmpty());
+    QCOMPARE(frame->windowTitle(), QStringLiteral("Varkel Model"));
     QCOMPARE(menuTitles(frame), QStringList({"&File", "&View", "&Help"}));
     QStringList fileItems = itemLabels(menuTitled(frame, "&File"));
     fileItems.removeAll("-");

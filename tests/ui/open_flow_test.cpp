@@ -96,7 +96,8 @@ void OpenFlowTest::opensOneBarFileAsTwoPoints() {
     QVERIFY(qAbs(range.yMin - 118.09) < 1e-9);
     QVERIFY(qAbs(range.yMax - 123.10) < 1e-9);
     QCOMPARE(chart->title(), QStringLiteral("Moving Avr (20,40)"));
-    QCOMPARE(chart->describePoint(0), QStringLiteral("20240102    O 120.31  H 121.1  L 120.09  C 121"));
+    // Prices read with two decimals, as a trader writes them.
+    QCOMPARE(chart->describePoint(0), QStringLiteral("20240102    O 120.31  H 121.10  L 120.09  C 121.00"));
     QCOMPARE(station.frame()->mdiArea()->activeSubWindow()->windowTitle(), QStringLiteral("USD/JPY"));
     QCOMPARE(station.app.recentFiles().files().value(0), QFileInfo(path).absoluteFilePath());
 }

@@ -344,6 +344,8 @@ void StudyDialogsTest::movingAverageSpansMustRiseAboveTwo() {
     QCOMPARE(price->value(5, 2), varkel::hiddenValue);
     QVERIFY_NEAR(price->value(5, 3), closeOf(0) + 1.5);
 
+    // The read-out names each average by its span, prices with two decimals.
+    QCOMPARE(price->describePoint(3), dateOf(3) + "    O 103.20  H 103.50  L 103.00  C 103.30    MA 3 102.30    MA 4 101.80");
     QVERIFY(station.run(cmd::movingAverageButton, {{1051, "20"}, {1052, "40"}}).closed);
     QCOMPARE(price->title(), QStringLiteral("Moving Avr (20,40)"));
     QVERIFY_NEAR(price->value(4, 19), closeOf(0) + 9.5);
