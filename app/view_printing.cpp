@@ -7,7 +7,10 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
+
+#include <algorithm>
 
 namespace {
 
@@ -34,5 +37,10 @@ void previewViewPrint(QWidget& view) {
     QPrintPreviewDialog preview(&printer, view.window());
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested,
                      [&view](QPrinter* target) { renderView(view, *target); });
+    // Opens at most of the main window's size with the page fitted to its
+    // width, so that the charts can be read without zooming first.
+    const QSize room = view.window()->size();
+    preview.resize(std::max(800, room.width() * 9 / 10), std::max(600, room.height() * 9 / 10));
+    if (auto* pages = preview.findChild<QPrintPreviewWidget*>()) pages->fitToWidth();
     runDialog(preview);
 }

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPrintPreviewWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -58,6 +59,7 @@ private slots:
     void recentFileListKeepsFourEntries();
     void keysDoWhatTheMenuLabelsSay();
     void windowMenuArrangesAndSwitchesViews();
+    void printPreviewOpensReadable();
 };
 
 void CommandDispatchTest::startsWithOneViewTitleToolbarAndStatusBar() {
@@ -282,6 +284,20 @@ void CommandDispatchTest::windowMenuArrangesAndSwitchesViews() {
     // A new view fills the area again.
     frame->newDocument();
     QVERIFY(frame->mdiArea()->activeSubWindow()->isMaximized());
+}
+
+void CommandDispatchTest::printPreviewOpensReadable() {
+    Workstation station;
+    QSize size;
+    int zoomMode = -1;
+    station.answerDialog = [&](QDialog& dialog) {
+        size = dialog.size();
+        if (auto* pages = dialog.findChild<QPrintPreviewWidget*>()) zoomMode = pages->zoomMode();
+        return int(QDialog::Rejected);
+    };
+    station.frame()->dispatch(57609);
+    QVERIFY2(size.width() >= 800 && size.height() >= 600, qPrintable(QStringLiteral("%1x%2").arg(size.width()).arg(size.height())));
+    QCOMPARE(zoomMode, int(QPrintPreviewWidget::FitToWidth));
 }
 
 QTEST_MAIN(CommandDispatchTest)
