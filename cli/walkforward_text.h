@@ -8,7 +8,8 @@
 namespace varkel::cli {
 
 // The walk-forward report as a readable table with its totals.
-std::string walkForwardTable(const WalkForwardReport& report, const Product& product, const FoldSettings& settings);
+std::string walkForwardTable(const WalkForwardReport& report, const Product& product, const FoldSettings& settings,
+                             TrialSelection selection = TrialSelection::best);
 
 // One line per fold under a header, nothing else; returns, thresholds and
 // efficiencies with 17 significant digits, so they read back exactly.
