@@ -11,6 +11,8 @@ class QWidget;
 // that window tests can answer instead. An empty hook means the real thing.
 struct Seams {
     std::function<void(const QString& text)> message;
+    std::function<void(const QString& text, const QString& details)> detailedMessage;
+    std::function<bool(const QString& text, const QString& details)> question;
     std::function<QString(QWidget* owner, const QString& filter)> openFileName;
     std::function<int(QDialog& dialog)> runDialog;
     std::function<void(int milliseconds)> splashWait;
@@ -19,6 +21,16 @@ Seams& seams();
 
 // A message box with an OK button and the caption "Varkel Model".
 void showMessage(const QString& text);
+
+// The same with a "Show Details..." button that unfolds `details`, for a
+// report too long for the box. Without its own hook, a test's `message` hook
+// gets the text alone.
+void showMessage(const QString& text, const QString& details);
+
+// A message with Yes and No buttons (and `details` as above); true for Yes.
+// Without its own hook, a test's `message` hook gets the text and the answer
+// is No.
+bool askYesNo(const QString& text, const QString& details = QString());
 
 // The file-open dialog with `filter` ("Text Files (*.txt);;All Files (*)");
 // empty when cancelled.

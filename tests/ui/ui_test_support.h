@@ -18,10 +18,13 @@
 
 // A workstation started without the splash picture, whose settings live in a
 // temporary directory and whose message boxes and dialogs are answered by the
-// test: messages are collected, a dialog is handed to `answerDialog`.
+// test: messages are collected (with their details, empty for a plain
+// message), a question goes to `answerQuestion`, a dialog to `answerDialog`.
 struct Workstation {
     QTemporaryDir directory;
     QStringList messages;
+    QStringList details;
+    std::function<bool(const QString&)> answerQuestion = [](const QString&) { return false; };
     std::function<int(QDialog&)> answerDialog = [](QDialog&) { return int(QDialog::Rejected); };
     std::function<QString()> chooseFile = [] { return QString(); };
     int fileDialogs = 0;
@@ -29,7 +32,19 @@ struct Workstation {
 
     Workstation() {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, directory.path());
-        seams().message = [this](const QString& text) { messages << text; };
+        seams().message = [this](const QString& text) {
+            messages << text;
+            details << QString();
+        };
+        seams().detailedMessage = [this](const QString& text, const QString& more) {
+            messages << text;
+            details << more;
+        };
+        seams().question = [this](const QString& text, const QString& more) {
+            messages << text;
+            details << more;
+            return answerQuestion(text);
+        };
         seams().runDialog = [this](QDialog& dialog) { return answerDialog(dialog); };
         seams().openFileName = [this](QWidget*, const QString&) {
             ++fileDialogs;
@@ -51,6 +66,12 @@ struct Workstation {
         return path;
     }
 };
+
+// A file's bytes, or "<missing>".
+inline QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
 
 // A price file of `bars` lines whose close rises by exactly 1.00 a day, so
 // that every study has a value known in closed form: bar i is dated 2000<i>
