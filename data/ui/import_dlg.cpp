@@ -151,6 +151,8 @@ ImportFormat CImportDlg::chosenFormat() const {
 
 void CImportDlg::refuse(const QString& message, QWidget* toCorrect, const QString& details) {
     statusLabel_->setText(message);
+    // A dialog window does not follow its wrapped label's height by itself.
+    statusLabel_->setMinimumHeight(statusLabel_->heightForWidth(statusLabel_->width()));
     showMessage(message, details);
     toCorrect->setFocus();
 }
