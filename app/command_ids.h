@@ -17,6 +17,7 @@ inline constexpr int downloadMenu = 32799;
 inline constexpr int downloadButton = 32801;
 inline constexpr int appendMenu = 32797;
 inline constexpr int appendButton = 32798;
+inline constexpr int importMenu = 32830;
 
 // Edit: no handlers, always disabled
 inline constexpr int undo = 57643;

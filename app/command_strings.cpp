@@ -42,6 +42,7 @@ constexpr CommandString commandStrings[] = {
     {32807, "Show and move Vertical Line\nMove Vertinal Line"},
     {32808, "Change Keltner Channel"},
     {32809, "Calc Keltner Channels\nCalc Keltner Channels"},
+    {32830, "Convert a broker export or an OHLC CSV into a price file"},
 };
 
 QString commandString(int id) {

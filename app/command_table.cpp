@@ -20,6 +20,7 @@ constexpr CommandRoute commandTable[] = {
     {cmd::downloadButton, &View::onDownload, nullptr},
     {cmd::appendMenu, &View::onAppendData, nullptr},
     {cmd::appendButton, &View::onAppendData, nullptr},
+    {cmd::importMenu, nullptr, &Frame::onImportPriceData},
     {cmd::fileClose, &View::onFileClose, nullptr},
     {cmd::print, &View::onPrint, nullptr},
     {cmd::printPreview, &View::onPrintPreview, nullptr},

@@ -3,6 +3,7 @@
 #include "app/main_frame.h"
 #include "app/start_options.h"
 #include "app/varkel_app.h"
+#include "workbench/seams.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -21,6 +22,13 @@ void saveScreenshotAndQuit(CMainFrame& frame, const QString& path) {
         if (!saved) std::fprintf(stderr, "varkel: could not write %s\n", qPrintable(path));
         QCoreApplication::exit(saved ? 0 : 1);
     });
+}
+
+// A screenshot run waits for no one: what a message box would say (the
+// data-quality report of the file opened at start, say) goes to stderr, and
+// a question is answered No.
+void printMessagesInsteadOfAsking() {
+    seams().message = [](const QString& text) { std::fprintf(stderr, "varkel: %s\n", qPrintable(text)); };
 }
 
 // True when Qt has somewhere to show windows: a display, or a platform chosen
@@ -51,6 +59,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication::setWindowIcon(commandIcon(cmd::movingAverageButton));
+    if (!options.screenshotPath.isEmpty()) printMessagesInsteadOfAsking();
     CVarkelModel2cApp app;
     app.initInstance(options);
     if (!options.screenshotPath.isEmpty()) saveScreenshotAndQuit(*app.mainFrame(), options.screenshotPath);

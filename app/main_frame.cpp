@@ -10,6 +10,7 @@
 #include "app/open_flow.h"
 #include "app/recent_files.h"
 #include "app/varkel_app.h"
+#include "data/ui/import_dlg.h"
 #include "workbench/app_title.h"
 #include "workbench/seams.h"
 
@@ -39,6 +40,7 @@ constexpr MenuItem fileMenu[] = {
     {cmd::fileOpen, "&Open...\tCtrl+O"},
     {cmd::downloadMenu, "&Download Data from Internet...\tCtrl+D"},
     {cmd::appendMenu, "&Append Data\tCtrl+A"},
+    {cmd::importMenu, "&Import Price Data..."},
     {cmd::fileClose, "&Close"},
     separator,
     {cmd::print, "&Print...\tCtrl+P"},
@@ -75,6 +77,7 @@ constexpr MenuItem helpMenu[] = {{cmd::about, "&About VarkelModel"}};
 // Menu 128, shown while no view is open; the recent files follow Print Setup.
 constexpr MenuItem noViewFileMenu[] = {
     {cmd::fileNew, "&Add\tCtrl+N"},
+    {cmd::importMenu, "&Import Price Data..."},
     separator,
     {cmd::printSetup, "P&rint Setup..."},
     separator,
@@ -373,6 +376,14 @@ void CMainFrame::onRecentFile(int id) {
     const QString path = files[index];
     newDocument();
     runOpenFlow(this, path);
+}
+
+// An imported history the user wants to see opens into a new view.
+void CMainFrame::onImportPriceData(int) {
+    CImportDlg dialog(app_.getStartDirectory(), this);
+    if (runDialog(dialog) != QDialog::Accepted || !dialog.openRequested()) return;
+    CVarkelModel2cView* view = newDocument();
+    openPriceFile(*view->workspace(), dialog.productName(), dialog.importedPath());
 }
 
 void CMainFrame::onPrintSetup(int) {

@@ -38,6 +38,7 @@ public:
     void onFileNew(int id);
     void onFileOpenWithoutView(int id);
     void onRecentFile(int id);
+    void onImportPriceData(int id);
     void onPrintSetup(int id);
     void onExit(int id);
     void onToggleToolbar(int id);

@@ -3,7 +3,9 @@
 #include "app/recent_files.h"
 #include "app/varkel_app.h"
 #include "chart/price_chart_setup.h"
+#include "data/price_check.h"
 #include "data/price_file.h"
+#include "data/ui/price_check_message.h"
 #include "data/ui/product_name_dlg.h"
 #include "studies/trend_studies.h"
 #include "studies/ui/chart_repaint.h"
@@ -25,15 +27,17 @@ constexpr int shortAverageSpan = 20;
 constexpr int longAverageSpan = 40;
 constexpr const char* openedChartTitle = "Moving Avr (20,40)";
 
-// Tells the user what the load could not use, once the chart is shown.
-void reportLoadProblems(const PriceFileLoad& load, const QString& path) {
-    const QString file = QFileInfo(path).fileName();
+// Tells the user, once the chart is shown, what the load could not use and
+// what the data-quality check found in the lines it did use. The history stays
+// as it was loaded.
+void reportLoadProblems(const PriceFileLoad& load, const QString& product, const QString& path) {
     if (load.tooLarge)
         showMessage(QString::fromStdString(priceFileTooLargeMessage(path.toStdString())));
     else if (!load.opened)
         showMessage(QStringLiteral("Could not read the price file %1").arg(path));
-    else if (load.refusedCount > 0)
-        showMessage(QStringLiteral("%1: %2").arg(file, QString::fromStdString(load.refusedSummary())));
+    else
+        reportPriceCheck(checkPriceFile(QFile::encodeName(path).toStdString(), product.toStdString()),
+                         QFileInfo(path).fileName());
 }
 
 }  // namespace
@@ -94,6 +98,6 @@ bool openPriceFile(ChartWorkspace& workspace, const QString& product, const QStr
 
     workspace.view->setWindowTitle(product);
     if (load.opened) CVarkelModel2cApp::instance()->recentFiles().add(path);
-    reportLoadProblems(load, path);
+    reportLoadProblems(load, product, path);
     return true;
 }

@@ -19,10 +19,32 @@ void showMessage(const QString& text) {
     QMessageBox::information(QApplication::activeWindow(), appTitle, text, QMessageBox::Ok);
 }
 
-bool askYesNo(const QString& text) {
-    if (seams().question) return seams().question(text);
-    return QMessageBox::question(QApplication::activeWindow(), appTitle, text, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) == QMessageBox::Yes;
+namespace {
+
+// A box with the caption "Varkel Model" and `details` behind its button.
+int execMessageBox(QMessageBox::Icon icon, const QString& text, const QString& details,
+                   QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, appTitle, text, buttons, QApplication::activeWindow());
+    box.setDetailedText(details);
+    return box.exec();
+}
+
+}  // namespace
+
+void showMessage(const QString& text, const QString& details) {
+    if (seams().detailedMessage) return seams().detailedMessage(text, details);
+    if (seams().message) return seams().message(text);
+    execMessageBox(QMessageBox::Information, text, details, QMessageBox::Ok);
+}
+
+bool askYesNo(const QString& text, const QString& details) {
+    if (seams().question) return seams().question(text, details);
+    if (seams().message) {
+        seams().message(text);
+        return false;
+    }
+    return execMessageBox(QMessageBox::Question, text, details, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 QString askOpenFileName(QWidget* owner, const QString& filter) {

@@ -11,7 +11,8 @@ class QWidget;
 // that window tests can answer instead. An empty hook means the real thing.
 struct Seams {
     std::function<void(const QString& text)> message;
-    std::function<bool(const QString& text)> question;
+    std::function<void(const QString& text, const QString& details)> detailedMessage;
+    std::function<bool(const QString& text, const QString& details)> question;
     std::function<QString(QWidget* owner, const QString& filter)> openFileName;
     std::function<int(QDialog& dialog)> runDialog;
     std::function<void(int milliseconds)> splashWait;
@@ -21,9 +22,15 @@ Seams& seams();
 // A message box with an OK button and the caption "Varkel Model".
 void showMessage(const QString& text);
 
-// A message box with Yes and No buttons (No is the default) and the caption
-// "Varkel Model"; true for Yes.
-bool askYesNo(const QString& text);
+// The same with a "Show Details..." button that unfolds `details`, for a
+// report too long for the box. Without its own hook, a test's `message` hook
+// gets the text alone.
+void showMessage(const QString& text, const QString& details);
+
+// A message with Yes and No buttons (and `details` as above); true for Yes.
+// Without its own hook, a test's `message` hook gets the text and the answer
+// is No.
+bool askYesNo(const QString& text, const QString& details = QString());
 
 // The file-open dialog with `filter` ("Text Files (*.txt);;All Files (*)");
 // empty when cancelled.

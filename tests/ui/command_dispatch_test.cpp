@@ -100,7 +100,7 @@ void CommandDispatchTest::viewMenusHoldEveryItem() {
     QCOMPARE(menuTitles(frame), QStringList({"&File", "&Edit", "&View", "&Studies", "&Action", "&Window", "&Help"}));
     QCOMPARE(itemLabels(menuTitled(frame, "&File")),
              QStringList({"&Open...\tCtrl+O", "&Download Data from Internet...\tCtrl+D", "&Append Data\tCtrl+A",
-                          "&Close", "-", "&Print...\tCtrl+P", "Print Pre&view", "-", "E&xit"}));
+                          "&Import Price Data...", "&Close", "-", "&Print...\tCtrl+P", "Print Pre&view", "-", "E&xit"}));
     QCOMPARE(itemLabels(menuTitled(frame, "&Studies")),
              QStringList({"Moving Average", "Keltner Channels", "RSI", "Time Series Correlation", "MACD",
                           "Stochastics", "Rate Of Change", "Linear Regression (Slope)", "Volatility (NormDist)"}));
@@ -201,6 +201,7 @@ void CommandDispatchTest::noViewMenuAppearsWhenTheLastViewCloses() {
     QStringList fileItems = itemLabels(menuTitled(frame, "&File"));
     fileItems.removeAll("-");
     QCOMPARE(fileItems.first(), QStringLiteral("&Add\tCtrl+N"));
+    QVERIFY(fileItems.contains("&Import Price Data..."));
     QVERIFY(fileItems.contains("P&rint Setup..."));
     QVERIFY(fileItems.contains("Recent File"));
     QCOMPARE(fileItems.last(), QStringLiteral("E&xit"));

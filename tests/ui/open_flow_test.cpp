@@ -27,6 +27,14 @@ auto nameProduct(const QString& product, int* result = nullptr) {
     };
 }
 
+// A price line whose close is 1.00 higher for each step of `rise`, far from
+// any spike, flat run or impossible price.
+QByteArray risingBar(int date, int rise) {
+    const int low = 10000 + 100 * rise;
+    return QByteArray::number(date) + "," + QByteArray::number(low + 20) + "," + QByteArray::number(low + 50) + "," +
+           QByteArray::number(low) + "," + QByteArray::number(low + 30) + "\n";
+}
+
 CChartFX* priceChartOf(const ChartWorkspace* workspace) {
     return dynamic_cast<CChartFX*>(workspace->priceChart);
 }
@@ -42,6 +50,7 @@ private slots:
     void cancelledFileDialogOpensNothing();
     void secondProductIsRefusedAfterTheFileDialog();
     void refusedLinesAreReportedAfterTheChart();
+    void dataQualityFindingsAreReportedAndChangeNothing();
     void unreadableFileShowsAnEmptyChartAndSaysSo();
     void endlessFileIsRefusedWithTheReason();
     void sampleHistoryGetsItsMovingAverages();
@@ -154,15 +163,58 @@ void OpenFlowTest::refusedLinesAreReportedAfterTheChart() {
     station.answerDialog = [&](QDialog& dialog) {
         const int answer = nameProduct("USD/JPY")(dialog);
         // The chart is already shown when the message comes.
-        seams().message = [&](const QString& text) {
+        seams().detailedMessage = [&](const QString& text, const QString&) {
             QVERIFY(activeWorkspace()->hasPriceChart);
             station.messages << text;
         };
         return answer;
     };
     station.frame()->dispatch(57601);
-    QCOMPARE(station.messages, QStringList({"mixed.txt: 2 lines refused (lines 1, 3)"}));
+    const QString unreadable = ": not loaded: the price fields are missing or not numbers, or the date is too long";
+    QCOMPARE(station.messages, QStringList({"mixed.txt: 2 bars, 2 findings: 2 unreadable lines\n\nline 1" +
+                                            unreadable + "\nline 3" + unreadable}));
     QCOMPARE(activeWorkspace()->barsTotal, 3);
+}
+
+// Ten days in a row, a week and a half without bars, then the last day pasted
+// ten times more: a gap and ten repeated dates, eleven findings, of which the
+// message lists eight and the details all. Without the gap and the copies the
+// file is clean and nothing is said.
+void OpenFlowTest::dataQualityFindingsAreReportedAndChangeNothing() {
+    QByteArray clean;
+    for (int day = 1; day <= 10; ++day) clean += risingBar(20240100 + day, day);
+    QByteArray faulty = clean + risingBar(20240120, 11);
+    for (int copy = 0; copy < 10; ++copy) faulty += risingBar(20240120, 12 + copy);
+
+    QStringList repeated;
+    for (int line = 12; line <= 21; ++line)
+        repeated << QStringLiteral("line %1 (20240120): not loaded: the same date as the bar before").arg(line);
+    const QString gap = QStringLiteral("line 11 (20240120): gap of 10 calendar days since 20240110");
+    struct Case {
+        QByteArray content;
+        int bars;
+        QStringList messages;
+        QStringList details;
+    };
+    const Case cases[] = {
+        {clean, 10, {}, {}},
+        {faulty, 11,
+         {"faulty.txt: 11 bars, 11 findings: 10 repeated dates, 1 gap\n\n" + gap + "\n" +
+          repeated.mid(0, 7).join('\n') + "\n... and 3 more"},
+         {gap + "\n" + repeated.join('\n')}},
+    };
+    for (const Case& c : cases) {
+        Workstation station;
+        const QString path = station.writeFile(c.bars == 10 ? "clean.txt" : "faulty.txt", c.content);
+        station.chooseFile = [path] { return path; };
+        station.answerDialog = nameProduct("USD/JPY");
+        station.frame()->dispatch(57601);
+        QCOMPARE(station.messages, c.messages);
+        QCOMPARE(station.details, c.details);
+        // The history is loaded as it always was: the bars and the next-day bar.
+        QCOMPARE(activeWorkspace()->barsTotal, c.bars + 1);
+        QCOMPARE(fileBytes(path), c.content);
+    }
 }
 
 void OpenFlowTest::unreadableFileShowsAnEmptyChartAndSaysSo() {

@@ -27,9 +27,14 @@ struct StartDirectory {
 
 // A workstation whose model and strategy files go to a fresh start directory.
 struct TradeModelStation : StartDirectory, Workstation {
-    // Opens a price file into the active view, as File Open does.
+    // Opens a price file into the active view, as File Open does. The
+    // data-quality report that follows (the sample's gaps and spikes) is for
+    // the Open tests; the tests here start after it.
     bool open(const QString& product, const QString& priceFile) {
-        return openPriceFile(*activeWorkspace(), product, priceFile);
+        const bool opened = openPriceFile(*activeWorkspace(), product, priceFile);
+        messages.clear();
+        details.clear();
+        return opened;
     }
     bool openSample() { return open(QStringLiteral("USD/JPY"), QStringLiteral(VARKEL_SAMPLES_DIR "/USD_JPY.txt")); }
     varkel::Product& product() { return *activeWorkspace()->registry.findProduct(activeWorkspace()->productName); }

@@ -18,11 +18,13 @@
 
 // A workstation started without the splash picture, whose settings live in a
 // temporary directory and whose message boxes and dialogs are answered by the
-// test: messages are collected, a dialog is handed to `answerDialog`.
+// test: messages are collected (with their details, empty for a plain
+// message), a question goes to `answerQuestion`, a dialog to `answerDialog`.
 struct Workstation {
     QTemporaryDir directory;
     QStringList messages;
-    QStringList questions;  // every Yes/No question asked, answered by `answerQuestion`
+    QStringList details;    // beside each message, what its "Show Details..." button holds
+    QStringList questions;  // every Yes/No question asked (also among the messages), answered by `answerQuestion`
     std::function<bool(const QString&)> answerQuestion = [](const QString&) { return true; };
     std::function<int(QDialog&)> answerDialog = [](QDialog&) { return int(QDialog::Rejected); };
     std::function<QString()> chooseFile = [] { return QString(); };
@@ -31,8 +33,17 @@ struct Workstation {
 
     Workstation() {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, directory.path());
-        seams().message = [this](const QString& text) { messages << text; };
-        seams().question = [this](const QString& text) {
+        seams().message = [this](const QString& text) {
+            messages << text;
+            details << QString();
+        };
+        seams().detailedMessage = [this](const QString& text, const QString& more) {
+            messages << text;
+            details << more;
+        };
+        seams().question = [this](const QString& text, const QString& more) {
+            messages << text;
+            details << more;
             questions << text;
             return answerQuestion(text);
         };
@@ -57,6 +68,12 @@ struct Workstation {
         return path;
     }
 };
+
+// A file's bytes, or "<missing>".
+inline QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
 
 // A price file of `bars` lines whose close rises by exactly 1.00 a day, so
 // that every study has a value known in closed form: bar i is dated 2000<i>
