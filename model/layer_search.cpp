@@ -57,6 +57,15 @@ ParameterSurface ledgerSurface(const TrialLedger& ledger, StudyKind kind) {
     return surface;
 }
 
+std::vector<double> baseSurfaceValues(const TradeModel& model) {
+    std::vector<double> values;
+    const StudyInfo* study = findStudy(model.baseKind);
+    if (study == nullptr) return values;
+    const TrialParameters base{model.baseParam1, model.baseParam2, model.baseParam3, model.baseThreshold};
+    appendParameterValues(*study, base, values);
+    return values;
+}
+
 void applyTrial(ProductRegistry& registry, std::string_view name, StudyKind kind, bool asFilter,
                 const TrialParameters& trial) {
     switch (kind) {

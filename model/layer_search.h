@@ -10,6 +10,7 @@
 #include "studies/study_kind.h"
 
 #include <string_view>
+#include <vector>
 
 namespace varkel {
 
@@ -23,6 +24,10 @@ enum class TrialSelection {
 // names (its spans, then a real-valued setting when it has one) and, per
 // ledger row in grid order, their values and the trial's final return.
 ParameterSurface ledgerSurface(const TrialLedger& ledger, StudyKind kind);
+
+// A built model's base parameters in the order of its base layer's surface,
+// to find the chosen trial on it.
+std::vector<double> baseSurfaceValues(const TradeModel& model);
 
 // Rebuilds one trial of a layer into the named product's bars with the apply
 // operations: a base index's rule, or a filter on the positions the bars hold.

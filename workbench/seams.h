@@ -12,6 +12,7 @@ class QWidget;
 struct Seams {
     std::function<void(const QString& text)> message;
     std::function<QString(QWidget* owner, const QString& filter)> openFileName;
+    std::function<QString(QWidget* owner, const QString& suggested, const QString& filter)> saveFileName;
     std::function<int(QDialog& dialog)> runDialog;
     std::function<void(int milliseconds)> splashWait;
 };
@@ -23,6 +24,9 @@ void showMessage(const QString& text);
 // The file-open dialog with `filter` ("Text Files (*.txt);;All Files (*)");
 // empty when cancelled.
 QString askOpenFileName(QWidget* owner, const QString& filter);
+
+// The file-save dialog starting at `suggested`; empty when cancelled.
+QString askSaveFileName(QWidget* owner, const QString& suggested, const QString& filter);
 
 // Runs a modal dialog and returns its result.
 int runDialog(QDialog& dialog);
