@@ -10,8 +10,4 @@ namespace varkel::cli {
 // The walk-forward report as a readable table with its totals.
 std::string walkForwardTable(const WalkForwardReport& report, const Product& product, const FoldSettings& settings);
 
-// One line per fold under a header, nothing else; returns, thresholds and
-// efficiencies with 17 significant digits, so they read back exactly.
-std::string walkForwardCsv(const WalkForwardReport& report, const Product& product);
-
 }  // namespace varkel::cli
