@@ -22,10 +22,13 @@ namespace {
 const char* const usage =
     "usage: varkel-cli walkforward --product NAME --file PATH --base macd|lreg|tsc|stoch|keltner\n"
     "                              [--second lreg|tsc|roc|ndist] [--third lreg|tsc|roc|ndist]\n"
-    "                              [--train BARS] [--test BARS] [--anchored] [--threads N] [--csv FILE]\n"
+    "                              [--train BARS] [--test BARS] [--anchored] [--select best|plateau]\n"
+    "                              [--threads N] [--csv FILE]\n"
     "Builds the model on each train window (default the last 1000 bars, from bar 0 with\n"
     "--anchored) and tests it on the next test window (default 250 bars), fold after fold.\n"
-    "Prints the folds and the totals; --csv also writes one row per fold.\n";
+    "--select plateau keeps in every layer the trial whose grid neighbourhood has the best\n"
+    "mean train-window return instead of the single best. Prints the folds and the totals;\n"
+    "--csv also writes one row per fold.\n";
 
 std::atomic<bool> interrupted{false};
 
@@ -57,7 +60,7 @@ bool readNumber(const CliArgs& args, const char* name, int& value) {
 }  // namespace
 
 int runWalkForwardCommand(int argc, char** argv) {
-    CliArgs args({"product", "file", "base", "second", "third", "train", "test", "threads", "csv"}, {"anchored"});
+    CliArgs args({"product", "file", "base", "second", "third", "train", "test", "select", "threads", "csv"}, {"anchored"});
     if (const auto code = args.parseOrExit(argc, argv, usage)) return *code;
     const auto product = args.value("product");
     const auto file = args.value("file");
@@ -68,6 +71,9 @@ int runWalkForwardCommand(int argc, char** argv) {
     if (!choice) return usageError("", usage);
     WalkForwardOptions options;
     options.folds.anchored = args.has("anchored");
+    const std::string select = args.valueOr("select", "best");
+    if (select != "best" && select != "plateau") return usageError("--select needs best or plateau: " + select, usage);
+    options.selection = select == "plateau" ? TrialSelection::plateau : TrialSelection::best;
     if (!readNumber(args, "train", options.folds.trainBars) || !readNumber(args, "test", options.folds.testBars))
         return usageError("", usage);
     const auto threads = threadsOption(args, usage);
@@ -113,7 +119,7 @@ int runWalkForwardCommand(int argc, char** argv) {
             std::fprintf(stderr, "No product %s\n", product->c_str());
             return exitFailed;
     }
-    std::fputs(walkForwardTable(report, loaded, options.folds).c_str(), stdout);
+    std::fputs(walkForwardTable(report, loaded, options.folds, options.selection).c_str(), stdout);
     if (csv) {
         std::string error;
         if (!writeFileAtomically(*csv, walkForwardCsv(report, loaded), &error)) {

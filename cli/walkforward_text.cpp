@@ -36,12 +36,14 @@ std::string modelText(const TradeModel& model) {
 
 }  // namespace
 
-std::string walkForwardTable(const WalkForwardReport& report, const Product& product, const FoldSettings& settings) {
+std::string walkForwardTable(const WalkForwardReport& report, const Product& product, const FoldSettings& settings,
+                             TrialSelection selection) {
     const TradeModel& whole = report.wholeHistoryModel;
-    std::string text = format("Walk-forward of %s: %d bars, %s train %d bars, test %d bars, %zu folds\n",
+    std::string text = format("Walk-forward of %s: %d bars, %s train %d bars, test %d bars, %zu folds%s\n",
                               product.name.c_str(), product.historyLength(),
                               settings.anchored ? "anchored" : "rolling", settings.trainBars, settings.testBars,
-                              report.folds.size());
+                              report.folds.size(),
+                              selection == TrialSelection::plateau ? ", plateau selection" : "");
     text += "Base Index " + indexName(whole.baseKind);
     if (whole.secondKind != StudyKind::NotInUse) text += ", 2nd Index " + indexName(whole.secondKind);
     if (whole.thirdKind != StudyKind::NotInUse) text += ", 3rd Index " + indexName(whole.thirdKind);

@@ -8,6 +8,7 @@
 namespace varkel::cli {
 
 // The walk-forward report as a readable table with its totals.
-std::string walkForwardTable(const WalkForwardReport& report, const Product& product, const FoldSettings& settings);
+std::string walkForwardTable(const WalkForwardReport& report, const Product& product, const FoldSettings& settings,
+                             TrialSelection selection = TrialSelection::best);
 
 }  // namespace varkel::cli

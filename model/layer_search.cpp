@@ -33,38 +33,7 @@ OptimiserResult optimiseFilter(ProductRegistry& registry, std::string_view name,
     }
 }
 
-// Appends the values a trial gives the study's builder parameters, in their order.
-void appendParameterValues(const StudyInfo& study, const TrialParameters& trial, std::vector<double>& values) {
-    const int spans[3] = {trial.span1, trial.span2, trial.span3};
-    const std::size_t spanCount = std::min<std::size_t>(study.spans.size(), 3);
-    for (std::size_t i = 0; i < spanCount; ++i) values.push_back(spans[i]);
-    if (study.builderParameters.size() > spanCount) values.push_back(trial.threshold);
-}
-
 }  // namespace
-
-ParameterSurface ledgerSurface(const TrialLedger& ledger, StudyKind kind) {
-    ParameterSurface surface;
-    const StudyInfo* study = findStudy(kind);
-    if (study == nullptr) return surface;
-    surface.parameterNames.assign(study->builderParameters.begin(), study->builderParameters.end());
-    surface.parameters.reserve(ledger.rowCount() * surface.parameterCount());
-    surface.returns.reserve(ledger.rowCount());
-    for (std::size_t row = 0; row < ledger.rowCount(); ++row) {
-        appendParameterValues(*study, ledger.parameters(row), surface.parameters);
-        surface.returns.push_back(ledger.finalReturn(row));
-    }
-    return surface;
-}
-
-std::vector<double> baseSurfaceValues(const TradeModel& model) {
-    std::vector<double> values;
-    const StudyInfo* study = findStudy(model.baseKind);
-    if (study == nullptr) return values;
-    const TrialParameters base{model.baseParam1, model.baseParam2, model.baseParam3, model.baseThreshold};
-    appendParameterValues(*study, base, values);
-    return values;
-}
 
 void applyTrial(ProductRegistry& registry, std::string_view name, StudyKind kind, bool asFilter,
                 const TrialParameters& trial) {

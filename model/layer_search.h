@@ -6,28 +6,13 @@
 #include "model/optimisers.h"
 #include "model/trade_model.h"
 #include "model/trial_ledger.h"
+#include "model/trial_selection.h"
 #include "robustness/parameter_surface.h"
 #include "studies/study_kind.h"
 
 #include <string_view>
-#include <vector>
 
 namespace varkel {
-
-// How a layer picks its trial from the grid it searched.
-enum class TrialSelection {
-    best,     // the first trial in grid order with strictly the best final return
-    plateau,  // the trial whose grid neighbourhood (one step in each parameter) has the best mean return
-};
-
-// A layer's trials as a parameter surface: the study's builder parameter
-// names (its spans, then a real-valued setting when it has one) and, per
-// ledger row in grid order, their values and the trial's final return.
-ParameterSurface ledgerSurface(const TrialLedger& ledger, StudyKind kind);
-
-// A built model's base parameters in the order of its base layer's surface,
-// to find the chosen trial on it.
-std::vector<double> baseSurfaceValues(const TradeModel& model);
 
 // Rebuilds one trial of a layer into the named product's bars with the apply
 // operations: a base index's rule, or a filter on the positions the bars hold.

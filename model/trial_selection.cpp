@@ -1,8 +1,22 @@
 #include "model/trial_selection.h"
 
+#include "robustness/plateau_selection.h"
+#include "studies/study_catalogue.h"
+
+#include <algorithm>
+#include <vector>
+
 namespace varkel {
 
 namespace {
+
+// Appends the values a trial gives the study's builder parameters, in their order.
+void appendParameterValues(const StudyInfo& study, const TrialParameters& trial, std::vector<double>& values) {
+    const int spans[3] = {trial.span1, trial.span2, trial.span3};
+    const std::size_t spanCount = std::min<std::size_t>(study.spans.size(), 3);
+    for (std::size_t i = 0; i < spanCount; ++i) values.push_back(spans[i]);
+    if (study.builderParameters.size() > spanCount) values.push_back(trial.threshold);
+}
 
 std::optional<std::size_t> firstStrictlyBest(const TrialLedger& ledger, int window) {
     std::optional<std::size_t> chosen;
@@ -17,11 +31,46 @@ std::optional<std::size_t> firstStrictlyBest(const TrialLedger& ledger, int wind
     return chosen;
 }
 
+std::optional<std::size_t> bestPlateau(const TrialLedger& ledger, int window, StudyKind kind) {
+    const ParameterSurface surface = ledgerSurface(ledger, kind);
+    const std::vector<int> steps = gridSteps(surface);
+    std::vector<double> sums(ledger.rowCount());
+    for (std::size_t row = 0; row < sums.size(); ++row) sums[row] = ledger.windowSum(row, window);
+    const PlateauChoice choice = selectPlateau(steps.data(), static_cast<int>(surface.parameterCount()),
+                                               sums.data(), static_cast<std::int64_t>(sums.size()));
+    if (choice.trial < 0) return std::nullopt;
+    return static_cast<std::size_t>(choice.trial);
+}
+
 }  // namespace
 
-std::optional<std::size_t> selectTrial(const TrialLedger& ledger, int window, SelectionRule rule) {
+ParameterSurface ledgerSurface(const TrialLedger& ledger, StudyKind kind) {
+    ParameterSurface surface;
+    const StudyInfo* study = findStudy(kind);
+    if (study == nullptr) return surface;
+    surface.parameterNames.assign(study->builderParameters.begin(), study->builderParameters.end());
+    surface.parameters.reserve(ledger.rowCount() * surface.parameterCount());
+    surface.returns.reserve(ledger.rowCount());
+    for (std::size_t row = 0; row < ledger.rowCount(); ++row) {
+        appendParameterValues(*study, ledger.parameters(row), surface.parameters);
+        surface.returns.push_back(ledger.finalReturn(row));
+    }
+    return surface;
+}
+
+std::vector<double> baseSurfaceValues(const TradeModel& model) {
+    std::vector<double> values;
+    const StudyInfo* study = findStudy(model.baseKind);
+    if (study == nullptr) return values;
+    const TrialParameters base{model.baseParam1, model.baseParam2, model.baseParam3, model.baseThreshold};
+    appendParameterValues(*study, base, values);
+    return values;
+}
+
+std::optional<std::size_t> selectTrial(const TrialLedger& ledger, int window, StudyKind kind, TrialSelection rule) {
     switch (rule) {
-        case SelectionRule::FirstStrictlyBest: return firstStrictlyBest(ledger, window);
+        case TrialSelection::best: return firstStrictlyBest(ledger, window);
+        case TrialSelection::plateau: return bestPlateau(ledger, window, kind);
     }
     return std::nullopt;
 }

@@ -1,22 +1,37 @@
 #pragma once
 
+#include "model/trade_model.h"
 #include "model/trial_ledger.h"
+#include "robustness/parameter_surface.h"
+#include "studies/study_kind.h"
 
 #include <cstddef>
 #include <optional>
+#include <vector>
 
 namespace varkel {
 
-// How a trial is chosen from a ledger's rows by one window's sums.
-enum class SelectionRule {
-    // The first row, in grid order, whose sum is strictly greater than every
-    // earlier one and than the searches' start value -999999.0: the rule of
-    // the builder itself.
-    FirstStrictlyBest,
+// How a layer picks its trial from the trials it tried.
+enum class TrialSelection {
+    best,     // the first trial in grid order with strictly the best return
+    plateau,  // the trial whose grid neighbourhood (one step in each parameter) has the best mean return
 };
 
-// The chosen row, or nothing when no row beats the start value.
-std::optional<std::size_t> selectTrial(const TrialLedger& ledger, int window,
-                                       SelectionRule rule = SelectionRule::FirstStrictlyBest);
+// A layer's trials as a parameter surface: the study's builder parameter
+// names (its spans, then a real-valued setting when it has one) and, per
+// ledger row in grid order, their values and the trial's final return.
+ParameterSurface ledgerSurface(const TrialLedger& ledger, StudyKind kind);
+
+// A built model's base parameters in the order of its base layer's surface,
+// to find the chosen trial on it.
+std::vector<double> baseSurfaceValues(const TradeModel& model);
+
+// The row chosen by one window's sums. `best`: the first row, in grid order,
+// whose sum is strictly greater than every earlier one and than the searches'
+// start value -999999.0 (the builder's own rule). `plateau`: the row whose
+// neighbourhood has the best mean sum, the first on ties. Nothing when no row
+// qualifies.
+std::optional<std::size_t> selectTrial(const TrialLedger& ledger, int window, StudyKind kind,
+                                       TrialSelection rule = TrialSelection::best);
 
 }  // namespace varkel

@@ -31,8 +31,8 @@ OptimiserControl controlFor(const WalkForwardOptions& options, TrialLedger* ledg
 
 // The chosen trial of one ledger window, or the searches' "nothing chosen"
 // values when no trial beat their start value.
-TrialParameters chosenTrial(const TrialLedger& ledger, int window, SelectionRule rule) {
-    const std::optional<std::size_t> row = selectTrial(ledger, window, rule);
+TrialParameters chosenTrial(const TrialLedger& ledger, int window, StudyKind kind, TrialSelection rule) {
+    const std::optional<std::size_t> row = selectTrial(ledger, window, kind, rule);
     return row ? ledger.parameters(*row) : TrialParameters{};
 }
 
@@ -43,7 +43,7 @@ std::optional<TrialParameters> searchOnWindow(ProductRegistry& history, std::str
     const OptimiserResult result =
         searchLayer(history, name, kind, layer > 1, controlFor(options, &ledger), options.grids, TrialSelection::best);
     if (result.cancelled) return std::nullopt;
-    return chosenTrial(ledger, 0, options.selection);
+    return chosenTrial(ledger, 0, kind, options.selection);
 }
 
 // What `model` earns over the bars [from, to) of the history cut at `to`,
@@ -107,7 +107,7 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
             options.onProgress(WalkForwardStage::BaseSearch, done, total);
         };
     const OptimiserResult wholeBase = searchLayer(whole, name, baseKind, false, baseControl, options.grids,
-                                                  TrialSelection::best);
+                                                  options.selection);
     if (wholeBase.cancelled) return cancelled();
 
     // The normal build on the whole history: its filter layers on top of its base.
@@ -116,7 +116,7 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
         const StudyKind kind = layers.kinds[layer - 1];
         if (kind == StudyKind::NotInUse) continue;
         const OptimiserResult best = searchLayer(whole, name, kind, layer > 1, controlFor(options, nullptr), options.grids,
-                                                 TrialSelection::best);
+                                                 options.selection);
         if (best.cancelled) return cancelled();
         storeLayer(report.wholeHistoryModel, layer, kind, parametersOf(best));
     }
@@ -136,7 +136,7 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
             if (kind == StudyKind::NotInUse) continue;
             std::optional<TrialParameters> chosen;
             if (layer == 1 && sharedWindowOf[k] >= 0) {
-                chosen = chosenTrial(baseLedger, sharedWindowOf[k], options.selection);
+                chosen = chosenTrial(baseLedger, sharedWindowOf[k], kind, options.selection);
             } else {
                 // Each layer searches over the positions of the layers chosen before it.
                 applySavedModel(history, name, result.model);

@@ -24,8 +24,9 @@ enum class WalkForwardStage {
 struct WalkForwardOptions {
     FoldSettings folds{};
     int threads = 0;  // 0: one per core
-    // How each fold picks its trial from a layer's train-window sums.
-    SelectionRule selection = SelectionRule::FirstStrictlyBest;
+    // How each fold picks its trial from a layer's train-window sums, and the
+    // whole-history build beside them from its final returns.
+    TrialSelection selection = TrialSelection::best;
     BuildGrids grids{};
     // Called from worker threads during the base search, one call at a time.
     std::function<void(WalkForwardStage stage, std::int64_t done, std::int64_t total)> onProgress;

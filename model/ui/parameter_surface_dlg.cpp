@@ -1,7 +1,7 @@
 #include "model/ui/parameter_surface_dlg.h"
 
 #include "data/atomic_file.h"
-#include "model/layer_search.h"
+#include "model/trial_selection.h"
 #include "robustness/robustness_verdict.h"
 #include "studies/study_catalogue.h"
 #include "workbench/seams.h"

@@ -271,6 +271,7 @@ WalkForwardOptions CWalkForwardDlg::readOptions() const {
     options.folds.trainBars = trainBars_->value();
     options.folds.testBars = testBars_->value();
     options.folds.anchored = windowList_->currentIndex() == 1;
+    options.selection = selectionList_->currentIndex() == 1 ? TrialSelection::plateau : TrialSelection::best;
     options.grids = grids_;
     return options;
 }

@@ -1,14 +1,11 @@
 #include "data/atomic_file.h"
 
+#include "../support/file_size_limit.h"
 #include "../support/files.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <csignal>
 
 using namespace varkel;
 namespace fs = std::filesystem;
@@ -30,18 +27,8 @@ TEST(AtomicFile, AFailedWriteKeepsTheOldFileByteForByte) {
     const fs::path target = dir / "model.pfm";
     const std::string old = "the last good file\n";
     test::writeFile(target, old);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{8, 8};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::_exit(writeFileAtomically(target, std::string(4096, 'x')) ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(test::exitCodeUnderFileSizeLimit(8, [&] { return writeFileAtomically(target, std::string(4096, 'x')); }),
+              1);
     EXPECT_EQ(test::readFile(target), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }

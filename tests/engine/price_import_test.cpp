@@ -1,13 +1,10 @@
+#include "../support/file_size_limit.h"
 #include "../support/files.h"
 #include "data/price_import.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <string>
 #include <utility>
 #include <vector>
@@ -115,18 +112,9 @@ TEST(PriceImport, WritesTheTargetWholeAndAFailedWriteKeepsTheOldOne) {
     for (int day = 1; day <= 28; ++day)
         big += "2009-02-" + std::string(day < 10 ? "0" : "") + std::to_string(day) + ",100.5,101,99,100.25\n";
     test::writeFile(source, big);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{64, 64};
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::_exit(importPriceFile(source, target, ImportFormat::Auto).status == ImportStatus::WriteFailed ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(test::exitCodeUnderFileSizeLimit(
+                  64, [&] { return importPriceFile(source, target, ImportFormat::Auto).status != ImportStatus::WriteFailed; }),
+              1);
     EXPECT_EQ(test::readFile(target), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);  // no temporary left
 

@@ -1,4 +1,4 @@
-#include "model/layer_search.h"
+#include "model/trial_selection.h"
 #include "robustness/surface_slice.h"
 
 #include <gtest/gtest.h>

@@ -74,6 +74,7 @@ void expectAnchoredFoldsAreCutBuilds(const ProductRegistry& history, const Index
         BuildOptions build;
         build.grids = options.grids;
         build.threads = 2;
+        build.selection = options.selection;
         const BuildResult built = buildStrategy(cut, name, choice, dir.path().string(), build);
         ASSERT_EQ(built.outcome, BuildOutcome::Built);
         expectSameModel(built.model, fold.model);
@@ -105,8 +106,11 @@ TEST(WalkForwardFolds, CutTheHistoryIntoTrainAndTestWindows) {
 
 TEST(WalkForward, AnchoredFoldsAreNormalBuildsOnTheCutHistory) {
     const ProductRegistry history = test::randomHistory(name, 230, 5);
+    for (const auto selection : {TrialSelection::best, TrialSelection::plateau})
     for (const IndexChoice& choice : everyKind) {
+        SCOPED_TRACE(selection == TrialSelection::plateau ? "plateau" : "best");
         WalkForwardOptions options;
+        options.selection = selection;
         options.grids = smallGrids();
         options.threads = 2;
         // The first folds are shorter than the longest spans: some trials are

@@ -5,37 +5,19 @@
 #include "model/trade_model_file.h"
 #include "report/strategy_file.h"
 
+#include "../support/file_size_limit.h"
 #include "../support/files.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <functional>
 
 using namespace varkel;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Runs `write` in a child process that may write no file beyond `limit` bytes;
-// the child's exit code is 0 when `write` reported success.
-int exitCodeUnderFileSizeLimit(rlim_t limit, const std::function<bool()>& write) {
-    const pid_t child = ::fork();
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit bound{limit, limit};
-        ::setrlimit(RLIMIT_FSIZE, &bound);
-        ::_exit(write() ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 ProductRegistry oneProduct(const char* name, int bars) {
     ProductRegistry registry;
@@ -85,7 +67,7 @@ TEST(WriteFailure, LeavesTheModelStrategyAndPriceFilesAsTheyWere) {
         test::writeFile(dir / c.file, old);
         // Room for the old bytes and ten more: a write in place would leave a
         // cut file (for the append a valid-looking half bar).
-        EXPECT_EQ(exitCodeUnderFileSizeLimit(old.size() + 10, [&] { return c.write(dir); }), 1) << c.name;
+        EXPECT_EQ(test::exitCodeUnderFileSizeLimit(old.size() + 10, [&] { return c.write(dir); }), 1) << c.name;
         EXPECT_EQ(test::readFile(dir / c.file), old) << c.name;
         EXPECT_EQ(filesBelow(dir), 1) << c.name << ": a temporary file was left behind";
 

@@ -2,7 +2,7 @@
 // grids: its cells are the surface's returns, its marker the built model.
 #include "trade_model_station.h"
 
-#include "model/layer_search.h"
+#include "model/trial_selection.h"
 #include "model/strategy_builder.h"
 #include "model/ui/parameter_surface_dlg.h"
 

@@ -116,6 +116,7 @@ void WalkForwardDlgTest::showsTheEnginesReportAndSavesItsCsv() {
             dialog->setGrids(smallGrids());
             chooseMacdAndRoc(*dialog);
             dialog->findChild<QComboBox*>("trainWindows")->setCurrentIndex(1);  // anchored
+            dialog->findChild<QComboBox*>("selection")->setCurrentIndex(1);     // plateau
             dialog->resize(1024, 700);
             dialog->show();
             QVERIFY(runAndWait(*dialog));
@@ -123,6 +124,7 @@ void WalkForwardDlgTest::showsTheEnginesReportAndSavesItsCsv() {
             // The engine on its own, with the same entries.
             const WalkForwardOptions options = dialog->readOptions();
             QVERIFY(options.folds.anchored);
+            QCOMPARE(int(options.selection), int(TrialSelection::plateau));
             const WalkForwardReport expected =
                 runWalkForward(activeWorkspace()->registry, activeWorkspace()->productName, dialog->readChoice(), options);
             QCOMPARE(int(expected.outcome), int(WalkForwardOutcome::Done));
