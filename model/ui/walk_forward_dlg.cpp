@@ -145,6 +145,7 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     foldTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     foldTable_->verticalHeader()->setVisible(false);
     foldTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    foldTable_->horizontalHeader()->setStretchLastSection(true);
     const char* const columnTips[] = {
         "The fold's number",
         "The bars the fold's model was built on",
@@ -195,6 +196,7 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
 
     chart_->setMinimumSize(360, 200);
     chart_->legend->setVisible(true);
+    chart_->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignLeft | Qt::AlignBottom);
     chart_->xAxis->setLabel(QStringLiteral("Test bars"));
     chart_->yAxis->setLabel(QStringLiteral("Cumulative P&L"));
     auto* results = new QSplitter(Qt::Vertical, this);
@@ -443,7 +445,7 @@ void CWalkForwardDlg::drawCurves() {
         auto* boundary = new QCPItemStraightLine(chart_);
         boundary->point1->setCoords(from, 0);
         boundary->point2->setCoords(from, 1);
-        boundary->setPen(QPen(QColor(200, 200, 200), 1, Qt::DotLine));
+        boundary->setPen(QPen(QColor(110, 110, 110), 1, Qt::DashLine));
         if (k % step == 0) ticker->addTick(from, QString::fromStdString(product.bars[from].dateText));
     }
     chart_->xAxis->setTicker(ticker);

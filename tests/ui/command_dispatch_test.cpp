@@ -1,6 +1,7 @@
 #include "ui_test_support.h"
 
 #include "app/chart_view.h"
+#include "app/command_ids.h"
 #include "app/command_table.h"
 #include "app/recent_files.h"
 #include "workbench/chart_workspace.h"
@@ -53,6 +54,7 @@ private slots:
     void tickAndZoomAreGuarded();
     void tickWithoutAnyWorkspace();
     void openAndAboutRunTheirDialogs();
+    void robustnessCommandsOpenTheirWindowsOnTheFrame();
     void verticalLineItemTogglesItsCheckMark();
     void noViewMenuAppearsWhenTheLastViewCloses();
     void recentFileListKeepsFourEntries();
@@ -101,7 +103,8 @@ void CommandDispatchTest::viewMenusHoldEveryItem() {
              QStringList({"Moving Average", "Keltner Channels", "RSI", "Time Series Correlation", "MACD",
                           "Stochastics", "Rate Of Change", "Linear Regression (Slope)", "Volatility (NormDist)"}));
     QCOMPARE(itemLabels(menuTitled(frame, "&Action")),
-             QStringList({"Build Trade Model", "Daily Trade Signal", "Performance View"}));
+             QStringList({"Build Trade Model", "Daily Trade Signal", "Performance View", "-", "Parameter Surface",
+                          "Walk-Forward Analysis..."}));
     QCOMPARE(itemLabels(menuTitled(frame, "&Help")), QStringList({"&About VarkelModel"}));
     for (QAction* edit : menuTitled(frame, "&Edit")->actions())
         QVERIFY(edit->isSeparator() || !edit->isEnabled());
@@ -221,6 +224,20 @@ void CommandDispatchTest::recentFileListKeepsFourEntries() {
     RecentFileList reloaded;
     reloaded.load();
     QCOMPARE(reloaded.files().size(), 4);
+}
+
+void CommandDispatchTest::robustnessCommandsOpenTheirWindowsOnTheFrame() {
+    Workstation station;
+    QStringList dialogs;
+    station.answerDialog = [&](QDialog& dialog) {
+        dialogs << dialog.objectName() + " " + dialog.windowTitle();
+        if (dialog.parentWidget() != station.frame()) dialogs << "not on the frame";
+        return int(QDialog::Rejected);
+    };
+    station.frame()->dispatch(cmd::parameterSurfaceMenu);
+    station.frame()->dispatch(cmd::walkForwardMenu);
+    QCOMPARE(dialogs, QStringList({"parameterSurface Parameter Surface", "walkForward Walk-Forward Analysis"}));
+    QVERIFY(station.messages.isEmpty());
 }
 
 QTEST_MAIN(CommandDispatchTest)

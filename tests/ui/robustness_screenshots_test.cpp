@@ -23,11 +23,11 @@ namespace {
 
 const bool forPictures = qEnvironmentVariableIsSet("VARKEL_SCREENSHOT_DIR");
 
-// Keltner Channels over a share of its standard grid (the full one takes
-// minutes), Rate Of Change over its own.
+// MACD over a share of its standard grid (the whole takes long on a small
+// machine), Rate Of Change over its own.
 BuildGrids grids() {
     BuildGrids grids;
-    grids.keltner = forPictures ? KeltnerGrid{{4, 40}, {4, 20}, {0.5, 0.1, 3.0}} : KeltnerGrid{{10, 13}, {8, 10}, {1.0, 0.5, 2.5}};
+    grids.macd = forPictures ? MacdGrid{{4, 40}, 60, {7, 30}} : MacdGrid{{4, 8}, 14, {7, 10}};
     if (!forPictures) grids.roc = {{1, 3}, {0.5, 0.5, 2.0}};
     return grids;
 }
@@ -68,7 +68,7 @@ void RobustnessScreenshotsTest::builderSurfaceAndWalkForward() {
         auto* builder = qobject_cast<CStrategyBuilderDlg*>(&dialog);
         if (builder == nullptr) return int(QDialog::Rejected);
         builder->setGrids(grids());
-        choose(dialog, "1021", "Keltner Channels");
+        choose(dialog, "1021", "MACD");
         dialog.findChild<QCheckBox*>("1014")->setChecked(true);
         choose(dialog, "1022", "Rate Of Change");
         dialog.resize(1024, 700);
@@ -90,7 +90,7 @@ void RobustnessScreenshotsTest::builderSurfaceAndWalkForward() {
         auto* walk = qobject_cast<CWalkForwardDlg*>(&dialog);
         if (walk == nullptr) return int(QDialog::Rejected);
         walk->setGrids(grids());
-        choose(dialog, "baseIndex", "Keltner Channels");
+        choose(dialog, "baseIndex", "MACD");
         dialog.findChild<QCheckBox*>("use2nd")->setChecked(true);
         choose(dialog, "secondIndex", "Rate Of Change");
         dialog.resize(1024, 700);
