@@ -50,6 +50,8 @@ public:
     void onBuildTradeModel();
     void onTradeSignal();
     void onPerformanceView();
+    void onParameterSurface();
+    void onWalkForward();
 
 protected:
     void showEvent(QShowEvent* event) override;

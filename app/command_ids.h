@@ -61,6 +61,8 @@ inline constexpr int tradeSignalMenu = 32777;
 inline constexpr int tradeSignalButton = 32794;
 inline constexpr int performanceMenu = 32786;
 inline constexpr int performanceButton = 32795;
+inline constexpr int parameterSurfaceMenu = 32810;
+inline constexpr int walkForwardMenu = 32811;
 
 // Help
 inline constexpr int about = 57664;

@@ -43,6 +43,8 @@ constexpr CommandString commandStrings[] = {
     {32808, "Change Keltner Channel"},
     {32809, "Calc Keltner Channels\nCalc Keltner Channels"},
     {32830, "Convert a broker export or an OHLC CSV into a price file"},
+    {32810, "Show the returns of the last build's base index search over its parameters"},
+    {32811, "Test the builder on bars it has not seen: build on past bars, trade the next ones"},
 };
 
 QString commandString(int id) {

@@ -69,6 +69,8 @@ constexpr CommandRoute commandTable[] = {
     {cmd::tradeSignalButton, &View::onTradeSignal, nullptr},
     {cmd::performanceMenu, &View::onPerformanceView, nullptr},
     {cmd::performanceButton, &View::onPerformanceView, nullptr},
+    {cmd::parameterSurfaceMenu, &View::onParameterSurface, nullptr},
+    {cmd::walkForwardMenu, &View::onWalkForward, nullptr},
     // Help
     {cmd::about, nullptr, &Frame::onAbout},
 };

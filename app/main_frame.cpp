@@ -71,6 +71,9 @@ constexpr MenuItem actionMenu[] = {
     {cmd::buildModelMenu, "Build Trade Model"},
     {cmd::tradeSignalMenu, "Daily Trade Signal"},
     {cmd::performanceMenu, "Performance View"},
+    separator,
+    {cmd::parameterSurfaceMenu, "Parameter Surface"},
+    {cmd::walkForwardMenu, "Walk-Forward Analysis..."},
 };
 constexpr MenuItem helpMenu[] = {{cmd::about, "&About VarkelModel"}};
 

@@ -9,7 +9,9 @@
 #include "app/view_printing.h"
 #include "data/ui/append_data_dlg.h"
 #include "data/ui/download_dlg.h"
+#include "model/ui/parameter_surface_dlg.h"
 #include "model/ui/strategy_builder_dlg.h"
+#include "model/ui/walk_forward_dlg.h"
 #include "report/ui/performance_viewer_dlg.h"
 #include "report/ui/trade_signal_dlg.h"
 #include "studies/ui/analysis_study.h"
@@ -148,5 +150,16 @@ void CVarkelModel2cView::onTradeSignal() {
 void CVarkelModel2cView::onPerformanceView() {
     CPerformanceViewerDlg dialog(activeWorkspace(), startDirectory(), window());
     dialog.showSavedModel();
+    runDialog(dialog);
+}
+
+// Robustness: the last build's parameter surface, and the builder walked forward.
+void CVarkelModel2cView::onParameterSurface() {
+    CParameterSurfaceDlg dialog(activeWorkspace(), window());
+    runDialog(dialog);
+}
+
+void CVarkelModel2cView::onWalkForward() {
+    CWalkForwardDlg dialog(activeWorkspace(), startDirectory(), window());
     runDialog(dialog);
 }

@@ -5,6 +5,7 @@
 #include "cli/walkforward_text.h"
 #include "data/atomic_file.h"
 #include "model/walk_forward.h"
+#include "report/walk_forward_texts.h"
 
 #include <unistd.h>
 

@@ -11,8 +11,4 @@ namespace varkel::cli {
 std::string walkForwardTable(const WalkForwardReport& report, const Product& product, const FoldSettings& settings,
                              TrialSelection selection = TrialSelection::best);
 
-// One line per fold under a header, nothing else; returns, thresholds and
-// efficiencies with 17 significant digits, so they read back exactly.
-std::string walkForwardCsv(const WalkForwardReport& report, const Product& product);
-
 }  // namespace varkel::cli

@@ -58,6 +58,15 @@ ParameterSurface ledgerSurface(const TrialLedger& ledger, StudyKind kind) {
     return surface;
 }
 
+std::vector<double> baseSurfaceValues(const TradeModel& model) {
+    std::vector<double> values;
+    const StudyInfo* study = findStudy(model.baseKind);
+    if (study == nullptr) return values;
+    const TrialParameters base{model.baseParam1, model.baseParam2, model.baseParam3, model.baseThreshold};
+    appendParameterValues(*study, base, values);
+    return values;
+}
+
 std::optional<std::size_t> selectTrial(const TrialLedger& ledger, int window, StudyKind kind, TrialSelection rule) {
     switch (rule) {
         case TrialSelection::best: return firstStrictlyBest(ledger, window);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "model/trade_model.h"
 #include "model/trial_ledger.h"
 #include "robustness/parameter_surface.h"
 #include "studies/study_kind.h"
 
 #include <cstddef>
 #include <optional>
+#include <vector>
 
 namespace varkel {
 
@@ -19,6 +21,10 @@ enum class TrialSelection {
 // names (its spans, then a real-valued setting when it has one) and, per
 // ledger row in grid order, their values and the trial's final return.
 ParameterSurface ledgerSurface(const TrialLedger& ledger, StudyKind kind);
+
+// A built model's base parameters in the order of its base layer's surface,
+// to find the chosen trial on it.
+std::vector<double> baseSurfaceValues(const TradeModel& model);
 
 // The row chosen by one window's sums. `best`: the first row, in grid order,
 // whose sum is strictly greater than every earlier one and than the searches'

@@ -82,6 +82,7 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
         report.outcome = WalkForwardOutcome::Cancelled;
         report.folds.clear();
         report.outOfSampleDaily.clear();
+        report.wholeHistoryDaily.clear();
         return report;
     };
 
@@ -120,7 +121,8 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
         storeLayer(report.wholeHistoryModel, layer, kind, parametersOf(best));
     }
     const int firstTest = plan.folds.front().testFrom;
-    report.wholeHistoryTestReturn = testReturn(*product, report.wholeHistoryModel, firstTest, n, nullptr);
+    report.wholeHistoryTestReturn =
+        testReturn(*product, report.wholeHistoryModel, firstTest, n, &report.wholeHistoryDaily);
 
     for (std::size_t k = 0; k < plan.folds.size(); ++k) {
         if (options.cancel != nullptr && options.cancel->load()) return cancelled();

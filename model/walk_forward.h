@@ -46,6 +46,8 @@ struct WalkForwardReport {
     // every fold tests, [s_0, N): an in-sample figure, for comparison.
     TradeModel wholeHistoryModel{};
     double wholeHistoryTestReturn = 0.0;
+    // Its daily P&L over those bars, one per bar of outOfSampleDaily.
+    std::vector<double> wholeHistoryDaily;
 };
 
 // Walks the builder forward through the history: each fold runs the whole

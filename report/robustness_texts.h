@@ -15,4 +15,7 @@ namespace varkel {
 // Empty when the statistics were not computed.
 std::vector<std::string> robustnessLines(const BuildRobustness& robustness);
 
+// One figure as the lines show it: "%.4f", "n/a" for one that does not exist (NaN).
+std::string robustnessFigure(double value);
+
 }  // namespace varkel

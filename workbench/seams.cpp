@@ -52,6 +52,11 @@ QString askOpenFileName(QWidget* owner, const QString& filter) {
     return QFileDialog::getOpenFileName(owner, QString(), QString(), filter);
 }
 
+QString askSaveFileName(QWidget* owner, const QString& suggested, const QString& filter) {
+    if (seams().saveFileName) return seams().saveFileName(owner, suggested, filter);
+    return QFileDialog::getSaveFileName(owner, QString(), suggested, filter);
+}
+
 int runDialog(QDialog& dialog) {
     if (seams().runDialog) return seams().runDialog(dialog);
     return dialog.exec();

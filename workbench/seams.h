@@ -14,6 +14,7 @@ struct Seams {
     std::function<void(const QString& text, const QString& details)> detailedMessage;
     std::function<bool(const QString& text, const QString& details)> question;
     std::function<QString(QWidget* owner, const QString& filter)> openFileName;
+    std::function<QString(QWidget* owner, const QString& suggested, const QString& filter)> saveFileName;
     std::function<int(QDialog& dialog)> runDialog;
     std::function<void(int milliseconds)> splashWait;
 };
@@ -35,6 +36,9 @@ bool askYesNo(const QString& text, const QString& details = QString());
 // The file-open dialog with `filter` ("Text Files (*.txt);;All Files (*)");
 // empty when cancelled.
 QString askOpenFileName(QWidget* owner, const QString& filter);
+
+// The file-save dialog starting at `suggested`; empty when cancelled.
+QString askSaveFileName(QWidget* owner, const QString& suggested, const QString& filter);
 
 // Runs a modal dialog and returns its result.
 int runDialog(QDialog& dialog);

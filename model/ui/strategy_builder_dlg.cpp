@@ -1,6 +1,8 @@
 #include "model/ui/strategy_builder_dlg.h"
 
 #include "model/trade_model_file.h"
+#include "model/ui/parameter_surface_dlg.h"
+#include "model/ui/robustness_panel.h"
 #include "report/build_texts.h"
 #include "studies/study_catalogue.h"
 #include "workbench/chart_fx.h"
@@ -52,12 +54,15 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
       secondList_(addIndexList(listEntries(filterStudies()), 1022)),
       use3rdBox_(new QCheckBox(QStringLiteral("3rd Index"), this)),
       thirdList_(addIndexList(listEntries(filterStudies()), 1023)),
+      selectionList_(new QComboBox(this)),
       layerTexts_{addReadOut(1024), addReadOut(1025), addReadOut(1026)},
       parameterTexts_{addParameterText(1), addParameterText(2), addParameterText(3)},
       sharpeText_(addReadOut(1029)),
       kellyText_(addReadOut(1030)),
       winningRateText_(addReadOut(1031)),
       curveChart_(new CChartFX(this)),
+      robustnessPanel_(new CRobustnessPanel(this)),
+      surfaceButton_(new QPushButton(QStringLiteral("Surface..."), this)),
       progress_(new QProgressBar(this)),
       okButton_(new QPushButton(QStringLiteral("OK"), this)),
       cancelButton_(new QPushButton(QStringLiteral("Cancel"), this)),
@@ -82,10 +87,20 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     connect(okButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::accept);
     connect(finish, &QPushButton::clicked, this, &CStrategyBuilderDlg::reject);
     connect(cancelButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::cancelBuild);
+    selectionList_->setObjectName(QStringLiteral("selection"));
+    selectionList_->addItems({QStringLiteral("Best"), QStringLiteral("Plateau")});
+    selectionList_->setToolTip(QStringLiteral(
+        "Best: each layer keeps its best trial; plateau: the trial whose grid neighbours earn most on average"));
+    surfaceButton_->setObjectName(QStringLiteral("surface"));
+    surfaceButton_->setToolTip(QStringLiteral("The returns of the base index's trials over its parameters"));
+    surfaceButton_->setEnabled(workspace_ != nullptr && workspace_->lastBuild.has_value());
+    connect(surfaceButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::openSurface);
 
     auto* indexes = new QGridLayout;
     indexes->addWidget(new QLabel(QStringLiteral("Base Index"), this), 0, 0);
     indexes->addWidget(baseList_, 0, 1);
+    indexes->addWidget(new QLabel(QStringLiteral("Select"), this), 0, 4);
+    indexes->addWidget(selectionList_, 0, 5);
     indexes->addWidget(use2ndBox_, 1, 0);
     indexes->addWidget(secondList_, 1, 1);
     indexes->addWidget(use3rdBox_, 2, 0);
@@ -110,11 +125,13 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     buttons->addWidget(cancelButton_);
     buttons->addSpacing(16);
     buttons->addWidget(okButton_);
+    buttons->addWidget(surfaceButton_);
     buttons->addWidget(finish);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(indexes);
     layout->addWidget(measures);
+    layout->addWidget(robustnessPanel_);
     layout->addWidget(new QLabel(QStringLiteral("Accumulative PL Curve"), this));
     layout->addWidget(curveChart_, 1);
     layout->addLayout(buttons);
@@ -160,6 +177,7 @@ void CStrategyBuilderDlg::clearFigures() {
     for (QLabel* text : parameterTexts_) text->clear();
     for (QLabel* text : {sharpeText_, kellyText_, winningRateText_}) text->clear();
     curveChart_->clearData();
+    robustnessPanel_->clear();
 }
 
 IndexChoice CStrategyBuilderDlg::readChoice() const {
@@ -198,8 +216,8 @@ void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
     BuildOptions options;
     options.cancel = &cancel_;
     options.grids = grids_;
-    // The dialog shows no robustness figures yet: it does not pay for them.
-    options.robustness = false;
+    options.robustness = true;
+    options.selection = selectionList_->currentIndex() == 1 ? TrialSelection::plateau : TrialSelection::best;
     options.onLayerStarted = [this](int layer) {
         QMetaObject::invokeMethod(
             this,
@@ -258,8 +276,10 @@ void CStrategyBuilderDlg::setBusy(bool busy) {
     okButton_->setEnabled(!busy);
     cancelButton_->setEnabled(busy);
     // The choice on screen stays the one being built.
-    for (QWidget* entry : std::initializer_list<QWidget*>{baseList_, use2ndBox_, secondList_, use3rdBox_, thirdList_})
+    for (QWidget* entry :
+         std::initializer_list<QWidget*>{baseList_, use2ndBox_, secondList_, use3rdBox_, thirdList_, selectionList_})
         entry->setEnabled(!busy);
+    surfaceButton_->setEnabled(!busy && workspace_->lastBuild.has_value());
 }
 
 void CStrategyBuilderDlg::cancelBuild() {
@@ -308,6 +328,9 @@ void CStrategyBuilderDlg::showBuiltModel(const BuildResult& result) {
     for (int layer = 1; layer <= 3; ++layer)
         parameterTexts_[layer - 1]->setText(QString::fromStdString(layerParameterText(result.model, layer)));
     drawCurve();
+    robustnessPanel_->showRobustness(result.robustness);
+    workspace_->lastBuild = LastBuild{buildingProduct_, result.model, result.robustness};
+    surfaceButton_->setEnabled(true);
     if (!result.saved)
         showMessage(QStringLiteral("Could not write the trade model file ") + QString::fromStdString(result.modelPath));
 }
@@ -334,4 +357,9 @@ void CStrategyBuilderDlg::drawCurve() {
     // The control does not scale itself: the whole curve, with room above and below.
     const double margin = std::max((highest - lowest) * 0.05, 1.0);
     curveChart_->setPlotRange(0.0, lowest - margin, history, highest + margin);
+}
+
+void CStrategyBuilderDlg::openSurface() {
+    CParameterSurfaceDlg surface(workspace_, this);
+    runDialog(surface);
 }

@@ -10,6 +10,7 @@
 #include <thread>
 
 class CChartFX;
+class CRobustnessPanel;
 class ChartWorkspace;
 class QCheckBox;
 class QComboBox;
@@ -22,7 +23,10 @@ class QPushButton;
 // workspace, shows each layer's return and chosen parameters, the model's
 // measures and its accumulated P&L curve, and saves the model file in the
 // start directory, asking first when one is there already. A new build clears
-// every figure of the previous one. The search runs on a worker
+// every figure of the previous one. "Select" picks how every layer keeps its
+// trial (best, or the best plateau); a panel shows the build's overfitting
+// statistics, and "Surface..." opens the base layer's parameter surface, which
+// the workspace keeps. The search runs on a worker
 // thread so that the window keeps answering: a progress bar counts the trials
 // of the running layer and a Cancel button stops it, leaving the bars as they
 // were and writing nothing. "Finish" closes the dialog, stopping a running
@@ -64,18 +68,22 @@ private:
     void finishBuild();
     void showBuiltModel(const varkel::BuildResult& result);
     void drawCurve();
+    void openSurface();
 
     QComboBox* const baseList_;    // 1021
     QCheckBox* const use2ndBox_;   // 1014
     QComboBox* const secondList_;  // 1022
     QCheckBox* const use3rdBox_;   // 1015
     QComboBox* const thirdList_;   // 1023
+    QComboBox* const selectionList_;  // Best, Plateau: how each layer keeps its trial
     QLabel* layerTexts_[3];        // 1024, 1025, 1026
     QLabel* parameterTexts_[3];    // layerParameters1..3
     QLabel* sharpeText_;           // 1029
     QLabel* kellyText_;            // 1030
     QLabel* winningRateText_;      // 1031
     CChartFX* const curveChart_;   // 1012
+    CRobustnessPanel* const robustnessPanel_;
+    QPushButton* const surfaceButton_;
     QProgressBar* const progress_;
     QPushButton* const okButton_;
     QPushButton* const cancelButton_;

@@ -248,6 +248,10 @@ TEST(WalkForward, ComparesWithTheWholeHistoryBuildOverTheTestedBars) {
     const BuildResult built = buildStrategy(whole, name, choice, dir.path().string(), build);
     expectSameModel(built.model, report.wholeHistoryModel);
     EXPECT_EQ(report.wholeHistoryTestReturn, dailyPnlSum(*whole.findProduct(name), 100, 300));
+    // Its daily curve runs beside the stitched one, bar for bar.
+    ASSERT_EQ(report.wholeHistoryDaily.size(), report.outOfSampleDaily.size());
+    for (int i = 100; i < 300; ++i)
+        EXPECT_EQ(report.wholeHistoryDaily[i - 100], whole.findProduct(name)->bars[i].dailyPnl) << i;
 }
 
 TEST(WalkForward, RefusesOrStopsWithoutTouchingTheBars) {

@@ -1,6 +1,7 @@
 #include "ui_test_support.h"
 
 #include "app/chart_view.h"
+#include "app/command_ids.h"
 #include "app/command_table.h"
 #include "app/recent_files.h"
 #include "workbench/chart_workspace.h"
@@ -54,6 +55,7 @@ private slots:
     void tickAndZoomAreGuarded();
     void tickWithoutAnyWorkspace();
     void openAndAboutRunTheirDialogs();
+    void robustnessCommandsOpenTheirWindowsOnTheFrame();
     void verticalLineItemTogglesItsCheckMark();
     void noViewMenuAppearsWhenTheLastViewCloses();
     void recentFileListKeepsFourEntries();
@@ -105,7 +107,8 @@ void CommandDispatchTest::viewMenusHoldEveryItem() {
              QStringList({"Moving Average", "Keltner Channels", "RSI", "Time Series Correlation", "MACD",
                           "Stochastics", "Rate Of Change", "Linear Regression (Slope)", "Volatility (NormDist)"}));
     QCOMPARE(itemLabels(menuTitled(frame, "&Action")),
-             QStringList({"Build Trade Model", "Daily Trade Signal", "Performance View"}));
+             QStringList({"Build Trade Model", "Daily Trade Signal", "Performance View", "-", "Parameter Surface",
+                          "Walk-Forward Analysis..."}));
     QCOMPARE(itemLabels(menuTitled(frame, "&Help")), QStringList({"&About VarkelModel"}));
     for (QAction* edit : menuTitled(frame, "&Edit")->actions())
         QVERIFY(edit->isSeparator() || !edit->isEnabled());
@@ -299,6 +302,20 @@ void CommandDispatchTest::printPreviewOpensReadable() {
     station.frame()->dispatch(57609);
     QVERIFY2(size.width() >= 800 && size.height() >= 600, qPrintable(QStringLiteral("%1x%2").arg(size.width()).arg(size.height())));
     QCOMPARE(zoomMode, int(QPrintPreviewWidget::FitToWidth));
+}
+
+void CommandDispatchTest::robustnessCommandsOpenTheirWindowsOnTheFrame() {
+    Workstation station;
+    QStringList dialogs;
+    station.answerDialog = [&](QDialog& dialog) {
+        dialogs << dialog.objectName() + " " + dialog.windowTitle();
+        if (dialog.parentWidget() != station.frame()) dialogs << "not on the frame";
+        return int(QDialog::Rejected);
+    };
+    station.frame()->dispatch(cmd::parameterSurfaceMenu);
+    station.frame()->dispatch(cmd::walkForwardMenu);
+    QCOMPARE(dialogs, QStringList({"parameterSurface Parameter Surface", "walkForward Walk-Forward Analysis"}));
+    QVERIFY(station.messages.isEmpty());
 }
 
 QTEST_MAIN(CommandDispatchTest)

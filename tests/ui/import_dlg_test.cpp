@@ -98,9 +98,10 @@ void ImportDlgTest::importsEachFixtureAndSaysWhatItDid() {
         QCOMPARE(defaultTarget, target);
         QCOMPARE(result, int(QDialog::Accepted));
         QCOMPARE(fileBytes(target), fixtureDays);
-        QCOMPARE(station.messages,
+        QCOMPARE(station.questions,
                  QStringList({"Wrote 6 bars (20080114 to 20080121) to " + target + "\n" + c.report +
                               "\n\nOpen it in a new view?"}));
+        QCOMPARE(station.messages, QStringList());
         QCOMPARE(station.app.workspaces.size(), views);  // answered No: no new view
     }
 }
@@ -163,10 +164,12 @@ void ImportDlgTest::badEntriesKeepTheDialogOpenAndWriteNothing() {
         CImportDlg dialog(station.directory.path().toStdString());
         dialog.show();
         station.messages.clear();
+        station.questions.clear();
         station.answerQuestion = [&c](const QString&) { return c.replaceAnswer; };
         QCOMPARE(importWith(dialog, c.entries), int(QDialog::Rejected));
         QVERIFY(dialog.isVisible());
-        QCOMPARE(station.messages, c.messages);
+        // The question to replace, when asked, comes before any message.
+        QCOMPARE(station.questions + station.messages, c.messages);
         QCOMPARE(dialog.findChild<QLabel*>("importStatus")->text(), c.replaceAnswer ? c.messages.last() : QString());
         QCOMPARE(dialog.focusWidget() != nullptr ? dialog.focusWidget()->objectName() : QString("none"), c.focus);
         QCOMPARE(fileBytes(existing), kept);

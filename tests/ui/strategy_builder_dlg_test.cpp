@@ -154,6 +154,9 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
     QTemporaryDir engineDirectory;
     BuildOptions options;
     options.grids = smallGrids();
+    // The dialog's statistics and its Best selection change nothing of the
+    // build as it was before them.
+    options.robustness = false;
     const BuildResult expected = buildStrategy(engineRegistry, "USD/JPY", IndexChoice{5, true, 9},
                                                engineDirectory.path().toStdString(), options);
     QCOMPARE(expected.outcome, BuildOutcome::Built);
@@ -180,9 +183,11 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
         QCOMPARE(chart->value(0, i), bars[std::size_t(i)].cumulativePnl);
         QCOMPARE(chart->pointLabel(i), QString::fromStdString(bars[std::size_t(i)].dateText));
     }
-    // Every trial of the last layer ran: 3 ROC spans by thresholds 0.5, 1.0, 1.5.
+    // Every trial of the last layer ran (3 ROC spans by thresholds 0.5, 1.0,
+    // 1.5) and was scored for the statistics after them.
     const auto* progress = dialog.findChild<QProgressBar*>("buildProgress");
-    QCOMPARE(QPair(progress->value(), progress->maximum()), QPair(9, 9));
+    QCOMPARE(progress->value(), progress->maximum());
+    QVERIFY(progress->maximum() >= 9);
 }
 
 void StrategyBuilderDlgTest::cancelledOrClosedBuildSavesNothingUnwritableFileIsReported() {

@@ -24,7 +24,7 @@ struct Workstation {
     QTemporaryDir directory;
     QStringList messages;
     QStringList details;    // beside each message, what its "Show Details..." button holds
-    QStringList questions;  // every Yes/No question asked (also among the messages), answered by `answerQuestion`
+    QStringList questions;  // every Yes/No question asked, answered by `answerQuestion`
     std::function<bool(const QString&)> answerQuestion = [](const QString&) { return true; };
     std::function<int(QDialog&)> answerDialog = [](QDialog&) { return int(QDialog::Rejected); };
     std::function<QString()> chooseFile = [] { return QString(); };
@@ -41,9 +41,7 @@ struct Workstation {
             messages << text;
             details << more;
         };
-        seams().question = [this](const QString& text, const QString& more) {
-            messages << text;
-            details << more;
+        seams().question = [this](const QString& text, const QString&) {
             questions << text;
             return answerQuestion(text);
         };
