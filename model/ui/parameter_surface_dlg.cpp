@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <qcustomplot.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace varkel;
@@ -207,7 +208,10 @@ void CParameterSurfaceDlg::redraw() {
             if (std::isnan(value)) cells->setAlpha(a, u, 0);
         }
     colorMap_->setData(cells);
-    colorMap_->setDataRange(lowest < highest ? QCPRange(lowest, highest) : QCPRange(lowest - 1.0, lowest + 1.0));
+    // The scale's middle is break-even, so red is always a loss and green a
+    // profit, whatever part of the range the slice covers.
+    const double reach = std::max(std::fabs(lowest), std::fabs(highest));
+    colorMap_->setDataRange(reach > 0.0 ? QCPRange(-reach, reach) : QCPRange(-1.0, 1.0));
     plot_->xAxis->setTicker(valueTicker(slice_.acrossValues, 12));
     plot_->yAxis->setTicker(valueTicker(slice_.upValues, 12));
     plot_->xAxis->setLabel(parameterName(wanted.across));
