@@ -1,23 +1,14 @@
 #include "cli/walkforward_text.h"
 
 #include "cli/index_options.h"
+#include "data/formatted_text.h"
 #include "report/walk_forward_texts.h"
 
-#include <cstdarg>
 #include <cstdio>
 
 namespace varkel::cli {
 
 namespace {
-
-std::string format(const char* pattern, ...) {
-    char text[512];
-    va_list arguments;
-    va_start(arguments, pattern);
-    std::vsnprintf(text, sizeof text, pattern, arguments);
-    va_end(arguments);
-    return text;
-}
 
 std::string dates(const Product& product, int from, int to) {
     return product.bars[from].dateText + ".." + product.bars[to - 1].dateText;
@@ -39,7 +30,7 @@ std::string modelText(const TradeModel& model) {
 std::string walkForwardTable(const WalkForwardReport& report, const Product& product, const FoldSettings& settings,
                              TrialSelection selection) {
     const TradeModel& whole = report.wholeHistoryModel;
-    std::string text = format("Walk-forward of %s: %d bars, %s train %d bars, test %d bars, %zu folds%s\n",
+    std::string text = formattedText("Walk-forward of %s: %d bars, %s train %d bars, test %d bars, %zu folds%s\n",
                               product.name.c_str(), product.historyLength(),
                               settings.anchored ? "anchored" : "rolling", settings.trainBars, settings.testBars,
                               report.folds.size(),
@@ -48,12 +39,12 @@ std::string walkForwardTable(const WalkForwardReport& report, const Product& pro
     if (whole.secondKind != StudyKind::NotInUse) text += ", 2nd Index " + indexName(whole.secondKind);
     if (whole.thirdKind != StudyKind::NotInUse) text += ", 3rd Index " + indexName(whole.thirdKind);
     text += "\n\n";
-    text += format("%4s  %-21s  %-21s  %-14s  %-11s  %-11s  %13s  %9s  %13s  %9s  %10s\n", "fold", "train", "test",
+    text += formattedText("%4s  %-21s  %-21s  %-14s  %-11s  %-11s  %13s  %9s  %13s  %9s  %10s\n", "fold", "train", "test",
                    "base", "2nd", "3rd", "in-sample", "per bar", "out-of-sample", "per bar", "efficiency");
     for (std::size_t k = 0; k < report.folds.size(); ++k) {
         const FoldResult& fold = report.folds[k];
         const TradeModel& m = fold.model;
-        text += format("%4zu  %-21s  %-21s  %-14s  %-11s  %-11s  %13.4f  %9.4f  %13.4f  %9.4f  %10s\n", k + 1,
+        text += formattedText("%4zu  %-21s  %-21s  %-14s  %-11s  %-11s  %13.4f  %9.4f  %13.4f  %9.4f  %10s\n", k + 1,
                        dates(product, fold.bars.trainFrom, fold.bars.trainTo).c_str(),
                        dates(product, fold.bars.testFrom, fold.bars.testTo).c_str(), foldBaseText(m).c_str(),
                        foldFilterText(m.secondKind, m.secondSpan, m.secondThreshold).c_str(),
@@ -65,17 +56,17 @@ std::string walkForwardTable(const WalkForwardReport& report, const Product& pro
     const std::size_t folds = report.folds.size();
     const int firstTest = report.folds.empty() ? 0 : report.folds.front().bars.testFrom;
     const std::string testDates = report.folds.empty() ? "" : dates(product, firstTest, product.historyLength());
-    text += format("\nOut of sample, stitched over %zu bars (%s)\n", report.outOfSampleDaily.size(), testDates.c_str());
-    text += format("  net profit               %14.4f\n", totals.netProfit);
+    text += formattedText("\nOut of sample, stitched over %zu bars (%s)\n", report.outOfSampleDaily.size(), testDates.c_str());
+    text += formattedText("  net profit               %14.4f\n", totals.netProfit);
     text += "  Sharpe ratio             " + optionalText(totals.sharpePerBar, "%14.4f") + " per bar, " +
             optionalText(totals.sharpeAnnualised(), "%.4f") + " annualised\n";
-    text += format("  maximum drawdown         %14.4f\n", totals.maxDrawdown);
-    text += format("  profitable folds         %14d of %d (%.1f %%)\n", totals.profitableFolds, totals.folds,
+    text += formattedText("  maximum drawdown         %14.4f\n", totals.maxDrawdown);
+    text += formattedText("  profitable folds         %14d of %d (%.1f %%)\n", totals.profitableFolds, totals.folds,
                    totals.profitableFoldShare() * 100.0);
     text += "  walk-forward efficiency  " + optionalText(totals.efficiency, "%14.4f") + "\n";
-    text += format("  base parameter changes   %14d of %zu\n", totals.parameterChanges, folds > 0 ? folds - 1 : 0);
-    text += format("Whole-history build over the same bars (in sample)\n");
-    text += format("  net profit               %14.4f\n", report.wholeHistoryTestReturn);
+    text += formattedText("  base parameter changes   %14d of %zu\n", totals.parameterChanges, folds > 0 ? folds - 1 : 0);
+    text += formattedText("Whole-history build over the same bars (in sample)\n");
+    text += formattedText("  net profit               %14.4f\n", report.wholeHistoryTestReturn);
     text += "  model                    " + modelText(whole) + "\n";
     return text;
 }

@@ -1,44 +1,31 @@
 #include "report/walk_forward_texts.h"
 
+#include "data/formatted_text.h"
 #include "studies/study_catalogue.h"
 
-#include <cstdarg>
 #include <cstdio>
 
 namespace varkel {
 
-namespace {
-
-std::string format(const char* pattern, ...) {
-    char text[512];
-    va_list arguments;
-    va_start(arguments, pattern);
-    std::vsnprintf(text, sizeof text, pattern, arguments);
-    va_end(arguments);
-    return text;
-}
-
-}  // namespace
-
-std::string thresholdText(double value) { return format("@%.4g", value); }
+std::string thresholdText(double value) { return formattedText("@%.4g", value); }
 
 std::string foldBaseText(const TradeModel& model) {
     const StudyInfo* study = findStudy(model.baseKind);
     if (study == nullptr) return "-";
     const int spans[3] = {model.baseParam1, model.baseParam2, model.baseParam3};
     std::string text;
-    for (std::size_t i = 0; i < study->spans.size() && i < 3; ++i) text += (i > 0 ? "/" : "") + format("%d", spans[i]);
+    for (std::size_t i = 0; i < study->spans.size() && i < 3; ++i) text += (i > 0 ? "/" : "") + formattedText("%d", spans[i]);
     if (study->builderParameters.size() > study->spans.size()) text += " " + thresholdText(model.baseThreshold);
     return text;
 }
 
 std::string foldFilterText(StudyKind kind, int span, double value) {
     if (kind == StudyKind::NotInUse) return "-";
-    return format("%d ", span) + thresholdText(value);
+    return formattedText("%d ", span) + thresholdText(value);
 }
 
 std::string optionalText(const std::optional<double>& value, const char* pattern) {
-    return value ? format(pattern, *value) : std::string("n/a");
+    return value ? formattedText(pattern, *value) : std::string("n/a");
 }
 
 std::string walkForwardCsv(const WalkForwardReport& report, const Product& product) {
@@ -50,10 +37,10 @@ std::string walkForwardCsv(const WalkForwardReport& report, const Product& produ
         const FoldResult& fold = report.folds[k];
         const TradeModel& m = fold.model;
         const Fold& bars = fold.bars;
-        text += format("%zu,%s,%s,%s,%s,", k + 1, product.bars[bars.trainFrom].dateText.c_str(),
+        text += formattedText("%zu,%s,%s,%s,%s,", k + 1, product.bars[bars.trainFrom].dateText.c_str(),
                        product.bars[bars.trainTo - 1].dateText.c_str(), product.bars[bars.testFrom].dateText.c_str(),
                        product.bars[bars.testTo - 1].dateText.c_str());
-        text += format("%d,%d,%d,%d,%.17g,%d,%d,%.17g,%d,%d,%.17g,%.17g,%.17g,", static_cast<int>(m.baseKind),
+        text += formattedText("%d,%d,%d,%d,%.17g,%d,%d,%.17g,%d,%d,%.17g,%.17g,%.17g,", static_cast<int>(m.baseKind),
                        m.baseParam1, m.baseParam2, m.baseParam3, m.baseThreshold, static_cast<int>(m.secondKind),
                        m.secondSpan, m.secondThreshold, static_cast<int>(m.thirdKind), m.thirdSpan, m.thirdThreshold,
                        fold.inSampleReturn, fold.outOfSampleReturn);
