@@ -3,7 +3,10 @@
 #include "data/append_bar.h"
 #include "fuzz_support.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <fstream>
+#include <string>
 
 using namespace varkel;
 
@@ -21,10 +24,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (check) {
         const PriceLineValues& v = *check.values;
         fuzz::require(v.low <= v.open && v.open <= v.high && v.low <= v.close && v.close <= v.high);
-        fuzz::require(formatPriceLine(v) == request.date + "," + request.open + "," + request.high + "," +
-                                                request.low + "," + request.close ||
-                      request.date.front() == '0' || request.open.front() == '0' ||
-                      request.high.front() == '0' || request.low.front() == '0' || request.close.front() == '0');
+        // Each value is what its entry means: hundredths as typed, or a
+        // decimal price with at most two decimals converted to hundredths.
+        const auto hundredths = [](const std::string& entry) {
+            return entry.find('.') == std::string::npos ? std::strtoll(entry.c_str(), nullptr, 10)
+                                                        : std::llround(std::strtod(entry.c_str(), nullptr) * 100.0);
+        };
+        fuzz::require(v.date == std::strtoll(request.date.c_str(), nullptr, 10));
+        fuzz::require(v.open == hundredths(request.open) && v.high == hundredths(request.high) &&
+                      v.low == hundredths(request.low) && v.close == hundredths(request.close));
+        fuzz::require(formatPriceLine(v) == std::to_string(v.date) + "," + std::to_string(v.open) + "," +
+                                                std::to_string(v.high) + "," + std::to_string(v.low) + "," +
+                                                std::to_string(v.close));
     } else {
         fuzz::require(!check.message.empty() && check.field != AppendField::None);
     }
