@@ -31,17 +31,6 @@ std::optional<std::size_t> firstStrictlyBest(const TrialLedger& ledger, int wind
     return chosen;
 }
 
-std::optional<std::size_t> bestPlateau(const TrialLedger& ledger, int window, StudyKind kind) {
-    const ParameterSurface surface = ledgerSurface(ledger, kind);
-    const std::vector<int> steps = gridSteps(surface);
-    std::vector<double> sums(ledger.rowCount());
-    for (std::size_t row = 0; row < sums.size(); ++row) sums[row] = ledger.windowSum(row, window);
-    const PlateauChoice choice = selectPlateau(steps.data(), static_cast<int>(surface.parameterCount()),
-                                               sums.data(), static_cast<std::int64_t>(sums.size()));
-    if (choice.trial < 0) return std::nullopt;
-    return static_cast<std::size_t>(choice.trial);
-}
-
 }  // namespace
 
 ParameterSurface ledgerSurface(const TrialLedger& ledger, StudyKind kind) {
@@ -67,12 +56,22 @@ std::vector<double> baseSurfaceValues(const TradeModel& model) {
     return values;
 }
 
-std::optional<std::size_t> selectTrial(const TrialLedger& ledger, int window, StudyKind kind, TrialSelection rule) {
-    switch (rule) {
-        case TrialSelection::best: return firstStrictlyBest(ledger, window);
-        case TrialSelection::plateau: return bestPlateau(ledger, window, kind);
-    }
-    return std::nullopt;
+TrialSelector::TrialSelector(const TrialLedger& ledger, StudyKind kind, TrialSelection rule)
+    : ledger_(ledger), rule_(rule) {
+    if (rule_ != TrialSelection::plateau) return;
+    const ParameterSurface surface = ledgerSurface(ledger, kind);
+    parameterCount_ = static_cast<int>(surface.parameterCount());
+    steps_ = gridSteps(surface);
+}
+
+std::optional<std::size_t> TrialSelector::select(int window) const {
+    if (rule_ == TrialSelection::best) return firstStrictlyBest(ledger_, window);
+    std::vector<double> sums(ledger_.rowCount());
+    for (std::size_t row = 0; row < sums.size(); ++row) sums[row] = ledger_.windowSum(row, window);
+    const PlateauChoice choice =
+        selectPlateau(steps_.data(), parameterCount_, sums.data(), static_cast<std::int64_t>(sums.size()));
+    if (choice.trial < 0) return std::nullopt;
+    return static_cast<std::size_t>(choice.trial);
 }
 
 }  // namespace varkel

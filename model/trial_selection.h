@@ -26,12 +26,22 @@ ParameterSurface ledgerSurface(const TrialLedger& ledger, StudyKind kind);
 // to find the chosen trial on it.
 std::vector<double> baseSurfaceValues(const TradeModel& model);
 
-// The row chosen by one window's sums. `best`: the first row, in grid order,
-// whose sum is strictly greater than every earlier one and than the searches'
-// start value -999999.0 (the builder's own rule). `plateau`: the row whose
-// neighbourhood has the best mean sum, the first on ties. Nothing when no row
-// qualifies.
-std::optional<std::size_t> selectTrial(const TrialLedger& ledger, int window, StudyKind kind,
-                                       TrialSelection rule = TrialSelection::best);
+// Chooses rows of one ledger by one window's sums at a time. `best`: the
+// first row, in grid order, whose sum is strictly greater than every earlier
+// one and than the searches' start value -999999.0 (the builder's own rule).
+// `plateau`: the row whose neighbourhood has the best mean sum, the first on
+// ties; the grid steps it needs are worked out once, for every window.
+// Nothing when no row qualifies. The ledger must outlive the selector.
+class TrialSelector {
+public:
+    TrialSelector(const TrialLedger& ledger, StudyKind kind, TrialSelection rule);
+    std::optional<std::size_t> select(int window) const;
+
+private:
+    const TrialLedger& ledger_;
+    TrialSelection rule_;
+    int parameterCount_ = 0;
+    std::vector<int> steps_;  // per row, its step in each parameter (plateau only)
+};
 
 }  // namespace varkel

@@ -31,8 +31,8 @@ OptimiserControl controlFor(const WalkForwardOptions& options, TrialLedger* ledg
 
 // The chosen trial of one ledger window, or the searches' "nothing chosen"
 // values when no trial beat their start value.
-TrialParameters chosenTrial(const TrialLedger& ledger, int window, StudyKind kind, TrialSelection rule) {
-    const std::optional<std::size_t> row = selectTrial(ledger, window, kind, rule);
+TrialParameters chosenTrial(const TrialLedger& ledger, const TrialSelector& selector, int window) {
+    const std::optional<std::size_t> row = selector.select(window);
     return row ? ledger.parameters(*row) : TrialParameters{};
 }
 
@@ -43,7 +43,7 @@ std::optional<TrialParameters> searchOnWindow(ProductRegistry& history, std::str
     const OptimiserResult result =
         searchLayer(history, name, kind, layer > 1, controlFor(options, &ledger), options.grids, TrialSelection::best);
     if (result.cancelled) return std::nullopt;
-    return chosenTrial(ledger, 0, kind, options.selection);
+    return chosenTrial(ledger, TrialSelector(ledger, kind, options.selection), 0);
 }
 
 // What `model` earns over the bars [from, to) of the history cut at `to`,
@@ -124,6 +124,7 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
     report.wholeHistoryTestReturn =
         testReturn(*product, report.wholeHistoryModel, firstTest, n, &report.wholeHistoryDaily);
 
+    const TrialSelector baseSelector(baseLedger, baseKind, options.selection);
     for (std::size_t k = 0; k < plan.folds.size(); ++k) {
         if (options.cancel != nullptr && options.cancel->load()) return cancelled();
         const Fold& fold = plan.folds[k];
@@ -136,7 +137,7 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
             if (kind == StudyKind::NotInUse) continue;
             std::optional<TrialParameters> chosen;
             if (layer == 1 && sharedWindowOf[k] >= 0) {
-                chosen = chosenTrial(baseLedger, sharedWindowOf[k], kind, options.selection);
+                chosen = chosenTrial(baseLedger, baseSelector, sharedWindowOf[k]);
             } else {
                 // Each layer searches over the positions of the layers chosen before it.
                 applySavedModel(history, name, result.model);
