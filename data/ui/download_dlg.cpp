@@ -1,6 +1,7 @@
 #include "data/ui/download_dlg.h"
 
 #include "data/ui/data_server_setting.h"
+#include "data/ui/product_choice.h"
 #include "workbench/seams.h"
 
 #include <QComboBox>
@@ -33,13 +34,7 @@ CDownloadDlg::CDownloadDlg(std::filesystem::path startDirectory, const QString& 
     setWindowTitle(QStringLiteral("Download Hist File from Internet"));
 
     productCombo_->setObjectName(QStringLiteral("1049"));
-    productCombo_->setEditable(true);
-    productCombo_->setInsertPolicy(QComboBox::NoInsert);
-    for (const DownloadProduct& product : downloadProducts)
-        productCombo_->addItem(QString::fromLatin1(product.name.data(), qsizetype(product.name.size())));
-    productCombo_->model()->sort(0);
-    productCombo_->setCurrentIndex(-1);
-    productCombo_->lineEdit()->setMaxLength(maxProductTextLength);
+    makeProductChoice(productCombo_, maxProductTextLength);
 
     serverEdit_->setObjectName(QStringLiteral("dataServer"));
     serverEdit_->setPlaceholderText(QStringLiteral("http://host:port"));

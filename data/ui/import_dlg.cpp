@@ -1,6 +1,7 @@
 #include "data/ui/import_dlg.h"
 
 #include "data/download.h"
+#include "data/ui/product_choice.h"
 #include "workbench/message_lines.h"
 #include "workbench/seams.h"
 
@@ -81,13 +82,7 @@ CImportDlg::CImportDlg(fs::path startDirectory, QWidget* parent)
                           int(ImportFormat::Ohlc));
 
     productCombo_->setObjectName(QStringLiteral("importProduct"));
-    productCombo_->setEditable(true);
-    productCombo_->setInsertPolicy(QComboBox::NoInsert);
-    for (const DownloadProduct& product : downloadProducts)
-        productCombo_->addItem(QString::fromLatin1(product.name.data(), qsizetype(product.name.size())));
-    productCombo_->model()->sort(0);
-    productCombo_->setCurrentIndex(-1);
-    productCombo_->lineEdit()->setMaxLength(maxProductNameLength);
+    makeProductChoice(productCombo_, maxProductNameLength);
     connect(productCombo_, &QComboBox::currentTextChanged, this, &CImportDlg::showDefaultTarget);
 
     targetEdit_->setObjectName(QStringLiteral("importTarget"));

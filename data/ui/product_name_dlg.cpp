@@ -1,5 +1,6 @@
 #include "data/ui/product_name_dlg.h"
 
+#include "data/ui/product_choice.h"
 #include "workbench/seams.h"
 
 #include <QComboBox>
@@ -20,13 +21,7 @@ CProductNameDlg::CProductNameDlg(QWidget* parent) : QDialog(parent), productComb
     setWindowTitle(QStringLiteral("Product Name"));
 
     productCombo_->setObjectName(QStringLiteral("1003"));
-    productCombo_->setEditable(true);
-    productCombo_->setInsertPolicy(QComboBox::NoInsert);
-    productCombo_->addItems({QStringLiteral("USD/JPY"), QStringLiteral("EUR/JPY"), QStringLiteral("AUD/JPY"),
-                             QStringLiteral("GBP/JPY")});
-    productCombo_->model()->sort(0);
-    productCombo_->setCurrentIndex(-1);
-    productCombo_->lineEdit()->setMaxLength(maxProductNameLength);
+    makeProductChoice(productCombo_, maxProductNameLength);
     productCombo_->setMinimumWidth(180);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
