@@ -10,7 +10,7 @@
 #include "app/open_flow.h"
 #include "app/recent_files.h"
 #include "app/varkel_app.h"
-#include "data/ui/import_dlg.h"
+#include "windows/data/import_dlg.h"
 #include "workbench/app_title.h"
 #include "workbench/seams.h"
 

@@ -3,8 +3,8 @@
 // of the largest layer's trial ledger: Keltner's 810,000 trials with the ten
 // P&L blocks and the squares, as the builder records them.
 #include "usd_jpy_sample.h"
-#include "model/layer_search.h"
-#include "model/strategy_builder.h"
+#include "search/layer_search.h"
+#include "robustness/strategy_builder.h"
 #include "robustness/pnl_blocks.h"
 
 #include <benchmark/benchmark.h>

@@ -3,8 +3,8 @@
 #include "optimiser_reference.h"
 
 #include "usd_jpy_sample.h"
-#include "model/optimisers.h"
-#include "model/trial_ledger.h"
+#include "search/optimisers.h"
+#include "search/trial_ledger.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,9 +2,9 @@
 // every base kind and every filter, and the fold-by-fold loop of normal builds
 // it replaces, for the ratio.
 #include "data/price_file.h"
-#include "model/history_cut.h"
-#include "model/strategy_builder.h"
-#include "model/walk_forward.h"
+#include "robustness/history_cut.h"
+#include "robustness/strategy_builder.h"
+#include "robustness/walk_forward.h"
 
 #include <benchmark/benchmark.h>
 

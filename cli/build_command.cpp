@@ -2,7 +2,7 @@
 #include "cli/commands.h"
 #include "cli/history_loading.h"
 #include "cli/index_options.h"
-#include "model/strategy_builder.h"
+#include "robustness/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "report/build_texts.h"
 #include "report/robustness_texts.h"

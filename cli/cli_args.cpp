@@ -1,6 +1,6 @@
 #include "cli/cli_args.h"
 
-#include "data/work_control.h"
+#include "base/work_control.h"
 
 #include <charconv>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/cli_args.h"
-#include "model/build_validation.h"
+#include "search/build_validation.h"
 #include "studies/study_kind.h"
 
 #include <optional>

@@ -2,8 +2,8 @@
 #include "cli/commands.h"
 #include "cli/history_loading.h"
 #include "cli/study_options.h"
-#include "data/atomic_file.h"
-#include "data/formatted_text.h"
+#include "base/atomic_file.h"
+#include "base/formatted_text.h"
 #include "data/history_length.h"
 
 #include <climits>

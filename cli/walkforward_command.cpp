@@ -3,8 +3,8 @@
 #include "cli/history_loading.h"
 #include "cli/index_options.h"
 #include "cli/walkforward_text.h"
-#include "data/atomic_file.h"
-#include "model/walk_forward.h"
+#include "base/atomic_file.h"
+#include "robustness/walk_forward.h"
 #include "report/walk_forward_texts.h"
 
 #include <unistd.h>

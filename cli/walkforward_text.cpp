@@ -1,7 +1,7 @@
 #include "cli/walkforward_text.h"
 
 #include "cli/index_options.h"
-#include "data/formatted_text.h"
+#include "base/formatted_text.h"
 #include "report/walk_forward_texts.h"
 
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/product.h"
-#include "model/walk_forward.h"
+#include "robustness/walk_forward.h"
 
 #include <string>
 

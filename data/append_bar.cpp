@@ -1,10 +1,10 @@
 #include "data/append_bar.h"
 
-#include "data/atomic_file.h"
-#include "data/formatted_text.h"
+#include "base/atomic_file.h"
+#include "base/formatted_text.h"
 #include "data/price_file.h"
-#include "data/text_lines.h"
-#include "data/whole_file.h"
+#include "base/text_lines.h"
+#include "base/whole_file.h"
 
 #include <algorithm>
 #include <charconv>

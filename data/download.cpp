@@ -1,11 +1,11 @@
 #include "data/download.h"
 
-#include "data/atomic_file.h"
-#include "data/http_get.h"
+#include "base/atomic_file.h"
+#include "base/http_get.h"
 #include "data/price_file.h"
 #include "data/price_history_check.h"
 #include "data/product.h"
-#include "data/whole_file.h"
+#include "base/whole_file.h"
 
 namespace varkel {
 

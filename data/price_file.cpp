@@ -1,7 +1,7 @@
 #include "data/price_file.h"
 
-#include "data/text_lines.h"
-#include "data/whole_file.h"
+#include "base/text_lines.h"
+#include "base/whole_file.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 
 #include "data/bar.h"
 #include "data/price_file.h"
-#include "data/text_lines.h"
+#include "base/text_lines.h"
 
 #include <algorithm>
 #include <cstddef>

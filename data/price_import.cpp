@@ -1,7 +1,7 @@
 #include "data/price_import.h"
 
-#include "data/atomic_file.h"
-#include "data/whole_file.h"
+#include "base/atomic_file.h"
+#include "base/whole_file.h"
 
 #include <algorithm>
 #include <array>

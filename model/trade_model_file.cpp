@@ -1,10 +1,10 @@
 #include "model/trade_model_file.h"
 
-#include "data/atomic_file.h"
-#include "data/formatted_text.h"
+#include "base/atomic_file.h"
+#include "base/formatted_text.h"
 #include "data/product.h"
-#include "data/text_lines.h"
-#include "data/whole_file.h"
+#include "base/text_lines.h"
+#include "base/whole_file.h"
 
 #include <array>
 #include <climits>

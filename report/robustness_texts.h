@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/build_robustness.h"
+#include "robustness/build_robustness.h"
 
 #include <string>
 #include <vector>

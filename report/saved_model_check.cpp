@@ -1,6 +1,6 @@
 #include "report/saved_model_check.h"
 
-#include "data/formatted_text.h"
+#include "base/formatted_text.h"
 #include "studies/study_catalogue.h"
 
 #include <algorithm>

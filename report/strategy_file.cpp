@@ -1,7 +1,7 @@
 #include "report/strategy_file.h"
 
-#include "data/atomic_file.h"
-#include "data/formatted_text.h"
+#include "base/atomic_file.h"
+#include "base/formatted_text.h"
 
 #include <system_error>
 

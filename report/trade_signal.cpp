@@ -1,6 +1,6 @@
 #include "report/trade_signal.h"
 
-#include "data/formatted_text.h"
+#include "base/formatted_text.h"
 #include "data/history_length.h"
 #include "model/backtest.h"
 #include "model/measures.h"

@@ -1,6 +1,6 @@
 #include "report/walk_forward_texts.h"
 
-#include "data/formatted_text.h"
+#include "base/formatted_text.h"
 #include "studies/study_catalogue.h"
 
 #include <cstdio>

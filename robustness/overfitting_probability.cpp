@@ -1,8 +1,8 @@
 #include "robustness/overfitting_probability.h"
 
-#include "data/work_control.h"
+#include "base/work_control.h"
 #include "robustness/cscv_splits.h"
-#include "robustness/parallel_chunks.h"
+#include "search/parallel_chunks.h"
 #include "robustness/pnl_blocks.h"
 #include "robustness/split_scores.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/work_control.h"
+#include "base/work_control.h"
 
 #include <cstdint>
 #include <vector>

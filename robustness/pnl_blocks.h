@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/bar_window.h"
+#include "base/bar_window.h"
 
 #include <vector>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "robustness/parameter_surface.h"
+#include "search/parameter_surface.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "chart/workspace_charts.h"
-#include "model/build_robustness.h"
+#include "robustness/build_robustness.h"
 #include "model/trade_model.h"
 
 #include <optional>

@@ -5,8 +5,8 @@
 #include "../support/files.h"
 #include "../support/sample_history.h"
 
-#include "model/strategy_builder.h"
-#include "robustness/plateau_selection.h"
+#include "robustness/strategy_builder.h"
+#include "search/plateau_selection.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "model/mean_crossing.h"
+#include "search/mean_crossing.h"
 
 #include "data/product.h"
 

@@ -8,7 +8,7 @@
 #include "data/product_registry.h"
 #include "model/apply_operations.h"
 #include "model/backtest.h"
-#include "model/optimiser_grid.h"
+#include "search/optimiser_grid.h"
 
 #include <functional>
 #include <string>

@@ -3,8 +3,8 @@
 #include "../support/sample_history.h"
 
 #include "data/price_file.h"
-#include "model/optimisers.h"
-#include "model/parallel_search.h"
+#include "search/optimisers.h"
+#include "search/parallel_search.h"
 
 #include <gtest/gtest.h>
 

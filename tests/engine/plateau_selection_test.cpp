@@ -1,6 +1,6 @@
 // Plateau selection: a hand-made surface with a spike and a plateau, and the
 // fast neighbour lookup against a search over every pair of trials.
-#include "robustness/plateau_selection.h"
+#include "search/plateau_selection.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // P&L blocks, the parameter surface file and the plain verdict.
-#include "robustness/parameter_surface.h"
+#include "search/parameter_surface.h"
 #include "robustness/pnl_blocks.h"
 #include "robustness/robustness_verdict.h"
 

@@ -1,4 +1,4 @@
-#include "model/trial_selection.h"
+#include "search/trial_selection.h"
 #include "robustness/surface_slice.h"
 
 #include <gtest/gtest.h>

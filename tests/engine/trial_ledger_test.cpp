@@ -4,8 +4,8 @@
 #include "../support/random_history.h"
 #include "../support/sample_history.h"
 
-#include "model/optimisers.h"
-#include "model/trial_ledger.h"
+#include "search/optimisers.h"
+#include "search/trial_ledger.h"
 
 #include <gtest/gtest.h>
 

@@ -7,10 +7,10 @@
 #include "../support/random_history.h"
 #include "../support/sample_history.h"
 
-#include "model/history_cut.h"
-#include "model/strategy_builder.h"
+#include "robustness/history_cut.h"
+#include "robustness/strategy_builder.h"
 #include "model/trade_model_file.h"
-#include "model/walk_forward.h"
+#include "robustness/walk_forward.h"
 #include "model/saved_model.h"
 #include "report/trade_signal.h"
 

@@ -1,6 +1,6 @@
 #include "ui_test_support.h"
 
-#include "data/ui/append_data_dlg.h"
+#include "windows/data/append_data_dlg.h"
 #include "workbench/chart_fx.h"
 #include "workbench/chart_workspace.h"
 

@@ -2,8 +2,8 @@
 
 #include "../support/local_server.h"
 #include "app/start_options.h"
-#include "data/ui/data_server_setting.h"
-#include "data/ui/download_dlg.h"
+#include "windows/data/data_server_setting.h"
+#include "windows/data/download_dlg.h"
 
 #include <QComboBox>
 #include <QFileInfo>

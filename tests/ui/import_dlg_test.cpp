@@ -2,7 +2,7 @@
 
 #include "app/command_ids.h"
 #include "app/recent_files.h"
-#include "data/ui/import_dlg.h"
+#include "windows/data/import_dlg.h"
 #include "workbench/chart_workspace.h"
 
 #include <QComboBox>

@@ -3,7 +3,7 @@
 #include "app/chart_view.h"
 #include "app/recent_files.h"
 #include "chart/chart_control.h"
-#include "data/ui/product_name_dlg.h"
+#include "windows/data/product_name_dlg.h"
 #include "workbench/chart_fx.h"
 #include "workbench/chart_workspace.h"
 #include "workbench/tab_strip.h"

@@ -2,9 +2,9 @@
 // grids: its cells are the surface's returns, its marker the built model.
 #include "trade_model_station.h"
 
-#include "model/trial_selection.h"
-#include "model/strategy_builder.h"
-#include "model/ui/parameter_surface_dlg.h"
+#include "search/trial_selection.h"
+#include "robustness/strategy_builder.h"
+#include "windows/robustness/parameter_surface_dlg.h"
 
 #include <QComboBox>
 #include <QLabel>

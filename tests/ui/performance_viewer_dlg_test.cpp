@@ -1,7 +1,7 @@
 #include "trade_model_station.h"
 
 #include "app/main_frame.h"
-#include "report/ui/performance_viewer_dlg.h"
+#include "windows/report/performance_viewer_dlg.h"
 #include "workbench/chart_fx.h"
 
 #include <QLabel>

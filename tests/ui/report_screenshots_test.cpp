@@ -6,9 +6,9 @@
 #include "trade_model_station.h"
 
 #include "app/command_ids.h"
-#include "model/ui/strategy_builder_dlg.h"
-#include "report/ui/performance_viewer_dlg.h"
-#include "report/ui/trade_signal_dlg.h"
+#include "windows/model/strategy_builder_dlg.h"
+#include "windows/report/performance_viewer_dlg.h"
+#include "windows/report/trade_signal_dlg.h"
 #include "workbench/chart_fx.h"
 
 #include <QCheckBox>

@@ -2,10 +2,10 @@
 // on builds of the USD/JPY sample with small grids.
 #include "trade_model_station.h"
 
-#include "model/strategy_builder.h"
-#include "model/ui/parameter_surface_dlg.h"
-#include "model/ui/robustness_panel.h"
-#include "model/ui/strategy_builder_dlg.h"
+#include "robustness/strategy_builder.h"
+#include "windows/robustness/parameter_surface_dlg.h"
+#include "windows/robustness/robustness_panel.h"
+#include "windows/model/strategy_builder_dlg.h"
 #include "report/robustness_texts.h"
 #include "robustness/robustness_verdict.h"
 

@@ -6,9 +6,9 @@
 #include "trade_model_station.h"
 
 #include "app/command_ids.h"
-#include "model/ui/parameter_surface_dlg.h"
-#include "model/ui/strategy_builder_dlg.h"
-#include "model/ui/walk_forward_dlg.h"
+#include "windows/robustness/parameter_surface_dlg.h"
+#include "windows/model/strategy_builder_dlg.h"
+#include "windows/robustness/walk_forward_dlg.h"
 
 #include <QCheckBox>
 #include <QComboBox>

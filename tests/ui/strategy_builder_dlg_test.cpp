@@ -1,8 +1,8 @@
 #include "trade_model_station.h"
 
-#include "model/strategy_builder.h"
+#include "robustness/strategy_builder.h"
 #include "model/trade_model_file.h"
-#include "model/ui/strategy_builder_dlg.h"
+#include "windows/model/strategy_builder_dlg.h"
 #include "report/build_texts.h"
 #include "workbench/chart_fx.h"
 

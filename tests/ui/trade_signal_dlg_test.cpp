@@ -1,7 +1,7 @@
 #include "trade_model_station.h"
 
 #include "model/trade_model_file.h"
-#include "report/ui/trade_signal_dlg.h"
+#include "windows/report/trade_signal_dlg.h"
 #include "workbench/chart_fx.h"
 
 #include <QDate>

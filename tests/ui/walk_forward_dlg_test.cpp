@@ -4,7 +4,7 @@
 #include "trade_model_station.h"
 
 #include "app/command_ids.h"
-#include "model/ui/walk_forward_dlg.h"
+#include "windows/robustness/walk_forward_dlg.h"
 #include "report/walk_forward_texts.h"
 
 #include <QCheckBox>

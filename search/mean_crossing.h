@@ -1,0 +1,42 @@
+#pragma once
+
+// The rule shared by MACD and stochastics: each day's position follows the
+// sign of a series minus the mean of its last `span` values (long above, short
+// below, flat when equal), once the bar lies past a lane's warm-up. Eight
+// series run side by side, one per vector lane.
+
+#include "search/pnl_table.h"
+#include "search/trial_lanes.h"
+#include "search/window_sums.h"
+
+#include <vector>
+
+namespace varkel {
+
+constexpr int spansPerPass = 4;
+
+struct LaneSeries {
+    std::vector<lanes::Doubles> values;
+    // windowSums[j] = values[j] + ... + values[j + length - 1], summed oldest
+    // first, for the windows that start at firstStart or later.
+    std::vector<lanes::Doubles> windowSums;
+    int length = 0;
+    int firstStart = 0;
+
+    void resize(int n);
+    // Empties the window sums for windows from `start` on.
+    void restartWindows(int start);
+    // Grows every window to `newLength` bars, one bar at a time.
+    void growWindows(int newLength);
+};
+
+// Final returns of spans span .. span+3 for the eight lanes, in one pass over
+// the bars. A lane's bar k decides bar k+1's position once k > warmUp + span
+// (warmUp per lane, smallestWarmUp the least of them). The daily P&L of span
+// + p also goes to channel p of `ledgerWindows`: NoWindowSums or
+// LaneWindowSums<spansPerPass>.
+template <typename WindowSums>
+void meanCrossingReturns(const PnlTable& table, const LaneSeries& series, lanes::Ints warmUp, int smallestWarmUp,
+                         int span, lanes::Doubles (&sums)[spansPerPass], WindowSums& ledgerWindows);
+
+}  // namespace varkel

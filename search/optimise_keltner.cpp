@@ -1,0 +1,122 @@
+#include "model/apply_operations.h"
+#include "search/optimisers.h"
+#include "search/parallel_search.h"
+#include "search/pnl_table.h"
+#include "search/trial_lanes.h"
+#include "search/price_columns.h"
+#include "search/study_scratch.h"
+#include "search/window_sums.h"
+#include "studies/trend_studies.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace varkel {
+
+namespace {
+
+// Positions of bar i for eight multipliers, from the bands of the bar before:
+// long when the whole bar lies above the lower band and the high breaks the
+// upper one, short in the mirror case; bars without bands (lower band exactly
+// 0, the warm-up) stay flat.
+lanes::Ints bandPositionsAt(const PriceColumns& prices, const std::vector<double>& ema,
+                            const std::vector<double>& atr, int start, lanes::Doubles multiplier, int i) {
+    using lanes::broadcast;
+    const int k = i - 1;
+    if (k <= start) return lanes::Ints{};
+    const lanes::Doubles width = multiplier * atr[k];
+    const lanes::Doubles upper = ema[k] + width;
+    const lanes::Doubles lower = ema[k] - width;
+    const lanes::Doubles high = broadcast(prices.high[k]);
+    const lanes::Doubles low = broadcast(prices.low[k]);
+    const lanes::Ints up = (high > upper) & (low > lower);
+    const lanes::Ints down = (low < lower) & (high < upper);
+    const lanes::Ints position = down ? broadcast(std::int64_t{-1}) : -up;
+    return lower == 0.0 ? lanes::Ints{} : position;
+}
+
+}  // namespace
+
+OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name,
+                                const OptimiserControl& control, const KeltnerGrid& grid) {
+    OptimiserResult result;
+    Product* product = registry.findProduct(name);
+    if (product == nullptr) return result;
+    const PriceColumns prices(*product);
+    const int n = prices.n;
+    const std::vector<double> multipliers = grid.multiplier.values();
+    const int emaCount = grid.ema.count(), atrCount = grid.atr.count();
+    const int multiplierCount = static_cast<int>(multipliers.size());
+    if (n < 2 || emaCount <= 0 || atrCount <= 0 || multiplierCount <= 0) return result;
+    if (grid.ema.first < 3 || grid.atr.first < 3) return result;
+
+    // The EMA depends on its span only and the ATR on its span only: each is
+    // computed once, by the same computations the bands use.
+    StudyScratch study(*product);
+    std::vector<std::vector<double>> emas, atrs;
+    for (int span = grid.ema.first; span <= grid.ema.last; ++span) {
+        calcEma(study.registry, name, span);
+        emas.push_back(study.column(&Bar::ema));
+    }
+    for (int span = grid.atr.first; span <= grid.atr.last; ++span) {
+        calcAtr(study.registry, name, span);
+        atrs.push_back(study.column(&Bar::atr));
+    }
+
+    const PnlTable table(*product);
+    const int workers = workerCountFor(control, emaCount * atrCount);
+    std::vector<std::vector<double>> returnsOf(static_cast<std::size_t>(workers),
+                                               std::vector<double>(multiplierCount + lanes::width));
+    const std::int64_t total = static_cast<std::int64_t>(emaCount) * atrCount * multiplierCount;
+    const SearchRecording recording(control.ledger, n, static_cast<std::size_t>(total));
+    std::vector<std::optional<LaneWindowSums<1>>> windowsOf(static_cast<std::size_t>(workers));
+    for (auto& windows : windowsOf) windows = recording.windowSums<1>();
+
+    const SearchBest best = runParallelSearch(emaCount * atrCount, total, control, workers,
+                                              [&](int item, int worker, std::int64_t& trials) {
+        std::vector<double>& returns = returnsOf[worker];
+        const int emaSpan = grid.ema.first + item / atrCount;
+        const int atrSpan = grid.atr.first + item % atrCount;
+        const int start = std::max(atrSpan + 1, emaSpan);
+        const auto& ema = emas[item / atrCount];
+        const auto& atr = atrs[item % atrCount];
+        std::optional<LaneWindowSums<1>>& windows = windowsOf[worker];
+        NoWindowSums noWindows;
+        for (int first = 0; first < multiplierCount; first += lanes::width) {
+            // The last group repeats the last multiplier in its spare lanes.
+            lanes::Doubles multiplier;
+            for (int lane = 0; lane < lanes::width; ++lane)
+                multiplier[lane] = multipliers[std::min(first + lane, multiplierCount - 1)];
+            auto positionAt = [&](int i) { return bandPositionsAt(prices, ema, atr, start, multiplier, i); };
+            const lanes::Doubles sums = windows ? lanes::finalReturns(table, positionAt, *windows)
+                                                : lanes::finalReturns(table, positionAt, noWindows);
+            for (int lane = 0; lane < lanes::width; ++lane) returns[first + lane] = sums[lane];
+            for (int lane = 0; windows && lane < lanes::width && first + lane < multiplierCount; ++lane)
+                windows->record(recording.ledger(), static_cast<std::size_t>(item) * multiplierCount + first + lane, 0,
+                                lane, {emaSpan, atrSpan, -999, multipliers[first + lane]}, sums[lane]);
+        }
+        trials = multiplierCount;
+        ItemBest itemBest;
+        for (int k = 0; k < multiplierCount; ++k) {
+            if (returns[k] > itemBest.bestReturn) {
+                itemBest.bestReturn = returns[k];
+                itemBest.trial = k;
+            }
+        }
+        return itemBest;
+    });
+
+    recording.finish(!best.cancelled);
+    result.cancelled = best.cancelled;
+    if (best.cancelled || best.item < 0) return result;
+    result.bestReturn = best.bestReturn;
+    result.span1 = grid.ema.first + best.item / atrCount;
+    result.span2 = grid.atr.first + best.item % atrCount;
+    result.threshold = multipliers[best.trial];
+    applyKeltner(registry, name, result.span1, result.span2, result.threshold);
+    return result;
+}
+
+}  // namespace varkel

@@ -1,0 +1,149 @@
+#include "model/apply_operations.h"
+#include "search/optimisers.h"
+#include "search/parallel_search.h"
+#include "search/pnl_table.h"
+#include "search/price_columns.h"
+#include "search/mean_crossing.h"
+#include "search/trial_lanes.h"
+#include "studies/series_stats.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace varkel {
+
+namespace {
+
+using lanes::Doubles;
+using lanes::Ints;
+
+// One work item: a fast span and eight consecutive slow spans, one per lane.
+struct SlowGroup {
+    int fast;
+    int firstSlow;
+};
+
+struct MacdScratch {
+    LaneSeries line;              // the MACD line of each lane's pair
+    std::vector<double> returns;  // [lane][signal]
+    std::optional<LaneWindowSums<spansPerPass>> windows;
+};
+
+}  // namespace
+
+OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
+                             const OptimiserControl& control, const MacdGrid& grid) {
+    OptimiserResult result;
+    Product* product = registry.findProduct(name);
+    if (product == nullptr) return result;
+    const PriceColumns columns(*product);
+    const int n = columns.n;
+    const int signals = grid.signal.count();
+    if (n < 2 || signals <= 0 || grid.signal.first < 3) return result;
+
+    // Each moving average is computed once per span; a span the computation
+    // refuses on this history has no average and its trials are not tried.
+    const SeriesStats stats;
+    const int firstSpan = grid.fast.first;
+    std::vector<std::vector<double>> averages;
+    for (int span = firstSpan; span <= grid.slowLast; ++span)
+        averages.push_back(span >= 3 ? stats.movingAverage(columns.close, span) : std::vector<double>{});
+    auto hasAverage = [&](int span) { return span >= firstSpan && span <= grid.slowLast && !averages[span - firstSpan].empty(); };
+
+    std::vector<SlowGroup> groups;
+    std::int64_t total = 0;
+    for (int fast = grid.fast.first; fast <= grid.fast.last; ++fast) {
+        if (!hasAverage(fast)) continue;
+        for (int slow = fast + 1; slow <= grid.slowLast; slow += lanes::width) {
+            groups.push_back({fast, slow});
+            for (int lane = 0; lane < lanes::width; ++lane) total += hasAverage(slow + lane) ? signals : 0;
+        }
+    }
+
+    const PnlTable table(*product);
+    const int workers = workerCountFor(control, static_cast<int>(groups.size()));
+    // Ledger slots: per group, lane (slow span) and signal span, in grid order.
+    const std::size_t slotsPerGroup = static_cast<std::size_t>(lanes::width) * signals;
+    const SearchRecording recording(control.ledger, n, groups.size() * slotsPerGroup);
+    std::vector<MacdScratch> scratch(static_cast<std::size_t>(workers));
+    for (auto& s : scratch) {
+        s.line.resize(n);
+        s.returns.resize(slotsPerGroup);
+        s.windows = recording.windowSums<spansPerPass>();
+    }
+
+    const SearchBest best = runParallelSearch(
+        static_cast<int>(groups.size()), total, control, workers,
+        [&](int item, int worker, std::int64_t& trials) {
+            MacdScratch& s = scratch[worker];
+            const SlowGroup group = groups[item];
+            const std::vector<double>& fastAverage = averages[group.fast - firstSpan];
+            Ints slow;
+            bool valid[lanes::width];
+            for (int lane = 0; lane < lanes::width; ++lane) {
+                slow[lane] = group.firstSlow + lane;
+                valid[lane] = hasAverage(group.firstSlow + lane);
+                trials += valid[lane] ? signals : 0;
+            }
+            // The line is fast minus slow from the bar of the longer span on.
+            for (int i = 0; i < n; ++i) {
+                for (int lane = 0; lane < lanes::width; ++lane) {
+                    const int slowSpan = group.firstSlow + lane;
+                    s.line.values[i][lane] = valid[lane] && i >= slowSpan
+                                          ? fastAverage[i] - averages[slowSpan - firstSpan][i]
+                                          : 0.0;
+                }
+            }
+            // The signal is the mean of the line over its span, summed oldest
+            // first; sums that start at the same bar share their partial sums.
+            // Only bars after slow + span decide a position, so windows start at
+            // firstSlow + 2 or later.
+            s.line.restartWindows(group.firstSlow + 2);
+            NoWindowSums noWindows;
+            for (int span = grid.signal.first; span <= grid.signal.last; span += spansPerPass) {
+                s.line.growWindows(span);
+                Doubles sums[spansPerPass];
+                if (s.windows)
+                    meanCrossingReturns(table, s.line, slow, group.firstSlow, span, sums, *s.windows);
+                else
+                    meanCrossingReturns(table, s.line, slow, group.firstSlow, span, sums, noWindows);
+                for (int p = 0; p < spansPerPass && span + p <= grid.signal.last; ++p) {
+                    for (int lane = 0; lane < lanes::width; ++lane) {
+                        const std::size_t trial =
+                            static_cast<std::size_t>(lane) * signals + (span + p - grid.signal.first);
+                        s.returns[trial] = sums[p][lane];
+                        if (s.windows && valid[lane])
+                            s.windows->record(recording.ledger(), item * slotsPerGroup + trial, p, lane,
+                                              {group.fast, group.firstSlow + lane, span + p, -999.0}, sums[p][lane]);
+                    }
+                }
+            }
+            ItemBest itemBest;
+            for (int lane = 0; lane < lanes::width; ++lane) {
+                if (!valid[lane]) continue;
+                for (int k = 0; k < signals; ++k) {
+                    const double value = s.returns[static_cast<std::size_t>(lane) * signals + k];
+                    if (value > itemBest.bestReturn) {
+                        itemBest.bestReturn = value;
+                        itemBest.trial = lane * signals + k;
+                    }
+                }
+            }
+            return itemBest;
+        });
+
+    recording.finish(!best.cancelled);
+    result.cancelled = best.cancelled;
+    if (best.cancelled || best.item < 0) return result;
+    result.bestReturn = best.bestReturn;
+    result.span1 = groups[best.item].fast;
+    result.span2 = groups[best.item].firstSlow + best.trial / signals;
+    result.span3 = grid.signal.first + best.trial % signals;
+    result.threshold = -999.0;
+    applyMacd(registry, name, result.span1, result.span2, result.span3, 0.0);
+    return result;
+}
+
+}  // namespace varkel

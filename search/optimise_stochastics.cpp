@@ -1,0 +1,148 @@
+#include "model/apply_operations.h"
+#include "search/mean_crossing.h"
+#include "search/optimisers.h"
+#include "search/parallel_search.h"
+#include "search/pnl_table.h"
+#include "search/study_scratch.h"
+#include "studies/oscillators.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace varkel {
+
+namespace {
+
+using lanes::Doubles;
+using lanes::Ints;
+
+struct StochasticsScratch {
+    std::unique_ptr<StudyScratch> study;
+    std::vector<double> closeLessLowSums, rangeSums;
+    std::vector<double> d;       // %D by bar, then by %D span (padded to whole lane groups)
+    LaneSeries dLanes;           // %D of eight %D spans, one per lane
+    std::vector<double> returns;  // [%D span][slow %D span]
+    std::optional<LaneWindowSums<spansPerPass>> windows;
+};
+
+// %D for every %D span of the grid at the given %K span, written into
+// s.d[bar * stride + (dSpan - first)]. The window sums of the close-less-low and
+// range columns that start at the same bar share their partial sums, so adding
+// one bar per step gives every span's sums in the order of a plain loop.
+void allDLines(StochasticsScratch& s, const std::vector<double>& closeLessLow, const std::vector<double>& range,
+               int kSpan, const SpanRange& dRange, int stride, int n) {
+    std::fill(s.closeLessLowSums.begin(), s.closeLessLowSums.end(), 0.0);
+    std::fill(s.rangeSums.begin(), s.rangeSums.end(), 0.0);
+    std::fill(s.d.begin(), s.d.end(), 0.0);
+    const int firstStart = kSpan - 1;
+    for (int t = 0; t < dRange.last; ++t) {
+        for (int j = firstStart; j + t < n; ++j) {
+            s.closeLessLowSums[j] += closeLessLow[j + t];
+            s.rangeSums[j] += range[j + t];
+        }
+        const int dSpan = t + 1;
+        if (dSpan < dRange.first) continue;
+        const double divisor = dSpan;
+        for (int i = kSpan + dSpan - 2; i < n; ++i) {
+            const double a = s.closeLessLowSums[i - t];
+            const double b = s.rangeSums[i - t];
+            s.d[static_cast<std::size_t>(i) * stride + (dSpan - dRange.first)] =
+                b == 0.0 ? 0.0 : (a / divisor) / (b / divisor);
+        }
+    }
+}
+
+}  // namespace
+
+OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view name,
+                                    const OptimiserControl& control, const StochasticsGrid& grid) {
+    OptimiserResult result;
+    Product* product = registry.findProduct(name);
+    if (product == nullptr) return result;
+    const int n = product->historyLength();
+    const int kCount = grid.k.count(), dCount = grid.d.count(), slowCount = grid.slowD.count();
+    if (n < 2 || kCount <= 0 || dCount <= 0 || slowCount <= 0) return result;
+    if (grid.k.first < 3 || grid.d.first < 3 || grid.slowD.first < 3) return result;
+    const int dGroups = (dCount + lanes::width - 1) / lanes::width;
+    const int stride = dGroups * lanes::width;
+
+    const PnlTable table(*product);
+    const int workers = workerCountFor(control, kCount);
+    const std::int64_t total = static_cast<std::int64_t>(kCount) * dCount * slowCount;
+    const std::size_t slotsPerK = static_cast<std::size_t>(dCount) * slowCount;
+    const SearchRecording recording(control.ledger, n, static_cast<std::size_t>(total));
+    std::vector<StochasticsScratch> scratch(static_cast<std::size_t>(workers));
+    for (auto& s : scratch) {
+        s.study = std::make_unique<StudyScratch>(*product);
+        s.closeLessLowSums.resize(n);
+        s.rangeSums.resize(n);
+        s.d.resize(static_cast<std::size_t>(n) * stride);
+        s.dLanes.resize(n);
+        s.returns.resize(static_cast<std::size_t>(stride) * slowCount);
+        s.windows = recording.windowSums<spansPerPass>();
+    }
+
+    const SearchBest best = runParallelSearch(kCount, total, control, workers, [&](int item, int worker, std::int64_t& trials) {
+        StochasticsScratch& s = scratch[worker];
+        const int kSpan = grid.k.first + item;
+        // The %K stage depends on the %K span only: its range and close-less-low columns.
+        calcStochastics(s.study->registry, name, kSpan, 3, 3);
+        allDLines(s, s.study->column(&Bar::stochCloseLessLow), s.study->column(&Bar::stochRange), kSpan, grid.d,
+                  stride, n);
+        for (int group = 0; group < dGroups; ++group) {
+            const int firstD = grid.d.first + group * lanes::width;
+            for (int i = 0; i < n; ++i)
+                s.dLanes.values[i] = lanes::load(&s.d[static_cast<std::size_t>(i) * stride + group * lanes::width]);
+            // Slow %D is the mean of %D over its span; the position follows
+            // %D - slow %D from bar %K + %D + slow %D + 1 on.
+            Ints warmUp;
+            for (int lane = 0; lane < lanes::width; ++lane) warmUp[lane] = kSpan + firstD + lane;
+            s.dLanes.restartWindows(kSpan + firstD - 2);
+            NoWindowSums noWindows;
+            for (int span = grid.slowD.first; span <= grid.slowD.last; span += spansPerPass) {
+                s.dLanes.growWindows(span);
+                Doubles sums[spansPerPass];
+                if (s.windows)
+                    meanCrossingReturns(table, s.dLanes, warmUp, kSpan + firstD, span, sums, *s.windows);
+                else
+                    meanCrossingReturns(table, s.dLanes, warmUp, kSpan + firstD, span, sums, noWindows);
+                for (int p = 0; p < spansPerPass && span + p <= grid.slowD.last; ++p) {
+                    for (int lane = 0; lane < lanes::width; ++lane) {
+                        const int dIndex = group * lanes::width + lane;
+                        const std::size_t trial =
+                            static_cast<std::size_t>(dIndex) * slowCount + (span + p - grid.slowD.first);
+                        s.returns[trial] = sums[p][lane];
+                        if (s.windows && dIndex < dCount)
+                            s.windows->record(recording.ledger(), item * slotsPerK + trial, p, lane,
+                                              {kSpan, firstD + lane, span + p, -999.0}, sums[p][lane]);
+                    }
+                }
+            }
+        }
+        ItemBest itemBest;
+        for (int k = 0; k < dCount * slowCount; ++k) {
+            if (s.returns[k] > itemBest.bestReturn) {
+                itemBest.bestReturn = s.returns[k];
+                itemBest.trial = k;
+            }
+        }
+        trials = static_cast<std::int64_t>(dCount) * slowCount;
+        return itemBest;
+    });
+
+    recording.finish(!best.cancelled);
+    result.cancelled = best.cancelled;
+    if (best.cancelled || best.item < 0) return result;
+    result.bestReturn = best.bestReturn;
+    result.span1 = grid.k.first + best.item;
+    result.span2 = grid.d.first + best.trial / slowCount;
+    result.span3 = grid.slowD.first + best.trial % slowCount;
+    result.threshold = -999.0;
+    applyStochastics(registry, name, result.span1, result.span2, result.span3, 0.0);
+    return result;
+}
+
+}  // namespace varkel

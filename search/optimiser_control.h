@@ -1,0 +1,19 @@
+#pragma once
+
+#include "base/work_control.h"
+
+namespace varkel {
+
+class TrialLedger;
+
+// How an optimiser runs: on how many threads (0: one per core), whom it tells
+// about progress (trials done of the layer's total), what it watches for a
+// request to stop (checked between trials; a stopped optimiser reports itself
+// cancelled without touching the bars), and where it records its trials.
+struct OptimiserControl : WorkControl {
+    // When set, the search also records every trial it tries into this ledger
+    // (trial_ledger.h); its own result stays the same.
+    TrialLedger* ledger = nullptr;
+};
+
+}  // namespace varkel

@@ -1,0 +1,28 @@
+#include "search/pnl_table.h"
+
+#include "model/day_pnl.h"
+
+namespace varkel {
+
+PnlTable::PnlTable(const Product& product) : n_(product.historyLength() > 0 ? product.historyLength() : 0) {
+    values_.assign(static_cast<std::size_t>(n_) * 9 + 8, 0.0);
+    const double c = 20.0 * product.pipSize;
+    const double u = product.tradeUnits;
+    for (int i = 1; i < n_; ++i) {
+        const double o = product.bars[i].open;
+        const double cl = product.bars[i].close;
+        const double previous = product.bars[i - 1].close;
+        double* v = &values_[static_cast<std::size_t>(i) * 9];
+        for (int p = Short; p <= Long; ++p)
+            for (int q = Short; q <= Long; ++q) v[3 * (p + 1) + (q + 1)] = *dayPnl(p, q, o, cl, previous, c, u);
+    }
+}
+
+double PnlTable::finalReturn(const std::int8_t* positions) const {
+    double sum = 0.0;
+    for (int i = 1; i < n_; ++i)
+        sum += values_[static_cast<std::size_t>(i) * 9 + 4 + 3 * positions[i - 1] + positions[i]];
+    return sum;
+}
+
+}  // namespace varkel

@@ -1,0 +1,66 @@
+#include "search/trial_ledger.h"
+
+#include <algorithm>
+
+namespace varkel {
+
+TrialLedger::TrialLedger(std::vector<BarWindow> windows, bool withSumsOfSquares)
+    : windows_(std::move(windows)), withSquares_(withSumsOfSquares) {}
+
+bool TrialLedger::begin(int historyLength, std::size_t slotCount) {
+    complete_ = false;
+    rows_ = 0;
+    recording_ = std::all_of(windows_.begin(), windows_.end(), [historyLength](const BarWindow& w) {
+        return w.from >= 0 && w.from <= w.to && w.to <= historyLength;
+    });
+    const std::size_t slots = recording_ ? slotCount : 0;
+    parameters_.assign(slots, TrialParameters{});
+    returns_.assign(slots, 0.0);
+    sums_.assign(slots * windows_.size(), 0.0);
+    squares_.assign(withSquares_ ? slots : 0, 0.0);
+    tried_.assign(slots, 0);
+    return recording_;
+}
+
+void TrialLedger::record(std::size_t slot, const TrialParameters& parameters, double finalReturn,
+                         double sumOfSquares) {
+    parameters_[slot] = parameters;
+    returns_[slot] = finalReturn;
+    if (withSquares_) squares_[slot] = sumOfSquares;
+    tried_[slot] = 1;
+}
+
+std::size_t TrialLedger::bytes() const {
+    return parameters_.capacity() * sizeof(TrialParameters) +
+           (returns_.capacity() + sums_.capacity() + squares_.capacity()) * sizeof(double) + tried_.capacity();
+}
+
+void TrialLedger::finish(bool searchCompleted) {
+    const std::size_t width = windows_.size();
+    std::size_t row = 0;
+    if (recording_ && searchCompleted) {
+        for (std::size_t slot = 0; slot < tried_.size(); ++slot) {
+            if (!tried_[slot]) continue;
+            if (row != slot) {
+                parameters_[row] = parameters_[slot];
+                returns_[row] = returns_[slot];
+                std::copy_n(sums_.begin() + slot * width, width, sums_.begin() + row * width);
+                if (withSquares_) squares_[row] = squares_[slot];
+            }
+            ++row;
+        }
+    }
+    rows_ = row;
+    parameters_.resize(row);
+    returns_.resize(row);
+    sums_.resize(row * width);
+    if (withSquares_) squares_.resize(row);
+    // The columns keep the room of the untried slots (a few per cent of the
+    // grid): shrinking would copy them and, for a moment, double the memory.
+    tried_.clear();
+    tried_.shrink_to_fit();
+    complete_ = recording_ && searchCompleted;
+    recording_ = false;
+}
+
+}  // namespace varkel

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "base/bar_window.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace varkel {
+
+// A trial's parameters, named as a search's result names them: MACD fast,
+// slow, signal spans; stochastics %K, %D, slow %D spans; Keltner EMA and ATR
+// spans and the multiplier in `threshold`; the one-span studies their span and
+// threshold. Unused places keep -999 / -999.0.
+struct TrialParameters {
+    std::int32_t span1 = -999;
+    std::int32_t span2 = -999;
+    std::int32_t span3 = -999;
+    double threshold = -999.0;
+    bool operator==(const TrialParameters&) const = default;
+};
+
+// What a layer search records of every trial it tries, beside its own result:
+// the trial's parameters, its final return, the sums of its daily P&L over
+// caller-given bar windows (each summed in bar order from 0.0, as a back-test
+// of the trial alone adds them up, so windows may overlap) and, when asked,
+// the sum of its squared daily P&L over bars 1 .. N-1. Rows come in the grid
+// order of a one-trial-at-a-time search; trials the search skips have no row.
+//
+// Plain columns of numbers, no object per trial: 810,000 Keltner trials with
+// ten windows and the squares take about 100 MB.
+class TrialLedger {
+public:
+    explicit TrialLedger(std::vector<BarWindow> windows, bool withSumsOfSquares = false);
+
+    // True once a search has filled the ledger; false before, after a
+    // cancelled search, or when a window does not lie within the history.
+    bool complete() const { return complete_; }
+    std::size_t rowCount() const { return rows_; }
+    const std::vector<BarWindow>& windows() const { return windows_; }
+    int windowCount() const { return static_cast<int>(windows_.size()); }
+    bool hasSumsOfSquares() const { return withSquares_; }
+
+    const TrialParameters& parameters(std::size_t row) const { return parameters_[row]; }
+    double finalReturn(std::size_t row) const { return returns_[row]; }
+    double windowSum(std::size_t row, int window) const { return sums_[row * windows_.size() + window]; }
+    // 0.0 unless the ledger was asked for the squares.
+    double sumOfSquares(std::size_t row) const { return withSquares_ ? squares_[row] : 0.0; }
+
+    // The same columns as plain arrays of rowCount() entries (windowCount()
+    // per row for the window sums, row after row), for statistics that walk
+    // every trial. sumsOfSquares() is null unless the ledger was asked for them.
+    const double* finalReturns() const { return returns_.data(); }
+    const double* windowSumRows() const { return sums_.data(); }
+    const double* sumsOfSquares() const { return withSquares_ ? squares_.data() : nullptr; }
+    // The memory the columns hold.
+    std::size_t bytes() const;
+
+    // For the searches. begin() makes one slot per point of the grid, in grid
+    // order (refusing windows outside bars 0 .. historyLength); workers fill
+    // distinct slots without locks; finish() drops the slots of trials not
+    // tried, keeping the order.
+    bool begin(int historyLength, std::size_t slotCount);
+    void record(std::size_t slot, const TrialParameters& parameters, double finalReturn, double sumOfSquares);
+    double* windowSumsOf(std::size_t slot) { return sums_.data() + slot * windows_.size(); }
+    void finish(bool searchCompleted);
+    bool recording() const { return recording_; }
+
+private:
+    std::vector<BarWindow> windows_;
+    bool withSquares_;
+    bool complete_ = false;
+    bool recording_ = false;
+    std::size_t rows_ = 0;
+    std::vector<TrialParameters> parameters_;
+    std::vector<double> returns_;
+    std::vector<double> sums_;  // [row][window]
+    std::vector<double> squares_;
+    std::vector<std::uint8_t> tried_;  // per slot while a search runs
+};
+
+}  // namespace varkel

@@ -1,0 +1,77 @@
+#include "search/trial_selection.h"
+
+#include "search/plateau_selection.h"
+#include "studies/study_catalogue.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace varkel {
+
+namespace {
+
+// Appends the values a trial gives the study's builder parameters, in their order.
+void appendParameterValues(const StudyInfo& study, const TrialParameters& trial, std::vector<double>& values) {
+    const int spans[3] = {trial.span1, trial.span2, trial.span3};
+    const std::size_t spanCount = std::min<std::size_t>(study.spans.size(), 3);
+    for (std::size_t i = 0; i < spanCount; ++i) values.push_back(spans[i]);
+    if (study.builderParameters.size() > spanCount) values.push_back(trial.threshold);
+}
+
+std::optional<std::size_t> firstStrictlyBest(const TrialLedger& ledger, int window) {
+    std::optional<std::size_t> chosen;
+    double best = -999999.0;
+    for (std::size_t row = 0; row < ledger.rowCount(); ++row) {
+        const double sum = ledger.windowSum(row, window);
+        if (sum > best) {
+            best = sum;
+            chosen = row;
+        }
+    }
+    return chosen;
+}
+
+}  // namespace
+
+ParameterSurface ledgerSurface(const TrialLedger& ledger, StudyKind kind) {
+    ParameterSurface surface;
+    const StudyInfo* study = findStudy(kind);
+    if (study == nullptr) return surface;
+    surface.parameterNames.assign(study->builderParameters.begin(), study->builderParameters.end());
+    surface.parameters.reserve(ledger.rowCount() * surface.parameterCount());
+    surface.returns.reserve(ledger.rowCount());
+    for (std::size_t row = 0; row < ledger.rowCount(); ++row) {
+        appendParameterValues(*study, ledger.parameters(row), surface.parameters);
+        surface.returns.push_back(ledger.finalReturn(row));
+    }
+    return surface;
+}
+
+std::vector<double> baseSurfaceValues(const TradeModel& model) {
+    std::vector<double> values;
+    const StudyInfo* study = findStudy(model.baseKind);
+    if (study == nullptr) return values;
+    const TrialParameters base{model.baseParam1, model.baseParam2, model.baseParam3, model.baseThreshold};
+    appendParameterValues(*study, base, values);
+    return values;
+}
+
+TrialSelector::TrialSelector(const TrialLedger& ledger, StudyKind kind, TrialSelection rule)
+    : ledger_(ledger), rule_(rule) {
+    if (rule_ != TrialSelection::plateau) return;
+    const ParameterSurface surface = ledgerSurface(ledger, kind);
+    parameterCount_ = static_cast<int>(surface.parameterCount());
+    steps_ = gridSteps(surface);
+}
+
+std::optional<std::size_t> TrialSelector::select(int window) const {
+    if (rule_ == TrialSelection::best) return firstStrictlyBest(ledger_, window);
+    std::vector<double> sums(ledger_.rowCount());
+    for (std::size_t row = 0; row < sums.size(); ++row) sums[row] = ledger_.windowSum(row, window);
+    const PlateauChoice choice =
+        selectPlateau(steps_.data(), parameterCount_, sums.data(), static_cast<std::int64_t>(sums.size()));
+    if (choice.trial < 0) return std::nullopt;
+    return static_cast<std::size_t>(choice.trial);
+}
+
+}  // namespace varkel

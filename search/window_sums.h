@@ -1,0 +1,141 @@
+#pragma once
+
+// Sums of eight trials' daily P&L over a ledger's bar windows, taken in the
+// same pass over the bars that gives their final returns. Windows that start
+// at the same bar share one running sum (its value after a window's last bar
+// is that window's sum, added in bar order from 0.0), so nested windows cost
+// one addition per bar and overlapping rolling windows one per window open.
+
+#include "search/trial_ledger.h"
+#include "search/trial_lanes.h"
+
+#include <climits>
+#include <cstddef>
+#include <optional>
+#include <vector>
+
+namespace varkel {
+
+// Where the running sums start, stop and are read, for windows on a history
+// of n bars. Bar 0 earns nothing, so a window from bar 0 sums as one from bar 1.
+class WindowPlan {
+public:
+    WindowPlan(const std::vector<BarWindow>& windows, int n);
+
+    // Before the daily P&L of `bar` is added: the running sums that start
+    // here are set to 0.0, the windows that end here are read, and from here
+    // on the `active` running sums take every bar.
+    struct Boundary {
+        int bar;
+        std::vector<int> starting;
+        std::vector<int> ending;
+        std::vector<int> active;
+    };
+    std::vector<Boundary> boundaries;  // ascending bars, 1 .. n
+    std::vector<int> runningSumOf;     // per window; -1 for an empty window
+    int runningSums = 0;
+    int windowCount = 0;
+};
+
+// For searches that record nothing: adds nothing, so the loops compile as if
+// it were not there.
+struct NoWindowSums {
+    void start() {}
+    void add(int, const lanes::Doubles*) {}
+    void finish() {}
+};
+
+// `Channels` sets of eight lanes (a search may run several spans per pass).
+template <int Channels>
+class LaneWindowSums {
+public:
+    LaneWindowSums(const WindowPlan& plan, bool withSquares)
+        : plan_(&plan), withSquares_(withSquares),
+          running_(static_cast<std::size_t>(plan.runningSums) * Channels),
+          windows_(static_cast<std::size_t>(plan.windowCount) * Channels) {}
+
+    // start(), then bars 1 .. n-1 in order, then finish(); `daily` holds one
+    // vector per channel.
+    void start() {
+        for (auto& w : windows_) w = lanes::Doubles{};
+        for (auto& s : squares_) s = lanes::Doubles{};
+        next_ = 0;
+        nextBar_ = plan_->boundaries.empty() ? INT_MAX : plan_->boundaries[0].bar;
+        active_ = nullptr;
+        activeCount_ = 0;
+    }
+    void add(int bar, const lanes::Doubles* daily) {
+        while (bar == nextBar_) cross();
+        if (withSquares_)
+            for (int c = 0; c < Channels; ++c) squares_[c] += daily[c] * daily[c];
+        for (std::size_t k = 0; k < activeCount_; ++k)
+            for (int c = 0; c < Channels; ++c) running_[active_[k] * Channels + c] += daily[c];
+    }
+    void finish() {
+        while (nextBar_ != INT_MAX) cross();
+    }
+
+    lanes::Doubles window(int channel, int w) const { return windows_[w * Channels + channel]; }
+    lanes::Doubles squares(int channel) const { return squares_[channel]; }
+
+    // Writes one lane of one channel, a trial with its parameters and final
+    // return, into the ledger's slot.
+    void record(TrialLedger& ledger, std::size_t slot, int channel, int lane, const TrialParameters& parameters,
+                double finalReturn) const {
+        double* sums = ledger.windowSumsOf(slot);
+        for (int w = 0; w < plan_->windowCount; ++w) sums[w] = windows_[w * Channels + channel][lane];
+        ledger.record(slot, parameters, finalReturn, squares_[channel][lane]);
+    }
+
+private:
+    void cross() {
+        const WindowPlan::Boundary& b = plan_->boundaries[next_];
+        for (const int r : b.starting)
+            for (int c = 0; c < Channels; ++c) running_[r * Channels + c] = lanes::Doubles{};
+        for (const int w : b.ending)
+            for (int c = 0; c < Channels; ++c)
+                windows_[w * Channels + c] = running_[plan_->runningSumOf[w] * Channels + c];
+        active_ = b.active.data();
+        activeCount_ = b.active.size();
+        ++next_;
+        nextBar_ = next_ < plan_->boundaries.size() ? plan_->boundaries[next_].bar : INT_MAX;
+    }
+
+    const WindowPlan* plan_;
+    bool withSquares_;
+    std::vector<lanes::Doubles> running_;  // [running sum][channel]
+    std::vector<lanes::Doubles> windows_;  // [window][channel]
+    lanes::Doubles squares_[Channels] = {};
+    std::size_t next_ = 0;
+    int nextBar_ = INT_MAX;
+    const int* active_ = nullptr;
+    std::size_t activeCount_ = 0;
+};
+
+// A search's side of its ledger: asks it for one slot per grid point, gives
+// each worker its window sums, and hands the ledger back filled (or marked
+// incomplete after a cancel). Records nothing when the search has no ledger.
+class SearchRecording {
+public:
+    SearchRecording(TrialLedger* ledger, int n, std::size_t slotCount)
+        : ledger_(ledger), on_(ledger != nullptr && ledger->begin(n, slotCount)),
+          plan_(on_ ? ledger->windows() : std::vector<BarWindow>{}, n) {}
+
+    bool on() const { return on_; }
+    TrialLedger& ledger() const { return *ledger_; }
+    template <int Channels>
+    std::optional<LaneWindowSums<Channels>> windowSums() const {
+        if (!on_) return std::nullopt;
+        return LaneWindowSums<Channels>(plan_, ledger_->hasSumsOfSquares());
+    }
+    void finish(bool searchCompleted) const {
+        if (ledger_ != nullptr) ledger_->finish(searchCompleted);
+    }
+
+private:
+    TrialLedger* ledger_;
+    bool on_;
+    WindowPlan plan_;
+};
+
+}  // namespace varkel

@@ -1,0 +1,141 @@
+#include "windows/data/download_dlg.h"
+
+#include "windows/data/data_server_setting.h"
+#include "windows/data/product_choice.h"
+#include "workbench/seams.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace varkel;
+
+namespace {
+
+// The product text is kept to 63 characters, as the name buffer it fills.
+constexpr int maxProductTextLength = 63;
+
+}  // namespace
+
+CDownloadDlg::CDownloadDlg(std::filesystem::path startDirectory, const QString& commandLineServer,
+                           QWidget* parent)
+    : QDialog(parent),
+      startDirectory_(std::move(startDirectory)),
+      resolvedAddress_(resolvedDataServer(commandLineServer)),
+      productCombo_(new QComboBox(this)),
+      serverEdit_(new QLineEdit(resolvedAddress_, this)),
+      statusLabel_(new QLabel(this)),
+      okButton_(new QPushButton(QStringLiteral("OK"), this)),
+      cancelButton_(new QPushButton(QStringLiteral("CANCEL"), this)) {
+    setObjectName(QStringLiteral("151"));
+    setWindowTitle(QStringLiteral("Download Hist File from Internet"));
+
+    productCombo_->setObjectName(QStringLiteral("1049"));
+    makeProductChoice(productCombo_, maxProductTextLength);
+
+    serverEdit_->setObjectName(QStringLiteral("dataServer"));
+    serverEdit_->setPlaceholderText(QStringLiteral("http://host:port"));
+    serverEdit_->setMinimumWidth(240);
+    statusLabel_->setObjectName(QStringLiteral("downloadStatus"));
+    statusLabel_->setWordWrap(true);
+
+    okButton_->setObjectName(QStringLiteral("1"));
+    okButton_->setDefault(true);
+    cancelButton_->setObjectName(QStringLiteral("2"));
+    connect(okButton_, &QPushButton::clicked, this, &CDownloadDlg::accept);
+    connect(cancelButton_, &QPushButton::clicked, this, &CDownloadDlg::reject);
+
+    auto* entries = new QVBoxLayout;
+    auto* productLabel = new QLabel(QStringLiteral("Target Download Product"), this);
+    productLabel->setBuddy(productCombo_);
+    entries->addWidget(productLabel);
+    entries->addWidget(productCombo_);
+    entries->addSpacing(8);
+    auto* serverLabel = new QLabel(QStringLiteral("Data server"), this);
+    serverLabel->setBuddy(serverEdit_);
+    entries->addWidget(serverLabel);
+    entries->addWidget(serverEdit_);
+    entries->addWidget(statusLabel_);
+    entries->addStretch();
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(okButton_);
+    buttons->addWidget(cancelButton_);
+    buttons->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(entries);
+    layout->addSpacing(12);
+    layout->addLayout(buttons);
+}
+
+CDownloadDlg::~CDownloadDlg() {
+    // Only reached with a transfer running when the program goes down under the
+    // dialog; its result is then dropped with the dialog's pending events.
+    cancel_ = true;
+    if (worker_.joinable()) worker_.join();
+}
+
+void CDownloadDlg::accept() {
+    if (downloading()) return;
+    const std::string product = productCombo_->currentText().toStdString();
+    const QString address = serverEdit_->text().trimmed();
+    statusLabel_->clear();
+    cancel_ = false;
+    setBusy(true);
+    worker_ = std::thread([this, product, address, directory = startDirectory_] {
+        PriceHistoryDownload result = downloadPriceHistory(product, address.toStdString(), directory, &cancel_);
+        QMetaObject::invokeMethod(
+            this, [this, result = std::move(result), address] { finishDownload(result, address); },
+            Qt::QueuedConnection);
+    });
+}
+
+void CDownloadDlg::reject() {
+    // The transfer stops at its next progress check; the dialog closes when
+    // the worker reports its end.
+    if (downloading()) {
+        cancel_ = true;
+        cancelButton_->setEnabled(false);
+        statusLabel_->setText(QStringLiteral("Cancelling..."));
+        return;
+    }
+    QDialog::reject();
+}
+
+void CDownloadDlg::setBusy(bool busy) {
+    okButton_->setEnabled(!busy);
+    cancelButton_->setEnabled(true);
+    productCombo_->setEnabled(!busy);
+    serverEdit_->setEnabled(!busy);
+    if (busy) {
+        statusLabel_->setText(QStringLiteral("Downloading..."));
+        setCursor(Qt::BusyCursor);
+    } else {
+        unsetCursor();
+    }
+}
+
+void CDownloadDlg::finishDownload(const PriceHistoryDownload& result, const QString& address) {
+    worker_.join();
+    setBusy(false);
+    if (result.cancelled) {
+        QDialog::reject();
+        return;
+    }
+    // The technical reason of a failure (an HTTP status, a refused connection)
+    // stays beside the entries while the message box gives the plain text.
+    statusLabel_->setText(QString::fromStdString(result.detail));
+    if (!result.succeeded) {
+        showMessage(QString::fromStdString(result.message));
+        QWidget* toCorrect =
+            result.message == unresolvedUrlMessage ? static_cast<QWidget*>(serverEdit_) : productCombo_;
+        toCorrect->setFocus();
+        return;
+    }
+    // An address the user typed is kept once it has served a download.
+    if (address != resolvedAddress_) storeDataServer(address);
+    if (!result.message.empty()) showMessage(QString::fromStdString(result.message));
+    QDialog::accept();
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "robustness/build_robustness.h"
+
+#include <QGroupBox>
+
+#include <vector>
+
+class QCPBars;
+class QCustomPlot;
+class QGridLayout;
+class QLabel;
+
+// The Strategy Builder's robustness figures of a build: the PBO of every
+// layer, the deflated and probabilistic Sharpe ratios, the number of trials,
+// the plain verdict in green ("holds up") or red ("likely a fluke") and a
+// small histogram of the base layer's CSCV logits with the zero line (logits
+// left of it are splits where the in-sample best did worse than the median
+// out of sample).
+class CRobustnessPanel : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit CRobustnessPanel(QWidget* parent);
+
+    void showRobustness(const varkel::BuildRobustness& robustness);
+    void clear();
+
+    // The histogram's bins: their centres and the number of logits in each.
+    struct Histogram {
+        std::vector<double> centres;
+        std::vector<int> counts;
+    };
+    const Histogram& histogram() const { return histogram_; }
+
+private:
+    QLabel* addFigure(int row, int column, const QString& caption, const char* name, const QString& tip);
+
+    QGridLayout* const figures_;
+    QLabel* pboTexts_[3];
+    QLabel* dsrText_;
+    QLabel* psrText_;
+    QLabel* trialsText_;
+    QLabel* sentence_;
+    QCustomPlot* const logitChart_;
+    QCPBars* logitBars_;
+    Histogram histogram_;
+};

@@ -1,0 +1,472 @@
+#include "windows/robustness/walk_forward_dlg.h"
+
+#include "base/atomic_file.h"
+#include "search/build_validation.h"
+#include "robustness/history_cut.h"
+#include "report/walk_forward_texts.h"
+#include "studies/study_catalogue.h"
+#include "workbench/chart_workspace.h"
+#include "workbench/seams.h"
+#include "workbench/window_size.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <qcustomplot.h>
+
+#include <algorithm>
+
+using namespace varkel;
+
+namespace {
+
+// Progress is redrawn at most this often; the base search reports far more often.
+constexpr auto progressInterval = std::chrono::milliseconds(50);
+
+const char* const foldColumns[] = {"Fold", "Train", "Test", "Base", "2nd", "3rd", "In-sample", "Out-of-sample",
+                                   "Efficiency"};
+
+QString dates(const Product& product, int from, int to) {
+    return QString::fromStdString(product.bars[from].dateText + " - " + product.bars[to - 1].dateText);
+}
+
+QString fixed(double value) {
+    return QString::number(value, 'f', 4);
+}
+
+QString optional(const std::optional<double>& value) {
+    return QString::fromStdString(optionalText(value, "%.4f"));
+}
+
+QString refusalText(FoldRefusal refusal, int historyLength, const FoldSettings& folds) {
+    switch (refusal) {
+        case FoldRefusal::TrainTooShort:
+            return QStringLiteral("The train length must be at least %1 bars.").arg(smallestTrainLength);
+        case FoldRefusal::TestTooShort: return QStringLiteral("The test length must be at least 1 bar.");
+        case FoldRefusal::NothingToTest:
+            return QStringLiteral("The history has %1 bars: with a train length of %2 no bar is left to test. "
+                                  "Choose a shorter train length.")
+                .arg(historyLength)
+                .arg(folds.trainBars);
+        case FoldRefusal::None: break;
+    }
+    return {};
+}
+
+// The running sum of `daily` from 0.0, in bar order.
+QVector<double> cumulative(const std::vector<double>& daily) {
+    QVector<double> sums;
+    double sum = 0.0;
+    for (double value : daily) sums << (sum += value);
+    return sums;
+}
+
+}  // namespace
+
+CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory, QWidget* parent)
+    : QDialog(parent),
+      baseList_(addIndexList(true)),
+      use2ndBox_(new QCheckBox(QStringLiteral("2nd Index"), this)),
+      secondList_(addIndexList(false)),
+      use3rdBox_(new QCheckBox(QStringLiteral("3rd Index"), this)),
+      thirdList_(addIndexList(false)),
+      trainBars_(new QSpinBox(this)),
+      testBars_(new QSpinBox(this)),
+      windowList_(new QComboBox(this)),
+      selectionList_(new QComboBox(this)),
+      foldTable_(new QTableWidget(0, std::size(foldColumns), this)),
+      totals_(new QWidget(this)),
+      chart_(new QCustomPlot(this)),
+      progress_(new QProgressBar(this)),
+      runButton_(new QPushButton(QStringLiteral("Run"), this)),
+      cancelButton_(new QPushButton(QStringLiteral("Cancel"), this)),
+      saveButton_(new QPushButton(QStringLiteral("Save CSV..."), this)),
+      workspace_(workspace),
+      startDirectory_(std::move(startDirectory)) {
+    setObjectName(QStringLiteral("walkForward"));
+    setWindowTitle(QStringLiteral("Walk-Forward Analysis"));
+    baseList_->setObjectName(QStringLiteral("baseIndex"));
+    secondList_->setObjectName(QStringLiteral("secondIndex"));
+    thirdList_->setObjectName(QStringLiteral("thirdIndex"));
+    use2ndBox_->setObjectName(QStringLiteral("use2nd"));
+    use3rdBox_->setObjectName(QStringLiteral("use3rd"));
+    trainBars_->setObjectName(QStringLiteral("trainBars"));
+    testBars_->setObjectName(QStringLiteral("testBars"));
+    windowList_->setObjectName(QStringLiteral("trainWindows"));
+    selectionList_->setObjectName(QStringLiteral("selection"));
+    foldTable_->setObjectName(QStringLiteral("foldTable"));
+    chart_->setObjectName(QStringLiteral("walkForwardChart"));
+    progress_->setObjectName(QStringLiteral("runProgress"));
+    runButton_->setObjectName(QStringLiteral("run"));
+    cancelButton_->setObjectName(QStringLiteral("cancelRun"));
+    saveButton_->setObjectName(QStringLiteral("saveCsv"));
+
+    for (QSpinBox* bars : {trainBars_, testBars_}) {
+        bars->setRange(0, 1000000);
+        bars->setSuffix(QStringLiteral(" bars"));
+    }
+    const FoldSettings defaults;
+    trainBars_->setValue(defaults.trainBars);
+    testBars_->setValue(defaults.testBars);
+    trainBars_->setToolTip(QStringLiteral("Bars each fold builds its model on (at least %1)").arg(smallestTrainLength));
+    testBars_->setToolTip(QStringLiteral("Bars each fold then trades its model on, unseen"));
+    windowList_->addItems({QStringLiteral("Rolling"), QStringLiteral("Anchored")});
+    windowList_->setToolTip(
+        QStringLiteral("Rolling: train on the last train-length bars; anchored: train on every bar from the first"));
+    selectionList_->addItems({QStringLiteral("Best"), QStringLiteral("Plateau")});
+    selectionList_->setToolTip(QStringLiteral(
+        "Best: each layer keeps its best trial; plateau: the trial whose grid neighbours earn most on average"));
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
+    progress_->setFormat(QString());
+    cancelButton_->setEnabled(false);
+    saveButton_->setEnabled(false);
+    runButton_->setDefault(true);
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    connect(runButton_, &QPushButton::clicked, this, &CWalkForwardDlg::run);
+    connect(cancelButton_, &QPushButton::clicked, this, &CWalkForwardDlg::cancel);
+    connect(saveButton_, &QPushButton::clicked, this, &CWalkForwardDlg::askAndSaveCsv);
+    connect(close, &QPushButton::clicked, this, &CWalkForwardDlg::reject);
+
+    QStringList headers;
+    for (const char* column : foldColumns) headers << QString::fromLatin1(column);
+    foldTable_->setHorizontalHeaderLabels(headers);
+    foldTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    foldTable_->verticalHeader()->setVisible(false);
+    foldTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    foldTable_->horizontalHeader()->setStretchLastSection(true);
+    const char* const columnTips[] = {
+        "The fold's number",
+        "The bars the fold's model was built on",
+        "The bars the fold's model then traded, unseen",
+        "The base index's parameters chosen on the train bars",
+        "The 2nd index's span and threshold",
+        "The 3rd index's span and threshold",
+        "What the chosen model earned on its train bars",
+        "What it earned on the test bars it had not seen",
+        "Out-of-sample profit per bar over in-sample profit per bar"};
+    for (int column = 0; column < foldTable_->columnCount(); ++column)
+        foldTable_->horizontalHeaderItem(column)->setToolTip(QString::fromLatin1(columnTips[column]));
+
+    auto* indexes = new QGridLayout;
+    indexes->addWidget(new QLabel(QStringLiteral("Base Index"), this), 0, 0);
+    indexes->addWidget(baseList_, 0, 1);
+    indexes->addWidget(use2ndBox_, 1, 0);
+    indexes->addWidget(secondList_, 1, 1);
+    indexes->addWidget(use3rdBox_, 2, 0);
+    indexes->addWidget(thirdList_, 2, 1);
+    indexes->addWidget(new QLabel(QStringLiteral("Train"), this), 0, 2);
+    indexes->addWidget(trainBars_, 0, 3);
+    indexes->addWidget(new QLabel(QStringLiteral("Test"), this), 1, 2);
+    indexes->addWidget(testBars_, 1, 3);
+    indexes->addWidget(new QLabel(QStringLiteral("Windows"), this), 0, 4);
+    indexes->addWidget(windowList_, 0, 5);
+    indexes->addWidget(new QLabel(QStringLiteral("Select"), this), 1, 4);
+    indexes->addWidget(selectionList_, 1, 5);
+    indexes->setColumnStretch(6, 1);
+
+    auto* totalsLayout = new QGridLayout(totals_);
+    totalsLayout->setContentsMargins(0, 0, 0, 0);
+    addTotal("netProfit", QStringLiteral("Net profit"),
+             QStringLiteral("What the stitched out-of-sample trades earned in all"));
+    addTotal("sharpe", QStringLiteral("Sharpe ratio"),
+             QStringLiteral("Mean over standard deviation of the out-of-sample daily P&L, per bar and x sqrt(252)"));
+    addTotal("maxDrawdown", QStringLiteral("Max drawdown"),
+             QStringLiteral("The largest fall of the out-of-sample curve from a peak"));
+    addTotal("profitableFolds", QStringLiteral("Profitable folds"),
+             QStringLiteral("Folds whose test bars made a profit"));
+    addTotal("efficiency", QStringLiteral("Efficiency"),
+             QStringLiteral("Out-of-sample profit per bar over in-sample profit per bar, all folds; near 1 holds up"));
+    addTotal("parameterChanges", QStringLiteral("Base changes"),
+             QStringLiteral("Folds whose base parameters differ from the fold before: many mean an unstable choice"));
+    addTotal("wholeHistory", QStringLiteral("Whole-history build"),
+             QStringLiteral("What a normal build on all bars earns over the same test bars: an in-sample figure"));
+    totalsLayout->setRowStretch(static_cast<int>(totalTexts_.size()), 1);
+
+    chart_->setMinimumSize(360, 200);
+    chart_->legend->setVisible(true);
+    chart_->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignLeft | Qt::AlignBottom);
+    chart_->xAxis->setLabel(QStringLiteral("Test bars"));
+    chart_->yAxis->setLabel(QStringLiteral("Cumulative P&L"));
+    auto* results = new QSplitter(Qt::Vertical, this);
+    results->addWidget(foldTable_);
+    auto* lower = new QWidget(results);
+    auto* lowerLayout = new QHBoxLayout(lower);
+    lowerLayout->setContentsMargins(0, 0, 0, 0);
+    lowerLayout->addWidget(chart_, 1);
+    lowerLayout->addWidget(totals_);
+    results->addWidget(lower);
+    results->setStretchFactor(0, 2);
+    results->setStretchFactor(1, 3);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(progress_, 1);
+    buttons->addWidget(cancelButton_);
+    buttons->addSpacing(16);
+    buttons->addWidget(runButton_);
+    buttons->addWidget(saveButton_);
+    buttons->addWidget(close);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(indexes);
+    layout->addWidget(results, 1);
+    layout->addLayout(buttons);
+    rememberWindowSize(this, QStringLiteral("Walk-Forward Analysis"), QSize(980, 660));
+}
+
+CWalkForwardDlg::~CWalkForwardDlg() {
+    if (isRunning()) {
+        cancel_ = true;
+        worker_.join();
+    }
+}
+
+QComboBox* CWalkForwardDlg::addIndexList(bool base) {
+    auto* list = new QComboBox(this);
+    for (const StudyInfo* study : base ? baseStudies() : filterStudies()) list->addItem(QString::fromLatin1(study->name));
+    list->setCurrentIndex(-1);
+    list->setMinimumWidth(180);
+    return list;
+}
+
+QLabel* CWalkForwardDlg::addTotal(const char* name, const QString& caption, const QString& tip) {
+    auto* layout = static_cast<QGridLayout*>(totals_->layout());
+    const int row = static_cast<int>(totalTexts_.size());
+    auto* label = new QLabel(caption, totals_);
+    auto* value = new QLabel(totals_);
+    value->setObjectName(QString::fromLatin1(name));
+    value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    for (QLabel* each : {label, value}) each->setToolTip(tip);
+    layout->addWidget(label, row, 0);
+    layout->addWidget(value, row, 1);
+    totalTexts_.push_back(value);
+    return value;
+}
+
+IndexChoice CWalkForwardDlg::readChoice() const {
+    auto kindOf = [](const QComboBox* list) {
+        return list->currentIndex() < 0 ? static_cast<int>(StudyKind::NotInUse)
+                                        : studyKindFromListText(list->currentText().toStdString());
+    };
+    IndexChoice choice;
+    choice.baseKind = kindOf(baseList_);
+    choice.use2nd = use2ndBox_->isChecked();
+    if (choice.use2nd) choice.secondKind = kindOf(secondList_);
+    choice.use3rd = use3rdBox_->isChecked();
+    if (choice.use3rd) choice.thirdKind = kindOf(thirdList_);
+    return choice;
+}
+
+WalkForwardOptions CWalkForwardDlg::readOptions() const {
+    WalkForwardOptions options;
+    options.folds.trainBars = trainBars_->value();
+    options.folds.testBars = testBars_->value();
+    options.folds.anchored = windowList_->currentIndex() == 1;
+    options.selection = selectionList_->currentIndex() == 1 ? TrialSelection::plateau : TrialSelection::best;
+    options.grids = grids_;
+    return options;
+}
+
+void CWalkForwardDlg::run() {
+    if (isRunning()) return;
+    const Product* product =
+        withPriceChart(workspace_) != nullptr ? workspace_->registry.findProduct(workspace_->productName) : nullptr;
+    if (product == nullptr) {
+        showMessage(QStringLiteral("Open a price file first: the walk-forward runs on the active chart's product."));
+        return;
+    }
+    const IndexChoice choice = readChoice();
+    if (const auto refusal = validateIndexChoice(choice)) {
+        showMessage(QString::fromStdString(*refusal));
+        return;
+    }
+    WalkForwardOptions options = readOptions();
+    const FoldPlan plan = planFolds(product->historyLength(), options.folds);
+    if (plan.refusal != FoldRefusal::None) {
+        showMessage(refusalText(plan.refusal, product->historyLength(), options.folds));
+        return;
+    }
+
+    clearResults();
+    cancel_ = false;
+    options.cancel = &cancel_;
+    options.onProgress = [this](WalkForwardStage stage, std::int64_t done, std::int64_t total) {
+        forwardProgress(stage, done, total);
+    };
+    productName_ = product->name;
+    history_ = historyCutAt(*product, product->historyLength());
+    lastProgressSent_ = {};
+    setBusy(true);
+    showProgress(WalkForwardStage::BaseSearch, 0, 1);
+    worker_ = std::thread([this, choice, options] {
+        running_ = runWalkForward(history_, productName_, choice, options);
+        QMetaObject::invokeMethod(this, [this] { finishRun(); }, Qt::QueuedConnection);
+    });
+}
+
+void CWalkForwardDlg::forwardProgress(WalkForwardStage stage, std::int64_t done, std::int64_t total) {
+    const auto now = std::chrono::steady_clock::now();
+    if (done < total && now - lastProgressSent_ < progressInterval) return;
+    lastProgressSent_ = now;
+    QMetaObject::invokeMethod(
+        this, [this, stage, done, total] { showProgress(stage, done, total); }, Qt::QueuedConnection);
+}
+
+void CWalkForwardDlg::showProgress(WalkForwardStage stage, std::int64_t done, std::int64_t total) {
+    progress_->setRange(0, static_cast<int>(std::max<std::int64_t>(total, 1)));
+    progress_->setValue(static_cast<int>(done));
+    progress_->setFormat(stage == WalkForwardStage::BaseSearch ? QStringLiteral("Base search: %v of %m trials")
+                                                               : QStringLiteral("Folds built: %v of %m"));
+}
+
+void CWalkForwardDlg::setBusy(bool busy) {
+    runButton_->setEnabled(!busy);
+    cancelButton_->setEnabled(busy);
+    saveButton_->setEnabled(!busy && !report_.folds.empty());
+    for (QWidget* entry : std::initializer_list<QWidget*>{baseList_, use2ndBox_, secondList_, use3rdBox_, thirdList_,
+                                                          trainBars_, testBars_, windowList_, selectionList_})
+        entry->setEnabled(!busy);
+}
+
+void CWalkForwardDlg::cancel() {
+    if (isRunning()) cancel_ = true;
+}
+
+void CWalkForwardDlg::reject() {
+    if (isRunning()) {
+        cancel_ = true;
+        finishRun();
+    }
+    QDialog::reject();
+}
+
+void CWalkForwardDlg::finishRun() {
+    if (!isRunning()) return;  // already finished when the window was closed
+    worker_.join();
+    // Progress the worker queued before the end is out of date.
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+    if (running_.outcome == WalkForwardOutcome::Done) {
+        report_ = std::move(running_);
+        showReport();
+        progress_->setFormat(QStringLiteral("%1 folds walked").arg(report_.folds.size()));
+    } else {
+        progress_->setFormat(running_.outcome == WalkForwardOutcome::Cancelled ? QStringLiteral("Cancelled")
+                                                                               : QStringLiteral("Nothing to show"));
+    }
+    running_ = WalkForwardReport();
+    setBusy(false);
+    emit runFinished();
+}
+
+void CWalkForwardDlg::clearResults() {
+    report_ = WalkForwardReport();
+    foldTable_->setRowCount(0);
+    for (QLabel* text : totalTexts_) text->clear();
+    chart_->clearGraphs();
+    chart_->clearItems();
+    chart_->replot();
+}
+
+void CWalkForwardDlg::showReport() {
+    fillTable();
+    fillTotals();
+    drawCurves();
+}
+
+void CWalkForwardDlg::fillTable() {
+    const Product& product = *history_.findProduct(productName_);
+    foldTable_->setRowCount(static_cast<int>(report_.folds.size()));
+    for (int k = 0; k < static_cast<int>(report_.folds.size()); ++k) {
+        const FoldResult& fold = report_.folds[k];
+        const TradeModel& m = fold.model;
+        const QString cells[] = {
+            QString::number(k + 1),
+            dates(product, fold.bars.trainFrom, fold.bars.trainTo),
+            dates(product, fold.bars.testFrom, fold.bars.testTo),
+            QString::fromStdString(foldBaseText(m)),
+            QString::fromStdString(foldFilterText(m.secondKind, m.secondSpan, m.secondThreshold)),
+            QString::fromStdString(foldFilterText(m.thirdKind, m.thirdSpan, m.thirdThreshold)),
+            fixed(fold.inSampleReturn),
+            fixed(fold.outOfSampleReturn),
+            optional(fold.efficiency())};
+        for (int column = 0; column < foldTable_->columnCount(); ++column) {
+            auto* item = new QTableWidgetItem(cells[column]);
+            if (column == 0 || column >= 6) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            foldTable_->setItem(k, column, item);
+        }
+    }
+}
+
+void CWalkForwardDlg::fillTotals() {
+    const WalkForwardTotals& totals = report_.totals;
+    const int folds = static_cast<int>(report_.folds.size());
+    const QString texts[] = {
+        fixed(totals.netProfit),
+        optional(totals.sharpePerBar) + QStringLiteral(" per bar, ") + optional(totals.sharpeAnnualised()) +
+            QStringLiteral(" a year"),
+        fixed(totals.maxDrawdown),
+        QStringLiteral("%1 of %2 (%3 %)").arg(totals.profitableFolds).arg(totals.folds).arg(
+            totals.profitableFoldShare() * 100.0, 0, 'f', 1),
+        optional(totals.efficiency),
+        QStringLiteral("%1 of %2").arg(totals.parameterChanges).arg(std::max(folds - 1, 0)),
+        fixed(report_.wholeHistoryTestReturn)};
+    for (std::size_t i = 0; i < totalTexts_.size(); ++i) totalTexts_[i]->setText(texts[i]);
+}
+
+void CWalkForwardDlg::drawCurves() {
+    const Product& product = *history_.findProduct(productName_);
+    const int firstTest = report_.folds.front().bars.testFrom;
+    QVector<double> bars;
+    for (int i = 0; i < static_cast<int>(report_.outOfSampleDaily.size()); ++i) bars << firstTest + i;
+    QCPGraph* outOfSample = chart_->addGraph();
+    outOfSample->setName(QStringLiteral("Walk-forward (out of sample)"));
+    outOfSample->setPen(QPen(QColor(0, 90, 200), 2));
+    outOfSample->setData(bars, cumulative(report_.outOfSampleDaily), true);
+    QCPGraph* whole = chart_->addGraph();
+    whole->setName(QStringLiteral("Whole-history build (in sample)"));
+    whole->setPen(QPen(QColor(150, 150, 150), 1, Qt::DashLine));
+    whole->setData(bars, cumulative(report_.wholeHistoryDaily), true);
+
+    auto ticker = QSharedPointer<QCPAxisTickerText>::create();
+    const std::size_t step = std::max<std::size_t>(1, (report_.folds.size() + 5) / 6);
+    for (std::size_t k = 0; k < report_.folds.size(); ++k) {
+        const int from = report_.folds[k].bars.testFrom;
+        auto* boundary = new QCPItemStraightLine(chart_);
+        boundary->point1->setCoords(from, 0);
+        boundary->point2->setCoords(from, 1);
+        boundary->setPen(QPen(QColor(110, 110, 110), 1, Qt::DashLine));
+        if (k % step == 0) ticker->addTick(from, QString::fromStdString(product.bars[from].dateText));
+    }
+    chart_->xAxis->setTicker(ticker);
+    chart_->rescaleAxes();
+    chart_->xAxis->setRange(firstTest, product.historyLength());
+    chart_->replot();
+}
+
+bool CWalkForwardDlg::saveCsv(const QString& path) {
+    const Product* product = history_.findProduct(productName_);
+    std::string error = "nothing to save";
+    if (product == nullptr || report_.folds.empty() ||
+        !writeFileAtomically(path.toStdString(), walkForwardCsv(report_, *product), &error)) {
+        showMessage(QStringLiteral("Could not write ") + path + QStringLiteral(": ") + QString::fromStdString(error));
+        return false;
+    }
+    return true;
+}
+
+void CWalkForwardDlg::askAndSaveCsv() {
+    const QString suggested = QString::fromStdString((startDirectory_ / "walkforward.csv").string());
+    const QString path = askSaveFileName(this, suggested, QStringLiteral("CSV Files (*.csv);;All Files (*)"));
+    if (!path.isEmpty()) saveCsv(path);
+}

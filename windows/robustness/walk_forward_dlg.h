@@ -1,0 +1,103 @@
+#pragma once
+
+#include "robustness/walk_forward.h"
+
+#include <QDialog>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+class ChartWorkspace;
+class QCheckBox;
+class QComboBox;
+class QCustomPlot;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+
+// The Walk-Forward Analysis window: the builder's layered search run on each
+// train window of the history and traded, unseen, on the test window after it.
+// The user picks the indexes as in the Strategy Builder, the train and test
+// lengths, rolling or anchored train windows and how a layer picks its trial.
+// Run works on a copy of the product's bars on a worker thread, with a progress
+// bar and Cancel (a cancelled run shows nothing). The result: one table row per
+// fold, the totals, and the stitched out-of-sample cumulative P&L beside the
+// whole-history build's over the same bars, the folds' starts marked. "Save
+// CSV..." writes the command line's walk-forward CSV.
+class CWalkForwardDlg : public QDialog {
+    Q_OBJECT
+public:
+    // `workspace`: the active view's, or null when no view is open.
+    CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory, QWidget* parent);
+    ~CWalkForwardDlg() override;
+
+    // The grids the next run searches; the builder's standard ones unless narrowed.
+    void setGrids(const varkel::BuildGrids& grids) { grids_ = grids; }
+    bool isRunning() const { return worker_.joinable(); }
+    // The report the window shows; empty (no folds) before a run and after a cancelled or refused one.
+    const varkel::WalkForwardReport& report() const { return report_; }
+    // What the options on screen ask for.
+    varkel::WalkForwardOptions readOptions() const;
+    varkel::IndexChoice readChoice() const;
+
+    void run();     // validates the entries and starts a run
+    void cancel();  // asks a running run to stop
+    // Writes the CSV of the shown report to `path`; false (with a message) when it cannot.
+    bool saveCsv(const QString& path);
+    void reject() override;
+
+signals:
+    void runFinished();
+
+private:
+    QComboBox* addIndexList(bool base);
+    void forwardProgress(varkel::WalkForwardStage stage, std::int64_t done, std::int64_t total);
+    void showProgress(varkel::WalkForwardStage stage, std::int64_t done, std::int64_t total);
+    void setBusy(bool busy);
+    void finishRun();
+    void clearResults();
+    void showReport();
+    void fillTable();
+    void fillTotals();
+    void drawCurves();
+    void askAndSaveCsv();
+
+    QComboBox* const baseList_;
+    QCheckBox* const use2ndBox_;
+    QComboBox* const secondList_;
+    QCheckBox* const use3rdBox_;
+    QComboBox* const thirdList_;
+    QSpinBox* const trainBars_;
+    QSpinBox* const testBars_;
+    QComboBox* const windowList_;     // rolling, anchored
+    QComboBox* const selectionList_;  // best, plateau
+    QTableWidget* const foldTable_;
+    QWidget* const totals_;
+    QCustomPlot* const chart_;
+    QProgressBar* const progress_;
+    QPushButton* const runButton_;
+    QPushButton* const cancelButton_;
+    QPushButton* const saveButton_;
+    QLabel* addTotal(const char* name, const QString& caption, const QString& tip);
+    std::vector<QLabel*> totalTexts_;
+
+    ChartWorkspace* const workspace_;
+    const std::filesystem::path startDirectory_;
+    varkel::BuildGrids grids_;
+    std::thread worker_;
+    std::atomic<bool> cancel_{false};
+    // The copy of the bars the worker walks, and then the shown report's dates;
+    // written before a run, read after joining it.
+    varkel::ProductRegistry history_;
+    std::string productName_;
+    varkel::WalkForwardReport running_;
+    varkel::WalkForwardReport report_;
+    // Only the thread that reports progress touches this.
+    std::chrono::steady_clock::time_point lastProgressSent_;
+};
