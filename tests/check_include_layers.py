@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
 """Checks the include layers of the sources: check_include_layers.py SOURCE_ROOT
 
-The windows are layered shell (app/) > dialogs (*/ui/) > workbench (workbench/) >
-engine (every other source folder: data/, studies/, model/, ...); the command line
-(cli/) stands on the engine only. A folder includes only its own layer and the
-layers below it, no file reaches itself through its includes, and no folder
-reaches itself through the folders it includes (model/ -> report/ -> model/ is a
-breach too). Prints each breach and exits 1 when there is one.
+The folders stand bottom-up in the order the data flows: base < data < studies <
+model < search < robustness < report < chart (the engine) < workbench < windows
+(one subfolder per subsystem, windows/data, windows/model, ...) < app; the command
+line (cli/) stands on the engine only. A file includes only files of its own
+floor and the floors below it, so no folder imports one above it; no file reaches
+itself through its includes, and no folder reaches itself through the folders it
+includes (windows/model -> windows/robustness -> windows/model is a breach too).
+A source in a folder of no floor is a breach as well, so that a new folder gets
+its place. Prints each breach and exits 1 when there is one.
 """
 import pathlib
 import re
@@ -15,31 +18,29 @@ import sys
 NOT_LAYERED = {"tests", "bench"}  # they may reach into every layer
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
 
+FLOORS = ["base", "data", "studies", "model", "search", "robustness", "report", "chart",
+          "workbench", "windows", "app"]
+ENGINE = set(FLOORS[:FLOORS.index("chart") + 1])
+
 
 def folder_of(path):
-    """The folder a source belongs to: 'data/ui' for data/ui/x.cpp, 'data' for data/x.h."""
+    """The folder a source belongs to: 'windows/data' for windows/data/x.cpp, 'data' for data/x.h."""
     parts = pathlib.PurePosixPath(path).parts
-    if len(parts) >= 3 and parts[1] == "ui":
-        return parts[0] + "/ui"
+    if len(parts) >= 3 and parts[0] == "windows":
+        return parts[0] + "/" + parts[1]
     return parts[0]
 
 
 def layer_of(folder):
-    if folder in ("app", "workbench", "cli"):
-        return folder
-    if folder.endswith("/ui"):
-        return "dialogs"
-    return "engine"
+    return folder.split("/")[0]
 
 
-# What each layer may include besides itself.
-ALLOWED = {
-    "engine": {"engine"},
-    "workbench": {"engine", "workbench"},
-    "dialogs": {"engine", "workbench", "dialogs"},
-    "app": {"engine", "workbench", "dialogs", "app"},
-    "cli": {"engine", "cli"},
-}
+def may_include(layer, included_layer):
+    if layer == "cli":
+        return included_layer in ENGINE or included_layer == "cli"
+    if layer not in FLOORS or included_layer not in FLOORS:
+        return False
+    return FLOORS.index(included_layer) <= FLOORS.index(layer)
 
 
 def sources(root):
@@ -94,11 +95,14 @@ def breaches(root):
     for path in sources(root):
         folder = folder_of(path)
         layer = layer_of(folder)
+        if layer not in FLOORS and layer != "cli":
+            found.append(f"{path}: folder {layer} stands on no floor")
+            continue
         file_graph[path] = set()
         for included in includes_of(root, path):
             file_graph[path].add(included)
             included_folder = folder_of(included)
-            if layer_of(included_folder) not in ALLOWED[layer]:
+            if not may_include(layer, layer_of(included_folder)):
                 found.append(f"{path}: {layer} may not include {included}")
             if included_folder != folder:
                 folder_graph.setdefault(folder, set()).add(included_folder)

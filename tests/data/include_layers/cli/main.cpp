@@ -1,0 +1,1 @@
+#include "workbench/seam.h"
