@@ -33,7 +33,7 @@ void BM_BuildMacdRoc(benchmark::State& state) {
         state.PauseTiming();
         ProductRegistry registry = loaded;
         state.ResumeTiming();
-        benchmark::DoNotOptimize(buildStrategy(registry, name, {5, true, 9}, directory.string(), options));
+        benchmark::DoNotOptimize(buildStrategy(registry, name, {StudyKind::Macd, true, StudyKind::RateOfChange}, options));
     }
     std::filesystem::remove_all(directory);
 }

@@ -16,13 +16,13 @@ void dailyTradeSignal(benchmark::State& state) {
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "varkel_bench_signal";
     std::filesystem::create_directories(dir);
     varkel::TradeModel model;
-    model.baseKind = varkel::StudyKind::Macd;
-    model.baseParam1 = 12;
-    model.baseParam2 = 26;
-    model.baseParam3 = 9;
-    model.secondKind = varkel::StudyKind::RateOfChange;
-    model.secondSpan = 5;
-    model.secondThreshold = 1.5;
+    model.layers[0].kind = varkel::StudyKind::Macd;
+    model.layers[0].p.spans[0] = 12;
+    model.layers[0].p.spans[1] = 26;
+    model.layers[0].p.spans[2] = 9;
+    model.layers[1].kind = varkel::StudyKind::RateOfChange;
+    model.layers[1].p.spans[0] = 5;
+    model.layers[1].p.setting = 1.5;
     varkel::saveTradeModel(model, varkel::performanceFilePath(dir, "USD/JPY"));
     const std::string prices = std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt";
     for (auto _ : state) {

@@ -24,7 +24,7 @@ ProductRegistry sample() {
     return registry;
 }
 
-IndexChoice choiceOf(int base, int second) { return {base, second != -999, second, false, -999}; }
+IndexChoice choiceOf(StudyKind base, std::optional<StudyKind> second) { return {base, second.has_value(), second}; }
 
 void walkForward(benchmark::State& state, int base, int second) {
     const ProductRegistry registry = sample();
@@ -40,7 +40,7 @@ void foldByFoldBuilds(benchmark::State& state, int base, int second) {
     for (auto _ : state) {
         for (const Fold& fold : planFolds(product.historyLength(), {}).folds) {
             ProductRegistry cut = historyCutAt(product, fold.testFrom);
-            benchmark::DoNotOptimize(buildStrategy(cut, name, choiceOf(base, second), dir.string()));
+            benchmark::DoNotOptimize(buildStrategy(cut, name, choiceOf(base, second)));
         }
     }
 }

@@ -122,7 +122,7 @@ int runBuildCommand(int argc, char** argv) {
         std::fflush(stdout);
     };
     const auto started = std::chrono::steady_clock::now();
-    const BuildResult result = buildStrategy(registry, *product, choice, args.valueOr("dir", "."), options);
+    const BuildResult result = buildStrategy(registry, *product, choice, options);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (result.outcome == BuildOutcome::Refused) {
         std::fprintf(stderr, "%s\n", result.refusal.c_str());
@@ -136,11 +136,11 @@ int runBuildCommand(int argc, char** argv) {
                 buildMeasureText(result.model.sharpeRatio).c_str(), buildMeasureText(result.model.kellyFormula).c_str(),
                 buildMeasureText(result.model.winningRate).c_str());
     std::fprintf(stderr, "built in %.2f s\n", seconds);
-    if (!result.saved) {
-        std::fprintf(stderr, "Cannot write the trade model file %s\n", result.modelPath.c_str());
+    if (!saveTradeModel(result.model, modelPath)) {
+        std::fprintf(stderr, "Cannot write the trade model file %s\n", modelPath.string().c_str());
         return exitFailed;
     }
-    std::printf("Model saved to %s\n", result.modelPath.c_str());
+    std::printf("Model saved to %s\n", modelPath.string().c_str());
     for (const std::string& line : robustnessLines(result.robustness)) std::printf("%s\n", line.c_str());
     if (const auto surface = args.value("surface")) {
         std::string error;

@@ -10,7 +10,7 @@ std::optional<IndexChoice> parseIndexOptions(const CliArgs& args) {
     IndexChoice choice;
     struct IndexOption {
         const char* name;
-        int* kind;
+        std::optional<StudyKind>* kind;
         bool* use;
     };
     const IndexOption indexOptions[] = {{"base", &choice.baseKind, nullptr},
@@ -25,7 +25,7 @@ std::optional<IndexChoice> parseIndexOptions(const CliArgs& args) {
             std::fprintf(stderr, "unknown index for --%s: %s\n", option.name, text->c_str());
             return std::nullopt;
         }
-        *option.kind = static_cast<int>(study->kind);
+        *option.kind = study->kind;
         if (option.use != nullptr) *option.use = true;
     }
     return choice;

@@ -50,7 +50,7 @@ int runSignalCommand(int argc, char** argv) {
     }
     if (!signal.baseUsable) {
         std::fprintf(stderr, "The trade model at %s has no usable base index (kind %d)\n",
-                     signal.modelPath.c_str(), static_cast<int>(signal.model.baseKind));
+                     signal.modelPath.c_str(), static_cast<int>(signal.model.layers[0].kind));
         return exitFailed;
     }
     std::printf("%s\nTotal Net Profit = %s\n", signal.signalText.c_str(),

@@ -68,7 +68,7 @@ int runViewCommand(int argc, char** argv) {
     }
     if (!recomputeSharpeTransition(registry, product, model)) {
         std::fprintf(stderr, "The trade model at %s has no usable base index (kind %d)\n",
-                     modelPath.c_str(), static_cast<int>(model.baseKind));
+                     modelPath.c_str(), static_cast<int>(model.layers[0].kind));
         return exitFailed;
     }
     std::string error;

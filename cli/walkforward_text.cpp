@@ -15,13 +15,9 @@ std::string dates(const Product& product, int from, int to) {
 }
 
 std::string modelText(const TradeModel& model) {
-    std::string text = indexName(model.baseKind) + " " + foldBaseText(model);
-    if (model.secondKind != StudyKind::NotInUse)
-        text += ", " + indexName(model.secondKind) + " " +
-                foldFilterText(model.secondKind, model.secondSpan, model.secondThreshold);
-    if (model.thirdKind != StudyKind::NotInUse)
-        text += ", " + indexName(model.thirdKind) + " " +
-                foldFilterText(model.thirdKind, model.thirdSpan, model.thirdThreshold);
+    std::string text = indexName(model.layers[0].kind) + " " + foldBaseText(model.layers[0]);
+    for (const Layer& filter : {model.layers[1], model.layers[2]})
+        if (filter.inUse()) text += ", " + indexName(filter.kind) + " " + foldFilterText(filter);
     return text;
 }
 
@@ -35,9 +31,9 @@ std::string walkForwardTable(const WalkForwardReport& report, const Product& pro
                               settings.anchored ? "anchored" : "rolling", settings.trainBars, settings.testBars,
                               report.folds.size(),
                               selection == TrialSelection::plateau ? ", plateau selection" : "");
-    text += "Base Index " + indexName(whole.baseKind);
-    if (whole.secondKind != StudyKind::NotInUse) text += ", 2nd Index " + indexName(whole.secondKind);
-    if (whole.thirdKind != StudyKind::NotInUse) text += ", 3rd Index " + indexName(whole.thirdKind);
+    text += "Base Index " + indexName(whole.layers[0].kind);
+    if (whole.layers[1].inUse()) text += ", 2nd Index " + indexName(whole.layers[1].kind);
+    if (whole.layers[2].inUse()) text += ", 3rd Index " + indexName(whole.layers[2].kind);
     text += "\n\n";
     text += formattedText("%4s  %-21s  %-21s  %-14s  %-11s  %-11s  %13s  %9s  %13s  %9s  %10s\n", "fold", "train", "test",
                    "base", "2nd", "3rd", "in-sample", "per bar", "out-of-sample", "per bar", "efficiency");
@@ -46,9 +42,8 @@ std::string walkForwardTable(const WalkForwardReport& report, const Product& pro
         const TradeModel& m = fold.model;
         text += formattedText("%4zu  %-21s  %-21s  %-14s  %-11s  %-11s  %13.4f  %9.4f  %13.4f  %9.4f  %10s\n", k + 1,
                        dates(product, fold.bars.trainFrom, fold.bars.trainTo).c_str(),
-                       dates(product, fold.bars.testFrom, fold.bars.testTo).c_str(), foldBaseText(m).c_str(),
-                       foldFilterText(m.secondKind, m.secondSpan, m.secondThreshold).c_str(),
-                       foldFilterText(m.thirdKind, m.thirdSpan, m.thirdThreshold).c_str(), fold.inSampleReturn,
+                       dates(product, fold.bars.testFrom, fold.bars.testTo).c_str(), foldBaseText(m.layers[0]).c_str(),
+                       foldFilterText(m.layers[1]).c_str(), foldFilterText(m.layers[2]).c_str(), fold.inSampleReturn,
                        fold.inSampleMean(), fold.outOfSampleReturn, fold.outOfSampleMean(),
                        optionalText(fold.efficiency(), "%.4f").c_str());
     }

@@ -4,49 +4,41 @@
 
 namespace varkel {
 
-namespace {
-
-bool applyBase(ProductRegistry& registry, std::string_view name, const TradeModel& model) {
-    switch (model.baseKind) {
+bool applyLayer(ProductRegistry& registry, std::string_view name, const Layer& layer, bool asFilter) {
+    const auto& spans = layer.p.spans;
+    const double setting = layer.p.setting;
+    switch (layer.kind) {
         case StudyKind::Macd:
-            applyMacd(registry, name, model.baseParam1, model.baseParam2, model.baseParam3, 0.0);
-            return true;
-        case StudyKind::TimeSeriesCorrelation:
-            applyTsc(registry, name, model.baseParam1, model.baseThreshold, false);
-            return true;
-        case StudyKind::LinearRegression:
-            applyLreg(registry, name, model.baseParam1, model.baseThreshold, false);
+            if (asFilter) return false;
+            applyMacd(registry, name, spans[0], spans[1], spans[2], 0.0);
             return true;
         case StudyKind::Stochastics:
-            applyStochastics(registry, name, model.baseParam1, model.baseParam2, model.baseParam3,
-                             0.0);
+            if (asFilter) return false;
+            applyStochastics(registry, name, spans[0], spans[1], spans[2], 0.0);
             return true;
         case StudyKind::KeltnerChannels:
-            applyKeltner(registry, name, model.baseParam1, model.baseParam2, model.baseThreshold);
+            if (asFilter) return false;
+            applyKeltner(registry, name, spans[0], spans[1], setting);
             return true;
-        default:
-            return false;
+        case StudyKind::TimeSeriesCorrelation: applyTsc(registry, name, spans[0], setting, asFilter); return true;
+        case StudyKind::LinearRegression: applyLreg(registry, name, spans[0], setting, asFilter); return true;
+        case StudyKind::RateOfChange:
+            if (!asFilter) return false;
+            applyRoc(registry, name, spans[0], setting);
+            return true;
+        case StudyKind::NormalDistribution:
+            if (!asFilter) return false;
+            applyNdist(registry, name, spans[0], setting);
+            return true;
+        default: return false;
     }
 }
-
-// A kind that is not a filter study (a model without this index) applies nothing.
-void applyFilter(ProductRegistry& registry, std::string_view name, StudyKind kind, int span,
-                 double threshold) {
-    switch (kind) {
-        case StudyKind::TimeSeriesCorrelation: applyTsc(registry, name, span, threshold, true); break;
-        case StudyKind::RateOfChange: applyRoc(registry, name, span, threshold); break;
-        case StudyKind::LinearRegression: applyLreg(registry, name, span, threshold, true); break;
-        case StudyKind::NormalDistribution: applyNdist(registry, name, span, threshold); break;
-        default: break;
-    }
-}
-
-}  // namespace
 
 bool applySavedModel(ProductRegistry& registry, std::string_view name, const TradeModel& model) {
-    if (!applyBase(registry, name, model)) return false;
-    applyFilter(registry, name, model.secondKind, model.secondSpan, model.secondThreshold);
-    applyFilter(registry, name, model.thirdKind, model.thirdSpan, model.thirdThreshold);
+    if (!applyLayer(registry, name, model.layers[0], false)) return false;
+    // A filter place holding a study that is no filter (or no index) applies nothing.
+    applyLayer(registry, name, model.layers[1], true);
+    applyLayer(registry, name, model.layers[2], true);
     return true;
 }
 

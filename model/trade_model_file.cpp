@@ -18,23 +18,23 @@ namespace varkel {
 
 namespace {
 
-using KindField = StudyKind TradeModel::*;
-using IntField = std::int32_t TradeModel::*;
-using RealField = double TradeModel::*;
-using Field = std::variant<KindField, IntField, RealField>;
+using Field = std::variant<StudyKind*, std::int32_t*, double*>;
 
-// The lines of the file in order. The Kelly value comes before the Sharpe
-// ratio, the reverse of the record's order; stored files rely on it.
-const std::array<Field, tradeModelFileLines> fileLines = {
-    &TradeModel::baseKind,        &TradeModel::baseParam1,      &TradeModel::baseParam2,
-    &TradeModel::baseParam3,      &TradeModel::baseThreshold,   &TradeModel::secondKind,
-    &TradeModel::secondSpan,      &TradeModel::secondSpare,     &TradeModel::secondThreshold,
-    &TradeModel::thirdKind,       &TradeModel::thirdSpan,       &TradeModel::thirdSpare,
-    &TradeModel::thirdThreshold,  &TradeModel::kellyFormula,    &TradeModel::sharpeRatio,
-    &TradeModel::winningRate,     &TradeModel::losingRate,      &TradeModel::winCount,
-    &TradeModel::lossCount,       &TradeModel::tradeCount,      &TradeModel::netProfit,
-    &TradeModel::grossProfit,     &TradeModel::grossLoss,
-};
+// The lines of the file in order: each layer's kind, spans (three for the
+// base, a span and a spare for a filter) and setting, then the measures. The
+// Kelly value comes before the Sharpe ratio, the reverse of the record's
+// order; stored files rely on it.
+std::array<Field, tradeModelFileLines> fileLines(TradeModel& model) {
+    Layer& base = model.layers[0];
+    Layer& second = model.layers[1];
+    Layer& third = model.layers[2];
+    return {&base.kind,          &base.p.spans[0],   &base.p.spans[1],    &base.p.spans[2],
+            &base.p.setting,     &second.kind,       &second.p.spans[0],  &second.p.spans[1],
+            &second.p.setting,   &third.kind,        &third.p.spans[0],   &third.p.spans[1],
+            &third.p.setting,    &model.kellyFormula, &model.sharpeRatio, &model.winningRate,
+            &model.losingRate,   &model.winCount,    &model.lossCount,    &model.tradeCount,
+            &model.netProfit,    &model.grossProfit, &model.grossLoss};
+}
 
 std::string formatInt(std::int32_t value) { return formattedText("%d", value); }
 
@@ -46,11 +46,10 @@ std::string formatReal(double value) {
     return formattedText("%10.6f", value);
 }
 
-std::string formatLine(const TradeModel& model, const Field& field) {
-    if (const auto* kind = std::get_if<KindField>(&field))
-        return formatInt(static_cast<std::int32_t>(model.**kind));
-    if (const auto* integer = std::get_if<IntField>(&field)) return formatInt(model.**integer);
-    return formatReal(model.*std::get<RealField>(field));
+std::string formatLine(const Field& field) {
+    if (const auto* kind = std::get_if<StudyKind*>(&field)) return formatInt(static_cast<std::int32_t>(**kind));
+    if (const auto* integer = std::get_if<std::int32_t*>(&field)) return formatInt(**integer);
+    return formatReal(*std::get<double*>(field));
 }
 
 // Like atoi, but a number beyond the 32-bit range is clamped instead of undefined.
@@ -61,13 +60,13 @@ std::int32_t parseInt(const std::string& line) {
     return static_cast<std::int32_t>(value);
 }
 
-void readLine(TradeModel& model, const Field& field, const std::string& line) {
-    if (const auto* kind = std::get_if<KindField>(&field))
-        model.**kind = static_cast<StudyKind>(parseInt(line));
-    else if (const auto* integer = std::get_if<IntField>(&field))
-        model.**integer = parseInt(line);
+void readLine(const Field& field, const std::string& line) {
+    if (const auto* kind = std::get_if<StudyKind*>(&field))
+        **kind = static_cast<StudyKind>(parseInt(line));
+    else if (const auto* integer = std::get_if<std::int32_t*>(&field))
+        **integer = parseInt(line);
     else
-        model.*std::get<RealField>(field) = std::strtod(line.c_str(), nullptr);
+        *std::get<double*>(field) = std::strtod(line.c_str(), nullptr);
 }
 
 std::vector<std::string> splitLines(const std::string& content) {
@@ -84,10 +83,12 @@ std::filesystem::path performanceFilePath(const std::filesystem::path& startDire
 }
 
 bool saveTradeModel(const TradeModel& model, const std::filesystem::path& path, std::string* error) {
+    TradeModel copy = model;
+    const auto lines = fileLines(copy);
     std::string content;
-    for (std::size_t i = 0; i < fileLines.size(); ++i) {
-        content += formatLine(model, fileLines[i]);
-        if (i + 1 < fileLines.size()) content += '\n';
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        content += formatLine(lines[i]);
+        if (i + 1 < lines.size()) content += '\n';
     }
     return writeFileAtomically(path, content, error);
 }
@@ -96,8 +97,8 @@ bool loadTradeModel(TradeModel& model, const std::filesystem::path& path, int* l
     const auto content = readWholeFile(path);
     if (!content) return false;  // missing, or a directory, say
     const std::vector<std::string> lines = splitLines(*content);
-    for (std::size_t i = 0; i < fileLines.size(); ++i)
-        readLine(model, fileLines[i], i < lines.size() ? lines[i] : std::string());
+    const auto fields = fileLines(model);
+    for (std::size_t i = 0; i < fields.size(); ++i) readLine(fields[i], i < lines.size() ? lines[i] : std::string());
     if (linesRead != nullptr) *linesRead = static_cast<int>(lines.size());
     return true;
 }

@@ -11,9 +11,9 @@ namespace varkel {
 std::string layerReturnText(double bestReturn);
 // A measure of the built model (Sharpe ratio, Kelly value, winning rate): "%10.4f".
 std::string buildMeasureText(double value);
-// The parameters the build chose for layer 1 (base), 2 or 3 of `model`, named
-// as the catalogue names them: "fast 12, slow 26, signal 9",
-// "span 20, threshold 1.5"; empty for a layer not in use.
-std::string layerParameterText(const TradeModel& model, int layer);
+// The parameters the build chose for a layer, named as the catalogue names
+// them: "fast 12, slow 26, signal 9", "span 20, threshold 1.5"; empty for a
+// layer not in use.
+std::string layerParameterText(const Layer& layer);
 
 }  // namespace varkel

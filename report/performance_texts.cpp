@@ -18,12 +18,12 @@ struct IndexTexts {
 };
 
 // The viewer's lines of a base index; nothing for a kind no model is built on.
-std::optional<IndexLines> baseLines(const TradeModel& model) {
-    const int p1 = model.baseParam1;
-    const int p2 = model.baseParam2;
-    const int p3 = model.baseParam3;
-    const double r = model.baseThreshold;
-    switch (model.baseKind) {
+std::optional<IndexLines> baseLines(const Layer& base) {
+    const int p1 = base.p.spans[0];
+    const int p2 = base.p.spans[1];
+    const int p3 = base.p.spans[2];
+    const double r = base.p.setting;
+    switch (base.kind) {
         case StudyKind::Macd:
             return IndexLines{formattedText("MA 1 = %d", p1), formattedText("MA 2 = %d", p2), formattedText("MACD SIG = %d", p3), ""};
         case StudyKind::TimeSeriesCorrelation:
@@ -40,11 +40,13 @@ std::optional<IndexLines> baseLines(const TradeModel& model) {
 }
 
 // The viewer's lines of a filter index; nothing for a kind that is no filter.
-std::optional<IndexLines> filterLines(StudyKind kind, int span, double threshold) {
+std::optional<IndexLines> filterLines(const Layer& filter) {
+    const int span = filter.p.spans[0];
+    const double threshold = filter.p.setting;
     const auto lines = [&](const char* spanFormat, const char* filterFormat) {
         return IndexLines{formattedText(spanFormat, span), "", "", formattedText(filterFormat, threshold)};
     };
-    switch (kind) {
+    switch (filter.kind) {
         case StudyKind::TimeSeriesCorrelation: return lines("TSC Span = %d", "TSC filter = %10.6f");
         case StudyKind::RateOfChange: return lines("ROC Span = %d", "ROC filter = %10.6f");
         case StudyKind::LinearRegression: return lines("Lreg Span = %d", "Lreg filter = %10.6f");
@@ -69,11 +71,9 @@ const std::string& PerformanceTexts::text(int controlId) const {
 }
 
 PerformanceTexts performanceTexts(std::string_view productName, const TradeModel& model) {
-    const IndexTexts base = indexTexts(model.baseKind, baseLines(model));
-    const IndexTexts second =
-        indexTexts(model.secondKind, filterLines(model.secondKind, model.secondSpan, model.secondThreshold));
-    const IndexTexts third =
-        indexTexts(model.thirdKind, filterLines(model.thirdKind, model.thirdSpan, model.thirdThreshold));
+    const IndexTexts base = indexTexts(model.layers[0].kind, baseLines(model.layers[0]));
+    const IndexTexts second = indexTexts(model.layers[1].kind, filterLines(model.layers[1]));
+    const IndexTexts third = indexTexts(model.layers[2].kind, filterLines(model.layers[2]));
     return {{{
         {1030, "Product", std::string(productName)},
         {1031, "Winning Rate", formattedText("%10.6f", model.winningRate)},

@@ -51,16 +51,19 @@ std::optional<std::string> indexFault(const IndexUse& use, const Product& produc
 }  // namespace
 
 std::optional<std::string> savedModelFault(const TradeModel& model, const Product& product) {
-    const StudyInfo* base = findStudy(model.baseKind);
+    const Layer& baseLayer = model.layers[0];
+    const StudyInfo* base = findStudy(baseLayer.kind);
     if (base == nullptr || !base->canBeBase()) return std::nullopt;  // no base a model is built on
-    std::vector<IndexUse> uses{{"", base, {model.baseParam1, model.baseParam2, model.baseParam3}, model.baseThreshold}};
+    const auto& spans = baseLayer.p.spans;
+    std::vector<IndexUse> uses{{"", base, {spans[0], spans[1], spans[2]}, baseLayer.p.setting}};
     // A kind that is no filter study means the model has no such index.
-    const auto addFilter = [&uses](const char* layer, StudyKind kind, std::int32_t span, double threshold) {
-        const StudyInfo* study = findStudy(kind);
-        if (study != nullptr && study->canBeFilter()) uses.push_back({layer, study, {span, -1, -1}, threshold});
+    const auto addFilter = [&uses](const char* subject, const Layer& filter) {
+        const StudyInfo* study = findStudy(filter.kind);
+        if (study != nullptr && study->canBeFilter())
+            uses.push_back({subject, study, {filter.p.spans[0], -1, -1}, filter.p.setting});
     };
-    addFilter("2nd index ", model.secondKind, model.secondSpan, model.secondThreshold);
-    addFilter("3rd index ", model.thirdKind, model.thirdSpan, model.thirdThreshold);
+    addFilter("2nd index ", model.layers[1]);
+    addFilter("3rd index ", model.layers[2]);
     for (const IndexUse& use : uses)
         if (auto fault = indexFault(use, product)) return fault;
     return std::nullopt;

@@ -9,19 +9,18 @@ namespace varkel {
 
 std::string thresholdText(double value) { return formattedText("@%.4g", value); }
 
-std::string foldBaseText(const TradeModel& model) {
-    const StudyInfo* study = findStudy(model.baseKind);
-    if (study == nullptr) return "-";
-    const int spans[3] = {model.baseParam1, model.baseParam2, model.baseParam3};
+std::string foldBaseText(const Layer& base) {
+    if (findStudy(base.kind) == nullptr) return "-";
+    const int spans = layerSpanCount(base.kind);
     std::string text;
-    for (std::size_t i = 0; i < study->spans.size() && i < 3; ++i) text += (i > 0 ? "/" : "") + formattedText("%d", spans[i]);
-    if (study->builderParameters.size() > study->spans.size()) text += " " + thresholdText(model.baseThreshold);
+    for (int i = 0; i < spans; ++i) text += (i > 0 ? "/" : "") + formattedText("%d", base.p.spans[i]);
+    if (layerHasSetting(base.kind)) text += " " + thresholdText(base.p.setting);
     return text;
 }
 
-std::string foldFilterText(StudyKind kind, int span, double value) {
-    if (kind == StudyKind::NotInUse) return "-";
-    return formattedText("%d ", span) + thresholdText(value);
+std::string foldFilterText(const Layer& filter) {
+    if (!filter.inUse()) return "-";
+    return formattedText("%d ", filter.p.spans[0]) + thresholdText(filter.p.setting);
 }
 
 std::string optionalText(const std::optional<double>& value, const char* pattern) {
@@ -40,10 +39,12 @@ std::string walkForwardCsv(const WalkForwardReport& report, const Product& produ
         text += formattedText("%zu,%s,%s,%s,%s,", k + 1, product.bars[bars.trainFrom].dateText.c_str(),
                        product.bars[bars.trainTo - 1].dateText.c_str(), product.bars[bars.testFrom].dateText.c_str(),
                        product.bars[bars.testTo - 1].dateText.c_str());
-        text += formattedText("%d,%d,%d,%d,%.17g,%d,%d,%.17g,%d,%d,%.17g,%.17g,%.17g,", static_cast<int>(m.baseKind),
-                       m.baseParam1, m.baseParam2, m.baseParam3, m.baseThreshold, static_cast<int>(m.secondKind),
-                       m.secondSpan, m.secondThreshold, static_cast<int>(m.thirdKind), m.thirdSpan, m.thirdThreshold,
-                       fold.inSampleReturn, fold.outOfSampleReturn);
+        const Layer& base = m.layers[0];
+        text += formattedText("%d,%d,%d,%d,%.17g,", static_cast<int>(base.kind), base.p.spans[0], base.p.spans[1],
+                              base.p.spans[2], base.p.setting);
+        for (const Layer& filter : {m.layers[1], m.layers[2]})
+            text += formattedText("%d,%d,%.17g,", static_cast<int>(filter.kind), filter.p.spans[0], filter.p.setting);
+        text += formattedText("%.17g,%.17g,", fold.inSampleReturn, fold.outOfSampleReturn);
         text += optionalText(fold.efficiency(), "%.17g") + "\n";
     }
     return text;

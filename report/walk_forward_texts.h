@@ -13,9 +13,9 @@ namespace varkel {
 // A fold model's base parameters: its spans joined by "/", then its
 // real-valued parameter (threshold, multiplier) when the study has one:
 // "12/26/9", "20/10 @1.5"; "-" for no study.
-std::string foldBaseText(const TradeModel& model);
+std::string foldBaseText(const Layer& base);
 // A filter layer's span and threshold, "5 @0.5"; "-" when not in use.
-std::string foldFilterText(StudyKind kind, int span, double value);
+std::string foldFilterText(const Layer& filter);
 // "@%.4g".
 std::string thresholdText(double value);
 // A ratio with a printf pattern, "n/a" when there is none.

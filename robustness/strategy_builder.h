@@ -4,7 +4,6 @@
 #include "robustness/build_robustness.h"
 #include "search/build_validation.h"
 #include "search/layer_search.h"
-#include "search/optimiser_control.h"
 #include "search/optimiser_grid.h"
 #include "model/trade_model.h"
 #include "robustness/pnl_blocks.h"
@@ -49,24 +48,22 @@ struct BuildResult {
     std::array<std::optional<double>, 3> layerReturns{};
     // Empty (computed false) when the options switched the statistics off.
     BuildRobustness robustness;
-    std::string modelPath;          // where the model was saved
-    bool saved = false;             // false when the model file could not be written
 };
 
 // Builds the trade model of `productName` for the chosen indexes: validates
 // the choice (and a block count the statistics refuse) and refuses a history
-// shorter than its studies need (nothing is saved then), optimises the base
-// layer and then each filter layer on top of the layers before it, keeping
-// each layer's trial by options.selection, rebuilds the model, back-tests and
-// measures it, and saves it as <startDirectory>/<fileStem>.pfm. The work runs
-// on a copy of the registry: the product's studies stay as they were, and only
-// the model's positions and P&L (copyTradeColumns) come back into its bars.
-// With options.robustness every layer's search also keeps its trials' block
-// sums for the layer's PBO, and the built model's daily P&L gets its deflated
-// Sharpe ratio; the model and the layer returns are the same either way. A
-// cancelled build (during a search or its scoring) changes no bar and writes
-// no file.
+// shorter than its studies need, searches the layers (searchLayers, keeping
+// each layer's trial by options.selection), rebuilds the model, back-tests and
+// measures it. The work runs on copies: the product's studies stay as they
+// were, and only the model's positions and P&L (copyTradeColumns) come back
+// into its bars. With options.robustness every layer's search also keeps its
+// trials' block sums for the layer's PBO, and the built model's daily P&L gets
+// its deflated Sharpe ratio; the model and the layer returns are the same
+// either way. A cancelled build (during a search or its scoring) changes no
+// bar. Nothing is written: saving the model (performanceFilePath,
+// saveTradeModel) and whether an existing file may be replaced are the
+// caller's.
 BuildResult buildStrategy(ProductRegistry& registry, const std::string& productName, const IndexChoice& choice,
-                          const std::string& startDirectory, const BuildOptions& options = {});
+                          const BuildOptions& options = {});
 
 }  // namespace varkel

@@ -4,46 +4,22 @@
 #include "robustness/history_cut.h"
 #include "search/layer_search.h"
 #include "search/trial_ledger.h"
+#include "search/trial_selection.h"
 #include "model/saved_model.h"
 
 #include <optional>
+#include <variant>
 
 namespace varkel {
 
 namespace {
 
-// The layers to build: kinds of layers 1 .. 3, NotInUse where not in use.
-struct Layers {
-    StudyKind kinds[3];
-    explicit Layers(const IndexChoice& choice)
-        : kinds{static_cast<StudyKind>(choice.baseKind),
-                choice.use2nd ? static_cast<StudyKind>(choice.secondKind) : StudyKind::NotInUse,
-                choice.use3rd ? static_cast<StudyKind>(choice.thirdKind) : StudyKind::NotInUse} {}
-};
-
-OptimiserControl controlFor(const WalkForwardOptions& options, TrialLedger* ledger) {
-    OptimiserControl control;
-    control.threads = options.threads;
-    control.cancel = options.cancel;
-    control.ledger = ledger;
-    return control;
-}
-
-// The chosen trial of one ledger window, or the searches' "nothing chosen"
-// values when no trial beat their start value.
-TrialParameters chosenTrial(const TrialLedger& ledger, const TrialSelector& selector, int window) {
-    const std::optional<std::size_t> row = selector.select(window);
-    return row ? ledger.parameters(*row) : TrialParameters{};
-}
-
-// One layer searched on `history` and chosen by its sums over `train`.
-std::optional<TrialParameters> searchOnWindow(ProductRegistry& history, std::string_view name, int layer, StudyKind kind,
-                                              BarWindow train, const WalkForwardOptions& options) {
-    TrialLedger ledger({train});
-    const OptimiserResult result =
-        searchLayer(history, name, kind, layer > 1, controlFor(options, &ledger), options.grids, TrialSelection::best);
-    if (result.cancelled) return std::nullopt;
-    return chosenTrial(ledger, TrialSelector(ledger, kind, options.selection), 0);
+LayerSearchSettings settingsFor(const WalkForwardOptions& options) {
+    LayerSearchSettings settings;
+    settings.grids = options.grids;
+    settings.threads = options.threads;
+    settings.cancel = options.cancel;
+    return settings;
 }
 
 // What `model` earns over the bars [from, to) of the history cut at `to`,
@@ -76,8 +52,7 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
         report.refusal = plan.refusal;
         return report;
     }
-    const Layers layers(choice);
-    const StudyKind baseKind = layers.kinds[0];
+    const StudyKind baseKind = choice.layerKinds()[0];
     auto cancelled = [&] {
         report.outcome = WalkForwardOutcome::Cancelled;
         report.folds.clear();
@@ -91,7 +66,7 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
     // (studies read no later bar) each trial's daily P&L up to the fold's test
     // window is the same on both: one search over the whole history gives all
     // those folds their train-window sums, and the whole-history build its base.
-    const int longest = longestBaseSpan(baseKind, options.grids);
+    const int longest = std::visit([](const auto& grid) { return longestSpan(grid); }, options.grids.of(baseKind));
     std::vector<int> sharedWindowOf;
     std::vector<BarWindow> sharedWindows;
     for (const Fold& fold : plan.folds) {
@@ -99,56 +74,46 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
         sharedWindowOf.push_back(shared ? static_cast<int>(sharedWindows.size()) : -1);
         if (shared) sharedWindows.push_back({fold.trainFrom, fold.trainTo});
     }
-    ProductRegistry whole = historyCutAt(*product, n);
-    TrialLedger baseLedger(sharedWindows);
-    OptimiserControl baseControl = controlFor(options, &baseLedger);
-    if (options.onProgress)
-        baseControl.onProgress = [&options](std::int64_t done, std::int64_t total) {
-            options.onProgress(WalkForwardStage::BaseSearch, done, total);
-        };
-    const OptimiserResult wholeBase = searchLayer(whole, name, baseKind, false, baseControl, options.grids,
-                                                  options.selection);
-    if (wholeBase.cancelled) return cancelled();
 
-    // The normal build on the whole history: its filter layers on top of its base.
-    storeLayer(report.wholeHistoryModel, 1, baseKind, parametersOf(wholeBase));
-    for (int layer = 2; layer <= 3; ++layer) {
-        const StudyKind kind = layers.kinds[layer - 1];
-        if (kind == StudyKind::NotInUse) continue;
-        const OptimiserResult best = searchLayer(whole, name, kind, layer > 1, controlFor(options, nullptr), options.grids,
-                                                 options.selection);
-        if (best.cancelled) return cancelled();
-        storeLayer(report.wholeHistoryModel, layer, kind, parametersOf(best));
-    }
+    // The normal build on the whole history, its base search keeping the folds' sums.
+    const ProductRegistry whole = historyCutAt(*product, n);
+    LayerSearchSettings wholeSettings = settingsFor(options);
+    wholeSettings.ledgerWindows[0] = sharedWindows;
+    if (options.onProgress)
+        wholeSettings.onProgress = [&options](int layer, std::int64_t done, std::int64_t total) {
+            if (layer == 1) options.onProgress(WalkForwardStage::BaseSearch, done, total);
+        };
+    LayerSearchResult wholeBuild =
+        searchLayers(*whole.findProduct(name), choice, wholeSettings, LayerRating{std::nullopt, options.selection});
+    if (wholeBuild.cancelled) return cancelled();
+    report.wholeHistoryModel = wholeBuild.model;
     const int firstTest = plan.folds.front().testFrom;
     report.wholeHistoryTestReturn =
         testReturn(*product, report.wholeHistoryModel, firstTest, n, &report.wholeHistoryDaily);
 
+    const TrialLedger& baseLedger = *wholeBuild.layers[0]->ledger;
     const TrialSelector baseSelector(baseLedger, baseKind, options.selection);
     for (std::size_t k = 0; k < plan.folds.size(); ++k) {
         if (options.cancel != nullptr && options.cancel->load()) return cancelled();
         const Fold& fold = plan.folds[k];
-        const BarWindow train{fold.trainFrom, fold.trainTo};
         FoldResult result;
         result.bars = fold;
-        ProductRegistry history = historyCutAt(*product, fold.trainTo);
-        for (int layer = 1; layer <= 3; ++layer) {
-            const StudyKind kind = layers.kinds[layer - 1];
-            if (kind == StudyKind::NotInUse) continue;
-            std::optional<TrialParameters> chosen;
-            if (layer == 1 && sharedWindowOf[k] >= 0) {
-                chosen = chosenTrial(baseLedger, baseSelector, sharedWindowOf[k]);
-            } else {
-                // Each layer searches over the positions of the layers chosen before it.
-                applySavedModel(history, name, result.model);
-                chosen = searchOnWindow(history, name, layer, kind, train, options);
-            }
-            if (!chosen) return cancelled();
-            storeLayer(result.model, layer, kind, *chosen);
+        const ProductRegistry history = historyCutAt(*product, fold.trainTo);
+        LayerSearchSettings foldSettings = settingsFor(options);
+        if (sharedWindowOf[k] >= 0) {
+            const std::optional<std::size_t> row = baseSelector.select(sharedWindowOf[k]);
+            foldSettings.knownBase =
+                chosenLayer(baseKind, row ? std::optional(baseLedger.parameters(*row)) : std::nullopt);
         }
-        applySavedModel(history, name, result.model);
-        runBacktest(history, name);
-        result.inSampleReturn = dailyPnlSum(*history.findProduct(name), fold.trainFrom, fold.trainTo);
+        const LayerSearchResult searched = searchLayers(*history.findProduct(name), choice, foldSettings,
+                                                        LayerRating{BarWindow{fold.trainFrom, fold.trainTo},
+                                                                    options.selection});
+        if (searched.cancelled) return cancelled();
+        result.model = searched.model;
+        ProductRegistry tested = history;
+        applySavedModel(tested, name, result.model);
+        runBacktest(tested, name);
+        result.inSampleReturn = dailyPnlSum(*tested.findProduct(name), fold.trainFrom, fold.trainTo);
         result.outOfSampleReturn =
             testReturn(*product, result.model, fold.testFrom, fold.testTo, &report.outOfSampleDaily);
         report.folds.push_back(result);

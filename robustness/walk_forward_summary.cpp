@@ -7,11 +7,6 @@ namespace varkel {
 
 namespace {
 
-bool sameBaseParameters(const TradeModel& a, const TradeModel& b) {
-    return a.baseParam1 == b.baseParam1 && a.baseParam2 == b.baseParam2 && a.baseParam3 == b.baseParam3 &&
-           a.baseThreshold == b.baseThreshold;
-}
-
 std::optional<double> ratioOfMeans(double numerator, double denominator) {
     if (!(denominator > 0.0)) return std::nullopt;
     return numerator / denominator;
@@ -54,7 +49,7 @@ WalkForwardTotals summariseFolds(const std::vector<FoldResult>& folds, const std
         trainBars += fold.bars.trainLength();
         testBars += fold.bars.testLength();
         if (fold.outOfSampleReturn > 0.0) ++totals.profitableFolds;
-        if (k > 0 && !sameBaseParameters(fold.model, folds[k - 1].model)) ++totals.parameterChanges;
+        if (k > 0 && fold.model.base() != folds[k - 1].model.base()) ++totals.parameterChanges;
     }
     totals.folds = static_cast<int>(folds.size());
     if (!folds.empty()) {

@@ -10,42 +10,47 @@ namespace varkel {
 
 namespace {
 
-constexpr int notInUse = static_cast<int>(StudyKind::NotInUse);
+const StudyInfo* studyOf(std::optional<StudyKind> kind) { return kind ? findStudy(*kind) : nullptr; }
 
-const StudyInfo* studyOfCode(int kind) { return findStudy(static_cast<StudyKind>(kind)); }
-
-bool isBase(int kind) {
-    const StudyInfo* study = studyOfCode(kind);
+bool isBase(std::optional<StudyKind> kind) {
+    const StudyInfo* study = studyOf(kind);
     return study != nullptr && study->canBeBase();
 }
 
-const StudyInfo* filterOfCode(int kind) {
-    const StudyInfo* study = studyOfCode(kind);
+const StudyInfo* filterOf(std::optional<StudyKind> kind) {
+    const StudyInfo* study = studyOf(kind);
     return study != nullptr && study->canBeFilter() ? study : nullptr;
 }
 
 }  // namespace
 
-int studyKindFromListText(std::string_view text) {
+std::optional<StudyKind> studyKindFromListText(std::string_view text) {
     const StudyInfo* study = findStudyByName(text);
-    if (study == nullptr || study->builderRole == BuilderRole::none) return notInUse;
-    return static_cast<int>(study->kind);
+    if (study == nullptr || study->builderRole == BuilderRole::none) return std::nullopt;
+    return study->kind;
+}
+
+std::array<StudyKind, 3> IndexChoice::layerKinds() const {
+    auto kindOf = [](bool used, std::optional<StudyKind> kind) {
+        return used && kind ? *kind : StudyKind::NotInUse;
+    };
+    return {kindOf(true, baseKind), kindOf(use2nd, secondKind), kindOf(use3rd, thirdKind)};
 }
 
 std::optional<std::string> validateIndexChoice(const IndexChoice& choice) {
-    const int base = choice.baseKind;
+    const std::optional<StudyKind> base = choice.baseKind;
     if (!isBase(base)) return "Base Index is must item";
-    const int second = choice.use2nd ? choice.secondKind : notInUse;
+    const std::optional<StudyKind> second = choice.use2nd ? choice.secondKind : std::nullopt;
     if (choice.use2nd) {
-        const StudyInfo* filter = filterOfCode(second);
+        const StudyInfo* filter = filterOf(second);
         if (filter == nullptr) return "Please specify some index as 2nd index";
         if (second == base)
             return std::string(filter->name) +
                    " is assigned in Base Index. Please specify another index in 2nd Index.";
     }
     if (choice.use3rd) {
-        const int third = choice.thirdKind;
-        const StudyInfo* filter = filterOfCode(third);
+        const std::optional<StudyKind> third = choice.thirdKind;
+        const StudyInfo* filter = filterOf(third);
         if (filter == nullptr) return "Please specify some index as 3rd index";
         // A filter that cannot be a base can only repeat the 2nd index.
         if (third == base || third == second)
@@ -56,21 +61,11 @@ std::optional<std::string> validateIndexChoice(const IndexChoice& choice) {
     return std::nullopt;
 }
 
-namespace {
-
-// The longest of the first spans a builder grid tries.
-int firstSpansOf(const MacdGrid& grid) { return std::max({grid.fast.first, grid.fast.first + 1, grid.signal.first}); }
-int firstSpansOf(const StochasticsGrid& grid) { return std::max({grid.k.first, grid.d.first, grid.slowD.first}); }
-int firstSpansOf(const KeltnerGrid& grid) { return std::max(grid.ema.first, grid.atr.first); }
-int firstSpansOf(const SpanThresholdGrid& grid) { return grid.span.first; }
-
-}  // namespace
-
-int smallestSpanNeeded(int studyKind) {
-    const StudyInfo* study = studyOfCode(studyKind);
+int smallestSpanNeeded(std::optional<StudyKind> kind) {
+    const StudyInfo* study = studyOf(kind);
     if (study == nullptr || !study->builderGrid) return 0;
     // A grid may list spans the study refuses (normal distribution from 1): those are never tried.
-    int needed = std::visit([](const auto& grid) { return firstSpansOf(grid); }, *study->builderGrid);
+    int needed = std::visit([](const auto& grid) { return firstSpans(grid); }, *study->builderGrid);
     for (const SpanParameter& span : study->spans) needed = std::max(needed, span.smallest);
     return needed;
 }

@@ -1,25 +1,30 @@
 #pragma once
 
+#include "studies/study_kind.h"
+
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace varkel {
 
-// The kind code of a builder list entry (the study catalogue's name of a
-// study the builder uses: "MACD" 5, "Keltner Channels" 13, ...); -999 for
-// anything else.
-int studyKindFromListText(std::string_view text);
+// The kind of a builder list entry (the study catalogue's name of a study the
+// builder uses: "MACD", "Keltner Channels", ...); nothing for anything else.
+std::optional<StudyKind> studyKindFromListText(std::string_view text);
 
-// What the user picked: the kind codes of the three lists, as a model file
-// stores them (-999 when nothing is selected), and whether the 2nd and 3rd
-// index are enabled.
+// What the user picked: the study of each of the three lists (nothing when no
+// entry is selected), and whether the 2nd and 3rd index are enabled.
 struct IndexChoice {
-    int baseKind = -999;
+    std::optional<StudyKind> baseKind;
     bool use2nd = false;
-    int secondKind = -999;
+    std::optional<StudyKind> secondKind;
     bool use3rd = false;
-    int thirdKind = -999;
+    std::optional<StudyKind> thirdKind;
+
+    // The kinds of layers 1 to 3 a build of a valid choice searches; NotInUse
+    // for an index not enabled.
+    std::array<StudyKind, 3> layerKinds() const;
 };
 
 // The message that refuses the choice, or nothing when it can be built. A base
@@ -30,7 +35,7 @@ std::optional<std::string> validateIndexChoice(const IndexChoice& choice);
 // The fewest price bars a study needs in a build: the longest of the first
 // spans its builder grid tries and of the smallest spans it accepts (MACD:
 // fast 4, slow 5, signal 7 gives 7). 0 for a kind the builder does not search.
-int smallestSpanNeeded(int studyKind);
+int smallestSpanNeeded(std::optional<StudyKind> kind);
 
 // The fewest price bars a build of the choice needs: the most any of its
 // chosen studies needs.

@@ -1,123 +1,106 @@
 #include "search/layer_search.h"
 
-#include "model/apply_operations.h"
+#include "data/product_registry.h"
+#include "model/saved_model.h"
+#include "search/optimisers.h"
 #include "search/plateau_selection.h"
-#include "studies/study_catalogue.h"
 
-#include <algorithm>
-#include <optional>
-#include <vector>
+#include <string>
 
 namespace varkel {
 
 namespace {
 
-OptimiserResult optimiseBase(ProductRegistry& registry, std::string_view name, StudyKind kind,
-                             const OptimiserControl& control, const BuildGrids& grids) {
+// The optimiser of each kind, as the base (asFilter false) or as a filter.
+OptimiserResult optimise(ProductRegistry& registry, std::string_view name, StudyKind kind, bool asFilter,
+                         const OptimiserControl& control, const BuildGrids& grids) {
     switch (kind) {
         case StudyKind::Macd: return optimiseMacd(registry, name, control, grids.macd);
-        case StudyKind::TimeSeriesCorrelation: return optimiseTsc(registry, name, false, control, grids.tsc);
-        case StudyKind::LinearRegression: return optimiseLreg(registry, name, false, control, grids.lreg);
         case StudyKind::Stochastics: return optimiseStochastics(registry, name, control, grids.stochastics);
+        case StudyKind::TimeSeriesCorrelation: return optimiseTsc(registry, name, asFilter, control, grids.tsc);
+        case StudyKind::LinearRegression: return optimiseLreg(registry, name, asFilter, control, grids.lreg);
+        case StudyKind::RateOfChange: return optimiseRoc(registry, name, control, grids.roc);
+        case StudyKind::NormalDistribution: return optimiseNdist(registry, name, control, grids.ndist);
         default: return optimiseKeltner(registry, name, control, grids.keltner);
     }
 }
 
-OptimiserResult optimiseFilter(ProductRegistry& registry, std::string_view name, StudyKind kind,
-                               const OptimiserControl& control, const BuildGrids& grids) {
-    switch (kind) {
-        case StudyKind::TimeSeriesCorrelation: return optimiseTsc(registry, name, true, control, grids.tsc);
-        case StudyKind::RateOfChange: return optimiseRoc(registry, name, control, grids.roc);
-        case StudyKind::LinearRegression: return optimiseLreg(registry, name, true, control, grids.lreg);
-        default: return optimiseNdist(registry, name, control, grids.ndist);
+// The optimiser's own choice: the first strictly best final return, nothing
+// when no trial beat its start value.
+std::optional<LayerParameters> bestOf(const OptimiserResult& result) {
+    if (result.span1 == -999) return std::nullopt;
+    return LayerParameters{{result.span1, result.span2, result.span3}, result.threshold};
+}
+
+// One layer searched on `work`, whose bars hold the positions of the layers
+// before it; what the bars hold afterwards is left unspecified.
+std::optional<LayerChoice> searchOneLayer(ProductRegistry& work, std::string_view name, int layer, StudyKind kind,
+                                          const LayerSearchSettings& settings, const LayerRating& rating) {
+    OptimiserControl control;
+    control.threads = settings.threads;
+    control.cancel = settings.cancel;
+    if (settings.onProgress)
+        control.onProgress = [&settings, layer](std::int64_t done, std::int64_t total) {
+            settings.onProgress(layer, done, total);
+        };
+    const auto& asked = settings.ledgerWindows[static_cast<std::size_t>(layer - 1)];
+    const bool needsLedger = asked || rating.window || rating.selection == TrialSelection::plateau;
+    std::vector<BarWindow> windows = asked.value_or(std::vector<BarWindow>{});
+    const int ratingWindow = static_cast<int>(windows.size());
+    if (rating.window) windows.push_back(*rating.window);
+
+    LayerChoice choice;
+    if (needsLedger) control.ledger = &choice.ledger.emplace(std::move(windows), layer == 1 && settings.baseSumsOfSquares);
+    const OptimiserResult best = optimise(work, name, kind, layer > 1, control, settings.grids);
+    if (best.cancelled) return std::nullopt;
+
+    std::optional<LayerParameters> chosen = bestOf(best);
+    choice.rating = chosen ? std::optional<double>(best.bestReturn) : std::nullopt;
+    const TrialLedger* ledger = choice.ledger ? &*choice.ledger : nullptr;
+    if (rating.window) {
+        const std::optional<std::size_t> row = TrialSelector(*ledger, kind, rating.selection).select(ratingWindow);
+        chosen = row ? std::optional(ledger->parameters(*row)) : std::nullopt;
+        choice.rating = row ? std::optional(ledger->windowSum(*row, ratingWindow)) : std::nullopt;
+    } else if (rating.selection == TrialSelection::plateau && ledger->complete() && ledger->rowCount() > 0) {
+        const PlateauChoice plateau = selectPlateau(ledgerSurface(*ledger, kind));
+        const auto row = static_cast<std::size_t>(plateau.trial);
+        chosen = ledger->parameters(row);
+        choice.rating = ledger->finalReturn(row);
     }
+    choice.layer = chosenLayer(kind, chosen);
+    if (!asked) choice.ledger.reset();
+    return choice;
+}
+
+ProductRegistry ownCopy(const Product& history) {
+    ProductRegistry registry;
+    *registry.addProduct(history.name) = history;
+    registry.currentPriceScale = history.priceScale;
+    return registry;
 }
 
 }  // namespace
 
-void applyTrial(ProductRegistry& registry, std::string_view name, StudyKind kind, bool asFilter,
-                const TrialParameters& trial) {
-    switch (kind) {
-        case StudyKind::Macd: applyMacd(registry, name, trial.span1, trial.span2, trial.span3, 0.0); break;
-        case StudyKind::Stochastics:
-            applyStochastics(registry, name, trial.span1, trial.span2, trial.span3, 0.0);
-            break;
-        case StudyKind::KeltnerChannels: applyKeltner(registry, name, trial.span1, trial.span2, trial.threshold); break;
-        case StudyKind::LinearRegression: applyLreg(registry, name, trial.span1, trial.threshold, asFilter); break;
-        case StudyKind::TimeSeriesCorrelation: applyTsc(registry, name, trial.span1, trial.threshold, asFilter); break;
-        case StudyKind::RateOfChange: applyRoc(registry, name, trial.span1, trial.threshold); break;
-        case StudyKind::NormalDistribution: applyNdist(registry, name, trial.span1, trial.threshold); break;
-        default: break;
+LayerSearchResult searchLayers(const Product& history, const IndexChoice& choice, const LayerSearchSettings& settings,
+                               const LayerRating& rating) {
+    LayerSearchResult result;
+    ProductRegistry work = ownCopy(history);
+    const std::string& name = history.name;
+    const std::array<StudyKind, 3> kinds = choice.layerKinds();
+    if (settings.knownBase) result.model.layers[0] = *settings.knownBase;
+    for (int layer = settings.knownBase ? 2 : 1; layer <= 3; ++layer) {
+        const StudyKind kind = kinds[static_cast<std::size_t>(layer - 1)];
+        if (kind == StudyKind::NotInUse) continue;
+        if (settings.onLayerStarted) settings.onLayerStarted(layer);
+        // A filter searches over the positions of the layers chosen before it, built afresh.
+        if (layer > 1) applySavedModel(work, name, result.model);
+        std::optional<LayerChoice> chosen = searchOneLayer(work, name, layer, kind, settings, rating);
+        if (!chosen || (settings.onLayerSearched && !settings.onLayerSearched(layer, *chosen)))
+            return LayerSearchResult{true, {}, {}};
+        result.model.layers[static_cast<std::size_t>(layer - 1)] = chosen->layer;
+        result.layers[static_cast<std::size_t>(layer - 1)] = std::move(chosen);
     }
-}
-
-OptimiserResult searchLayer(ProductRegistry& registry, std::string_view name, StudyKind kind, bool asFilter,
-                            const OptimiserControl& control, const BuildGrids& grids, TrialSelection selection) {
-    auto search = [&](const OptimiserControl& c) {
-        return asFilter ? optimiseFilter(registry, name, kind, c, grids) : optimiseBase(registry, name, kind, c, grids);
-    };
-    if (selection == TrialSelection::best) return search(control);
-
-    Product* product = registry.findProduct(name);
-    if (product == nullptr) return {};
-    // The optimiser rebuilds its own best trial; the plateau trial is built
-    // afresh on the bars the layer started from, never on top of that one.
-    const std::vector<Bar> barsBefore = product->bars;
-    std::optional<TrialLedger> ownLedger;
-    OptimiserControl recording = control;
-    if (recording.ledger == nullptr) recording.ledger = &ownLedger.emplace(std::vector<BarWindow>{});
-    const OptimiserResult best = search(recording);
-    const TrialLedger& ledger = *recording.ledger;
-    if (best.cancelled || !ledger.complete() || ledger.rowCount() == 0) return best;
-
-    const PlateauChoice plateau = selectPlateau(ledgerSurface(ledger, kind));
-    const auto row = static_cast<std::size_t>(plateau.trial);
-    const TrialParameters& trial = ledger.parameters(row);
-    product->bars = barsBefore;
-    applyTrial(registry, name, kind, asFilter, trial);
-    OptimiserResult chosen;
-    chosen.bestReturn = ledger.finalReturn(row);
-    chosen.span1 = trial.span1;
-    chosen.span2 = trial.span2;
-    chosen.span3 = trial.span3;
-    chosen.threshold = trial.threshold;
-    return chosen;
-}
-
-void storeLayer(TradeModel& model, int layer, StudyKind kind, const TrialParameters& chosen) {
-    if (layer == 1) {
-        // The base study's spans go to baseParam1..3 and a real-valued
-        // parameter after them (threshold, multiplier) to baseThreshold.
-        const StudyInfo& study = *findStudy(kind);
-        model.baseKind = kind;
-        const int spans[3] = {chosen.span1, chosen.span2, chosen.span3};
-        std::int32_t* const params[3] = {&model.baseParam1, &model.baseParam2, &model.baseParam3};
-        for (std::size_t i = 0; i < study.spans.size(); ++i) *params[i] = spans[i];
-        if (study.builderParameters.size() > study.spans.size()) model.baseThreshold = chosen.threshold;
-    } else if (layer == 2) {
-        model.secondKind = kind;
-        model.secondSpan = chosen.span1;
-        model.secondThreshold = chosen.threshold;
-    } else {
-        model.thirdKind = kind;
-        model.thirdSpan = chosen.span1;
-        model.thirdThreshold = chosen.threshold;
-    }
-}
-
-TrialParameters parametersOf(const OptimiserResult& result) {
-    return {result.span1, result.span2, result.span3, result.threshold};
-}
-
-int longestBaseSpan(StudyKind kind, const BuildGrids& grids) {
-    switch (kind) {
-        case StudyKind::Macd: return std::max({grids.macd.fast.last, grids.macd.slowLast, grids.macd.signal.last});
-        case StudyKind::TimeSeriesCorrelation: return grids.tsc.span.last;
-        case StudyKind::LinearRegression: return grids.lreg.span.last;
-        case StudyKind::Stochastics:
-            return std::max({grids.stochastics.k.last, grids.stochastics.d.last, grids.stochastics.slowD.last});
-        default: return std::max(grids.keltner.ema.last, grids.keltner.atr.last);
-    }
+    return result;
 }
 
 }  // namespace varkel

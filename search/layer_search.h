@@ -1,42 +1,72 @@
 #pragma once
 
-#include "data/product_registry.h"
-#include "search/optimiser_control.h"
-#include "search/optimiser_grid.h"
-#include "search/optimisers.h"
+#include "data/product.h"
+#include "model/layer.h"
 #include "model/trade_model.h"
+#include "search/build_validation.h"
+#include "search/optimiser_grid.h"
 #include "search/trial_ledger.h"
 #include "search/trial_selection.h"
-#include "search/parameter_surface.h"
-#include "studies/study_kind.h"
 
-#include <string_view>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
 
 namespace varkel {
 
-// Rebuilds one trial of a layer into the named product's bars with the apply
-// operations: a base index's rule, or a filter on the positions the bars hold.
-void applyTrial(ProductRegistry& registry, std::string_view name, StudyKind kind, bool asFilter,
-                const TrialParameters& trial);
+// How searchLayers rates each trial of a layer, and which trial it keeps by
+// that rating.
+struct LayerRating {
+    // Nothing: the trial's final return over the whole history. A window: the
+    // sum of its daily P&L over those bars only (a walk-forward fold's train
+    // window), each trial back-tested on the whole history it is given.
+    std::optional<BarWindow> window;
+    TrialSelection selection = TrialSelection::best;
+};
 
-// Searches one layer of a build over `grids`: a base index (asFilter false)
-// or a filter on the positions the bars hold now. The trial `selection`
-// chooses is left built into the bars, as on the bars the layer started from,
-// and the result names it with its own final return. `best` is the optimiser
-// itself. `plateau` needs every trial's return: the search records into
-// control.ledger when one is given, into a ledger of its own otherwise.
-// A cancelled search leaves the bars as they were.
-OptimiserResult searchLayer(ProductRegistry& registry, std::string_view name, StudyKind kind, bool asFilter,
-                            const OptimiserControl& control, const BuildGrids& grids, TrialSelection selection);
+// What a layer kept.
+struct LayerChoice {
+    Layer layer;                        // as a model stores it
+    std::optional<double> rating;       // the kept trial's rating; nothing when no trial qualified
+    std::optional<TrialLedger> ledger;  // every trial, when the settings asked for it
+};
 
-// Puts a layer's chosen trial into the model as the builder stores it.
-void storeLayer(TradeModel& model, int layer, StudyKind kind, const TrialParameters& chosen);
+struct LayerSearchSettings {
+    BuildGrids grids{};
+    int threads = 0;  // 0: one per core
+    const std::atomic<bool>* cancel = nullptr;
+    // The bar windows whose sums layer k's ledger keeps for the caller (the
+    // PBO's blocks, a walk-forward's train windows); nothing: no ledger is kept
+    // for the caller. The base layer's ledger may keep the sums of squares too.
+    std::array<std::optional<std::vector<BarWindow>>, 3> ledgerWindows{};
+    bool baseSumsOfSquares = false;
+    // A base layer chosen elsewhere: it is not searched, the filters search on top of it.
+    std::optional<Layer> knownBase;
+    std::function<void(int layer)> onLayerStarted;
+    // A layer's trials done of its total; from worker threads, one call at a time.
+    std::function<void(int layer, std::int64_t done, std::int64_t total)> onProgress;
+    // After each searched layer, with its choice; false stops the search, which then reports itself cancelled.
+    std::function<bool(int layer, const LayerChoice& choice)> onLayerSearched;
+};
 
-TrialParameters parametersOf(const OptimiserResult& result);
+struct LayerSearchResult {
+    bool cancelled = false;
+    // Per layer 1 .. 3 what it kept; nothing for an index not in use or a known base.
+    std::array<std::optional<LayerChoice>, 3> layers{};
+    TradeModel model{};  // the chosen layers (a known base included), no measures yet
+};
 
-// The longest span any trial of the base kind's grid reads. Whether a trial
-// can be computed depends on the history only through spans no longer than
-// this, so on every history longer than it the same trials are tried.
-int longestBaseSpan(StudyKind kind, const BuildGrids& grids);
+// The layered search of the builder, the walk-forward and the permutation
+// test: for a valid `choice` (validateIndexChoice), searches the base layer
+// and then each filter layer on the positions of the layers chosen before it,
+// over the settings' grids, keeping in every layer the trial `rating` picks.
+// Works on a copy of `history` of its own; `history` is not touched, and
+// nothing of the search stays anywhere. A cancelled search returns cancelled
+// with no layers.
+LayerSearchResult searchLayers(const Product& history, const IndexChoice& choice, const LayerSearchSettings& settings,
+                               const LayerRating& rating = {});
 
 }  // namespace varkel

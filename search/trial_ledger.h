@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/bar_window.h"
+#include "model/layer.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -8,17 +9,9 @@
 
 namespace varkel {
 
-// A trial's parameters, named as a search's result names them: MACD fast,
-// slow, signal spans; stochastics %K, %D, slow %D spans; Keltner EMA and ATR
-// spans and the multiplier in `threshold`; the one-span studies their span and
-// threshold. Unused places keep -999 / -999.0.
-struct TrialParameters {
-    std::int32_t span1 = -999;
-    std::int32_t span2 = -999;
-    std::int32_t span3 = -999;
-    double threshold = -999.0;
-    bool operator==(const TrialParameters&) const = default;
-};
+// A trial's parameters are a layer's (spans, then the setting); a search
+// fills the places its study uses.
+using TrialParameters = LayerParameters;
 
 // What a layer search records of every trial it tries, beside its own result:
 // the trial's parameters, its final return, the sums of its daily P&L over

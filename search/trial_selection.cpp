@@ -3,20 +3,11 @@
 #include "search/plateau_selection.h"
 #include "studies/study_catalogue.h"
 
-#include <algorithm>
 #include <vector>
 
 namespace varkel {
 
 namespace {
-
-// Appends the values a trial gives the study's builder parameters, in their order.
-void appendParameterValues(const StudyInfo& study, const TrialParameters& trial, std::vector<double>& values) {
-    const int spans[3] = {trial.span1, trial.span2, trial.span3};
-    const std::size_t spanCount = std::min<std::size_t>(study.spans.size(), 3);
-    for (std::size_t i = 0; i < spanCount; ++i) values.push_back(spans[i]);
-    if (study.builderParameters.size() > spanCount) values.push_back(trial.threshold);
-}
 
 std::optional<std::size_t> firstStrictlyBest(const TrialLedger& ledger, int window) {
     std::optional<std::size_t> chosen;
@@ -40,20 +31,16 @@ ParameterSurface ledgerSurface(const TrialLedger& ledger, StudyKind kind) {
     surface.parameterNames.assign(study->builderParameters.begin(), study->builderParameters.end());
     surface.parameters.reserve(ledger.rowCount() * surface.parameterCount());
     surface.returns.reserve(ledger.rowCount());
+    // The layer's values (layerValues), worked out once for every row.
+    const int spans = layerSpanCount(kind);
+    const bool withSetting = layerHasSetting(kind);
     for (std::size_t row = 0; row < ledger.rowCount(); ++row) {
-        appendParameterValues(*study, ledger.parameters(row), surface.parameters);
+        const LayerParameters& trial = ledger.parameters(row);
+        for (int i = 0; i < spans; ++i) surface.parameters.push_back(trial.spans[i]);
+        if (withSetting) surface.parameters.push_back(trial.setting);
         surface.returns.push_back(ledger.finalReturn(row));
     }
     return surface;
-}
-
-std::vector<double> baseSurfaceValues(const TradeModel& model) {
-    std::vector<double> values;
-    const StudyInfo* study = findStudy(model.baseKind);
-    if (study == nullptr) return values;
-    const TrialParameters base{model.baseParam1, model.baseParam2, model.baseParam3, model.baseThreshold};
-    appendParameterValues(*study, base, values);
-    return values;
 }
 
 TrialSelector::TrialSelector(const TrialLedger& ledger, StudyKind kind, TrialSelection rule)

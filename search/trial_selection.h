@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/trade_model.h"
+#include "model/layer.h"
 #include "search/trial_ledger.h"
 #include "search/parameter_surface.h"
 #include "studies/study_kind.h"
@@ -21,10 +21,6 @@ enum class TrialSelection {
 // names (its spans, then a real-valued setting when it has one) and, per
 // ledger row in grid order, their values and the trial's final return.
 ParameterSurface ledgerSurface(const TrialLedger& ledger, StudyKind kind);
-
-// A built model's base parameters in the order of its base layer's surface,
-// to find the chosen trial on it.
-std::vector<double> baseSurfaceValues(const TradeModel& model);
 
 // Chooses rows of one ledger by one window's sums at a time. `best`: the
 // first row, in grid order, whose sum is strictly greater than every earlier

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 namespace varkel {
@@ -52,5 +53,16 @@ inline SpanThresholdGrid tscGrid() { return {{3, 139}, {0.3, 0.001, 1.0}}; }
 inline SpanThresholdGrid rocGrid() { return {{1, 19}, {0.5, 0.01, 5.0}}; }
 // Spans 1 and 2 are listed but never tried: the variance needs a span of 3.
 inline SpanThresholdGrid ndistGrid() { return {{1, 39}, {0.0, 0.01, 15.0}}; }
+
+// The longest span any trial of a grid reads, and the longest of the first
+// spans it tries (MACD's first slow span is its first fast span + 1).
+inline int longestSpan(const MacdGrid& grid) { return std::max({grid.fast.last, grid.slowLast, grid.signal.last}); }
+inline int longestSpan(const StochasticsGrid& grid) { return std::max({grid.k.last, grid.d.last, grid.slowD.last}); }
+inline int longestSpan(const KeltnerGrid& grid) { return std::max(grid.ema.last, grid.atr.last); }
+inline int longestSpan(const SpanThresholdGrid& grid) { return grid.span.last; }
+inline int firstSpans(const MacdGrid& grid) { return std::max({grid.fast.first, grid.fast.first + 1, grid.signal.first}); }
+inline int firstSpans(const StochasticsGrid& grid) { return std::max({grid.k.first, grid.d.first, grid.slowD.first}); }
+inline int firstSpans(const KeltnerGrid& grid) { return std::max(grid.ema.first, grid.atr.first); }
+inline int firstSpans(const SpanThresholdGrid& grid) { return grid.span.first; }
 
 }  // namespace varkel

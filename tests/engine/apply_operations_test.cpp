@@ -87,11 +87,11 @@ TEST(ApplySavedModel, OnlyBaseStudiesCanCarryAModel) {
         Product& product = risingThenFalling(registry);
         setPositions(product, {1, 1, 1, 1, 1, 1});
         TradeModel model;
-        model.baseKind = static_cast<StudyKind>(kind);
-        model.baseParam1 = 3;
-        model.secondKind = StudyKind::LinearRegression;  // not reached without a base
-        model.secondSpan = 3;
-        model.secondThreshold = 5.0;
+        model.layers[0].kind = static_cast<StudyKind>(kind);
+        model.layers[0].p.spans[0] = 3;
+        model.layers[1].kind = StudyKind::LinearRegression;  // not reached without a base
+        model.layers[1].p.spans[0] = 3;
+        model.layers[1].p.setting = 5.0;
         EXPECT_FALSE(applySavedModel(registry, "USD/JPY", model)) << kind;
         EXPECT_EQ(positionsOf(product), (V{1, 1, 1, 1, 1, 1})) << kind;
     }
@@ -100,7 +100,7 @@ TEST(ApplySavedModel, OnlyBaseStudiesCanCarryAModel) {
         ProductRegistry registry;
         risingThenFalling(registry);
         TradeModel model;
-        model.baseKind = kind;
+        model.layers[0].kind = kind;
         EXPECT_TRUE(applySavedModel(registry, "USD/JPY", model)) << static_cast<int>(kind);
     }
 }
@@ -109,23 +109,23 @@ TEST(ApplySavedModel, BaseThenSecondThenThirdIndex) {
     ProductRegistry registry;
     Product& product = risingThenFalling(registry);
     TradeModel model;
-    model.baseKind = StudyKind::LinearRegression;
-    model.baseParam1 = 3;
-    model.baseThreshold = 0.0;
-    model.secondKind = StudyKind::TimeSeriesCorrelation;
-    model.secondSpan = 3;
-    model.secondThreshold = 0.9;
-    model.thirdKind = StudyKind::Macd;  // not a filter: skipped
-    model.thirdSpan = 3;
+    model.layers[0].kind = StudyKind::LinearRegression;
+    model.layers[0].p.spans[0] = 3;
+    model.layers[0].p.setting = 0.0;
+    model.layers[1].kind = StudyKind::TimeSeriesCorrelation;
+    model.layers[1].p.spans[0] = 3;
+    model.layers[1].p.setting = 0.9;
+    model.layers[2].kind = StudyKind::Macd;  // not a filter: skipped
+    model.layers[2].p.spans[0] = 3;
     ASSERT_TRUE(applySavedModel(registry, "USD/JPY", model));
     EXPECT_EQ(positionsOf(product), (V{0, 0, 0, 1, 1, 0}));
 
-    model.thirdKind = StudyKind::NormalDistribution;  // variance of 102, 103, 90 is large
-    model.thirdSpan = 3;
-    model.thirdThreshold = 1.0;  // variance of 100, 101, 102 is exactly 1: kept
+    model.layers[2].kind = StudyKind::NormalDistribution;  // variance of 102, 103, 90 is large
+    model.layers[2].p.spans[0] = 3;
+    model.layers[2].p.setting = 1.0;  // variance of 100, 101, 102 is exactly 1: kept
     ASSERT_TRUE(applySavedModel(registry, "USD/JPY", model));
     EXPECT_EQ(positionsOf(product), (V{0, 0, 0, 1, 1, 0}));
-    model.thirdThreshold = 1.5;
+    model.layers[2].p.setting = 1.5;
     ASSERT_TRUE(applySavedModel(registry, "USD/JPY", model));
     EXPECT_EQ(positionsOf(product), (V{0, 0, 0, 0, 0, 0}));
 }

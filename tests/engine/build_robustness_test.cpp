@@ -5,6 +5,7 @@
 #include "../support/files.h"
 #include "../support/sample_history.h"
 
+#include "model/trade_model_file.h"
 #include "robustness/strategy_builder.h"
 #include "search/plateau_selection.h"
 
@@ -112,7 +113,7 @@ TEST(BuildRobustness, EqualsTheStatisticsOfTheTrialsBackTestedOneByOne) {
         BuildOptions options = smallGrids();
         options.pnlBlockCount = blockCount;
         const test::TempDirectory dir;
-        const BuildResult result = buildStrategy(built, name, {5, true, 9}, dir.path().string(), options);
+        const BuildResult result = buildStrategy(built, name, {StudyKind::Macd, true, StudyKind::RateOfChange}, options);
         ASSERT_EQ(result.outcome, BuildOutcome::Built);
         const BuildRobustness& robustness = result.robustness;
         ASSERT_TRUE(robustness.computed);
@@ -164,12 +165,19 @@ TEST(BuildRobustness, BestSelectionBuildsTheSameModelWithOrWithoutTheStatistics)
         IndexChoice choice;
         bool fullGrids;
     };
-    std::vector<Case> cases = {{{13, true, 11}, true}};  // Keltner's 810,000 trials, then NDIST
-    for (int base : {5, 8, 10, 12, 13})
-        for (int filter : {9, 11, 8, 10})
-            if (filter != base) cases.push_back({{base, true, filter, true, filter == 9 ? 11 : 9}, false});
+    using K = StudyKind;
+    // Keltner's 810,000 trials, then NDIST
+    std::vector<Case> cases = {{{K::KeltnerChannels, true, K::NormalDistribution}, true}};
+    for (K base : {K::Macd, K::TimeSeriesCorrelation, K::LinearRegression, K::Stochastics, K::KeltnerChannels})
+        for (K filter : {K::RateOfChange, K::NormalDistribution, K::TimeSeriesCorrelation, K::LinearRegression})
+            if (filter != base)
+                cases.push_back({{base, true, filter, true,
+                                  filter == K::RateOfChange ? K::NormalDistribution : K::RateOfChange},
+                                 false});
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.choice.baseKind << " " << c.choice.secondKind << " " << c.choice.thirdKind);
+        SCOPED_TRACE(testing::Message() << static_cast<int>(*c.choice.baseKind) << " "
+                                        << static_cast<int>(*c.choice.secondKind) << " "
+                                        << static_cast<int>(*c.choice.thirdKind));
         const ProductRegistry history = test::samplePrefix("USD_JPY.txt", name, 300);
         BuildOptions options = c.fullGrids ? BuildOptions{} : smallGrids();
         std::map<bool, BuildResult> results;
@@ -179,10 +187,12 @@ TEST(BuildRobustness, BestSelectionBuildsTheSameModelWithOrWithoutTheStatistics)
             ProductRegistry registry = history;
             const test::TempDirectory dir;
             options.robustness = robustness;
-            results[robustness] = buildStrategy(registry, name, c.choice, dir.path().string(), options);
+            results[robustness] = buildStrategy(registry, name, c.choice, options);
             ASSERT_EQ(results[robustness].outcome, BuildOutcome::Built);
             positions[robustness] = positionsOf(registry);
-            files[robustness] = test::readFile(results[robustness].modelPath);
+            const auto modelPath = dir.path() / "model.pfm";
+            ASSERT_TRUE(saveTradeModel(results[robustness].model, modelPath));
+            files[robustness] = test::readFile(modelPath);
         }
         EXPECT_EQ(results[true].layerReturns, results[false].layerReturns);
         EXPECT_EQ(files[true], files[false]);
@@ -195,7 +205,7 @@ TEST(BuildRobustness, BestSelectionBuildsTheSameModelWithOrWithoutTheStatistics)
 
 TEST(PlateauSelection, EveryLayerKeepsThePlateauOfItsOwnTrialsAndReportsItsOwnReturn) {
     const ProductRegistry history = test::samplePrefix("EUR_JPY.txt", name, 300);
-    const IndexChoice choice{5, true, 9, true, 10};
+    const IndexChoice choice{StudyKind::Macd, true, StudyKind::RateOfChange, true, StudyKind::LinearRegression};
     BuildOptions options = smallGrids();
     options.selection = TrialSelection::plateau;
     std::map<bool, BuildResult> results;
@@ -203,22 +213,22 @@ TEST(PlateauSelection, EveryLayerKeepsThePlateauOfItsOwnTrialsAndReportsItsOwnRe
         ProductRegistry registry = history;
         const test::TempDirectory dir;
         options.robustness = robustness;
-        results[robustness] = buildStrategy(registry, name, choice, dir.path().string(), options);
+        results[robustness] = buildStrategy(registry, name, choice, options);
         ASSERT_EQ(results[robustness].outcome, BuildOutcome::Built);
     }
     const BuildResult& result = results[true];
     EXPECT_EQ(result.layerReturns, results[false].layerReturns);
     const TradeModel& model = result.model;
-    EXPECT_EQ(results[false].model.baseParam1, model.baseParam1);
-    EXPECT_EQ(results[false].model.secondThreshold, model.secondThreshold);
+    EXPECT_EQ(results[false].model.layers[0].p.spans[0], model.layers[0].p.spans[0]);
+    EXPECT_EQ(results[false].model.layers[1].p.setting, model.layers[1].p.setting);
 
     // Layer by layer: the reference's trials on the plain rebuild of the
     // layers chosen below, their plateau, and a plain back-test of it.
     auto rebuiltUpTo = [&](int layers) {
         ProductRegistry registry = history;
-        applyMacd(registry, name, model.baseParam1, model.baseParam2, model.baseParam3, 0.0);
-        if (layers >= 2) applyRoc(registry, name, model.secondSpan, model.secondThreshold);
-        if (layers >= 3) applyLreg(registry, name, model.thirdSpan, model.thirdThreshold, true);
+        applyMacd(registry, name, model.layers[0].p.spans[0], model.layers[0].p.spans[1], model.layers[0].p.spans[2], 0.0);
+        if (layers >= 2) applyRoc(registry, name, model.layers[1].p.spans[0], model.layers[1].p.setting);
+        if (layers >= 3) applyLreg(registry, name, model.layers[2].p.spans[0], model.layers[2].p.setting, true);
         runBacktest(registry, name);
         return registry;
     };
@@ -231,9 +241,9 @@ TEST(PlateauSelection, EveryLayerKeepsThePlateauOfItsOwnTrialsAndReportsItsOwnRe
         [&](ProductRegistry& r, const auto& observe) {
             reference::spanThreshold(r, name, reference::SpanStudy::Lreg, true, options.grids.lreg, observe);
         }};
-    const std::vector<double> kept[3] = {{double(model.baseParam1), double(model.baseParam2), double(model.baseParam3)},
-                                         {double(model.secondSpan), model.secondThreshold},
-                                         {double(model.thirdSpan), model.thirdThreshold}};
+    const std::vector<double> kept[3] = {{double(model.layers[0].p.spans[0]), double(model.layers[0].p.spans[1]), double(model.layers[0].p.spans[2])},
+                                         {double(model.layers[1].p.spans[0]), model.layers[1].p.setting},
+                                         {double(model.layers[2].p.spans[0]), model.layers[2].p.setting}};
     for (int layer = 1; layer <= 3; ++layer) {
         SCOPED_TRACE(layer);
         ProductRegistry straight = layer == 1 ? history : rebuiltUpTo(layer - 1);
@@ -252,7 +262,7 @@ TEST(PlateauSelection, EveryLayerKeepsThePlateauOfItsOwnTrialsAndReportsItsOwnRe
     ProductRegistry bestRegistry = history;
     options.selection = TrialSelection::best;
     const test::TempDirectory dir;
-    const BuildResult best = buildStrategy(bestRegistry, name, choice, dir.path().string(), options);
+    const BuildResult best = buildStrategy(bestRegistry, name, choice, options);
     EXPECT_NE(best.layerReturns, result.layerReturns);
 }
 
@@ -268,7 +278,7 @@ TEST(BuildRobustness, ScoringReportsProgressAndCancels) {
     {
         ProductRegistry registry = history;
         const test::TempDirectory dir;
-        ASSERT_EQ(buildStrategy(registry, name, {5, true, 9}, dir.path().string(), options).outcome,
+        ASSERT_EQ(buildStrategy(registry, name, {StudyKind::Macd, true, StudyKind::RateOfChange}, options).outcome,
                   BuildOutcome::Built);
     }
     for (const auto& [layer, layerReports] : reports) {
@@ -290,7 +300,7 @@ TEST(BuildRobustness, ScoringReportsProgressAndCancels) {
     };
     ProductRegistry registry = history;
     const test::TempDirectory dir;
-    const BuildResult cancelled = buildStrategy(registry, name, {5, true, 9}, dir.path().string(), options);
+    const BuildResult cancelled = buildStrategy(registry, name, {StudyKind::Macd, true, StudyKind::RateOfChange}, options);
     EXPECT_EQ(cancelled.outcome, BuildOutcome::Cancelled);
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
     ProductRegistry untouched = history;
@@ -300,8 +310,8 @@ TEST(BuildRobustness, ScoringReportsProgressAndCancels) {
     for (const int blocks : {3, 5, 18, 2}) {
         BuildOptions refused = smallGrids();
         refused.pnlBlockCount = blocks;
-        EXPECT_EQ(buildStrategy(registry, name, {5}, dir.path().string(), refused).outcome, BuildOutcome::Refused);
+        EXPECT_EQ(buildStrategy(registry, name, {StudyKind::Macd}, refused).outcome, BuildOutcome::Refused);
         refused.robustness = false;
-        EXPECT_EQ(buildStrategy(registry, name, {5}, dir.path().string(), refused).outcome, BuildOutcome::Built);
+        EXPECT_EQ(buildStrategy(registry, name, {StudyKind::Macd}, refused).outcome, BuildOutcome::Built);
     }
 }

@@ -8,16 +8,16 @@ using namespace varkel;
 
 TEST(PerformanceTexts, KeltnerBaseWithTwoFilters) {
     TradeModel model;
-    model.baseKind = StudyKind::KeltnerChannels;
-    model.baseParam1 = 20;
-    model.baseParam2 = 10;
-    model.baseThreshold = 1.5;
-    model.secondKind = StudyKind::RateOfChange;
-    model.secondSpan = 5;
-    model.secondThreshold = 1.25;
-    model.thirdKind = StudyKind::NormalDistribution;
-    model.thirdSpan = 12;
-    model.thirdThreshold = 0.5;
+    model.layers[0].kind = StudyKind::KeltnerChannels;
+    model.layers[0].p.spans[0] = 20;
+    model.layers[0].p.spans[1] = 10;
+    model.layers[0].p.setting = 1.5;
+    model.layers[1].kind = StudyKind::RateOfChange;
+    model.layers[1].p.spans[0] = 5;
+    model.layers[1].p.setting = 1.25;
+    model.layers[2].kind = StudyKind::NormalDistribution;
+    model.layers[2].p.spans[0] = 12;
+    model.layers[2].p.setting = 0.5;
     const PerformanceTexts texts = performanceTexts("USD/JPY", model);
     EXPECT_EQ(texts.text(1030), "USD/JPY");
     EXPECT_EQ(texts.text(1021), "KELTNER CHANNELS");
@@ -36,35 +36,35 @@ TEST(PerformanceTexts, KeltnerBaseWithTwoFilters) {
 
 TEST(PerformanceTexts, BaseStudiesAndTheirLines) {
     TradeModel model;
-    model.baseParam1 = 12;
-    model.baseParam2 = 26;
-    model.baseParam3 = 9;
-    model.baseThreshold = 0.0125;
-    model.baseKind = StudyKind::Macd;
+    model.layers[0].p.spans[0] = 12;
+    model.layers[0].p.spans[1] = 26;
+    model.layers[0].p.spans[2] = 9;
+    model.layers[0].p.setting = 0.0125;
+    model.layers[0].kind = StudyKind::Macd;
     auto texts = performanceTexts("X", model);
     EXPECT_EQ(texts.text(1021), "MACD");
     EXPECT_EQ(texts.text(1038) + "|" + texts.text(1039) + "|" + texts.text(1040) + "|" + texts.text(1041),
               "MA 1 = 12|MA 2 = 26|MACD SIG = 9|");
-    model.baseKind = StudyKind::Stochastics;
+    model.layers[0].kind = StudyKind::Stochastics;
     texts = performanceTexts("X", model);
     EXPECT_EQ(texts.text(1021), "STOCHASTICS");
     EXPECT_EQ(texts.text(1038) + "|" + texts.text(1039) + "|" + texts.text(1040), "K = 12|D = 26|SLOW D = 9");
-    model.baseKind = StudyKind::TimeSeriesCorrelation;
+    model.layers[0].kind = StudyKind::TimeSeriesCorrelation;
     texts = performanceTexts("X", model);
     EXPECT_EQ(texts.text(1021), "Time Series Correlation");
     EXPECT_EQ(texts.text(1038) + "|" + texts.text(1039) + "|" + texts.text(1041),
               "TSC Span = 12||TSC filter =   0.012500");
-    model.baseKind = StudyKind::LinearRegression;
+    model.layers[0].kind = StudyKind::LinearRegression;
     texts = performanceTexts("X", model);
     EXPECT_EQ(texts.text(1041), "Lreg filter =   0.012500");
 }
 
 TEST(PerformanceTexts, KindsOutsideTheirRoleReadNotAvailable) {
     TradeModel model;
-    model.baseKind = StudyKind::RateOfChange;  // a filter study cannot be the base
-    model.baseParam1 = 5;
-    model.secondKind = StudyKind::Macd;        // and a base study cannot filter
-    model.secondSpan = 5;
+    model.layers[0].kind = StudyKind::RateOfChange;  // a filter study cannot be the base
+    model.layers[0].p.spans[0] = 5;
+    model.layers[1].kind = StudyKind::Macd;        // and a base study cannot filter
+    model.layers[1].p.spans[0] = 5;
     const PerformanceTexts texts = performanceTexts("USD/JPY", model);
     EXPECT_EQ(texts.text(1021), "N/A");
     EXPECT_EQ(texts.text(1038), "");

@@ -139,6 +139,25 @@ TEST(PriceCheck, FlatRunsAndGapsNeedMoreThanTheirLimits) {
     EXPECT_EQ(kindsAndLines(checkPriceFile((dir / "limits.txt").string(), "USD/JPY")), Expected{});
 }
 
+// A gap is more than five calendar days since the bar before: from a Friday,
+// Wednesday is ordinary and Thursday is reported with its six days.
+TEST(PriceCheck, AGapStartsAtSixCalendarDays) {
+    const struct {
+        const char* date;
+        int days;
+        bool reported;
+    } cases[] = {{"20240109", 4, false}, {"20240110", 5, false}, {"20240111", 6, true}, {"20240112", 7, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.date);
+        const test::TempDirectory dir;
+        test::writeFile(dir / "gap.txt", barLine("20240104", 10000) + barLine("20240105", 10010) + barLine(c.date, 10030));
+        const PriceCheck check = checkPriceFile((dir / "gap.txt").string(), "USD/JPY");
+        const Expected expected = c.reported ? Expected{{FindingKind::Gap, 3}} : Expected{};
+        EXPECT_EQ(kindsAndLines(check), expected);
+        if (c.reported && !check.findings.empty()) EXPECT_EQ(check.findings[0].days, c.days);
+    }
+}
+
 TEST(PriceCheck, FindsTheKnownSpikeOfTheUsdJpySample) {
     const PriceCheck check = checkPriceFile(std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt", "USD/JPY");
     ASSERT_TRUE(check.readable);

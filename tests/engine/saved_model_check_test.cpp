@@ -19,10 +19,10 @@ Product history(int bars) {
 
 TradeModel macd(int fast, int slow, int signal) {
     TradeModel model;
-    model.baseKind = StudyKind::Macd;
-    model.baseParam1 = fast;
-    model.baseParam2 = slow;
-    model.baseParam3 = signal;
+    model.layers[0].kind = StudyKind::Macd;
+    model.layers[0].p.spans[0] = fast;
+    model.layers[0].p.spans[1] = slow;
+    model.layers[0].p.spans[2] = signal;
     return model;
 }
 
@@ -38,25 +38,25 @@ TEST(SavedModelCheck, RefusesWhatTheStudiesWouldQuietlyIgnore) {
     };
     const std::vector<Case> cases{
         {"sound", [](TradeModel&) {}, ""},
-        {"slow span beyond the history", [](TradeModel& m) { m.baseParam2 = 2147483647; },
+        {"slow span beyond the history", [](TradeModel& m) { m.layers[0].p.spans[1] = 2147483647; },
          "The trade model's MACD slow span 2147483647 exceeds the 4,666 bars of USD/JPY"},
-        {"negative fast span", [](TradeModel& m) { m.baseParam1 = -3; },
+        {"negative fast span", [](TradeModel& m) { m.layers[0].p.spans[0] = -3; },
          "The trade model's MACD fast span -3 is below 3, the smallest the study accepts"},
-        {"span of the whole history", [](TradeModel& m) { m.baseParam3 = 4666; }, ""},
-        {"filter span beyond", [](TradeModel& m) { m.secondKind = StudyKind::RateOfChange; m.secondSpan = 5000; m.secondThreshold = 1.0; },
+        {"span of the whole history", [](TradeModel& m) { m.layers[0].p.spans[2] = 4666; }, ""},
+        {"filter span beyond", [](TradeModel& m) { m.layers[1].kind = StudyKind::RateOfChange; m.layers[1].p.spans[0] = 5000; m.layers[1].p.setting = 1.0; },
          "The trade model's 2nd index Rate Of Change span 5000 exceeds the 4,666 bars of USD/JPY"},
-        {"ROC span 1", [](TradeModel& m) { m.thirdKind = StudyKind::RateOfChange; m.thirdSpan = 1; m.thirdThreshold = 1.0; }, ""},
+        {"ROC span 1", [](TradeModel& m) { m.layers[2].kind = StudyKind::RateOfChange; m.layers[2].p.spans[0] = 1; m.layers[2].p.setting = 1.0; }, ""},
         {"filter threshold not a number",
-         [nan](TradeModel& m) { m.thirdKind = StudyKind::NormalDistribution; m.thirdSpan = 9; m.thirdThreshold = -nan; },
+         [nan](TradeModel& m) { m.layers[2].kind = StudyKind::NormalDistribution; m.layers[2].p.spans[0] = 9; m.layers[2].p.setting = -nan; },
          "The trade model's 3rd index Normal Distribution threshold nan is not a finite number"},
-        {"unused filter fields", [nan](TradeModel& m) { m.secondSpan = -1; m.secondThreshold = nan; }, ""},
+        {"unused filter fields", [nan](TradeModel& m) { m.layers[1].p.spans[0] = -1; m.layers[1].p.setting = nan; }, ""},
         {"TSC threshold infinite",
-         [inf](TradeModel& m) { m.baseKind = StudyKind::TimeSeriesCorrelation; m.baseParam1 = 14; m.baseThreshold = -inf; },
+         [inf](TradeModel& m) { m.layers[0].kind = StudyKind::TimeSeriesCorrelation; m.layers[0].p.spans[0] = 14; m.layers[0].p.setting = -inf; },
          "The trade model's Time Series Correlation threshold -inf is not a finite number"},
         {"Keltner multiplier negative",
-         [](TradeModel& m) { m.baseKind = StudyKind::KeltnerChannels; m.baseParam3 = -1; m.baseThreshold = -0.5; },
+         [](TradeModel& m) { m.layers[0].kind = StudyKind::KeltnerChannels; m.layers[0].p.spans[2] = -1; m.layers[0].p.setting = -0.5; },
          "The trade model's Keltner Channels multiplier -0.5 is negative"},
-        {"no base a model is built on", [](TradeModel& m) { m.baseKind = StudyKind::RateOfChange; m.baseParam1 = -7; }, ""},
+        {"no base a model is built on", [](TradeModel& m) { m.layers[0].kind = StudyKind::RateOfChange; m.layers[0].p.spans[0] = -7; }, ""},
     };
     const Product usdJpy = history(4666);
     for (const Case& c : cases) {

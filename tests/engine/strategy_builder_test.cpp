@@ -38,34 +38,35 @@ std::filesystem::path freshDirectory(const std::string& leaf) {
 
 TEST(BuildValidation, RefusesWithTheNineMessages) {
     EXPECT_EQ(refusal({}), "Base Index is must item");
-    EXPECT_EQ(refusal({9}), "Base Index is must item");
-    EXPECT_EQ(refusal({8, true, 8}),
+    EXPECT_EQ(refusal({StudyKind::RateOfChange}), "Base Index is must item");
+    EXPECT_EQ(refusal({StudyKind::TimeSeriesCorrelation, true, StudyKind::TimeSeriesCorrelation}),
               "Time Series Correlation is assigned in Base Index. Please specify another index in 2nd Index.");
-    EXPECT_EQ(refusal({10, true, 10}),
+    EXPECT_EQ(refusal({StudyKind::LinearRegression, true, StudyKind::LinearRegression}),
               "Linear Regression is assigned in Base Index. Please specify another index in 2nd Index.");
-    EXPECT_EQ(refusal({5, true, -999}), "Please specify some index as 2nd index");
-    EXPECT_EQ(refusal({5, true, 12}), "Please specify some index as 2nd index");
-    EXPECT_EQ(refusal({5, true, 8, true, 8}),
+    EXPECT_EQ(refusal({StudyKind::Macd, true, std::nullopt}), "Please specify some index as 2nd index");
+    EXPECT_EQ(refusal({StudyKind::Macd, true, StudyKind::Stochastics}), "Please specify some index as 2nd index");
+    EXPECT_EQ(refusal({StudyKind::Macd, true, StudyKind::TimeSeriesCorrelation, true, StudyKind::TimeSeriesCorrelation}),
               "Time Series Correlation is assigned in Base Index or 2nd Index. Please specify another index in 3rd Index.");
-    EXPECT_EQ(refusal({10, false, -999, true, 10}),
+    EXPECT_EQ(refusal({StudyKind::LinearRegression, false, std::nullopt, true, StudyKind::LinearRegression}),
               "Linear Regression is assigned in Base Index or 2nd Index. Please specify another index in 3rd Index.");
-    EXPECT_EQ(refusal({5, true, 9, true, 9}),
+    EXPECT_EQ(refusal({StudyKind::Macd, true, StudyKind::RateOfChange, true, StudyKind::RateOfChange}),
               "Rate Of Change is assigned in 2nd Index. Please specify another index in 3rd Index.");
-    EXPECT_EQ(refusal({5, true, 11, true, 11}),
+    EXPECT_EQ(refusal({StudyKind::Macd, true, StudyKind::NormalDistribution, true, StudyKind::NormalDistribution}),
               "Normal Distribution is assigned in 2nd Index. Please specify another index in 3rd Index.");
     // A 3rd index enabled with nothing selected is refused even when the 2nd is fine.
-    EXPECT_EQ(refusal({5, true, 9, true, -999}), "Please specify some index as 3rd index");
+    EXPECT_EQ(refusal({StudyKind::Macd, true, StudyKind::RateOfChange, true, std::nullopt}), "Please specify some index as 3rd index");
 }
 
 TEST(BuildValidation, ChecksTheThirdAgainstTheBaseAloneWhenTheSecondIsOff) {
-    EXPECT_EQ(refusal({5, false, 9, true, 9}), "");
-    EXPECT_EQ(refusal({5, false, 8, true, 8}), "");
-    EXPECT_EQ(refusal({13, true, 8, true, 10}), "");
-    EXPECT_EQ(studyKindFromListText("Keltner Channels"), 13);
-    EXPECT_EQ(studyKindFromListText(""), -999);
+    EXPECT_EQ(refusal({StudyKind::Macd, false, StudyKind::RateOfChange, true, StudyKind::RateOfChange}), "");
+    EXPECT_EQ(refusal({StudyKind::Macd, false, StudyKind::TimeSeriesCorrelation, true, StudyKind::TimeSeriesCorrelation}), "");
+    EXPECT_EQ(refusal({StudyKind::KeltnerChannels, true, StudyKind::TimeSeriesCorrelation, true, StudyKind::LinearRegression}), "");
+    EXPECT_EQ(studyKindFromListText("Keltner Channels"), StudyKind::KeltnerChannels);
+    EXPECT_EQ(studyKindFromListText(""), std::nullopt);
+    EXPECT_EQ(studyKindFromListText("RSI"), std::nullopt);  // a study the builder does not use
 }
 
-TEST(StrategyBuilder, BuildsMeasuresAndSavesTheModel) {
+TEST(StrategyBuilder, BuildsAndMeasuresAModelThatSavesAndReadsBack) {
     ProductRegistry registry = test::samplePrefix("EUR_JPY.txt", "EUR/JPY", 300);
     const auto dir = freshDirectory("saves");
     std::vector<int> layersDone;
@@ -75,20 +76,21 @@ TEST(StrategyBuilder, BuildsMeasuresAndSavesTheModel) {
         layersDone.push_back(layer);
         returnsDone.push_back(bestReturn);
     };
-    const BuildResult result = buildStrategy(registry, "EUR/JPY", {5, true, 9, true, 10}, dir.string(), options);
+    const BuildResult result = buildStrategy(registry, "EUR/JPY", {StudyKind::Macd, true, StudyKind::RateOfChange, true, StudyKind::LinearRegression}, options);
     ASSERT_EQ(result.outcome, BuildOutcome::Built);
     EXPECT_EQ(layersDone, (std::vector<int>{1, 2, 3}));
-    EXPECT_TRUE(result.saved);
-    EXPECT_EQ(result.modelPath, (dir / "EUR_JPY.pfm").string());
+    EXPECT_TRUE(std::filesystem::is_empty(dir));  // the caller saves
+    const auto modelPath = performanceFilePath(dir, "EUR/JPY");
+    ASSERT_TRUE(saveTradeModel(result.model, modelPath));
 
     TradeModel loaded;
-    ASSERT_TRUE(loadTradeModel(loaded, result.modelPath));
-    EXPECT_EQ(loaded.baseKind, StudyKind::Macd);
-    EXPECT_EQ(loaded.secondKind, StudyKind::RateOfChange);
-    EXPECT_EQ(loaded.thirdKind, StudyKind::LinearRegression);
-    EXPECT_EQ(loaded.baseParam1, result.model.baseParam1);
-    EXPECT_LT(loaded.baseParam1, loaded.baseParam2);
-    EXPECT_EQ(loaded.secondSpare, -1);
+    ASSERT_TRUE(loadTradeModel(loaded, modelPath));
+    EXPECT_EQ(loaded.layers[0].kind, StudyKind::Macd);
+    EXPECT_EQ(loaded.layers[1].kind, StudyKind::RateOfChange);
+    EXPECT_EQ(loaded.layers[2].kind, StudyKind::LinearRegression);
+    EXPECT_EQ(loaded.layers[0].p.spans[0], result.model.layers[0].p.spans[0]);
+    EXPECT_LT(loaded.layers[0].p.spans[0], loaded.layers[0].p.spans[1]);
+    EXPECT_EQ(loaded.layers[1].p.spans[1], -1);
 
     // An LREG filter never loses against the layer below (its first trial
     // flattens nothing), and the measures describe the rebuilt positions.
@@ -102,7 +104,7 @@ TEST(StrategyBuilder, BuildsMeasuresAndSavesTheModel) {
 
 TEST(StrategyBuilder, LayersThatDidNotRunHaveNoReturn) {
     ProductRegistry registry = test::samplePrefix("EUR_JPY.txt", "EUR/JPY", 200);
-    const BuildResult result = buildStrategy(registry, "EUR/JPY", {5}, freshDirectory("base").string(), smallGrids());
+    const BuildResult result = buildStrategy(registry, "EUR/JPY", {StudyKind::Macd}, smallGrids());
     ASSERT_EQ(result.outcome, BuildOutcome::Built);
     EXPECT_TRUE(result.layerReturns[0].has_value());
     EXPECT_FALSE(result.layerReturns[1].has_value());
@@ -119,7 +121,7 @@ TEST(BuildTexts, ReturnsAndMeasuresAsTheWindowAndCommandLineShowThem) {
 TEST(StrategyBuilder, RefusedOrCancelledBuildsWriteNothing) {
     ProductRegistry registry = test::samplePrefix("EUR_JPY.txt", "EUR/JPY", 300);
     const auto dir = freshDirectory("nothing");
-    const BuildResult refused = buildStrategy(registry, "EUR/JPY", {10, true, 10}, dir.string(), smallGrids());
+    const BuildResult refused = buildStrategy(registry, "EUR/JPY", {StudyKind::LinearRegression, true, StudyKind::LinearRegression}, smallGrids());
     EXPECT_EQ(refused.outcome, BuildOutcome::Refused);
     EXPECT_EQ(refused.refusal, "Linear Regression is assigned in Base Index. Please specify another index in 2nd Index.");
 
@@ -130,7 +132,7 @@ TEST(StrategyBuilder, RefusedOrCancelledBuildsWriteNothing) {
     options.onLayerStarted = [&](int layer) {
         if (layer == 2) cancel = true;  // after the base layer changed the bars
     };
-    const BuildResult cancelled = buildStrategy(registry, "EUR/JPY", {5, true, 9}, dir.string(), options);
+    const BuildResult cancelled = buildStrategy(registry, "EUR/JPY", {StudyKind::Macd, true, StudyKind::RateOfChange}, options);
     EXPECT_EQ(cancelled.outcome, BuildOutcome::Cancelled);
     EXPECT_TRUE(std::filesystem::is_empty(dir));
     const auto& after = registry.findProduct("EUR/JPY")->bars;
@@ -141,14 +143,6 @@ TEST(StrategyBuilder, RefusedOrCancelledBuildsWriteNothing) {
     }
 }
 
-TEST(StrategyBuilder, ReportsAModelFileThatCannotBeWritten) {
-    ProductRegistry registry = test::samplePrefix("EUR_JPY.txt", "EUR/JPY", 200);
-    const BuildResult result =
-        buildStrategy(registry, "EUR/JPY", {5}, "/nonexistent/directory", smallGrids());
-    EXPECT_EQ(result.outcome, BuildOutcome::Built);
-    EXPECT_FALSE(result.saved);
-    EXPECT_EQ(result.modelPath, "/nonexistent/directory/EUR_JPY.pfm");
-}
 
 TEST(StrategyBuilder, LeavesTheChartedStudiesAndBringsBackTheModelsPnl) {
     // The user's charts show MACD (30, 10, 9) and a ROC of 12; the build
@@ -160,9 +154,9 @@ TEST(StrategyBuilder, LeavesTheChartedStudiesAndBringsBackTheModelsPnl) {
     const std::vector<Bar> charted = registry.findProduct("EUR/JPY")->bars;
 
     const BuildResult result =
-        buildStrategy(registry, "EUR/JPY", {5, true, 9}, freshDirectory("charted").string(), smallGrids());
+        buildStrategy(registry, "EUR/JPY", {StudyKind::Macd, true, StudyKind::RateOfChange}, smallGrids());
     ASSERT_EQ(result.outcome, BuildOutcome::Built);
-    ASSERT_NE(result.model.baseParam1, 30);
+    ASSERT_NE(result.model.layers[0].p.spans[0], 30);
 
     // The model's positions and P&L as applying the saved model to a copy gives them.
     ProductRegistry reference = test::samplePrefix("EUR_JPY.txt", "EUR/JPY", 300);
@@ -183,19 +177,19 @@ TEST(StrategyBuilder, LeavesTheChartedStudiesAndBringsBackTheModelsPnl) {
 
 TEST(BuildTexts, ChosenParametersAreNamedAsTheCatalogueNamesThem) {
     TradeModel model;
-    model.baseKind = StudyKind::Macd;
-    model.baseParam1 = 12, model.baseParam2 = 26, model.baseParam3 = 9;
-    model.secondKind = StudyKind::RateOfChange;
-    model.secondSpan = 3, model.secondThreshold = 1.5;
-    EXPECT_EQ(layerParameterText(model, 1), "fast 12, slow 26, signal 9");
-    EXPECT_EQ(layerParameterText(model, 2), "span 3, threshold 1.5");
-    EXPECT_EQ(layerParameterText(model, 3), "");
-    model.baseKind = StudyKind::KeltnerChannels;
-    model.baseThreshold = 2.25;
-    EXPECT_EQ(layerParameterText(model, 1), "ema 12, atr 26, multiplier 2.25");
-    model.baseKind = StudyKind::LinearRegression;
-    model.baseThreshold = 0.05;
-    EXPECT_EQ(layerParameterText(model, 1), "span 12, threshold 0.05");
+    model.layers[0].kind = StudyKind::Macd;
+    model.layers[0].p.spans[0] = 12, model.layers[0].p.spans[1] = 26, model.layers[0].p.spans[2] = 9;
+    model.layers[1].kind = StudyKind::RateOfChange;
+    model.layers[1].p.spans[0] = 3, model.layers[1].p.setting = 1.5;
+    EXPECT_EQ(layerParameterText(model.layers[0]), "fast 12, slow 26, signal 9");
+    EXPECT_EQ(layerParameterText(model.layers[1]), "span 3, threshold 1.5");
+    EXPECT_EQ(layerParameterText(model.layers[2]), "");
+    model.layers[0].kind = StudyKind::KeltnerChannels;
+    model.layers[0].p.setting = 2.25;
+    EXPECT_EQ(layerParameterText(model.layers[0]), "ema 12, atr 26, multiplier 2.25");
+    model.layers[0].kind = StudyKind::LinearRegression;
+    model.layers[0].p.setting = 0.05;
+    EXPECT_EQ(layerParameterText(model.layers[0]), "span 12, threshold 0.05");
 }
 
 // The number each study needs is the longest of the smallest spans its search
@@ -207,16 +201,18 @@ TEST(StrategyBuilder, RefusesAHistoryShorterThanTheChosenStudiesNeed) {
         int needed;
     };
     const Case cases[] = {
-        {{5}, 7},                      // MACD signal spans start at 7
-        {{12}, 3},                     // every stochastics span starts at 3
-        {{13, true, 9}, 4},            // Keltner EMA and ATR spans start at 4; ROC at 1
-        {{10, true, 11, true, 8}, 3},  // normal distribution needs 3 for a variance
+        {{StudyKind::Macd}, 7},         // MACD signal spans start at 7
+        {{StudyKind::Stochastics}, 3},  // every stochastics span starts at 3
+        // Keltner EMA and ATR spans start at 4; ROC at 1
+        {{StudyKind::KeltnerChannels, true, StudyKind::RateOfChange}, 4},
+        // normal distribution needs 3 for a variance
+        {{StudyKind::LinearRegression, true, StudyKind::NormalDistribution, true, StudyKind::TimeSeriesCorrelation}, 3},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(barsNeededToBuild(c.choice), c.needed);
         const auto dir = freshDirectory("short");
         ProductRegistry shortest = test::samplePrefix("USD_JPY.txt", "USD/JPY", c.needed - 1);
-        const BuildResult refused = buildStrategy(shortest, "USD/JPY", c.choice, dir.string());
+        const BuildResult refused = buildStrategy(shortest, "USD/JPY", c.choice);
         EXPECT_EQ(refused.outcome, BuildOutcome::Refused) << c.needed;
         EXPECT_EQ(refused.refusal, "The history of USD/JPY has " + std::to_string(c.needed - 1) +
                                        " bars: a build needs at least " + std::to_string(c.needed));
@@ -225,13 +221,12 @@ TEST(StrategyBuilder, RefusesAHistoryShorterThanTheChosenStudiesNeed) {
         ProductRegistry enough = test::samplePrefix("USD_JPY.txt", "USD/JPY", c.needed);
         BuildOptions options;
         options.threads = 2;
-        const BuildResult built = buildStrategy(enough, "USD/JPY", c.choice, dir.string(), options);
+        const BuildResult built = buildStrategy(enough, "USD/JPY", c.choice, options);
         EXPECT_EQ(built.outcome, BuildOutcome::Built) << built.refusal;
-        EXPECT_TRUE(built.saved);
     }
 
     ProductRegistry empty;
     empty.addProduct("USD/JPY");  // never loaded: not even the next-day bar
-    EXPECT_EQ(buildStrategy(empty, "USD/JPY", {5}, freshDirectory("empty").string()).refusal,
+    EXPECT_EQ(buildStrategy(empty, "USD/JPY", {StudyKind::Macd}).refusal,
               "The history of USD/JPY has 0 bars: a build needs at least 7");
 }

@@ -1,3 +1,4 @@
+#include "model/trade_model.h"
 #include "search/trial_selection.h"
 #include "robustness/surface_slice.h"
 
@@ -69,15 +70,15 @@ TEST(SurfaceSlice, FindsTheBuiltModelsTrial) {
     // A Keltner model's two spans and its multiplier, in the surface's order;
     // MACD has no real-valued parameter on its surface.
     TradeModel keltner;
-    keltner.baseKind = StudyKind::KeltnerChannels;
-    keltner.baseParam1 = 20;
-    keltner.baseParam2 = 10;
-    keltner.baseThreshold = 1.5;
-    EXPECT_EQ(baseSurfaceValues(keltner), (std::vector<double>{20, 10, 1.5}));
+    keltner.layers[0].kind = StudyKind::KeltnerChannels;
+    keltner.layers[0].p.spans[0] = 20;
+    keltner.layers[0].p.spans[1] = 10;
+    keltner.layers[0].p.setting = 1.5;
+    EXPECT_EQ(layerValues(keltner.base()), (std::vector<double>{20, 10, 1.5}));
     TradeModel macd;
-    macd.baseKind = StudyKind::Macd;
-    macd.baseParam1 = 12;
-    macd.baseParam2 = 26;
-    macd.baseParam3 = 9;
-    EXPECT_EQ(baseSurfaceValues(macd), (std::vector<double>{12, 26, 9}));
+    macd.layers[0].kind = StudyKind::Macd;
+    macd.layers[0].p.spans[0] = 12;
+    macd.layers[0].p.spans[1] = 26;
+    macd.layers[0].p.spans[2] = 9;
+    EXPECT_EQ(layerValues(macd.base()), (std::vector<double>{12, 26, 9}));
 }

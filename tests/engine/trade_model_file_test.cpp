@@ -26,10 +26,10 @@ void writeAll(const fs::path& path, const std::string& content) {
 // A new record holds the "not used" values; only the base and the measures are set.
 TradeModel macdOnlyModel() {
     TradeModel model;
-    model.baseKind = StudyKind::Macd;
-    model.baseParam1 = 12;
-    model.baseParam2 = 26;
-    model.baseParam3 = 9;
+    model.layers[0].kind = StudyKind::Macd;
+    model.layers[0].p.spans[0] = 12;
+    model.layers[0].p.spans[1] = 26;
+    model.layers[0].p.spans[2] = 9;
     model.sharpeRatio = 0.123;
     model.kellyFormula = 0.5;
     model.winningRate = 0.55;
@@ -88,13 +88,13 @@ TEST(TradeModelFile, ShortOrMalformedLinesReadAsZero) {
     writeAll(path, "13\n  20\nabc\n7.9\n 1.5xyz\n");
     TradeModel read;
     ASSERT_TRUE(loadTradeModel(read, path));
-    EXPECT_EQ(read.baseKind, StudyKind::KeltnerChannels);
-    EXPECT_EQ(read.baseParam1, 20);
-    EXPECT_EQ(read.baseParam2, 0);
-    EXPECT_EQ(read.baseParam3, 7);
-    EXPECT_EQ(read.baseThreshold, 1.5);
-    EXPECT_EQ(static_cast<int>(read.secondKind), 0);
-    EXPECT_EQ(read.thirdThreshold, 0.0);
+    EXPECT_EQ(read.layers[0].kind, StudyKind::KeltnerChannels);
+    EXPECT_EQ(read.layers[0].p.spans[0], 20);
+    EXPECT_EQ(read.layers[0].p.spans[1], 0);
+    EXPECT_EQ(read.layers[0].p.spans[2], 7);
+    EXPECT_EQ(read.layers[0].p.setting, 1.5);
+    EXPECT_EQ(static_cast<int>(read.layers[1].kind), 0);
+    EXPECT_EQ(read.layers[2].p.setting, 0.0);
     EXPECT_EQ(read.kellyFormula, 0.0);
     EXPECT_EQ(read.sharpeRatio, 0.0);
     EXPECT_EQ(read.grossLoss, 0.0);
@@ -144,9 +144,9 @@ TEST(TradeModelFile, MissingUnreadableOrUnwritableFiles) {
 TEST(TradeModelFile, LargeValuesComeBackExactly) {
     const fs::path path = test::freshDirectory("model_file_large") / "USD_JPY.pfm";
     TradeModel model = macdOnlyModel();
-    model.baseThreshold = 1e100;
-    model.secondThreshold = -1e300;
-    model.thirdThreshold = std::numeric_limits<double>::max();
+    model.layers[0].p.setting = 1e100;
+    model.layers[1].p.setting = -1e300;
+    model.layers[2].p.setting = std::numeric_limits<double>::max();
     model.netProfit = 123456789012345678.0;
     ASSERT_TRUE(saveTradeModel(model, path));
     TradeModel read;

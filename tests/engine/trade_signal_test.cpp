@@ -35,9 +35,9 @@ void addRisingThenFalling(ProductRegistry& registry) {
 
 TradeModel regressionModel() {
     TradeModel model;
-    model.baseKind = StudyKind::LinearRegression;
-    model.baseParam1 = 3;
-    model.baseThreshold = 0.0;
+    model.layers[0].kind = StudyKind::LinearRegression;
+    model.layers[0].p.spans[0] = 3;
+    model.layers[0].p.setting = 0.0;
     return model;
 }
 
@@ -50,13 +50,13 @@ TEST(DailyTradeSignal, MissingModelOrUnusableBaseWritesNothing) {
     TradeSignal signal = runDailyTradeSignal(registry, "USD/JPY", dir);
     EXPECT_FALSE(signal.modelFound);
     EXPECT_FALSE(signal.baseUsable);
-    EXPECT_EQ(signal.model.baseKind, StudyKind::NotInUse);
+    EXPECT_EQ(signal.model.layers[0].kind, StudyKind::NotInUse);
     EXPECT_EQ(signal.signalText + signal.netProfitText, "");
     EXPECT_FALSE(fs::exists(dir / "USD_JPY.pfm"));
     EXPECT_FALSE(fs::exists(dir / "strategy"));
 
     TradeModel rocBase = regressionModel();
-    rocBase.baseKind = StudyKind::RateOfChange;
+    rocBase.layers[0].kind = StudyKind::RateOfChange;
     ASSERT_TRUE(saveTradeModel(rocBase, dir / "USD_JPY.pfm"));
     const std::string before = test::readFile(dir / "USD_JPY.pfm");
     signal = runDailyTradeSignal(registry, "USD/JPY", dir);

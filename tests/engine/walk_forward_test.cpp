@@ -40,7 +40,8 @@ BuildGrids smallGrids() {
 }
 
 IndexChoice choiceOf(int base, int second = -999, int third = -999) {
-    return {base, second != -999, second, third != -999, third};
+    auto kind = [](int code) { return code == -999 ? std::nullopt : std::optional(static_cast<StudyKind>(code)); };
+    return {kind(base), second != -999, kind(second), third != -999, kind(third)};
 }
 
 // Every base kind once, and every filter kind in the 2nd and 3rd place.
@@ -48,17 +49,17 @@ const IndexChoice everyKind[] = {choiceOf(5, 9, 11), choiceOf(8, 10), choiceOf(1
                                  choiceOf(13, 10, 8)};
 
 void expectSameModel(const TradeModel& expected, const TradeModel& actual) {
-    EXPECT_EQ(actual.baseKind, expected.baseKind);
-    EXPECT_EQ(actual.baseParam1, expected.baseParam1);
-    EXPECT_EQ(actual.baseParam2, expected.baseParam2);
-    EXPECT_EQ(actual.baseParam3, expected.baseParam3);
-    EXPECT_EQ(actual.baseThreshold, expected.baseThreshold);
-    EXPECT_EQ(actual.secondKind, expected.secondKind);
-    EXPECT_EQ(actual.secondSpan, expected.secondSpan);
-    EXPECT_EQ(actual.secondThreshold, expected.secondThreshold);
-    EXPECT_EQ(actual.thirdKind, expected.thirdKind);
-    EXPECT_EQ(actual.thirdSpan, expected.thirdSpan);
-    EXPECT_EQ(actual.thirdThreshold, expected.thirdThreshold);
+    EXPECT_EQ(actual.layers[0].kind, expected.layers[0].kind);
+    EXPECT_EQ(actual.layers[0].p.spans[0], expected.layers[0].p.spans[0]);
+    EXPECT_EQ(actual.layers[0].p.spans[1], expected.layers[0].p.spans[1]);
+    EXPECT_EQ(actual.layers[0].p.spans[2], expected.layers[0].p.spans[2]);
+    EXPECT_EQ(actual.layers[0].p.setting, expected.layers[0].p.setting);
+    EXPECT_EQ(actual.layers[1].kind, expected.layers[1].kind);
+    EXPECT_EQ(actual.layers[1].p.spans[0], expected.layers[1].p.spans[0]);
+    EXPECT_EQ(actual.layers[1].p.setting, expected.layers[1].p.setting);
+    EXPECT_EQ(actual.layers[2].kind, expected.layers[2].kind);
+    EXPECT_EQ(actual.layers[2].p.spans[0], expected.layers[2].p.spans[0]);
+    EXPECT_EQ(actual.layers[2].p.setting, expected.layers[2].p.setting);
 }
 
 // Each anchored fold against the builder run on the history cut at the fold's
@@ -68,14 +69,14 @@ void expectAnchoredFoldsAreCutBuilds(const ProductRegistry& history, const Index
     const WalkForwardReport report = runWalkForward(history, name, choice, options);
     ASSERT_EQ(report.outcome, WalkForwardOutcome::Done);
     for (const FoldResult& fold : report.folds) {
-        SCOPED_TRACE(testing::Message() << "base " << choice.baseKind << ", fold at bar " << fold.bars.testFrom);
+        SCOPED_TRACE(testing::Message() << "base " << static_cast<int>(*choice.baseKind) << ", fold at bar " << fold.bars.testFrom);
         ProductRegistry cut = historyCutAt(*history.findProduct(name), fold.bars.testFrom);
         const test::TempDirectory dir;
         BuildOptions build;
         build.grids = options.grids;
         build.threads = 2;
         build.selection = options.selection;
-        const BuildResult built = buildStrategy(cut, name, choice, dir.path().string(), build);
+        const BuildResult built = buildStrategy(cut, name, choice, build);
         ASSERT_EQ(built.outcome, BuildOutcome::Built);
         expectSameModel(built.model, fold.model);
         EXPECT_EQ(fold.inSampleReturn, finalReturn(cut, name));
@@ -159,11 +160,11 @@ TEST(WalkForward, RollingFoldsRateTrialsByTheirTrainWindowOnly) {
         applyStochastics(whole, name, base.span1, base.span2, base.span3, 0.0);
         reference::spanThreshold(whole, name, reference::SpanStudy::Lreg, true, grids.lreg, keepBest(filter));
 
-        EXPECT_EQ(fold.model.baseParam1, base.span1);
-        EXPECT_EQ(fold.model.baseParam2, base.span2);
-        EXPECT_EQ(fold.model.baseParam3, base.span3);
-        EXPECT_EQ(fold.model.secondSpan, filter.span1);
-        EXPECT_EQ(fold.model.secondThreshold, filter.threshold);
+        EXPECT_EQ(fold.model.layers[0].p.spans[0], base.span1);
+        EXPECT_EQ(fold.model.layers[0].p.spans[1], base.span2);
+        EXPECT_EQ(fold.model.layers[0].p.spans[2], base.span3);
+        EXPECT_EQ(fold.model.layers[1].p.spans[0], filter.span1);
+        EXPECT_EQ(fold.model.layers[1].p.setting, filter.threshold);
         EXPECT_EQ(fold.inSampleReturn, filter.bestReturn);
 
         // The test window of the model applied to the whole history.
@@ -245,7 +246,7 @@ TEST(WalkForward, ComparesWithTheWholeHistoryBuildOverTheTestedBars) {
     const test::TempDirectory dir;
     BuildOptions build;
     build.grids = options.grids;
-    const BuildResult built = buildStrategy(whole, name, choice, dir.path().string(), build);
+    const BuildResult built = buildStrategy(whole, name, choice, build);
     expectSameModel(built.model, report.wholeHistoryModel);
     EXPECT_EQ(report.wholeHistoryTestReturn, dailyPnlSum(*whole.findProduct(name), 100, 300));
     // Its daily curve runs beside the stitched one, bar for bar.
@@ -271,6 +272,35 @@ TEST(WalkForward, RefusesOrStopsWithoutTouchingTheBars) {
     EXPECT_TRUE(cancelled.folds.empty());
 }
 
+// Any difference in the base layer between neighbouring folds is a parameter
+// change, the setting (threshold, multiplier) as much as each span.
+TEST(WalkForwardSummary, EveryBaseParameterCountsAsAChange) {
+    const Layer base{StudyKind::KeltnerChannels, {{20, 10, -1}, 1.5}};
+    const struct {
+        const char* what;
+        void (*change)(Layer&);
+        int changes;
+    } cases[] = {
+        {"nothing", [](Layer&) {}, 0},
+        {"first span", [](Layer& l) { l.p.spans[0] = 21; }, 1},
+        {"second span", [](Layer& l) { l.p.spans[1] = 11; }, 1},
+        {"third span", [](Layer& l) { l.p.spans[2] = 3; }, 1},
+        {"setting only", [](Layer& l) { l.p.setting = 1.51; }, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        FoldResult first, second;
+        first.bars = {0, 100, 100, 102};
+        second.bars = {2, 102, 102, 104};
+        first.model.layers[0] = base;
+        second.model.layers[0] = base;
+        c.change(second.model.layers[0]);
+        // A filter that differs is no change of the base parameters.
+        second.model.layers[1] = Layer{StudyKind::RateOfChange, {{5, -1, -1}, 0.5}};
+        EXPECT_EQ(summariseFolds({first, second}, {}).parameterChanges, c.changes);
+    }
+}
+
 TEST(WalkForwardSummary, TotalsOfAWorkedExample) {
     // Two folds: 100 train bars earning 50 then -1 over 2 test bars; 100 train
     // bars earning 30 then 2.5 over 3 test bars, with other base parameters.
@@ -278,11 +308,11 @@ TEST(WalkForwardSummary, TotalsOfAWorkedExample) {
     first.bars = {0, 100, 100, 102};
     first.inSampleReturn = 50.0;
     first.outOfSampleReturn = -1.0;
-    first.model.baseParam1 = 12;
+    first.model.layers[0].p.spans[0] = 12;
     second.bars = {2, 102, 102, 105};
     second.inSampleReturn = 30.0;
     second.outOfSampleReturn = 2.5;
-    second.model.baseParam1 = 13;
+    second.model.layers[0].p.spans[0] = 13;
     const std::vector<double> daily = {1.0, -2.0, 3.0, -1.0, 0.5};
 
     const WalkForwardTotals totals = summariseFolds({first, second}, daily);

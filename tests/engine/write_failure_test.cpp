@@ -50,7 +50,7 @@ TEST(WriteFailure, LeavesTheModelStrategyAndPriceFilesAsTheyWere) {
     };
     const ProductRegistry registry = oneProduct("USD/JPY", 50);
     TradeModel model;
-    model.baseKind = StudyKind::Macd;
+    model.layers[0].kind = StudyKind::Macd;
     const std::vector<Case> cases{
         {"model", "USD_JPY.pfm", [&](const fs::path& dir) { return saveTradeModel(model, dir / "USD_JPY.pfm"); }, ""},
         {"strategy", "strategy/USD_JPY.csv",

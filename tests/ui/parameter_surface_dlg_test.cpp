@@ -39,10 +39,10 @@ void ParameterSurfaceDlgTest::cellsAreTheSurfacesReturnsAndTheMarkerTheBuiltMode
     BuildOptions options;
     options.grids.keltner = {{10, 14}, {8, 10}, {1.0, 0.5, 2.0}};
     IndexChoice choice;
-    choice.baseKind = static_cast<int>(StudyKind::KeltnerChannels);
+    choice.baseKind = StudyKind::KeltnerChannels;
     ChartWorkspace& workspace = *activeWorkspace();
     const BuildResult built =
-        buildStrategy(workspace.registry, workspace.productName, choice, station.app.startDirectory, options);
+        buildStrategy(workspace.registry, workspace.productName, choice, options);
     QCOMPARE(int(built.outcome), int(BuildOutcome::Built));
     workspace.lastBuild = LastBuild{workspace.productName, built.model, built.robustness};
     const ParameterSurface& surface = built.robustness.baseSurface;
@@ -52,7 +52,7 @@ void ParameterSurfaceDlgTest::cellsAreTheSurfacesReturnsAndTheMarkerTheBuiltMode
     QVERIFY(dialog.hasSurface());
     dialog.resize(1024, 700);
     dialog.show();
-    const std::vector<double> chosen = baseSurfaceValues(built.model);
+    const std::vector<double> chosen = layerValues(built.model.base());
     auto* across = dialog.findChild<QComboBox*>("acrossParameter");
     auto* up = dialog.findChild<QComboBox*>("upParameter");
     auto* rest = dialog.findChild<QComboBox*>("restParameter");

@@ -53,7 +53,7 @@ BuildResult engineBuild(const ProductRegistry& bars, TrialSelection selection, c
     BuildOptions options;
     options.grids = smallGrids();
     options.selection = selection;
-    return buildStrategy(registry, "USD/JPY", IndexChoice{5, true, 9}, directory.toStdString(), options);
+    return buildStrategy(registry, "USD/JPY", IndexChoice{StudyKind::Macd, true, StudyKind::RateOfChange}, options);
 }
 
 }  // namespace
@@ -140,7 +140,7 @@ void RobustnessPanelTest::plateauSelectionBuildsTheEnginesPlateauModel() {
     // The sample's plateau lies elsewhere than its best trial, so the choice did reach the search.
     const BuildResult best = engineBuild(before, TrialSelection::best, engineDirectory.path());
     const auto parameters = [](const TradeModel& m) {
-        return std::tuple(m.baseParam1, m.baseParam2, m.baseParam3, m.secondSpan, m.secondThreshold);
+        return std::tuple(m.layers[0].p.spans[0], m.layers[0].p.spans[1], m.layers[0].p.spans[2], m.layers[1].p.spans[0], m.layers[1].p.setting);
     };
     QVERIFY(parameters(best.model) != parameters(plateau.model));
     QVERIFY(parameters(activeWorkspace()->lastBuild->model) == parameters(plateau.model));

@@ -130,8 +130,8 @@ void StrategyBuilderDlgTest::refusedChoicesShowTheirMessagesAndBuildNothing() {
     QCOMPARE(station.messages.size(), 4);
     TradeModel saved;
     QVERIFY(loadTradeModel(saved, station.startFile("USD_JPY.pfm").toStdString()));
-    QCOMPARE(saved.secondKind, StudyKind::NotInUse);
-    QCOMPARE(saved.thirdKind, StudyKind::RateOfChange);
+    QCOMPARE(saved.layers[1].kind, StudyKind::NotInUse);
+    QCOMPARE(saved.layers[2].kind, StudyKind::RateOfChange);
 }
 
 void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
@@ -157,8 +157,8 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
     // The dialog's statistics and its Best selection change nothing of the
     // build as it was before them.
     options.robustness = false;
-    const BuildResult expected = buildStrategy(engineRegistry, "USD/JPY", IndexChoice{5, true, 9},
-                                               engineDirectory.path().toStdString(), options);
+    const BuildResult expected = buildStrategy(engineRegistry, "USD/JPY", IndexChoice{StudyKind::Macd, true, StudyKind::RateOfChange},
+                                               options);
     QCOMPARE(expected.outcome, BuildOutcome::Built);
     const std::pair<int, std::string> texts[] = {{1024, layerReturnText(*expected.layerReturns[0])},
                                                  {1025, layerReturnText(*expected.layerReturns[1])},
@@ -170,7 +170,7 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
     // The chosen parameters beside each layer's return.
     for (int layer = 1; layer <= 3; ++layer)
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("layerParameters%1").arg(layer))->text(),
-                 QString::fromStdString(layerParameterText(expected.model, layer)));
+                 QString::fromStdString(layerParameterText(expected.model.layers[layer - 1])));
     QVERIFY(!dialog.findChild<QLabel*>("layerParameters1")->text().isEmpty());
     QCOMPARE(contentOf(station.startFile("USD_JPY.pfm")), contentOf(engineDirectory.filePath("USD_JPY.pfm")));
 

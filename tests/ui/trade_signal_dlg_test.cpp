@@ -76,7 +76,7 @@ void TradeSignalDlgTest::handWrittenModelGivesSignalFilesAndCharts() {
     // The model file keeps its indexes and now holds the measured figures.
     TradeModel refreshed;
     QVERIFY(loadTradeModel(refreshed, station.startFile("USD_JPY.pfm").toStdString()));
-    QCOMPARE(refreshed.baseParam2, 26);
+    QCOMPARE(refreshed.layers[0].p.spans[1], 26);
     QVERIFY(refreshed.tradeCount > 0 && refreshed.winCount + refreshed.lossCount == refreshed.tradeCount);
 
     // "Price / Signal" draws the real bars and keeps the dialog open; again, the same.

@@ -142,8 +142,8 @@ void WalkForwardDlgTest::showsTheEnginesReportAndSavesItsCsv() {
                                            product.bars[fold.bars.trainTo - 1].dateText),
                     QString::fromStdString(product.bars[fold.bars.testFrom].dateText + " - " +
                                            product.bars[fold.bars.testTo - 1].dateText),
-                    QString::fromStdString(foldBaseText(m)),
-                    QString::fromStdString(foldFilterText(m.secondKind, m.secondSpan, m.secondThreshold)),
+                    QString::fromStdString(foldBaseText(m.layers[0])),
+                    QString::fromStdString(foldFilterText(m.layers[1])),
                     "-",
                     QString::number(fold.inSampleReturn, 'f', 4),
                     QString::number(fold.outOfSampleReturn, 'f', 4),

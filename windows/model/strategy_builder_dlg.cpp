@@ -1,5 +1,6 @@
 #include "windows/model/strategy_builder_dlg.h"
 
+#include "model/trade_columns.h"
 #include "model/trade_model_file.h"
 #include "windows/robustness/parameter_surface_dlg.h"
 #include "windows/robustness/robustness_panel.h"
@@ -40,8 +41,9 @@ const QString processingText = QStringLiteral("Processing..........");
 // Progress is redrawn at most this often; the search reports far more often.
 constexpr auto progressInterval = std::chrono::milliseconds(50);
 
-int kindOf(const QComboBox* list) {
-    return list->currentIndex() < 0 ? static_cast<int>(StudyKind::NotInUse) : studyKindFromListText(list->currentText().toStdString());
+std::optional<StudyKind> kindOf(const QComboBox* list) {
+    if (list->currentIndex() < 0) return std::nullopt;
+    return studyKindFromListText(list->currentText().toStdString());
 }
 
 }  // namespace
@@ -212,7 +214,6 @@ bool CStrategyBuilderDlg::confirmOverwrite() const {
 }
 
 void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
-    const std::string startDirectory = startDirectory_.string();
     BuildOptions options;
     options.cancel = &cancel_;
     options.grids = grids_;
@@ -248,9 +249,10 @@ void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
     lastProgressSent_ = {};
     setBusy(true);
     buildStarted_ = std::chrono::steady_clock::now();
-    // While the modal dialog runs, nothing else reads or writes the product's bars.
-    worker_ = std::thread([this, choice, startDirectory, options] {
-        result_ = buildStrategy(workspace_->registry, buildingProduct_, choice, startDirectory, options);
+    // The worker builds on a copy; the chart's bars are only touched on this thread.
+    buildRegistry_ = workspace_->registry;
+    worker_ = std::thread([this, choice, options] {
+        result_ = buildStrategy(buildRegistry_, buildingProduct_, choice, options);
         QMetaObject::invokeMethod(this, [this] { finishBuild(); }, Qt::QueuedConnection);
     });
 }
@@ -304,6 +306,8 @@ void CStrategyBuilderDlg::finishBuild() {
     setBusy(false);
     switch (result_.outcome) {
     case BuildOutcome::Built:
+        if (Product* product = workspace_->registry.findProduct(buildingProduct_))
+            copyTradeColumns(*buildRegistry_.findProduct(buildingProduct_), *product);
         showBuiltModel(result_);
         progress_->setFormat(QStringLiteral("Built in %1 s").arg(lastBuildTime_.count(), 0, 'f', 1));
         break;
@@ -326,13 +330,14 @@ void CStrategyBuilderDlg::showBuiltModel(const BuildResult& result) {
     kellyText_->setText(QString::fromStdString(buildMeasureText(result.model.kellyFormula)));
     winningRateText_->setText(QString::fromStdString(buildMeasureText(result.model.winningRate)));
     for (int layer = 1; layer <= 3; ++layer)
-        parameterTexts_[layer - 1]->setText(QString::fromStdString(layerParameterText(result.model, layer)));
+        parameterTexts_[layer - 1]->setText(QString::fromStdString(layerParameterText(result.model.layers[layer - 1])));
     drawCurve();
     robustnessPanel_->showRobustness(result.robustness);
     workspace_->lastBuild = LastBuild{buildingProduct_, result.model, result.robustness};
     surfaceButton_->setEnabled(true);
-    if (!result.saved)
-        showMessage(QStringLiteral("Could not write the trade model file ") + QString::fromStdString(result.modelPath));
+    const std::filesystem::path modelPath = performanceFilePath(startDirectory_, buildingProduct_);
+    if (!saveTradeModel(result.model, modelPath))
+        showMessage(QStringLiteral("Could not write the trade model file ") + QString::fromStdString(modelPath.string()));
 }
 
 void CStrategyBuilderDlg::drawCurve() {

@@ -93,6 +93,9 @@ private:
     std::atomic<bool> cancel_{false};
     // Written by the worker before it reports the end; read after joining it.
     varkel::BuildResult result_;
+    // The copy of the products the worker builds on; its trade columns come
+    // back into the chart's product on the window thread.
+    varkel::ProductRegistry buildRegistry_;
     ChartWorkspace* const workspace_;
     const std::filesystem::path startDirectory_;
     // The product the running or last build works on; fixed while the worker runs.

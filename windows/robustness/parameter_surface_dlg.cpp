@@ -106,8 +106,8 @@ CParameterSurfaceDlg::CParameterSurfaceDlg(const ChartWorkspace* workspace, QWid
     }
 
     const ParameterSurface& surface = build_->robustness.baseSurface;
-    chosenTrial_ = findTrial(surface, baseSurfaceValues(build_->model));
-    const StudyInfo* study = findStudy(build_->model.baseKind);
+    chosenTrial_ = findTrial(surface, layerValues(build_->model.base()));
+    const StudyInfo* study = findStudy(build_->model.base().kind);
     QString text = QStringLiteral("%1, base index %2: %3 trials of its search on the whole history.")
                        .arg(QString::fromStdString(build_->productName), QString::fromLatin1(study ? study->name : "?"),
                             QString::fromStdString(withThousandsSeparators(static_cast<std::int64_t>(surface.trialCount()))));

@@ -255,9 +255,9 @@ QLabel* CWalkForwardDlg::addTotal(const char* name, const QString& caption, cons
 }
 
 IndexChoice CWalkForwardDlg::readChoice() const {
-    auto kindOf = [](const QComboBox* list) {
-        return list->currentIndex() < 0 ? static_cast<int>(StudyKind::NotInUse)
-                                        : studyKindFromListText(list->currentText().toStdString());
+    auto kindOf = [](const QComboBox* list) -> std::optional<StudyKind> {
+        if (list->currentIndex() < 0) return std::nullopt;
+        return studyKindFromListText(list->currentText().toStdString());
     };
     IndexChoice choice;
     choice.baseKind = kindOf(baseList_);
@@ -394,9 +394,9 @@ void CWalkForwardDlg::fillTable() {
             QString::number(k + 1),
             dates(product, fold.bars.trainFrom, fold.bars.trainTo),
             dates(product, fold.bars.testFrom, fold.bars.testTo),
-            QString::fromStdString(foldBaseText(m)),
-            QString::fromStdString(foldFilterText(m.secondKind, m.secondSpan, m.secondThreshold)),
-            QString::fromStdString(foldFilterText(m.thirdKind, m.thirdSpan, m.thirdThreshold)),
+            QString::fromStdString(foldBaseText(m.layers[0])),
+            QString::fromStdString(foldFilterText(m.layers[1])),
+            QString::fromStdString(foldFilterText(m.layers[2])),
             fixed(fold.inSampleReturn),
             fixed(fold.outOfSampleReturn),
             optional(fold.efficiency())};
