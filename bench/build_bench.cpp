@@ -3,7 +3,7 @@
 // of the largest layer's trial ledger: Keltner's 810,000 trials with the ten
 // P&L blocks and the squares, as the builder records them.
 #include "usd_jpy_sample.h"
-#include "search/layer_search.h"
+#include "search/optimisers.h"
 #include "robustness/strategy_builder.h"
 #include "robustness/pnl_blocks.h"
 
@@ -25,8 +25,6 @@ ProductRegistry sample() { return bench::usdJpySample(name); }
 // Argument: 1 with the statistics, 0 without.
 void BM_BuildMacdRoc(benchmark::State& state) {
     const ProductRegistry loaded = sample();
-    const auto directory = std::filesystem::temp_directory_path() / ("varkel_build_bench_" + std::to_string(getpid()));
-    std::filesystem::create_directories(directory);
     BuildOptions options;
     options.robustness = state.range(0) != 0;
     for (auto _ : state) {
@@ -35,7 +33,6 @@ void BM_BuildMacdRoc(benchmark::State& state) {
         state.ResumeTiming();
         benchmark::DoNotOptimize(buildStrategy(registry, name, {StudyKind::Macd, true, StudyKind::RateOfChange}, options));
     }
-    std::filesystem::remove_all(directory);
 }
 
 void BM_KeltnerLedgerMemory(benchmark::State& state) {

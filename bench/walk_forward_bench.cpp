@@ -24,7 +24,11 @@ ProductRegistry sample() {
     return registry;
 }
 
-IndexChoice choiceOf(StudyKind base, std::optional<StudyKind> second) { return {base, second.has_value(), second}; }
+// A base and a 2nd index by their kind codes, -999 for none.
+IndexChoice choiceOf(int base, int second) {
+    if (second == -999) return {static_cast<StudyKind>(base)};
+    return {static_cast<StudyKind>(base), true, static_cast<StudyKind>(second)};
+}
 
 void walkForward(benchmark::State& state, int base, int second) {
     const ProductRegistry registry = sample();
@@ -36,7 +40,6 @@ void walkForward(benchmark::State& state, int base, int second) {
 void foldByFoldBuilds(benchmark::State& state, int base, int second) {
     const ProductRegistry registry = sample();
     const Product& product = *registry.findProduct(name);
-    const auto dir = std::filesystem::temp_directory_path();
     for (auto _ : state) {
         for (const Fold& fold : planFolds(product.historyLength(), {}).folds) {
             ProductRegistry cut = historyCutAt(product, fold.testFrom);

@@ -2,6 +2,7 @@
 // on builds of the USD/JPY sample with small grids.
 #include "trade_model_station.h"
 
+#include "model/trade_model_file.h"
 #include "robustness/strategy_builder.h"
 #include "windows/robustness/parameter_surface_dlg.h"
 #include "windows/robustness/robustness_panel.h"
@@ -53,7 +54,10 @@ BuildResult engineBuild(const ProductRegistry& bars, TrialSelection selection, c
     BuildOptions options;
     options.grids = smallGrids();
     options.selection = selection;
-    return buildStrategy(registry, "USD/JPY", IndexChoice{StudyKind::Macd, true, StudyKind::RateOfChange}, options);
+    BuildResult built = buildStrategy(registry, "USD/JPY", IndexChoice{StudyKind::Macd, true, StudyKind::RateOfChange}, options);
+    // Saved where the window saves, to compare the files.
+    saveTradeModel(built.model, performanceFilePath(directory.toStdString(), "USD/JPY"));
+    return built;
 }
 
 }  // namespace
