@@ -1,6 +1,7 @@
 #include "app/command_icons.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
+#include "app/start_directory.h"
 #include "app/start_options.h"
 #include "app/varkel_app.h"
 #include "workbench/seams.h"
@@ -43,6 +44,10 @@ bool hasDisplay(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const char* information = informationRequested(argc, argv)) {
+        std::fputs(information, stdout);
+        return 0;
+    }
     if (!hasDisplay(argc, argv)) {
         std::fprintf(stderr, "varkel: no display to show the workstation on (DISPLAY is not set); "
                              "varkel-cli runs the same studies from the command line\n");
@@ -59,8 +64,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication::setWindowIcon(commandIcon(cmd::movingAverageButton));
+    // Ties the windows to the installed menu entry (its name and icon).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.varkelmodel.VarkelModel"));
     if (!options.screenshotPath.isEmpty()) printMessagesInsteadOfAsking();
-    CVarkelModel2cApp app;
+    CVarkelModel2cApp app(
+        (options.startDirectory.isEmpty() ? defaultStartDirectory() : options.startDirectory).toStdString());
     app.initInstance(options);
     if (!options.screenshotPath.isEmpty()) saveScreenshotAndQuit(*app.mainFrame(), options.screenshotPath);
     return application.exec();

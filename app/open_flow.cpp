@@ -1,6 +1,7 @@
 #include "app/open_flow.h"
 
 #include "app/recent_files.h"
+#include "app/start_directory.h"
 #include "app/varkel_app.h"
 #include "chart/price_chart_setup.h"
 #include "data/price_check.h"
@@ -40,6 +41,17 @@ void reportLoadProblems(const PriceFileLoad& load, const QString& product, const
                          QFileInfo(path).fileName());
 }
 
+// Where File Open's dialog starts: the folder of the newest recent file or,
+// before the first history was ever opened, the bundled samples; else the
+// start directory.
+QString openDialogFolder() {
+    CVarkelModel2cApp& app = *CVarkelModel2cApp::instance();
+    const QStringList& recent = app.recentFiles().files();
+    if (!recent.isEmpty()) return QFileInfo(recent.first()).absolutePath();
+    const QString samples = sampleFolder();
+    return samples.isEmpty() ? QString::fromStdString(app.startDirectory) : samples;
+}
+
 }  // namespace
 
 void runOpenFlow(QWidget* owner, const QString& pricePath) {
@@ -48,7 +60,8 @@ void runOpenFlow(QWidget* owner, const QString& pricePath) {
     ChartWorkspace* workspace = activeWorkspace();
     if (workspace == nullptr) return;
     QString path = pricePath;
-    if (path.isEmpty()) path = askOpenFileName(owner, QStringLiteral("Text Files (*.txt);;All Files (*)"));
+    if (path.isEmpty())
+        path = askOpenFileName(owner, QStringLiteral("Text Files (*.txt);;All Files (*)"), openDialogFolder());
     if (path.isEmpty()) return;
     openPriceFile(*workspace, dialog.productName(), path);
 }
