@@ -41,9 +41,8 @@ void reportLoadProblems(const PriceFileLoad& load, const QString& product, const
                          QFileInfo(path).fileName());
 }
 
-// Where File Open's dialog starts: the folder of the newest recent file or,
-// before the first history was ever opened, the bundled samples; else the
-// start directory.
+}  // namespace
+
 QString openDialogFolder() {
     CVarkelModel2cApp& app = *CVarkelModel2cApp::instance();
     const QStringList& recent = app.recentFiles().files();
@@ -51,8 +50,6 @@ QString openDialogFolder() {
     const QString samples = sampleFolder();
     return samples.isEmpty() ? QString::fromStdString(app.startDirectory) : samples;
 }
-
-}  // namespace
 
 void runOpenFlow(QWidget* owner, const QString& pricePath) {
     CProductNameDlg dialog(owner);
