@@ -7,6 +7,7 @@
 #include "workbench/seams.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 
 #include <clocale>
@@ -63,7 +64,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "varkel: %s\n%s", qPrintable(error), startUsage);
         return 2;
     }
-    QApplication::setWindowIcon(commandIcon(cmd::movingAverageButton));
+    // The menu entry's icon once installed; run from the build tree, the
+    // moving-average button's.
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("varkel-model"), commandIcon(cmd::movingAverageButton)));
     // Ties the windows to the installed menu entry (its name and icon).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.varkelmodel.VarkelModel"));
     if (!options.screenshotPath.isEmpty()) printMessagesInsteadOfAsking();
