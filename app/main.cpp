@@ -1,11 +1,13 @@
 #include "app/command_icons.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
+#include "app/start_directory.h"
 #include "app/start_options.h"
 #include "app/varkel_app.h"
 #include "workbench/seams.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 
 #include <clocale>
@@ -43,6 +45,10 @@ bool hasDisplay(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const char* information = informationRequested(argc, argv)) {
+        std::fputs(information, stdout);
+        return 0;
+    }
     if (!hasDisplay(argc, argv)) {
         std::fprintf(stderr, "varkel: no display to show the workstation on (DISPLAY is not set); "
                              "varkel-cli runs the same studies from the command line\n");
@@ -58,9 +64,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "varkel: %s\n%s", qPrintable(error), startUsage);
         return 2;
     }
-    QApplication::setWindowIcon(commandIcon(cmd::movingAverageButton));
+    // The menu entry's icon once installed; run from the build tree, the
+    // moving-average button's.
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("varkel-model"), commandIcon(cmd::movingAverageButton)));
+    // Ties the windows to the installed menu entry (its name and icon).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.varkelmodel.VarkelModel"));
     if (!options.screenshotPath.isEmpty()) printMessagesInsteadOfAsking();
-    CVarkelModel2cApp app;
+    CVarkelModel2cApp app(
+        (options.startDirectory.isEmpty() ? defaultStartDirectory() : options.startDirectory).toStdString());
     app.initInstance(options);
     if (!options.screenshotPath.isEmpty()) saveScreenshotAndQuit(*app.mainFrame(), options.screenshotPath);
     return application.exec();

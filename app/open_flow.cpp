@@ -1,6 +1,7 @@
 #include "app/open_flow.h"
 
 #include "app/recent_files.h"
+#include "app/start_directory.h"
 #include "app/varkel_app.h"
 #include "chart/price_chart_setup.h"
 #include "data/price_check.h"
@@ -42,13 +43,22 @@ void reportLoadProblems(const PriceFileLoad& load, const QString& product, const
 
 }  // namespace
 
+QString openDialogFolder() {
+    CVarkelModel2cApp& app = *CVarkelModel2cApp::instance();
+    const QStringList& recent = app.recentFiles().files();
+    if (!recent.isEmpty()) return QFileInfo(recent.first()).absolutePath();
+    const QString samples = sampleFolder();
+    return samples.isEmpty() ? QString::fromStdString(app.startDirectory) : samples;
+}
+
 void runOpenFlow(QWidget* owner, const QString& pricePath) {
     CProductNameDlg dialog(owner);
     if (runDialog(dialog) != QDialog::Accepted) return;
     ChartWorkspace* workspace = activeWorkspace();
     if (workspace == nullptr) return;
     QString path = pricePath;
-    if (path.isEmpty()) path = askOpenFileName(owner, QStringLiteral("Text Files (*.txt);;All Files (*)"));
+    if (path.isEmpty())
+        path = askOpenFileName(owner, QStringLiteral("Text Files (*.txt);;All Files (*)"), openDialogFolder());
     if (path.isEmpty()) return;
     openPriceFile(*workspace, dialog.productName(), path);
 }

@@ -15,3 +15,8 @@ void runOpenFlow(QWidget* owner, const QString& pricePath = QString());
 // A workspace shows one product: a second one is refused with a message.
 // Returns true when the chart was made.
 bool openPriceFile(ChartWorkspace& workspace, const QString& product, const QString& path);
+
+// Where File Open's dialog starts: the folder of the newest recent file or,
+// before a first history was ever opened, the bundled samples; else the start
+// directory.
+QString openDialogFolder();

@@ -8,7 +8,7 @@
 #include "app/start_options.h"
 #include "workbench/app_title.h"
 
-#include <QDir>
+#include <utility>
 
 namespace {
 
@@ -16,8 +16,8 @@ CVarkelModel2cApp* theApp = nullptr;
 
 }  // namespace
 
-CVarkelModel2cApp::CVarkelModel2cApp()
-    : startDirectory(QDir::currentPath().toStdString()), recentFiles_(std::make_unique<RecentFileList>()) {
+CVarkelModel2cApp::CVarkelModel2cApp(std::string directory)
+    : startDirectory(std::move(directory)), recentFiles_(std::make_unique<RecentFileList>()) {
     theApp = this;
 }
 
@@ -42,6 +42,8 @@ void CVarkelModel2cApp::initInstance(const StartOptions& options) {
     mainFrame_->setWindowTitle(appTitle);
     if (!options.openProduct.isEmpty() && view->workspace() != nullptr)
         openPriceFile(*view->workspace(), options.openProduct, options.openPath);
+    else if (!options.openPath.isEmpty())
+        runOpenFlow(mainFrame_.get(), options.openPath);
 }
 
 ChartWorkspace& CVarkelModel2cApp::addWorkspace(CVarkelModel2cView* view, TabStrip* productTab,

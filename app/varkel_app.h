@@ -19,7 +19,8 @@ struct StartOptions;
 class CVarkelModel2cApp : public QObject {
     Q_OBJECT
 public:
-    CVarkelModel2cApp();
+    // Every file the system finds by itself lies below `directory`.
+    explicit CVarkelModel2cApp(std::string directory);
     ~CVarkelModel2cApp() override;
 
     static CVarkelModel2cApp* instance();

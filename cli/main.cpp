@@ -22,10 +22,13 @@ constexpr Command commands[] = {
     {"walkforward", varkel::cli::runWalkForwardCommand, "build on each train window, test on the bars after it"},
 };
 
+// The manual page and the shell completion read the command list from here:
+// one command per line, its name after two spaces.
 void printUsage(std::FILE* out) {
-    std::fprintf(out, "usage: varkel-cli <command> [options]   (varkel-cli <command> --help)\n\ncommands:\n");
+    std::fprintf(out, "usage: varkel-cli <command> [options]   (varkel-cli <command> --help)\n"
+                      "       varkel-cli --help | --version\n\ncommands:\n");
     for (const Command& command : commands)
-        if (command.run != nullptr) std::fprintf(out, "  %-10s %s\n", command.name, command.summary);
+        if (command.run != nullptr) std::fprintf(out, "  %-12s %s\n", command.name, command.summary);
 }
 
 }  // namespace
@@ -34,6 +37,10 @@ int main(int argc, char** argv) {
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
         printUsage(argc < 2 ? stderr : stdout);
         return argc < 2 ? varkel::cli::exitUsage : varkel::cli::exitOk;
+    }
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::printf("varkel-cli (Varkel Model) %s\n", VARKEL_VERSION);
+        return varkel::cli::exitOk;
     }
     for (const Command& command : commands) {
         if (command.run != nullptr && std::strcmp(argv[1], command.name) == 0)

@@ -47,9 +47,9 @@ bool askYesNo(const QString& text, const QString& details) {
            QMessageBox::Yes;
 }
 
-QString askOpenFileName(QWidget* owner, const QString& filter) {
+QString askOpenFileName(QWidget* owner, const QString& filter, const QString& folder) {
     if (seams().openFileName) return seams().openFileName(owner, filter);
-    return QFileDialog::getOpenFileName(owner, QString(), QString(), filter);
+    return QFileDialog::getOpenFileName(owner, QString(), folder, filter);
 }
 
 QString askSaveFileName(QWidget* owner, const QString& suggested, const QString& filter) {

@@ -33,9 +33,9 @@ void showMessage(const QString& text, const QString& details);
 // is No.
 bool askYesNo(const QString& text, const QString& details = QString());
 
-// The file-open dialog with `filter` ("Text Files (*.txt);;All Files (*)");
-// empty when cancelled.
-QString askOpenFileName(QWidget* owner, const QString& filter);
+// The file-open dialog with `filter` ("Text Files (*.txt);;All Files (*)"),
+// showing `folder` first when given; empty when cancelled.
+QString askOpenFileName(QWidget* owner, const QString& filter, const QString& folder = QString());
 
 // The file-save dialog starting at `suggested`; empty when cancelled.
 QString askSaveFileName(QWidget* owner, const QString& suggested, const QString& filter);

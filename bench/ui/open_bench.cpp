@@ -10,6 +10,7 @@
 #include "workbench/seams.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <benchmark/benchmark.h>
 
@@ -66,7 +67,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     seams().message = [](const QString&) {};
-    CVarkelModel2cApp app;
+    // Opening writes nothing; the working directory serves as the start directory.
+    CVarkelModel2cApp app(QDir::currentPath().toStdString());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -29,7 +29,8 @@ struct Workstation {
     std::function<int(QDialog&)> answerDialog = [](QDialog&) { return int(QDialog::Rejected); };
     std::function<QString()> chooseFile = [] { return QString(); };
     int fileDialogs = 0;
-    CVarkelModel2cApp app;
+    // The working directory the test chose is the start directory.
+    CVarkelModel2cApp app{QDir::currentPath().toStdString()};
 
     Workstation() {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, directory.path());
