@@ -2,6 +2,7 @@
 #include "cli/commands.h"
 #include "cli/history_loading.h"
 #include "cli/index_options.h"
+#include "data/atomic_file.h"
 #include "model/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "report/build_texts.h"
@@ -88,6 +89,8 @@ int runBuildCommand(int argc, char** argv) {
     const auto threads = threadsOption(args, usage);
     if (!threads) return exitUsage;
     options.threads = *threads;
+    if (const auto fault = fileNameFault(performanceFilePath(args.valueOr("dir", "."), *product)))
+        return usageError("--product " + *product + " is too long for a trade model file: " + *fault, usage);
     if (sameFile(*file, performanceFilePath(args.valueOr("dir", "."), *product)))
         return usageError("--file " + *file + " is the trade model file the build writes", usage);
     if (const auto refused = readRobustnessOptions(
@@ -137,7 +140,7 @@ int runBuildCommand(int argc, char** argv) {
                 buildMeasureText(result.model.winningRate).c_str());
     std::fprintf(stderr, "built in %.2f s\n", seconds);
     if (!result.saved) {
-        std::fprintf(stderr, "Cannot write the trade model file %s\n", result.modelPath.c_str());
+        std::fprintf(stderr, "Cannot write the trade model file %s: %s\n", result.modelPath.c_str(), result.saveError.c_str());
         return exitFailed;
     }
     std::printf("Model saved to %s\n", result.modelPath.c_str());

@@ -120,7 +120,7 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
     }
 
     result.modelPath = performanceFilePath(startDirectory, productName).string();
-    result.saved = saveTradeModel(model, result.modelPath);
+    result.saved = saveTradeModel(model, result.modelPath, &result.saveError);
     result.outcome = BuildOutcome::Built;
     return result;
 }

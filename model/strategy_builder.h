@@ -51,6 +51,7 @@ struct BuildResult {
     BuildRobustness robustness;
     std::string modelPath;          // where the model was saved
     bool saved = false;             // false when the model file could not be written
+    std::string saveError;          // why, when it could not
 };
 
 // Builds the trade model of `productName` for the chosen indexes: validates

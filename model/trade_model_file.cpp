@@ -1,6 +1,7 @@
 #include "model/trade_model_file.h"
 
 #include "data/atomic_file.h"
+#include "data/file_lock.h"
 #include "data/formatted_text.h"
 #include "data/product.h"
 #include "data/text_lines.h"
@@ -36,6 +37,12 @@ const std::array<Field, tradeModelFileLines> fileLines = {
     &TradeModel::grossProfit,     &TradeModel::grossLoss,
 };
 
+// The rates of a model's trades: 0 / 0 for a model that never traded, which
+// a build on a few bars can give. Any other "nan" comes from broken prices.
+bool isTradeRate(RealField field) {
+    return field == &TradeModel::kellyFormula || field == &TradeModel::winningRate || field == &TradeModel::losingRate;
+}
+
 std::string formatInt(std::int32_t value) { return formattedText("%d", value); }
 
 std::string formatReal(double value) {
@@ -70,7 +77,7 @@ void readLine(TradeModel& model, const Field& field, const std::string& line) {
         model.*std::get<RealField>(field) = std::strtod(line.c_str(), nullptr);
 }
 
-std::vector<std::string> splitLines(const std::string& content) {
+std::vector<std::string> splitLines(std::string_view content) {
     std::vector<std::string> lines;
     for (std::size_t start = 0; start < content.size();) lines.emplace_back(nextLine(content, start));
     return lines;
@@ -83,22 +90,45 @@ std::filesystem::path performanceFilePath(const std::filesystem::path& startDire
     return startDirectory / (fileStem(productName) + ".pfm");
 }
 
-bool saveTradeModel(const TradeModel& model, const std::filesystem::path& path, std::string* error) {
+bool saveTradeModel(const TradeModel& model, const std::filesystem::path& path, std::string* error,
+                    const std::string* expectedText) {
+    const auto refuse = [error](std::string why) {
+        if (error != nullptr) *error = std::move(why);
+        return false;
+    };
     std::string content;
     for (std::size_t i = 0; i < fileLines.size(); ++i) {
+        if (const auto* real = std::get_if<RealField>(&fileLines[i]);
+            real && std::isnan(model.**real) && !(model.tradeCount == 0 && isTradeRate(*real)))
+            return refuse("line " + std::to_string(i + 1) + " of the model would be nan, not a number");
         content += formatLine(model, fileLines[i]);
         if (i + 1 < fileLines.size()) content += '\n';
     }
+    std::string lockError;
+    const std::optional<FileLock> lock = FileLock::acquire(path, &lockError);
+    if (!lock) return refuse(lockError);
+    if (expectedText != nullptr && readTradeModelText(path) != *expectedText)
+        return refuse("another program changed it since it was read; it was left as that program wrote it");
     return writeFileAtomically(path, content, error);
 }
 
-bool loadTradeModel(TradeModel& model, const std::filesystem::path& path, int* linesRead) {
-    const auto content = readWholeFile(path);
-    if (!content) return false;  // missing, or a directory, say
-    const std::vector<std::string> lines = splitLines(*content);
+std::optional<std::string> readTradeModelText(const std::filesystem::path& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;  // missing, a folder, a FIFO
+    return readWholeFile(path, maxTradeModelFileBytes);
+}
+
+void parseTradeModel(TradeModel& model, std::string_view text, int* linesRead) {
+    const std::vector<std::string> lines = splitLines(text);
     for (std::size_t i = 0; i < fileLines.size(); ++i)
         readLine(model, fileLines[i], i < lines.size() ? lines[i] : std::string());
     if (linesRead != nullptr) *linesRead = static_cast<int>(lines.size());
+}
+
+bool loadTradeModel(TradeModel& model, const std::filesystem::path& path, int* linesRead) {
+    const auto content = readTradeModelText(path);
+    if (!content) return false;
+    parseTradeModel(model, *content, linesRead);
     return true;
 }
 

@@ -102,12 +102,22 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
     ProductRegistry whole = historyCutAt(*product, n);
     TrialLedger baseLedger(sharedWindows);
     OptimiserControl baseControl = controlFor(options, &baseLedger);
-    if (options.onProgress)
-        baseControl.onProgress = [&options](std::int64_t done, std::int64_t total) {
-            options.onProgress(WalkForwardStage::BaseSearch, done, total);
-        };
+    // The ledger is sized when the search starts: one over its budget stops
+    // the search at its first progress report instead of running it for nothing.
+    std::atomic<bool> stopBase{false};
+    baseControl.cancel = &stopBase;
+    baseControl.onProgress = [&](std::int64_t done, std::int64_t total) {
+        if (baseLedger.overBudget() || (options.cancel != nullptr && options.cancel->load())) stopBase = true;
+        if (options.onProgress) options.onProgress(WalkForwardStage::BaseSearch, done, total);
+    };
     const OptimiserResult wholeBase = searchLayer(whole, name, baseKind, false, baseControl, options.grids,
                                                   options.selection);
+    if (baseLedger.overBudget()) {
+        report.outcome = WalkForwardOutcome::TooMuchMemory;
+        report.ledgerBytesWanted = baseLedger.bytesWanted();
+        report.plannedFolds = static_cast<int>(plan.folds.size());
+        return report;
+    }
     if (wholeBase.cancelled) return cancelled();
 
     // The normal build on the whole history: its filter layers on top of its base.
