@@ -154,8 +154,10 @@ HttpGetResult httpGet(const std::string& url, const HttpBodySink& sink, const st
     result.framed = length >= 0 || transfer.chunked;
     if (code == CURLE_ABORTED_BY_CALLBACK) {
         result.outcome = HttpGetOutcome::Cancelled;
-    } else if (code == CURLE_OPERATION_TIMEDOUT && std::chrono::steady_clock::now() - started >= timeLimit) {
-        // The same code stands for 30 s without a byte; only the clock tells the two apart.
+    } else if (code == CURLE_OPERATION_TIMEDOUT &&
+               std::chrono::steady_clock::now() - started + std::chrono::seconds(1) >= timeLimit) {
+        // The same code stands for 30 s without a byte; only the clock tells
+        // the two apart (the client's clock runs a little apart from ours).
         result.outcome = HttpGetOutcome::TimedOut;
         result.detail = curl_easy_strerror(code);
     } else if (transfer.refused) {
