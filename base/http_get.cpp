@@ -45,7 +45,26 @@ struct Transfer {
     const HttpBodySink* sink;
     const std::atomic<bool>* cancel;
     bool refused = false;
+    bool chunked = false;  // the last response head named chunked framing
 };
+
+bool startsWithIgnoringCase(std::string_view text, std::string_view start) {
+    return text.size() >= start.size() && equalsIgnoringCase(text.substr(0, start.size()), start);
+}
+
+// One header line at a time; a status line starts a new response head.
+std::size_t receiveHeader(char* data, std::size_t size, std::size_t count, void* context) {
+    auto* transfer = static_cast<Transfer*>(context);
+    const std::string_view line(data, size * count);
+    if (startsWithIgnoringCase(line, "HTTP/")) transfer->chunked = false;
+    if (startsWithIgnoringCase(line, "transfer-encoding:")) {
+        std::string value(line.substr(18));
+        std::transform(value.begin(), value.end(), value.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        transfer->chunked = value.find("chunked") != std::string::npos;
+    }
+    return size * count;
+}
 
 // Called while connecting and transferring, at least about once a second even
 // when nothing arrives: a non-zero answer aborts the transfer.
@@ -85,7 +104,8 @@ std::optional<std::string> httpUrlForPath(std::string_view baseAddress, std::str
     return urlPart(url.get(), CURLUPART_URL);
 }
 
-HttpGetResult httpGet(const std::string& url, const HttpBodySink& sink, const std::atomic<bool>* cancel) {
+HttpGetResult httpGet(const std::string& url, const HttpBodySink& sink, const std::atomic<bool>* cancel,
+                      std::chrono::seconds timeLimit) {
     ensureCurlReady();
     HttpGetResult result;
     std::unique_ptr<CURL, EasyDeleter> handle(curl_easy_init());
@@ -116,6 +136,9 @@ HttpGetResult httpGet(const std::string& url, const HttpBodySink& sink, const st
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 10L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 30L);
+    curl_easy_setopt(h, CURLOPT_TIMEOUT, static_cast<long>(timeLimit.count()));
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, receiveHeader);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, receiveBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
@@ -123,10 +146,20 @@ HttpGetResult httpGet(const std::string& url, const HttpBodySink& sink, const st
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
 
+    const auto started = std::chrono::steady_clock::now();
     const CURLcode code = curl_easy_perform(h);
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &result.status);
+    curl_off_t length = -1;
+    curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    result.framed = length >= 0 || transfer.chunked;
     if (code == CURLE_ABORTED_BY_CALLBACK) {
         result.outcome = HttpGetOutcome::Cancelled;
+    } else if (code == CURLE_OPERATION_TIMEDOUT &&
+               std::chrono::steady_clock::now() - started + std::chrono::seconds(1) >= timeLimit) {
+        // The same code stands for 30 s without a byte; only the clock tells
+        // the two apart (the client's clock runs a little apart from ours).
+        result.outcome = HttpGetOutcome::TimedOut;
+        result.detail = curl_easy_strerror(code);
     } else if (transfer.refused) {
         result.outcome = HttpGetOutcome::SinkRefused;
     } else if (code != CURLE_OK) {

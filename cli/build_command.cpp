@@ -3,6 +3,7 @@
 #include "cli/history_loading.h"
 #include "cli/index_options.h"
 #include "robustness/strategy_builder.h"
+#include "base/atomic_file.h"
 #include "model/trade_model_file.h"
 #include "report/build_texts.h"
 #include "report/robustness_texts.h"
@@ -88,6 +89,8 @@ int runBuildCommand(int argc, char** argv) {
     const auto threads = threadsOption(args, usage);
     if (!threads) return exitUsage;
     options.threads = *threads;
+    if (const auto fault = fileNameFault(performanceFilePath(args.valueOr("dir", "."), *product)))
+        return usageError("--product " + *product + " is too long for a trade model file: " + *fault, usage);
     if (sameFile(*file, performanceFilePath(args.valueOr("dir", "."), *product)))
         return usageError("--file " + *file + " is the trade model file the build writes", usage);
     if (const auto refused = readRobustnessOptions(
@@ -136,8 +139,10 @@ int runBuildCommand(int argc, char** argv) {
                 buildMeasureText(result.model.sharpeRatio).c_str(), buildMeasureText(result.model.kellyFormula).c_str(),
                 buildMeasureText(result.model.winningRate).c_str());
     std::fprintf(stderr, "built in %.2f s\n", seconds);
-    if (!saveTradeModel(result.model, modelPath)) {
-        std::fprintf(stderr, "Cannot write the trade model file %s\n", modelPath.string().c_str());
+    std::string saveError;
+    if (!saveTradeModel(result.model, modelPath, &saveError)) {
+        std::fprintf(stderr, "Cannot write the trade model file %s: %s\n", modelPath.string().c_str(),
+                     saveError.c_str());
         return exitFailed;
     }
     std::printf("Model saved to %s\n", modelPath.string().c_str());

@@ -1,6 +1,7 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "data/price_check_texts.h"
+#include "data/price_file.h"
 #include "data/product.h"
 
 #include <cstdio>
@@ -19,8 +20,10 @@ const char* const checkUsage =
     "loaded (unreadable, repeated or out-of-order dates), impossible dates, gaps of\n"
     "more than 5 calendar days, high below low or open/close outside high..low,\n"
     "one-day spikes that reverse the next day, and runs of 5 or more identical bars.\n"
-    "Changes nothing. Exit code 0 when clean, 3 when something was found, 1 when the\n"
-    "file cannot be read.\n";
+    "Lines with a price of zero or below, a price more than 100 times the median close\n"
+    "(or below 1/100 of it) and a cut-short last line are not loaded; dates that are\n"
+    "not eight digits are reported. Changes nothing. Exit code 0 when clean, 3 when\n"
+    "something was found, 1 when the file cannot be read or holds no bar.\n";
 
 }  // namespace
 
@@ -39,6 +42,10 @@ int runCheckCommand(int argc, char** argv) {
         return exitUsage;
     }
     const PriceCheck check = checkPriceFile(path, product);
+    if (check.tooLarge) {
+        std::fprintf(stderr, "%s\n", priceFileTooLargeMessage(path).c_str());
+        return exitFailed;
+    }
     if (!check.readable) {
         std::error_code error;
         std::fprintf(stderr, "Cannot read price file %s%s\n", path.c_str(),
@@ -46,6 +53,12 @@ int runCheckCommand(int argc, char** argv) {
         return exitFailed;
     }
     for (const DataFinding& finding : check.findings) std::printf("%s\n", describeFinding(finding).c_str());
+    // A file without a single bar is no price history, whatever else it holds.
+    if (check.barsLoaded == 0) {
+        std::fprintf(stderr, "%s holds no price bars (%d %s read)\n", path.c_str(), check.linesRead,
+                     check.linesRead == 1 ? "line" : "lines");
+        return exitFailed;
+    }
     std::printf("%s: %s\n", path.c_str(), checkSummary(check).c_str());
     return check.findings.empty() ? exitOk : exitFindings;
 }

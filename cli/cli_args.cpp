@@ -15,6 +15,11 @@ bool CliArgs::parse(int argc, char** argv) {
             return false;
         }
         arg = arg.substr(2);
+        // The same option twice is a slip in a script; taking the last one silently hides it.
+        if (values_.count(arg) != 0) {
+            std::fprintf(stderr, "option --%s is given more than once\n", arg.c_str());
+            return false;
+        }
         if (arg == "help" || flags_.count(arg) != 0) {
             values_[arg] = "";
         } else if (valueOptions_.count(arg) != 0) {

@@ -15,7 +15,8 @@ inline constexpr int exitFailed = 1;  // bad input or a failed operation
 inline constexpr int exitUsage = 2;
 
 // "--name value" options and "--flag" switches of one subcommand. Parsing fails
-// (with a message on stderr) on an unknown option or a value-less option.
+// (with a message on stderr) on an unknown option, a value-less option or an
+// option given twice.
 class CliArgs {
 public:
     CliArgs(std::set<std::string> valueOptions, std::set<std::string> flags)

@@ -18,10 +18,12 @@ const char* const importUsage =
     "          (the time and the volume may be missing)\n"
     "  ohlc    a CSV whose first line names the columns Date, Open, High, Low and Close\n"
     "          (any order, any case, more columns ignored); dates YYYY-MM-DD, YYYY/MM/DD\n"
-    "          or YYYYMMDD; comma or semicolon separated\n"
+    "          or YYYYMMDD; comma or semicolon separated; fields may be quoted (\"1,250\");\n"
+    "          a line with more or fewer fields than the header is skipped\n"
     "  auto    (the default) tells the two apart from the first line and says which\n"
     "Bars are sorted by date, repeated dates dropped (the first is kept), prices\n"
-    "rounded to hundredths. PATH is replaced whole or, on failure, left as it was.\n";
+    "rounded to hundredths; a bar whose high lies below its open or close (or low\n"
+    "above them) is skipped. PATH is replaced whole or, on failure, left as it was.\n";
 
 const std::map<std::string, ImportFormat> formats = {
     {"auto", ImportFormat::Auto}, {"broker", ImportFormat::Broker}, {"ohlc", ImportFormat::Ohlc}};
@@ -61,7 +63,11 @@ int runImportCommand(int argc, char** argv) {
     const PriceConversion& conversion = result.conversion;
     switch (result.status) {
         case ImportStatus::Unreadable:
-            std::fprintf(stderr, "Cannot read %s\n", from.c_str());
+            if (result.tooLarge)
+                std::fprintf(stderr, "%s is larger than %zu MB and is not read\n", from.c_str(),
+                             maxImportFileBytes / (1024 * 1024));
+            else
+                std::fprintf(stderr, "Cannot read %s\n", from.c_str());
             return exitFailed;
         case ImportStatus::NotConverted:
             if (conversion.outcome == ImportOutcome::UnknownFormat)

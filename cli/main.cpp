@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <new>
 
 namespace {
 
@@ -43,8 +44,15 @@ int main(int argc, char** argv) {
         return varkel::cli::exitOk;
     }
     for (const Command& command : commands) {
-        if (command.run != nullptr && std::strcmp(argv[1], command.name) == 0)
+        if (command.run == nullptr || std::strcmp(argv[1], command.name) != 0) continue;
+        // Memory runs out on a huge input or a search too large for the
+        // machine: a failed command with a reason, never an abort.
+        try {
             return command.run(argc - 2, argv + 2);
+        } catch (const std::bad_alloc&) {
+            std::fprintf(stderr, "Not enough memory for %s\n", command.name);
+            return varkel::cli::exitFailed;
+        }
     }
     std::fprintf(stderr, "unknown command: %s\n", argv[1]);
     printUsage(stderr);

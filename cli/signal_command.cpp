@@ -1,6 +1,7 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
 #include "cli/history_loading.h"
+#include "base/atomic_file.h"
 #include "model/trade_model_file.h"
 #include "report/strategy_file.h"
 #include "report/trade_signal.h"
@@ -30,6 +31,8 @@ int runSignalCommand(int argc, char** argv) {
     const std::string file = *args.value("file");
     if (product.empty()) return usageError("--product needs a name", signalUsage);
     const std::string dir = args.valueOr("dir", ".");
+    if (const auto fault = fileNameFault(performanceFilePath(dir, product)))
+        return usageError("--product " + product + " is too long for a trade model file: " + *fault, signalUsage);
     if (sameFile(file, performanceFilePath(dir, product)) || sameFile(file, strategyFilePath(dir, product)))
         return usageError("--file " + file + " is a file the signal writes", signalUsage);
     ProductRegistry registry;

@@ -6,7 +6,6 @@
 #include "base/formatted_text.h"
 #include "data/history_length.h"
 
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -51,16 +50,24 @@ bool parseValues(const StudyOption& study, const std::string& text, std::vector<
                      study.valueCount() == 1 ? "" : "s", study.valueHelp, numbers->size(), text.c_str());
         return false;
     }
+    // A span is written whole ("20"): "2e1" or "20.0" is a number that happens to be whole.
+    std::vector<std::string> written;
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = text.find(',', start);
+        written.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
     for (int i = 0; i < study.valueCount(); ++i) {
         const double value = (*numbers)[static_cast<std::size_t>(i)];
-        const bool whole = std::isfinite(value) && value == std::trunc(value) && value >= INT_MIN && value <= INT_MAX;
-        if (i < study.spanCount() && !whole) {
+        if (i < study.spanCount() && !parseWholeNumber(written[static_cast<std::size_t>(i)])) {
             std::fprintf(stderr, "--%s: spans must be whole numbers (%s): %s\n", study.name(), study.valueHelp,
                          text.c_str());
             return false;
         }
-        if (i >= study.spanCount() && !std::isfinite(value)) {
-            std::fprintf(stderr, "--%s: settings must be finite numbers (%s): %s\n", study.name(),
+        // The same rule as a saved model's setting: a band multiplier below zero swaps the bands.
+        if (i >= study.spanCount() && (!std::isfinite(value) || value < 0.0)) {
+            std::fprintf(stderr, "--%s: settings must be finite numbers of at least 0 (%s): %s\n", study.name(),
                          study.valueHelp, text.c_str());
             return false;
         }

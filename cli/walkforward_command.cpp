@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -86,7 +87,8 @@ int runWalkForwardCommand(int argc, char** argv) {
         return exitFailed;
     }
     // Option values the folds can never accept, before any file is read.
-    const FoldRefusal optionRefusal = planFolds(options.folds.trainBars + 1, options.folds).refusal;
+    const int longerThanTrain = options.folds.trainBars < INT_MAX ? options.folds.trainBars + 1 : INT_MAX;
+    const FoldRefusal optionRefusal = planFolds(longerThanTrain, options.folds).refusal;
     if (optionRefusal == FoldRefusal::TrainTooShort)
         return usageError("--train must be at least " + std::to_string(smallestTrainLength) + " bars, not " +
                               std::to_string(options.folds.trainBars),
@@ -114,6 +116,9 @@ int runWalkForwardCommand(int argc, char** argv) {
             return exitFailed;
         case WalkForwardOutcome::Cancelled:
             std::fputs("Walk-forward cancelled\n", stderr);
+            return exitFailed;
+        case WalkForwardOutcome::TooMuchMemory:
+            std::fprintf(stderr, "%s\n", walkForwardMemoryText(report).c_str());
             return exitFailed;
         default:
             std::fprintf(stderr, "No product %s\n", product->c_str());

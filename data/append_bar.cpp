@@ -1,6 +1,7 @@
 #include "data/append_bar.h"
 
 #include "base/atomic_file.h"
+#include "base/file_lock.h"
 #include "base/formatted_text.h"
 #include "data/price_file.h"
 #include "base/text_lines.h"
@@ -135,12 +136,16 @@ std::optional<int> lastEightDigitDate(std::string_view content) {
 // The price file's text as it is now: empty for a file that does not exist yet,
 // nullopt (with the reason) when it exists but cannot be read, is too large,
 // or lies in a folder that does not exist.
+std::filesystem::path folderOf(const std::string& path) {
+    const std::filesystem::path target(path);
+    return target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+}
+
 std::optional<std::string> currentContent(const std::string& path, std::string& reason) {
     namespace fs = std::filesystem;
     std::error_code error;
     const fs::path target(path);
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    if (!fs::is_directory(folder, error)) {
+    if (!fs::is_directory(folderOf(path), error)) {
         reason = appendOpenFailedMessage;
         return std::nullopt;
     }
@@ -219,13 +224,23 @@ AppendResult appendPriceLine(const std::string& path, const AppendRequest& reque
         return result;
     }
     const PriceLineValues& values = *check.values;
-    std::string reason;
-    const std::optional<std::string> content = currentContent(path, reason);
-    if (!content) {
+    const auto failed = [&result](std::string message) {
         result.status = AppendStatus::FileFailed;
-        result.message = reason;
+        result.message = std::move(message);
         return result;
-    }
+    };
+    std::string reason;
+    std::error_code error;
+    if (!std::filesystem::is_directory(folderOf(path), error)) return failed(appendOpenFailedMessage);
+    // Held until the new file is in place: a second append in the meantime
+    // would read the file without this bar and write it back without it.
+    const std::optional<FileLock> lock = FileLock::acquire(path, &reason);
+    if (!lock) return failed(reason);
+    const std::optional<std::string> content = currentContent(path, reason);
+    if (!content) return failed(reason);
+    if (const int cut = cutShortLastLine(*content))
+        return failed("The last line of " + path + " (line " + std::to_string(cut) +
+                      ") holds only part of a bar; correct or remove it before appending.");
     const std::optional<int> lastDate = lastEightDigitDate(*content);
     if (lastDate && values.date <= *lastDate) {
         result.message = "Date to be added " + std::to_string(values.date) +
@@ -238,11 +253,10 @@ AppendResult appendPriceLine(const std::string& path, const AppendRequest& reque
     // never leaves half a line, which would read as a bar with a wrong close.
     const bool needsLineEnd = !content->empty() && content->back() != '\n' && content->back() != '\r';
     const std::string updated = *content + (needsLineEnd ? "\n" : "") + result.line + "\n";
-    if (!writeFileAtomically(path, updated, &reason)) {
-        result.status = AppendStatus::FileFailed;
-        result.message = reason;
-        return result;
-    }
+    if (updated.size() > maxPriceFileBytes)
+        return failed("Appending this bar would make " + path + " larger than " +
+                      std::to_string(maxPriceFileBytes / (1024 * 1024)) + " MB, more than a price file may hold.");
+    if (!writeFileAtomically(path, updated, &reason)) return failed(reason);
     result.status = AppendStatus::Appended;
     return result;
 }

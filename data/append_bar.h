@@ -76,7 +76,11 @@ struct AppendResult {
 // (created when missing). A file that does not end with a line end gets one
 // first, so the new bar never joins the last line. The file is written anew
 // and renamed over the old one, so a failed write leaves it byte for byte and
-// the same append can simply be tried again.
+// the same append can simply be tried again. The file's lock (file_lock.h) is
+// held from the read to the rename, so two appends at once both land or one
+// says the file "is being changed by another program". A file whose last line
+// holds part of a bar, and a bar that would make the file larger than
+// maxPriceFileBytes, are FileFailed with the reason.
 AppendResult appendPriceLine(const std::string& path, const AppendRequest& request);
 
 }  // namespace varkel

@@ -1,6 +1,7 @@
 #include "data/download.h"
 
 #include "base/atomic_file.h"
+#include "base/file_lock.h"
 #include "base/http_get.h"
 #include "data/price_file.h"
 #include "data/price_history_check.h"
@@ -21,6 +22,16 @@ PriceHistoryDownload failure(std::string message, const fs::path& target, std::s
     return result;
 }
 
+std::string extentText(const HistoryExtent& extent) {
+    return std::to_string(extent.bars) + (extent.bars == 1 ? " bar" : " bars") +
+           (extent.lastDate > 0 ? " up to " + std::to_string(extent.lastDate) : std::string());
+}
+
+std::string historyLossMessage(const fs::path& target, const HistoryExtent& current, const HistoryExtent& next) {
+    return "The server's history holds " + extentText(next) + ", less than the " + extentText(current) + " of " +
+           target.string() + "; the file was left as it was.";
+}
+
 }  // namespace
 
 std::optional<std::string_view> serverPathForProduct(std::string_view productText) {
@@ -34,7 +45,8 @@ fs::path downloadTargetPath(const fs::path& startDirectory, std::string_view pro
 }
 
 PriceHistoryDownload downloadPriceHistory(std::string_view productText, std::string_view baseAddress,
-                                          const fs::path& startDirectory, const std::atomic<bool>* cancel) {
+                                          const fs::path& startDirectory, const std::atomic<bool>* cancel,
+                                          const DownloadOptions& options) {
     if (productText.empty()) return failure(std::string(noProductSelectedMessage), {});
     const fs::path target = downloadTargetPath(startDirectory, productText);
     const auto serverPath = serverPathForProduct(productText);
@@ -58,22 +70,39 @@ PriceHistoryDownload downloadPriceHistory(std::string_view productText, std::str
         tooLarge = size > maxPriceFileBytes - body.size();
         if (!tooLarge) body.append(data, size);
         return !tooLarge;
-    }, cancel);
+    }, cancel, options.timeLimit);
     if (response.outcome == HttpGetOutcome::Cancelled) {
         PriceHistoryDownload cancelled = failure(std::string(downloadCancelledMessage), target);
         cancelled.cancelled = true;
         return cancelled;
     }
+    if (response.outcome == HttpGetOutcome::TimedOut)
+        return failure(std::string(downloadTimedOutMessage) + "it ran longer than " +
+                           std::to_string(options.timeLimit.count()) + " s; the earlier file is unchanged.",
+                       target, response.detail);
     if (response.outcome == HttpGetOutcome::NetworkFailed)
         return failure(std::string(downloadFailedMessage), target, response.detail);
     if (response.status >= 300)
         return failure(std::string(downloadFailedMessage), target,
                        "HTTP status " + std::to_string(response.status));
-    const std::optional<std::string> fault =
+    std::optional<std::string> fault =
         tooLarge ? "it is larger than " + std::to_string(maxPriceFileBytes / (1024 * 1024)) + " MB"
                  : priceHistoryFault(body);
+    if (!fault && !response.framed) fault = unmarkedEndFault(body);
     if (fault) return failure(std::string(notAPriceHistoryMessage) + *fault, target);
+
     std::string writeError;
+    const std::optional<FileLock> lock = FileLock::acquire(target, &writeError);
+    if (!lock) return failure(writeError, target);
+    if (const auto local = readWholeFile(target, maxPriceFileBytes); local && !options.replaceLongerHistory) {
+        const HistoryExtent current = historyExtent(*local);
+        const HistoryExtent next = historyExtent(body);
+        if (losesHistory(current, next)) {
+            PriceHistoryDownload refused = failure(historyLossMessage(target, current, next), target);
+            refused.wouldLoseHistory = true;
+            return refused;
+        }
+    }
     if (!writeFileAtomically(target, body, &writeError)) return failure(writeError, target);
 
     PriceHistoryDownload result;

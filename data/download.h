@@ -1,7 +1,10 @@
 #pragma once
 
 #include <array>
+#include "base/http_get.h"
+
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -17,6 +20,15 @@ inline constexpr std::string_view downloadFailedMessage =
 // Followed by the reason: "it is empty", "none of its 12 lines holds a bar", ...
 inline constexpr std::string_view downloadCancelledMessage = "Download cancelled: the earlier file is unchanged.";
 inline constexpr std::string_view notAPriceHistoryMessage = "The server's answer is not a price history: ";
+
+inline constexpr std::string_view downloadTimedOutMessage = "The download took too long and was stopped: ";
+
+// A download of a shorter history than the file holds is refused unless
+// `replaceLongerHistory` (the windows ask, the command line wants --replace).
+struct DownloadOptions {
+    bool replaceLongerHistory = false;
+    std::chrono::seconds timeLimit = defaultHttpTimeLimit;
+};
 
 // A product the data server offers, and where its history lies on the server.
 struct DownloadProduct {
@@ -48,18 +60,25 @@ struct PriceHistoryDownload {
     std::string message;
     std::string detail;      // a technical reason beside a failure message, may be empty
     std::string targetPath;  // the price file written (or that would have been)
+    // Not written: the download holds fewer bars, or ends earlier, than the
+    // file there (message says both); may be tried again replacing it.
+    bool wouldLoseHistory = false;
 };
 
 // Fetches the product's whole history from the data server at `baseAddress` and
 // stores it as its price file in startDirectory/data (created when missing).
 // The body replaces the target (atomically) only after a complete response
 // with a status below 300 whose body reads as a price history (see
-// priceHistoryFault) and is at most maxPriceFileBytes long: a failed, broken or
-// nonsensical download leaves an earlier file as it was, and so does one
-// stopped by setting `cancel`.
+// priceHistoryFault), is at most maxPriceFileBytes long and, when the server
+// did not say where it ends, ends with a whole bar (unmarkedEndFault): a
+// failed, broken or nonsensical download leaves an earlier file as it was, and
+// so does one stopped by setting `cancel` or by the time limit. Under the
+// file's lock, a body that would lose bars of the file there (losesHistory)
+// replaces it only with options.replaceLongerHistory.
 PriceHistoryDownload downloadPriceHistory(std::string_view productText, std::string_view baseAddress,
                                           const std::filesystem::path& startDirectory,
-                                          const std::atomic<bool>* cancel = nullptr);
+                                          const std::atomic<bool>* cancel = nullptr,
+                                          const DownloadOptions& options = {});
 
 // The first eight characters of the file's last line (a shorter line whole, its
 // line end included); empty for an empty file, nullopt when it cannot be read.

@@ -73,6 +73,18 @@ std::optional<double> typicalChangeAround(const std::vector<Bar>& bars, std::siz
     return sum / static_cast<double>(changes.size());
 }
 
+FindingKind findingOf(LineRefusal reason) {
+    switch (reason) {
+        case LineRefusal::Unreadable: return FindingKind::RefusedLine;
+        case LineRefusal::DateRepeated: return FindingKind::DateRepeated;
+        case LineRefusal::DateEarlier: return FindingKind::DateOutOfOrder;
+        case LineRefusal::NotPositive: return FindingKind::NotPositivePrice;
+        case LineRefusal::Absurd: return FindingKind::AbsurdPrice;
+        case LineRefusal::CutShort: return FindingKind::CutShort;
+    }
+    return FindingKind::RefusedLine;
+}
+
 }  // namespace
 
 std::vector<DataFinding> checkBars(const std::vector<Bar>& bars, const std::vector<int>& barLines) {
@@ -85,6 +97,7 @@ std::vector<DataFinding> checkBars(const std::vector<Bar>& bars, const std::vect
         const std::optional<int> day = calendarDay(bar.dateText);
         if (!day && eightDigitDate(bar.dateText))
             findings.push_back(barFinding(FindingKind::NotACalendarDate, bars, barLines, i));
+        if (!eightDigitDate(bar.dateText)) findings.push_back(barFinding(FindingKind::NotEightDigits, bars, barLines, i));
         if (day && previousDay && *day - *previousDay > PriceCheck::maxGapDays) {
             DataFinding gap = barFinding(FindingKind::Gap, bars, barLines, i);
             gap.days = *day - *previousDay;
@@ -131,18 +144,18 @@ PriceCheck checkPriceFile(const std::string& path, std::string_view productName)
     if (registry.addProduct(productName) == nullptr) return check;
     PriceFileTrace trace;
     const PriceFileLoad load = loadPriceFile(registry, productName, path, &trace);
+    check.tooLarge = load.tooLarge;
     if (!load) return check;
     check.readable = true;
     check.barsLoaded = load.barsLoaded;
+    check.linesRead = load.linesRead;
     std::vector<Bar>& bars = registry.findProduct(productName)->bars;
     bars.pop_back();  // the next-day bar
     check.findings = checkBars(bars, trace.barLines);
 
     for (RefusedLine& refused : trace.refused) {
         DataFinding finding;
-        finding.kind = refused.reason == LineRefusal::Unreadable     ? FindingKind::RefusedLine
-                       : refused.reason == LineRefusal::DateRepeated ? FindingKind::DateRepeated
-                                                                      : FindingKind::DateOutOfOrder;
+        finding.kind = findingOf(refused.reason);
         finding.lineNumber = refused.lineNumber;
         finding.dateText = std::move(refused.dateText);
         // The bar it had to follow: the last one loaded from an earlier line.

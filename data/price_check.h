@@ -18,6 +18,10 @@ enum class FindingKind {
     PriceOutOfRange,   // high below low, or open or close outside low..high
     Spike,             // a one-day jump away from both neighbours that reverses the next day
     FlatRun,           // flatRunLength or more identical bars in a row
+    NotPositivePrice,  // a price of zero or below: not loaded
+    AbsurdPrice,       // a price far from the file's median close (absurdPriceFactor): not loaded
+    CutShort,          // the last line holds part of a bar only: not loaded
+    NotEightDigits,    // a date that is not eight digits: loaded, but kept in no order
 };
 
 // One finding. Prices are as loaded (scaled by the product's price scale).
@@ -36,6 +40,8 @@ struct DataFinding {
 
 struct PriceCheck {
     bool readable = false;  // false: the file could not be read, nothing was checked
+    bool tooLarge = false;  // not readable: larger than a price file can be
+    int linesRead = 0;
     int barsLoaded = 0;
     std::vector<DataFinding> findings;  // in the order of the file's lines
 

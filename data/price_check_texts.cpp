@@ -1,5 +1,7 @@
 #include "data/price_check_texts.h"
 
+#include "data/price_file.h"
+
 #include <cstdio>
 
 namespace varkel {
@@ -32,6 +34,10 @@ KindNames kindNames(FindingKind kind) {
         case FindingKind::PriceOutOfRange: return {"price outside high..low", "prices outside high..low"};
         case FindingKind::Spike: return {"spike", "spikes"};
         case FindingKind::FlatRun: return {"flat run", "flat runs"};
+        case FindingKind::NotPositivePrice: return {"price of zero or below", "prices of zero or below"};
+        case FindingKind::AbsurdPrice: return {"absurd price", "absurd prices"};
+        case FindingKind::CutShort: return {"cut-short last line", "cut-short last lines"};
+        case FindingKind::NotEightDigits: return {"date not of eight digits", "dates not of eight digits"};
     }
     return {"finding", "findings"};
 }
@@ -57,6 +63,15 @@ std::string what(const DataFinding& f) {
                    price(f.typicalChange);
         case FindingKind::FlatRun:
             return "flat run: " + std::to_string(f.runLength) + " identical bars in a row (" + prices(f) + ")";
+        case FindingKind::NotPositivePrice:
+            return "not loaded: a price is zero or below";
+        case FindingKind::AbsurdPrice:
+            return "not loaded: a price is more than " + price(absurdPriceFactor) +
+                   " times the file's median close, or less than 1/" + price(absurdPriceFactor) + " of it";
+        case FindingKind::CutShort:
+            return "not loaded: the last line holds only part of a bar";
+        case FindingKind::NotEightDigits:
+            return "the date is not eight digits (YYYYMMDD), so its order is not checked";
     }
     return {};
 }
@@ -76,7 +91,9 @@ std::string checkSummary(const PriceCheck& check) {
     const FindingKind kinds[] = {FindingKind::RefusedLine,      FindingKind::DateRepeated,
                                  FindingKind::DateOutOfOrder,   FindingKind::NotACalendarDate,
                                  FindingKind::Gap,              FindingKind::PriceOutOfRange,
-                                 FindingKind::Spike,            FindingKind::FlatRun};
+                                 FindingKind::Spike,            FindingKind::FlatRun,
+                                 FindingKind::NotPositivePrice, FindingKind::AbsurdPrice,
+                                 FindingKind::CutShort,         FindingKind::NotEightDigits};
     bool first = true;
     for (const FindingKind kind : kinds) {
         std::size_t count = 0;

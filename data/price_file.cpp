@@ -62,50 +62,136 @@ std::optional<int> eightDigitDate(std::string_view dateText) {
     return value;
 }
 
+namespace {
+
+// The last line of `content` that is not blank, and its 1-based number.
+std::pair<std::string_view, int> lastFilledLine(std::string_view content) {
+    std::string_view last;
+    int lastNumber = 0;
+    int lineNumber = 0;
+    for (std::size_t start = 0; start < content.size();) {
+        const std::string_view line = nextLine(content, start);
+        ++lineNumber;
+        if (line.find_first_not_of(" \t") != std::string_view::npos) {
+            last = line;
+            lastNumber = lineNumber;
+        }
+    }
+    return {last, lastNumber};
+}
+
+// The middle of the closes (the mean of the two middle ones for an even
+// count), over closes above zero; 0 when there are none.
+double medianOf(std::vector<double> closes) {
+    closes.erase(std::remove_if(closes.begin(), closes.end(), [](double close) { return !(close > 0.0); }),
+                 closes.end());
+    if (closes.empty()) return 0.0;
+    const std::size_t middle = closes.size() / 2;
+    std::nth_element(closes.begin(), closes.begin() + static_cast<std::ptrdiff_t>(middle), closes.end());
+    const double upper = closes[middle];
+    if (closes.size() % 2 == 1) return upper;
+    return (*std::max_element(closes.begin(), closes.begin() + static_cast<std::ptrdiff_t>(middle)) + upper) / 2.0;
+}
+
+std::optional<LineRefusal> impossiblePrice(const Bar& bar, double median) {
+    for (const double price : {bar.open, bar.high, bar.low, bar.close}) {
+        if (!(price > 0.0)) return LineRefusal::NotPositive;
+        if (price > median * absurdPriceFactor || price < median / absurdPriceFactor) return LineRefusal::Absurd;
+    }
+    return std::nullopt;
+}
+
+// One line that held a bar, parsed, before the checks that need the whole file.
+struct ParsedLine {
+    int lineNumber;
+    Bar bar;
+    std::string_view text;
+};
+
+}  // namespace
+
+int cutShortLastLine(std::string_view content) {
+    const auto [line, number] = lastFilledLine(content);
+    if (number == 0 || std::count(line.begin(), line.end(), ',') >= 4) return 0;
+    const bool barLike = line.find(',') != std::string_view::npos || (line.front() >= '0' && line.front() <= '9');
+    return barLike ? number : 0;
+}
+
 PriceFileLoad loadPriceFile(ProductRegistry& registry, std::string_view productName,
                             const std::string& path, PriceFileTrace* trace) {
     PriceFileLoad result;
     const std::optional<std::string> read = readWholeFile(path, maxPriceFileBytes, &result.tooLarge);
     if (!read) return result;
+    return loadPriceText(registry, productName, *read, trace);
+}
+
+PriceFileLoad loadPriceText(ProductRegistry& registry, std::string_view productName, std::string_view content,
+                            PriceFileTrace* trace) {
+    PriceFileLoad result;
     result.opened = true;
-    const std::string& content = *read;
     Product* product = registry.findProduct(productName);
-    if (product != nullptr)
-        product->bars.reserve(product->bars.size() +
-                              static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n')) + 2);
-    const auto refuse = [&result, trace](int lineNumber, LineRefusal reason, std::string dateText) {
-        ++result.refusedCount;
-        if (reason != LineRefusal::Unreadable) ++result.outOfOrderCount;
-        if (result.firstRefusedLines.size() < PriceFileLoad::maxReportedLines)
-            result.firstRefusedLines.push_back(lineNumber);
-        if (trace != nullptr) trace->refused.push_back({lineNumber, reason, std::move(dateText)});
+    struct Refusal {
+        int lineNumber;
+        LineRefusal reason;
+        std::string dateText;
     };
-    std::optional<int> latestDate;
+    std::vector<Refusal> refusals;
+    std::vector<ParsedLine> parsed;
     int lineNumber = 0;
     for (std::size_t start = 0; start < content.size();) {
         const std::string_view line = nextLine(content, start);
         ++lineNumber;
         const int commas = static_cast<int>(std::count(line.begin(), line.end(), ','));
         if (commas < 4 || product == nullptr) continue;
-        Bar parsed;
-        if (!parsePriceLine(commas, parsed, line, product->priceScale)) {
-            refuse(lineNumber, LineRefusal::Unreadable, {});
-            continue;
-        }
-        const std::optional<int> date = eightDigitDate(parsed.dateText);
-        if (date && latestDate && *date <= *latestDate) {
-            refuse(lineNumber, *date == *latestDate ? LineRefusal::DateRepeated : LineRefusal::DateEarlier,
-                   std::move(parsed.dateText));
-            continue;
-        }
-        if (Bar* bar = registry.addBar(productName, line)) {
-            *bar = std::move(parsed);
-            ++result.barsLoaded;
-            if (date) latestDate = date;
-            if (trace != nullptr) trace->barLines.push_back(lineNumber);
-        }
+        Bar bar;
+        if (parsePriceLine(commas, bar, line, product->priceScale))
+            parsed.push_back({lineNumber, std::move(bar), line});
+        else
+            refusals.push_back({lineNumber, LineRefusal::Unreadable, {}});
     }
     result.linesRead = lineNumber;
+    if (product != nullptr) {
+        result.cutLine = cutShortLastLine(content);
+        if (result.cutLine > 0) refusals.push_back({result.cutLine, LineRefusal::CutShort, {}});
+        product->bars.reserve(product->bars.size() + parsed.size() + 1);
+    }
+
+    std::vector<double> closes;
+    closes.reserve(parsed.size());
+    for (const ParsedLine& line : parsed) closes.push_back(line.bar.close);
+    const double median = medianOf(std::move(closes));
+    std::optional<int> latestDate;
+    for (ParsedLine& line : parsed) {
+        if (const auto impossible = impossiblePrice(line.bar, median)) {
+            refusals.push_back({line.lineNumber, *impossible, std::move(line.bar.dateText)});
+            continue;
+        }
+        const std::optional<int> date = eightDigitDate(line.bar.dateText);
+        if (date && latestDate && *date <= *latestDate) {
+            refusals.push_back({line.lineNumber,
+                                *date == *latestDate ? LineRefusal::DateRepeated : LineRefusal::DateEarlier,
+                                std::move(line.bar.dateText)});
+            continue;
+        }
+        if (Bar* bar = registry.addBar(productName, line.text)) {
+            *bar = std::move(line.bar);
+            ++result.barsLoaded;
+            if (date) latestDate = date;
+            if (trace != nullptr) trace->barLines.push_back(line.lineNumber);
+        }
+    }
+    std::stable_sort(refusals.begin(), refusals.end(),
+                     [](const Refusal& a, const Refusal& b) { return a.lineNumber < b.lineNumber; });
+    for (Refusal& refusal : refusals) {
+        ++result.refusedCount;
+        if (refusal.reason == LineRefusal::DateRepeated || refusal.reason == LineRefusal::DateEarlier)
+            ++result.outOfOrderCount;
+        if (refusal.reason == LineRefusal::NotPositive || refusal.reason == LineRefusal::Absurd)
+            ++result.impossiblePriceCount;
+        if (result.firstRefusedLines.size() < PriceFileLoad::maxReportedLines)
+            result.firstRefusedLines.push_back(refusal.lineNumber);
+        if (trace != nullptr) trace->refused.push_back({refusal.lineNumber, refusal.reason, std::move(refusal.dateText)});
+    }
     registry.appendEmptyBar(productName);
     return result;
 }
@@ -127,6 +213,9 @@ std::string PriceFileLoad::refusedSummary() const {
     text += ")";
     if (outOfOrderCount > 0)
         text += "; " + std::to_string(outOfOrderCount) + " dated not later than the bar before";
+    if (impossiblePriceCount > 0)
+        text += "; " + std::to_string(impossiblePriceCount) + " with an impossible price";
+    if (cutLine > 0) text += "; line " + std::to_string(cutLine) + " is cut short";
     return text;
 }
 

@@ -22,7 +22,14 @@ enum class LineRefusal {
     Unreadable,   // price fields missing or not numbers, or the date text too long
     DateRepeated, // the same eight-digit date as the latest bar loaded
     DateEarlier,  // an eight-digit date before the latest bar loaded
+    NotPositive,  // a price of zero or below: no market trades there
+    Absurd,       // a price beyond absurdPriceFactor times (or below 1/absurdPriceFactor of) the median close
+    CutShort,     // the file's last line holds part of a bar only (a write or a download broke off)
 };
+
+// A price this many times the file's median close, or this fraction of it, is
+// a typing slip or a broken line, not a market move.
+inline constexpr double absurdPriceFactor = 100.0;
 
 struct RefusedLine {
     int lineNumber = 0;  // 1-based
@@ -41,13 +48,16 @@ struct PriceFileLoad {
     int barsLoaded = 0;
     int refusedCount = 0;
     int outOfOrderCount = 0;             // of refusedCount: dated not later than the bar before
+    int impossiblePriceCount = 0;        // of refusedCount: NotPositive or Absurd
+    int cutLine = 0;                     // the line of a cut-short last line, 0 when none
     std::vector<int> firstRefusedLines;  // 1-based line numbers, at most maxReportedLines
 
     static constexpr std::size_t maxReportedLines = 10;
 
     explicit operator bool() const { return opened; }
     // "3 lines refused (lines 1, 7, 9)", followed by "; 2 dated not later than
-    // the bar before" when dates were out of order; empty when nothing was
+    // the bar before" when dates were out of order, "; 1 with an impossible
+    // price" and "; line 9 is cut short" when so; empty when nothing was
     // refused.
     std::string refusedSummary() const;
 };
@@ -73,10 +83,20 @@ std::optional<int> eightDigitDate(std::string_view dateText);
 // Reads every line of the file at `path` into the product's bars and appends the
 // empty next-day bar. A bar whose eight-digit date is not later than the latest
 // eight-digit date loaded before it is refused, so a history pasted twice or in
-// reverse order loads its increasing part only. Nothing is changed when the
-// file cannot be opened or is larger than maxPriceFileBytes. `trace`, when
-// given, receives every refusal.
+// reverse order loads its increasing part only; so is a bar with a price of
+// zero or below or an absurd price (see absurdPriceFactor), and a last line
+// that holds part of a bar (fewer than four commas, beginning with a digit or
+// holding a comma). Nothing is changed when the file cannot be opened or is
+// larger than maxPriceFileBytes. `trace`, when given, receives every refusal.
 PriceFileLoad loadPriceFile(ProductRegistry& registry, std::string_view productName,
                             const std::string& path, PriceFileTrace* trace = nullptr);
+
+// The same for a price file's text already read.
+PriceFileLoad loadPriceText(ProductRegistry& registry, std::string_view productName, std::string_view content,
+                            PriceFileTrace* trace = nullptr);
+
+// The 1-based line of the last line of `content` when it holds part of a bar
+// only (the loader's CutShort); 0 when the text ends with a whole line.
+int cutShortLastLine(std::string_view content);
 
 }  // namespace varkel

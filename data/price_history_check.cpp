@@ -50,4 +50,32 @@ std::optional<std::string> priceHistoryFault(std::string_view content) {
     return std::nullopt;
 }
 
+std::optional<std::string> unmarkedEndFault(std::string_view content) {
+    if (content.empty()) return std::nullopt;  // priceHistoryFault says so
+    int lines = 0;
+    for (std::size_t start = 0; start < content.size();) {
+        nextLine(content, start);
+        ++lines;
+    }
+    if (content.back() != '\n' && content.back() != '\r')
+        return "it breaks off in line " + std::to_string(lines) + " (the connection closed before a line end)";
+    if (const int cut = cutShortLastLine(content))
+        return "its last line " + std::to_string(cut) + " holds only part of a bar";
+    return std::nullopt;
+}
+
+HistoryExtent historyExtent(std::string_view content) {
+    ProductRegistry registry;
+    registry.addProduct("PRICE");
+    HistoryExtent extent;
+    extent.bars = loadPriceText(registry, "PRICE", content).barsLoaded;
+    for (const Bar& bar : registry.findProduct("PRICE")->bars)
+        if (const auto date = eightDigitDate(bar.dateText)) extent.lastDate = *date;
+    return extent;
+}
+
+bool losesHistory(const HistoryExtent& current, const HistoryExtent& next) {
+    return next.bars < current.bars || next.lastDate < current.lastDate;
+}
+
 }  // namespace varkel

@@ -1,6 +1,8 @@
 #include "data/price_import.h"
 
 #include "base/atomic_file.h"
+#include "base/csv_rows.h"
+#include "base/file_lock.h"
 #include "base/whole_file.h"
 
 #include <algorithm>
@@ -14,53 +16,27 @@ namespace varkel {
 
 namespace {
 
-struct SourceLine {
-    int number;
-    std::string_view text;
-};
-
-// Lines ending in LF, CR LF or a lone CR; a leading byte-order mark is dropped.
-std::vector<SourceLine> splitLines(std::string_view source) {
-    if (source.substr(0, 3) == "\xEF\xBB\xBF") source.remove_prefix(3);
-    std::vector<SourceLine> lines;
-    int number = 0;
-    std::size_t start = 0;
-    while (start < source.size()) {
-        const std::size_t end = std::min(source.find_first_of("\r\n", start), source.size());
-        lines.push_back({++number, source.substr(start, end - start)});
-        start = end + 1;
-        if (end < source.size() && source[end] == '\r' && start < source.size() && source[start] == '\n') ++start;
-    }
-    return lines;
-}
-
 bool isBlank(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c) != 0; });
 }
 
-// A field without surrounding blanks and double quotes.
+// A field without surrounding blanks.
 std::string_view trimmed(std::string_view field) {
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '"'; };
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
     while (!field.empty() && blank(field.front())) field.remove_prefix(1);
     while (!field.empty() && blank(field.back())) field.remove_suffix(1);
     return field;
 }
 
-// The separator of a line: a semicolon where semicolons outnumber commas.
-char separatorOf(std::string_view line) {
-    return std::count(line.begin(), line.end(), ';') > std::count(line.begin(), line.end(), ',') ? ';' : ',';
+// The fields of a record, trimmed; they point into the record.
+std::vector<std::string_view> fieldsOf(const CsvRow& row) {
+    std::vector<std::string_view> fields;
+    fields.reserve(row.fields.size());
+    for (const std::string& field : row.fields) fields.push_back(trimmed(field));
+    return fields;
 }
 
-std::vector<std::string_view> splitFields(std::string_view line, char separator) {
-    std::vector<std::string_view> fields;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t end = line.find(separator, start);
-        fields.push_back(trimmed(line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start)));
-        if (end == std::string_view::npos) return fields;
-        start = end + 1;
-    }
-}
+bool isBlankRow(const CsvRow& row) { return row.fields.size() == 1 && isBlank(row.fields.front()); }
 
 std::optional<int> digitsValue(std::string_view text, std::size_t least, std::size_t most) {
     if (text.size() < least || text.size() > most) return std::nullopt;
@@ -72,7 +48,9 @@ std::optional<int> digitsValue(std::string_view text, std::size_t least, std::si
     return value;
 }
 
+// Years of four digits only: the price file keeps dates as eight digits.
 std::optional<int> calendarDate(int year, int month, int day) {
+    if (year < 1000 || year > 9999) return std::nullopt;
     using namespace std::chrono;
     const year_month_day date{std::chrono::year{year}, std::chrono::month{static_cast<unsigned>(month)},
                               std::chrono::day{static_cast<unsigned>(day)}};
@@ -81,10 +59,11 @@ std::optional<int> calendarDate(int year, int month, int day) {
 }
 
 // YYYYMMDD of "2024-07-15", "2024/7/15", "2024.07.15" (with the given
-// separators) or "20240715"; anything after a blank or a 'T' (a time) is ignored.
-std::optional<int> parseDate(std::string_view text, std::string_view separators) {
+// separators) or, where `compactToo`, "20240715"; anything after a blank or a
+// 'T' (a time) is ignored.
+std::optional<int> parseDate(std::string_view text, std::string_view separators, bool compactToo) {
     text = text.substr(0, text.find_first_of(" T"));
-    if (const auto compact = digitsValue(text, 8, 8))
+    if (const auto compact = digitsValue(text, 8, 8); compact && compactToo)
         return calendarDate(*compact / 10000, *compact / 100 % 100, *compact % 100);
     const std::size_t first = text.find_first_of(separators);
     if (first == std::string_view::npos) return std::nullopt;
@@ -130,19 +109,23 @@ struct Columns {
     std::size_t date = 0;
     std::array<std::size_t, 4> prices{};
     std::string_view dateSeparators;
+    bool compactDates = true;
+    std::size_t headerFields = 0;  // every record must have as many; 0 for a broker export
 };
 
 // "2008.01.16,00:00,106.770,..." or, without the time, "2008.01.16,106.770,...".
 Columns brokerColumns(const std::vector<std::string_view>& fields) {
     const std::size_t first = fields.size() > 1 && fields[1].find(':') != std::string_view::npos ? 2 : 1;
-    return Columns{0, {first, first + 1, first + 2, first + 3}, "."};
+    // Eight digits alone would be this program's own format, whose prices are
+    // hundredths already: a broker export always dots its dates.
+    return Columns{0, {first, first + 1, first + 2, first + 3}, ".", false, 0};
 }
 
 // A dotted date first; an eight-digit date alone could be this program's own
 // format, whose prices are already hundredths.
 bool looksLikeBroker(const std::vector<std::string_view>& fields) {
     return !fields.empty() && fields[0].find('.') != std::string_view::npos &&
-           parseDate(fields[0], ".").has_value();
+           parseDate(fields[0], ".", false).has_value();
 }
 
 std::optional<Columns> headerColumns(const std::vector<std::string_view>& fields) {
@@ -162,17 +145,28 @@ std::optional<Columns> headerColumns(const std::vector<std::string_view>& fields
     const auto low = named({"low"});
     const auto close = named({"close"});
     if (!date || !open || !high || !low || !close) return std::nullopt;
-    return Columns{*date, {*open, *high, *low, *close}, "-/"};
+    return Columns{*date, {*open, *high, *low, *close}, "-/", true, fields.size()};
+}
+
+// A bar a market can have traded: the high at or above the open and the
+// close, the low at or below them, every price above zero.
+bool isPossibleBar(const std::array<std::int64_t, 4>& p) {
+    const auto [open, high, low, close] = p;
+    return low > 0 && high >= std::max(open, close) && low <= std::min(open, close);
 }
 
 std::optional<ImportedBar> readBar(const std::vector<std::string_view>& fields, const Columns& columns, int line,
                                    SkipReason& reason) {
+    if (columns.headerFields != 0 && fields.size() != columns.headerFields) {
+        reason = SkipReason::FieldCount;
+        return std::nullopt;
+    }
     const std::size_t needed = std::max(columns.date, *std::max_element(columns.prices.begin(), columns.prices.end()));
     if (fields.size() <= needed) {
         reason = SkipReason::TooFewFields;
         return std::nullopt;
     }
-    const auto date = parseDate(fields[columns.date], columns.dateSeparators);
+    const auto date = parseDate(fields[columns.date], columns.dateSeparators, columns.compactDates);
     if (!date) {
         reason = SkipReason::BadDate;
         return std::nullopt;
@@ -186,6 +180,10 @@ std::optional<ImportedBar> readBar(const std::vector<std::string_view>& fields, 
         }
         bar.prices[p] = *price;
     }
+    if (!isPossibleBar(bar.prices)) {
+        reason = SkipReason::ImpossibleBar;
+        return std::nullopt;
+    }
     return bar;
 }
 
@@ -194,13 +192,12 @@ std::optional<ImportedBar> readBar(const std::vector<std::string_view>& fields, 
 PriceConversion convertPriceText(std::string_view source, ImportFormat format) {
     PriceConversion result;
     result.format = format;
-    std::vector<SourceLine> lines = splitLines(source);
-    lines.erase(std::remove_if(lines.begin(), lines.end(), [](const SourceLine& l) { return isBlank(l.text); }),
-                lines.end());
-    if (lines.empty()) return result;
+    if (source.substr(0, 3) == "\xEF\xBB\xBF") source.remove_prefix(3);
+    std::vector<CsvRow> rows = readCsvRows(source, csvSeparatorOf(source));
+    rows.erase(std::remove_if(rows.begin(), rows.end(), isBlankRow), rows.end());
+    if (rows.empty()) return result;
 
-    const char separator = separatorOf(lines.front().text);
-    const std::vector<std::string_view> firstFields = splitFields(lines.front().text, separator);
+    const std::vector<std::string_view> firstFields = fieldsOf(rows.front());
     std::optional<Columns> header;  // the columns a header names; none for a broker export
     if (format == ImportFormat::Auto)
         result.format = looksLikeBroker(firstFields) ? ImportFormat::Broker : ImportFormat::Ohlc;
@@ -214,13 +211,17 @@ PriceConversion convertPriceText(std::string_view source, ImportFormat format) {
     }
 
     std::vector<ImportedBar> bars;
-    for (std::size_t i = header ? 1 : 0; i < lines.size(); ++i) {
-        const std::vector<std::string_view> fields = splitFields(lines[i].text, separator);
+    for (std::size_t i = header ? 1 : 0; i < rows.size(); ++i) {
+        if (rows[i].unclosedQuote) {
+            result.skipped.push_back({rows[i].lineNumber, SkipReason::UnclosedQuote});
+            continue;
+        }
+        const std::vector<std::string_view> fields = fieldsOf(rows[i]);
         SkipReason reason{};
-        if (auto bar = readBar(fields, header ? *header : brokerColumns(fields), lines[i].number, reason))
+        if (auto bar = readBar(fields, header ? *header : brokerColumns(fields), rows[i].lineNumber, reason))
             bars.push_back(*bar);
         else
-            result.skipped.push_back({lines[i].number, reason});
+            result.skipped.push_back({rows[i].lineNumber, reason});
     }
     std::stable_sort(bars.begin(), bars.end(), [](const ImportedBar& a, const ImportedBar& b) { return a.date < b.date; });
     int previous = 0;
@@ -247,14 +248,15 @@ PriceConversion convertPriceText(std::string_view source, ImportFormat format) {
 
 PriceImport importPriceFile(const std::filesystem::path& from, const std::filesystem::path& to, ImportFormat format) {
     PriceImport result;
-    const std::optional<std::string> source = readWholeFile(from);
+    const std::optional<std::string> source = readWholeFile(from, maxImportFileBytes, &result.tooLarge);
     if (!source) return result;
     result.conversion = convertPriceText(*source, format);
     if (result.conversion.outcome != ImportOutcome::Converted) {
         result.status = ImportStatus::NotConverted;
         return result;
     }
-    result.status = writeFileAtomically(to, result.conversion.priceText, &result.writeError)
+    const std::optional<FileLock> lock = FileLock::acquire(to, &result.writeError);
+    result.status = lock && writeFileAtomically(to, result.conversion.priceText, &result.writeError)
                         ? ImportStatus::Imported
                         : ImportStatus::WriteFailed;
     return result;
@@ -275,6 +277,9 @@ std::string_view skipReasonText(SkipReason reason) {
         case SkipReason::BadDate: return "not a date";
         case SkipReason::BadPrice: return "a price is not a positive decimal number";
         case SkipReason::RepeatedDate: return "repeated date";
+        case SkipReason::FieldCount: return "not as many fields as the header names";
+        case SkipReason::UnclosedQuote: return "a quoted field is not closed before the end of the file";
+        case SkipReason::ImpossibleBar: return "not a possible bar (high below open or close, or low above them)";
     }
     return {};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -10,9 +11,14 @@ namespace varkel {
 
 // The exports a trader brings: a broker platform's history
 // ("2008.01.16,00:00,106.770,107.920,105.920,107.630,18810", the time and the
-// volume optional) or a spreadsheet's CSV with a header naming Date, Open,
-// High, Low and Close in any order (dates YYYY-MM-DD, YYYY/MM/DD or YYYYMMDD,
-// comma or semicolon separated).
+// volume optional, the date always dotted) or a spreadsheet's CSV with a header
+// naming Date, Open, High, Low and Close in any order (dates YYYY-MM-DD,
+// YYYY/MM/DD or YYYYMMDD, years 1000 to 9999, comma or semicolon separated).
+// Both are read as CSV (RFC 4180): a field in double quotes may hold the
+// separator, line ends and doubled quotes; every record of a CSV must have as
+// many fields as its header; every bar must be possible (high at or above the
+// open and close, low at or below them, prices above zero) or its line is
+// skipped.
 enum class ImportFormat { Auto, Broker, Ohlc };
 
 enum class SkipReason {
@@ -20,10 +26,17 @@ enum class SkipReason {
     BadDate,        // not a date of the calendar in the format's form
     BadPrice,       // a price that is not a positive decimal number
     RepeatedDate,   // a date already imported from an earlier line
+    FieldCount,     // a CSV record with more or fewer fields than its header
+    UnclosedQuote,  // a quoted field still open at the end of the source
+    ImpossibleBar,  // high below open or close, or low above them
 };
 
+// A broker's daily export over decades is a few megabytes; anything beyond
+// this is not one (or a device that never ends) and is not read.
+inline constexpr std::size_t maxImportFileBytes = 256 * 1024 * 1024;
+
 struct SkippedLine {
-    int lineNumber = 0;  // 1-based, in the source
+    int lineNumber = 0;  // 1-based, in the source: the line the record begins on
     SkipReason reason = SkipReason::BadDate;
 };
 
@@ -52,12 +65,13 @@ enum class ImportStatus { Imported, Unreadable, NotConverted, WriteFailed };
 
 struct PriceImport {
     ImportStatus status = ImportStatus::Unreadable;
+    bool tooLarge = false;  // Unreadable: larger than maxImportFileBytes
     PriceConversion conversion;
     std::string writeError;  // why the target could not be written
 };
 
-// Reads `from`, converts it and writes the price file `to` atomically: an
-// existing target is replaced whole or, on any failure, left as it was.
+// Reads `from`, converts it and writes the price file `to` atomically, holding
+// its lock: an existing target is replaced whole or, on any failure, left as it was.
 // Nothing is written unless at least one bar was converted.
 PriceImport importPriceFile(const std::filesystem::path& from, const std::filesystem::path& to,
                             ImportFormat format);

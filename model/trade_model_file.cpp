@@ -2,6 +2,7 @@
 
 #include "base/atomic_file.h"
 #include "base/formatted_text.h"
+#include "base/file_lock.h"
 #include "data/product.h"
 #include "base/text_lines.h"
 #include "base/whole_file.h"
@@ -34,6 +35,12 @@ std::array<Field, tradeModelFileLines> fileLines(TradeModel& model) {
             &third.p.setting,    &model.kellyFormula, &model.sharpeRatio, &model.winningRate,
             &model.losingRate,   &model.winCount,    &model.lossCount,    &model.tradeCount,
             &model.netProfit,    &model.grossProfit, &model.grossLoss};
+}
+
+// The rates of a model's trades: 0 / 0 for a model that never traded, which
+// a build on a few bars can give. Any other "nan" comes from broken prices.
+bool isTradeRate(const TradeModel& model, const double* field) {
+    return field == &model.kellyFormula || field == &model.winningRate || field == &model.losingRate;
 }
 
 std::string formatInt(std::int32_t value) { return formattedText("%d", value); }
@@ -69,7 +76,7 @@ void readLine(const Field& field, const std::string& line) {
         *std::get<double*>(field) = std::strtod(line.c_str(), nullptr);
 }
 
-std::vector<std::string> splitLines(const std::string& content) {
+std::vector<std::string> splitLines(std::string_view content) {
     std::vector<std::string> lines;
     for (std::size_t start = 0; start < content.size();) lines.emplace_back(nextLine(content, start));
     return lines;
@@ -82,24 +89,47 @@ std::filesystem::path performanceFilePath(const std::filesystem::path& startDire
     return startDirectory / (fileStem(productName) + ".pfm");
 }
 
-bool saveTradeModel(const TradeModel& model, const std::filesystem::path& path, std::string* error) {
+bool saveTradeModel(const TradeModel& model, const std::filesystem::path& path, std::string* error,
+                    const std::string* expectedText) {
+    const auto refuse = [error](std::string why) {
+        if (error != nullptr) *error = std::move(why);
+        return false;
+    };
     TradeModel copy = model;
     const auto lines = fileLines(copy);
     std::string content;
     for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (const auto* real = std::get_if<double*>(&lines[i]);
+            real && std::isnan(**real) && !(copy.tradeCount == 0 && isTradeRate(copy, *real)))
+            return refuse("line " + std::to_string(i + 1) + " of the model would be nan, not a number");
         content += formatLine(lines[i]);
         if (i + 1 < lines.size()) content += '\n';
     }
+    std::string lockError;
+    const std::optional<FileLock> lock = FileLock::acquire(path, &lockError);
+    if (!lock) return refuse(lockError);
+    if (expectedText != nullptr && readTradeModelText(path) != *expectedText)
+        return refuse("another program changed it since it was read; it was left as that program wrote it");
     return writeFileAtomically(path, content, error);
 }
 
-bool loadTradeModel(TradeModel& model, const std::filesystem::path& path, int* linesRead) {
-    const auto content = readWholeFile(path);
-    if (!content) return false;  // missing, or a directory, say
-    const std::vector<std::string> lines = splitLines(*content);
+std::optional<std::string> readTradeModelText(const std::filesystem::path& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;  // missing, a folder, a FIFO
+    return readWholeFile(path, maxTradeModelFileBytes);
+}
+
+void parseTradeModel(TradeModel& model, std::string_view text, int* linesRead) {
+    const std::vector<std::string> lines = splitLines(text);
     const auto fields = fileLines(model);
     for (std::size_t i = 0; i < fields.size(); ++i) readLine(fields[i], i < lines.size() ? lines[i] : std::string());
     if (linesRead != nullptr) *linesRead = static_cast<int>(lines.size());
+}
+
+bool loadTradeModel(TradeModel& model, const std::filesystem::path& path, int* linesRead) {
+    const auto content = readTradeModelText(path);
+    if (!content) return false;
+    parseTradeModel(model, *content, linesRead);
     return true;
 }
 

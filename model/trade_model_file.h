@@ -2,7 +2,9 @@
 
 #include "model/trade_model.h"
 
+#include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,20 +16,38 @@ std::filesystem::path performanceFilePath(const std::filesystem::path& startDire
 
 inline constexpr int tradeModelFileLines = 23;
 
+// 23 numbers take a few hundred bytes (at most about 2.5 KB with every digit of
+// the largest doubles); anything much larger is not a model file.
+inline constexpr std::size_t maxTradeModelFileBytes = 64 * 1024;
+
 // Writes the model as 23 text lines, one value each ("%d" or "%10.6f" with every
 // digit kept, however large; the Kelly value before the Sharpe ratio; no line
 // end after the last line), replacing any earlier file atomically: a failed
-// write leaves the earlier file as it was. A value that is not a number is
-// written "nan", infinities "inf" and "-inf". False, with the reason in `error`
-// when given, when the file cannot be written.
-bool saveTradeModel(const TradeModel& model, const std::filesystem::path& path, std::string* error = nullptr);
+// write leaves the earlier file as it was. The file's lock is held for the
+// write. Infinities are written "inf" and "-inf" (a Kelly value without a
+// losing day) and "nan" only for the rates of a model that never traded (its
+// wins and losses are 0 of 0 trades); a model holding any other value that is
+// not a number (prices of zero, say) is refused, not written. When
+// `expectedText` is given, the file is written only while it still holds
+// exactly that text (checked under the lock): a model another program saved
+// in the meantime is never overwritten with an older one. False, with the
+// reason in `error` when given, when the file is not written.
+bool saveTradeModel(const TradeModel& model, const std::filesystem::path& path, std::string* error = nullptr,
+                    const std::string* expectedText = nullptr);
+
+// The text of the model file at `path`: nothing when it is missing, not a
+// regular file (a FIFO would never end) or larger than maxTradeModelFileBytes.
+std::optional<std::string> readTradeModelText(const std::filesystem::path& path);
+
+// Fills the model from a model file's text, as loadTradeModel does.
+void parseTradeModel(TradeModel& model, std::string_view text, int* linesRead = nullptr);
 
 // Fills the model from such a file. Each line is read like the standard
 // conversions do (leading blanks skipped, stopping at the first character that
 // cannot belong to the number); LF, CR LF and lone CR line ends all work; a
 // missing or empty line reads as 0. `linesRead` (when given) receives the
 // number of lines the file holds. False, with the model untouched, when the
-// file cannot be opened or read.
+// file cannot be opened or read (see readTradeModelText).
 bool loadTradeModel(TradeModel& model, const std::filesystem::path& path, int* linesRead = nullptr);
 
 }  // namespace varkel

@@ -1,6 +1,7 @@
 #include "report/strategy_file.h"
 
 #include "base/atomic_file.h"
+#include "base/file_lock.h"
 #include "base/formatted_text.h"
 
 #include <system_error>
@@ -28,7 +29,8 @@ bool writeStrategyFile(const ProductRegistry& registry, std::string_view product
     for (const Bar& bar : product->bars)
         content += formattedText("%s,%10.2f,%10.2f,%10.2f,%10.2f,%d,%10.4f,%10.4f\n", bar.dateText.c_str(), bar.open,
                                  bar.high, bar.low, bar.close, bar.position, bar.dailyPnl, bar.cumulativePnl);
-    return writeFileAtomically(path, content, error);
+    const std::optional<FileLock> lock = FileLock::acquire(path, error);
+    return lock && writeFileAtomically(path, content, error);
 }
 
 }  // namespace varkel

@@ -36,7 +36,10 @@ TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view prod
     const Product* product = registry.findProduct(productName);
     signal.productFound = product != nullptr;
     if (!signal.productFound) return signal;
-    signal.modelFound = loadTradeModel(signal.model, signal.modelPath, &signal.modelLinesRead);
+    // The text as read: the refreshed model goes back only over this very text.
+    const std::optional<std::string> modelText = readTradeModelText(signal.modelPath);
+    signal.modelFound = modelText.has_value();
+    if (modelText) parseTradeModel(signal.model, *modelText, &signal.modelLinesRead);
     if (auto refusal = refuseShortHistory(productName, product->historyLength(), 1, "the daily signal")) {
         signal.refusal = *refusal;
         return signal;
@@ -56,7 +59,13 @@ TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view prod
     signal.signalText = transitionText(classifyTransition(work, productName));
     copyTradeColumns(*work.findProduct(productName), *registry.findProduct(productName));
 
-    signal.modelSaved = saveTradeModel(signal.model, signal.modelPath, &signal.modelError);
+    // A model file missing lines is not written back whole: the next run must
+    // still see that it was damaged.
+    if (signal.modelLinesRead != tradeModelFileLines)
+        signal.modelError = "it holds " + std::to_string(signal.modelLinesRead) + " lines, not " +
+                            std::to_string(tradeModelFileLines) + ", and was left as it was";
+    else
+        signal.modelSaved = saveTradeModel(signal.model, signal.modelPath, &signal.modelError, &*modelText);
     signal.strategyWritten = writeStrategyFile(work, productName, startDirectory, &signal.strategyError);
     return signal;
 }

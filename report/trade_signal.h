@@ -39,7 +39,10 @@ struct TradeSignal {
 // of the product's bars (the next-day bar receives the next day's position) and
 // brings back its positions and P&L (copyTradeColumns), back-tests
 // and measures it, writes the refreshed model back and writes the strategy file
-// <startDirectory>/strategy/<fileStem>.csv. An empty history, or a model that
+// <startDirectory>/strategy/<fileStem>.csv. The model goes back only when the
+// file held all its lines and still holds the text read at the start (checked
+// under the file's lock): a model saved by a build in the meantime is kept,
+// and modelError says why the signal's was not. An empty history, or a model that
 // savedModelFault refuses, is refused before anything is applied or written.
 // The weekday after the date YYYYMMDD of a history's last bar: the day its
 // signal is for (Saturday and Sunday hold no FX trading). Nothing for a date

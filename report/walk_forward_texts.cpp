@@ -1,6 +1,7 @@
 #include "report/walk_forward_texts.h"
 
 #include "base/formatted_text.h"
+#include "search/trial_ledger.h"
 #include "studies/study_catalogue.h"
 
 #include <cstdio>
@@ -48,6 +49,14 @@ std::string walkForwardCsv(const WalkForwardReport& report, const Product& produ
         text += optionalText(fold.efficiency(), "%.17g") + "\n";
     }
     return text;
+}
+
+std::string walkForwardMemoryText(const WalkForwardReport& report) {
+    const auto gigabytes = [](std::size_t bytes) { return formattedText("%.1f GB", static_cast<double>(bytes) / (1 << 30)); };
+    return "Not enough memory for the walk-forward: its " + std::to_string(report.plannedFolds) +
+           " folds would need " + gigabytes(report.ledgerBytesWanted) +
+           " to keep every base trial's train-window sums, more than the " + gigabytes(TrialLedger::maxBytes) +
+           " it may take. Use a longer test window (fewer folds).";
 }
 
 }  // namespace varkel

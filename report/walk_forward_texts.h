@@ -21,6 +21,10 @@ std::string thresholdText(double value);
 // A ratio with a printf pattern, "n/a" when there is none.
 std::string optionalText(const std::optional<double>& value, const char* pattern);
 
+// Why a walk-forward that wanted too much memory was refused:
+// "The walk-forward's 4616 folds would need 19.3 GB for ..., more than ...".
+std::string walkForwardMemoryText(const WalkForwardReport& report);
+
 // One line per fold under a header, nothing else; returns, thresholds and
 // efficiencies with 17 significant digits, so they read back exactly.
 std::string walkForwardCsv(const WalkForwardReport& report, const Product& product);

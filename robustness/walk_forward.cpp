@@ -86,6 +86,14 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
     LayerSearchResult wholeBuild =
         searchLayers(*whole.findProduct(name), choice, wholeSettings, LayerRating{std::nullopt, options.selection});
     if (wholeBuild.cancelled) return cancelled();
+    // A ledger over its budget recorded nothing (see TrialLedger::maxBytes):
+    // the folds cannot be rated, and the trader hears why.
+    if (const TrialLedger& ledger = *wholeBuild.layers[0]->ledger; ledger.overBudget()) {
+        report.outcome = WalkForwardOutcome::TooMuchMemory;
+        report.ledgerBytesWanted = ledger.bytesWanted();
+        report.plannedFolds = static_cast<int>(plan.folds.size());
+        return report;
+    }
     report.wholeHistoryModel = wholeBuild.model;
     const int firstTest = plan.folds.front().testFrom;
     report.wholeHistoryTestReturn =

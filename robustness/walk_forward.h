@@ -9,6 +9,7 @@
 #include "robustness/walk_forward_summary.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string_view>
@@ -33,11 +34,15 @@ struct WalkForwardOptions {
     const std::atomic<bool>* cancel = nullptr;
 };
 
-enum class WalkForwardOutcome { Done, NoProduct, InvalidChoice, Refused, Cancelled };
+// TooMuchMemory: the base layer's train-window sums of all folds would take
+// more than TrialLedger::maxBytes (report.ledgerBytesWanted); nothing was walked.
+enum class WalkForwardOutcome { Done, NoProduct, InvalidChoice, Refused, Cancelled, TooMuchMemory };
 
 struct WalkForwardReport {
     WalkForwardOutcome outcome = WalkForwardOutcome::NoProduct;
     FoldRefusal refusal = FoldRefusal::None;
+    std::size_t ledgerBytesWanted = 0;  // TooMuchMemory: what the ledger would have taken
+    int plannedFolds = 0;               // TooMuchMemory: the folds the ledger was for
     std::vector<FoldResult> folds;
     // The stitched out-of-sample daily P&L: every test window's bars in date order.
     std::vector<double> outOfSampleDaily;

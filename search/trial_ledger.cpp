@@ -1,6 +1,7 @@
 #include "search/trial_ledger.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace varkel {
 
@@ -13,6 +14,10 @@ bool TrialLedger::begin(int historyLength, std::size_t slotCount) {
     recording_ = std::all_of(windows_.begin(), windows_.end(), [historyLength](const BarWindow& w) {
         return w.from >= 0 && w.from <= w.to && w.to <= historyLength;
     });
+    const std::size_t slotBytes = sizeof(TrialParameters) + sizeof(double) * (1 + windows_.size() + (withSquares_ ? 1 : 0)) +
+                                  sizeof(std::uint8_t);
+    bytesWanted_ = slotCount > SIZE_MAX / slotBytes ? SIZE_MAX : slotCount * slotBytes;
+    if (overBudget()) recording_ = false;
     const std::size_t slots = recording_ ? slotCount : 0;
     parameters_.assign(slots, TrialParameters{});
     returns_.assign(slots, 0.0);

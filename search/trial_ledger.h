@@ -24,7 +24,18 @@ using TrialParameters = LayerParameters;
 // ten windows and the squares take about 100 MB.
 class TrialLedger {
 public:
+    // The most memory one ledger may take. A walk-forward with a short test
+    // window has a window per fold: 4,600 folds of the MACD grid would want
+    // about 19 GB. Such a ledger is refused (overBudget) rather than left to
+    // fail the machine.
+    static constexpr std::size_t maxBytes = std::size_t{1} << 30;
+
     explicit TrialLedger(std::vector<BarWindow> windows, bool withSumsOfSquares = false);
+
+    // Whether the last begin() was refused because its columns would take
+    // more than maxBytes, and how many bytes they would have taken.
+    bool overBudget() const { return bytesWanted_ > maxBytes; }
+    std::size_t bytesWanted() const { return bytesWanted_; }
 
     // True once a search has filled the ledger; false before, after a
     // cancelled search, or when a window does not lie within the history.
@@ -52,7 +63,8 @@ public:
     // For the searches. begin() makes one slot per point of the grid, in grid
     // order (refusing windows outside bars 0 .. historyLength); workers fill
     // distinct slots without locks; finish() drops the slots of trials not
-    // tried, keeping the order.
+    // tried, keeping the order. begin() records nothing, and says no, when the
+    // slots would take more than maxBytes.
     bool begin(int historyLength, std::size_t slotCount);
     void record(std::size_t slot, const TrialParameters& parameters, double finalReturn, double sumOfSquares);
     double* windowSumsOf(std::size_t slot) { return sums_.data() + slot * windows_.size(); }
@@ -65,6 +77,7 @@ private:
     bool complete_ = false;
     bool recording_ = false;
     std::size_t rows_ = 0;
+    std::size_t bytesWanted_ = 0;
     std::vector<TrialParameters> parameters_;
     std::vector<double> returns_;
     std::vector<double> sums_;  // [row][window]

@@ -60,6 +60,17 @@ TEST(UsageErrors, ExitTwoWithTheUsageAndTouchNothing) {
         {"view", "--product", "", "--file", file, "--dir", d},
         {"append", "--file", "", "--date", "20240108", "--open", "1", "--high", "1", "--low", "1", "--close", "1"},
         {"download", "--server", "http://127.0.0.1:1"},
+        {"download", "--product", "USD/JPY", "--timeout", "0", "--dir", d},
+        // Strict where a slip used to pass: an option twice, a span written
+        // as a fraction or an exponent, a multiplier a model would refuse, a
+        // product whose model file name cannot be written.
+        with(studies, {"--rsi", "3", "--rsi", "4"}),
+        with(build, {"--base", "macd"}),
+        with(studies, {"--ma", "1e1,20"}),
+        with(studies, {"--rsi", "3.0"}),
+        with(studies, {"--keltner", "3,3,-5"}),
+        {"build", "--product", std::string(240, 'P'), "--file", file, "--base", "lreg", "--dir", d},
+        {"signal", "--product", std::string(240, 'P'), "--file", file, "--dir", d},
     };
     for (const auto& words : cases) {
         std::string line;

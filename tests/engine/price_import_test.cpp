@@ -86,7 +86,7 @@ TEST(PriceImport, ReadsOnlyWhatItCanTellApart) {
          "Date,Open,High,Low,Close\n2024-02-30,1,1,1,1\n2024-02-29,1,1,1,-1\n2024-02-29,1,1,1\n"
          "2024-02-29,0,0,0,0\n2024-2-29,1.004,1.005,1.0049,1e2\n2024-03-01 00:00:00,1,1,1,1\n",
          ImportFormat::Auto, ImportOutcome::Converted, "20240301,100,100,100,100\n",
-         {{2, SkipReason::BadDate}, {3, SkipReason::BadPrice}, {4, SkipReason::TooFewFields},
+         {{2, SkipReason::BadDate}, {3, SkipReason::BadPrice}, {4, SkipReason::FieldCount},
           {5, SkipReason::BadPrice}, {6, SkipReason::BadPrice}}},
         {"forced broker on a header", "Date,Open,High,Low,Close\n", ImportFormat::Broker, ImportOutcome::NoBars, "",
          {{1, SkipReason::BadDate}}},

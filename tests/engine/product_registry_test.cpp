@@ -83,18 +83,17 @@ TEST(PriceFile, RefusesLinesWithoutNumbersAndReportsThem) {
         "20240102,12031,12110,12009,12100,99\n"   // sixth field ignored
         "\n"                                       // blank: skipped silently
         "20240103,,12110,12009,12100\n"           // empty field does not shift the rest
-        "20240104, 120.31,12110,12009,12100\n"    // decimal point scaled all the same
+        "20240104, 120.31,12110,12009,12100\n"    // decimal point scaled: 1.2031, absurd beside 121
         "only,three,commas,here\n"                // fewer than 4 commas: silent
         + longDate + ",1,2,3,4\n");
     const PriceFileLoad load = loadPriceFile(registry, "USD/JPY", path);
     const Product* product = registry.findProduct("USD/JPY");
-    ASSERT_EQ(product->barCount(), 3);
+    ASSERT_EQ(product->barCount(), 2);
     EXPECT_EQ(product->bars[0].dateText, "20240102");
     EXPECT_DOUBLE_EQ(product->bars[0].close, 121.0);
-    EXPECT_DOUBLE_EQ(product->bars[1].open, 1.2031);
-    EXPECT_EQ(load.refusedCount, 3);
-    EXPECT_EQ(load.firstRefusedLines, (std::vector<int>{1, 4, 7}));
-    EXPECT_EQ(load.refusedSummary(), "3 lines refused (lines 1, 4, 7)");
+    EXPECT_EQ(load.refusedCount, 4);
+    EXPECT_EQ(load.firstRefusedLines, (std::vector<int>{1, 4, 5, 7}));
+    EXPECT_EQ(load.refusedSummary(), "4 lines refused (lines 1, 4, 5, 7); 1 with an impossible price");
 }
 
 TEST(PriceFile, KeepsAVeryLongLineWhole) {

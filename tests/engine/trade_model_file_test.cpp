@@ -100,33 +100,42 @@ TEST(TradeModelFile, ShortOrMalformedLinesReadAsZero) {
     EXPECT_EQ(read.grossLoss, 0.0);
 }
 
-TEST(TradeModelFile, NotANumberAndInfinitiesSurviveTheRoundTrip) {
+TEST(TradeModelFile, InfinitiesSurviveTheRoundTripAndNotANumberIsNeverWritten) {
     const fs::path path = test::freshDirectory("model_file_nan") / "USD_JPY.pfm";
     TradeModel model = macdOnlyModel();
-    volatile double zero = 0.0;
-    model.kellyFormula = zero / zero;  // negative NaN on this platform
-    model.winningRate = std::numeric_limits<double>::quiet_NaN();
     model.losingRate = std::numeric_limits<double>::infinity();
     model.sharpeRatio = -std::numeric_limits<double>::infinity();
     ASSERT_TRUE(saveTradeModel(model, path));
     std::istringstream lines(test::readFile(path));
     std::string line;
-    for (int i = 0; i < 14; ++i) std::getline(lines, line);
-    EXPECT_EQ(line, "       nan");
-    std::getline(lines, line);
+    for (int i = 0; i < 15; ++i) std::getline(lines, line);
     EXPECT_EQ(line, "      -inf");
     std::getline(lines, line);
-    EXPECT_EQ(line, "       nan");
     std::getline(lines, line);
     EXPECT_EQ(line, "       inf");
-
     TradeModel read;
     ASSERT_TRUE(loadTradeModel(read, path));
-    EXPECT_TRUE(std::isnan(read.kellyFormula));
-    EXPECT_TRUE(std::isnan(read.winningRate));
     EXPECT_EQ(read.losingRate, std::numeric_limits<double>::infinity());
     EXPECT_EQ(read.sharpeRatio, -std::numeric_limits<double>::infinity());
-    EXPECT_EQ(read.netProfit, 12.5);
+
+    const std::string saved = test::readFile(path);
+    volatile double zero = 0.0;
+    ASSERT_GT(model.tradeCount, 0);
+    for (double* (*field)(TradeModel&) : {+[](TradeModel& m) { return &m.kellyFormula; },
+                                          +[](TradeModel& m) { return &m.netProfit; },
+                                          +[](TradeModel& m) { return &m.layers[0].p.setting; }}) {
+        TradeModel broken = model;
+        *field(broken) = zero / zero;
+        std::string error;
+        EXPECT_FALSE(saveTradeModel(broken, path, &error));
+        EXPECT_NE(error.find("nan, not a number"), std::string::npos) << error;
+        EXPECT_EQ(test::readFile(path), saved);
+    }
+    // A model that never traded has no rates: 0 of 0 trades stays "nan".
+    TradeModel idle = model;
+    idle.tradeCount = idle.winCount = idle.lossCount = 0;
+    idle.winningRate = idle.losingRate = idle.kellyFormula = zero / zero;
+    EXPECT_TRUE(saveTradeModel(idle, path));
 }
 
 TEST(TradeModelFile, MissingUnreadableOrUnwritableFiles) {

@@ -77,15 +77,20 @@ CDownloadDlg::~CDownloadDlg() {
     if (worker_.joinable()) worker_.join();
 }
 
-void CDownloadDlg::accept() {
+void CDownloadDlg::accept() { startDownload(false); }
+
+void CDownloadDlg::startDownload(bool replaceLongerHistory) {
     if (downloading()) return;
+    DownloadOptions options;
+    options.replaceLongerHistory = replaceLongerHistory;
     const std::string product = productCombo_->currentText().toStdString();
     const QString address = serverEdit_->text().trimmed();
     statusLabel_->clear();
     cancel_ = false;
     setBusy(true);
-    worker_ = std::thread([this, product, address, directory = startDirectory_] {
-        PriceHistoryDownload result = downloadPriceHistory(product, address.toStdString(), directory, &cancel_);
+    worker_ = std::thread([this, product, address, directory = startDirectory_, options] {
+        PriceHistoryDownload result =
+            downloadPriceHistory(product, address.toStdString(), directory, &cancel_, options);
         QMetaObject::invokeMethod(
             this, [this, result = std::move(result), address] { finishDownload(result, address); },
             Qt::QueuedConnection);
@@ -127,6 +132,14 @@ void CDownloadDlg::finishDownload(const PriceHistoryDownload& result, const QStr
     // The technical reason of a failure (an HTTP status, a refused connection)
     // stays beside the entries while the message box gives the plain text.
     statusLabel_->setText(QString::fromStdString(result.detail));
+    // The server may hold less than the file (a hand-appended bar, a broken
+    // export): only the trader can say that the shorter history is right.
+    if (result.wouldLoseHistory) {
+        if (askYesNo(QString::fromStdString(result.message) +
+                     QStringLiteral("\n\nReplace the file with the server's history all the same?")))
+            startDownload(true);
+        return;
+    }
     if (!result.succeeded) {
         showMessage(QString::fromStdString(result.message));
         QWidget* toCorrect =

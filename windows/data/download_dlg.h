@@ -33,6 +33,9 @@ public:
 
 private:
     bool downloading() const { return worker_.joinable(); }
+    // A download that would lose bars of the file there asks first (see
+    // PriceHistoryDownload::wouldLoseHistory), and runs again replacing it on Yes.
+    void startDownload(bool replaceLongerHistory);
     void setBusy(bool busy);
     void finishDownload(const varkel::PriceHistoryDownload& result, const QString& address);
 

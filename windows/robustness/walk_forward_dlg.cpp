@@ -363,6 +363,8 @@ void CWalkForwardDlg::finishRun() {
     } else {
         progress_->setFormat(running_.outcome == WalkForwardOutcome::Cancelled ? QStringLiteral("Cancelled")
                                                                                : QStringLiteral("Nothing to show"));
+        if (running_.outcome == WalkForwardOutcome::TooMuchMemory)
+            showMessage(QString::fromStdString(walkForwardMemoryText(running_)));
     }
     running_ = WalkForwardReport();
     setBusy(false);
