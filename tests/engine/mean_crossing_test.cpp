@@ -1,6 +1,7 @@
 #include "model/mean_crossing.h"
 
 #include "data/product.h"
+#include "../support/vector_targets.h"
 
 #include <gtest/gtest.h>
 
@@ -57,15 +58,16 @@ TEST(MeanCrossing, TiesAreDecidedByExactDivision) {
             laneValues[lane][i] = repeated[lane] * (1 + i / 40);
             series.values[i][lane] = laneValues[lane][i];
         }
-    series.restartWindows(0);
-    for (int span = 3; span <= 30; span += spansPerPass) {
-        series.growWindows(span);
-        lanes::Doubles sums[spansPerPass];
-        NoWindowSums noWindows;
-        meanCrossingReturns(table, series, lanes::Ints{}, 0, span, sums, noWindows);
-        for (int p = 0; p < spansPerPass; ++p)
-            for (int lane = 0; lane < lanes::width; ++lane)
-                EXPECT_EQ(sums[p][lane], referenceReturn(table, laneValues[lane], 0, span + p))
-                    << "lane " << lane << " span " << span + p;
-    }
+    test::onEveryVectorTarget([&] {
+        series.restartWindows(0);
+        for (int span = 3; span <= 30; span += spansPerPass) {
+            series.growWindows(span);
+            lanes::Doubles sums[spansPerPass];
+            meanCrossingReturns(table, series, lanes::Ints{}, 0, span, sums, nullptr);
+            for (int p = 0; p < spansPerPass; ++p)
+                for (int lane = 0; lane < lanes::width; ++lane)
+                    EXPECT_EQ(sums[p][lane], referenceReturn(table, laneValues[lane], 0, span + p))
+                        << "lane " << lane << " span " << span + p;
+        }
+    });
 }

@@ -1,6 +1,7 @@
 #include "optimiser_reference.h"
 #include "../support/random_history.h"
 #include "../support/sample_history.h"
+#include "../support/vector_targets.h"
 
 #include "data/price_file.h"
 #include "model/optimisers.h"
@@ -33,18 +34,22 @@ void expectSame(const reference::Best& expected, const OptimiserResult& actual) 
     EXPECT_FALSE(actual.cancelled);
 }
 
-// Runs the reference on one copy and the fast search (on two threads) on
-// another, then compares the bests and the positions rebuilt into the bars.
+// Runs the reference on one copy and the fast search (on two threads, on
+// every vector target) on others, then compares the bests and the positions
+// rebuilt into the bars.
 template <typename Reference, typename Fast>
 void compareOnEveryHistory(Reference reference, Fast fast) {
     for (ProductRegistry& history : histories()) {
-        ProductRegistry copy = history;
+        const ProductRegistry start = history;
         const reference::Best expected = reference(history);
-        OptimiserControl control;
-        control.threads = 2;
-        const OptimiserResult actual = fast(copy, control);
-        expectSame(expected, actual);
-        EXPECT_EQ(reference::positions(copy, name), reference::positions(history, name));
+        test::onEveryVectorTarget([&] {
+            ProductRegistry copy = start;
+            OptimiserControl control;
+            control.threads = 2;
+            const OptimiserResult actual = fast(copy, control);
+            expectSame(expected, actual);
+            EXPECT_EQ(reference::positions(copy, name), reference::positions(history, name));
+        });
     }
 }
 
