@@ -19,11 +19,24 @@ namespace varkel {
 
 HWY_EXPORT(DispatchedTargetName);
 
+namespace {
+
+// hwy::SupportedTargets() points the dispatch at every target the processor
+// has, whatever useVectorTarget chose; asking for the list must not undo that
+// choice, so the next search chooses again.
+std::vector<std::int64_t> supportedTargets() {
+    std::vector<std::int64_t> targets = hwy::SupportedAndGeneratedTargets();
+    hwy::GetChosenTarget().DeInit();
+    return targets;
+}
+
+}  // namespace
+
 std::string vectorTargetName() { return HWY_DYNAMIC_DISPATCH(DispatchedTargetName)(); }
 
 std::vector<std::string> supportedVectorTargets() {
     std::vector<std::string> names;
-    for (const std::int64_t target : hwy::SupportedAndGeneratedTargets()) names.emplace_back(hwy::TargetName(target));
+    for (const std::int64_t target : supportedTargets()) names.emplace_back(hwy::TargetName(target));
     return names;
 }
 
@@ -33,7 +46,7 @@ bool useVectorTarget(std::string_view name) {
     useBestVectorTarget();
     std::int64_t others = 0;
     bool found = false;
-    for (const std::int64_t target : hwy::SupportedAndGeneratedTargets()) {
+    for (const std::int64_t target : supportedTargets()) {
         if (name == hwy::TargetName(target))
             found = true;
         else

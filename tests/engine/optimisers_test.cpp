@@ -115,6 +115,28 @@ TEST(Optimisers, FiltersMatchTheReference) {
     }
 }
 
+// Span-3 windows (a, b, a) of the real closes have a slope of exactly 0: an
+// LREG base at threshold 0, applied as the builder applies it or searched,
+// stays flat on the day after each of them.
+TEST(Optimisers, LregBaseAtThresholdZeroStaysFlatAfterWindowsWithoutTrend) {
+    const ProductRegistry history = test::samplePrefix("USD_JPY.txt", name, 4600);
+    const auto& bars = history.findProduct(name)->bars;
+    std::vector<std::size_t> flatAfter;
+    for (std::size_t i = 2; i + 1 < bars.size() - 1; ++i)
+        if (bars[i - 2].close == bars[i].close && bars[i - 1].close != bars[i].close) flatAfter.push_back(i + 1);
+    ASSERT_GE(flatAfter.size(), 20u);
+
+    ProductRegistry applied = history;
+    applyLreg(applied, name, 3, 0.0, false);
+    ProductRegistry searched = history;
+    const OptimiserResult result = optimiseLreg(searched, name, false, {}, {{3, 3}, {0.0, 1.0, 0.5}});
+    ASSERT_EQ(result.span1, 3);
+    ASSERT_EQ(result.threshold, 0.0);
+    for (const ProductRegistry* registry : {&applied, &searched})
+        for (const std::size_t bar : flatAfter)
+            EXPECT_EQ(registry->findProduct(name)->bars[bar].position, 0) << "bar " << bar;
+}
+
 TEST(Optimisers, ResultDoesNotDependOnTheThreadCount) {
     ProductRegistry registry = test::samplePrefix("USD_JPY.txt", name, 600);
     const MacdGrid grid{{4, 20}, 30, {7, 20}};
