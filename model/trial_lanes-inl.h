@@ -50,13 +50,14 @@ HWY_INLINE void storeLanes(const LaneVecs& from, lanes::Doubles& to) {
     for (int r = 0; r < parts; ++r) hn::Store(from[r], LaneTag(), to.lane + r * lanesPerVector);
 }
 
-// -1, 0 or +1 by the sign of d (0 for exactly 0).
+// -1, 0 or +1 by the sign of d (0 for exactly 0 and for NaN). A true mask is
+// all ones, -1 as an integer.
 HWY_INLINE LaneIntVec signOf(LaneVec d) {
     const LaneTag df;
     const LaneIntTag di;
     const auto below = hn::RebindMask(di, hn::Lt(d, hn::Zero(df)));
     const auto above = hn::RebindMask(di, hn::Gt(d, hn::Zero(df)));
-    return hn::IfThenElse(below, hn::Set(di, -1), hn::IfThenElseZero(above, hn::Set(di, 1)));
+    return hn::Sub(hn::VecFromMask(di, below), hn::VecFromMask(di, above));
 }
 
 // Position -1 where `negative`, +1 where `positive` (never both), else 0.
