@@ -1,6 +1,6 @@
 // varkel-bench: Google Benchmark's options, plus
 //   --vector-target=NAME  run the searches on one vector target (AVX3, AVX2,
-//                         SSE4, EMU128, ...) instead of the best one, so that
+//                         SSE4, SCALAR) instead of the best one, so that
 //                         slower processors can be measured on a fast one;
 //                         also VARKEL_VECTOR_TARGET
 //   --threads=N           search threads (default 0: one per core); also

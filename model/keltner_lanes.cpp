@@ -52,10 +52,10 @@ void KeltnerReturns(const PnlTable& table, const KeltnerColumns& columns, const 
     const BandPositions positions(columns, multiplier);
     if (ledgerWindows != nullptr) {
         WindowAdder<1> adder(*ledgerWindows);
-        finalReturns(table, positions, adder, sums);
+        finalReturns<false>(table, positions, adder, sums);
     } else {
         NoWindowAdder none;
-        finalReturns(table, positions, none, sums);
+        finalReturns<false>(table, positions, none, sums);
     }
 }
 

@@ -15,6 +15,7 @@ namespace varkel::HWY_NAMESPACE {
 
 // The positions of bar i for eight thresholds: the rule reads the study value
 // of the bar before; bar 0 keeps its start (flat, or the filtered positions).
+// Most thresholds leave most bars flat, so all-flat bars are skipped.
 template <SpanRule rule>
 class RulePositions {
 public:
@@ -72,10 +73,10 @@ HWY_INLINE void returnsFor(const PnlTable& table, const SpanColumns& columns, co
     const RulePositions<rule> positions(columns, threshold, limit);
     if (ledgerWindows != nullptr) {
         WindowAdder<1> adder(*ledgerWindows);
-        finalReturns(table, positions, adder, sums);
+        finalReturns<true>(table, positions, adder, sums);
     } else {
         NoWindowAdder none;
-        finalReturns(table, positions, none, sums);
+        finalReturns<true>(table, positions, none, sums);
     }
 }
 

@@ -125,11 +125,24 @@ struct NoWindowAdder {
     void finish() {}
 };
 
+// True when every lane is flat yesterday and today: the bar's entry is then
+// exactly 0.0 in every lane, and adding it changes no sum (a sum that starts
+// at +0.0 never becomes -0.0), so the bar can be left out.
+HWY_INLINE bool allFlat(const LaneIntVecs& previous, const LaneIntVecs& current) {
+    const LaneIntTag di;
+    LaneIntVec any = hn::Or(previous[0], current[0]);
+    for (int r = 1; r < parts; ++r) any = hn::Or(any, hn::Or(previous[r], current[r]));
+    return hn::AllTrue(di, hn::Eq(any, hn::Zero(di)));
+}
+
 // The final return of eight trials whose positions `positions.at(i, out)`
 // gives for every bar i = 0 .. n-1: the sum, in bar order, of each bar's table
 // entry for (yesterday's position, today's position). Each bar's daily P&L
-// also goes to `windows` (window_sums-inl.h), which may record nothing.
-template <class Positions, class Windows>
+// also goes to `windows` (window_sums-inl.h), which may record nothing. With
+// `skipFlat`, bars where every lane stays flat add nothing anywhere: a gain
+// for rules that are mostly flat, a loss (a branch it cannot predict) for
+// rules that trade often.
+template <bool skipFlat, class Positions, class Windows>
 HWY_INLINE void finalReturns(const PnlTable& table, const Positions& positions, Windows& windows,
                              lanes::Doubles& result) {
     const LaneTag d;
@@ -142,6 +155,7 @@ HWY_INLINE void finalReturns(const PnlTable& table, const Positions& positions, 
     for (int i = 1; i < n; ++i) {
         LaneIntVec current[parts];
         positions.at(i, current);
+        if (skipFlat && allFlat(previous, current)) continue;
         const RowPicker picker(table.row(i));
         LaneVec daily[1][parts];
         for (int r = 0; r < parts; ++r) {

@@ -10,7 +10,7 @@
 namespace varkel {
 
 // The target the searches dispatch to now ("AVX3" is AVX-512, then "AVX2",
-// "SSE4", ..., "EMU128" the portable fallback).
+// "SSE4", and the portable fallback "SCALAR" or "EMU128").
 std::string vectorTargetName();
 
 // The targets of this binary the processor supports, best first.

@@ -48,7 +48,9 @@ public:
           running_(static_cast<std::size_t>(plan.runningSums) * Channels),
           windows_(static_cast<std::size_t>(plan.windowCount) * Channels) {}
 
-    // start(), then bars 1 .. n-1 in order, then finish().
+    // start(), then reach(bar) before adding each bar's daily P&L (bars 1 ..
+    // n-1 in order; a bar that adds exactly 0.0 everywhere may be left out),
+    // then finish().
     void start() {
         for (auto& w : windows_) w = lanes::Doubles{};
         for (auto& s : squares_) s = lanes::Doubles{};
@@ -57,9 +59,8 @@ public:
         active_ = nullptr;
         activeCount_ = 0;
     }
-    // Before the daily P&L of `bar` is added.
     void reach(int bar) {
-        while (bar == nextBar_) cross();
+        while (nextBar_ <= bar) cross();
     }
     void finish() {
         while (nextBar_ != INT_MAX) cross();
