@@ -2,6 +2,7 @@
 // robustness statistics (their cost must stay within 1.3 x), and the memory
 // of the largest layer's trial ledger: Keltner's 810,000 trials with the ten
 // P&L blocks and the squares, as the builder records them.
+#include "bench_options.h"
 #include "usd_jpy_sample.h"
 #include "search/optimisers.h"
 #include "robustness/strategy_builder.h"
@@ -27,6 +28,7 @@ void BM_BuildMacdRoc(benchmark::State& state) {
     const ProductRegistry loaded = sample();
     BuildOptions options;
     options.robustness = state.range(0) != 0;
+    options.threads = bench::threads();
     for (auto _ : state) {
         state.PauseTiming();
         ProductRegistry registry = loaded;
@@ -41,7 +43,7 @@ void BM_KeltnerLedgerMemory(benchmark::State& state) {
     for (auto _ : state) {
         ProductRegistry registry = loaded;
         TrialLedger ledger(pnlBlocks(n, defaultPnlBlocks), true);
-        OptimiserControl control;
+        OptimiserControl control = bench::control();
         control.ledger = &ledger;
         optimiseKeltner(registry, name, control);
         const ParameterSurface surface = ledgerSurface(ledger, StudyKind::KeltnerChannels);

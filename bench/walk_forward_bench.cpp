@@ -1,6 +1,8 @@
 // Walk-forward on the USD/JPY sample (train 1000, test 250: 15 folds) for
 // every base kind and every filter, and the fold-by-fold loop of normal builds
 // it replaces, for the ratio.
+#include "bench_options.h"
+
 #include "data/price_file.h"
 #include "robustness/history_cut.h"
 #include "robustness/strategy_builder.h"
@@ -32,7 +34,9 @@ IndexChoice choiceOf(int base, int second) {
 
 void walkForward(benchmark::State& state, int base, int second) {
     const ProductRegistry registry = sample();
-    for (auto _ : state) benchmark::DoNotOptimize(runWalkForward(registry, name, choiceOf(base, second)));
+    WalkForwardOptions options;
+    options.threads = bench::threads();
+    for (auto _ : state) benchmark::DoNotOptimize(runWalkForward(registry, name, choiceOf(base, second), options));
 }
 
 // What a walk-forward would cost built from normal builds, one per fold, each

@@ -1,3 +1,10 @@
+// The scoring of a tile's splits is compiled once per vector target
+// (hwy/foreach_target.h); the estimate chooses the best target the processor
+// supports.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "robustness/overfitting_probability.cpp"
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+
 #include "robustness/overfitting_probability.h"
 
 #include "base/work_control.h"
@@ -5,23 +12,104 @@
 #include "search/parallel_chunks.h"
 #include "robustness/pnl_blocks.h"
 #include "robustness/split_scores.h"
+#include "robustness/split_scores-inl.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <mutex>
 
+HWY_BEFORE_NAMESPACE();
+namespace varkel::HWY_NAMESPACE {
+
+// Pass 1 for one tile: raises each split's best to the first strictly better
+// trial of the tile. Most tiles hold none, so a vector count of the scores
+// above the best comes first.
+class ChooseLeaf {
+public:
+    ChooseLeaf(std::int64_t first, int count, SplitBest* bests) : first_(first), count_(count), bests_(bests) {}
+
+    void operator()(int split, const double* scores) {
+        const hn::ScalableTag<double> d;
+        const int step = static_cast<int>(hn::Lanes(d));
+        SplitBest& best = bests_[split];
+        const auto bar = hn::Set(d, best.score);
+        std::size_t above = 0;
+        int t = 0;
+        for (; t + step <= count_; t += step) above += hn::CountTrue(d, hn::Gt(hn::LoadU(d, scores + t), bar));
+        for (; t < count_; ++t) above += scores[t] > best.score ? 1 : 0;
+        if (above == 0) return;
+        for (t = 0; t < count_; ++t)
+            if (scores[t] > best.score) best = {scores[t], first_ + t};
+    }
+
+private:
+    std::int64_t first_;
+    int count_;
+    SplitBest* bests_;
+};
+
+// Pass 2 for one tile: for every split, how many trials score below and how
+// many equal the out-of-sample score of the trial chosen for its complement.
+class RankLeaf {
+public:
+    RankLeaf(int count, const double* thresholds, const int* complements, std::int64_t* below, std::int64_t* equal)
+        : count_(count), thresholds_(thresholds), complements_(complements), below_(below), equal_(equal) {}
+
+    void operator()(int split, const double* scores) {
+        const hn::ScalableTag<double> d;
+        const int step = static_cast<int>(hn::Lanes(d));
+        const int way = complements_[split];
+        const double threshold = thresholds_[way];
+        const auto bar = hn::Set(d, threshold);
+        std::int64_t lower = 0;
+        std::int64_t same = 0;
+        int t = 0;
+        for (; t + step <= count_; t += step) {
+            const auto scoresHere = hn::LoadU(d, scores + t);
+            lower += static_cast<std::int64_t>(hn::CountTrue(d, hn::Lt(scoresHere, bar)));
+            same += static_cast<std::int64_t>(hn::CountTrue(d, hn::Eq(scoresHere, bar)));
+        }
+        for (; t < count_; ++t) {
+            lower += scores[t] < threshold ? 1 : 0;
+            same += scores[t] == threshold ? 1 : 0;
+        }
+        below_[way] += lower;
+        equal_[way] += same;
+    }
+
+private:
+    int count_;
+    const double* thresholds_;
+    const int* complements_;
+    std::int64_t* below_;
+    std::int64_t* equal_;
+};
+
+void ChooseInTile(const double* columns, int count, int blockCount, double* partial, std::int64_t first,
+                  SplitBest* bests) {
+    ChooseLeaf leaf(first, count, bests);
+    SplitScorer<ChooseLeaf>(columns, count, blockCount, partial, leaf).run();
+}
+
+void RankInTile(const double* columns, int count, int blockCount, double* partial, const double* thresholds,
+                const int* complements, std::int64_t* below, std::int64_t* equal) {
+    RankLeaf leaf(count, thresholds, complements, below, equal);
+    SplitScorer<RankLeaf>(columns, count, blockCount, partial, leaf).run();
+}
+
+}  // namespace varkel::HWY_NAMESPACE
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
 namespace varkel {
+
+HWY_EXPORT(ChooseInTile);
+HWY_EXPORT(RankInTile);
 
 namespace {
 
 constexpr std::int64_t chunkTrials = 32 * cscvTileTrials;
-constexpr double negativeInfinity = -std::numeric_limits<double>::infinity();
-
-struct SplitBest {
-    double score = negativeInfinity;
-    std::int64_t trial = -1;
-};
 
 // Per-worker scratch: one tile of block sums laid out block by block, and the
 // partial sums the split scorer shares between splits.
@@ -50,14 +138,6 @@ void forEachTile(std::int64_t chunk, std::int64_t trialCount, const double* bloc
         loadTile(blockSums, first, count, blockCount, scratch);
         onTile(first, count);
     }
-}
-
-// How many scores of a tile beat `bar`; a plain count the compiler vectorises,
-// so that the scalar search for a new best runs only on the rare tiles that hold one.
-int countAbove(const double* scores, int count, double bar) {
-    int above = 0;
-    for (int t = 0; t < count; ++t) above += scores[t] > bar ? 1 : 0;
-    return above;
 }
 
 double outOfSampleScore(const double* row, int blockCount, std::uint32_t inSampleMask) {
@@ -143,13 +223,8 @@ PboResult estimatePbo(const double* blockSums, std::int64_t trialCount, int bloc
         TileScratch& tile = scratch[static_cast<std::size_t>(worker)];
         std::vector<SplitBest>& bests = workerBests[static_cast<std::size_t>(worker)];
         forEachTile(chunk, trialCount, blockSums, blockCount, tile, [&](std::int64_t first, int count) {
-            auto leaf = [&](int split, const double* scores) {
-                SplitBest& best = bests[static_cast<std::size_t>(split)];
-                if (countAbove(scores, count, best.score) == 0) return;
-                for (int t = 0; t < count; ++t)
-                    if (scores[t] > best.score) best = {scores[t], first + t};
-            };
-            SplitScorer<decltype(leaf)>(tile.columns.data(), count, blockCount, tile.partial.data(), leaf).run();
+            HWY_DYNAMIC_DISPATCH(ChooseInTile)(tile.columns.data(), count, blockCount, tile.partial.data(), first,
+                                               bests.data());
         });
         reportChunk(chunk);
     });
@@ -187,19 +262,9 @@ PboResult estimatePbo(const double* blockSums, std::int64_t trialCount, int bloc
         std::int64_t* belowCounts = below[static_cast<std::size_t>(worker)].data();
         std::int64_t* equalCounts = equal[static_cast<std::size_t>(worker)].data();
         forEachTile(chunk, trialCount, blockSums, blockCount, tile, [&](std::int64_t, int count) {
-            auto leaf = [&](int split, const double* scores) {
-                const int way = complements[static_cast<std::size_t>(split)];
-                const double threshold = result.outOfSampleScores[static_cast<std::size_t>(way)];
-                std::int64_t lower = 0;
-                std::int64_t same = 0;
-                for (int t = 0; t < count; ++t) {
-                    lower += scores[t] < threshold ? 1 : 0;
-                    same += scores[t] == threshold ? 1 : 0;
-                }
-                belowCounts[way] += lower;
-                equalCounts[way] += same;
-            };
-            SplitScorer<decltype(leaf)>(tile.columns.data(), count, blockCount, tile.partial.data(), leaf).run();
+            HWY_DYNAMIC_DISPATCH(RankInTile)(tile.columns.data(), count, blockCount, tile.partial.data(),
+                                             result.outOfSampleScores.data(), complements.data(), belowCounts,
+                                             equalCounts);
         });
         reportChunk(chunk);
     });
@@ -226,3 +291,4 @@ PboResult estimatePbo(const double* blockSums, std::int64_t trialCount, int bloc
 }
 
 }  // namespace varkel
+#endif  // HWY_ONCE

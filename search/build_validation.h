@@ -16,11 +16,11 @@ std::optional<StudyKind> studyKindFromListText(std::string_view text);
 // What the user picked: the study of each of the three lists (nothing when no
 // entry is selected), and whether the 2nd and 3rd index are enabled.
 struct IndexChoice {
-    std::optional<StudyKind> baseKind;
+    std::optional<StudyKind> baseKind{};
     bool use2nd = false;
-    std::optional<StudyKind> secondKind;
+    std::optional<StudyKind> secondKind{};
     bool use3rd = false;
-    std::optional<StudyKind> thirdKind;
+    std::optional<StudyKind> thirdKind{};
 
     // The kinds of layers 1 to 3 a build of a valid choice searches; NotInUse
     // for an index not enabled.

@@ -3,7 +3,8 @@
 // The rule shared by MACD and stochastics: each day's position follows the
 // sign of a series minus the mean of its last `span` values (long above, short
 // below, flat when equal), once the bar lies past a lane's warm-up. Eight
-// series run side by side, one per vector lane.
+// series run side by side, one per lane, in the vector code the processor
+// supports best.
 
 #include "search/pnl_table.h"
 #include "search/trial_lanes.h"
@@ -33,10 +34,9 @@ struct LaneSeries {
 // Final returns of spans span .. span+3 for the eight lanes, in one pass over
 // the bars. A lane's bar k decides bar k+1's position once k > warmUp + span
 // (warmUp per lane, smallestWarmUp the least of them). The daily P&L of span
-// + p also goes to channel p of `ledgerWindows`: NoWindowSums or
-// LaneWindowSums<spansPerPass>.
-template <typename WindowSums>
-void meanCrossingReturns(const PnlTable& table, const LaneSeries& series, lanes::Ints warmUp, int smallestWarmUp,
-                         int span, lanes::Doubles (&sums)[spansPerPass], WindowSums& ledgerWindows);
+// + p also goes to channel p of `ledgerWindows` when there is one.
+void meanCrossingReturns(const PnlTable& table, const LaneSeries& series, const lanes::Ints& warmUp,
+                         int smallestWarmUp, int span, lanes::Doubles (&sums)[spansPerPass],
+                         LaneWindowSums<spansPerPass>* ledgerWindows);
 
 }  // namespace varkel

@@ -1,4 +1,5 @@
 #include "model/apply_operations.h"
+#include "search/keltner_lanes.h"
 #include "search/optimisers.h"
 #include "search/parallel_search.h"
 #include "search/pnl_table.h"
@@ -14,30 +15,6 @@
 #include <vector>
 
 namespace varkel {
-
-namespace {
-
-// Positions of bar i for eight multipliers, from the bands of the bar before:
-// long when the whole bar lies above the lower band and the high breaks the
-// upper one, short in the mirror case; bars without bands (lower band exactly
-// 0, the warm-up) stay flat.
-lanes::Ints bandPositionsAt(const PriceColumns& prices, const std::vector<double>& ema,
-                            const std::vector<double>& atr, int start, lanes::Doubles multiplier, int i) {
-    using lanes::broadcast;
-    const int k = i - 1;
-    if (k <= start) return lanes::Ints{};
-    const lanes::Doubles width = multiplier * atr[k];
-    const lanes::Doubles upper = ema[k] + width;
-    const lanes::Doubles lower = ema[k] - width;
-    const lanes::Doubles high = broadcast(prices.high[k]);
-    const lanes::Doubles low = broadcast(prices.low[k]);
-    const lanes::Ints up = (high > upper) & (low > lower);
-    const lanes::Ints down = (low < lower) & (high < upper);
-    const lanes::Ints position = down ? broadcast(std::int64_t{-1}) : -up;
-    return lower == 0.0 ? lanes::Ints{} : position;
-}
-
-}  // namespace
 
 OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name,
                                 const OptimiserControl& control, const KeltnerGrid& grid) {
@@ -83,15 +60,14 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
         const auto& ema = emas[item / atrCount];
         const auto& atr = atrs[item % atrCount];
         std::optional<LaneWindowSums<1>>& windows = windowsOf[worker];
-        NoWindowSums noWindows;
+        const KeltnerColumns columns{prices.high.data(), prices.low.data(), ema.data(), atr.data(), start};
         for (int first = 0; first < multiplierCount; first += lanes::width) {
             // The last group repeats the last multiplier in its spare lanes.
             lanes::Doubles multiplier;
             for (int lane = 0; lane < lanes::width; ++lane)
                 multiplier[lane] = multipliers[std::min(first + lane, multiplierCount - 1)];
-            auto positionAt = [&](int i) { return bandPositionsAt(prices, ema, atr, start, multiplier, i); };
-            const lanes::Doubles sums = windows ? lanes::finalReturns(table, positionAt, *windows)
-                                                : lanes::finalReturns(table, positionAt, noWindows);
+            lanes::Doubles sums;
+            keltnerReturns(table, columns, multiplier, windows ? &*windows : nullptr, sums);
             for (int lane = 0; lane < lanes::width; ++lane) returns[first + lane] = sums[lane];
             for (int lane = 0; windows && lane < lanes::width && first + lane < multiplierCount; ++lane)
                 windows->record(recording.ledger(), static_cast<std::size_t>(item) * multiplierCount + first + lane, 0,

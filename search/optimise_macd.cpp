@@ -101,14 +101,10 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
             // Only bars after slow + span decide a position, so windows start at
             // firstSlow + 2 or later.
             s.line.restartWindows(group.firstSlow + 2);
-            NoWindowSums noWindows;
             for (int span = grid.signal.first; span <= grid.signal.last; span += spansPerPass) {
                 s.line.growWindows(span);
                 Doubles sums[spansPerPass];
-                if (s.windows)
-                    meanCrossingReturns(table, s.line, slow, group.firstSlow, span, sums, *s.windows);
-                else
-                    meanCrossingReturns(table, s.line, slow, group.firstSlow, span, sums, noWindows);
+                meanCrossingReturns(table, s.line, slow, group.firstSlow, span, sums, s.windows ? &*s.windows : nullptr);
                 for (int p = 0; p < spansPerPass && span + p <= grid.signal.last; ++p) {
                     for (int lane = 0; lane < lanes::width; ++lane) {
                         const std::size_t trial =

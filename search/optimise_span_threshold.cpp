@@ -2,6 +2,7 @@
 #include "search/optimisers.h"
 #include "search/parallel_search.h"
 #include "search/pnl_table.h"
+#include "search/span_threshold_lanes.h"
 #include "search/trial_lanes.h"
 #include "search/study_scratch.h"
 #include "search/window_sums.h"
@@ -21,13 +22,11 @@ namespace {
 
 // The one-span studies searched over span and threshold, and how each turns
 // its value into a position.
-enum class Rule { Base, MagnitudeFilter, RocFilter, NdistFilter };
-
 struct SpanStudy {
     void (*compute)(ProductRegistry&, std::string_view, int);
     double Bar::*value;
     std::int32_t Bar::*period;
-    Rule rule;
+    SpanRule rule;
 };
 
 struct SpanScratch {
@@ -35,34 +34,6 @@ struct SpanScratch {
     std::vector<double> returns;
     std::optional<LaneWindowSums<1>> windows;
 };
-
-// The positions of bar i for eight thresholds: the rule reads the study value
-// of the bar before; bar 0 keeps its start (flat, or the filtered positions).
-lanes::Ints positionsAt(Rule rule, const std::vector<double>& v, lanes::Doubles threshold,
-                        lanes::Doubles limit, const std::vector<std::int8_t>& saved, int i) {
-    using lanes::broadcast;
-    using lanes::Ints;
-    if (i == 0) return broadcast(std::int64_t{rule == Rule::Base ? 0 : saved[0]});
-    const double value = v[i - 1];
-    const std::int64_t kept = saved[i];
-    const Ints zero = {};
-    switch (rule) {
-        case Rule::Base: {
-            const Ints below = broadcast(value) < -threshold;
-            const Ints above = broadcast(value) > threshold;
-            return below ? broadcast(std::int64_t{-1}) : -above;
-        }
-        case Rule::MagnitudeFilter:
-            return broadcast(std::fabs(value)) < limit ? zero : broadcast(kept);
-        case Rule::RocFilter:
-            if (kept == 1) return broadcast(value) < -limit ? zero : broadcast(kept);
-            if (kept == -1) return broadcast(value) > limit ? zero : broadcast(kept);
-            return zero;
-        case Rule::NdistFilter:
-            return broadcast(value) < limit ? zero : broadcast(kept);
-    }
-    return zero;
-}
 
 // Searches span (outer) and threshold (inner). Returns the best span in span1
 // and the threshold; the caller rebuilds the best trial into the bars.
@@ -105,7 +76,7 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
         kind.compute(s.study->registry, name, span);
         if (!s.study->computed(kind.period, span)) return ItemBest{};
         const std::vector<double> values = s.study->column(kind.value);
-        NoWindowSums noWindows;
+        const SpanColumns columns{kind.rule, values.data(), saved.data()};
         for (int first = 0; first < thresholdCount; first += lanes::width) {
             // The last group repeats the last threshold in its spare lanes.
             lanes::Doubles threshold, limit;
@@ -113,9 +84,8 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
                 threshold[lane] = thresholds[std::min(first + lane, thresholdCount - 1)];
                 limit[lane] = std::fabs(threshold[lane]);
             }
-            auto positionAt = [&](int i) { return positionsAt(kind.rule, values, threshold, limit, saved, i); };
-            const lanes::Doubles returns = s.windows ? lanes::finalReturns(table, positionAt, *s.windows)
-                                                     : lanes::finalReturns(table, positionAt, noWindows);
+            lanes::Doubles returns;
+            spanThresholdReturns(table, columns, threshold, limit, s.windows ? &*s.windows : nullptr, returns);
             for (int lane = 0; lane < lanes::width; ++lane) s.returns[first + lane] = returns[lane];
             for (int lane = 0; s.windows && lane < lanes::width && first + lane < thresholdCount; ++lane)
                 s.windows->record(recording.ledger(), static_cast<std::size_t>(item) * thresholdCount + first + lane,
@@ -145,7 +115,7 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
 OptimiserResult optimiseLreg(ProductRegistry& registry, std::string_view name, bool asFilter,
                              const OptimiserControl& control, const SpanThresholdGrid& grid) {
     const SpanStudy kind{calcLinearRegression, &Bar::lregSlope, &Bar::lregPeriod,
-                         asFilter ? Rule::MagnitudeFilter : Rule::Base};
+                         asFilter ? SpanRule::MagnitudeFilter : SpanRule::Base};
     const OptimiserResult result = searchSpanThreshold(registry, name, kind, control, grid);
     if (result.span1 != -999) applyLreg(registry, name, result.span1, result.threshold, asFilter);
     return result;
@@ -154,7 +124,7 @@ OptimiserResult optimiseLreg(ProductRegistry& registry, std::string_view name, b
 OptimiserResult optimiseTsc(ProductRegistry& registry, std::string_view name, bool asFilter,
                             const OptimiserControl& control, const SpanThresholdGrid& grid) {
     const SpanStudy kind{calcTimeSeriesCorrelation, &Bar::tsc, &Bar::tscPeriod,
-                         asFilter ? Rule::MagnitudeFilter : Rule::Base};
+                         asFilter ? SpanRule::MagnitudeFilter : SpanRule::Base};
     const OptimiserResult result = searchSpanThreshold(registry, name, kind, control, grid);
     if (result.span1 != -999) applyTsc(registry, name, result.span1, result.threshold, asFilter);
     return result;
@@ -162,7 +132,7 @@ OptimiserResult optimiseTsc(ProductRegistry& registry, std::string_view name, bo
 
 OptimiserResult optimiseRoc(ProductRegistry& registry, std::string_view name, const OptimiserControl& control,
                             const SpanThresholdGrid& grid) {
-    const SpanStudy kind{calcRateOfChange, &Bar::roc, &Bar::rocPeriod, Rule::RocFilter};
+    const SpanStudy kind{calcRateOfChange, &Bar::roc, &Bar::rocPeriod, SpanRule::RocFilter};
     const OptimiserResult result = searchSpanThreshold(registry, name, kind, control, grid);
     if (result.span1 != -999) applyRoc(registry, name, result.span1, result.threshold);
     return result;
@@ -170,7 +140,7 @@ OptimiserResult optimiseRoc(ProductRegistry& registry, std::string_view name, co
 
 OptimiserResult optimiseNdist(ProductRegistry& registry, std::string_view name, const OptimiserControl& control,
                               const SpanThresholdGrid& grid) {
-    const SpanStudy kind{calcNormalDistribution, &Bar::ndist, &Bar::ndistPeriod, Rule::NdistFilter};
+    const SpanStudy kind{calcNormalDistribution, &Bar::ndist, &Bar::ndistPeriod, SpanRule::NdistFilter};
     const OptimiserResult result = searchSpanThreshold(registry, name, kind, control, grid);
     if (result.span1 != -999) applyNdist(registry, name, result.span1, result.threshold);
     return result;

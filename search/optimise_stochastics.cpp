@@ -95,20 +95,17 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
         for (int group = 0; group < dGroups; ++group) {
             const int firstD = grid.d.first + group * lanes::width;
             for (int i = 0; i < n; ++i)
-                s.dLanes.values[i] = lanes::load(&s.d[static_cast<std::size_t>(i) * stride + group * lanes::width]);
+                std::copy_n(&s.d[static_cast<std::size_t>(i) * stride + group * lanes::width], lanes::width,
+                            s.dLanes.values[i].lane);
             // Slow %D is the mean of %D over its span; the position follows
             // %D - slow %D from bar %K + %D + slow %D + 1 on.
             Ints warmUp;
             for (int lane = 0; lane < lanes::width; ++lane) warmUp[lane] = kSpan + firstD + lane;
             s.dLanes.restartWindows(kSpan + firstD - 2);
-            NoWindowSums noWindows;
             for (int span = grid.slowD.first; span <= grid.slowD.last; span += spansPerPass) {
                 s.dLanes.growWindows(span);
                 Doubles sums[spansPerPass];
-                if (s.windows)
-                    meanCrossingReturns(table, s.dLanes, warmUp, kSpan + firstD, span, sums, *s.windows);
-                else
-                    meanCrossingReturns(table, s.dLanes, warmUp, kSpan + firstD, span, sums, noWindows);
+                meanCrossingReturns(table, s.dLanes, warmUp, kSpan + firstD, span, sums, s.windows ? &*s.windows : nullptr);
                 for (int p = 0; p < spansPerPass && span + p <= grid.slowD.last; ++p) {
                     for (int lane = 0; lane < lanes::width; ++lane) {
                         const int dIndex = group * lanes::width + lane;

@@ -37,15 +37,9 @@ public:
     int windowCount = 0;
 };
 
-// For searches that record nothing: adds nothing, so the loops compile as if
-// it were not there.
-struct NoWindowSums {
-    void start() {}
-    void add(int, const lanes::Doubles*) {}
-    void finish() {}
-};
-
 // `Channels` sets of eight lanes (a search may run several spans per pass).
+// This side keeps the sums and steps through the plan; the vector code of
+// each target (window_sums-inl.h) adds the bars' daily P&L to them.
 template <int Channels>
 class LaneWindowSums {
 public:
@@ -54,8 +48,9 @@ public:
           running_(static_cast<std::size_t>(plan.runningSums) * Channels),
           windows_(static_cast<std::size_t>(plan.windowCount) * Channels) {}
 
-    // start(), then bars 1 .. n-1 in order, then finish(); `daily` holds one
-    // vector per channel.
+    // start(), then reach(bar) before adding each bar's daily P&L (bars 1 ..
+    // n-1 in order; a bar that adds exactly 0.0 everywhere may be left out),
+    // then finish().
     void start() {
         for (auto& w : windows_) w = lanes::Doubles{};
         for (auto& s : squares_) s = lanes::Doubles{};
@@ -64,19 +59,22 @@ public:
         active_ = nullptr;
         activeCount_ = 0;
     }
-    void add(int bar, const lanes::Doubles* daily) {
-        while (bar == nextBar_) cross();
-        if (withSquares_)
-            for (int c = 0; c < Channels; ++c) squares_[c] += daily[c] * daily[c];
-        for (std::size_t k = 0; k < activeCount_; ++k)
-            for (int c = 0; c < Channels; ++c) running_[active_[k] * Channels + c] += daily[c];
+    void reach(int bar) {
+        while (nextBar_ <= bar) cross();
     }
     void finish() {
         while (nextBar_ != INT_MAX) cross();
     }
 
-    lanes::Doubles window(int channel, int w) const { return windows_[w * Channels + channel]; }
-    lanes::Doubles squares(int channel) const { return squares_[channel]; }
+    bool withSquares() const { return withSquares_; }
+    // The running sums that take the current bar.
+    const int* active() const { return active_; }
+    std::size_t activeCount() const { return activeCount_; }
+    lanes::Doubles& running(int sum, int channel) { return running_[static_cast<std::size_t>(sum) * Channels + channel]; }
+    lanes::Doubles& squares(int channel) { return squares_[channel]; }
+
+    const lanes::Doubles& window(int channel, int w) const { return windows_[w * Channels + channel]; }
+    const lanes::Doubles& squares(int channel) const { return squares_[channel]; }
 
     // Writes one lane of one channel, a trial with its parameters and final
     // return, into the ledger's slot.

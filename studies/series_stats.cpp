@@ -10,26 +10,29 @@ bool hasResult(std::size_t n, int span) {
     return span >= 2 && n >= 2 && n >= static_cast<std::size_t>(span);
 }
 
-// The least-squares sums of the window v[end-span+1 .. end] paired with
-// x = 1 .. span, oldest first, added in window order.
-struct WindowSums {
-    double sx = 0.0, sxx = 0.0, sy = 0.0, syy = 0.0, sxy = 0.0;
-    // Every value of the window equal. The sums of such a window cancel only up
-    // to rounding, which would leave a slope or correlation of noise (or, under
-    // the root, a slightly negative number) where the answer is exactly 0.
-    bool flat = true;
+// The least-squares sums of every full window of v, centred so that nothing
+// cancels: x = 1 .. span less its mean (span + 1) / 2 (exact halves, so Sx is
+// exactly 0 and drops out), and each value less the window's first one (for
+// near values such as prices, an exact difference). Each window's terms are added in window
+// order; the windows themselves run side by side, which changes no sum.
+// A window (a, b, a) then has Sxy exactly 0, and a flat one Sy, Syy and Sxy 0.
+struct CentredSums {
+    double sxx = 0.0;  // the same for every window
+    std::vector<double> sy, syy, sxy;  // by the window's last index
 
-    WindowSums(std::span<const double> v, std::size_t end, int span) {
-        const std::size_t first = end + 1 - static_cast<std::size_t>(span);
-        for (int x = 1; x <= span; ++x) {
-            const double y = v[first + static_cast<std::size_t>(x) - 1];
-            flat = flat && y == v[first];
-            const double dx = x;
-            sx += dx;
+    CentredSums(std::span<const double> v, int span) : sy(v.size(), 0.0), syy(v.size(), 0.0), sxy(v.size(), 0.0) {
+        const std::size_t width = static_cast<std::size_t>(span);
+        const double centre = (span + 1) / 2.0;
+        for (std::size_t offset = 0; offset < width; ++offset) {
+            const double dx = static_cast<double>(offset + 1) - centre;
             sxx += dx * dx;
-            sy += y;
-            syy += y * y;
-            sxy += dx * y;
+            for (std::size_t last = width - 1; last < v.size(); ++last) {
+                const std::size_t first = last + 1 - width;
+                const double dy = v[first + offset] - v[first];
+                sy[last] += dy;
+                syy[last] += dy * dy;
+                sxy[last] += dx * dy;
+            }
         }
     }
 };
@@ -50,22 +53,19 @@ std::vector<double> SeriesStats::movingAverage(std::span<const double> v, int sp
 
 std::vector<double> SeriesStats::slope(std::span<const double> v, int span) const {
     if (!hasResult(v.size(), span)) return {};
+    const CentredSums s(v, span);
     std::vector<double> r(v.size(), 0.0);
-    for (std::size_t i = static_cast<std::size_t>(span) - 1; i < v.size(); ++i) {
-        const WindowSums s(v, i, span);
-        const double denominator = span * s.sxx - s.sx * s.sx;
-        r[i] = s.flat || denominator == 0.0 ? 0.0 : (span * s.sxy - s.sx * s.sy) / denominator;
-    }
+    for (std::size_t i = static_cast<std::size_t>(span) - 1; i < v.size(); ++i) r[i] = s.sxy[i] / s.sxx;
     return r;
 }
 
 std::vector<double> SeriesStats::correlation(std::span<const double> v, int span) const {
     if (!hasResult(v.size(), span)) return {};
+    const CentredSums s(v, span);
     std::vector<double> r(v.size(), 0.0);
     for (std::size_t i = static_cast<std::size_t>(span) - 1; i < v.size(); ++i) {
-        const WindowSums s(v, i, span);
-        const double product = (span * s.sxx - s.sx * s.sx) * (span * s.syy - s.sy * s.sy);
-        r[i] = s.flat || !(product > 0.0) ? 0.0 : (span * s.sxy - s.sx * s.sy) / std::sqrt(product);
+        const double product = (span * s.sxx) * (span * s.syy[i] - s.sy[i] * s.sy[i]);
+        r[i] = !(product > 0.0) ? 0.0 : span * s.sxy[i] / std::sqrt(product);
     }
     return r;
 }

@@ -8,19 +8,22 @@ namespace varkel {
 // Rolling-window statistics over a series of values. Each operation returns a
 // new array of the same length, zero where the window is not yet full, or an
 // empty array ("no result") when n < span, span < 2 or n < 2.
-// Windows are plain loops over the last `span` values, no running sums, so the
+// Windows are plain sums over the last `span` values, no running sums, so the
 // results are reproducible to the last bit.
 class SeriesStats {
 public:
     // r[i] = mean of v[i-span+1 .. i] for i >= span-1.
     std::vector<double> movingAverage(std::span<const double> v, int span) const;
-    // Least-squares slope of the window against x = 1 .. span:
-    // (span*Sxy - Sx*Sy) / (span*Sxx - Sx*Sx), sums added in window order.
-    // Exactly 0 for a flat window (all values equal) and on a zero denominator.
+    // Least-squares slope of the window against x = 1 .. span, from sums
+    // centred on the middle x and the window's first value (x' = x - (span+1)/2,
+    // y' = y - first y, added in window order): Sx'y' / Sx'x'. The one-pass
+    // formula (span*Sxy - Sx*Sy) / (span*Sxx - Sx*Sx) on raw prices loses up to
+    // eight digits to cancellation and gives noise where the slope is 0; the
+    // centred sums give exactly 0 for a flat window and for (a, b, a).
     std::vector<double> slope(std::span<const double> v, int span) const;
-    // Correlation of the window with x = 1 .. span:
-    // (span*Sxy - Sx*Sy) / sqrt((span*Sxx - Sx*Sx) * (span*Syy - Sy*Sy)).
-    // Exactly 0 for a flat window and when the product under the root is not
+    // Correlation of the window with x = 1 .. span, from the same centred sums:
+    // span*Sx'y' / sqrt(span*Sx'x' * (span*Sy'y' - Sy'*Sy')). Exactly 0 for a
+    // flat window, for (a, b, a) and when the product under the root is not
     // positive, so rounding never yields noise or NaN where there is no trend.
     std::vector<double> correlation(std::span<const double> v, int span) const;
     // From i = span: U / (U + D) over the last span one-step changes; 0 when U + D = 0.

@@ -1,9 +1,11 @@
 #include "search/mean_crossing.h"
 
 #include "data/product.h"
+#include "../support/vector_targets.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 using namespace varkel;
@@ -41,31 +43,43 @@ Product risingProduct(int n) {
 
 // Series that repeat one value make the mean tie with the value, or miss it by
 // one unit of rounding; any other way of taking the mean (a running sum, a
-// reciprocal) flips such days between flat and a trade. Every lane must agree
-// with the plain sum divided by the span.
+// reciprocal, a comparison that skips the division without proof) flips such
+// days between flat and a trade. Every lane must agree with the plain sum
+// divided by the span, on flat stretches and on stretches nudged by an ulp,
+// or by a millionth, every few bars.
 TEST(MeanCrossing, TiesAreDecidedByExactDivision) {
     const int n = 120;
     const Product product = risingProduct(n);
     const PnlTable table(product);
     const double repeated[lanes::width] = {0.1, 0.7, 1.0 / 3.0, 0.3, 2.2, 0.9, 1e-3, 5.55};
-    LaneSeries series;
-    series.resize(n);
-    std::vector<std::vector<double>> laneValues(lanes::width, std::vector<double>(n));
-    for (int i = 0; i < n; ++i)
-        for (int lane = 0; lane < lanes::width; ++lane) {
-            // Long flat stretches with a step every 40 bars.
-            laneValues[lane][i] = repeated[lane] * (1 + i / 40);
-            series.values[i][lane] = laneValues[lane][i];
-        }
-    series.restartWindows(0);
-    for (int span = 3; span <= 30; span += spansPerPass) {
-        series.growWindows(span);
-        lanes::Doubles sums[spansPerPass];
-        NoWindowSums noWindows;
-        meanCrossingReturns(table, series, lanes::Ints{}, 0, span, sums, noWindows);
-        for (int p = 0; p < spansPerPass; ++p)
-            for (int lane = 0; lane < lanes::width; ++lane)
-                EXPECT_EQ(sums[p][lane], referenceReturn(table, laneValues[lane], 0, span + p))
-                    << "lane " << lane << " span " << span + p;
+    using Nudge = double (*)(double value, int bar);
+    const Nudge nudges[] = {
+        [](double value, int) { return value; },
+        [](double value, int bar) { return bar % 7 == 3 ? std::nextafter(value, 10.0) : value; },
+        [](double value, int bar) { return bar % 5 == 1 ? std::nextafter(value, -10.0) : value; },
+        [](double value, int bar) { return bar % 3 == 0 ? value * (1.0 + 1e-6) : value; },
+    };
+    for (const Nudge nudge : nudges) {
+        LaneSeries series;
+        series.resize(n);
+        std::vector<std::vector<double>> laneValues(lanes::width, std::vector<double>(n));
+        for (int i = 0; i < n; ++i)
+            for (int lane = 0; lane < lanes::width; ++lane) {
+                // Long flat stretches with a step every 40 bars.
+                laneValues[lane][i] = nudge(repeated[lane] * (1 + i / 40), i);
+                series.values[i][lane] = laneValues[lane][i];
+            }
+        test::onEveryVectorTarget([&] {
+            series.restartWindows(0);
+            for (int span = 3; span <= 30; span += spansPerPass) {
+                series.growWindows(span);
+                lanes::Doubles sums[spansPerPass];
+                meanCrossingReturns(table, series, lanes::Ints{}, 0, span, sums, nullptr);
+                for (int p = 0; p < spansPerPass; ++p)
+                    for (int lane = 0; lane < lanes::width; ++lane)
+                        EXPECT_EQ(sums[p][lane], referenceReturn(table, laneValues[lane], 0, span + p))
+                            << "lane " << lane << " span " << span + p;
+            }
+        });
     }
 }

@@ -1,6 +1,7 @@
 #include "optimiser_reference.h"
 #include "../support/random_history.h"
 #include "../support/sample_history.h"
+#include "../support/vector_targets.h"
 
 #include "data/price_file.h"
 #include "search/optimisers.h"
@@ -33,18 +34,22 @@ void expectSame(const reference::Best& expected, const OptimiserResult& actual) 
     EXPECT_FALSE(actual.cancelled);
 }
 
-// Runs the reference on one copy and the fast search (on two threads) on
-// another, then compares the bests and the positions rebuilt into the bars.
+// Runs the reference on one copy and the fast search (on two threads, on
+// every vector target) on others, then compares the bests and the positions
+// rebuilt into the bars.
 template <typename Reference, typename Fast>
 void compareOnEveryHistory(Reference reference, Fast fast) {
     for (ProductRegistry& history : histories()) {
-        ProductRegistry copy = history;
+        const ProductRegistry start = history;
         const reference::Best expected = reference(history);
-        OptimiserControl control;
-        control.threads = 2;
-        const OptimiserResult actual = fast(copy, control);
-        expectSame(expected, actual);
-        EXPECT_EQ(reference::positions(copy, name), reference::positions(history, name));
+        test::onEveryVectorTarget([&] {
+            ProductRegistry copy = start;
+            OptimiserControl control;
+            control.threads = 2;
+            const OptimiserResult actual = fast(copy, control);
+            expectSame(expected, actual);
+            EXPECT_EQ(reference::positions(copy, name), reference::positions(history, name));
+        });
     }
 }
 
@@ -108,6 +113,28 @@ TEST(Optimisers, FiltersMatchTheReference) {
                 }
             });
     }
+}
+
+// Span-3 windows (a, b, a) of the real closes have a slope of exactly 0: an
+// LREG base at threshold 0, applied as the builder applies it or searched,
+// stays flat on the day after each of them.
+TEST(Optimisers, LregBaseAtThresholdZeroStaysFlatAfterWindowsWithoutTrend) {
+    const ProductRegistry history = test::samplePrefix("USD_JPY.txt", name, 4600);
+    const auto& bars = history.findProduct(name)->bars;
+    std::vector<std::size_t> flatAfter;
+    for (std::size_t i = 2; i + 1 < bars.size() - 1; ++i)
+        if (bars[i - 2].close == bars[i].close && bars[i - 1].close != bars[i].close) flatAfter.push_back(i + 1);
+    ASSERT_GE(flatAfter.size(), 20u);
+
+    ProductRegistry applied = history;
+    applyLreg(applied, name, 3, 0.0, false);
+    ProductRegistry searched = history;
+    const OptimiserResult result = optimiseLreg(searched, name, false, {}, {{3, 3}, {0.0, 1.0, 0.5}});
+    ASSERT_EQ(result.span1, 3);
+    ASSERT_EQ(result.threshold, 0.0);
+    for (const ProductRegistry* registry : {&applied, &searched})
+        for (const std::size_t bar : flatAfter)
+            EXPECT_EQ(registry->findProduct(name)->bars[bar].position, 0) << "bar " << bar;
 }
 
 TEST(Optimisers, ResultDoesNotDependOnTheThreadCount) {

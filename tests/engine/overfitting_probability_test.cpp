@@ -3,6 +3,7 @@
 // constructed cases whose answer is known.
 #include "robustness/cscv_splits.h"
 #include "robustness/overfitting_probability.h"
+#include "../support/vector_targets.h"
 
 #include <gtest/gtest.h>
 
@@ -86,7 +87,7 @@ TEST(OverfittingProbability, SplitsAreEveryHalfOfTheBlocksInLexicographicOrder) 
     }
 }
 
-TEST(OverfittingProbability, MatchesTheStraightforwardEstimateBitForBitAtAnyThreadCount) {
+TEST(OverfittingProbability, MatchesTheStraightforwardEstimateBitForBitAtAnyThreadCountOnEveryTarget) {
     struct Case {
         std::int64_t trials;
         int blocks;
@@ -111,24 +112,26 @@ TEST(OverfittingProbability, MatchesTheStraightforwardEstimateBitForBitAtAnyThre
         std::sort(logits.begin(), logits.end());
         const double median = (logits[logits.size() / 2 - 1] + logits[logits.size() / 2]) / 2.0;
 
-        for (int threads : {1, 2, 3}) {
-            SCOPED_TRACE(testing::Message() << c.trials << " trials, " << c.blocks << " blocks, " << threads
-                                            << " threads");
-            WorkControl control;
-            control.threads = threads;
-            const PboResult result = estimatePbo(sums.data(), c.trials, c.blocks, control);
-            ASSERT_TRUE(result.valid);
-            ASSERT_EQ(result.splitCount, static_cast<int>(splits.size()));
-            for (std::size_t i = 0; i < splits.size(); ++i) {
-                ASSERT_EQ(result.chosenTrials[i], expected[i].chosen) << i;
-                ASSERT_EQ(result.inSampleScores[i], expected[i].inSample) << i;
-                ASSERT_EQ(result.outOfSampleScores[i], expected[i].outOfSample) << i;
-                ASSERT_EQ(result.logits[i], expected[i].logit) << i;
+        test::onEveryVectorTarget([&] {
+            for (int threads : {1, 2, 3}) {
+                SCOPED_TRACE(testing::Message() << c.trials << " trials, " << c.blocks << " blocks, " << threads
+                                                << " threads");
+                WorkControl control;
+                control.threads = threads;
+                const PboResult result = estimatePbo(sums.data(), c.trials, c.blocks, control);
+                ASSERT_TRUE(result.valid);
+                ASSERT_EQ(result.splitCount, static_cast<int>(splits.size()));
+                for (std::size_t i = 0; i < splits.size(); ++i) {
+                    ASSERT_EQ(result.chosenTrials[i], expected[i].chosen) << i;
+                    ASSERT_EQ(result.inSampleScores[i], expected[i].inSample) << i;
+                    ASSERT_EQ(result.outOfSampleScores[i], expected[i].outOfSample) << i;
+                    ASSERT_EQ(result.logits[i], expected[i].logit) << i;
+                }
+                EXPECT_EQ(result.pbo, overfit / static_cast<double>(splits.size()));
+                EXPECT_EQ(result.outOfSampleLossProbability, losses / static_cast<double>(splits.size()));
+                EXPECT_EQ(result.medianLogit, median);
             }
-            EXPECT_EQ(result.pbo, overfit / static_cast<double>(splits.size()));
-            EXPECT_EQ(result.outOfSampleLossProbability, losses / static_cast<double>(splits.size()));
-            EXPECT_EQ(result.medianLogit, median);
-        }
+        });
     }
 }
 

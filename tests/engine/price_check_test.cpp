@@ -154,7 +154,9 @@ TEST(PriceCheck, AGapStartsAtSixCalendarDays) {
         const PriceCheck check = checkPriceFile((dir / "gap.txt").string(), "USD/JPY");
         const Expected expected = c.reported ? Expected{{FindingKind::Gap, 3}} : Expected{};
         EXPECT_EQ(kindsAndLines(check), expected);
-        if (c.reported && !check.findings.empty()) EXPECT_EQ(check.findings[0].days, c.days);
+        if (c.reported && !check.findings.empty()) {
+            EXPECT_EQ(check.findings[0].days, c.days);
+        }
     }
 }
 

@@ -139,7 +139,7 @@ TEST(SpecialTargets, SymlinksAreFollowedToTheFileTheyName) {
     EXPECT_TRUE(writeFileAtomically(dir / "links/dangling.txt", "x\n"));
     EXPECT_EQ(kindAt(dir / "links/dangling.txt"), 'l');
     EXPECT_EQ(test::readFile(dir / "real/new.txt"), "x\n");
-    for (const fs::path folder : {dir / "real", dir / "links"})
+    for (const fs::path& folder : {dir / "real", dir / "links"})
         for (const auto& entry : fs::directory_iterator(folder))
             EXPECT_NE(entry.path().filename().string().front(), '.') << entry.path();
 }

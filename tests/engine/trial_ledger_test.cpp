@@ -3,6 +3,7 @@
 #include "optimiser_reference.h"
 #include "../support/random_history.h"
 #include "../support/sample_history.h"
+#include "../support/vector_targets.h"
 
 #include "search/optimisers.h"
 #include "search/trial_ledger.h"
@@ -43,10 +44,10 @@ using Reference = std::function<reference::Best(ProductRegistry&, const referenc
 using Search = std::function<OptimiserResult(ProductRegistry&, const OptimiserControl&)>;
 
 // Runs the reference, noting every trial's row by hand, and the search with a
-// ledger on two threads; the rows, their order and the search's own result
-// must agree bit for bit.
+// ledger on two threads on every vector target; the rows, their order and the
+// search's own result must agree bit for bit.
 void compareLedger(ProductRegistry history, const Reference& runReference, const Search& search) {
-    ProductRegistry fast = history;
+    const ProductRegistry start = history;
     const int n = history.findProduct(name)->historyLength();
     const std::vector<BarWindow> windows = windowsFor(n);
 
@@ -64,25 +65,28 @@ void compareLedger(ProductRegistry history, const Reference& runReference, const
         expected.push_back(row);
     });
 
-    TrialLedger ledger(windows, true);
-    OptimiserControl control;
-    control.threads = 2;
-    control.ledger = &ledger;
-    const OptimiserResult result = search(fast, control);
-    EXPECT_EQ(result.bestReturn, best.bestReturn);
-    EXPECT_EQ(result.span1, best.span1);
-    EXPECT_EQ(result.threshold, best.threshold);
-    EXPECT_EQ(reference::positions(fast, name), reference::positions(history, name));
+    test::onEveryVectorTarget([&] {
+        ProductRegistry fast = start;
+        TrialLedger ledger(windows, true);
+        OptimiserControl control;
+        control.threads = 2;
+        control.ledger = &ledger;
+        const OptimiserResult result = search(fast, control);
+        EXPECT_EQ(result.bestReturn, best.bestReturn);
+        EXPECT_EQ(result.span1, best.span1);
+        EXPECT_EQ(result.threshold, best.threshold);
+        EXPECT_EQ(reference::positions(fast, name), reference::positions(history, name));
 
-    ASSERT_TRUE(ledger.complete());
-    ASSERT_EQ(ledger.rowCount(), expected.size());
-    for (std::size_t row = 0; row < expected.size(); ++row) {
-        SCOPED_TRACE(testing::Message() << "row " << row);
-        ASSERT_EQ(ledger.parameters(row), expected[row].parameters);
-        EXPECT_EQ(ledger.finalReturn(row), expected[row].finalReturn);
-        EXPECT_EQ(ledger.sumOfSquares(row), expected[row].squares);
-        for (int w = 0; w < ledger.windowCount(); ++w) ASSERT_EQ(ledger.windowSum(row, w), expected[row].sums[w]);
-    }
+        ASSERT_TRUE(ledger.complete());
+        ASSERT_EQ(ledger.rowCount(), expected.size());
+        for (std::size_t row = 0; row < expected.size(); ++row) {
+            SCOPED_TRACE(testing::Message() << "row " << row);
+            ASSERT_EQ(ledger.parameters(row), expected[row].parameters);
+            EXPECT_EQ(ledger.finalReturn(row), expected[row].finalReturn);
+            EXPECT_EQ(ledger.sumOfSquares(row), expected[row].squares);
+            for (int w = 0; w < ledger.windowCount(); ++w) ASSERT_EQ(ledger.windowSum(row, w), expected[row].sums[w]);
+        }
+    });
 }
 
 std::vector<ProductRegistry> histories() {

@@ -6,6 +6,7 @@
 #include "../support/files.h"
 #include "../support/random_history.h"
 #include "../support/sample_history.h"
+#include "../support/vector_targets.h"
 
 #include "robustness/history_cut.h"
 #include "robustness/strategy_builder.h"
@@ -129,19 +130,24 @@ TEST(WalkForward, AnchoredFoldOnFullGridsOfARealSample) {
     expectAnchoredFoldsAreCutBuilds(history, choiceOf(10, 11), options);
 }
 
-TEST(WalkForward, RollingFoldsRateTrialsByTheirTrainWindowOnly) {
+TEST(WalkForward, RollingFoldsRateTrialsByTheirTrainWindowOnlyOnEveryTarget) {
     const ProductRegistry history = test::samplePrefix("USD_JPY.txt", name, 300);
     const BuildGrids grids = smallGrids();
     WalkForwardOptions options;
     options.grids = grids;
     options.folds = {100, 60, false};
-    const WalkForwardReport report = runWalkForward(history, name, choiceOf(12, 10), options);
-    ASSERT_EQ(report.outcome, WalkForwardOutcome::Done);
-    ASSERT_EQ(report.folds.size(), 4u);
+    std::vector<WalkForwardReport> reports;  // one per vector target
+    test::onEveryVectorTarget([&] {
+        reports.push_back(runWalkForward(history, name, choiceOf(12, 10), options));
+        ASSERT_EQ(reports.back().outcome, WalkForwardOutcome::Done);
+        ASSERT_EQ(reports.back().folds.size(), 4u);
+    });
+    ASSERT_FALSE(reports.empty());
 
-    for (const FoldResult& fold : report.folds) {
+    for (std::size_t f = 0; f < reports[0].folds.size(); ++f) {
         // Every trial back-tested alone on the whole history, its train window
         // summed by hand; the first strictly best wins.
+        const FoldResult& fold = reports[0].folds[f];
         ProductRegistry whole = history;
         auto windowSum = [&](const BarWindow window) {
             double sum = 0.0;
@@ -160,17 +166,21 @@ TEST(WalkForward, RollingFoldsRateTrialsByTheirTrainWindowOnly) {
         applyStochastics(whole, name, base.span1, base.span2, base.span3, 0.0);
         reference::spanThreshold(whole, name, reference::SpanStudy::Lreg, true, grids.lreg, keepBest(filter));
 
-        EXPECT_EQ(fold.model.layers[0].p.spans[0], base.span1);
-        EXPECT_EQ(fold.model.layers[0].p.spans[1], base.span2);
-        EXPECT_EQ(fold.model.layers[0].p.spans[2], base.span3);
-        EXPECT_EQ(fold.model.layers[1].p.spans[0], filter.span1);
-        EXPECT_EQ(fold.model.layers[1].p.setting, filter.threshold);
-        EXPECT_EQ(fold.inSampleReturn, filter.bestReturn);
+        for (const WalkForwardReport& report : reports) {
+            const FoldResult& onTarget = report.folds[f];
+            EXPECT_EQ(onTarget.model.layers[0].p.spans[0], base.span1);
+            EXPECT_EQ(onTarget.model.layers[0].p.spans[1], base.span2);
+            EXPECT_EQ(onTarget.model.layers[0].p.spans[2], base.span3);
+            EXPECT_EQ(onTarget.model.layers[1].p.spans[0], filter.span1);
+            EXPECT_EQ(onTarget.model.layers[1].p.setting, filter.threshold);
+            EXPECT_EQ(onTarget.inSampleReturn, filter.bestReturn);
+        }
 
         // The test window of the model applied to the whole history.
         applySavedModel(whole, name, fold.model);
         runBacktest(whole, name);
-        EXPECT_EQ(fold.outOfSampleReturn, windowSum({fold.bars.testFrom, fold.bars.testTo}));
+        for (const WalkForwardReport& report : reports)
+            EXPECT_EQ(report.folds[f].outOfSampleReturn, windowSum({fold.bars.testFrom, fold.bars.testTo}));
     }
 }
 

@@ -1,0 +1,72 @@
+// Scores of every split for one tile of trials, in the vector code of one
+// target. Included once per target (see search/trial_lanes-inl.h).
+
+#if defined(VARKEL_ROBUSTNESS_SPLIT_SCORES_INL_H_) == defined(HWY_TARGET_TOGGLE)
+#ifdef VARKEL_ROBUSTNESS_SPLIT_SCORES_INL_H_
+#undef VARKEL_ROBUSTNESS_SPLIT_SCORES_INL_H_
+#else
+#define VARKEL_ROBUSTNESS_SPLIT_SCORES_INL_H_
+#endif
+
+#include "robustness/split_scores.h"
+
+#include <hwy/highway.h>
+
+HWY_BEFORE_NAMESPACE();
+namespace varkel::HWY_NAMESPACE {
+
+namespace hn = hwy::HWY_NAMESPACE;
+
+// to[t] = from[t] + column[t] for the tile's trials (whole vectors; the rows
+// are cscvTileTrials long, so the last vector stays inside them).
+HWY_INLINE void addRow(const double* HWY_RESTRICT from, const double* HWY_RESTRICT column, double* HWY_RESTRICT to,
+                       int trialCount) {
+    const hn::ScalableTag<double> d;
+    const int step = static_cast<int>(hn::Lanes(d));
+    for (int t = 0; t < trialCount; t += step)
+        hn::StoreU(hn::Add(hn::LoadU(d, from + t), hn::LoadU(d, column + t)), d, to + t);
+}
+
+// Calls leaf(split, scores) for every split of cscvSplits(blockCount), in that
+// order, with the scores of the tile's first `trialCount` trials: the sum of
+// the split's blocks in ascending block order, starting from 0.0. Splits that
+// share their first blocks share the partial sums (`partial` holds
+// blockCount / 2 + 1 rows of tileTrials values; its first row must be zero).
+template <class Leaf>
+class SplitScorer {
+public:
+    SplitScorer(const double* columns, int trialCount, int blockCount, double* partial, Leaf& leaf)
+        : columns_(columns), trialCount_(trialCount), blockCount_(blockCount), half_(blockCount / 2),
+          partial_(partial), leaf_(leaf) {}
+
+    void run() {
+        split_ = 0;
+        extend(0, 0);
+    }
+
+private:
+    void extend(int depth, int firstBlock) {
+        const double* parent = partial_ + depth * cscvTileTrials;
+        double* child = partial_ + (depth + 1) * cscvTileTrials;
+        for (int block = firstBlock; block <= blockCount_ - half_ + depth; ++block) {
+            addRow(parent, columns_ + block * cscvTileTrials, child, trialCount_);
+            if (depth + 1 == half_)
+                leaf_(split_++, static_cast<const double*>(child));
+            else
+                extend(depth + 1, block + 1);
+        }
+    }
+
+    const double* columns_;
+    int trialCount_;
+    int blockCount_;
+    int half_;
+    double* partial_;
+    Leaf& leaf_;
+    int split_ = 0;
+};
+
+}  // namespace varkel::HWY_NAMESPACE
+HWY_AFTER_NAMESPACE();
+
+#endif  // toggled guard

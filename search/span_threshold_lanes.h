@@ -1,0 +1,30 @@
+#pragma once
+
+// The inner loop of the one-span searches (LREG, TSC, ROC, NDIST): eight
+// thresholds at once, in the vector code the processor supports best.
+
+#include "search/pnl_table.h"
+#include "search/trial_lanes.h"
+#include "search/window_sums.h"
+
+#include <cstdint>
+
+namespace varkel {
+
+// How a study value turns into a position.
+enum class SpanRule { Base, MagnitudeFilter, RocFilter, NdistFilter };
+
+// What one span's trials read: the study value of every bar and, for the
+// filters, the positions the bars held before the search.
+struct SpanColumns {
+    SpanRule rule;
+    const double* values;
+    const std::int8_t* saved;
+};
+
+// Final returns of eight thresholds (one per lane; `limit` their magnitudes);
+// each bar's daily P&L also goes to `ledgerWindows` when there is one.
+void spanThresholdReturns(const PnlTable& table, const SpanColumns& columns, const lanes::Doubles& threshold,
+                          const lanes::Doubles& limit, LaneWindowSums<1>* ledgerWindows, lanes::Doubles& sums);
+
+}  // namespace varkel
