@@ -64,8 +64,8 @@ lanes::Ints positionsAt(Rule rule, const std::vector<double>& v, lanes::Doubles 
     return zero;
 }
 
-// Searches span (outer) and threshold (inner). Returns the best span in span1
-// and the threshold; the caller rebuilds the best trial into the bars.
+// Searches span (outer) and threshold (inner). Returns the best span and
+// threshold; the caller rebuilds the best trial into the bars.
 OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view name, const SpanStudy& kind,
                                     const OptimiserControl& control, const SpanThresholdGrid& grid) {
     OptimiserResult result;
@@ -133,10 +133,9 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
 
     recording.finish(!best.cancelled);
     result.cancelled = best.cancelled;
-    if (best.cancelled || best.item < 0) return result;
-    result.bestReturn = best.bestReturn;
-    result.span1 = grid.span.first + best.item;
-    result.threshold = thresholds[best.trial];
+    if (!best.chosen) return result;
+    result.chosen = LayerParameters{{grid.span.first + best.chosen->item, -999, -999}, thresholds[best.chosen->trial]};
+    result.bestReturn = best.chosen->bestReturn;
     return result;
 }
 
@@ -147,7 +146,7 @@ OptimiserResult optimiseLreg(ProductRegistry& registry, std::string_view name, b
     const SpanStudy kind{calcLinearRegression, &Bar::lregSlope, &Bar::lregPeriod,
                          asFilter ? Rule::MagnitudeFilter : Rule::Base};
     const OptimiserResult result = searchSpanThreshold(registry, name, kind, control, grid);
-    if (result.span1 != -999) applyLreg(registry, name, result.span1, result.threshold, asFilter);
+    if (result.chosen) applyLreg(registry, name, result.chosen->spans[0], result.chosen->setting, asFilter);
     return result;
 }
 
@@ -156,7 +155,7 @@ OptimiserResult optimiseTsc(ProductRegistry& registry, std::string_view name, bo
     const SpanStudy kind{calcTimeSeriesCorrelation, &Bar::tsc, &Bar::tscPeriod,
                          asFilter ? Rule::MagnitudeFilter : Rule::Base};
     const OptimiserResult result = searchSpanThreshold(registry, name, kind, control, grid);
-    if (result.span1 != -999) applyTsc(registry, name, result.span1, result.threshold, asFilter);
+    if (result.chosen) applyTsc(registry, name, result.chosen->spans[0], result.chosen->setting, asFilter);
     return result;
 }
 
@@ -164,7 +163,7 @@ OptimiserResult optimiseRoc(ProductRegistry& registry, std::string_view name, co
                             const SpanThresholdGrid& grid) {
     const SpanStudy kind{calcRateOfChange, &Bar::roc, &Bar::rocPeriod, Rule::RocFilter};
     const OptimiserResult result = searchSpanThreshold(registry, name, kind, control, grid);
-    if (result.span1 != -999) applyRoc(registry, name, result.span1, result.threshold);
+    if (result.chosen) applyRoc(registry, name, result.chosen->spans[0], result.chosen->setting);
     return result;
 }
 
@@ -172,7 +171,7 @@ OptimiserResult optimiseNdist(ProductRegistry& registry, std::string_view name, 
                               const SpanThresholdGrid& grid) {
     const SpanStudy kind{calcNormalDistribution, &Bar::ndist, &Bar::ndistPeriod, Rule::NdistFilter};
     const OptimiserResult result = searchSpanThreshold(registry, name, kind, control, grid);
-    if (result.span1 != -999) applyNdist(registry, name, result.span1, result.threshold);
+    if (result.chosen) applyNdist(registry, name, result.chosen->spans[0], result.chosen->setting);
     return result;
 }
 

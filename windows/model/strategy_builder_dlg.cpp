@@ -9,6 +9,7 @@
 #include "workbench/chart_fx.h"
 #include "workbench/chart_workspace.h"
 #include "workbench/seams.h"
+#include "workbench/worker_threads_setting.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -217,6 +218,7 @@ void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
     BuildOptions options;
     options.cancel = &cancel_;
     options.grids = grids_;
+    options.threads = storedWorkerThreads();
     options.robustness = true;
     options.selection = selectionList_->currentIndex() == 1 ? TrialSelection::plateau : TrialSelection::best;
     options.onLayerStarted = [this](int layer) {

@@ -8,6 +8,7 @@
 #include "workbench/chart_workspace.h"
 #include "workbench/seams.h"
 #include "workbench/window_size.h"
+#include "workbench/worker_threads_setting.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -275,6 +276,7 @@ WalkForwardOptions CWalkForwardDlg::readOptions() const {
     options.folds.anchored = windowList_->currentIndex() == 1;
     options.selection = selectionList_->currentIndex() == 1 ? TrialSelection::plateau : TrialSelection::best;
     options.grids = grids_;
+    options.threads = storedWorkerThreads();
     return options;
 }
 
