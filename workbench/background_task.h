@@ -48,6 +48,16 @@ private:
 // (a copy of the bars, never the window's live data), its result comes back
 // on the window thread, and the task stops and waits for its thread when it
 // goes. Keep it as a member declared after everything the finish handler uses.
+//
+// A window adopts it in three steps:
+//     connect(&task_, &BackgroundTask::progressed, this, [this](int stage, qint64 done, qint64 total) {...});
+//     TaskControl& control = task_.control();
+//     options.cancel = control.cancelFlag();
+//     options.onProgress = [&control](std::int64_t done, std::int64_t total) { control.report(0, done, total); };
+//     task_.start([bars = copyOfTheBars, options] { return runTheWork(bars, options); },
+//                 [this](Result result) { showResult(result); });
+// Cancel calls task_.cancel(); closing the window calls task_.finishNow() (or
+// lets the destructor drop a result nobody will see).
 class BackgroundTask : public QObject {
     Q_OBJECT
 public:
