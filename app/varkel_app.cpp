@@ -54,7 +54,15 @@ ChartWorkspace& CVarkelModel2cApp::addWorkspace(CVarkelModel2cView* view, TabStr
 }
 
 void CVarkelModel2cApp::removeWorkspace(const CVarkelModel2cView* view) {
+    std::erase_if(lastBuilds, [view](const auto& entry) { return entry.first->view == view; });
     std::erase_if(workspaces, [view](const auto& workspace) { return workspace->view == view; });
+}
+
+std::optional<LastBuild> lastBuildOf(const ChartWorkspace* workspace) {
+    const auto& builds = CVarkelModel2cApp::instance()->lastBuilds;
+    const auto found = builds.find(workspace);
+    if (found == builds.end()) return std::nullopt;
+    return found->second;
 }
 
 ChartWorkspace* activeWorkspace() {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "windows/model/last_build.h"
 #include "workbench/chart_workspace.h"
 
 #include <QObject>
 
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,6 +44,9 @@ public:
     void removeWorkspace(const CVarkelModel2cView* view);
 
     std::vector<std::unique_ptr<ChartWorkspace>> workspaces;
+    // Per workspace, the last build the Strategy Builder made in it; the
+    // Parameter Surface window shows it.
+    std::map<const ChartWorkspace*, LastBuild> lastBuilds;
     const std::string startDirectory;
     bool verticalLineMode = false;  // one switch for every view
     QString dataServerOption;       // --server: ahead of the stored data server
@@ -52,6 +58,9 @@ private:
 
 // The workspace of the active view, or null.
 ChartWorkspace* activeWorkspace();
+
+// The last build made in `workspace`, if any.
+std::optional<LastBuild> lastBuildOf(const ChartWorkspace* workspace);
 
 // Marks the workspace of `view` active and every other one inactive.
 void activateWorkspace(const CVarkelModel2cView* view);

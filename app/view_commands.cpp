@@ -134,8 +134,15 @@ void CVarkelModel2cView::onNormalDistribution() {
     runDialog(dialog);
 }
 
+// The builder's last build stays with the workspace for the Parameter Surface window.
 void CVarkelModel2cView::onBuildTradeModel() {
-    CStrategyBuilderDlg dialog(activeWorkspace(), startDirectory(), window());
+    ChartWorkspace* workspace = activeWorkspace();
+    CStrategyBuilderDlg dialog(workspace, startDirectory(), window());
+    dialog.showLastBuild(lastBuildOf(workspace));
+    if (workspace != nullptr)
+        QObject::connect(&dialog, &CStrategyBuilderDlg::modelBuilt, &dialog, [workspace](const LastBuild& build) {
+            CVarkelModel2cApp::instance()->lastBuilds[workspace] = build;
+        });
     runDialog(dialog);
 }
 
@@ -155,7 +162,9 @@ void CVarkelModel2cView::onPerformanceView() {
 
 // Robustness: the last build's parameter surface, and the builder walked forward.
 void CVarkelModel2cView::onParameterSurface() {
-    CParameterSurfaceDlg dialog(activeWorkspace(), window());
+    const ChartWorkspace* workspace = activeWorkspace();
+    CParameterSurfaceDlg dialog(
+        workspace != nullptr ? surfaceToShow(lastBuildOf(workspace), workspace->productName) : std::nullopt, window());
     runDialog(dialog);
 }
 

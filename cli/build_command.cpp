@@ -2,6 +2,9 @@
 #include "cli/commands.h"
 #include "cli/history_loading.h"
 #include "cli/index_options.h"
+#include "cli/interrupt_cancel.h"
+#include "cli/progress_bar.h"
+#include "cli/selection_option.h"
 #include "robustness/strategy_builder.h"
 #include "base/atomic_file.h"
 #include "model/trade_model_file.h"
@@ -35,33 +38,18 @@ const char* const usage =
 
 const char* const layerNames[3] = {"Base Index", "2nd Index", "3rd Index"};
 
-// A one-line progress bar, redrawn in place; only when stderr is a terminal.
-void drawProgress(int layer, std::int64_t done, std::int64_t total) {
-    const int width = 40;
-    const int filled = total > 0 ? static_cast<int>(done * width / total) : width;
-    std::fprintf(stderr, "\r%-10s [%.*s%*s] %lld/%lld", layerNames[layer - 1], filled,
-                 "########################################", width - filled, "",
-                 static_cast<long long>(done), static_cast<long long>(total));
-    if (done >= total) std::fputc('\n', stderr);
-}
-
-// The statistics' options: --select, --blocks, --no-robustness and the
-// surface file, which must not overwrite an input or the model. A message
-// when they are refused.
+// The statistics' options: --blocks, --no-robustness and the surface file,
+// which must not overwrite an input or the model. A message when they are refused.
 std::optional<std::string> readRobustnessOptions(const CliArgs& args, const std::string& file,
                                                  const std::string& modelPath, BuildOptions& options) {
-    const std::string select = args.valueOr("select", "best");
-    if (select != "best" && select != "plateau") return "--select needs best or plateau: " + select;
-    options.selection = select == "plateau" ? TrialSelection::plateau : TrialSelection::best;
     options.robustness = !args.has("no-robustness");
     if (const auto blocks = args.value("blocks")) {
         if (!options.robustness) return "--blocks cannot go with --no-robustness";
         const auto count = parseWholeNumber(*blocks);
-        if (!count || !isValidPnlBlockCount(*count))
-            return "--blocks needs an even whole number from " + std::to_string(minPnlBlocks) + " to " +
-                   std::to_string(maxPnlBlocks) + ": " + *blocks;
+        if (!count) return "--blocks needs a whole number: " + *blocks;
         options.pnlBlockCount = *count;
     }
+    if (auto refusal = validateBuildOptions(options)) return refusal;
     if (const auto surface = args.value("surface")) {
         if (!options.robustness) return "--surface cannot go with --no-robustness";
         if (surface->empty()) return "--surface needs a file name";
@@ -91,6 +79,9 @@ int runBuildCommand(int argc, char** argv) {
     options.threads = *threads;
     if (const auto fault = fileNameFault(performanceFilePath(args.valueOr("dir", "."), *product)))
         return usageError("--product " + *product + " is too long for a trade model file: " + *fault, usage);
+    const auto selection = selectionOption(args, usage);
+    if (!selection) return exitUsage;
+    options.selection = *selection;
     if (sameFile(*file, performanceFilePath(args.valueOr("dir", "."), *product)))
         return usageError("--file " + *file + " is the trade model file the build writes", usage);
     if (const auto refused = readRobustnessOptions(
@@ -119,23 +110,33 @@ int runBuildCommand(int argc, char** argv) {
         return exitFailed;
     }
 
-    if (isatty(STDERR_FILENO)) options.onProgress = drawProgress;
+    if (isatty(STDERR_FILENO))
+        options.onProgress = [](int layer, std::int64_t done, std::int64_t total) {
+            drawProgressBar(layerNames[layer - 1], done, total);
+        };
     options.onLayerDone = [](int layer, double bestReturn) {
         std::printf("%-10s %s\n", layerNames[layer - 1], layerReturnText(bestReturn).c_str());
         std::fflush(stdout);
     };
     const auto started = std::chrono::steady_clock::now();
-    const BuildResult result = buildStrategy(registry, *product, choice, options);
+    BuildResult result;
+    {
+        // Ctrl-C stops the search between trials, as the builder's Cancel button does.
+        const InterruptCancel interrupt;
+        options.cancel = interrupt.flag();
+        result = buildStrategy(registry, *product, choice, options);
+    }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    if (result.outcome == BuildOutcome::Refused) {
-        std::fprintf(stderr, "%s\n", result.refusal.c_str());
-        return exitFailed;
+    switch (result.outcome) {
+        case BuildOutcome::Built: break;
+        case BuildOutcome::Refused: std::fprintf(stderr, "%s\n", result.refusal.c_str()); return exitFailed;
+        case BuildOutcome::Cancelled: std::fputs("Build cancelled\n", stderr); return exitFailed;
+        default: std::fprintf(stderr, "No product %s\n", product->c_str()); return exitFailed;
     }
-    if (result.outcome != BuildOutcome::Built) {
-        std::fprintf(stderr, "No product %s\n", product->c_str());
-        return exitFailed;
-    }
-    std::printf("Sharpe Ratio  %s\nKelly Formula %s\nWinning Rate  %s\n",
+    // Two Sharpe figures, named apart: this one is the model file's (the mean
+    // of the rolling 20-bar ratios); the robustness lines below give the
+    // per-bar Sharpe ratio of the daily P&L that the deflated Sharpe ratio uses.
+    std::printf("Sharpe Ratio  %s  (mean 20-bar ratio, as saved in the model)\nKelly Formula %s\nWinning Rate  %s\n",
                 buildMeasureText(result.model.sharpeRatio).c_str(), buildMeasureText(result.model.kellyFormula).c_str(),
                 buildMeasureText(result.model.winningRate).c_str());
     std::fprintf(stderr, "built in %.2f s\n", seconds);

@@ -2,6 +2,9 @@
 #include "cli/commands.h"
 #include "cli/history_loading.h"
 #include "cli/index_options.h"
+#include "cli/interrupt_cancel.h"
+#include "cli/progress_bar.h"
+#include "cli/selection_option.h"
 #include "cli/walkforward_text.h"
 #include "base/atomic_file.h"
 #include "robustness/walk_forward.h"
@@ -9,9 +12,7 @@
 
 #include <unistd.h>
 
-#include <atomic>
 #include <climits>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -30,20 +31,6 @@ const char* const usage =
     "--select plateau keeps in every layer the trial whose grid neighbourhood has the best\n"
     "mean train-window return instead of the single best. Prints the folds and the totals;\n"
     "--csv also writes one row per fold.\n";
-
-std::atomic<bool> interrupted{false};
-
-void interrupt(int) { interrupted = true; }
-
-// One progress line, redrawn in place; only when stderr is a terminal.
-void drawProgress(WalkForwardStage stage, std::int64_t done, std::int64_t total) {
-    const int width = 40;
-    const int filled = total > 0 ? static_cast<int>(done * width / total) : width;
-    std::fprintf(stderr, "\r%-10s [%.*s%*s] %lld/%lld", stage == WalkForwardStage::BaseSearch ? "Base Index" : "Folds",
-                 filled, "########################################", width - filled, "",
-                 static_cast<long long>(done), static_cast<long long>(total));
-    if (done >= total) std::fputc('\n', stderr);
-}
 
 // --train and --test as whole numbers; false after a message.
 bool readNumber(const CliArgs& args, const char* name, int& value) {
@@ -72,9 +59,9 @@ int runWalkForwardCommand(int argc, char** argv) {
     if (!choice) return usageError("", usage);
     WalkForwardOptions options;
     options.folds.anchored = args.has("anchored");
-    const std::string select = args.valueOr("select", "best");
-    if (select != "best" && select != "plateau") return usageError("--select needs best or plateau: " + select, usage);
-    options.selection = select == "plateau" ? TrialSelection::plateau : TrialSelection::best;
+    const auto selection = selectionOption(args, usage);
+    if (!selection) return exitUsage;
+    options.selection = *selection;
     if (!readNumber(args, "train", options.folds.trainBars) || !readNumber(args, "test", options.folds.testBars))
         return usageError("", usage);
     const auto threads = threadsOption(args, usage);
@@ -100,13 +87,17 @@ int runWalkForwardCommand(int argc, char** argv) {
     if (!loadHistory(registry, *product, *file)) return exitFailed;
     const Product& loaded = *registry.findProduct(*product);
 
-    if (isatty(STDERR_FILENO)) options.onProgress = drawProgress;
-    // Ctrl-C stops the work between trials, as the builder's cancel button does.
-    interrupted = false;
-    options.cancel = &interrupted;
-    const auto previousHandler = std::signal(SIGINT, interrupt);
-    const WalkForwardReport report = runWalkForward(registry, *product, *choice, options);
-    std::signal(SIGINT, previousHandler);
+    if (isatty(STDERR_FILENO))
+        options.onProgress = [](WalkForwardStage stage, std::int64_t done, std::int64_t total) {
+            drawProgressBar(stage == WalkForwardStage::BaseSearch ? "Base Index" : "Folds", done, total);
+        };
+    WalkForwardReport report;
+    {
+        // Ctrl-C stops the work between trials, as the builder's cancel button does.
+        const InterruptCancel interrupt;
+        options.cancel = interrupt.flag();
+        report = runWalkForward(registry, *product, *choice, options);
+    }
 
     switch (report.outcome) {
         case WalkForwardOutcome::Done: break;

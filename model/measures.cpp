@@ -1,14 +1,14 @@
 #include "model/measures.h"
 
+#include "model/sharpe_ratio.h"
+
 #include <array>
-#include <cmath>
 #include <vector>
 
 namespace varkel {
 
 namespace {
 
-constexpr int sharpeWindow = 20;
 constexpr double unknownProduct = -999.0;
 
 }  // namespace
@@ -20,22 +20,17 @@ double sharpeRatio(ProductRegistry& registry, std::string_view name) {
     if (n < 1) return 0.0;
     std::vector<Bar>& bars = product->bars;
     std::vector<double> ratios(static_cast<std::size_t>(n), 0.0);
-    for (int k = n - 1; k >= sharpeWindow; --k) {
+    for (int k = n - 1; k >= sharpeWindowBars; --k) {
         // The window newest first: x[k], x[k-1], .., x[k-19].
-        std::array<double, sharpeWindow> window;
-        double sum = 0.0;
-        for (int j = 0; j < sharpeWindow; ++j) {
-            window[j] = bars[k - j].dailyPnl;
-            sum += window[j];
-        }
-        const double variance = absDeviationVariance(window);
-        ratios[k] = variance == 0.0 ? 0.0 : sum / std::sqrt(variance);
+        std::array<double, sharpeWindowBars> window;
+        for (int j = 0; j < sharpeWindowBars; ++j) window[j] = bars[k - j].dailyPnl;
+        ratios[k] = windowSharpe(window);
     }
     for (int k = 0; k < n; ++k) bars[k].rolling20Ratio = ratios[k];
-    if (n <= sharpeWindow) return 0.0;
+    if (n <= sharpeWindowBars) return 0.0;
     double total = 0.0;
-    for (int k = sharpeWindow; k < n; ++k) total += ratios[k];
-    return total / (n - sharpeWindow);
+    for (int k = sharpeWindowBars; k < n; ++k) total += ratios[k];
+    return total / (n - sharpeWindowBars);
 }
 
 double winStatistics(const ProductRegistry& registry, std::string_view name, double& winningRate,
@@ -75,20 +70,6 @@ void profitTotals(const ProductRegistry& registry, std::string_view name, double
     netProfit = net;
     grossProfit = profit;
     grossLoss = loss;
-}
-
-double absDeviationVariance(std::span<const double> values) {
-    if (values.empty()) return 0.0;
-    const double count = static_cast<double>(values.size());
-    double sum = 0.0;
-    for (double value : values) sum += value;
-    const double meanMagnitude = std::fabs(sum / count);
-    double squares = 0.0;
-    for (double value : values) {
-        const double deviation = std::fabs(value) - meanMagnitude;
-        squares += deviation * deviation;
-    }
-    return squares / (count - 1.0);
 }
 
 void measureTradeModel(ProductRegistry& registry, std::string_view name, TradeModel& model) {

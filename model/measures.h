@@ -4,7 +4,6 @@
 #include "model/trade_model.h"
 
 #include <cstdint>
-#include <span>
 #include <string_view>
 
 namespace varkel {
@@ -13,8 +12,8 @@ namespace varkel {
 // in the named product's real bars, so callers run the back-test first. For an
 // unknown product they leave every output untouched and return -999.0.
 
-// Mean of the rolling 20-bar ratios (sum over the window divided by the root of
-// absDeviationVariance) from bar 20 on; 0.0 for a history of 20 bars or fewer.
+// The model file's Sharpe ratio: the mean of the rolling 20-bar ratios
+// (windowSharpe, sharpe_ratio.h) from bar 20 on; 0.0 for a history of 20 bars or fewer.
 // Also writes each real bar's rolling20Ratio (0 on the first 20 bars).
 double sharpeRatio(ProductRegistry& registry, std::string_view name);
 
@@ -33,10 +32,5 @@ void profitTotals(const ProductRegistry& registry, std::string_view name, double
 // Fills every measure of the model (Sharpe ratio, Kelly value, rates, counts,
 // profit totals) from the back-test in the bars; the indexes stay as they are.
 void measureTradeModel(ProductRegistry& registry, std::string_view name, TradeModel& model);
-
-// The sum of (|x| - |m|)^2 over the values, divided by count - 1, where m is the
-// signed mean: magnitudes are compared with the magnitude of the mean. 0.0 for
-// no values.
-double absDeviationVariance(std::span<const double> values);
 
 }  // namespace varkel

@@ -25,22 +25,15 @@ std::optional<ReturnMoments> describeReturns(const double* pnl, std::int64_t cou
         m3 += square * deviation;
         m4 += square * square;
     }
-    if (!(m2 > 0.0)) return std::nullopt;
+    const auto sharpe = perBarSharpe({pnl, static_cast<std::size_t>(count)});
+    if (!(m2 > 0.0) || !sharpe) return std::nullopt;
     ReturnMoments moments;
     moments.count = count;
-    moments.sharpe = mean / std::sqrt(m2 / (n - 1.0));
+    moments.sharpe = *sharpe;
     const double variance = m2 / n;
     moments.skewness = (m3 / n) / (variance * std::sqrt(variance));
     moments.kurtosis = (m4 / n) / (variance * variance);
     return moments;
-}
-
-std::optional<double> trialSharpe(double sum, double sumOfSquares, std::int64_t count) {
-    if (count < 2) return std::nullopt;
-    const double n = static_cast<double>(count);
-    const double spread = sumOfSquares - sum * sum / n;
-    if (!(spread > n * std::numeric_limits<double>::epsilon() * sumOfSquares)) return std::nullopt;
-    return (sum / n) / std::sqrt(spread / (n - 1.0));
 }
 
 TrialSharpeSpread trialSharpeSpread(const double* sums, const double* sumsOfSquares, std::int64_t trialCount,
@@ -84,7 +77,7 @@ std::optional<DeflatedSharpe> deflateSharpe(const double* pnl, std::int64_t coun
     if (!moments) return std::nullopt;
     DeflatedSharpe result;
     result.moments = *moments;
-    result.annualisedSharpe = moments->sharpe * std::sqrt(tradingDaysPerYear);
+    result.annualisedSharpe = annualisedSharpe(moments->sharpe);
     result.benchmark = expectedMaxSharpe(trialVariance, trials);
     result.deflated = probabilisticSharpe(*moments, result.benchmark);
     result.probabilistic = probabilisticSharpe(*moments, 0.0);

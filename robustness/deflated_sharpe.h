@@ -1,12 +1,11 @@
 #pragma once
 
+#include "model/sharpe_ratio.h"
+
 #include <cstdint>
 #include <optional>
 
 namespace varkel {
-
-// Trading days in a year, for the annualised Sharpe ratio.
-constexpr double tradingDaysPerYear = 252.0;
 
 // The Euler-Mascheroni constant.
 constexpr double eulerGamma = 0.5772156649015329;
@@ -14,19 +13,13 @@ constexpr double eulerGamma = 0.5772156649015329;
 // The sample moments of a daily P&L series that the deflated Sharpe ratio needs.
 struct ReturnMoments {
     std::int64_t count = 0;  // T, flat days included
-    double sharpe = 0.0;     // mean / sample standard deviation (T - 1), per bar
+    double sharpe = 0.0;     // perBarSharpe
     double skewness = 0.0;   // third population standardised moment
     double kurtosis = 0.0;   // fourth population standardised moment (3 for a normal law)
 };
 
 // Empty when there are fewer than two values or they do not vary.
 std::optional<ReturnMoments> describeReturns(const double* pnl, std::int64_t count);
-
-// A trial's per-bar Sharpe ratio from its running sums over `count` bars
-// (mean / sample standard deviation). Empty when the deviation is zero: a
-// trial that never traded, or a constant series whose variance is only
-// rounding left over from the sums (at most count x epsilon of the sum of squares).
-std::optional<double> trialSharpe(double sum, double sumOfSquares, std::int64_t count);
 
 // The sample variance (n - 1) of the trials' Sharpe ratios, and how many
 // trials had one. The variance is NaN with fewer than two.

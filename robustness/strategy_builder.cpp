@@ -19,6 +19,13 @@ constexpr std::int64_t scoringShareOfSearch = 8;
 
 }  // namespace
 
+std::optional<std::string> validateBuildOptions(const BuildOptions& options) {
+    if (options.robustness && !isValidPnlBlockCount(options.pnlBlockCount))
+        return "The number of P&L blocks must be even, from " + std::to_string(minPnlBlocks) + " to " +
+               std::to_string(maxPnlBlocks) + ", not " + std::to_string(options.pnlBlockCount);
+    return std::nullopt;
+}
+
 BuildResult buildStrategy(ProductRegistry& registry, const std::string& productName, const IndexChoice& choice,
                           const BuildOptions& options) {
     BuildResult result;
@@ -26,9 +33,7 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
     if (product == nullptr) return result;
     auto refusal = validateIndexChoice(choice);
     if (!refusal) refusal = validateHistoryLength(productName, product->historyLength(), choice);
-    if (!refusal && options.robustness && !isValidPnlBlockCount(options.pnlBlockCount))
-        refusal = "The number of P&L blocks must be even, from " + std::to_string(minPnlBlocks) + " to " +
-                  std::to_string(maxPnlBlocks);
+    if (!refusal) refusal = validateBuildOptions(options);
     if (refusal) {
         result.outcome = BuildOutcome::Refused;
         result.refusal = *refusal;
@@ -81,7 +86,7 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
             }
         }
         // A layer whose search kept no trial reports the optimisers' start value.
-        const double layerReturn = chosen.rating.value_or(OptimiserResult{}.bestReturn);
+        const double layerReturn = chosen.rating.value_or(searchStartReturn);
         result.layerReturns[static_cast<std::size_t>(layer - 1)] = layerReturn;
         if (options.onLayerDone) options.onLayerDone(layer, layerReturn);
         return true;

@@ -38,6 +38,11 @@ struct BuildOptions {
     TrialSelection selection = TrialSelection::best;
 };
 
+// Options the build can never accept (a block count the statistics refuse),
+// named with the rule they break; checked before any work starts by the build
+// itself and by every front end that fills the options.
+std::optional<std::string> validateBuildOptions(const BuildOptions& options);
+
 enum class BuildOutcome { Built, Refused, Cancelled, NoProduct };
 
 struct BuildResult {
@@ -51,7 +56,7 @@ struct BuildResult {
 };
 
 // Builds the trade model of `productName` for the chosen indexes: validates
-// the choice (and a block count the statistics refuse) and refuses a history
+// the choice and the options (validateBuildOptions) and refuses a history
 // shorter than its studies need, searches the layers (searchLayers, keeping
 // each layer's trial by options.selection), rebuilds the model, back-tests and
 // measures it. The work runs on copies: the product's studies stay as they

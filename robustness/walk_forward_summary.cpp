@@ -1,7 +1,8 @@
 #include "robustness/walk_forward_summary.h"
 
+#include "model/sharpe_ratio.h"
+
 #include <algorithm>
-#include <cmath>
 
 namespace varkel {
 
@@ -18,7 +19,7 @@ std::optional<double> FoldResult::efficiency() const { return ratioOfMeans(outOf
 
 std::optional<double> WalkForwardTotals::sharpeAnnualised() const {
     if (!sharpePerBar) return std::nullopt;
-    return *sharpePerBar * std::sqrt(252.0);
+    return annualisedSharpe(*sharpePerBar);
 }
 
 WalkForwardTotals summariseFolds(const std::vector<FoldResult>& folds, const std::vector<double>& daily) {
@@ -31,14 +32,7 @@ WalkForwardTotals summariseFolds(const std::vector<FoldResult>& folds, const std
     }
     totals.netProfit = equity;
 
-    const auto count = static_cast<double>(daily.size());
-    if (daily.size() >= 2) {
-        const double mean = totals.netProfit / count;
-        double squares = 0.0;
-        for (const double value : daily) squares += (value - mean) * (value - mean);
-        const double deviation = std::sqrt(squares / (count - 1.0));
-        if (deviation > 0.0) totals.sharpePerBar = mean / deviation;
-    }
+    totals.sharpePerBar = perBarSharpe(daily);
 
     double inSample = 0.0, outOfSample = 0.0;
     long long trainBars = 0, testBars = 0;

@@ -24,8 +24,7 @@ struct FoldResult {
 
 struct WalkForwardTotals {
     double netProfit = 0.0;  // of the stitched out-of-sample curve
-    // Mean over sample standard deviation of the stitched daily P&L, per bar;
-    // nothing with fewer than two bars or no spread.
+    // The stitched daily P&L's perBarSharpe; nothing with fewer than two bars or no spread.
     std::optional<double> sharpePerBar;
     double maxDrawdown = 0.0;  // largest fall of the stitched curve from a peak (the start counts as 0)
     int folds = 0;
@@ -36,7 +35,7 @@ struct WalkForwardTotals {
     std::optional<double> efficiency;
     int parameterChanges = 0;  // folds whose base parameters differ from the fold before
 
-    std::optional<double> sharpeAnnualised() const;  // per bar x sqrt(252)
+    std::optional<double> sharpeAnnualised() const;  // annualisedSharpe of the per-bar figure
     double profitableFoldShare() const { return folds > 0 ? static_cast<double>(profitableFolds) / folds : 0.0; }
 };
 

@@ -25,13 +25,6 @@ OptimiserResult optimise(ProductRegistry& registry, std::string_view name, Study
     }
 }
 
-// The optimiser's own choice: the first strictly best final return, nothing
-// when no trial beat its start value.
-std::optional<LayerParameters> bestOf(const OptimiserResult& result) {
-    if (result.span1 == -999) return std::nullopt;
-    return LayerParameters{{result.span1, result.span2, result.span3}, result.threshold};
-}
-
 // One layer searched on `work`, whose bars hold the positions of the layers
 // before it; what the bars hold afterwards is left unspecified.
 std::optional<LayerChoice> searchOneLayer(ProductRegistry& work, std::string_view name, int layer, StudyKind kind,
@@ -54,7 +47,8 @@ std::optional<LayerChoice> searchOneLayer(ProductRegistry& work, std::string_vie
     const OptimiserResult best = optimise(work, name, kind, layer > 1, control, settings.grids);
     if (best.cancelled) return std::nullopt;
 
-    std::optional<LayerParameters> chosen = bestOf(best);
+    // The optimiser's own choice: the first strictly best final return.
+    std::optional<LayerParameters> chosen = best.chosen;
     choice.rating = chosen ? std::optional<double>(best.bestReturn) : std::nullopt;
     const TrialLedger* ledger = choice.ledger ? &*choice.ledger : nullptr;
     if (rating.window) {

@@ -86,12 +86,13 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
 
     recording.finish(!best.cancelled);
     result.cancelled = best.cancelled;
-    if (best.cancelled || best.item < 0) return result;
-    result.bestReturn = best.bestReturn;
-    result.span1 = grid.ema.first + best.item / atrCount;
-    result.span2 = grid.atr.first + best.item % atrCount;
-    result.threshold = multipliers[best.trial];
-    applyKeltner(registry, name, result.span1, result.span2, result.threshold);
+    if (!best.chosen) return result;
+    const auto [item, trial, bestReturn] = *best.chosen;
+    const int emaSpan = grid.ema.first + item / atrCount;
+    const int atrSpan = grid.atr.first + item % atrCount;
+    result.chosen = LayerParameters{{emaSpan, atrSpan, -999}, multipliers[trial]};
+    result.bestReturn = bestReturn;
+    applyKeltner(registry, name, emaSpan, atrSpan, multipliers[trial]);
     return result;
 }
 

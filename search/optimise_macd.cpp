@@ -132,13 +132,14 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
 
     recording.finish(!best.cancelled);
     result.cancelled = best.cancelled;
-    if (best.cancelled || best.item < 0) return result;
-    result.bestReturn = best.bestReturn;
-    result.span1 = groups[best.item].fast;
-    result.span2 = groups[best.item].firstSlow + best.trial / signals;
-    result.span3 = grid.signal.first + best.trial % signals;
-    result.threshold = -999.0;
-    applyMacd(registry, name, result.span1, result.span2, result.span3, 0.0);
+    if (!best.chosen) return result;
+    const auto [item, trial, bestReturn] = *best.chosen;
+    const int fast = groups[item].fast;
+    const int slow = groups[item].firstSlow + trial / signals;
+    const int signal = grid.signal.first + trial % signals;
+    result.chosen = LayerParameters{{fast, slow, signal}, -999.0};
+    result.bestReturn = bestReturn;
+    applyMacd(registry, name, fast, slow, signal, 0.0);
     return result;
 }
 

@@ -103,10 +103,9 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
 
     recording.finish(!best.cancelled);
     result.cancelled = best.cancelled;
-    if (best.cancelled || best.item < 0) return result;
-    result.bestReturn = best.bestReturn;
-    result.span1 = grid.span.first + best.item;
-    result.threshold = thresholds[best.trial];
+    if (!best.chosen) return result;
+    result.chosen = LayerParameters{{grid.span.first + best.chosen->item, -999, -999}, thresholds[best.chosen->trial]};
+    result.bestReturn = best.chosen->bestReturn;
     return result;
 }
 
@@ -117,7 +116,7 @@ OptimiserResult optimiseLreg(ProductRegistry& registry, std::string_view name, b
     const SpanStudy kind{calcLinearRegression, &Bar::lregSlope, &Bar::lregPeriod,
                          asFilter ? SpanRule::MagnitudeFilter : SpanRule::Base};
     const OptimiserResult result = searchSpanThreshold(registry, name, kind, control, grid);
-    if (result.span1 != -999) applyLreg(registry, name, result.span1, result.threshold, asFilter);
+    if (result.chosen) applyLreg(registry, name, result.chosen->spans[0], result.chosen->setting, asFilter);
     return result;
 }
 
@@ -126,7 +125,7 @@ OptimiserResult optimiseTsc(ProductRegistry& registry, std::string_view name, bo
     const SpanStudy kind{calcTimeSeriesCorrelation, &Bar::tsc, &Bar::tscPeriod,
                          asFilter ? SpanRule::MagnitudeFilter : SpanRule::Base};
     const OptimiserResult result = searchSpanThreshold(registry, name, kind, control, grid);
-    if (result.span1 != -999) applyTsc(registry, name, result.span1, result.threshold, asFilter);
+    if (result.chosen) applyTsc(registry, name, result.chosen->spans[0], result.chosen->setting, asFilter);
     return result;
 }
 
@@ -134,7 +133,7 @@ OptimiserResult optimiseRoc(ProductRegistry& registry, std::string_view name, co
                             const SpanThresholdGrid& grid) {
     const SpanStudy kind{calcRateOfChange, &Bar::roc, &Bar::rocPeriod, SpanRule::RocFilter};
     const OptimiserResult result = searchSpanThreshold(registry, name, kind, control, grid);
-    if (result.span1 != -999) applyRoc(registry, name, result.span1, result.threshold);
+    if (result.chosen) applyRoc(registry, name, result.chosen->spans[0], result.chosen->setting);
     return result;
 }
 
@@ -142,7 +141,7 @@ OptimiserResult optimiseNdist(ProductRegistry& registry, std::string_view name, 
                               const SpanThresholdGrid& grid) {
     const SpanStudy kind{calcNormalDistribution, &Bar::ndist, &Bar::ndistPeriod, SpanRule::NdistFilter};
     const OptimiserResult result = searchSpanThreshold(registry, name, kind, control, grid);
-    if (result.span1 != -999) applyNdist(registry, name, result.span1, result.threshold);
+    if (result.chosen) applyNdist(registry, name, result.chosen->spans[0], result.chosen->setting);
     return result;
 }
 

@@ -132,13 +132,14 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
 
     recording.finish(!best.cancelled);
     result.cancelled = best.cancelled;
-    if (best.cancelled || best.item < 0) return result;
-    result.bestReturn = best.bestReturn;
-    result.span1 = grid.k.first + best.item;
-    result.span2 = grid.d.first + best.trial / slowCount;
-    result.span3 = grid.slowD.first + best.trial % slowCount;
-    result.threshold = -999.0;
-    applyStochastics(registry, name, result.span1, result.span2, result.span3, 0.0);
+    if (!best.chosen) return result;
+    const auto [item, trial, bestReturn] = *best.chosen;
+    const int kSpan = grid.k.first + item;
+    const int dSpan = grid.d.first + trial / slowCount;
+    const int slowDSpan = grid.slowD.first + trial % slowCount;
+    result.chosen = LayerParameters{{kSpan, dSpan, slowDSpan}, -999.0};
+    result.bestReturn = bestReturn;
+    applyStochastics(registry, name, kSpan, dSpan, slowDSpan, 0.0);
     return result;
 }
 

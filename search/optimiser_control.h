@@ -6,6 +6,11 @@ namespace varkel {
 
 class TrialLedger;
 
+// A search keeps a trial only when its return beats this start value, as the
+// classic builder always has; a grid whose trials all stay at or below it
+// (or are not numbers) chooses nothing.
+constexpr double searchStartReturn = -999999.0;
+
 // How an optimiser runs: on how many threads (0: one per core), whom it tells
 // about progress (trials done of the layer's total), what it watches for a
 // request to stop (checked between trials; a stopped optimiser reports itself

@@ -1,24 +1,24 @@
 #pragma once
 
 #include "data/product_registry.h"
+#include "model/layer.h"
 #include "search/optimiser_control.h"
 #include "search/optimiser_grid.h"
 
+#include <optional>
 #include <string_view>
 
 namespace varkel {
 
-// The best trial of a grid search. The spans and threshold keep -999 / -999.0
-// when no trial beat the start value of -999999.0.
-// MACD: fast, slow, signal spans. Stochastics: %K, %D, slow %D spans.
-// Keltner: EMA span, ATR span, and the band multiplier in `threshold`.
-// LREG, TSC, ROC, NDIST: span and threshold.
+// The best trial of a grid search: its parameters as the trial ledger records
+// them (MACD: fast, slow, signal spans; stochastics: %K, %D, slow %D spans;
+// Keltner: EMA span, ATR span, and the band multiplier as the setting; LREG,
+// TSC, ROC, NDIST: span and threshold; places a kind does not use hold -999)
+// and its final return. Nothing chosen when the search was cancelled or no
+// trial beat searchStartReturn.
 struct OptimiserResult {
-    double bestReturn = -999999.0;
-    int span1 = -999;
-    int span2 = -999;
-    int span3 = -999;
-    double threshold = -999.0;
+    std::optional<LayerParameters> chosen;
+    double bestReturn = searchStartReturn;
     bool cancelled = false;
 };
 

@@ -5,6 +5,7 @@
 
 namespace varkel {
 
+// The engine's one thread pool (the optimisers' searches and the PBO's passes).
 // Runs work(chunk, worker) for every chunk 0 .. chunkCount-1, handing chunks
 // out in order to `workerCount` threads (the calling thread is worker 0).
 // Before each chunk the cancel flag is read; once it is set no new chunk

@@ -4,28 +4,34 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace varkel {
 
 // The best trial of one work item: its return and its position in the item's
-// own loop order (-1 when the item ran no trial).
+// own loop order; no trial when none of the item's trials beat the start value.
 struct ItemBest {
-    double bestReturn = -999999.0;
-    int trial = -1;
+    double bestReturn = searchStartReturn;
+    std::optional<int> trial;
 };
 
 struct SearchBest {
-    int item = -1;
-    int trial = -1;
-    double bestReturn = -999999.0;
+    struct Chosen {
+        int item = 0;
+        int trial = 0;
+        double bestReturn = searchStartReturn;
+    };
+    // Nothing when the search was cancelled or no trial beat the start value.
+    std::optional<Chosen> chosen;
     bool cancelled = false;
 };
 
-// Runs items 0 .. itemCount-1 (in outer-loop order) spread over threads. Each
-// call gets the item and the worker's index (for per-worker scratch space) and
-// reports how many trials it ran through `trialsPerItem`. The bests are merged
-// in item order with strict improvement, so the result is the first best in
-// loop order, exactly as one thread walking the whole grid would find it.
+// Runs items 0 .. itemCount-1 (in outer-loop order) on the thread pool
+// (runChunks, one item a chunk). Each call gets the item and the worker's
+// index (for per-worker scratch space) and reports how many trials it ran
+// through `trialsPerItem`. The bests are merged in item order with strict
+// improvement, so the result is the first best in loop order, exactly as one
+// thread walking the whole grid would find it.
 SearchBest runParallelSearch(int itemCount, std::int64_t totalTrials, const OptimiserControl& control,
                              int workerCount,
                              const std::function<ItemBest(int item, int worker, std::int64_t& trials)>& runItem);

@@ -1,5 +1,6 @@
 #include "search/trial_selection.h"
 
+#include "search/optimiser_control.h"
 #include "search/plateau_selection.h"
 #include "studies/study_catalogue.h"
 
@@ -11,7 +12,7 @@ namespace {
 
 std::optional<std::size_t> firstStrictlyBest(const TrialLedger& ledger, int window) {
     std::optional<std::size_t> chosen;
-    double best = -999999.0;
+    double best = searchStartReturn;
     for (std::size_t row = 0; row < ledger.rowCount(); ++row) {
         const double sum = ledger.windowSum(row, window);
         if (sum > best) {

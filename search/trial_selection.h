@@ -24,7 +24,7 @@ ParameterSurface ledgerSurface(const TrialLedger& ledger, StudyKind kind);
 
 // Chooses rows of one ledger by one window's sums at a time. `best`: the
 // first row, in grid order, whose sum is strictly greater than every earlier
-// one and than the searches' start value -999999.0 (the builder's own rule).
+// one and than searchStartReturn (the builder's own rule).
 // `plateau`: the row whose neighbourhood has the best mean sum, the first on
 // ties; the grid steps it needs are worked out once, for every window.
 // Nothing when no row qualifies. The ledger must outlive the selector.

@@ -1,10 +1,7 @@
 #pragma once
 
 #include "chart/workspace_charts.h"
-#include "robustness/build_robustness.h"
-#include "model/trade_model.h"
 
-#include <optional>
 #include <string>
 
 class QWidget;
@@ -14,13 +11,6 @@ class TabStrip;
 // chart and the study charts (WorkspaceCharts), and the windows they live in.
 // The shell keeps one per open view and hands the active one to the dialogs
 // that work on it.
-// The last build made in a view: its product, the model it kept and its
-// robustness statistics (with the base layer's parameter surface).
-struct LastBuild {
-    std::string productName;
-    varkel::TradeModel model{};
-    varkel::BuildRobustness robustness;
-};
 
 class ChartWorkspace : public varkel::WorkspaceCharts {
 public:
@@ -33,8 +23,6 @@ public:
     TabStrip* studyTab;
     int studyChartCount = 0;     // tabs in studyTab
     bool isActive = true;        // belongs to the active view
-    // Kept by the Strategy Builder; the Parameter Surface window shows it.
-    std::optional<LastBuild> lastBuild;
 };
 
 // `workspace` when it shows a product's chart, else null: a dialog made for a

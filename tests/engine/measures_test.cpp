@@ -1,4 +1,5 @@
 #include "model/measures.h"
+#include "model/sharpe_ratio.h"
 
 #include <gtest/gtest.h>
 

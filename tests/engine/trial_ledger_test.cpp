@@ -73,8 +73,9 @@ void compareLedger(ProductRegistry history, const Reference& runReference, const
         control.ledger = &ledger;
         const OptimiserResult result = search(fast, control);
         EXPECT_EQ(result.bestReturn, best.bestReturn);
-        EXPECT_EQ(result.span1, best.span1);
-        EXPECT_EQ(result.threshold, best.threshold);
+        ASSERT_TRUE(result.chosen);
+        EXPECT_EQ(result.chosen->spans[0], best.span1);
+        EXPECT_EQ(result.chosen->setting, best.threshold);
         EXPECT_EQ(reference::positions(fast, name), reference::positions(history, name));
 
         ASSERT_TRUE(ledger.complete());

@@ -4,6 +4,7 @@
 
 #include "search/trial_selection.h"
 #include "robustness/strategy_builder.h"
+#include "windows/model/last_build.h"
 #include "windows/robustness/parameter_surface_dlg.h"
 
 #include <QComboBox>
@@ -25,12 +26,10 @@ private slots:
 void ParameterSurfaceDlgTest::withoutABuildItSaysSo() {
     TradeModelStation station;
     QVERIFY(station.openSample());
-    CParameterSurfaceDlg dialog(activeWorkspace(), station.frame());
+    CParameterSurfaceDlg dialog(std::nullopt, station.frame());
     QVERIFY(!dialog.hasSurface());
     QVERIFY(dialog.findChild<QLabel*>("surfaceSummary")->text().startsWith("No build to show yet"));
     QVERIFY(!dialog.findChild<QPushButton*>("savePng")->isEnabled());
-    CParameterSurfaceDlg noView(nullptr, station.frame());
-    QVERIFY(!noView.hasSurface());
 }
 
 void ParameterSurfaceDlgTest::cellsAreTheSurfacesReturnsAndTheMarkerTheBuiltModel() {
@@ -44,11 +43,13 @@ void ParameterSurfaceDlgTest::cellsAreTheSurfacesReturnsAndTheMarkerTheBuiltMode
     const BuildResult built =
         buildStrategy(workspace.registry, workspace.productName, choice, options);
     QCOMPARE(int(built.outcome), int(BuildOutcome::Built));
-    workspace.lastBuild = LastBuild{workspace.productName, built.model, built.robustness};
+    const LastBuild last{workspace.productName, built.model, built.robustness};
     const ParameterSurface& surface = built.robustness.baseSurface;
     QCOMPARE(surface.trialCount(), std::size_t(5 * 3 * 2));  // multipliers 1.0 and 1.5: the limit is left out
+    // A view of another product has no build to show.
+    QVERIFY(!surfaceToShow(last, "EUR/JPY"));
 
-    CParameterSurfaceDlg dialog(&workspace, station.frame());
+    CParameterSurfaceDlg dialog(surfaceToShow(last, workspace.productName), station.frame());
     QVERIFY(dialog.hasSurface());
     dialog.resize(1024, 700);
     dialog.show();

@@ -4,6 +4,8 @@
 
 #include "model/trade_model_file.h"
 #include "robustness/strategy_builder.h"
+#include "app/command_ids.h"
+#include "app/main_frame.h"
 #include "windows/robustness/parameter_surface_dlg.h"
 #include "windows/robustness/robustness_panel.h"
 #include "windows/model/strategy_builder_dlg.h"
@@ -67,6 +69,7 @@ class RobustnessPanelTest : public QObject {
 private slots:
     void panelShowsTheEnginesFiguresAndTheSurfaceOpens();
     void plateauSelectionBuildsTheEnginesPlateauModel();
+    void theShellHandsTheViewsLastBuildToTheSurfaceWindow();
 };
 
 void RobustnessPanelTest::panelShowsTheEnginesFiguresAndTheSurfaceOpens() {
@@ -112,8 +115,8 @@ void RobustnessPanelTest::panelShowsTheEnginesFiguresAndTheSurfaceOpens() {
         QVERIFY(histogram.counts[bin] <= within(half * (1 + 1e-9)));
     }
 
-    // The workspace keeps the build for the Parameter Surface window.
-    const auto& last = activeWorkspace()->lastBuild;
+    // The dialog keeps the build for the Parameter Surface window.
+    const auto& last = dialog.lastBuild();
     QVERIFY(last.has_value());
     QCOMPARE(last->robustness.baseSurface.returns, robustness.baseSurface.returns);
     auto* surface = dialog.findChild<QPushButton*>("surface");
@@ -147,7 +150,32 @@ void RobustnessPanelTest::plateauSelectionBuildsTheEnginesPlateauModel() {
         return std::tuple(m.layers[0].p.spans[0], m.layers[0].p.spans[1], m.layers[0].p.spans[2], m.layers[1].p.spans[0], m.layers[1].p.setting);
     };
     QVERIFY(parameters(best.model) != parameters(plateau.model));
-    QVERIFY(parameters(activeWorkspace()->lastBuild->model) == parameters(plateau.model));
+    QVERIFY(parameters(dialog.lastBuild()->model) == parameters(plateau.model));
+}
+
+// Action > Build Trade Model and Action > Parameter Surface through the frame:
+// the surface shows the view's last build, and a new builder starts from it.
+void RobustnessPanelTest::theShellHandsTheViewsLastBuildToTheSurfaceWindow() {
+    TradeModelStation station;
+    QVERIFY(station.openSample());
+    QStringList seen;
+    bool build = true;
+    station.answerDialog = [&](QDialog& window) {
+        if (auto* builder = qobject_cast<CStrategyBuilderDlg*>(&window)) {
+            const bool surfaceReady = builder->findChild<QPushButton*>("surface")->isEnabled();
+            seen << QStringLiteral("builder, surface %1").arg(surfaceReady ? "ready" : "off");
+            if (build && !buildInDialog(*builder, 0)) seen << "build did not finish";
+        }
+        if (auto* surface = qobject_cast<CParameterSurfaceDlg*>(&window))
+            seen << QStringLiteral("surface %1").arg(surface->hasSurface() ? "shown" : "empty");
+        return int(QDialog::Rejected);
+    };
+    station.frame()->dispatch(cmd::parameterSurfaceMenu);
+    station.frame()->dispatch(cmd::buildModelMenu);
+    station.frame()->dispatch(cmd::parameterSurfaceMenu);
+    build = false;
+    station.frame()->dispatch(cmd::buildModelMenu);
+    QCOMPARE(seen, QStringList({"surface empty", "builder, surface off", "surface shown", "builder, surface ready"}));
 }
 
 QTEST_MAIN(RobustnessPanelTest)

@@ -5,12 +5,14 @@
 
 #include "app/command_ids.h"
 #include "windows/robustness/walk_forward_dlg.h"
+#include "base/work_control.h"
 #include "report/walk_forward_texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -68,6 +70,7 @@ private slots:
     void badEntriesAreRefusedWithTheWindowOpen();
     void showsTheEnginesReportAndSavesItsCsv();
     void aCancelledRunKeepsNothing();
+    void theThreadCountComesFromTheSettings();
 };
 
 void WalkForwardDlgTest::badEntriesAreRefusedWithTheWindowOpen() {
@@ -206,6 +209,25 @@ void WalkForwardDlgTest::aCancelledRunKeepsNothing() {
     QVERIFY(std::equal(before.begin(), before.end(), station.product().bars.begin(), [](const Bar& a, const Bar& b) {
         return a.position == b.position && a.cumulativePnl == b.cumulativePnl;
     }));
+}
+
+// Work/Threads in the settings is the windows' --threads: a whole number from 1
+// to four per core, anything else one thread per core (0).
+void WalkForwardDlgTest::theThreadCountComesFromTheSettings() {
+    TradeModelStation station;
+    const QVariant most = maxWorkerThreads();
+    const QVariant tooMany = maxWorkerThreads() + 1;
+    const std::pair<QVariant, int> cases[] = {{QVariant(), 0},  {3, 3},        {most, maxWorkerThreads()},
+                                              {tooMany, 0},    {0, 0},        {-2, 0},
+                                              {"many", 0},     {"2", 2}};
+    for (const auto& [stored, threads] : cases) {
+        QSettings settings("Local AppWizard-Generated Applications", "VarkelModel2c");
+        if (stored.isValid()) settings.setValue("Work/Threads", stored);
+        else settings.remove("Work/Threads");
+        settings.sync();
+        CWalkForwardDlg dialog(activeWorkspace(), station.app.startDirectory, station.frame());
+        QCOMPARE(dialog.readOptions().threads, threads);
+    }
 }
 
 QTEST_MAIN(WalkForwardDlgTest)

@@ -70,12 +70,9 @@ CDownloadDlg::CDownloadDlg(std::filesystem::path startDirectory, const QString& 
     layout->addLayout(buttons);
 }
 
-CDownloadDlg::~CDownloadDlg() {
-    // Only reached with a transfer running when the program goes down under the
-    // dialog; its result is then dropped with the dialog's pending events.
-    cancel_ = true;
-    if (worker_.joinable()) worker_.join();
-}
+// Only reached with a transfer running when the program goes down under the
+// dialog; the task, the last member, then drops its result.
+CDownloadDlg::~CDownloadDlg() = default;
 
 void CDownloadDlg::accept() { startDownload(false); }
 
@@ -86,22 +83,18 @@ void CDownloadDlg::startDownload(bool replaceLongerHistory) {
     const std::string product = productCombo_->currentText().toStdString();
     const QString address = serverEdit_->text().trimmed();
     statusLabel_->clear();
-    cancel_ = false;
     setBusy(true);
-    worker_ = std::thread([this, product, address, directory = startDirectory_, options] {
-        PriceHistoryDownload result =
-            downloadPriceHistory(product, address.toStdString(), directory, &cancel_, options);
-        QMetaObject::invokeMethod(
-            this, [this, result = std::move(result), address] { finishDownload(result, address); },
-            Qt::QueuedConnection);
-    });
+    task_.start(
+        [product, server = address.toStdString(), directory = startDirectory_, options,
+         cancel = task_.control().cancelFlag()] { return downloadPriceHistory(product, server, directory, cancel, options); },
+        [this, address](const PriceHistoryDownload& result) { finishDownload(result, address); });
 }
 
 void CDownloadDlg::reject() {
     // The transfer stops at its next progress check; the dialog closes when
     // the worker reports its end.
     if (downloading()) {
-        cancel_ = true;
+        task_.cancel();
         cancelButton_->setEnabled(false);
         statusLabel_->setText(QStringLiteral("Cancelling..."));
         return;
@@ -123,7 +116,6 @@ void CDownloadDlg::setBusy(bool busy) {
 }
 
 void CDownloadDlg::finishDownload(const PriceHistoryDownload& result, const QString& address) {
-    worker_.join();
     setBusy(false);
     if (result.cancelled) {
         QDialog::reject();

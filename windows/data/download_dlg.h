@@ -1,12 +1,11 @@
 #pragma once
 
 #include "data/download.h"
+#include "workbench/background_task.h"
 
 #include <QDialog>
 
-#include <atomic>
 #include <filesystem>
-#include <thread>
 
 class QComboBox;
 class QLabel;
@@ -14,8 +13,8 @@ class QLineEdit;
 class QPushButton;
 
 // Dialog 151 "Download Hist File from Internet": fetches the chosen product's
-// history from the data server into startDirectory/data. The transfer runs on a
-// worker thread so the window keeps repainting; meanwhile the dialog shows that
+// history from the data server into startDirectory/data. The transfer runs in a
+// background task so the window keeps repainting; meanwhile the dialog shows that
 // it is busy, and CANCEL (or Escape, or the close box) aborts the transfer at
 // once and closes the dialog, the earlier file left as it was. A failure keeps
 // the dialog open; a download closes it after telling the date of the newest bar.
@@ -26,13 +25,13 @@ public:
     // goes ahead of the environment and the settings store.
     explicit CDownloadDlg(std::filesystem::path startDirectory, const QString& commandLineServer = QString(),
                           QWidget* parent = nullptr);
-    ~CDownloadDlg() override;
+    ~CDownloadDlg() override;  // drops a transfer still running with the program going down
 
     void accept() override;
     void reject() override;
 
 private:
-    bool downloading() const { return worker_.joinable(); }
+    bool downloading() const { return task_.isRunning(); }
     // A download that would lose bars of the file there asks first (see
     // PriceHistoryDownload::wouldLoseHistory), and runs again replacing it on Yes.
     void startDownload(bool replaceLongerHistory);
@@ -46,6 +45,6 @@ private:
     QLabel* const statusLabel_;
     QPushButton* const okButton_;
     QPushButton* const cancelButton_;
-    std::thread worker_;
-    std::atomic<bool> cancel_{false};
+    // Last: it stops a running transfer before anything above goes.
+    BackgroundTask task_;
 };

@@ -5,14 +5,12 @@
 #include "windows/robustness/parameter_surface_dlg.h"
 #include "windows/robustness/robustness_panel.h"
 #include "report/build_texts.h"
-#include "studies/study_catalogue.h"
 #include "workbench/chart_fx.h"
 #include "workbench/chart_workspace.h"
 #include "workbench/seams.h"
+#include "workbench/worker_threads_setting.h"
 
-#include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -29,33 +27,15 @@ using namespace varkel;
 
 namespace {
 
-QStringList listEntries(const std::vector<const StudyInfo*>& studies) {
-    QStringList entries;
-    for (const StudyInfo* study : studies) entries << QString::fromLatin1(study->name);
-    return entries;
-}
-
 const char* const layerNames[3] = {"Base Index", "2nd Index", "3rd Index"};
 const QString processingText = QStringLiteral("Processing..........");
-
-// Progress is redrawn at most this often; the search reports far more often.
-constexpr auto progressInterval = std::chrono::milliseconds(50);
-
-std::optional<StudyKind> kindOf(const QComboBox* list) {
-    if (list->currentIndex() < 0) return std::nullopt;
-    return studyKindFromListText(list->currentText().toStdString());
-}
 
 }  // namespace
 
 CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory,
                                          QWidget* parent)
     : QDialog(parent),
-      baseList_(addIndexList(listEntries(baseStudies()), 1021)),
-      use2ndBox_(new QCheckBox(QStringLiteral("2nd Index"), this)),
-      secondList_(addIndexList(listEntries(filterStudies()), 1022)),
-      use3rdBox_(new QCheckBox(QStringLiteral("3rd Index"), this)),
-      thirdList_(addIndexList(listEntries(filterStudies()), 1023)),
+      indexPicker_(this, {"1021", "1014", "1022", "1015", "1023"}, 200),
       selectionList_(new QComboBox(this)),
       layerTexts_{addReadOut(1024), addReadOut(1025), addReadOut(1026)},
       parameterTexts_{addParameterText(1), addParameterText(2), addParameterText(3)},
@@ -72,8 +52,6 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
       startDirectory_(std::move(startDirectory)) {
     setObjectName(QStringLiteral("144"));
     setWindowTitle(QStringLiteral("Strategy Builder"));
-    use2ndBox_->setObjectName(QStringLiteral("1014"));
-    use3rdBox_->setObjectName(QStringLiteral("1015"));
     curveChart_->setObjectName(QStringLiteral("1012"));
     curveChart_->setMinimumSize(560, 260);
     progress_->setObjectName(QStringLiteral("buildProgress"));
@@ -95,18 +73,15 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
         "Best: each layer keeps its best trial; plateau: the trial whose grid neighbours earn most on average"));
     surfaceButton_->setObjectName(QStringLiteral("surface"));
     surfaceButton_->setToolTip(QStringLiteral("The returns of the base index's trials over its parameters"));
-    surfaceButton_->setEnabled(workspace_ != nullptr && workspace_->lastBuild.has_value());
+    surfaceButton_->setEnabled(false);
     connect(surfaceButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::openSurface);
+    connect(&task_, &BackgroundTask::progressed, this,
+            [this](int layer, qint64 done, qint64 total) { showProgress(layer, done, total); });
 
     auto* indexes = new QGridLayout;
-    indexes->addWidget(new QLabel(QStringLiteral("Base Index"), this), 0, 0);
-    indexes->addWidget(baseList_, 0, 1);
+    indexPicker_.place(indexes);
     indexes->addWidget(new QLabel(QStringLiteral("Select"), this), 0, 4);
     indexes->addWidget(selectionList_, 0, 5);
-    indexes->addWidget(use2ndBox_, 1, 0);
-    indexes->addWidget(secondList_, 1, 1);
-    indexes->addWidget(use3rdBox_, 2, 0);
-    indexes->addWidget(thirdList_, 2, 1);
     for (int layer = 0; layer < 3; ++layer) {
         indexes->addWidget(layerTexts_[layer], layer, 2);
         indexes->addWidget(parameterTexts_[layer], layer, 3);
@@ -139,22 +114,12 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     layout->addLayout(buttons);
 }
 
-CStrategyBuilderDlg::~CStrategyBuilderDlg() {
-    // The worker writes into the workspace's bars and reports to this dialog:
-    // it must be stopped before either goes.
-    if (isBuilding()) {
-        cancel_ = true;
-        worker_.join();
-    }
-}
+// The task, the last member, stops a running build and drops its result.
+CStrategyBuilderDlg::~CStrategyBuilderDlg() = default;
 
-QComboBox* CStrategyBuilderDlg::addIndexList(const QStringList& entries, int id) {
-    auto* list = new QComboBox(this);
-    list->setObjectName(QString::number(id));
-    list->addItems(entries);
-    list->setCurrentIndex(-1);
-    list->setMinimumWidth(200);
-    return list;
+void CStrategyBuilderDlg::showLastBuild(std::optional<LastBuild> build) {
+    lastBuild_ = std::move(build);
+    surfaceButton_->setEnabled(!isBuilding() && lastBuild_.has_value());
 }
 
 QLabel* CStrategyBuilderDlg::addReadOut(int id) {
@@ -182,20 +147,10 @@ void CStrategyBuilderDlg::clearFigures() {
     robustnessPanel_->clear();
 }
 
-IndexChoice CStrategyBuilderDlg::readChoice() const {
-    IndexChoice choice;
-    choice.baseKind = kindOf(baseList_);
-    choice.use2nd = use2ndBox_->isChecked();
-    if (choice.use2nd) choice.secondKind = kindOf(secondList_);
-    choice.use3rd = use3rdBox_->isChecked();
-    if (choice.use3rd) choice.thirdKind = kindOf(thirdList_);
-    return choice;
-}
-
 void CStrategyBuilderDlg::accept() {
     if (isBuilding()) return;
     if (withPriceChart(workspace_) == nullptr) return;
-    const IndexChoice choice = readChoice();
+    const IndexChoice choice = indexPicker_.choice();
     if (const auto refusal = validateIndexChoice(choice)) {
         showMessage(QString::fromStdString(*refusal));
         return;
@@ -214,57 +169,42 @@ bool CStrategyBuilderDlg::confirmOverwrite() const {
 }
 
 void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
+    TaskControl& control = task_.control();
     BuildOptions options;
-    options.cancel = &cancel_;
+    options.cancel = control.cancelFlag();
     options.grids = grids_;
+    options.threads = storedWorkerThreads();
     options.robustness = true;
     options.selection = selectionList_->currentIndex() == 1 ? TrialSelection::plateau : TrialSelection::best;
-    options.onLayerStarted = [this](int layer) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, layer] {
-                runningLayer_ = layer;
-                layerTexts_[layer - 1]->setText(processingText);
-                showProgress(layer, 0, 1);
-            },
-            Qt::QueuedConnection);
+    options.onLayerStarted = [this, &control](int layer) {
+        control.post([this, layer] {
+            runningLayer_ = layer;
+            layerTexts_[layer - 1]->setText(processingText);
+            showProgress(layer, 0, 1);
+        });
     };
-    options.onLayerDone = [this](int layer, double bestReturn) {
-        QMetaObject::invokeMethod(
-            this,
-            [this, layer, text = QString::fromStdString(layerReturnText(bestReturn))] {
-                layerTexts_[layer - 1]->setText(text);
-            },
-            Qt::QueuedConnection);
+    options.onLayerDone = [this, &control](int layer, double bestReturn) {
+        control.post([this, layer, text = QString::fromStdString(layerReturnText(bestReturn))] {
+            layerTexts_[layer - 1]->setText(text);
+        });
     };
-    options.onProgress = [this](int layer, std::int64_t done, std::int64_t total) {
-        forwardProgress(layer, done, total);
+    options.onProgress = [&control](int layer, std::int64_t done, std::int64_t total) {
+        control.report(layer, done, total);
     };
 
-    cancel_ = false;
     // Nothing of an earlier build stays beside the one that starts.
     clearFigures();
     buildingProduct_ = workspace_->productName;
     runningLayer_ = 0;
-    lastProgressSent_ = {};
-    setBusy(true);
     buildStarted_ = std::chrono::steady_clock::now();
-    // The worker builds on a copy; the chart's bars are only touched on this thread.
-    buildRegistry_ = workspace_->registry;
-    worker_ = std::thread([this, choice, options] {
-        result_ = buildStrategy(buildRegistry_, buildingProduct_, choice, options);
-        QMetaObject::invokeMethod(this, [this] { finishBuild(); }, Qt::QueuedConnection);
-    });
-}
-
-void CStrategyBuilderDlg::forwardProgress(int layer, std::int64_t done, std::int64_t total) {
-    const auto now = std::chrono::steady_clock::now();
-    if (done < total && now - lastProgressSent_ < progressInterval) return;
-    lastProgressSent_ = now;
-    QMetaObject::invokeMethod(
-        this,
-        [this, layer, done, total] { showProgress(layer, done, total); },
-        Qt::QueuedConnection);
+    // The build runs on a copy; the chart's bars are only touched on this thread.
+    task_.start(
+        [registry = workspace_->registry, product = buildingProduct_, choice, options]() mutable {
+            BuildResult result = buildStrategy(registry, product, choice, options);
+            return BuiltCopy{std::move(result), std::move(registry)};
+        },
+        [this](BuiltCopy built) { finishBuild(std::move(built)); });
+    setBusy(true);
 }
 
 void CStrategyBuilderDlg::showProgress(int layer, std::int64_t done, std::int64_t total) {
@@ -278,37 +218,31 @@ void CStrategyBuilderDlg::setBusy(bool busy) {
     okButton_->setEnabled(!busy);
     cancelButton_->setEnabled(busy);
     // The choice on screen stays the one being built.
-    for (QWidget* entry :
-         std::initializer_list<QWidget*>{baseList_, use2ndBox_, secondList_, use3rdBox_, thirdList_, selectionList_})
-        entry->setEnabled(!busy);
-    surfaceButton_->setEnabled(!busy && workspace_->lastBuild.has_value());
+    indexPicker_.setEnabled(!busy);
+    selectionList_->setEnabled(!busy);
+    surfaceButton_->setEnabled(!busy && lastBuild_.has_value());
 }
 
 void CStrategyBuilderDlg::cancelBuild() {
-    // The worker sees the request between trials and reports its end as usual.
-    if (isBuilding()) cancel_ = true;
+    // The build sees the request between trials and reports its end as usual.
+    task_.cancel();
 }
 
 void CStrategyBuilderDlg::reject() {
-    if (isBuilding()) {
-        cancel_ = true;
-        finishBuild();
-    }
+    // A running build stops and its end is shown before the dialog closes.
+    task_.finishNow();
     QDialog::reject();
 }
 
-void CStrategyBuilderDlg::finishBuild() {
-    if (!isBuilding()) return;  // already finished when the dialog was closed
-    worker_.join();
-    // Reports the worker queued before a close are out of date; it sends no more.
-    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+void CStrategyBuilderDlg::finishBuild(BuiltCopy built) {
+    const BuildResult& result = built.result;
     lastBuildTime_ = std::chrono::steady_clock::now() - buildStarted_;
     setBusy(false);
-    switch (result_.outcome) {
+    switch (result.outcome) {
     case BuildOutcome::Built:
         if (Product* product = workspace_->registry.findProduct(buildingProduct_))
-            copyTradeColumns(*buildRegistry_.findProduct(buildingProduct_), *product);
-        showBuiltModel(result_);
+            copyTradeColumns(*built.registry.findProduct(buildingProduct_), *product);
+        showBuiltModel(result);
         progress_->setFormat(QStringLiteral("Built in %1 s").arg(lastBuildTime_.count(), 0, 'f', 1));
         break;
     case BuildOutcome::Cancelled:
@@ -317,7 +251,7 @@ void CStrategyBuilderDlg::finishBuild() {
         break;
     case BuildOutcome::Refused:  // a history too short for the chosen studies
         progress_->setFormat(QStringLiteral("Refused: nothing was saved"));
-        showMessage(QString::fromStdString(result_.refusal));
+        showMessage(QString::fromStdString(result.refusal));
         break;
     case BuildOutcome::NoProduct:  // the product is the one the view shows
         break;
@@ -333,7 +267,8 @@ void CStrategyBuilderDlg::showBuiltModel(const BuildResult& result) {
         parameterTexts_[layer - 1]->setText(QString::fromStdString(layerParameterText(result.model.layers[layer - 1])));
     drawCurve();
     robustnessPanel_->showRobustness(result.robustness);
-    workspace_->lastBuild = LastBuild{buildingProduct_, result.model, result.robustness};
+    lastBuild_ = LastBuild{buildingProduct_, result.model, result.robustness};
+    emit modelBuilt(*lastBuild_);
     surfaceButton_->setEnabled(true);
     const std::filesystem::path modelPath = performanceFilePath(startDirectory_, buildingProduct_);
     if (!saveTradeModel(result.model, modelPath))
@@ -365,6 +300,6 @@ void CStrategyBuilderDlg::drawCurve() {
 }
 
 void CStrategyBuilderDlg::openSurface() {
-    CParameterSurfaceDlg surface(workspace_, this);
+    CParameterSurfaceDlg surface(surfaceToShow(lastBuild_, workspace_->productName), this);
     runDialog(surface);
 }

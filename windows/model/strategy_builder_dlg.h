@@ -1,18 +1,19 @@
 #pragma once
 
 #include "robustness/strategy_builder.h"
+#include "windows/model/last_build.h"
+#include "workbench/background_task.h"
+#include "workbench/index_picker.h"
 
 #include <QDialog>
 
-#include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <thread>
+#include <optional>
 
 class CChartFX;
 class CRobustnessPanel;
 class ChartWorkspace;
-class QCheckBox;
 class QComboBox;
 class QLabel;
 class QProgressBar;
@@ -25,9 +26,10 @@ class QPushButton;
 // start directory, asking first when one is there already. A new build clears
 // every figure of the previous one. "Select" picks how every layer keeps its
 // trial (best, or the best plateau); a panel shows the build's overfitting
-// statistics, and "Surface..." opens the base layer's parameter surface, which
-// the workspace keeps. The search runs on a worker
-// thread so that the window keeps answering: a progress bar counts the trials
+// statistics, and "Surface..." opens the base layer's parameter surface of the
+// last build (which the shell keeps per view: showLastBuild, modelBuilt). The
+// search runs on a copy of the bars in a background task so that the window
+// keeps answering: a progress bar counts the trials
 // of the running layer and a Cancel button stops it, leaving the bars as they
 // were and writing nothing. "Finish" closes the dialog, stopping a running
 // build first.
@@ -41,7 +43,10 @@ public:
     // The grids the next build searches; the standard ones unless narrowed.
     void setGrids(const varkel::BuildGrids& grids) { grids_ = grids; }
 
-    bool isBuilding() const { return worker_.joinable(); }
+    bool isBuilding() const { return task_.isRunning(); }
+    // The view's last build, as the shell kept it; the Surface button shows it.
+    void showLastBuild(std::optional<LastBuild> build);
+    const std::optional<LastBuild>& lastBuild() const { return lastBuild_; }
     // How long the last finished build took.
     std::chrono::duration<double> lastBuildTime() const { return lastBuildTime_; }
 
@@ -51,30 +56,32 @@ public:
 signals:
     // A build has ended: built, cancelled or found no product.
     void buildFinished();
+    // A model was built (before buildFinished): the shell keeps it for the view.
+    void modelBuilt(const LastBuild& build);
 
 private:
-    QComboBox* addIndexList(const QStringList& entries, int id);
+    // What the background task hands back: the build and the copy of the
+    // products it ran on, whose trade columns come back into the chart's bars.
+    struct BuiltCopy {
+        varkel::BuildResult result;
+        varkel::ProductRegistry registry;
+    };
+
     QLabel* addReadOut(int id);
     QLabel* addParameterText(int layer);
     void clearFigures();
     // True when no model file of the product is there yet or the user agrees to replace it.
     bool confirmOverwrite() const;
-    varkel::IndexChoice readChoice() const;
     void startBuild(const varkel::IndexChoice& choice);
-    void forwardProgress(int layer, std::int64_t done, std::int64_t total);
     void showProgress(int layer, std::int64_t done, std::int64_t total);
     void setBusy(bool busy);
     void cancelBuild();
-    void finishBuild();
+    void finishBuild(BuiltCopy built);
     void showBuiltModel(const varkel::BuildResult& result);
     void drawCurve();
     void openSurface();
 
-    QComboBox* const baseList_;    // 1021
-    QCheckBox* const use2ndBox_;   // 1014
-    QComboBox* const secondList_;  // 1022
-    QCheckBox* const use3rdBox_;   // 1015
-    QComboBox* const thirdList_;   // 1023
+    IndexPicker indexPicker_;      // 1021, 1014, 1022, 1015, 1023
     QComboBox* const selectionList_;  // Best, Plateau: how each layer keeps its trial
     QLabel* layerTexts_[3];        // 1024, 1025, 1026
     QLabel* parameterTexts_[3];    // layerParameters1..3
@@ -89,13 +96,7 @@ private:
     QPushButton* const cancelButton_;
 
     varkel::BuildGrids grids_;
-    std::thread worker_;
-    std::atomic<bool> cancel_{false};
-    // Written by the worker before it reports the end; read after joining it.
-    varkel::BuildResult result_;
-    // The copy of the products the worker builds on; its trade columns come
-    // back into the chart's product on the window thread.
-    varkel::ProductRegistry buildRegistry_;
+    std::optional<LastBuild> lastBuild_;
     ChartWorkspace* const workspace_;
     const std::filesystem::path startDirectory_;
     // The product the running or last build works on; fixed while the worker runs.
@@ -103,6 +104,6 @@ private:
     int runningLayer_ = 0;
     std::chrono::steady_clock::time_point buildStarted_;
     std::chrono::duration<double> lastBuildTime_{0.0};
-    // Only the worker that reports progress touches this.
-    std::chrono::steady_clock::time_point lastProgressSent_;
+    // Last: it stops a running build before anything above goes.
+    BackgroundTask task_;
 };

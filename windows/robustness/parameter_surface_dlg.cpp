@@ -46,7 +46,7 @@ QCPColorGradient returnGradient() {
 
 }  // namespace
 
-CParameterSurfaceDlg::CParameterSurfaceDlg(const ChartWorkspace* workspace, QWidget* parent)
+CParameterSurfaceDlg::CParameterSurfaceDlg(std::optional<BuiltSurface> build, QWidget* parent)
     : QDialog(parent),
       acrossList_(new QComboBox(this)),
       upList_(new QComboBox(this)),
@@ -93,10 +93,7 @@ CParameterSurfaceDlg::CParameterSurfaceDlg(const ChartWorkspace* workspace, QWid
     layout->addLayout(buttons);
     rememberWindowSize(this, QStringLiteral("Parameter Surface"), QSize(760, 600));
 
-    if (workspace != nullptr && workspace->lastBuild && workspace->lastBuild->productName == workspace->productName &&
-        workspace->lastBuild->robustness.baseSurface.parameterCount() >= 2 &&
-        workspace->lastBuild->robustness.baseSurface.trialCount() > 0)
-        build_ = workspace->lastBuild;
+    if (build && build->surface.parameterCount() >= 2 && build->surface.trialCount() > 0) build_ = std::move(build);
     if (!build_) {
         summary_->setText(QStringLiteral("No build to show yet: build a trade model with Action > Build Trade Model, "
                                          "then open the surface of its base index here."));
@@ -105,9 +102,9 @@ CParameterSurfaceDlg::CParameterSurfaceDlg(const ChartWorkspace* workspace, QWid
         return;
     }
 
-    const ParameterSurface& surface = build_->robustness.baseSurface;
-    chosenTrial_ = findTrial(surface, layerValues(build_->model.base()));
-    const StudyInfo* study = findStudy(build_->model.base().kind);
+    const ParameterSurface& surface = build_->surface;
+    chosenTrial_ = findTrial(surface, layerValues(build_->base));
+    const StudyInfo* study = findStudy(build_->base.kind);
     QString text = QStringLiteral("%1, base index %2: %3 trials of its search on the whole history.")
                        .arg(QString::fromStdString(build_->productName), QString::fromLatin1(study ? study->name : "?"),
                             QString::fromStdString(withThousandsSeparators(static_cast<std::int64_t>(surface.trialCount()))));
@@ -157,11 +154,11 @@ CParameterSurfaceDlg::CParameterSurfaceDlg(const ChartWorkspace* workspace, QWid
 }
 
 QString CParameterSurfaceDlg::parameterName(std::size_t index) const {
-    return QString::fromStdString(build_->robustness.baseSurface.parameterNames[index]);
+    return QString::fromStdString(build_->surface.parameterNames[index]);
 }
 
 void CParameterSurfaceDlg::fillAxisLists() {
-    const std::size_t count = build_->robustness.baseSurface.parameterCount();
+    const std::size_t count = build_->surface.parameterCount();
     for (std::size_t p = 0; p < count; ++p) {
         acrossList_->addItem(parameterName(p));
         upList_->addItem(parameterName(p));
@@ -177,7 +174,7 @@ SliceRequest CParameterSurfaceDlg::request() const {
     request.across = static_cast<std::size_t>(acrossList_->currentIndex());
     request.up = static_cast<std::size_t>(upList_->currentIndex());
     request.bestOverRest = restList_->currentIndex() == 1 || chosenTrial_ < 0;
-    const ParameterSurface& surface = build_->robustness.baseSurface;
+    const ParameterSurface& surface = build_->surface;
     if (chosenTrial_ >= 0)
         for (std::size_t p = 0; p < surface.parameterCount(); ++p)
             request.heldAt.push_back(surface.parameter(chosenTrial_, p));
@@ -188,7 +185,7 @@ void CParameterSurfaceDlg::redraw() {
     acrossList_->setProperty("previous", acrossList_->currentIndex());
     upList_->setProperty("previous", upList_->currentIndex());
     const SliceRequest wanted = request();
-    slice_ = sliceSurface(build_->robustness.baseSurface, wanted);
+    slice_ = sliceSurface(build_->surface, wanted);
     const int across = static_cast<int>(slice_.acrossValues.size());
     const int up = static_cast<int>(slice_.upValues.size());
     auto* cells = new QCPColorMapData(across, up, QCPRange(0, std::max(across - 1, 1)), QCPRange(0, std::max(up - 1, 1)));
@@ -226,7 +223,7 @@ void CParameterSurfaceDlg::redraw() {
 
 std::optional<std::pair<int, int>> CParameterSurfaceDlg::markerCell() const {
     if (!build_ || chosenTrial_ < 0) return std::nullopt;
-    const ParameterSurface& surface = build_->robustness.baseSurface;
+    const ParameterSurface& surface = build_->surface;
     const SliceRequest wanted = request();
     auto indexOf = [](const std::vector<double>& values, double value) {
         return static_cast<int>(std::find(values.begin(), values.end(), value) - values.begin());
@@ -245,7 +242,7 @@ QString CParameterSurfaceDlg::describeCell(int acrossIndex, int upIndex) const {
         return QStringLiteral("%1 %2, %3 %4: not tried")
             .arg(parameterName(wanted.across), number(slice_.acrossValues[acrossIndex]), parameterName(wanted.up),
                  number(slice_.upValues[upIndex]));
-    const ParameterSurface& surface = build_->robustness.baseSurface;
+    const ParameterSurface& surface = build_->surface;
     QStringList values;
     for (std::size_t p = 0; p < surface.parameterCount(); ++p)
         values << parameterName(p) + QLatin1Char(' ') + number(surface.parameter(trial, p));

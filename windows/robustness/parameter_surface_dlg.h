@@ -1,12 +1,14 @@
 #pragma once
 
+#include "model/layer.h"
 #include "robustness/surface_slice.h"
-#include "workbench/chart_workspace.h"
+#include "search/parameter_surface.h"
 
 #include <QDialog>
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 class QComboBox;
 class QCPColorMap;
@@ -14,6 +16,14 @@ class QCPGraph;
 class QCustomPlot;
 class QLabel;
 class QPushButton;
+
+// A build's base-layer search as the window shows it: the product, the base
+// layer the build kept and every base trial's parameters and return.
+struct BuiltSurface {
+    std::string productName;
+    varkel::Layer base;
+    varkel::ParameterSurface surface;
+};
 
 // The Parameter Surface window: the return of every trial of the last
 // build's base-layer search as a heat map over two of its parameters chosen
@@ -24,7 +34,9 @@ class QPushButton;
 class CParameterSurfaceDlg : public QDialog {
     Q_OBJECT
 public:
-    CParameterSurfaceDlg(const ChartWorkspace* workspace, QWidget* parent);
+    // `build`: nothing when the view has no build to show. A surface of fewer
+    // than two parameters or no trials is not shown either.
+    CParameterSurfaceDlg(std::optional<BuiltSurface> build, QWidget* parent);
 
     bool hasSurface() const { return build_.has_value(); }
     const varkel::SurfaceSlice& slice() const { return slice_; }
@@ -45,7 +57,7 @@ private:
     varkel::SliceRequest request() const;
     QString parameterName(std::size_t index) const;
 
-    std::optional<LastBuild> build_;
+    std::optional<BuiltSurface> build_;
     std::int64_t chosenTrial_ = -1;
     varkel::SurfaceSlice slice_;
     QComboBox* const acrossList_;

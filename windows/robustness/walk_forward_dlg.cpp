@@ -4,14 +4,12 @@
 #include "search/build_validation.h"
 #include "robustness/history_cut.h"
 #include "report/walk_forward_texts.h"
-#include "studies/study_catalogue.h"
 #include "workbench/chart_workspace.h"
 #include "workbench/seams.h"
 #include "workbench/window_size.h"
+#include "workbench/worker_threads_setting.h"
 
-#include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -30,9 +28,6 @@
 using namespace varkel;
 
 namespace {
-
-// Progress is redrawn at most this often; the base search reports far more often.
-constexpr auto progressInterval = std::chrono::milliseconds(50);
 
 const char* const foldColumns[] = {"Fold", "Train", "Test", "Base", "2nd", "3rd", "In-sample", "Out-of-sample",
                                    "Efficiency"};
@@ -76,11 +71,7 @@ QVector<double> cumulative(const std::vector<double>& daily) {
 
 CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory, QWidget* parent)
     : QDialog(parent),
-      baseList_(addIndexList(true)),
-      use2ndBox_(new QCheckBox(QStringLiteral("2nd Index"), this)),
-      secondList_(addIndexList(false)),
-      use3rdBox_(new QCheckBox(QStringLiteral("3rd Index"), this)),
-      thirdList_(addIndexList(false)),
+      indexPicker_(this, {"baseIndex", "use2nd", "secondIndex", "use3rd", "thirdIndex"}, 180),
       trainBars_(new QSpinBox(this)),
       testBars_(new QSpinBox(this)),
       windowList_(new QComboBox(this)),
@@ -96,11 +87,6 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
       startDirectory_(std::move(startDirectory)) {
     setObjectName(QStringLiteral("walkForward"));
     setWindowTitle(QStringLiteral("Walk-Forward Analysis"));
-    baseList_->setObjectName(QStringLiteral("baseIndex"));
-    secondList_->setObjectName(QStringLiteral("secondIndex"));
-    thirdList_->setObjectName(QStringLiteral("thirdIndex"));
-    use2ndBox_->setObjectName(QStringLiteral("use2nd"));
-    use3rdBox_->setObjectName(QStringLiteral("use3rd"));
     trainBars_->setObjectName(QStringLiteral("trainBars"));
     testBars_->setObjectName(QStringLiteral("testBars"));
     windowList_->setObjectName(QStringLiteral("trainWindows"));
@@ -138,6 +124,9 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     connect(cancelButton_, &QPushButton::clicked, this, &CWalkForwardDlg::cancel);
     connect(saveButton_, &QPushButton::clicked, this, &CWalkForwardDlg::askAndSaveCsv);
     connect(close, &QPushButton::clicked, this, &CWalkForwardDlg::reject);
+    connect(&task_, &BackgroundTask::progressed, this, [this](int stage, qint64 done, qint64 total) {
+        showProgress(static_cast<WalkForwardStage>(stage), done, total);
+    });
 
     QStringList headers;
     for (const char* column : foldColumns) headers << QString::fromLatin1(column);
@@ -160,12 +149,7 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
         foldTable_->horizontalHeaderItem(column)->setToolTip(QString::fromLatin1(columnTips[column]));
 
     auto* indexes = new QGridLayout;
-    indexes->addWidget(new QLabel(QStringLiteral("Base Index"), this), 0, 0);
-    indexes->addWidget(baseList_, 0, 1);
-    indexes->addWidget(use2ndBox_, 1, 0);
-    indexes->addWidget(secondList_, 1, 1);
-    indexes->addWidget(use3rdBox_, 2, 0);
-    indexes->addWidget(thirdList_, 2, 1);
+    indexPicker_.place(indexes);
     indexes->addWidget(new QLabel(QStringLiteral("Train"), this), 0, 2);
     indexes->addWidget(trainBars_, 0, 3);
     indexes->addWidget(new QLabel(QStringLiteral("Test"), this), 1, 2);
@@ -225,20 +209,8 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     rememberWindowSize(this, QStringLiteral("Walk-Forward Analysis"), QSize(980, 660));
 }
 
-CWalkForwardDlg::~CWalkForwardDlg() {
-    if (isRunning()) {
-        cancel_ = true;
-        worker_.join();
-    }
-}
-
-QComboBox* CWalkForwardDlg::addIndexList(bool base) {
-    auto* list = new QComboBox(this);
-    for (const StudyInfo* study : base ? baseStudies() : filterStudies()) list->addItem(QString::fromLatin1(study->name));
-    list->setCurrentIndex(-1);
-    list->setMinimumWidth(180);
-    return list;
-}
+// The task, the last member, stops a running walk and drops its result.
+CWalkForwardDlg::~CWalkForwardDlg() = default;
 
 QLabel* CWalkForwardDlg::addTotal(const char* name, const QString& caption, const QString& tip) {
     auto* layout = static_cast<QGridLayout*>(totals_->layout());
@@ -254,19 +226,7 @@ QLabel* CWalkForwardDlg::addTotal(const char* name, const QString& caption, cons
     return value;
 }
 
-IndexChoice CWalkForwardDlg::readChoice() const {
-    auto kindOf = [](const QComboBox* list) -> std::optional<StudyKind> {
-        if (list->currentIndex() < 0) return std::nullopt;
-        return studyKindFromListText(list->currentText().toStdString());
-    };
-    IndexChoice choice;
-    choice.baseKind = kindOf(baseList_);
-    choice.use2nd = use2ndBox_->isChecked();
-    if (choice.use2nd) choice.secondKind = kindOf(secondList_);
-    choice.use3rd = use3rdBox_->isChecked();
-    if (choice.use3rd) choice.thirdKind = kindOf(thirdList_);
-    return choice;
-}
+IndexChoice CWalkForwardDlg::readChoice() const { return indexPicker_.choice(); }
 
 WalkForwardOptions CWalkForwardDlg::readOptions() const {
     WalkForwardOptions options;
@@ -275,6 +235,7 @@ WalkForwardOptions CWalkForwardDlg::readOptions() const {
     options.folds.anchored = windowList_->currentIndex() == 1;
     options.selection = selectionList_->currentIndex() == 1 ? TrialSelection::plateau : TrialSelection::best;
     options.grids = grids_;
+    options.threads = storedWorkerThreads();
     return options;
 }
 
@@ -299,28 +260,19 @@ void CWalkForwardDlg::run() {
     }
 
     clearResults();
-    cancel_ = false;
-    options.cancel = &cancel_;
-    options.onProgress = [this](WalkForwardStage stage, std::int64_t done, std::int64_t total) {
-        forwardProgress(stage, done, total);
+    TaskControl& control = task_.control();
+    options.cancel = control.cancelFlag();
+    options.onProgress = [&control](WalkForwardStage stage, std::int64_t done, std::int64_t total) {
+        control.report(static_cast<int>(stage), done, total);
     };
-    productName_ = product->name;
-    history_ = historyCutAt(*product, product->historyLength());
-    lastProgressSent_ = {};
+    task_.start(
+        [history = historyCutAt(*product, product->historyLength()), name = product->name, choice, options]() mutable {
+            WalkForwardReport report = runWalkForward(history, name, choice, options);
+            return WalkedCopy{std::move(report), std::move(history), std::move(name)};
+        },
+        [this](WalkedCopy walked) { finishRun(std::move(walked)); });
     setBusy(true);
     showProgress(WalkForwardStage::BaseSearch, 0, 1);
-    worker_ = std::thread([this, choice, options] {
-        running_ = runWalkForward(history_, productName_, choice, options);
-        QMetaObject::invokeMethod(this, [this] { finishRun(); }, Qt::QueuedConnection);
-    });
-}
-
-void CWalkForwardDlg::forwardProgress(WalkForwardStage stage, std::int64_t done, std::int64_t total) {
-    const auto now = std::chrono::steady_clock::now();
-    if (done < total && now - lastProgressSent_ < progressInterval) return;
-    lastProgressSent_ = now;
-    QMetaObject::invokeMethod(
-        this, [this, stage, done, total] { showProgress(stage, done, total); }, Qt::QueuedConnection);
 }
 
 void CWalkForwardDlg::showProgress(WalkForwardStage stage, std::int64_t done, std::int64_t total) {
@@ -334,39 +286,31 @@ void CWalkForwardDlg::setBusy(bool busy) {
     runButton_->setEnabled(!busy);
     cancelButton_->setEnabled(busy);
     saveButton_->setEnabled(!busy && !report_.folds.empty());
-    for (QWidget* entry : std::initializer_list<QWidget*>{baseList_, use2ndBox_, secondList_, use3rdBox_, thirdList_,
-                                                          trainBars_, testBars_, windowList_, selectionList_})
+    indexPicker_.setEnabled(!busy);
+    for (QWidget* entry : std::initializer_list<QWidget*>{trainBars_, testBars_, windowList_, selectionList_})
         entry->setEnabled(!busy);
 }
 
-void CWalkForwardDlg::cancel() {
-    if (isRunning()) cancel_ = true;
-}
+void CWalkForwardDlg::cancel() { task_.cancel(); }
 
 void CWalkForwardDlg::reject() {
-    if (isRunning()) {
-        cancel_ = true;
-        finishRun();
-    }
+    task_.finishNow();
     QDialog::reject();
 }
 
-void CWalkForwardDlg::finishRun() {
-    if (!isRunning()) return;  // already finished when the window was closed
-    worker_.join();
-    // Progress the worker queued before the end is out of date.
-    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
-    if (running_.outcome == WalkForwardOutcome::Done) {
-        report_ = std::move(running_);
+void CWalkForwardDlg::finishRun(WalkedCopy walked) {
+    if (walked.report.outcome == WalkForwardOutcome::Done) {
+        report_ = std::move(walked.report);
+        history_ = std::move(walked.history);
+        productName_ = std::move(walked.productName);
         showReport();
         progress_->setFormat(QStringLiteral("%1 folds walked").arg(report_.folds.size()));
     } else {
-        progress_->setFormat(running_.outcome == WalkForwardOutcome::Cancelled ? QStringLiteral("Cancelled")
-                                                                               : QStringLiteral("Nothing to show"));
-        if (running_.outcome == WalkForwardOutcome::TooMuchMemory)
-            showMessage(QString::fromStdString(walkForwardMemoryText(running_)));
+        progress_->setFormat(walked.report.outcome == WalkForwardOutcome::Cancelled ? QStringLiteral("Cancelled")
+                                                                                    : QStringLiteral("Nothing to show"));
+        if (walked.report.outcome == WalkForwardOutcome::TooMuchMemory)
+            showMessage(QString::fromStdString(walkForwardMemoryText(walked.report)));
     }
-    running_ = WalkForwardReport();
     setBusy(false);
     emit runFinished();
 }

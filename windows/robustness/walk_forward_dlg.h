@@ -1,18 +1,16 @@
 #pragma once
 
 #include "robustness/walk_forward.h"
+#include "workbench/background_task.h"
+#include "workbench/index_picker.h"
 
 #include <QDialog>
 
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <string>
-#include <thread>
 #include <vector>
 
 class ChartWorkspace;
-class QCheckBox;
 class QComboBox;
 class QCustomPlot;
 class QLabel;
@@ -25,7 +23,7 @@ class QTableWidget;
 // train window of the history and traded, unseen, on the test window after it.
 // The user picks the indexes as in the Strategy Builder, the train and test
 // lengths, rolling or anchored train windows and how a layer picks its trial.
-// Run works on a copy of the product's bars on a worker thread, with a progress
+// Run works on a copy of the product's bars in a background task, with a progress
 // bar and Cancel (a cancelled run shows nothing). The result: one table row per
 // fold, the totals, and the stitched out-of-sample cumulative P&L beside the
 // whole-history build's over the same bars, the folds' starts marked. "Save
@@ -39,7 +37,7 @@ public:
 
     // The grids the next run searches; the builder's standard ones unless narrowed.
     void setGrids(const varkel::BuildGrids& grids) { grids_ = grids; }
-    bool isRunning() const { return worker_.joinable(); }
+    bool isRunning() const { return task_.isRunning(); }
     // The report the window shows; empty (no folds) before a run and after a cancelled or refused one.
     const varkel::WalkForwardReport& report() const { return report_; }
     // What the options on screen ask for.
@@ -56,11 +54,17 @@ signals:
     void runFinished();
 
 private:
-    QComboBox* addIndexList(bool base);
-    void forwardProgress(varkel::WalkForwardStage stage, std::int64_t done, std::int64_t total);
+    // What the background task hands back: the report and the copy of the
+    // bars it walked, whose dates the report's table and chart show.
+    struct WalkedCopy {
+        varkel::WalkForwardReport report;
+        varkel::ProductRegistry history;
+        std::string productName;
+    };
+
     void showProgress(varkel::WalkForwardStage stage, std::int64_t done, std::int64_t total);
     void setBusy(bool busy);
-    void finishRun();
+    void finishRun(WalkedCopy walked);
     void clearResults();
     void showReport();
     void fillTable();
@@ -68,11 +72,7 @@ private:
     void drawCurves();
     void askAndSaveCsv();
 
-    QComboBox* const baseList_;
-    QCheckBox* const use2ndBox_;
-    QComboBox* const secondList_;
-    QCheckBox* const use3rdBox_;
-    QComboBox* const thirdList_;
+    IndexPicker indexPicker_;
     QSpinBox* const trainBars_;
     QSpinBox* const testBars_;
     QComboBox* const windowList_;     // rolling, anchored
@@ -90,14 +90,10 @@ private:
     ChartWorkspace* const workspace_;
     const std::filesystem::path startDirectory_;
     varkel::BuildGrids grids_;
-    std::thread worker_;
-    std::atomic<bool> cancel_{false};
-    // The copy of the bars the worker walks, and then the shown report's dates;
-    // written before a run, read after joining it.
+    // The bars the shown report walked, for its dates.
     varkel::ProductRegistry history_;
     std::string productName_;
-    varkel::WalkForwardReport running_;
     varkel::WalkForwardReport report_;
-    // Only the thread that reports progress touches this.
-    std::chrono::steady_clock::time_point lastProgressSent_;
+    // Last: it stops a running walk before anything above goes.
+    BackgroundTask task_;
 };
