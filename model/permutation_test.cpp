@@ -1,0 +1,88 @@
+#include "model/permutation_test.h"
+
+#include "model/history_cut.h"
+#include "model/layer_search.h"
+
+namespace varkel {
+
+namespace {
+
+StudyKind layerKind(const IndexChoice& choice, int layer) {
+    if (layer == 1) return static_cast<StudyKind>(choice.baseKind);
+    if (layer == 2) return choice.use2nd ? static_cast<StudyKind>(choice.secondKind) : StudyKind::NotInUse;
+    return choice.use3rd ? static_cast<StudyKind>(choice.thirdKind) : StudyKind::NotInUse;
+}
+
+}  // namespace
+
+std::optional<std::string> validatePermutationOptions(const PermutationTestOptions& options) {
+    if (options.permutations < 1 || options.permutations > maxPermutations)
+        return "The number of permutations must be from 1 to " + std::to_string(maxPermutations) + ", not " +
+               std::to_string(options.permutations);
+    const PermutationShard shard = options.shard;
+    if (shard.count < 1 || shard.number < 1 || shard.number > shard.count || shard.count > options.permutations)
+        return "A shard must be I/N with 1 <= I <= N <= " + std::to_string(options.permutations) +
+               " (the number of permutations), not " + std::to_string(shard.number) + "/" + std::to_string(shard.count);
+    return validateIndexChoice(options.build.choice);
+}
+
+std::optional<LayerReturns> permutedBuildReturns(ProductRegistry& history, std::string_view name,
+                                                 const PermutationBuild& build, const std::atomic<bool>* cancel) {
+    OptimiserControl control;
+    control.threads = 1;
+    control.cancel = cancel;
+    LayerReturns returns{};
+    for (int layer = 1; layer <= 3; ++layer) {
+        const StudyKind kind = layerKind(build.choice, layer);
+        if (kind == StudyKind::NotInUse) continue;
+        const OptimiserResult chosen = searchLayer(history, name, kind, layer > 1, control, build.grids, build.selection);
+        if (chosen.cancelled) return std::nullopt;
+        returns[static_cast<std::size_t>(layer - 1)] = chosen.bestReturn;
+    }
+    return returns;
+}
+
+PermutationRun runPermutationTest(const ProductRegistry& registry, std::string_view name,
+                                  const PermutationTestOptions& options) {
+    PermutationRun run;
+    const Product* product = registry.findProduct(name);
+    if (product == nullptr) return run;
+    auto refused = [&run](std::string why) {
+        run.outcome = PermutationOutcome::Refused;
+        run.refusal = std::move(why);
+        return run;
+    };
+    std::optional<std::string> refusal = validatePermutationOptions(options);
+    if (!refusal) refusal = validateHistoryLength(product->name, product->historyLength(), options.build.choice);
+    if (refusal) return refused(*refusal);
+    const std::optional<HistoryMoves> moves = historyMoves(*product);
+    if (!moves) return refused(pricesNotAboveZeroMessage(product->name));
+    for (int layer = 1; layer <= 3; ++layer)
+        run.layers[static_cast<std::size_t>(layer - 1)] = layerKind(options.build.choice, layer) != StudyKind::NotInUse;
+
+    const auto cancelled = [&run] {
+        run.outcome = PermutationOutcome::Cancelled;
+        run.rows.clear();
+        return run;
+    };
+    // The real build on the history as its file gives it, like every permuted one.
+    ProductRegistry history = historyCutAt(*product, product->historyLength());
+    const std::optional<LayerReturns> real = permutedBuildReturns(history, product->name, options.build, options.cancel);
+    if (!real) return cancelled();
+    run.real = *real;
+
+    WorkControl control;
+    control.threads = options.threads;
+    control.cancel = options.cancel;
+    control.onProgress = options.onProgress;
+    const std::string productName = product->name;
+    std::optional<std::vector<PermutationRow>> rows = runPermutedBuilds(
+        *product, *moves, options.seed, options.permutations, options.shard, control,
+        [&](ProductRegistry& permuted) { return permutedBuildReturns(permuted, productName, options.build, options.cancel); });
+    if (!rows) return cancelled();
+    run.rows = std::move(*rows);
+    run.outcome = PermutationOutcome::Done;
+    return run;
+}
+
+}  // namespace varkel
