@@ -10,6 +10,7 @@
 #include "data/ui/append_data_dlg.h"
 #include "data/ui/download_dlg.h"
 #include "model/ui/parameter_surface_dlg.h"
+#include "model/ui/permutation_test_dlg.h"
 #include "model/ui/strategy_builder_dlg.h"
 #include "model/ui/walk_forward_dlg.h"
 #include "report/ui/performance_viewer_dlg.h"
@@ -153,7 +154,8 @@ void CVarkelModel2cView::onPerformanceView() {
     runDialog(dialog);
 }
 
-// Robustness: the last build's parameter surface, and the builder walked forward.
+// Robustness: the last build's parameter surface, the builder walked forward,
+// and the builder's search on shuffled histories.
 void CVarkelModel2cView::onParameterSurface() {
     CParameterSurfaceDlg dialog(activeWorkspace(), window());
     runDialog(dialog);
@@ -161,5 +163,10 @@ void CVarkelModel2cView::onParameterSurface() {
 
 void CVarkelModel2cView::onWalkForward() {
     CWalkForwardDlg dialog(activeWorkspace(), startDirectory(), window());
+    runDialog(dialog);
+}
+
+void CVarkelModel2cView::onPermutationTest() {
+    CPermutationTestDlg dialog(activeWorkspace(), startDirectory(), window());
     runDialog(dialog);
 }

@@ -87,4 +87,10 @@ std::optional<std::string> validateHistoryLength(std::string_view productName, i
     return refuseShortHistory(productName, historyLength, barsNeededToBuild(choice), "a build");
 }
 
+IndexChoice indexChoiceOf(const TradeModel& model) {
+    return {static_cast<int>(model.baseKind), model.secondKind != StudyKind::NotInUse,
+            static_cast<int>(model.secondKind), model.thirdKind != StudyKind::NotInUse,
+            static_cast<int>(model.thirdKind)};
+}
+
 }  // namespace varkel

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/trade_model.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,7 +22,12 @@ struct IndexChoice {
     int secondKind = -999;
     bool use3rd = false;
     int thirdKind = -999;
+
+    bool operator==(const IndexChoice&) const = default;
 };
+
+// The choice a model was built from: its layers' kinds.
+IndexChoice indexChoiceOf(const TradeModel& model);
 
 // The message that refuses the choice, or nothing when it can be built. A base
 // index must be one of the base studies, a filter one of the filter studies; a

@@ -2,6 +2,7 @@
 
 #include "data/formatted_text.h"
 #include "data/shortest_text.h"
+#include "robustness/robustness_verdict.h"
 
 namespace varkel {
 
@@ -17,17 +18,11 @@ std::string timesText(std::int64_t count) {
 
 }  // namespace
 
-std::string pValueText(double pValue) {
-    if (pValue >= 0.1) return formattedText("%.2f", pValue);
-    if (pValue >= 0.001) return formattedText("%.4f", pValue);
-    return formattedText("%.2g", pValue);
-}
-
 std::string permutationSentence(const PermutationSummary& whole) {
     std::string sentence = "On " + std::to_string(whole.permutations) +
                            " histories with the same daily moves in random order, the search " +
                            timesText(whole.atLeastAsGood) + ": p = " + pValueText(whole.pValue) + ". ";
-    if (whole.pValue < 0.05)
+    if (whole.pValue < permutationHoldsBelow)
         return sentence + "Shuffled prices rarely give the search as much: this model needs the order in these prices.";
     return sentence + "Order in these prices is not needed to explain this model.";
 }

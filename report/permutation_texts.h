@@ -9,9 +9,6 @@ namespace varkel {
 
 // How the workstation and the command line show a permutation test.
 
-// "0.42" from 0.1 on, "0.0498" below it, "5e-06" below 0.001.
-std::string pValueText(double pValue);
-
 // The trader's sentence on the whole build: "On 200 histories with the same
 // daily moves in random order, the search found a better model 83 times:
 // p = 0.42. Order in these prices is not needed to explain this model."

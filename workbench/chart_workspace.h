@@ -3,6 +3,7 @@
 #include "chart/workspace_charts.h"
 #include "model/build_robustness.h"
 #include "model/trade_model.h"
+#include "model/trial_selection.h"
 
 #include <optional>
 #include <string>
@@ -14,12 +15,14 @@ class TabStrip;
 // chart and the study charts (WorkspaceCharts), and the windows they live in.
 // The shell keeps one per open view and hands the active one to the dialogs
 // that work on it.
-// The last build made in a view: its product, the model it kept and its
-// robustness statistics (with the base layer's parameter surface).
+// The last build made in a view: its product, the model it kept, its
+// robustness statistics (with the base layer's parameter surface) and how
+// its layers chose their trials.
 struct LastBuild {
     std::string productName;
     varkel::TradeModel model{};
     varkel::BuildRobustness robustness;
+    varkel::TrialSelection selection = varkel::TrialSelection::best;
 };
 
 class ChartWorkspace : public varkel::WorkspaceCharts {

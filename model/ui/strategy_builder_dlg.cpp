@@ -2,6 +2,7 @@
 
 #include "model/trade_model_file.h"
 #include "model/ui/parameter_surface_dlg.h"
+#include "model/ui/permutation_test_dlg.h"
 #include "model/ui/robustness_panel.h"
 #include "report/build_texts.h"
 #include "studies/study_catalogue.h"
@@ -63,6 +64,7 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
       curveChart_(new CChartFX(this)),
       robustnessPanel_(new CRobustnessPanel(this)),
       surfaceButton_(new QPushButton(QStringLiteral("Surface..."), this)),
+      permutationButton_(new QPushButton(QStringLiteral("Permutation Test..."), this)),
       progress_(new QProgressBar(this)),
       okButton_(new QPushButton(QStringLiteral("OK"), this)),
       cancelButton_(new QPushButton(QStringLiteral("Cancel"), this)),
@@ -95,6 +97,12 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     surfaceButton_->setToolTip(QStringLiteral("The returns of the base index's trials over its parameters"));
     surfaceButton_->setEnabled(workspace_ != nullptr && workspace_->lastBuild.has_value());
     connect(surfaceButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::openSurface);
+    permutationButton_->setObjectName(QStringLiteral("permutationTest"));
+    permutationButton_->setToolTip(
+        QStringLiteral("Could the search have found this model in noise? Build on histories with the same daily moves "
+                       "in random order"));
+    permutationButton_->setEnabled(false);
+    connect(permutationButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::openPermutationTest);
 
     auto* indexes = new QGridLayout;
     indexes->addWidget(new QLabel(QStringLiteral("Base Index"), this), 0, 0);
@@ -126,6 +134,7 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     buttons->addSpacing(16);
     buttons->addWidget(okButton_);
     buttons->addWidget(surfaceButton_);
+    buttons->addWidget(permutationButton_);
     buttons->addWidget(finish);
 
     auto* layout = new QVBoxLayout(this);
@@ -218,6 +227,7 @@ void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
     options.grids = grids_;
     options.robustness = true;
     options.selection = selectionList_->currentIndex() == 1 ? TrialSelection::plateau : TrialSelection::best;
+    builtSelection_ = options.selection;
     options.onLayerStarted = [this](int layer) {
         QMetaObject::invokeMethod(
             this,
@@ -280,6 +290,7 @@ void CStrategyBuilderDlg::setBusy(bool busy) {
          std::initializer_list<QWidget*>{baseList_, use2ndBox_, secondList_, use3rdBox_, thirdList_, selectionList_})
         entry->setEnabled(!busy);
     surfaceButton_->setEnabled(!busy && workspace_->lastBuild.has_value());
+    permutationButton_->setEnabled(!busy && result_.outcome == BuildOutcome::Built);
 }
 
 void CStrategyBuilderDlg::cancelBuild() {
@@ -329,7 +340,7 @@ void CStrategyBuilderDlg::showBuiltModel(const BuildResult& result) {
         parameterTexts_[layer - 1]->setText(QString::fromStdString(layerParameterText(result.model, layer)));
     drawCurve();
     robustnessPanel_->showRobustness(result.robustness);
-    workspace_->lastBuild = LastBuild{buildingProduct_, result.model, result.robustness};
+    workspace_->lastBuild = LastBuild{buildingProduct_, result.model, result.robustness, builtSelection_};
     surfaceButton_->setEnabled(true);
     if (!result.saved)
         showMessage(QStringLiteral("Could not write the trade model file ") + QString::fromStdString(result.modelPath));
@@ -362,4 +373,18 @@ void CStrategyBuilderDlg::drawCurve() {
 void CStrategyBuilderDlg::openSurface() {
     CParameterSurfaceDlg surface(workspace_, this);
     runDialog(surface);
+}
+
+void CStrategyBuilderDlg::openPermutationTest() {
+    const IndexChoice built = indexChoiceOf(result_.model);
+    CPermutationTestDlg test(workspace_, startDirectory_, this);
+    test.setGrids(grids_);
+    test.setBuild(built, builtSelection_);
+    // Only a test of the build on screen speaks for it.
+    connect(&test, &CPermutationTestDlg::runFinished, this, [this, &test, built] {
+        const PermutationBuild& tested = test.testedBuild();
+        if (test.report() && tested.choice == built && tested.selection == builtSelection_)
+            robustnessPanel_->showPermutationTest(test.report()->wholeBuild().pValue);
+    });
+    runDialog(test);
 }

@@ -26,7 +26,9 @@ class QPushButton;
 // every figure of the previous one. "Select" picks how every layer keeps its
 // trial (best, or the best plateau); a panel shows the build's overfitting
 // statistics, and "Surface..." opens the base layer's parameter surface, which
-// the workspace keeps. The search runs on a worker
+// the workspace keeps. "Permutation Test..." tests the build on shuffled
+// histories; once a test of this build has run, the panel shows its p-value
+// and the verdict rests on it. The search runs on a worker
 // thread so that the window keeps answering: a progress bar counts the trials
 // of the running layer and a Cancel button stops it, leaving the bars as they
 // were and writing nothing. "Finish" closes the dialog, stopping a running
@@ -69,6 +71,7 @@ private:
     void showBuiltModel(const varkel::BuildResult& result);
     void drawCurve();
     void openSurface();
+    void openPermutationTest();
 
     QComboBox* const baseList_;    // 1021
     QCheckBox* const use2ndBox_;   // 1014
@@ -84,6 +87,7 @@ private:
     CChartFX* const curveChart_;   // 1012
     CRobustnessPanel* const robustnessPanel_;
     QPushButton* const surfaceButton_;
+    QPushButton* const permutationButton_;
     QProgressBar* const progress_;
     QPushButton* const okButton_;
     QPushButton* const cancelButton_;
@@ -93,6 +97,8 @@ private:
     std::atomic<bool> cancel_{false};
     // Written by the worker before it reports the end; read after joining it.
     varkel::BuildResult result_;
+    // How the running or last build's layers keep their trials.
+    varkel::TrialSelection builtSelection_ = varkel::TrialSelection::best;
     ChartWorkspace* const workspace_;
     const std::filesystem::path startDirectory_;
     // The product the running or last build works on; fixed while the worker runs.

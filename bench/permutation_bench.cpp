@@ -1,0 +1,101 @@
+// The permutation test on the USD/JPY sample: LREG + ROC with 1,000
+// permutations (target 90 s on two cores) and MACD + ROC with 200 (target
+// 3 min), with the process's peak memory (target 200 MB whatever P is); and
+// one build on one thread as the builder runs it without statistics beside
+// one permuted build, for the cost per build. The label names the vector
+// instructions the build was compiled for.
+#include "usd_jpy_sample.h"
+#include "model/permutation_test.h"
+#include "model/strategy_builder.h"
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+namespace {
+
+using namespace varkel;
+
+const std::string name = "USD/JPY";
+
+const char* vectorTarget() {
+#if defined(__AVX512F__)
+    return "AVX-512";
+#elif defined(__AVX2__)
+    return "AVX2";
+#else
+    return "SSE2";
+#endif
+}
+
+double peakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;  // kilobytes on Linux
+}
+
+IndexChoice choiceOf(int base, int second) { return {base, true, second, false, -999}; }
+
+// Arguments: base kind, filter kind, P.
+void BM_PermutationTest(benchmark::State& state) {
+    const ProductRegistry registry = bench::usdJpySample(name);
+    PermutationTestOptions options;
+    options.build.choice = choiceOf(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    options.permutations = state.range(2);
+    for (auto _ : state) benchmark::DoNotOptimize(runPermutationTest(registry, name, options));
+    state.counters["s_per_build"] = benchmark::Counter(static_cast<double>(options.permutations + 1),
+                                                       benchmark::Counter::kIsIterationInvariantRate |
+                                                           benchmark::Counter::kInvert);
+    state.counters["peak_MB"] = peakMegabytes();
+    state.SetLabel(vectorTarget());
+}
+
+// A normal build without statistics on one thread. Arguments: base, filter kind.
+void BM_PlainBuildOneThread(benchmark::State& state) {
+    const ProductRegistry loaded = bench::usdJpySample(name);
+    const auto directory = std::filesystem::temp_directory_path() / ("varkel_perm_bench_" + std::to_string(getpid()));
+    std::filesystem::create_directories(directory);
+    BuildOptions options;
+    options.robustness = false;
+    options.threads = 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        ProductRegistry registry = loaded;
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(buildStrategy(registry, name,
+                                               choiceOf(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))),
+                                               directory.string(), options));
+    }
+    std::filesystem::remove_all(directory);
+    state.SetLabel(vectorTarget());
+}
+
+// One permuted history made and built, as each worker of the test does it.
+void BM_PermutedBuildOneThread(benchmark::State& state) {
+    const ProductRegistry loaded = bench::usdJpySample(name);
+    const Product& product = *loaded.findProduct(name);
+    const HistoryMoves moves = *historyMoves(product);
+    PermutationBuild build;
+    build.choice = choiceOf(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    std::uint64_t k = 0;
+    for (auto _ : state) {
+        ProductRegistry history = permutedHistory(product, moves, 1, ++k);
+        benchmark::DoNotOptimize(permutedBuildReturns(history, name, build, nullptr));
+    }
+    state.SetLabel(vectorTarget());
+}
+
+BENCHMARK(BM_PlainBuildOneThread)->Args({10, 9})->Args({5, 9})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PermutedBuildOneThread)->Args({10, 9})->Args({5, 9})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PermutationTest)
+    ->Args({10, 9, 1000})
+    ->Args({5, 9, 200})
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1)
+    ->UseRealTime();
+
+}  // namespace
