@@ -91,10 +91,12 @@ void BM_PermutedBuildOneThread(benchmark::State& state) {
     const HistoryMoves moves = *historyMoves(product);
     PermutationBuild build;
     build.choice = choiceOf(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    WorkControl oneThread;
+    oneThread.threads = 1;
     std::uint64_t k = 0;
     for (auto _ : state) {
         ProductRegistry history = permutedHistory(product, moves, 1, ++k);
-        benchmark::DoNotOptimize(permutedBuildReturns(history, name, build, nullptr));
+        benchmark::DoNotOptimize(permutedBuildReturns(history, name, build, oneThread));
     }
     state.SetLabel(vectorTarget());
 }

@@ -3,6 +3,8 @@
 #include "model/history_cut.h"
 #include "model/layer_search.h"
 
+#include <algorithm>
+
 namespace varkel {
 
 namespace {
@@ -11,6 +13,14 @@ StudyKind layerKind(const IndexChoice& choice, int layer) {
     if (layer == 1) return static_cast<StudyKind>(choice.baseKind);
     if (layer == 2) return choice.use2nd ? static_cast<StudyKind>(choice.secondKind) : StudyKind::NotInUse;
     return choice.use3rd ? static_cast<StudyKind>(choice.thirdKind) : StudyKind::NotInUse;
+}
+
+// How many builds on the product's history fit into the memory budget at
+// once: each holds a permuted history and the search's copy of it, study
+// columns and scratch, counted generously as four histories.
+int buildsWithinBudget(const Product& product) {
+    const std::size_t perBuild = 4 * static_cast<std::size_t>(product.barCount()) * sizeof(Bar);
+    return static_cast<int>(std::max<std::size_t>(1, permutationMemoryBudget / std::max<std::size_t>(perBuild, 1)));
 }
 
 }  // namespace
@@ -27,10 +37,10 @@ std::optional<std::string> validatePermutationOptions(const PermutationTestOptio
 }
 
 std::optional<LayerReturns> permutedBuildReturns(ProductRegistry& history, std::string_view name,
-                                                 const PermutationBuild& build, const std::atomic<bool>* cancel) {
+                                                 const PermutationBuild& build, const WorkControl& work) {
     OptimiserControl control;
-    control.threads = 1;
-    control.cancel = cancel;
+    control.threads = work.threads;
+    control.cancel = work.cancel;
     LayerReturns returns{};
     for (int layer = 1; layer <= 3; ++layer) {
         const StudyKind kind = layerKind(build.choice, layer);
@@ -66,19 +76,27 @@ PermutationRun runPermutationTest(const ProductRegistry& registry, std::string_v
         return run;
     };
     // The real build on the history as its file gives it, like every permuted one.
+    WorkControl search;
+    search.threads = options.threads;
+    search.cancel = options.cancel;
     ProductRegistry history = historyCutAt(*product, product->historyLength());
-    const std::optional<LayerReturns> real = permutedBuildReturns(history, product->name, options.build, options.cancel);
+    const std::optional<LayerReturns> real = permutedBuildReturns(history, product->name, options.build, search);
     if (!real) return cancelled();
     run.real = *real;
 
-    WorkControl control;
-    control.threads = options.threads;
-    control.cancel = options.cancel;
-    control.onProgress = options.onProgress;
+    WorkControl builds;
+    builds.cancel = options.cancel;
+    builds.onProgress = options.onProgress;
+    if (options.build.selection == TrialSelection::plateau) {
+        builds.threads = 1;  // one build at a time, its searches on the workers
+    } else {
+        builds.threads = std::min(workerCountFor(search, maxWorkerThreads()), buildsWithinBudget(*product));
+        search.threads = 1;
+    }
     const std::string productName = product->name;
     std::optional<std::vector<PermutationRow>> rows = runPermutedBuilds(
-        *product, *moves, options.seed, options.permutations, options.shard, control,
-        [&](ProductRegistry& permuted) { return permutedBuildReturns(permuted, productName, options.build, options.cancel); });
+        *product, *moves, options.seed, options.permutations, options.shard, builds,
+        [&](ProductRegistry& permuted) { return permutedBuildReturns(permuted, productName, options.build, search); });
     if (!rows) return cancelled();
     run.rows = std::move(*rows);
     run.outcome = PermutationOutcome::Done;

@@ -25,9 +25,11 @@ struct PermutationBuild {
     BuildGrids grids{};
 };
 
-// The most permutations one run takes: their returns stay in memory (24 bytes each).
+// The most permutations one run takes: their rows stay in memory (32 bytes each).
 inline constexpr std::int64_t maxPermutations = 1000000;
 inline constexpr std::int64_t defaultPermutations = 200;
+// What the builds running at once may take, beside the rows.
+inline constexpr std::size_t permutationMemoryBudget = 128u * 1024 * 1024;
 inline constexpr std::uint64_t defaultPermutationSeed = 1;
 
 struct PermutationTestOptions {
@@ -58,13 +60,19 @@ struct PermutationRun {
 
 // The chosen final return of each layer of `build` on the product `name` of
 // `history` (whose bars the search changes), each layer searched over the
-// positions of the layers before it, on one thread; nothing when cancelled.
-// The one place a permutation test runs the builder's search.
+// positions of the layers before it on the control's threads (the same
+// returns on any number); nothing when cancelled. The one place a
+// permutation test runs the builder's search.
 std::optional<LayerReturns> permutedBuildReturns(ProductRegistry& history, std::string_view name,
-                                                 const PermutationBuild& build, const std::atomic<bool>* cancel);
+                                                 const PermutationBuild& build, const WorkControl& control);
 
 // The permutation test of a build on the named product: the build on its
 // history (R) and on each permuted history k of the options' shard (R_k).
+// The permuted builds run one per worker, as many at once as
+// permutationMemoryBudget allows; with the plateau rule, whose layers keep
+// every trial's return (about 50 MB for MACD), one at a time with their
+// searches on the workers, so that memory stays within the budget at any
+// thread count.
 // Refused for invalid options, a history shorter than the build needs, or a
 // price not above zero. The registry is not touched; a cancelled run keeps nothing.
 PermutationRun runPermutationTest(const ProductRegistry& registry, std::string_view name,

@@ -86,12 +86,17 @@ TEST(PermutationSummary, CountsTiesAsAtLeastAsGoodAndInterpolatesQuantiles) {
 }
 
 // R is what the builder keeps per layer; R_k is the build on the price file
-// written for permuted history k; neither depends on the thread count.
+// written for permuted history k; neither depends on the thread count (the
+// plateau rule runs its builds one at a time, each search on the threads).
 TEST(PermutationTest, BuildsTheRealAndEveryWrittenPermutedHistoryAsTheBuilderDoes) {
     const test::TempDirectory dir;
     const ProductRegistry registry = test::samplePrefix("USD_JPY.txt", name, 600);
-    for (const IndexChoice& choice : {choiceOf(10, 9), choiceOf(5, 10)}) {
+    const std::pair<IndexChoice, TrialSelection> builds[] = {{choiceOf(10, 9), TrialSelection::best},
+                                                             {choiceOf(5, 10), TrialSelection::best},
+                                                             {choiceOf(5, 9), TrialSelection::plateau}};
+    for (const auto& [choice, selection] : builds) {
         PermutationTestOptions options = optionsFor(choice, 6, 77);
+        options.build.selection = selection;
         options.threads = 1;
         const PermutationRun run = runPermutationTest(registry, name, options);
         ASSERT_EQ(run.outcome, PermutationOutcome::Done);
@@ -101,6 +106,7 @@ TEST(PermutationTest, BuildsTheRealAndEveryWrittenPermutedHistoryAsTheBuilderDoe
         BuildOptions build;
         build.robustness = false;
         build.grids = options.build.grids;
+        build.selection = selection;
         const BuildResult result = buildStrategy(built, name, choice, dir.path().string(), build);
         ASSERT_EQ(result.outcome, BuildOutcome::Built);
         EXPECT_TRUE(sameBits(run.real[0], *result.layerReturns[0]));
@@ -114,7 +120,7 @@ TEST(PermutationTest, BuildsTheRealAndEveryWrittenPermutedHistoryAsTheBuilderDoe
             ProductRegistry loaded;
             loaded.addProduct(name);
             ASSERT_TRUE(loadPriceFile(loaded, name, (dir / "permuted.txt").string()));
-            const auto returns = permutedBuildReturns(loaded, name, options.build, nullptr);
+            const auto returns = permutedBuildReturns(loaded, name, options.build, WorkControl{});
             ASSERT_TRUE(returns);
             const PermutationRow& row = run.rows[static_cast<std::size_t>(k - 1)];
             EXPECT_EQ(row.index, k);

@@ -56,6 +56,7 @@ private slots:
     void showsTheEnginesRunAndSavesItsCsv();
     void aCancelledRunKeepsNothing();
     void theBuildersPanelShowsTheTestOfItsBuild();
+    void pictureForTheReadme();
 };
 
 void PermutationTestDlgTest::showsTheEnginesRunAndSavesItsCsv() {
@@ -194,6 +195,23 @@ void PermutationTestDlgTest::theBuildersPanelShowsTheTestOfItsBuild() {
         QVERIFY(verdict->text().contains(*p < 0.05 ? "holds up" : "likely a fluke"));
         QVERIFY(verdict->styleSheet().contains(*p < 0.05 ? "#1a7f37" : "#c62828"));
     }
+}
+
+// With VARKEL_SCREENSHOT_DIR set (scripts/screenshot-permutation): LREG +
+// ROC on their full grids, 200 permutations, saved as the README's picture.
+void PermutationTestDlgTest::pictureForTheReadme() {
+    if (!qEnvironmentVariableIsSet("VARKEL_SCREENSHOT_DIR")) QSKIP("only for scripts/screenshot-permutation");
+    TradeModelStation station;
+    QVERIFY(station.openSample());
+    CPermutationTestDlg dialog(activeWorkspace(), station.app.startDirectory, station.frame());
+    dialog.setBuild({10, true, 9, false, -999}, TrialSelection::best);
+    dialog.resize(900, 640);
+    dialog.show();
+    QVERIFY(runAndWait(dialog));
+    QTest::qWait(400);  // the chart's queued redraw
+    const QString path = QDir(qEnvironmentVariable("VARKEL_SCREENSHOT_DIR")).filePath("screenshot-permutation.png");
+    QVERIFY2(dialog.grab().save(path, "PNG"), qPrintable(path));
+    qInfo("%s", qPrintable(dialog.findChild<QLabel*>("sentence")->text()));
 }
 
 QTEST_MAIN(PermutationTestDlgTest)
