@@ -127,7 +127,10 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
     layerTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     layerTable_->verticalHeader()->setVisible(false);
     layerTable_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    layerTable_->setMaximumHeight(120);
+    // Room for the three layers a build can have, and no more.
+    layerTable_->setFixedHeight(layerTable_->horizontalHeader()->sizeHint().height() +
+                                3 * layerTable_->verticalHeader()->defaultSectionSize() +
+                                2 * layerTable_->frameWidth());
     layerTable_->horizontalHeaderItem(2)->setToolTip(
         QStringLiteral("(1 + shuffled histories whose build did at least as well) / (1 + shuffled histories)"));
     layerTable_->horizontalHeaderItem(3)->setToolTip(
