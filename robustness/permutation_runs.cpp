@@ -1,5 +1,6 @@
 #include "robustness/permutation_runs.h"
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <thread>

@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <algorithm>
 #include <random>
 
 using namespace varkel;
@@ -83,6 +84,27 @@ TEST(PermutationSummary, CountsTiesAsAtLeastAsGoodAndInterpolatesQuantiles) {
         EXPECT_DOUBLE_EQ(s.median, c.median);
         EXPECT_DOUBLE_EQ(s.quantile95, c.quantile95);
     }
+}
+
+// The trader's sentence: how often, the p-value, and on which side of 0.05 it falls.
+TEST(PermutationSummary, SentenceSaysHowOftenAndWhetherOrderIsNeeded) {
+    const std::string order = " Order in these prices is not needed to explain this model.";
+    const std::string needed = " Shuffled prices rarely give the search as much: this model needs the order in these prices.";
+    std::vector<double> nineBetterOf199(199, 0.0), nineTiesOf200(200, 0.0), none(20, 0.0);
+    std::fill(nineBetterOf199.begin(), nineBetterOf199.begin() + 9, 2.0);  // p = 10/200 = 0.05: not below
+    std::fill(nineTiesOf200.begin(), nineTiesOf200.begin() + 9, 1.0);     // 9 ties: p = 10/201 = 0.0498
+    const std::pair<std::vector<double>, std::string> cases[] = {
+        {nineBetterOf199, "On 199 histories with the same daily moves in random order, the search found a better model 9 "
+                    "times: p = 0.0500." + order},
+        {nineTiesOf200, "On 200 histories with the same daily moves in random order, the search found a better model 9 "
+                   "times: p = 0.0498." + needed},
+        {{0.0, 3.0, 0.5}, "On 3 histories with the same daily moves in random order, the search found a better model "
+                          "once: p = 0.50." + order},
+        {none, "On 20 histories with the same daily moves in random order, the search never found a better model: "
+               "p = 0.0476." + needed},
+    };
+    for (const auto& [permuted, expected] : cases)
+        EXPECT_EQ(permutationSentence(summarisePermutations(1.0, permuted)), expected);
 }
 
 // R is what the builder keeps per layer; R_k is the build on the price file
