@@ -52,6 +52,7 @@ public:
     void onPerformanceView();
     void onParameterSurface();
     void onWalkForward();
+    void onPermutationTest();
 
 protected:
     void showEvent(QShowEvent* event) override;

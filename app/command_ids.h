@@ -63,6 +63,7 @@ inline constexpr int performanceMenu = 32786;
 inline constexpr int performanceButton = 32795;
 inline constexpr int parameterSurfaceMenu = 32810;
 inline constexpr int walkForwardMenu = 32811;
+inline constexpr int permutationTestMenu = 32812;
 
 // Help
 inline constexpr int about = 57664;

@@ -71,6 +71,7 @@ constexpr CommandRoute commandTable[] = {
     {cmd::performanceButton, &View::onPerformanceView, nullptr},
     {cmd::parameterSurfaceMenu, &View::onParameterSurface, nullptr},
     {cmd::walkForwardMenu, &View::onWalkForward, nullptr},
+    {cmd::permutationTestMenu, &View::onPermutationTest, nullptr},
     // Help
     {cmd::about, nullptr, &Frame::onAbout},
 };

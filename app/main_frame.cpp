@@ -74,6 +74,7 @@ constexpr MenuItem actionMenu[] = {
     separator,
     {cmd::parameterSurfaceMenu, "Parameter Surface"},
     {cmd::walkForwardMenu, "Walk-Forward Analysis..."},
+    {cmd::permutationTestMenu, "Permutation Test..."},
 };
 constexpr MenuItem helpMenu[] = {{cmd::about, "&About VarkelModel"}};
 

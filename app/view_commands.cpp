@@ -10,6 +10,7 @@
 #include "windows/data/append_data_dlg.h"
 #include "windows/data/download_dlg.h"
 #include "windows/robustness/parameter_surface_dlg.h"
+#include "windows/robustness/permutation_test_dlg.h"
 #include "windows/model/strategy_builder_dlg.h"
 #include "windows/robustness/walk_forward_dlg.h"
 #include "windows/report/performance_viewer_dlg.h"
@@ -160,7 +161,8 @@ void CVarkelModel2cView::onPerformanceView() {
     runDialog(dialog);
 }
 
-// Robustness: the last build's parameter surface, and the builder walked forward.
+// Robustness: the last build's parameter surface, the builder walked forward,
+// and the builder's search on shuffled histories.
 void CVarkelModel2cView::onParameterSurface() {
     const ChartWorkspace* workspace = activeWorkspace();
     CParameterSurfaceDlg dialog(
@@ -170,5 +172,15 @@ void CVarkelModel2cView::onParameterSurface() {
 
 void CVarkelModel2cView::onWalkForward() {
     CWalkForwardDlg dialog(activeWorkspace(), startDirectory(), window());
+    runDialog(dialog);
+}
+
+void CVarkelModel2cView::onPermutationTest() {
+    ChartWorkspace* workspace = activeWorkspace();
+    CPermutationTestDlg dialog(workspace, startDirectory(), window());
+    // The Strategy Builder's last build of this product, when there is one.
+    if (const std::optional<LastBuild> build = lastBuildOf(workspace);
+        build && workspace != nullptr && build->productName == workspace->productName)
+        dialog.setBuild(indexChoiceOf(build->model), build->selection);
     runDialog(dialog);
 }

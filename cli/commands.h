@@ -25,5 +25,7 @@ int runCheckCommand(int argc, char** argv);
 int runImportCommand(int argc, char** argv);
 // varkel-cli walkforward: builds fold by fold and tests each model on the bars after its train window.
 int runWalkForwardCommand(int argc, char** argv);
+// varkel-cli permute: the permutation test of a build, whole or in shards, and the merge of its parts.
+int runPermuteCommand(int argc, char** argv);
 
 }  // namespace varkel::cli

@@ -21,6 +21,7 @@ constexpr Command commands[] = {
     {"check", varkel::cli::runCheckCommand, "report what a price file holds that a trader should know"},
     {"import", varkel::cli::runImportCommand, "convert a broker export or an OHLC CSV into a price file"},
     {"walkforward", varkel::cli::runWalkForwardCommand, "build on each train window, test on the bars after it"},
+    {"permute", varkel::cli::runPermuteCommand, "could the search have found the model in shuffled prices?"},
 };
 
 // The manual page and the shell completion read the command list from here:

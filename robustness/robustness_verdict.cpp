@@ -15,6 +15,23 @@ std::string twoDecimals(double value) {
     return buffer;
 }
 
+// "PBO 0.31, DSR 0.97" with the worst (largest) layer PBO; "DSR 0.97" without layers.
+std::string figuresText(const std::vector<double>& layerPbos, double dsr) {
+    std::string text;
+    if (!layerPbos.empty()) {
+        double worst = layerPbos.front();
+        for (double pbo : layerPbos) {
+            if (std::isnan(pbo)) {  // a layer without a PBO is the worst
+                worst = pbo;
+                break;
+            }
+            worst = std::max(worst, pbo);
+        }
+        text += "PBO " + twoDecimals(worst) + ", ";
+    }
+    return text + "DSR " + twoDecimals(dsr);
+}
+
 }  // namespace
 
 bool holdsUp(const std::vector<double>& layerPbos, double dsr) {
@@ -26,18 +43,20 @@ bool holdsUp(const std::vector<double>& layerPbos, double dsr) {
 std::string robustnessSentence(std::int64_t trials, const std::vector<double>& layerPbos, double dsr) {
     std::string sentence = "The best of " + withThousandsSeparators(trials) + " trials ";
     sentence += holdsUp(layerPbos, dsr) ? "holds up: " : "is likely a fluke: ";
-    if (!layerPbos.empty()) {
-        double worst = layerPbos.front();
-        for (double pbo : layerPbos) {
-            if (std::isnan(pbo)) {  // a layer without a PBO is the worst
-                worst = pbo;
-                break;
-            }
-            worst = std::max(worst, pbo);
-        }
-        sentence += "PBO " + twoDecimals(worst) + ", ";
-    }
-    return sentence + "DSR " + twoDecimals(dsr);
+    return sentence + figuresText(layerPbos, dsr);
+}
+
+std::string permutationVerdictSentence(std::int64_t trials, double pValue, const std::vector<double>& layerPbos,
+                                       double dsr) {
+    std::string sentence = "The best of " + withThousandsSeparators(trials) + " trials ";
+    sentence += pValue < permutationHoldsBelow ? "holds up: " : "is likely a fluke: ";
+    return sentence + "permutation test p = " + pValueText(pValue) + " (" + figuresText(layerPbos, dsr) + ")";
+}
+
+std::string pValueText(double pValue) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, pValue >= 0.1 ? "%.2f" : pValue >= 0.001 ? "%.4f" : "%.2g", pValue);
+    return buffer;
 }
 
 std::string withThousandsSeparators(std::int64_t value) {

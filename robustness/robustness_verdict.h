@@ -16,6 +16,19 @@ bool holdsUp(const std::vector<double>& layerPbos, double dsr);
 // a fluke: ...", with the worst (largest) layer PBO and two decimals.
 std::string robustnessSentence(std::int64_t trials, const std::vector<double>& layerPbos, double dsr);
 
+// Once the build has had a permutation test, the verdict rests on it: the
+// build holds up when the whole build's p-value is below this.
+constexpr double permutationHoldsBelow = 0.05;
+
+// "The best of 486,910 trials holds up: permutation test p = 0.0149 (PBO
+// 0.62, DSR 0.21)" or "... is likely a fluke: permutation test p = 0.42 (...)".
+std::string permutationVerdictSentence(std::int64_t trials, double pValue, const std::vector<double>& layerPbos,
+                                       double dsr);
+
+// A p-value as the sentences show it: "0.42" from 0.1 on, "0.0498" below it,
+// "5e-06" below 0.001 (four decimals where 0.05 decides).
+std::string pValueText(double pValue);
+
 // 486910 -> "486,910".
 std::string withThousandsSeparators(std::int64_t value);
 

@@ -82,4 +82,12 @@ std::optional<std::string> validateHistoryLength(std::string_view productName, i
     return refuseShortHistory(productName, historyLength, barsNeededToBuild(choice), "a build");
 }
 
+IndexChoice indexChoiceOf(const TradeModel& model) {
+    auto kindOf = [&model](int layer) -> std::optional<StudyKind> {
+        const StudyKind kind = model.layers[static_cast<std::size_t>(layer)].kind;
+        return kind == StudyKind::NotInUse ? std::nullopt : std::optional(kind);
+    };
+    return {kindOf(0), kindOf(1).has_value(), kindOf(1), kindOf(2).has_value(), kindOf(2)};
+}
+
 }  // namespace varkel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/trade_model.h"
 #include "studies/study_kind.h"
 
 #include <array>
@@ -25,7 +26,12 @@ struct IndexChoice {
     // The kinds of layers 1 to 3 a build of a valid choice searches; NotInUse
     // for an index not enabled.
     std::array<StudyKind, 3> layerKinds() const;
+
+    bool operator==(const IndexChoice&) const = default;
 };
+
+// The choice a model was built from: its layers' kinds.
+IndexChoice indexChoiceOf(const TradeModel& model);
 
 // The message that refuses the choice, or nothing when it can be built. A base
 // index must be one of the base studies, a filter one of the filter studies; a

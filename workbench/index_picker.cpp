@@ -60,6 +60,18 @@ IndexChoice IndexPicker::choice() const {
     return choice;
 }
 
+void IndexPicker::setChoice(const IndexChoice& choice) {
+    const auto select = [](QComboBox* list, std::optional<StudyKind> kind) {
+        const StudyInfo* study = kind ? findStudy(*kind) : nullptr;
+        list->setCurrentIndex(study == nullptr ? -1 : list->findText(QString::fromLatin1(study->name)));
+    };
+    select(baseList_, choice.baseKind);
+    use2ndBox_->setChecked(choice.use2nd);
+    select(secondList_, choice.use2nd ? choice.secondKind : std::nullopt);
+    use3rdBox_->setChecked(choice.use3rd);
+    select(thirdList_, choice.use3rd ? choice.thirdKind : std::nullopt);
+}
+
 void IndexPicker::setEnabled(bool enabled) {
     for (QWidget* entry : std::initializer_list<QWidget*>{baseList_, use2ndBox_, secondList_, use3rdBox_, thirdList_})
         entry->setEnabled(enabled);

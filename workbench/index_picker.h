@@ -31,6 +31,8 @@ public:
     void place(QGridLayout* grid) const;
     // What the controls show; not validated (validateIndexChoice).
     varkel::IndexChoice choice() const;
+    // Shows `choice` (a build to repeat); a list whose study is not given shows nothing.
+    void setChoice(const varkel::IndexChoice& choice);
     // While a build runs, the choice on screen stays the one being built.
     void setEnabled(bool enabled);
 

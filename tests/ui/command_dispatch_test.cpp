@@ -108,7 +108,7 @@ void CommandDispatchTest::viewMenusHoldEveryItem() {
                           "Stochastics", "Rate Of Change", "Linear Regression (Slope)", "Volatility (NormDist)"}));
     QCOMPARE(itemLabels(menuTitled(frame, "&Action")),
              QStringList({"Build Trade Model", "Daily Trade Signal", "Performance View", "-", "Parameter Surface",
-                          "Walk-Forward Analysis..."}));
+                          "Walk-Forward Analysis...", "Permutation Test..."}));
     QCOMPARE(itemLabels(menuTitled(frame, "&Help")), QStringList({"&About VarkelModel"}));
     for (QAction* edit : menuTitled(frame, "&Edit")->actions())
         QVERIFY(edit->isSeparator() || !edit->isEnabled());
@@ -314,7 +314,9 @@ void CommandDispatchTest::robustnessCommandsOpenTheirWindowsOnTheFrame() {
     };
     station.frame()->dispatch(cmd::parameterSurfaceMenu);
     station.frame()->dispatch(cmd::walkForwardMenu);
-    QCOMPARE(dialogs, QStringList({"parameterSurface Parameter Surface", "walkForward Walk-Forward Analysis"}));
+    station.frame()->dispatch(cmd::permutationTestMenu);
+    QCOMPARE(dialogs, QStringList({"parameterSurface Parameter Surface", "walkForward Walk-Forward Analysis",
+                                   "permutationTest Permutation Test"}));
     QVERIFY(station.messages.isEmpty());
 }
 

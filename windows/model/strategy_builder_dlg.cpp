@@ -4,6 +4,7 @@
 #include "model/trade_model_file.h"
 #include "windows/robustness/parameter_surface_dlg.h"
 #include "windows/robustness/robustness_panel.h"
+#include "windows/robustness/permutation_test_dlg.h"
 #include "report/build_texts.h"
 #include "workbench/chart_fx.h"
 #include "workbench/chart_workspace.h"
@@ -45,6 +46,7 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
       curveChart_(new CChartFX(this)),
       robustnessPanel_(new CRobustnessPanel(this)),
       surfaceButton_(new QPushButton(QStringLiteral("Surface..."), this)),
+      permutationButton_(new QPushButton(QStringLiteral("Permutation Test..."), this)),
       progress_(new QProgressBar(this)),
       okButton_(new QPushButton(QStringLiteral("OK"), this)),
       cancelButton_(new QPushButton(QStringLiteral("Cancel"), this)),
@@ -77,6 +79,12 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     connect(surfaceButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::openSurface);
     connect(&task_, &BackgroundTask::progressed, this,
             [this](int layer, qint64 done, qint64 total) { showProgress(layer, done, total); });
+    permutationButton_->setObjectName(QStringLiteral("permutationTest"));
+    permutationButton_->setToolTip(
+        QStringLiteral("Could the search have found this model in noise? Build on histories with the same daily moves "
+                       "in random order"));
+    permutationButton_->setEnabled(false);
+    connect(permutationButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::openPermutationTest);
 
     auto* indexes = new QGridLayout;
     indexPicker_.place(indexes);
@@ -103,6 +111,7 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     buttons->addSpacing(16);
     buttons->addWidget(okButton_);
     buttons->addWidget(surfaceButton_);
+    buttons->addWidget(permutationButton_);
     buttons->addWidget(finish);
 
     auto* layout = new QVBoxLayout(this);
@@ -176,6 +185,7 @@ void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
     options.threads = storedWorkerThreads();
     options.robustness = true;
     options.selection = selectionList_->currentIndex() == 1 ? TrialSelection::plateau : TrialSelection::best;
+    builtSelection_ = options.selection;
     options.onLayerStarted = [this, &control](int layer) {
         control.post([this, layer] {
             runningLayer_ = layer;
@@ -221,6 +231,7 @@ void CStrategyBuilderDlg::setBusy(bool busy) {
     indexPicker_.setEnabled(!busy);
     selectionList_->setEnabled(!busy);
     surfaceButton_->setEnabled(!busy && lastBuild_.has_value());
+    permutationButton_->setEnabled(!busy && lastBuild_.has_value());
 }
 
 void CStrategyBuilderDlg::cancelBuild() {
@@ -267,9 +278,10 @@ void CStrategyBuilderDlg::showBuiltModel(const BuildResult& result) {
         parameterTexts_[layer - 1]->setText(QString::fromStdString(layerParameterText(result.model.layers[layer - 1])));
     drawCurve();
     robustnessPanel_->showRobustness(result.robustness);
-    lastBuild_ = LastBuild{buildingProduct_, result.model, result.robustness};
+    lastBuild_ = LastBuild{buildingProduct_, result.model, result.robustness, builtSelection_};
     emit modelBuilt(*lastBuild_);
     surfaceButton_->setEnabled(true);
+    permutationButton_->setEnabled(true);
     const std::filesystem::path modelPath = performanceFilePath(startDirectory_, buildingProduct_);
     if (!saveTradeModel(result.model, modelPath))
         showMessage(QStringLiteral("Could not write the trade model file ") + QString::fromStdString(modelPath.string()));
@@ -302,4 +314,20 @@ void CStrategyBuilderDlg::drawCurve() {
 void CStrategyBuilderDlg::openSurface() {
     CParameterSurfaceDlg surface(surfaceToShow(lastBuild_, workspace_->productName), this);
     runDialog(surface);
+}
+
+void CStrategyBuilderDlg::openPermutationTest() {
+    if (!lastBuild_) return;
+    const IndexChoice built = indexChoiceOf(lastBuild_->model);
+    const TrialSelection selection = lastBuild_->selection;
+    CPermutationTestDlg test(workspace_, startDirectory_, this);
+    test.setGrids(grids_);
+    test.setBuild(built, selection);
+    // Only a test of the build on screen speaks for it.
+    connect(&test, &CPermutationTestDlg::runFinished, this, [this, &test, built, selection] {
+        const PermutationBuild& tested = test.testedBuild();
+        if (test.report() && tested.choice == built && tested.selection == selection)
+            robustnessPanel_->showPermutationTest(test.report()->wholeBuild().pValue);
+    });
+    runDialog(test);
 }

@@ -27,7 +27,9 @@ class QPushButton;
 // every figure of the previous one. "Select" picks how every layer keeps its
 // trial (best, or the best plateau); a panel shows the build's overfitting
 // statistics, and "Surface..." opens the base layer's parameter surface of the
-// last build (which the shell keeps per view: showLastBuild, modelBuilt). The
+// last build (which the shell keeps per view: showLastBuild, modelBuilt). "Permutation
+// Test..." tests the build on shuffled histories; once a test of this build
+// has run, the panel shows its p-value and the verdict rests on it. The
 // search runs on a copy of the bars in a background task so that the window
 // keeps answering: a progress bar counts the trials
 // of the running layer and a Cancel button stops it, leaving the bars as they
@@ -80,6 +82,7 @@ private:
     void showBuiltModel(const varkel::BuildResult& result);
     void drawCurve();
     void openSurface();
+    void openPermutationTest();
 
     IndexPicker indexPicker_;      // 1021, 1014, 1022, 1015, 1023
     QComboBox* const selectionList_;  // Best, Plateau: how each layer keeps its trial
@@ -91,12 +94,15 @@ private:
     CChartFX* const curveChart_;   // 1012
     CRobustnessPanel* const robustnessPanel_;
     QPushButton* const surfaceButton_;
+    QPushButton* const permutationButton_;
     QProgressBar* const progress_;
     QPushButton* const okButton_;
     QPushButton* const cancelButton_;
 
     varkel::BuildGrids grids_;
     std::optional<LastBuild> lastBuild_;
+    // How the running build's layers keep their trials.
+    varkel::TrialSelection builtSelection_ = varkel::TrialSelection::best;
     ChartWorkspace* const workspace_;
     const std::filesystem::path startDirectory_;
     // The product the running or last build works on; fixed while the worker runs.

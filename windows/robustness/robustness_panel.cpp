@@ -54,10 +54,16 @@ CRobustnessPanel::CRobustnessPanel(QWidget* parent)
                          QStringLiteral("Probabilistic Sharpe ratio: the chance the model's true Sharpe ratio is above 0"));
     trialsText_ = addFigure(1, 2, QStringLiteral("Trials"), "trials",
                             QStringLiteral("Trials tried by all layers of the build: the more tried, the luckier the best"));
+    permutationText_ = addFigure(
+        0, 3, QStringLiteral("Perm. p"), "permutationP",
+        QStringLiteral("Permutation test: the share of histories with the same daily moves in random order on which "
+                       "the search found a model at least as good (below 0.05 holds up)"));
     sentence_ = new QLabel(this);
     sentence_->setObjectName(QStringLiteral("verdict"));
     sentence_->setWordWrap(true);
-    sentence_->setToolTip(QStringLiteral("Holds up when every layer's PBO is below 0.5 and the DSR above 0.95"));
+    sentence_->setToolTip(QStringLiteral(
+        "Holds up when the permutation test's p is below 0.05; before a test, when every layer's PBO is below 0.5 "
+        "and the DSR above 0.95"));
 
     logitChart_->setObjectName(QStringLiteral("logitHistogram"));
     logitChart_->setFixedSize(230, 96);
@@ -98,7 +104,9 @@ QLabel* CRobustnessPanel::addFigure(int row, int column, const QString& caption,
 }
 
 void CRobustnessPanel::clear() {
-    for (QLabel* figure : {pboTexts_[0], pboTexts_[1], pboTexts_[2], dsrText_, psrText_, trialsText_}) figure->clear();
+    for (QLabel* figure :
+         {pboTexts_[0], pboTexts_[1], pboTexts_[2], dsrText_, psrText_, trialsText_, permutationText_})
+        figure->clear();
     sentence_->clear();
     histogram_ = {};
     logitBars_->data()->clear();
@@ -117,10 +125,10 @@ void CRobustnessPanel::showRobustness(const BuildRobustness& robustness) {
     dsrText_->setText(text(robustnessFigure(robustness.deflatedSharpe())));
     psrText_->setText(text(robustnessFigure(sharpe ? sharpe->probabilistic : std::nan(""))));
     trialsText_->setText(text(withThousandsSeparators(robustness.trials)));
-    const bool holds = holdsUp(robustness.layerPbos(), robustness.deflatedSharpe());
-    sentence_->setText(text(robustnessSentence(robustness.trials, robustness.layerPbos(), robustness.deflatedSharpe())));
-    sentence_->setStyleSheet(holds ? QStringLiteral("color: #1a7f37; font-weight: bold")
-                                   : QStringLiteral("color: #c62828; font-weight: bold"));
+    trials_ = robustness.trials;
+    layerPbos_ = robustness.layerPbos();
+    dsr_ = robustness.deflatedSharpe();
+    showVerdict(text(robustnessSentence(trials_, layerPbos_, dsr_)), holdsUp(layerPbos_, dsr_));
 
     const auto& base = robustness.layers[0];
     histogram_ = binLogits(base && base->valid ? base->logits : std::vector<double>{});
@@ -133,4 +141,16 @@ void CRobustnessPanel::showRobustness(const BuildRobustness& robustness) {
     logitChart_->xAxis->setRange(centres.front() - halfBin, centres.back() + halfBin);
     logitChart_->yAxis->setRange(0, *std::max_element(counts.begin(), counts.end()) * 1.1);
     logitChart_->replot();
+}
+
+void CRobustnessPanel::showPermutationTest(double wholeBuildPValue) {
+    permutationText_->setText(text(pValueText(wholeBuildPValue)));
+    showVerdict(text(permutationVerdictSentence(trials_, wholeBuildPValue, layerPbos_, dsr_)),
+                wholeBuildPValue < permutationHoldsBelow);
+}
+
+void CRobustnessPanel::showVerdict(const QString& sentence, bool holds) {
+    sentence_->setText(sentence);
+    sentence_->setStyleSheet(holds ? QStringLiteral("color: #1a7f37; font-weight: bold")
+                                   : QStringLiteral("color: #c62828; font-weight: bold"));
 }

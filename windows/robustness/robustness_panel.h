@@ -4,6 +4,7 @@
 
 #include <QGroupBox>
 
+#include <cstdint>
 #include <vector>
 
 class QCPBars;
@@ -13,6 +14,8 @@ class QLabel;
 
 // The Strategy Builder's robustness figures of a build: the PBO of every
 // layer, the deflated and probabilistic Sharpe ratios, the number of trials,
+// the whole build's permutation-test p-value once a test has been run for
+// it (the verdict then rests on that p-value; PBO and DSR stay beside it),
 // the plain verdict in green ("holds up") or red ("likely a fluke") and a
 // small histogram of the base layer's CSCV logits with the zero line (logits
 // left of it are splits where the in-sample best did worse than the median
@@ -23,6 +26,8 @@ public:
     explicit CRobustnessPanel(QWidget* parent);
 
     void showRobustness(const varkel::BuildRobustness& robustness);
+    // The whole build's p-value of a permutation test of the shown build.
+    void showPermutationTest(double wholeBuildPValue);
     void clear();
 
     // The histogram's bins: their centres and the number of logits in each.
@@ -34,14 +39,20 @@ public:
 
 private:
     QLabel* addFigure(int row, int column, const QString& caption, const char* name, const QString& tip);
+    void showVerdict(const QString& sentence, bool holds);
 
     QGridLayout* const figures_;
     QLabel* pboTexts_[3];
     QLabel* dsrText_;
     QLabel* psrText_;
     QLabel* trialsText_;
+    QLabel* permutationText_;
     QLabel* sentence_;
     QCustomPlot* const logitChart_;
     QCPBars* logitBars_;
     Histogram histogram_;
+    // The shown build's figures, for the verdict once a permutation test comes.
+    std::int64_t trials_ = 0;
+    std::vector<double> layerPbos_;
+    double dsr_ = 0.0;
 };

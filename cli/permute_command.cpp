@@ -1,0 +1,201 @@
+#include "cli/cli_args.h"
+#include "cli/commands.h"
+#include "cli/selection_option.h"
+#include "cli/history_loading.h"
+#include "cli/index_options.h"
+#include "cli/permute_files.h"
+#include "base/atomic_file.h"
+#include "base/sha256.h"
+#include "base/whole_file.h"
+#include "data/price_file.h"
+#include "robustness/permutation_test.h"
+#include "report/permutation_texts.h"
+#include "robustness/permutation_parts.h"
+#include "studies/study_catalogue.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace varkel::cli {
+
+namespace {
+
+const char* const usage =
+    "usage: varkel-cli permute --product NAME --file PATH --base macd|lreg|tsc|stoch|keltner\n"
+    "                          [--second lreg|tsc|roc|ndist] [--third lreg|tsc|roc|ndist]\n"
+    "                          [--select best|plateau] --permutations P [--seed S] [--threads N]\n"
+    "                          [--csv FILE] [--shard I/N [--part FILE]] [--dir DIR]\n"
+    "       varkel-cli permute --product NAME --file PATH --write-history K FILE [--seed S] [--dir DIR]\n"
+    "       varkel-cli permute --merge PART... [--csv FILE] [--dir DIR]\n"
+    "Could the search have found this model in noise? Runs the same build (indexes, grids,\n"
+    "selection) on the history and on P histories with the same overnight moves and day\n"
+    "shapes in random order (seed S, default 1), and prints for every layer the p-value\n"
+    "(1 + builds at least as good as the real one) / (P + 1), the real return's rank, and\n"
+    "the mean and 5/50/95 % quantiles of the permuted builds' returns. --csv writes those\n"
+    "returns. --shard I/N runs only the permutations k with k mod N = I - 1 and writes them\n"
+    "to a part file (--part, default permute-I-of-N.part); --merge puts the parts of one run\n"
+    "together and prints the report of the whole run. --write-history writes permuted\n"
+    "history K as a price file. Relative output paths go to DIR (default the current directory).\n";
+
+std::atomic<bool> interrupted{false};
+
+void interrupt(int) { interrupted = true; }
+
+// One progress line with the time left, redrawn in place; only when stderr is a terminal.
+class ProgressLine {
+public:
+    void operator()(std::int64_t done, std::int64_t total) {
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+        const int width = 40;
+        const int filled = total > 0 ? static_cast<int>(done * width / total) : width;
+        const double left = done > 0 ? elapsed * static_cast<double>(total - done) / static_cast<double>(done) : 0.0;
+        std::fprintf(stderr, "\rPermutations [%.*s%*s] %lld/%lld, %.0f s left ", filled,
+                     "########################################", width - filled, "", static_cast<long long>(done),
+                     static_cast<long long>(total), left);
+        if (done >= total) std::fputc('\n', stderr);
+    }
+
+private:
+    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+};
+
+// "--base macd --second roc --select best": the build as its options say it,
+// in one order, so that parts of the same run carry the same text.
+std::string buildSettingsText(const IndexChoice& choice, TrialSelection selection) {
+    const auto option = [](StudyKind kind) { return std::string(findStudy(kind)->option); };
+    const auto kinds = choice.layerKinds();
+    std::string text = "--base " + option(kinds[0]);
+    if (choice.use2nd) text += " --second " + option(kinds[1]);
+    if (choice.use3rd) text += " --third " + option(kinds[2]);
+    return text + (selection == TrialSelection::plateau ? " --select plateau" : " --select best");
+}
+
+// The options of a run; a usage error's exit code when they are refused.
+struct RunOptions {
+    PermutationTestOptions test;
+    std::optional<std::string> csv;
+    std::optional<std::string> part;
+};
+
+std::optional<int> readRunOptions(const CliArgs& args, const std::filesystem::path& dir, RunOptions& run) {
+    PermutationTestOptions& options = run.test;
+    const std::optional<TrialSelection> selection = selectionOption(args, usage);
+    if (!selection) return exitUsage;
+    options.build.selection = *selection;
+    const auto permutations = args.value("permutations");
+    if (!permutations) return usageError("permute needs --permutations", usage);
+    const std::optional<int> count = parseWholeNumber(*permutations);
+    if (!count) return usageError("--permutations needs a whole number: " + *permutations, usage);
+    options.permutations = *count;
+    const auto seed = seedOption(args, usage);
+    if (!seed) return exitUsage;
+    options.seed = *seed;
+    const auto threads = threadsOption(args, usage);
+    if (!threads) return exitUsage;
+    options.threads = *threads;
+    if (const auto shard = args.value("shard")) {
+        const std::optional<PermutationShard> parsed = parseShard(*shard);
+        if (!parsed) return usageError("--shard needs I/N, two whole numbers: " + *shard, usage);
+        options.shard = *parsed;
+        if (args.has("csv")) return usageError("--csv goes with a whole run or --merge, not with --shard", usage);
+        run.part = outputPath(dir, args.valueOr("part", defaultPartName(*parsed))).string();
+    } else if (args.has("part")) {
+        return usageError("--part goes with --shard", usage);
+    }
+    // The index choice has been checked: what is left is P's range and the shard.
+    if (const auto refusal = validatePermutationOptions(options)) return usageError(*refusal, usage);
+    if (const auto csv = args.value("csv")) run.csv = outputPath(dir, *csv).string();
+    return std::nullopt;
+}
+
+int runTest(const CliArgs& args, const IndexChoice& choice, const std::filesystem::path& dir) {
+    if (const auto refusal = validateIndexChoice(choice)) {
+        std::fprintf(stderr, "%s\n", refusal->c_str());
+        return exitFailed;
+    }
+    RunOptions run;
+    run.test.build.choice = choice;
+    if (const auto code = readRunOptions(args, dir, run)) return *code;
+    const std::string product = *args.value("product");
+    const std::string file = *args.value("file");
+    for (const auto& output : {run.csv, run.part})
+        if (output && sameFile(*output, file))
+            return usageError(*output + " is the price file the test reads; choose another file", usage);
+    ProductRegistry registry;
+    if (!loadHistory(registry, product, file)) return exitFailed;
+    std::string sha;
+    if (run.part) {
+        const auto bytes = readWholeFile(file, maxPriceFileBytes);
+        if (!bytes) {
+            std::fprintf(stderr, "Cannot read price file %s\n", file.c_str());
+            return exitFailed;
+        }
+        sha = sha256Hex(*bytes);
+    }
+
+    PermutationTestOptions& options = run.test;
+    if (isatty(STDERR_FILENO)) options.onProgress = ProgressLine();
+    interrupted = false;
+    options.cancel = &interrupted;
+    const auto previousHandler = std::signal(SIGINT, interrupt);
+    const auto started = std::chrono::steady_clock::now();
+    const PermutationRun result = runPermutationTest(registry, product, options);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::signal(SIGINT, previousHandler);
+    switch (result.outcome) {
+        case PermutationOutcome::Done: break;
+        case PermutationOutcome::Refused: std::fprintf(stderr, "%s\n", result.refusal.c_str()); return exitFailed;
+        case PermutationOutcome::Cancelled: std::fputs("Permutation test cancelled\n", stderr); return exitFailed;
+        case PermutationOutcome::NoProduct: std::fprintf(stderr, "No product %s\n", product.c_str()); return exitFailed;
+    }
+    std::fprintf(stderr, "%zu permuted builds and the real one in %.1f s (%.3f s a build)\n", result.rows.size(),
+                 seconds, seconds / static_cast<double>(result.rows.size() + 1));
+
+    const std::string build = buildSettingsText(choice, options.build.selection);
+    if (run.part) {
+        PermutationPartHeader header{sha,    registry.findProduct(product)->name, build, options.permutations,
+                                     options.seed, result.layers, result.real, options.shard};
+        if (!writeOutput(*run.part, permutationPartText(header, result.rows))) return exitFailed;
+        std::printf("Shard %d/%d: %zu permutations written to %s\n", options.shard.number, options.shard.count,
+                    result.rows.size(), run.part->c_str());
+        return exitOk;
+    }
+    const PermutationReport report = summarisePermutationRun(result.layers, result.real, result.rows, options.seed);
+    std::fputs(permutationReportText(report, reportTitle(registry.findProduct(product)->name, build)).c_str(), stdout);
+    if (run.csv && !writeOutput(*run.csv, permutationCsv(result.layers, result.rows))) return exitFailed;
+    return exitOk;
+}
+
+}  // namespace
+
+int runPermuteCommand(int argc, char** argv) {
+    std::vector<char*> rest;
+    std::vector<std::string> merge;
+    std::optional<std::vector<std::string>> writeHistory;
+    if (!takeListOptions(argc, argv, rest, merge, writeHistory)) return usageError("", usage);
+    if (!merge.empty()) return runMerge(static_cast<int>(rest.size()), rest.data(), merge, usage);
+
+    CliArgs args({"product", "file", "base", "second", "third", "select", "permutations", "seed", "threads", "csv",
+                  "shard", "part", "dir"},
+                 {});
+    if (const auto code = args.parseOrExit(static_cast<int>(rest.size()), rest.data(), usage)) return *code;
+    const auto product = args.value("product");
+    const auto file = args.value("file");
+    if (!product || !file) return usageError("permute needs --product and --file", usage);
+    if (product->empty()) return usageError("--product needs a name", usage);
+    const std::filesystem::path dir = args.valueOr("dir", ".");
+    if (writeHistory) return runWriteHistory(args, *writeHistory, dir, usage);
+    if (!args.value("base")) return usageError("permute needs --base", usage);
+    const std::optional<IndexChoice> choice = parseIndexOptions(args);
+    if (!choice) return usageError("", usage);
+    return runTest(args, *choice, dir);
+}
+
+}  // namespace varkel::cli

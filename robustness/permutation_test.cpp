@@ -1,0 +1,101 @@
+#include "robustness/permutation_test.h"
+
+#include "robustness/history_cut.h"
+#include "search/layer_search.h"
+#include "search/optimiser_control.h"
+
+#include <algorithm>
+
+namespace varkel {
+
+namespace {
+
+// How many builds on the product's history fit into the memory budget at
+// once: each holds a permuted history and the search's copy of it, study
+// columns and scratch, counted generously as four histories.
+int buildsWithinBudget(const Product& product) {
+    const std::size_t perBuild = 4 * static_cast<std::size_t>(product.barCount()) * sizeof(Bar);
+    return static_cast<int>(std::max<std::size_t>(1, permutationMemoryBudget / std::max<std::size_t>(perBuild, 1)));
+}
+
+}  // namespace
+
+std::optional<std::string> validatePermutationOptions(const PermutationTestOptions& options) {
+    if (options.permutations < 1 || options.permutations > maxPermutations)
+        return "The number of permutations must be from 1 to " + std::to_string(maxPermutations) + ", not " +
+               std::to_string(options.permutations);
+    const PermutationShard shard = options.shard;
+    if (shard.count < 1 || shard.number < 1 || shard.number > shard.count || shard.count > options.permutations)
+        return "A shard must be I/N with 1 <= I <= N <= " + std::to_string(options.permutations) +
+               " (the number of permutations), not " + std::to_string(shard.number) + "/" + std::to_string(shard.count);
+    return validateIndexChoice(options.build.choice);
+}
+
+std::optional<LayerReturns> permutedBuildReturns(ProductRegistry& history, std::string_view name,
+                                                 const PermutationBuild& build, const WorkControl& work) {
+    LayerSearchSettings settings;
+    settings.grids = build.grids;
+    settings.threads = work.threads;
+    settings.cancel = work.cancel;
+    const LayerSearchResult searched =
+        searchLayers(*history.findProduct(name), build.choice, settings, LayerRating{std::nullopt, build.selection});
+    if (searched.cancelled) return std::nullopt;
+    // A layer whose search kept no trial rates as the value every trial had to beat.
+    LayerReturns returns{};
+    for (std::size_t k = 0; k < returns.size(); ++k)
+        if (searched.layers[k]) returns[k] = searched.layers[k]->rating.value_or(searchStartReturn);
+    return returns;
+}
+
+PermutationRun runPermutationTest(const ProductRegistry& registry, std::string_view name,
+                                  const PermutationTestOptions& options) {
+    PermutationRun run;
+    const Product* product = registry.findProduct(name);
+    if (product == nullptr) return run;
+    auto refused = [&run](std::string why) {
+        run.outcome = PermutationOutcome::Refused;
+        run.refusal = std::move(why);
+        return run;
+    };
+    std::optional<std::string> refusal = validatePermutationOptions(options);
+    if (!refusal) refusal = validateHistoryLength(product->name, product->historyLength(), options.build.choice);
+    if (refusal) return refused(*refusal);
+    const std::optional<HistoryMoves> moves = historyMoves(*product);
+    if (!moves) return refused(pricesNotAboveZeroMessage(product->name));
+    for (int layer = 1; layer <= 3; ++layer)
+        run.layers[static_cast<std::size_t>(layer - 1)] = options.build.choice.layerKinds()[static_cast<std::size_t>(layer - 1)] != StudyKind::NotInUse;
+
+    const auto cancelled = [&run] {
+        run.outcome = PermutationOutcome::Cancelled;
+        run.rows.clear();
+        return run;
+    };
+    // The real build on the history as its file gives it, like every permuted one.
+    WorkControl search;
+    search.threads = options.threads;
+    search.cancel = options.cancel;
+    ProductRegistry history = historyCutAt(*product, product->historyLength());
+    const std::optional<LayerReturns> real = permutedBuildReturns(history, product->name, options.build, search);
+    if (!real) return cancelled();
+    run.real = *real;
+
+    WorkControl builds;
+    builds.cancel = options.cancel;
+    builds.onProgress = options.onProgress;
+    if (options.build.selection == TrialSelection::plateau) {
+        builds.threads = 1;  // one build at a time, its searches on the workers
+    } else {
+        builds.threads = std::min(workerCountFor(search, maxWorkerThreads()), buildsWithinBudget(*product));
+        search.threads = 1;
+    }
+    const std::string productName = product->name;
+    std::optional<std::vector<PermutationRow>> rows = runPermutedBuilds(
+        *product, *moves, options.seed, options.permutations, options.shard, builds,
+        [&](ProductRegistry& permuted) { return permutedBuildReturns(permuted, productName, options.build, search); });
+    if (!rows) return cancelled();
+    run.rows = std::move(*rows);
+    run.outcome = PermutationOutcome::Done;
+    return run;
+}
+
+}  // namespace varkel

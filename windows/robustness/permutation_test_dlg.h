@@ -1,0 +1,113 @@
+#pragma once
+
+#include "robustness/permutation_test.h"
+#include "robustness/permutation_report.h"
+#include "workbench/index_picker.h"
+
+#include <QDialog>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+class ChartWorkspace;
+class QCheckBox;
+class QComboBox;
+class QCPBars;
+class QCustomPlot;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+
+// The Permutation Test window: could the builder's search have found the
+// model in noise? It runs the build (indexes and trial selection as in the
+// Strategy Builder, whose last build it starts from) on the product's history
+// and on as many histories with the same daily moves in random order as asked
+// (200 unless changed, from a seed), on a copy of the bars on a worker
+// thread, with progress, the time left and Cancel (a cancelled run keeps
+// nothing). It shows a histogram of the permuted builds' returns with the
+// real build's return marked, each layer's p-value, rank and quantiles, and
+// one sentence for the trader; "Save CSV..." writes the permuted returns.
+class CPermutationTestDlg : public QDialog {
+    Q_OBJECT
+public:
+    // `workspace`: the active view's, or null when no view is open.
+    CPermutationTestDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory, QWidget* parent);
+    ~CPermutationTestDlg() override;
+
+    // The build to test: the choice and selection on screen, and the grids.
+    void setBuild(const varkel::IndexChoice& choice, varkel::TrialSelection selection);
+    void setGrids(const varkel::BuildGrids& grids) { grids_ = grids; }
+    varkel::PermutationTestOptions readOptions() const;
+
+    bool isRunning() const { return worker_.joinable(); }
+    // The shown result and the build it tested; nothing before a run and
+    // after a cancelled or refused one.
+    const std::optional<varkel::PermutationReport>& report() const { return report_; }
+    const varkel::PermutationBuild& testedBuild() const { return tested_.build; }
+    const std::vector<varkel::PermutationRow>& rows() const { return run_.rows; }
+
+    // The histogram of the whole build's permuted returns: bin centres and counts.
+    struct Histogram {
+        std::vector<double> centres;
+        std::vector<int> counts;
+    };
+    const Histogram& histogram() const { return histogram_; }
+
+    void run();     // validates the entries and starts a run
+    void cancel();  // asks a running run to stop
+    // Writes the permuted returns as CSV to `path`; false (with a message) when it cannot.
+    bool saveCsv(const QString& path);
+    void reject() override;
+
+signals:
+    void runFinished();
+
+private:
+    void forwardProgress(std::int64_t done, std::int64_t total);
+    void showProgress(std::int64_t done, std::int64_t total);
+    void setBusy(bool busy);
+    void finishRun();
+    void clearResults();
+    void showReport();
+    void fillTable();
+    void drawHistogram();
+    void askAndSaveCsv();
+
+    IndexPicker indexPicker_;
+    QComboBox* const selectionList_;
+    QSpinBox* const permutations_;
+    QSpinBox* const seed_;
+    QTableWidget* const layerTable_;
+    QLabel* const sentence_;
+    QCustomPlot* const chart_;
+    QCPBars* bars_;
+    QProgressBar* const progress_;
+    QPushButton* const runButton_;
+    QPushButton* const cancelButton_;
+    QPushButton* const saveButton_;
+
+    ChartWorkspace* const workspace_;
+    const std::filesystem::path startDirectory_;
+    varkel::BuildGrids grids_;
+    std::thread worker_;
+    std::atomic<bool> cancel_{false};
+    // The copy of the bars the worker reads and what it runs; written before
+    // a run, read after joining it.
+    varkel::ProductRegistry history_;
+    std::string productName_;
+    varkel::PermutationTestOptions tested_;
+    varkel::PermutationRun running_;
+    varkel::PermutationRun run_;
+    std::optional<varkel::PermutationReport> report_;
+    Histogram histogram_;
+    std::chrono::steady_clock::time_point started_;
+    // Only the thread that reports progress touches this.
+    std::chrono::steady_clock::time_point lastProgressSent_;
+};
