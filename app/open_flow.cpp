@@ -3,10 +3,12 @@
 #include "app/recent_files.h"
 #include "app/varkel_app.h"
 #include "chart/price_chart_setup.h"
+#include "chart/workspace_reload.h"
 #include "data/price_check.h"
 #include "data/price_file.h"
 #include "data/ui/price_check_message.h"
 #include "data/ui/product_name_dlg.h"
+#include "studies/study_catalogue.h"
 #include "studies/trend_studies.h"
 #include "studies/ui/chart_repaint.h"
 #include "workbench/chart_fx.h"
@@ -40,7 +42,26 @@ void reportLoadProblems(const PriceFileLoad& load, const QString& product, const
                          QFileInfo(path).fileName());
 }
 
+bool sameFile(const std::string& shown, const QString& written) {
+    const QFileInfo shownFile(QFile::decodeName(shown.c_str()));
+    const QFileInfo writtenFile(written);
+    return shownFile.exists() && writtenFile.exists() && shownFile.canonicalFilePath() == writtenFile.canonicalFilePath();
+}
+
 }  // namespace
+
+void reloadViewsShowing(const QString& path) {
+    for (const auto& workspace : CVarkelModel2cApp::instance()->workspaces) {
+        if (!workspace->hasPriceChart || !sameFile(workspace->pricePath, path)) continue;
+        const PriceFileLoad load = reloadWorkspaceProduct(*workspace);
+        if (!load) {
+            showMessage(QStringLiteral("Could not read the price file %1").arg(path));
+            continue;
+        }
+        repaintEveryChart(*workspace);
+        if (workspace->priceChart != nullptr) finishChart(*workspace->priceChart);
+    }
+}
 
 void runOpenFlow(QWidget* owner, const QString& pricePath) {
     CProductNameDlg dialog(owner);
@@ -72,6 +93,8 @@ bool openPriceFile(ChartWorkspace& workspace, const QString& product, const QStr
     static const Product noProduct;
     const Product* found = workspace.registry.findProduct(name);
     const Product& opened = found != nullptr ? *found : noProduct;
+    workspace.pricePath = QFile::encodeName(path).toStdString();
+    recordStudyRun(workspace, StudyKind::MovingAverages, {shortAverageSpan, longAverageSpan});
     calcMovingAverage(workspace.registry, name, shortAverageSpan, 1);
     calcMovingAverage(workspace.registry, name, longAverageSpan, 2);
 

@@ -15,3 +15,9 @@ void runOpenFlow(QWidget* owner, const QString& pricePath = QString());
 // A workspace shows one product: a second one is refused with a message.
 // Returns true when the chart was made.
 bool openPriceFile(ChartWorkspace& workspace, const QString& product, const QString& path);
+
+// Reloads every open view whose price file is the file at `path` (the same
+// file under any name): the bars, the studies shown, the tick range and the
+// charts. A file that can no longer be read leaves the views as they were and
+// says so.
+void reloadViewsShowing(const QString& path);

@@ -133,8 +133,9 @@ int runBuildCommand(int argc, char** argv) {
         return exitFailed;
     }
     std::printf("Sharpe Ratio  %s\nKelly Formula %s\nWinning Rate  %s\n",
-                buildMeasureText(result.model.sharpeRatio).c_str(), buildMeasureText(result.model.kellyFormula).c_str(),
-                buildMeasureText(result.model.winningRate).c_str());
+                buildMeasureText(result.model.sharpeRatio, result.model.tradeCount).c_str(),
+                buildMeasureText(result.model.kellyFormula, result.model.tradeCount).c_str(),
+                buildMeasureText(result.model.winningRate, result.model.tradeCount).c_str());
     std::fprintf(stderr, "built in %.2f s\n", seconds);
     if (!result.saved) {
         std::fprintf(stderr, "Cannot write the trade model file %s\n", result.modelPath.c_str());

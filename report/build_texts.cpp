@@ -1,6 +1,7 @@
 #include "report/build_texts.h"
 
 #include "data/formatted_text.h"
+#include "report/measure_text.h"
 #include "studies/study_catalogue.h"
 
 #include <vector>
@@ -9,7 +10,7 @@ namespace varkel {
 
 std::string layerReturnText(double bestReturn) { return formattedText("Return = %10.4f", bestReturn); }
 
-std::string buildMeasureText(double value) { return formattedText("%10.4f", value); }
+std::string buildMeasureText(double value, int tradeCount) { return measureText("%10.4f", value, tradeCount); }
 
 std::string layerParameterText(const TradeModel& model, int layer) {
     const StudyKind kinds[3] = {model.baseKind, model.secondKind, model.thirdKind};

@@ -18,7 +18,9 @@ class QPushButton;
 // worker thread so the window keeps repainting; meanwhile the dialog shows that
 // it is busy, and CANCEL (or Escape, or the close box) aborts the transfer at
 // once and closes the dialog, the earlier file left as it was. A failure keeps
-// the dialog open; a download closes it after telling the date of the newest bar.
+// the dialog open; a download closes it after telling the date of the newest
+// bar and the file it went to, and asking whether to open it. A view that
+// shows the file reloads it.
 class CDownloadDlg : public QDialog {
     Q_OBJECT
 public:
@@ -30,6 +32,12 @@ public:
 
     void accept() override;
     void reject() override;
+
+    // After a download: the product, the file written, and whether the user
+    // wants it opened in a new view.
+    QString productName() const;
+    QString downloadedPath() const { return downloadedPath_; }
+    bool openRequested() const { return openRequested_; }
 
 private:
     bool downloading() const { return worker_.joinable(); }
@@ -45,4 +53,6 @@ private:
     QPushButton* const cancelButton_;
     std::thread worker_;
     std::atomic<bool> cancel_{false};
+    QString downloadedPath_;
+    bool openRequested_ = false;
 };

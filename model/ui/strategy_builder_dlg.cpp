@@ -322,9 +322,10 @@ void CStrategyBuilderDlg::finishBuild() {
 }
 
 void CStrategyBuilderDlg::showBuiltModel(const BuildResult& result) {
-    sharpeText_->setText(QString::fromStdString(buildMeasureText(result.model.sharpeRatio)));
-    kellyText_->setText(QString::fromStdString(buildMeasureText(result.model.kellyFormula)));
-    winningRateText_->setText(QString::fromStdString(buildMeasureText(result.model.winningRate)));
+    const int trades = result.model.tradeCount;
+    sharpeText_->setText(QString::fromStdString(buildMeasureText(result.model.sharpeRatio, trades)));
+    kellyText_->setText(QString::fromStdString(buildMeasureText(result.model.kellyFormula, trades)));
+    winningRateText_->setText(QString::fromStdString(buildMeasureText(result.model.winningRate, trades)));
     for (int layer = 1; layer <= 3; ++layer)
         parameterTexts_[layer - 1]->setText(QString::fromStdString(layerParameterText(result.model, layer)));
     drawCurve();

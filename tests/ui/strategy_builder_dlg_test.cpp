@@ -163,9 +163,9 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
     const std::pair<int, std::string> texts[] = {{1024, layerReturnText(*expected.layerReturns[0])},
                                                  {1025, layerReturnText(*expected.layerReturns[1])},
                                                  {1026, ""},
-                                                 {1029, buildMeasureText(expected.model.sharpeRatio)},
-                                                 {1030, buildMeasureText(expected.model.kellyFormula)},
-                                                 {1031, buildMeasureText(expected.model.winningRate)}};
+                                                 {1029, buildMeasureText(expected.model.sharpeRatio, expected.model.tradeCount)},
+                                                 {1030, buildMeasureText(expected.model.kellyFormula, expected.model.tradeCount)},
+                                                 {1031, buildMeasureText(expected.model.winningRate, expected.model.tradeCount)}};
     for (const auto& [id, text] : texts) QCOMPARE(textOf(dialog, id), QString::fromStdString(text));
     // The chosen parameters beside each layer's return.
     for (int layer = 1; layer <= 3; ++layer)
