@@ -2,6 +2,7 @@
 
 #include "data/bar.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,9 @@ enum class FindingKind {
     PriceOutOfRange,   // high below low, or open or close outside low..high
     Spike,             // a one-day jump away from both neighbours that reverses the next day
     FlatRun,           // flatRunLength or more identical bars in a row
+    HighSpike,         // a high far above both neighbours' highs (bar_range_check.h)
+    LowSpike,          // a low far below both neighbours' lows
+    AbsurdHighLow,     // a high or low no day's trading reaches from its own open and close
 };
 
 // One finding. Prices are as loaded (scaled by the product's price scale).
@@ -32,6 +36,7 @@ struct DataFinding {
     double previousClose = 0.0;  // spike: the closes around it
     double nextClose = 0.0;
     double typicalChange = 0.0;  // spike: the median absolute daily change around it (the mean when that is 0)
+    double neighbourBound = 0.0;  // high or low spike: the higher neighbouring high, or the lower neighbouring low
 };
 
 struct PriceCheck {
@@ -54,5 +59,18 @@ PriceCheck checkPriceFile(const std::string& path, std::string_view productName)
 // The findings among loaded bars (oldest first, without the next-day bar);
 // `barLines[i]` is the file line of bars[i].
 std::vector<DataFinding> checkBars(const std::vector<Bar>& bars, const std::vector<int>& barLines);
+
+// The median absolute daily change of the closes around bar i: up to
+// spikeNeighbourhood bars on both sides (moved inwards at either end of the
+// history), leaving out the two changes that touch bar i itself; their mean
+// when the median is 0. Nothing when no such change exists.
+std::optional<double> typicalChangeAround(const std::vector<Bar>& bars, std::size_t i);
+
+// A finding of `kind` about bars[i], with its line, date and prices.
+DataFinding barFinding(FindingKind kind, const std::vector<Bar>& bars, const std::vector<int>& barLines, std::size_t i);
+
+// Whether a finding of this kind marks a bar whose prices are wrong (rather
+// than a line not loaded, a gap or a quiet market).
+bool flagsBarPrices(FindingKind kind);
 
 }  // namespace varkel

@@ -32,6 +32,9 @@ KindNames kindNames(FindingKind kind) {
         case FindingKind::PriceOutOfRange: return {"price outside high..low", "prices outside high..low"};
         case FindingKind::Spike: return {"spike", "spikes"};
         case FindingKind::FlatRun: return {"flat run", "flat runs"};
+        case FindingKind::HighSpike: return {"high spike", "high spikes"};
+        case FindingKind::LowSpike: return {"low spike", "low spikes"};
+        case FindingKind::AbsurdHighLow: return {"absurd high or low", "absurd highs or lows"};
     }
     return {"finding", "findings"};
 }
@@ -57,6 +60,16 @@ std::string what(const DataFinding& f) {
                    price(f.typicalChange);
         case FindingKind::FlatRun:
             return "flat run: " + std::to_string(f.runLength) + " identical bars in a row (" + prices(f) + ")";
+        case FindingKind::HighSpike:
+            return "high spike: high " + price(f.high) + " above the neighbouring highs (" + price(f.neighbourBound) +
+                   ") by more than " + price(PriceCheck::spikeFactor) + " times the usual daily change of " +
+                   price(f.typicalChange) + " (" + prices(f) + ")";
+        case FindingKind::LowSpike:
+            return "low spike: low " + price(f.low) + " below the neighbouring lows (" + price(f.neighbourBound) +
+                   ") by more than " + price(PriceCheck::spikeFactor) + " times the usual daily change of " +
+                   price(f.typicalChange) + " (" + prices(f) + ")";
+        case FindingKind::AbsurdHighLow:
+            return "high or low absurd against the bar's own open and close (" + prices(f) + ")";
     }
     return {};
 }
@@ -76,7 +89,9 @@ std::string checkSummary(const PriceCheck& check) {
     const FindingKind kinds[] = {FindingKind::RefusedLine,      FindingKind::DateRepeated,
                                  FindingKind::DateOutOfOrder,   FindingKind::NotACalendarDate,
                                  FindingKind::Gap,              FindingKind::PriceOutOfRange,
-                                 FindingKind::Spike,            FindingKind::FlatRun};
+                                 FindingKind::Spike,            FindingKind::FlatRun,
+                                 FindingKind::HighSpike,        FindingKind::LowSpike,
+                                 FindingKind::AbsurdHighLow};
     bool first = true;
     for (const FindingKind kind : kinds) {
         std::size_t count = 0;
