@@ -6,6 +6,7 @@
 #include "chart/workspace_reload.h"
 #include "data/price_check.h"
 #include "data/price_file.h"
+#include "data/ui/bar_fix_dlg.h"
 #include "data/ui/price_check_message.h"
 #include "data/ui/product_name_dlg.h"
 #include "studies/study_catalogue.h"
@@ -30,16 +31,18 @@ constexpr int longAverageSpan = 40;
 constexpr const char* openedChartTitle = "Moving Avr (20,40)";
 
 // Tells the user, once the chart is shown, what the load could not use and
-// what the data-quality check found in the lines it did use. The history stays
-// as it was loaded.
+// what the data-quality check found in the lines it did use, and offers to
+// correct the bars it flags as wrong prices.
 void reportLoadProblems(const PriceFileLoad& load, const QString& product, const QString& path) {
     if (load.tooLarge)
         showMessage(QString::fromStdString(priceFileTooLargeMessage(path.toStdString())));
     else if (!load.opened)
         showMessage(QStringLiteral("Could not read the price file %1").arg(path));
-    else
-        reportPriceCheck(checkPriceFile(QFile::encodeName(path).toStdString(), product.toStdString()),
-                         QFileInfo(path).fileName());
+    else {
+        const PriceCheck check = checkPriceFile(QFile::encodeName(path).toStdString(), product.toStdString());
+        reportPriceCheck(check, QFileInfo(path).fileName());
+        offerBarFixes(check, path);
+    }
 }
 
 bool sameFile(const std::string& shown, const QString& written) {

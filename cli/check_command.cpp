@@ -18,7 +18,9 @@ const char* const checkUsage =
     "Checks a price file and prints one line per finding, then a summary: lines not\n"
     "loaded (unreadable, repeated or out-of-order dates), impossible dates, gaps of\n"
     "more than 5 calendar days, high below low or open/close outside high..low,\n"
-    "one-day spikes that reverse the next day, and runs of 5 or more identical bars.\n"
+    "one-day spikes that reverse the next day, highs and lows far outside the\n"
+    "neighbouring bars or absurd against the bar's own open and close, and runs of\n"
+    "5 or more identical bars. varkel-cli edit corrects or deletes a bar.\n"
     "Changes nothing. Exit code 0 when clean, 3 when something was found, 1 when the\n"
     "file cannot be read.\n";
 
