@@ -114,13 +114,14 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
     copyTradeColumns(*work.findProduct(productName), *product);
     if (options.robustness) {
         robustness.computed = true;
+        robustness.plateau = options.selection == TrialSelection::plateau;
         robustness.blockCount = options.pnlBlockCount;
         robustness.sharpe = builtModelSharpe(product->bars, historyLength,
                                              robustness.baseSharpeSpread.variance, robustness.trials);
     }
 
     result.modelPath = performanceFilePath(startDirectory, productName).string();
-    result.saved = saveTradeModel(model, result.modelPath);
+    if (options.saveModel) result.saved = saveTradeModel(model, result.modelPath);
     result.outcome = BuildOutcome::Built;
     return result;
 }

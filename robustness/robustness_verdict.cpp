@@ -23,8 +23,10 @@ bool holdsUp(const std::vector<double>& layerPbos, double dsr) {
            dsr > dsrHoldsAbove;
 }
 
-std::string robustnessSentence(std::int64_t trials, const std::vector<double>& layerPbos, double dsr) {
-    std::string sentence = "The best of " + withThousandsSeparators(trials) + " trials ";
+std::string robustnessSentence(std::int64_t trials, const std::vector<double>& layerPbos, double dsr,
+                               bool plateau) {
+    std::string sentence =
+        (plateau ? "The plateau trial of " : "The best of ") + withThousandsSeparators(trials) + " trials ";
     sentence += holdsUp(layerPbos, dsr) ? "holds up: " : "is likely a fluke: ";
     if (!layerPbos.empty()) {
         double worst = layerPbos.front();
@@ -37,7 +39,9 @@ std::string robustnessSentence(std::int64_t trials, const std::vector<double>& l
         }
         sentence += "PBO " + twoDecimals(worst) + ", ";
     }
-    return sentence + "DSR " + twoDecimals(dsr);
+    sentence += "DSR " + twoDecimals(dsr);
+    if (plateau && !layerPbos.empty()) sentence += " (the PBO ranks the best in-sample trial)";
+    return sentence;
 }
 
 std::string withThousandsSeparators(std::int64_t value) {

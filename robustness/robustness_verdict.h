@@ -13,8 +13,11 @@ constexpr double dsrHoldsAbove = 0.95;
 bool holdsUp(const std::vector<double>& layerPbos, double dsr);
 
 // "The best of 486,910 trials holds up: PBO 0.31, DSR 0.97" or "... is likely
-// a fluke: ...", with the worst (largest) layer PBO and two decimals.
-std::string robustnessSentence(std::int64_t trials, const std::vector<double>& layerPbos, double dsr);
+// a fluke: ...", with the worst (largest) layer PBO and two decimals. A build
+// that kept plateau trials names its rule: "The plateau trial of 486,910
+// trials ..., DSR 0.97 (the PBO ranks the best in-sample trial)".
+std::string robustnessSentence(std::int64_t trials, const std::vector<double>& layerPbos, double dsr,
+                               bool plateau = false);
 
 // 486910 -> "486,910".
 std::string withThousandsSeparators(std::int64_t value);

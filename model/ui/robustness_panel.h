@@ -12,7 +12,8 @@ class QGridLayout;
 class QLabel;
 
 // The Strategy Builder's robustness figures of a build: the PBO of every
-// layer, the deflated and probabilistic Sharpe ratios, the number of trials,
+// layer, the deflated and probabilistic Sharpe ratios with the Sharpe ratio
+// they judge (per bar and annualised) and SR0, the number of trials K,
 // the plain verdict in green ("holds up") or red ("likely a fluke") and a
 // small histogram of the base layer's CSCV logits with the zero line (logits
 // left of it are splits where the in-sample best did worse than the median
@@ -39,6 +40,9 @@ private:
     QLabel* pboTexts_[3];
     QLabel* dsrText_;
     QLabel* psrText_;
+    QLabel* sr0Text_;
+    QLabel* srPerBarText_;  // the Sharpe ratio the DSR deflates, per bar and annualised
+    QLabel* srAnnualText_;
     QLabel* trialsText_;
     QLabel* sentence_;
     QCustomPlot* const logitChart_;

@@ -8,6 +8,7 @@
 #include "workbench/chart_fx.h"
 #include "workbench/chart_workspace.h"
 #include "workbench/seams.h"
+#include "workbench/settings_store.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -63,6 +64,7 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
       curveChart_(new CChartFX(this)),
       robustnessPanel_(new CRobustnessPanel(this)),
       surfaceButton_(new QPushButton(QStringLiteral("Surface..."), this)),
+      saveButton_(new QPushButton(QStringLiteral("Save"), this)),
       progress_(new QProgressBar(this)),
       okButton_(new QPushButton(QStringLiteral("OK"), this)),
       cancelButton_(new QPushButton(QStringLiteral("Cancel"), this)),
@@ -95,6 +97,11 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     surfaceButton_->setToolTip(QStringLiteral("The returns of the base index's trials over its parameters"));
     surfaceButton_->setEnabled(workspace_ != nullptr && workspace_->lastBuild.has_value());
     connect(surfaceButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::openSurface);
+    saveButton_->setObjectName(QStringLiteral("save"));
+    saveButton_->setToolTip(QStringLiteral("Replace the product's saved trade model with this build"));
+    saveButton_->setAutoDefault(false);
+    saveButton_->setEnabled(false);
+    connect(saveButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::saveBuiltModel);
 
     auto* indexes = new QGridLayout;
     indexes->addWidget(new QLabel(QStringLiteral("Base Index"), this), 0, 0);
@@ -125,6 +132,7 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     buttons->addWidget(cancelButton_);
     buttons->addSpacing(16);
     buttons->addWidget(okButton_);
+    buttons->addWidget(saveButton_);
     buttons->addWidget(surfaceButton_);
     buttons->addWidget(finish);
 
@@ -135,6 +143,7 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     layout->addWidget(new QLabel(QStringLiteral("Accumulative PL Curve"), this));
     layout->addWidget(curveChart_, 1);
     layout->addLayout(buttons);
+    restoreChoice();
 }
 
 CStrategyBuilderDlg::~CStrategyBuilderDlg() {
@@ -198,17 +207,63 @@ void CStrategyBuilderDlg::accept() {
         showMessage(QString::fromStdString(*refusal));
         return;
     }
-    if (!confirmOverwrite()) return;
+    rememberChoice();
     startBuild(choice);
 }
 
-bool CStrategyBuilderDlg::confirmOverwrite() const {
-    const std::filesystem::path path = performanceFilePath(startDirectory_, workspace_->productName);
+bool CStrategyBuilderDlg::confirmOverwrite(const std::filesystem::path& path) const {
     std::error_code error;
     if (!std::filesystem::exists(path, error)) return true;
-    return askYesNo(QStringLiteral("A trade model for %1 is already saved in\n%2\nBuild a new one and replace it?")
-                        .arg(QString::fromStdString(workspace_->productName),
+    return askYesNo(QStringLiteral("A trade model for %1 is already saved in\n%2\nReplace it with this build?")
+                        .arg(QString::fromStdString(buildingProduct_),
                              QDir::toNativeSeparators(QString::fromStdString(path.string()))));
+}
+
+void CStrategyBuilderDlg::saveBuiltModel() {
+    if (isBuilding() || result_.outcome != BuildOutcome::Built) return;
+    const std::filesystem::path path = result_.modelPath;
+    const QString shown = QDir::toNativeSeparators(QString::fromStdString(path.string()));
+    if (!confirmOverwrite(path)) return;
+    if (!saveTradeModel(result_.model, path)) {
+        showMessage(QStringLiteral("Could not write the trade model file ") + shown);
+        return;
+    }
+    saveButton_->setEnabled(false);
+    progress_->setFormat(QStringLiteral("Saved to %1").arg(shown));
+    showMessage(QStringLiteral("Saved the trade model for %1 to\n%2")
+                    .arg(QString::fromStdString(buildingProduct_), shown));
+}
+
+namespace {
+
+const QString settingsGroup = QStringLiteral("StrategyBuilder");
+
+}  // namespace
+
+void CStrategyBuilderDlg::rememberChoice() const {
+    QSettings settings = settingsStore();
+    settings.beginGroup(settingsGroup);
+    settings.setValue(QStringLiteral("base"), baseList_->currentText());
+    settings.setValue(QStringLiteral("use2nd"), use2ndBox_->isChecked());
+    settings.setValue(QStringLiteral("second"), secondList_->currentText());
+    settings.setValue(QStringLiteral("use3rd"), use3rdBox_->isChecked());
+    settings.setValue(QStringLiteral("third"), thirdList_->currentText());
+    settings.setValue(QStringLiteral("selection"), selectionList_->currentText());
+}
+
+void CStrategyBuilderDlg::restoreChoice() {
+    QSettings settings = settingsStore();
+    settings.beginGroup(settingsGroup);
+    const auto pick = [&settings](QComboBox* list, const char* key) {
+        const int index = list->findText(settings.value(QString::fromLatin1(key)).toString());
+        if (index >= 0) list->setCurrentIndex(index);
+    };
+    pick(baseList_, "base");
+    pick(secondList_, "second");
+    pick(thirdList_, "third");
+    pick(selectionList_, "selection");
+    use2ndBox_->setChecked(settings.value(QStringLiteral("use2nd"), false).toBool());
+    use3rdBox_->setChecked(settings.value(QStringLiteral("use3rd"), false).toBool());
 }
 
 void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
@@ -217,6 +272,7 @@ void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
     options.cancel = &cancel_;
     options.grids = grids_;
     options.robustness = true;
+    options.saveModel = false;  // "Save" does, when the user wants this build
     options.selection = selectionList_->currentIndex() == 1 ? TrialSelection::plateau : TrialSelection::best;
     options.onLayerStarted = [this](int layer) {
         QMetaObject::invokeMethod(
@@ -269,7 +325,9 @@ void CStrategyBuilderDlg::showProgress(int layer, std::int64_t done, std::int64_
     // The largest layer has 810,000 trials, well inside the bar's int range.
     progress_->setRange(0, static_cast<int>(std::max<std::int64_t>(total, 1)));
     progress_->setValue(static_cast<int>(done));
-    progress_->setFormat(QStringLiteral("%1: %v of %m trials").arg(QString::fromLatin1(layerNames[layer - 1])));
+    // The work of a layer is its trials and their scoring; the trial counts
+    // themselves stand in the panel and on the surface.
+    progress_->setFormat(QStringLiteral("%1: %p %").arg(QString::fromLatin1(layerNames[layer - 1])));
 }
 
 void CStrategyBuilderDlg::setBusy(bool busy) {
@@ -280,6 +338,7 @@ void CStrategyBuilderDlg::setBusy(bool busy) {
          std::initializer_list<QWidget*>{baseList_, use2ndBox_, secondList_, use3rdBox_, thirdList_, selectionList_})
         entry->setEnabled(!busy);
     surfaceButton_->setEnabled(!busy && workspace_->lastBuild.has_value());
+    if (busy) saveButton_->setEnabled(false);
 }
 
 void CStrategyBuilderDlg::cancelBuild() {
@@ -305,14 +364,15 @@ void CStrategyBuilderDlg::finishBuild() {
     switch (result_.outcome) {
     case BuildOutcome::Built:
         showBuiltModel(result_);
-        progress_->setFormat(QStringLiteral("Built in %1 s").arg(lastBuildTime_.count(), 0, 'f', 1));
+        progress_->setFormat(QStringLiteral("Built in %1 s, not saved").arg(lastBuildTime_.count(), 0, 'f', 1));
+        saveButton_->setEnabled(true);
         break;
     case BuildOutcome::Cancelled:
         if (runningLayer_ > 0) layerTexts_[runningLayer_ - 1]->setText(QStringLiteral("Cancelled"));
-        progress_->setFormat(QStringLiteral("Cancelled: nothing was saved"));
+        progress_->setFormat(QStringLiteral("Cancelled"));
         break;
     case BuildOutcome::Refused:  // a history too short for the chosen studies
-        progress_->setFormat(QStringLiteral("Refused: nothing was saved"));
+        progress_->setFormat(QStringLiteral("Refused"));
         showMessage(QString::fromStdString(result_.refusal));
         break;
     case BuildOutcome::NoProduct:  // the product is the one the view shows
@@ -332,8 +392,6 @@ void CStrategyBuilderDlg::showBuiltModel(const BuildResult& result) {
     robustnessPanel_->showRobustness(result.robustness);
     workspace_->lastBuild = LastBuild{buildingProduct_, result.model, result.robustness};
     surfaceButton_->setEnabled(true);
-    if (!result.saved)
-        showMessage(QStringLiteral("Could not write the trade model file ") + QString::fromStdString(result.modelPath));
 }
 
 void CStrategyBuilderDlg::drawCurve() {

@@ -95,6 +95,9 @@ TEST(RobustnessVerdict, PlainSentenceAndThresholds) {
         EXPECT_EQ(robustnessSentence(c.trials, c.pbos, c.dsr), c.sentence);
         EXPECT_EQ(holdsUp(c.pbos, c.dsr), std::string(c.sentence).find("holds up") != std::string::npos);
     }
+    EXPECT_EQ(robustnessSentence(495479, {0.38}, 0.001, true),
+              "The plateau trial of 495,479 trials is likely a fluke: PBO 0.38, DSR 0.00 "
+              "(the PBO ranks the best in-sample trial)");
     EXPECT_EQ(withThousandsSeparators(0), "0");
     EXPECT_EQ(withThousandsSeparators(810000), "810,000");
     EXPECT_EQ(withThousandsSeparators(-1234), "-1,234");

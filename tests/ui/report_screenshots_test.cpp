@@ -66,6 +66,7 @@ void ReportScreenshotsTest::macdRocModelThroughBuilderViewerAndSignal() {
         if (fullBuild) qInfo("The full MACD + Rate Of Change build took %.1f s in the window", builder->lastBuildTime().count());
         baseReturn = dialog.findChild<QLabel*>("1024")->text();
         saveShot(dialog, "screenshot-builder.png");
+        dialog.findChild<QPushButton*>("save")->click();
         return int(QDialog::Rejected);
     };
     station.frame()->dispatch(cmd::buildModelMenu);
