@@ -5,6 +5,7 @@
 #include "model/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "report/build_texts.h"
+#include "report/flagged_return.h"
 #include "report/robustness_texts.h"
 
 #include <unistd.h>
@@ -136,6 +137,8 @@ int runBuildCommand(int argc, char** argv) {
                 buildMeasureText(result.model.sharpeRatio, result.model.tradeCount).c_str(),
                 buildMeasureText(result.model.kellyFormula, result.model.tradeCount).c_str(),
                 buildMeasureText(result.model.winningRate, result.model.tradeCount).c_str());
+    if (const std::string note = builtModelDataQualityNote(*file, *registry.findProduct(*product)); !note.empty())
+        std::printf("%s\n", note.c_str());
     std::fprintf(stderr, "built in %.2f s\n", seconds);
     if (!result.saved) {
         std::fprintf(stderr, "Cannot write the trade model file %s\n", result.modelPath.c_str());

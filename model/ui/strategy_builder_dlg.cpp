@@ -4,6 +4,7 @@
 #include "model/ui/parameter_surface_dlg.h"
 #include "model/ui/robustness_panel.h"
 #include "report/build_texts.h"
+#include "report/flagged_return.h"
 #include "studies/study_catalogue.h"
 #include "workbench/chart_fx.h"
 #include "workbench/chart_workspace.h"
@@ -63,6 +64,7 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
       winningRateText_(addReadOut(1031)),
       curveChart_(new CChartFX(this)),
       robustnessPanel_(new CRobustnessPanel(this)),
+      dataQualityText_(new QLabel(this)),
       surfaceButton_(new QPushButton(QStringLiteral("Surface..."), this)),
       saveButton_(new QPushButton(QStringLiteral("Save"), this)),
       progress_(new QProgressBar(this)),
@@ -140,6 +142,10 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     layout->addLayout(indexes);
     layout->addWidget(measures);
     layout->addWidget(robustnessPanel_);
+    dataQualityText_->setObjectName(QStringLiteral("dataQuality"));
+    dataQualityText_->setWordWrap(true);
+    dataQualityText_->setStyleSheet(QStringLiteral("color: #b35c00"));
+    layout->addWidget(dataQualityText_);
     layout->addWidget(new QLabel(QStringLiteral("Accumulative PL Curve"), this));
     layout->addWidget(curveChart_, 1);
     layout->addLayout(buttons);
@@ -187,6 +193,7 @@ void CStrategyBuilderDlg::clearFigures() {
     for (QLabel* text : {sharpeText_, kellyText_, winningRateText_}) text->clear();
     curveChart_->clearData();
     robustnessPanel_->clear();
+    dataQualityText_->clear();
 }
 
 IndexChoice CStrategyBuilderDlg::readChoice() const {
@@ -390,6 +397,8 @@ void CStrategyBuilderDlg::showBuiltModel(const BuildResult& result) {
         parameterTexts_[layer - 1]->setText(QString::fromStdString(layerParameterText(result.model, layer)));
     drawCurve();
     robustnessPanel_->showRobustness(result.robustness);
+    if (const Product* product = workspace_->registry.findProduct(buildingProduct_))
+        dataQualityText_->setText(QString::fromStdString(builtModelDataQualityNote(workspace_->pricePath, *product)));
     workspace_->lastBuild = LastBuild{buildingProduct_, result.model, result.robustness};
     surfaceButton_->setEnabled(true);
 }

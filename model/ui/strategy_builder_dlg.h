@@ -89,6 +89,7 @@ private:
     QLabel* winningRateText_;      // 1031
     CChartFX* const curveChart_;   // 1012
     CRobustnessPanel* const robustnessPanel_;
+    QLabel* const dataQualityText_;  // the history's data-quality findings and their share of the return
     QPushButton* const surfaceButton_;
     QPushButton* const saveButton_;
     QProgressBar* const progress_;

@@ -4,6 +4,7 @@
 #include "model/trade_model_file.h"
 #include "model/ui/strategy_builder_dlg.h"
 #include "report/build_texts.h"
+#include "report/flagged_return.h"
 #include "workbench/chart_fx.h"
 
 #include <QCheckBox>
@@ -173,6 +174,11 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("layerParameters%1").arg(layer))->text(),
                  QString::fromStdString(layerParameterText(expected.model, layer)));
     QVERIFY(!dialog.findChild<QLabel*>("layerParameters1")->text().isEmpty());
+    // The sample's flagged bars and their share of the model's return.
+    const QString note = dialog.findChild<QLabel*>("dataQuality")->text();
+    QVERIFY2(note.startsWith("The history has "), qPrintable(note));
+    QCOMPARE(note, QString::fromStdString(builtModelDataQualityNote(VARKEL_SAMPLES_DIR "/USD_JPY.txt",
+                                                                     *engineRegistry.findProduct("USD/JPY"))));
     QVERIFY(!QFile::exists(station.startFile("USD_JPY.pfm")));  // saved only when asked to
     button(dialog, "save")->click();
     QCOMPARE(contentOf(station.startFile("USD_JPY.pfm")), contentOf(engineDirectory.filePath("USD_JPY.pfm")));
