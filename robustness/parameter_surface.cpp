@@ -1,6 +1,7 @@
 #include "robustness/parameter_surface.h"
 
 #include "data/atomic_file.h"
+#include "data/formatted_text.h"
 
 #include <cstdio>
 
@@ -9,9 +10,7 @@ namespace varkel {
 namespace {
 
 void appendNumber(std::string& text, double value) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.17g", value);
-    text += buffer;
+    text += shortestText(value);
 }
 
 // Names are ours, but quote any that would break the columns.

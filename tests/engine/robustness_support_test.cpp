@@ -52,15 +52,15 @@ TEST(PnlBlocks, RefuseOddOrOutOfRangeCountsAndTooShortHistories) {
     EXPECT_EQ(pnlBlocks(11, 10).size(), 10u);
 }
 
-TEST(ParameterSurface, CsvNamesTheParametersAndKeepsEveryDigit) {
+TEST(ParameterSurface, CsvNamesTheParametersInTheShortestExactNumbers) {
     ParameterSurface surface;
     surface.parameterNames = {"fast span", "slow span", "odd, name"};
     surface.parameters = {4, 5, 0.1, 4, 6, 1e-300};
     surface.returns = {-0.25, 1.0 / 3.0};
     EXPECT_EQ(surfaceCsv(surface),
               "fast span,slow span,\"odd, name\",return\n"
-              "4,5,0.10000000000000001,-0.25\n"
-              "4,6,1e-300,0.33333333333333331\n");
+              "4,5,0.1,-0.25\n"
+              "4,6,1e-300,0.3333333333333333\n");
 
     const auto folder = std::filesystem::temp_directory_path() / "varkel_surface_test";
     std::filesystem::remove_all(folder);
