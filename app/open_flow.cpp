@@ -17,6 +17,7 @@
 #include "workbench/seams.h"
 #include "workbench/tab_strip.h"
 
+#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
 
@@ -68,6 +69,10 @@ void reloadViewsShowing(const QString& path) {
 
 void runOpenFlow(QWidget* owner, const QString& pricePath) {
     CProductNameDlg dialog(owner);
+    // A file named after its product (USD_JPY.txt) names the product: the
+    // dialog offers it, and the user may still change it.
+    if (!pricePath.isEmpty())
+        dialog.productCombo()->setEditText(QFileInfo(pricePath).completeBaseName().replace(QLatin1Char('_'), QLatin1Char('/')));
     if (runDialog(dialog) != QDialog::Accepted) return;
     ChartWorkspace* workspace = activeWorkspace();
     if (workspace == nullptr) return;

@@ -6,8 +6,10 @@ class ChartWorkspace;
 class QWidget;
 
 // File Open and a recent file: asks for the product in the Product Name dialog
-// (owned by `owner`), then for its price file unless `pricePath` is given, and
-// opens it into the active workspace. Nothing happens when the user cancels.
+// (owned by `owner`; a given `pricePath` fills it from the file's name,
+// USD_JPY.txt giving USD/JPY), then for its price file unless `pricePath` is
+// given, and opens it into the active workspace. Nothing happens when the
+// user cancels.
 void runOpenFlow(QWidget* owner, const QString& pricePath = QString());
 
 // Loads the price file of `product` into the workspace's registry, computes the
