@@ -72,6 +72,9 @@ void ReportScreenshotsTest::macdRocModelThroughBuilderViewerAndSignal() {
     station.frame()->dispatch(cmd::buildModelMenu);
     QVERIFY(baseReturn.startsWith("Return = "));
     QVERIFY(QFile::exists(station.startFile("USD_JPY.pfm")));
+    QCOMPARE(station.messages, QStringList({"Saved the trade model for USD/JPY to\n" +
+                                            QDir::toNativeSeparators(station.startFile("USD_JPY.pfm"))}));
+    station.messages.clear();
 
     QStringList viewed;
     station.answerDialog = [&](QDialog& dialog) {
