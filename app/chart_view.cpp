@@ -2,19 +2,12 @@
 
 #include "app/varkel_app.h"
 #include "app/vertical_line_overlay.h"
+#include "workbench/chart_fx.h"
 #include "workbench/chart_workspace.h"
 #include "workbench/tab_strip.h"
 
 #include <QApplication>
 #include <QMouseEvent>
-
-namespace {
-
-// The lines of the vertical line mode start this far below the view's top and
-// end this far above its bottom.
-constexpr int lineMargin = 15;
-
-}  // namespace
 
 CVarkelModel2cView::CVarkelModel2cView(QWidget* parent)
     : QWidget(parent),
@@ -86,7 +79,6 @@ void CVarkelModel2cView::layOut(int width, int height) {
                 study->chart->moveWindow(0, 0, width, height / 3 - TabStrip::tabRowHeight);
         }
     }
-    lineBottom_ = height - lineMargin;
     lineOverlay_->setGeometry(0, 0, width, height);
     lineOverlay_->raise();
     lineOverlay_->clear();
@@ -114,7 +106,17 @@ bool CVarkelModel2cView::eventFilter(QObject* watched, QEvent* event) {
     if (move->timestamp() == lastMoveTimestamp_ && move->globalPosition() == lastMovePosition_) return false;
     lastMoveTimestamp_ = move->timestamp();
     lastMovePosition_ = move->globalPosition();
-    lineOverlay_->addLine(widget->mapTo(this, move->position().toPoint()).x(), lineMargin, lineBottom_);
+    // The line follows the mouse over a chart's plot area only, and spans it.
+    CChartFX* chart = nullptr;
+    for (QWidget* each = widget; each != nullptr && each != this && chart == nullptr; each = each->parentWidget())
+        chart = qobject_cast<CChartFX*>(each);
+    const QPoint inView = widget->mapTo(this, move->position().toPoint());
+    const QRect area = chart != nullptr ? QRect(chart->mapTo(this, chart->plotArea().topLeft()), chart->plotArea().size())
+                                        : QRect();
+    if (area.contains(inView))
+        lineOverlay_->showLine(inView.x(), area.top(), area.bottom());
+    else
+        lineOverlay_->clear();
     return false;
 }
 

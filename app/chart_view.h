@@ -65,7 +65,6 @@ private:
     void onStudyTabSelected(int index);
 
     VerticalLineOverlay* const lineOverlay_;
-    int lineBottom_ = 0;
     bool laidOut_ = false;
     quint64 lastMoveTimestamp_ = 0;
     QPointF lastMovePosition_{qQNaN(), qQNaN()};  // equal to no position

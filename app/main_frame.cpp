@@ -22,9 +22,11 @@
 #include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QStyle>
 #include <QStatusBar>
 #include <QToolBar>
 
+#include <algorithm>
 #include <span>
 
 namespace {
@@ -118,6 +120,9 @@ const Accelerator accelerators[] = {
     {cmd::nextPane, {QKeyCombination(Qt::Key_F6)}},
     {cmd::previousPane, {Qt::SHIFT | Qt::Key_F6}},
 };
+
+// The smallest a cascaded view gets, whatever the frame's size.
+constexpr QSize minimumViewSize(480, 320);
 
 bool isRecentFile(int id) {
     return id >= cmd::recentFile1 && id < cmd::recentFile1 + cmd::recentFileCount;
@@ -238,10 +243,7 @@ QMenu* CMainFrame::createWindowMenu() {
 
 void CMainFrame::rebuildWindowMenu(QMenu* menu) {
     menu->clear();
-    menu->addAction(QStringLiteral("&Cascade"), this, [this] {
-        windowsArranged_ = true;
-        mdiArea_->cascadeSubWindows();
-    });
+    menu->addAction(QStringLiteral("&Cascade"), this, &CMainFrame::cascadeViews);
     menu->addAction(QStringLiteral("&Tile"), this, [this] {
         windowsArranged_ = true;
         mdiArea_->tileSubWindows();
@@ -258,6 +260,26 @@ void CMainFrame::rebuildWindowMenu(QMenu* menu) {
         item->setCheckable(true);
         item->setChecked(window == mdiArea_->activeSubWindow());
     }
+}
+
+// Each view a step below and right of the one before, all at three quarters
+// of the area: big enough to read, with every title bar showing. (The
+// toolkit's own cascade shrinks maximized views to their title bars.)
+void CMainFrame::cascadeViews() {
+    windowsArranged_ = true;
+    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList();
+    const QSize area = mdiArea_->viewport()->size();
+    const QSize size(std::max(area.width() * 3 / 4, minimumViewSize.width()),
+                     std::max(area.height() * 3 / 4, minimumViewSize.height()));
+    const int step = std::max(mdiArea_->style()->pixelMetric(QStyle::PM_TitleBarHeight), 24);
+    const int steps = std::max(1, std::min(area.width() - size.width(), area.height() - size.height()) / step + 1);
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* window = windows[i];
+        window->showNormal();
+        window->setGeometry(QRect(QPoint((i % steps) * step, (i % steps) * step), size));
+        window->raise();
+    }
+    if (QMdiSubWindow* active = mdiArea_->activeSubWindow()) active->raise();
 }
 
 void CMainFrame::createToolBars() {

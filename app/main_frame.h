@@ -58,6 +58,7 @@ private:
     void createActions();
     void createMenus();
     QMenu* createWindowMenu();
+    void cascadeViews();
     void rebuildWindowMenu(QMenu* menu);
     void createToolBars();
     void createStatusBar();

@@ -7,6 +7,7 @@
 #include "app/recent_files.h"
 #include "app/start_options.h"
 #include "workbench/app_title.h"
+#include "workbench/price_file_written.h"
 
 #include <utility>
 
@@ -23,6 +24,7 @@ CVarkelModel2cApp::CVarkelModel2cApp(std::string directory)
 
 CVarkelModel2cApp::~CVarkelModel2cApp() {
     // The frame's views drop their workspaces as they go.
+    setPriceFileWrittenHandler({});
     mainFrame_.reset();
     theApp = nullptr;
 }
@@ -35,6 +37,7 @@ void CVarkelModel2cApp::initInstance(const StartOptions& options) {
     Q_INIT_RESOURCE(varkel);
     dataServerOption = options.dataServer;
     recentFiles_->load();
+    setPriceFileWrittenHandler(reloadViewsShowing);
     mainFrame_ = std::make_unique<CMainFrame>(*this);
     if (options.splash) showSplash();
     CVarkelModel2cView* view = mainFrame_->newDocument();

@@ -7,19 +7,21 @@ VerticalLineOverlay::VerticalLineOverlay(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
-void VerticalLineOverlay::addLine(int x, int top, int bottom) {
-    lines_.push_back({x, top, bottom});
-    update(x, top, 1, bottom - top + 1);
+void VerticalLineOverlay::showLine(int x, int top, int bottom) {
+    if (line_) update(line_->area());
+    line_ = Line{x, top, bottom};
+    update(line_->area());
 }
 
 void VerticalLineOverlay::clear() {
-    if (lines_.empty()) return;
-    lines_.clear();
-    update();
+    if (!line_) return;
+    update(line_->area());
+    line_.reset();
 }
 
 void VerticalLineOverlay::paintEvent(QPaintEvent*) {
+    if (!line_) return;
     QPainter painter(this);
     painter.setPen(QPen(Qt::blue, 1, Qt::SolidLine));
-    for (const Line& line : lines_) painter.drawLine(line.x, line.top, line.x, line.bottom);
+    painter.drawLine(line_->x, line_->top, line_->x, line_->bottom);
 }

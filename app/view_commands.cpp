@@ -4,6 +4,7 @@
 // and lets it go; the dialog's OK does the work on that workspace.
 #include "app/chart_view.h"
 
+#include "app/main_frame.h"
 #include "app/open_flow.h"
 #include "app/varkel_app.h"
 #include "app/view_printing.h"
@@ -82,7 +83,9 @@ void CVarkelModel2cView::onVerticalLine() {
 void CVarkelModel2cView::onDownload() {
     const CVarkelModel2cApp& app = *CVarkelModel2cApp::instance();
     CDownloadDlg dialog(app.getStartDirectory(), app.dataServerOption);
-    runDialog(dialog);
+    if (runDialog(dialog) != QDialog::Accepted || !dialog.openRequested()) return;
+    CVarkelModel2cView* view = app.mainFrame()->newDocument();
+    openPriceFile(*view->workspace(), dialog.productName(), dialog.downloadedPath());
 }
 
 void CVarkelModel2cView::onAppendData() {
@@ -151,14 +154,12 @@ void CVarkelModel2cView::onBuildTradeModel() {
 // the model and strategy files) and the saved model's texts.
 void CVarkelModel2cView::onTradeSignal() {
     CTradeSignalDlg dialog(activeWorkspace(), startDirectory(), window());
-    dialog.runSignal();
-    runDialog(dialog);
+    if (dialog.runSignal()) runDialog(dialog);
 }
 
 void CVarkelModel2cView::onPerformanceView() {
     CPerformanceViewerDlg dialog(activeWorkspace(), startDirectory(), window());
-    dialog.showSavedModel();
-    runDialog(dialog);
+    if (dialog.showSavedModel()) runDialog(dialog);
 }
 
 // Robustness: the last build's parameter surface, the builder walked forward,

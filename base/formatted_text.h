@@ -1,5 +1,6 @@
 #pragma once
 
+#include <charconv>
 #include <cstdio>
 #include <string>
 
@@ -14,6 +15,14 @@ std::string formattedText(const char* format, Values... values) {
     std::string text(static_cast<std::size_t>(length), '\0');
     std::snprintf(text.data(), text.size() + 1, format, values...);
     return text;
+}
+
+// The shortest text that reads back as exactly `value` (160.86, not
+// 160.86000000000001): what a person reads in a CSV, and still exact.
+inline std::string shortestText(double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
 }
 
 }  // namespace varkel

@@ -1,5 +1,7 @@
 #include "chart/workspace_charts.h"
 
+#include <algorithm>
+
 namespace varkel {
 
 StudyChart* findStudyChart(std::string_view key, WorkspaceCharts& workspace) {
@@ -15,6 +17,11 @@ StudyChart* addStudyChart(WorkspaceCharts& workspace, ChartControl* chart, std::
     record->chart = chart;
     workspace.studyCharts.push_back(std::move(record));
     return workspace.studyCharts.back().get();
+}
+
+void recordStudyRun(WorkspaceCharts& workspace, StudyKind kind, std::vector<double> values) {
+    std::erase_if(workspace.studyRuns, [kind](const StudyRun& run) { return run.kind == kind; });
+    workspace.studyRuns.push_back({kind, std::move(values)});
 }
 
 }  // namespace varkel

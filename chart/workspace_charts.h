@@ -2,6 +2,7 @@
 
 #include "chart/chart_control.h"
 #include "data/product_registry.h"
+#include "studies/study_kind.h"
 
 #include <memory>
 #include <string>
@@ -17,6 +18,14 @@ struct StudyChart {
     ChartControl* chart = nullptr;
     double yMin = 0.0;  // the y range set by the last paint
     double yMax = 0.0;
+};
+
+// A study as the user last ran it on the workspace's product: its kind and
+// the values it took (spans, then settings), so that it can run again on a
+// reloaded history.
+struct StudyRun {
+    StudyKind kind = StudyKind::NotInUse;
+    std::vector<double> values;
 };
 
 // What a chart workspace shows, as far as painting is concerned: the product,
@@ -35,7 +44,12 @@ struct WorkspaceCharts {
     ProductRegistry registry;
     std::vector<std::unique_ptr<StudyChart>> studyCharts;  // in the order of the study tabs
     int priceOverlay = 0;  // 1: Keltner bands on the price chart, 0: moving averages
+    std::string pricePath;            // the price file the product was loaded from
+    std::vector<StudyRun> studyRuns;  // the last run of each study, in the order they were run
 };
+
+// Remembers that `kind` ran with `values`; an earlier run of the kind is forgotten.
+void recordStudyRun(WorkspaceCharts& workspace, StudyKind kind, std::vector<double> values);
 
 // The study chart registered under exactly `key`, or null.
 StudyChart* findStudyChart(std::string_view key, WorkspaceCharts& workspace);

@@ -12,7 +12,7 @@ constexpr const char* appendUsage =
     "usage: varkel-cli append --file PATH --date D --open O --high H --low L --close C\n"
     "Appends the bar \"D,O,H,L,C\" to the price file PATH (created when missing).\n"
     "D is a calendar date of eight digits (20240716). Prices are whole hundredths (12031)\n"
-    "or decimal prices with at most two decimals (120.31, 120.3 for 12030).\n";
+    "or decimal prices with at most two decimals (120.31, 120.3 for 12030), all four in one form.\n";
 
 }  // namespace
 
@@ -35,8 +35,8 @@ int runAppendCommand(int argc, char** argv) {
     }
     // Appended all the same: scripts feed real closes, but a slip should be seen.
     if (const AppendCheck typed = checkAppendRequest(request); lastClose && closeJumpsFar(*lastClose, typed.values->close))
-        std::fprintf(stderr, "note: the close %d lies more than 10 %% from the file's last close %.0f\n",
-                     typed.values->close, *lastClose);
+        std::fprintf(stderr, "note: the close %s lies more than 10 %% from the file's last close %s\n",
+                     priceInYen(typed.values->close).c_str(), priceInYen(*lastClose).c_str());
     std::printf("%s\n", result.line.c_str());
     return exitOk;
 }

@@ -9,6 +9,7 @@
 #include "base/atomic_file.h"
 #include "model/trade_model_file.h"
 #include "report/build_texts.h"
+#include "report/flagged_return.h"
 #include "report/robustness_texts.h"
 
 #include <unistd.h>
@@ -137,8 +138,11 @@ int runBuildCommand(int argc, char** argv) {
     // of the rolling 20-bar ratios); the robustness lines below give the
     // per-bar Sharpe ratio of the daily P&L that the deflated Sharpe ratio uses.
     std::printf("Sharpe Ratio  %s  (mean 20-bar ratio, as saved in the model)\nKelly Formula %s\nWinning Rate  %s\n",
-                buildMeasureText(result.model.sharpeRatio).c_str(), buildMeasureText(result.model.kellyFormula).c_str(),
-                buildMeasureText(result.model.winningRate).c_str());
+                buildMeasureText(result.model.sharpeRatio, result.model.tradeCount).c_str(),
+                buildMeasureText(result.model.kellyFormula, result.model.tradeCount).c_str(),
+                buildMeasureText(result.model.winningRate, result.model.tradeCount).c_str());
+    if (const std::string note = builtModelDataQualityNote(*file, *registry.findProduct(*product)); !note.empty())
+        std::printf("%s\n", note.c_str());
     std::fprintf(stderr, "built in %.2f s\n", seconds);
     std::string saveError;
     if (!saveTradeModel(result.model, modelPath, &saveError)) {

@@ -19,10 +19,12 @@ const char* const checkUsage =
     "Checks a price file and prints one line per finding, then a summary: lines not\n"
     "loaded (unreadable, repeated or out-of-order dates), impossible dates, gaps of\n"
     "more than 5 calendar days, high below low or open/close outside high..low,\n"
-    "one-day spikes that reverse the next day, and runs of 5 or more identical bars.\n"
-    "Lines with a price of zero or below, a price more than 100 times the median close\n"
-    "(or below 1/100 of it) and a cut-short last line are not loaded; dates that are\n"
-    "not eight digits are reported. Changes nothing. Exit code 0 when clean, 3 when\n"
+    "one-day spikes that reverse the next day, highs and lows far outside the\n"
+    "neighbouring bars or absurd against the bar's own open and close, and runs of\n"
+    "5 or more identical bars. Lines with a price of zero or below, a price more\n"
+    "than 100 times the median close (or below 1/100 of it) and a cut-short last line\n"
+    "are not loaded; dates that are not eight digits are reported. Changes nothing;\n"
+    "varkel-cli edit corrects or deletes a bar. Exit code 0 when clean, 3 when\n"
     "something was found, 1 when the file cannot be read or holds no bar.\n";
 
 }  // namespace

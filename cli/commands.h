@@ -21,6 +21,8 @@ int runSignalCommand(int argc, char** argv);
 int runViewCommand(int argc, char** argv);
 // varkel-cli check: the data-quality report of a price file.
 int runCheckCommand(int argc, char** argv);
+// varkel-cli edit: corrects or deletes one bar of a price file.
+int runEditCommand(int argc, char** argv);
 // varkel-cli import: converts a broker export or an OHLC CSV into a price file.
 int runImportCommand(int argc, char** argv);
 // varkel-cli walkforward: builds fold by fold and tests each model on the bars after its train window.

@@ -19,6 +19,7 @@ constexpr Command commands[] = {
     {"signal", varkel::cli::runSignalCommand, "next trading day's signal from the saved trade model"},
     {"view", varkel::cli::runViewCommand, "the saved trade model's studies, parameters and figures"},
     {"check", varkel::cli::runCheckCommand, "report what a price file holds that a trader should know"},
+    {"edit", varkel::cli::runEditCommand, "correct or delete one bar of a price file"},
     {"import", varkel::cli::runImportCommand, "convert a broker export or an OHLC CSV into a price file"},
     {"walkforward", varkel::cli::runWalkForwardCommand, "build on each train window, test on the bars after it"},
     {"permute", varkel::cli::runPermuteCommand, "could the search have found the model in shuffled prices?"},

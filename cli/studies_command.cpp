@@ -102,10 +102,11 @@ std::string csvText(const Product& product, const std::vector<Request>& requests
     text += '\n';
     for (int i = 0; i < product.historyLength(); ++i) {
         const Bar& bar = product.bars[static_cast<std::size_t>(i)];
-        text += formattedText("%s,%.17g,%.17g,%.17g,%.17g", bar.dateText.c_str(), bar.open, bar.high, bar.low, bar.close);
+        text += bar.dateText;
+        for (const double price : {bar.open, bar.high, bar.low, bar.close}) text += "," + shortestText(price);
         for (const Request& request : requests)
             for (const StudyColumn& column : request.study->study.columns)
-                text += formattedText(",%.17g", bar.*column.field);
+                text += "," + shortestText(bar.*column.field);
         text += '\n';
     }
     return text;

@@ -116,6 +116,9 @@ int runWalkForwardCommand(int argc, char** argv) {
             return exitFailed;
     }
     std::fputs(walkForwardTable(report, loaded, options.folds, options.selection).c_str(), stdout);
+    std::printf("Columns: %s\n%s\n", parameterColumnKey(report).c_str(), walkForwardVerdict(report).c_str());
+    if (const std::string note = walkForwardDataQualityNote(report, loaded, *file); !note.empty())
+        std::printf("%s\n", note.c_str());
     if (csv) {
         std::string error;
         if (!writeFileAtomically(*csv, walkForwardCsv(report, loaded), &error)) {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
+#include <span>
 #include <filesystem>
 
 namespace varkel {
@@ -193,22 +194,28 @@ AppendCheck checkAppendRequest(const AppendRequest& request) {
         AppendCheck converted = convertEntry(entry);
         if (!converted.message.empty()) return converted;
     }
+    // 158.30 beside 190 would be read as 158.30 and 1.90: the trader meant one
+    // unit, and which one cannot be told.
+    const auto hasPoint = [](const std::string& text) { return text.find('.') != std::string::npos; };
+    for (const Entry& entry : std::span(entries).subspan(2))
+        if (hasPoint(*entry.text) != hasPoint(request.open))
+            return refuse("Type the four prices in one form: all with a decimal point (158.30) or all in "
+                          "hundredths (15830).",
+                          entry.field);
     if (values.high < values.low)
-        return refuse("High Price " + std::to_string(values.high) + " is below Low Price " +
-                          std::to_string(values.low) + ".",
+        return refuse("High Price " + priceInYen(values.high) + " is below Low Price " + priceInYen(values.low) + ".",
                       AppendField::High);
     const auto outsideRange = [&values](int price) { return price < values.low || price > values.high; };
-    if (outsideRange(values.open))
-        return refuse("Open Price " + std::to_string(values.open) + " is outside Low..High (" +
-                          std::to_string(values.low) + ".." + std::to_string(values.high) + ").",
-                      AppendField::Open);
-    if (outsideRange(values.close))
-        return refuse("Close Price " + std::to_string(values.close) + " is outside Low..High (" +
-                          std::to_string(values.low) + ".." + std::to_string(values.high) + ").",
-                      AppendField::Close);
+    const std::string range = " is outside Low..High (" + priceInYen(values.low) + ".." + priceInYen(values.high) + ").";
+    if (outsideRange(values.open)) return refuse("Open Price " + priceInYen(values.open) + range, AppendField::Open);
+    if (outsideRange(values.close)) return refuse("Close Price " + priceInYen(values.close) + range, AppendField::Close);
     AppendCheck accepted;
     accepted.values = values;
     return accepted;
+}
+
+std::string priceInYen(double hundredths) {
+    return formattedText("%.2f", hundredths / 100.0);
 }
 
 std::string formatPriceLine(const PriceLineValues& values) {

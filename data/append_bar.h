@@ -38,8 +38,10 @@ struct AppendCheck {
 
 // The date must be a calendar date of eight digits (YYYYMMDD); a price is whole
 // hundredths or a decimal price of at most two decimals, converted to
-// hundredths; every value must fit an int. The high may not lie below the low,
-// and the open and close must lie within low..high.
+// hundredths; every value must fit an int. The four prices are all typed in
+// one form, all with a decimal point or all without. The high may not lie
+// below the low, and the open and close must lie within low..high; refusals
+// show prices in yen.
 AppendCheck checkAppendRequest(const AppendRequest& request);
 
 // Whether YYYYMMDD names a day the calendar has (leap years included).
@@ -55,6 +57,9 @@ std::optional<double> lastFileClose(const std::string& path);
 
 // Whether `close` lies more than closeJumpFraction away from `lastClose`.
 bool closeJumpsFar(double lastClose, int close);
+
+// A price the file keeps in hundredths as the trader reads it: 15830 -> "158.30".
+std::string priceInYen(double hundredths);
 
 // "date,open,high,low,close" without a line end.
 std::string formatPriceLine(const PriceLineValues& values);

@@ -1,5 +1,6 @@
 #include "data/price_check.h"
 
+#include "data/bar_range_check.h"
 #include "data/price_file.h"
 
 #include <algorithm>
@@ -22,6 +23,8 @@ std::optional<int> calendarDay(std::string_view dateText) {
     return static_cast<int>(sys_days{date}.time_since_epoch().count());
 }
 
+}  // namespace
+
 DataFinding barFinding(FindingKind kind, const std::vector<Bar>& bars, const std::vector<int>& barLines,
                        std::size_t i) {
     DataFinding finding;
@@ -36,6 +39,8 @@ DataFinding barFinding(FindingKind kind, const std::vector<Bar>& bars, const std
     return finding;
 }
 
+namespace {
+
 bool pricesOutOfRange(const Bar& bar) {
     const auto outside = [&bar](double price) { return price < bar.low || price > bar.high; };
     return bar.high < bar.low || outside(bar.open) || outside(bar.close);
@@ -45,10 +50,8 @@ bool samePrices(const Bar& a, const Bar& b) {
     return a.open == b.open && a.high == b.high && a.low == b.low && a.close == b.close;
 }
 
-// The median absolute daily change of the closes around bar i: up to
-// spikeNeighbourhood bars on both sides (moved inwards at either end of the
-// history), leaving out the two changes that touch bar i itself; their mean
-// when the median is 0. Nothing when no such change exists.
+}  // namespace
+
 std::optional<double> typicalChangeAround(const std::vector<Bar>& bars, std::size_t i) {
     const std::size_t width = PriceCheck::spikeNeighbourhood;
     std::size_t first = i > width / 2 ? i - width / 2 : 0;
@@ -73,6 +76,8 @@ std::optional<double> typicalChangeAround(const std::vector<Bar>& bars, std::siz
     return sum / static_cast<double>(changes.size());
 }
 
+namespace {
+
 FindingKind findingOf(LineRefusal reason) {
     switch (reason) {
         case LineRefusal::Unreadable: return FindingKind::RefusedLine;
@@ -86,6 +91,19 @@ FindingKind findingOf(LineRefusal reason) {
 }
 
 }  // namespace
+
+bool flagsBarPrices(FindingKind kind) {
+    switch (kind) {
+        case FindingKind::PriceOutOfRange:
+        case FindingKind::Spike:
+        case FindingKind::HighSpike:
+        case FindingKind::LowSpike:
+        case FindingKind::AbsurdHighLow:
+            return true;
+        default:
+            return false;
+    }
+}
 
 std::vector<DataFinding> checkBars(const std::vector<Bar>& bars, const std::vector<int>& barLines) {
     std::vector<DataFinding> findings;
@@ -152,6 +170,7 @@ PriceCheck checkPriceFile(const std::string& path, std::string_view productName)
     std::vector<Bar>& bars = registry.findProduct(productName)->bars;
     bars.pop_back();  // the next-day bar
     check.findings = checkBars(bars, trace.barLines);
+    for (DataFinding& finding : checkBarRanges(bars, trace.barLines)) check.findings.push_back(std::move(finding));
 
     for (RefusedLine& refused : trace.refused) {
         DataFinding finding;

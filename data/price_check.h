@@ -2,6 +2,7 @@
 
 #include "data/bar.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,9 @@ enum class FindingKind {
     AbsurdPrice,       // a price far from the file's median close (absurdPriceFactor): not loaded
     CutShort,          // the last line holds part of a bar only: not loaded
     NotEightDigits,    // a date that is not eight digits: loaded, but kept in no order
+    HighSpike,         // a high far above both neighbours' highs (bar_range_check.h)
+    LowSpike,          // a low far below both neighbours' lows
+    AbsurdHighLow,     // a high or low no day's trading reaches from its own open and close
 };
 
 // One finding. Prices are as loaded (scaled by the product's price scale).
@@ -36,6 +40,7 @@ struct DataFinding {
     double previousClose = 0.0;  // spike: the closes around it
     double nextClose = 0.0;
     double typicalChange = 0.0;  // spike: the median absolute daily change around it (the mean when that is 0)
+    double neighbourBound = 0.0;  // high or low spike: the higher neighbouring high, or the lower neighbouring low
 };
 
 struct PriceCheck {
@@ -60,5 +65,18 @@ PriceCheck checkPriceFile(const std::string& path, std::string_view productName)
 // The findings among loaded bars (oldest first, without the next-day bar);
 // `barLines[i]` is the file line of bars[i].
 std::vector<DataFinding> checkBars(const std::vector<Bar>& bars, const std::vector<int>& barLines);
+
+// The median absolute daily change of the closes around bar i: up to
+// spikeNeighbourhood bars on both sides (moved inwards at either end of the
+// history), leaving out the two changes that touch bar i itself; their mean
+// when the median is 0. Nothing when no such change exists.
+std::optional<double> typicalChangeAround(const std::vector<Bar>& bars, std::size_t i);
+
+// A finding of `kind` about bars[i], with its line, date and prices.
+DataFinding barFinding(FindingKind kind, const std::vector<Bar>& bars, const std::vector<int>& barLines, std::size_t i);
+
+// Whether a finding of this kind marks a bar whose prices are wrong (rather
+// than a line not loaded, a gap or a quiet market).
+bool flagsBarPrices(FindingKind kind);
 
 }  // namespace varkel

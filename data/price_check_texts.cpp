@@ -38,6 +38,9 @@ KindNames kindNames(FindingKind kind) {
         case FindingKind::AbsurdPrice: return {"absurd price", "absurd prices"};
         case FindingKind::CutShort: return {"cut-short last line", "cut-short last lines"};
         case FindingKind::NotEightDigits: return {"date not of eight digits", "dates not of eight digits"};
+        case FindingKind::HighSpike: return {"high spike", "high spikes"};
+        case FindingKind::LowSpike: return {"low spike", "low spikes"};
+        case FindingKind::AbsurdHighLow: return {"absurd high or low", "absurd highs or lows"};
     }
     return {"finding", "findings"};
 }
@@ -72,6 +75,16 @@ std::string what(const DataFinding& f) {
             return "not loaded: the last line holds only part of a bar";
         case FindingKind::NotEightDigits:
             return "the date is not eight digits (YYYYMMDD), so its order is not checked";
+        case FindingKind::HighSpike:
+            return "high spike: high " + price(f.high) + " above the neighbouring highs (" + price(f.neighbourBound) +
+                   ") by more than " + price(PriceCheck::spikeFactor) + " times the usual daily change of " +
+                   price(f.typicalChange) + " (" + prices(f) + ")";
+        case FindingKind::LowSpike:
+            return "low spike: low " + price(f.low) + " below the neighbouring lows (" + price(f.neighbourBound) +
+                   ") by more than " + price(PriceCheck::spikeFactor) + " times the usual daily change of " +
+                   price(f.typicalChange) + " (" + prices(f) + ")";
+        case FindingKind::AbsurdHighLow:
+            return "high or low absurd against the bar's own open and close (" + prices(f) + ")";
     }
     return {};
 }
@@ -93,7 +106,9 @@ std::string checkSummary(const PriceCheck& check) {
                                  FindingKind::Gap,              FindingKind::PriceOutOfRange,
                                  FindingKind::Spike,            FindingKind::FlatRun,
                                  FindingKind::NotPositivePrice, FindingKind::AbsurdPrice,
-                                 FindingKind::CutShort,         FindingKind::NotEightDigits};
+                                 FindingKind::CutShort,         FindingKind::NotEightDigits,
+                                 FindingKind::HighSpike,        FindingKind::LowSpike,
+                                 FindingKind::AbsurdHighLow};
     bool first = true;
     for (const FindingKind kind : kinds) {
         std::size_t count = 0;

@@ -1,6 +1,8 @@
 #include "report/build_texts.h"
 
 #include "base/formatted_text.h"
+#include "base/formatted_text.h"
+#include "report/measure_text.h"
 #include "studies/study_catalogue.h"
 
 #include <vector>
@@ -9,7 +11,7 @@ namespace varkel {
 
 std::string layerReturnText(double bestReturn) { return formattedText("Return = %10.4f", bestReturn); }
 
-std::string buildMeasureText(double value) { return formattedText("%10.4f", value); }
+std::string buildMeasureText(double value, int tradeCount) { return measureText("%10.4f", value, tradeCount); }
 
 std::string layerParameterText(const Layer& layer) {
     const StudyInfo* study = findStudy(layer.kind);

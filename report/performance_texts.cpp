@@ -1,6 +1,8 @@
 #include "report/performance_texts.h"
 
 #include "base/formatted_text.h"
+#include "base/formatted_text.h"
+#include "report/measure_text.h"
 #include "studies/study_catalogue.h"
 
 #include <optional>
@@ -76,9 +78,9 @@ PerformanceTexts performanceTexts(std::string_view productName, const TradeModel
     const IndexTexts third = indexTexts(model.layers[2].kind, filterLines(model.layers[2]));
     return {{{
         {1030, "Product", std::string(productName)},
-        {1031, "Winning Rate", formattedText("%10.6f", model.winningRate)},
-        {1029, "Sharpe Ratio", formattedText("%10.6f", model.sharpeRatio)},
-        {1032, "Kelly Formula", formattedText("%10.6f", model.kellyFormula)},
+        {1031, "Winning Rate", measureText("%10.6f", model.winningRate, model.tradeCount)},
+        {1029, "Sharpe Ratio", measureText("%10.6f", model.sharpeRatio, model.tradeCount)},
+        {1032, "Kelly Formula", measureText("%10.6f", model.kellyFormula, model.tradeCount)},
         {1035, "Gross Profit", formattedText("%10.6f", model.grossProfit)},
         {1036, "Gross Loss", formattedText("%10.6f", model.grossLoss)},
         {1037, "Net Profit", formattedText("%10.6f", model.netProfit)},

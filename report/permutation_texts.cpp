@@ -1,7 +1,7 @@
 #include "report/permutation_texts.h"
 
 #include "base/formatted_text.h"
-#include "base/shortest_text.h"
+#include "base/formatted_text.h"
 #include "robustness/robustness_verdict.h"
 
 namespace varkel {

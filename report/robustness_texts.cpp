@@ -44,7 +44,8 @@ std::vector<std::string> robustnessLines(const BuildRobustness& robustness) {
                     robustnessFigure(sharpe ? sharpe->benchmark : nan) + "  DSR " + robustnessFigure(robustness.deflatedSharpe()) +
                     "  PSR " + robustnessFigure(sharpe ? sharpe->probabilistic : nan) + "  (K = " +
                     withThousandsSeparators(robustness.trials) + " trials)");
-    lines.push_back(robustnessSentence(robustness.trials, robustness.layerPbos(), robustness.deflatedSharpe()));
+    lines.push_back(robustnessSentence(robustness.trials, robustness.layerPbos(), robustness.deflatedSharpe(),
+                                       robustness.plateau));
     return lines;
 }
 

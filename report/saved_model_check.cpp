@@ -69,4 +69,8 @@ std::optional<std::string> savedModelFault(const TradeModel& model, const Produc
     return std::nullopt;
 }
 
+std::string noTradeModelMessage(std::string_view productName) {
+    return "No trade model for " + std::string(productName) + ": build one first";
+}
+
 }  // namespace varkel

@@ -19,4 +19,8 @@ namespace varkel {
 // USD/JPY".
 std::optional<std::string> savedModelFault(const TradeModel& model, const Product& product);
 
+// What the windows say instead of opening when the product has no saved model:
+// "No trade model for USD/JPY: build one first".
+std::string noTradeModelMessage(std::string_view productName);
+
 }  // namespace varkel

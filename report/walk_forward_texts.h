@@ -25,8 +25,22 @@ std::string optionalText(const std::optional<double>& value, const char* pattern
 // "The walk-forward's 4616 folds would need 19.3 GB for ..., more than ...".
 std::string walkForwardMemoryText(const WalkForwardReport& report);
 
+// The plain verdict: "Out of sample: net 1234.50 over 12 folds, 7 of 12
+// profitable (58 %), efficiency 0.41; the whole-history build earns 3210.00
+// on the same bars, in sample."
+std::string walkForwardVerdict(const WalkForwardReport& report);
+
+// What the parameter columns hold, from the first fold's model: "Base MACD:
+// fast/slow/signal; 2nd Rate Of Change: span @threshold".
+std::string parameterColumnKey(const WalkForwardReport& report);
+
+// The data-quality note of the whole-history build over the tested bars
+// (dataQualityNote), from the check of the price file the product came from.
+std::string walkForwardDataQualityNote(const WalkForwardReport& report, const Product& product,
+                                       const std::string& pricePath);
+
 // One line per fold under a header, nothing else; returns, thresholds and
-// efficiencies with 17 significant digits, so they read back exactly.
+// efficiencies in their shortest exact form (shortestText).
 std::string walkForwardCsv(const WalkForwardReport& report, const Product& product);
 
 }  // namespace varkel

@@ -30,6 +30,9 @@ struct BuildRobustness {
     std::array<std::optional<PboResult>, 3> layers{};
 
     std::int64_t trials = 0;  // K: the trials of every layer of the build
+    // The layers kept their plateau trial; the PBO still ranks each layer's
+    // best in-sample trial, which the verdict says.
+    bool plateau = false;
     // V: the sample variance of the base layer's trials' per-bar Sharpe
     // ratios, over the trials whose daily P&L varies (`trials` of them).
     TrialSharpeSpread baseSharpeSpread{};

@@ -1,6 +1,6 @@
 #include "robustness/permutation_parts.h"
 
-#include "base/shortest_text.h"
+#include "base/formatted_text.h"
 #include "base/text_lines.h"
 
 #include <charconv>

@@ -40,10 +40,14 @@ bool holdsUp(const std::vector<double>& layerPbos, double dsr) {
            dsr > dsrHoldsAbove;
 }
 
-std::string robustnessSentence(std::int64_t trials, const std::vector<double>& layerPbos, double dsr) {
-    std::string sentence = "The best of " + withThousandsSeparators(trials) + " trials ";
+std::string robustnessSentence(std::int64_t trials, const std::vector<double>& layerPbos, double dsr,
+                               bool plateau) {
+    std::string sentence =
+        (plateau ? "The plateau trial of " : "The best of ") + withThousandsSeparators(trials) + " trials ";
     sentence += holdsUp(layerPbos, dsr) ? "holds up: " : "is likely a fluke: ";
-    return sentence + figuresText(layerPbos, dsr);
+    sentence += figuresText(layerPbos, dsr);
+    if (plateau && !layerPbos.empty()) sentence += " (the PBO ranks the best in-sample trial)";
+    return sentence;
 }
 
 std::string permutationVerdictSentence(std::int64_t trials, double pValue, const std::vector<double>& layerPbos,

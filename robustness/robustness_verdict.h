@@ -13,8 +13,11 @@ constexpr double dsrHoldsAbove = 0.95;
 bool holdsUp(const std::vector<double>& layerPbos, double dsr);
 
 // "The best of 486,910 trials holds up: PBO 0.31, DSR 0.97" or "... is likely
-// a fluke: ...", with the worst (largest) layer PBO and two decimals.
-std::string robustnessSentence(std::int64_t trials, const std::vector<double>& layerPbos, double dsr);
+// a fluke: ...", with the worst (largest) layer PBO and two decimals. A build
+// that kept plateau trials names its rule: "The plateau trial of 486,910
+// trials ..., DSR 0.97 (the PBO ranks the best in-sample trial)".
+std::string robustnessSentence(std::int64_t trials, const std::vector<double>& layerPbos, double dsr,
+                               bool plateau = false);
 
 // Once the build has had a permutation test, the verdict rests on it: the
 // build holds up when the whole build's p-value is below this.

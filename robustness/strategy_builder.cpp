@@ -108,6 +108,7 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
     copyTradeColumns(*work.findProduct(productName), *product);
     if (options.robustness) {
         robustness.computed = true;
+        robustness.plateau = options.selection == TrialSelection::plateau;
         robustness.blockCount = options.pnlBlockCount;
         robustness.sharpe = builtModelSharpe(product->bars, historyLength,
                                              robustness.baseSharpeSpread.variance, robustness.trials);

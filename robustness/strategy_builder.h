@@ -36,6 +36,9 @@ struct BuildOptions {
     int pnlBlockCount = defaultPnlBlocks;
     // Which trial every layer keeps; `best` is the classic builder.
     TrialSelection selection = TrialSelection::best;
+    // False: the model file is left alone and the caller saves the model
+    // (the builder's window does when the user says so); modelPath is set.
+    bool saveModel = true;
 };
 
 // Options the build can never accept (a block count the statistics refuse),

@@ -1,6 +1,7 @@
 #include "robustness/surface_slice.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace varkel {
@@ -59,6 +60,19 @@ std::int64_t findTrial(const ParameterSurface& surface, const std::vector<double
         if (std::equal(values.begin(), values.end(), surface.parameters.begin() + t * values.size()))
             return static_cast<std::int64_t>(t);
     return -1;
+}
+
+double colourReach(const SurfaceSlice& slice) {
+    std::vector<double> tried;
+    for (const double value : slice.returns)
+        if (!std::isnan(value)) tried.push_back(value);
+    if (tried.empty()) return 0.0;
+    std::sort(tried.begin(), tried.end());
+    const auto rank = [&tried](double share) {
+        const auto index = static_cast<std::size_t>(std::ceil(share * static_cast<double>(tried.size())));
+        return tried[std::min(index > 0 ? index - 1 : 0, tried.size() - 1)];
+    };
+    return std::max(std::fabs(rank(colourClipShare)), std::fabs(rank(1.0 - colourClipShare)));
 }
 
 }  // namespace varkel

@@ -39,6 +39,14 @@ struct SurfaceSlice {
 // axes whichever value the rest is held at.
 SurfaceSlice sliceSurface(const ParameterSurface& surface, const SliceRequest& request);
 
+// How far from break-even a colour scale of the slice's returns reaches, so
+// that a few huge losses or gains do not wash out the rest: the larger
+// magnitude of the colourClipShare and 1 - colourClipShare quantiles of the
+// cells tried (nearest rank). Cells beyond it take the scale's end colour.
+// 0 when no cell was tried.
+inline constexpr double colourClipShare = 0.05;
+double colourReach(const SurfaceSlice& slice);
+
 // The first trial whose parameters equal `values` exactly, or -1.
 std::int64_t findTrial(const ParameterSurface& surface, const std::vector<double>& values);
 

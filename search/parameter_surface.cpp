@@ -1,6 +1,8 @@
 #include "search/parameter_surface.h"
 
 #include "base/atomic_file.h"
+#include "base/atomic_file.h"
+#include "base/formatted_text.h"
 
 #include <cstdio>
 
@@ -9,9 +11,7 @@ namespace varkel {
 namespace {
 
 void appendNumber(std::string& text, double value) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.17g", value);
-    text += buffer;
+    text += shortestText(value);
 }
 
 // Names are ours, but quote any that would break the columns.

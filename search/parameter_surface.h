@@ -22,8 +22,8 @@ struct ParameterSurface {
 };
 
 // The surface as CSV: a header naming the parameters then `return`, and one
-// row per trial in grid order, every number with 17 significant digits (so it
-// reads back to the same double).
+// row per trial in grid order, every number in the shortest text that reads
+// back to the same double.
 std::string surfaceCsv(const ParameterSurface& surface);
 
 // Writes surfaceCsv to `path` atomically; false (with `error`) on failure.

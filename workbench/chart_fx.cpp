@@ -57,6 +57,14 @@ CChartFX::CChartFX(QWidget* parent) : QWidget(parent), plot_(new QCustomPlot(thi
             [this](QMouseEvent* event) { onPlotMouseMove(event->pos()); });
     connect(plot_->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this](const QCPRange& range) {
         if (settingRange_) return;
+        // Zoom and pan stop at the first and last bar: past them lies nothing to see.
+        const QCPRange bars(range_.xMin - 0.5, range_.xMax - 0.5);
+        if (bars.upper > bars.lower && (range.lower < bars.lower || range.upper > bars.upper)) {
+            const double width = std::min(range.size(), bars.size());
+            const double lower = std::clamp(range.lower, bars.lower, bars.upper - width);
+            plot_->xAxis->setRange(lower, lower + width);  // reported again, inside the bars
+            return;
+        }
         fitValueAxisToVisiblePoints();
         if (!following_) emit xRangeChangedByUser(range.lower, range.upper);
     });
@@ -128,6 +136,10 @@ void CChartFX::setPlotRange(double xMin, double yMin, double xMax, double yMax) 
     plot_->yAxis->setRange(yMin, yMax);
     settingRange_ = false;
     requestRedraw();
+}
+
+QRect CChartFX::plotArea() const {
+    return plot_->axisRect()->rect().translated(plot_->pos());
 }
 
 bool CChartFX::isDrawn(int point) const {

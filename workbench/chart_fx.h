@@ -55,6 +55,8 @@ public:
         double xMin = -1.0e300, yMin = 0.0, xMax = 1.0e300, yMax = 1.0;
     };
     PlotRange plotRange() const;
+    // Where the values are drawn (inside the axes), in this widget's coordinates.
+    QRect plotArea() const;
     // The date and values of a point as the status bar shows them; on a chart
     // of price bars every value is a price, shown with two decimals.
     QString describePoint(int point) const;

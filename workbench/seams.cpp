@@ -23,9 +23,11 @@ namespace {
 
 // A box with the caption "Varkel Model" and `details` behind its button.
 int execMessageBox(QMessageBox::Icon icon, const QString& text, const QString& details,
-                   QMessageBox::StandardButtons buttons) {
+                   QMessageBox::StandardButtons buttons,
+                   QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) {
     QMessageBox box(icon, appTitle, text, buttons, QApplication::activeWindow());
     box.setDetailedText(details);
+    if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
     return box.exec();
 }
 
@@ -37,14 +39,14 @@ void showMessage(const QString& text, const QString& details) {
     execMessageBox(QMessageBox::Information, text, details, QMessageBox::Ok);
 }
 
-bool askYesNo(const QString& text, const QString& details) {
+bool askYesNo(const QString& text, const QString& details, EnterAnswers enterAnswers) {
     if (seams().question) return seams().question(text, details);
     if (seams().message) {
         seams().message(text);
         return false;
     }
-    return execMessageBox(QMessageBox::Question, text, details, QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
+    return execMessageBox(QMessageBox::Question, text, details, QMessageBox::Yes | QMessageBox::No,
+                          enterAnswers == EnterAnswers::Yes ? QMessageBox::Yes : QMessageBox::No) == QMessageBox::Yes;
 }
 
 QString askOpenFileName(QWidget* owner, const QString& filter, const QString& folder) {

@@ -29,9 +29,11 @@ void showMessage(const QString& text);
 void showMessage(const QString& text, const QString& details);
 
 // A message with Yes and No buttons (and `details` as above); true for Yes.
-// Without its own hook, a test's `message` hook gets the text and the answer
-// is No.
-bool askYesNo(const QString& text, const QString& details = QString());
+// Enter answers `enterAnswers`: No for a question about something that is
+// more likely a slip than meant. Without its own hook, a test's `message` hook
+// gets the text and the answer is No.
+enum class EnterAnswers { Yes, No };
+bool askYesNo(const QString& text, const QString& details = QString(), EnterAnswers enterAnswers = EnterAnswers::Yes);
 
 // The file-open dialog with `filter` ("Text Files (*.txt);;All Files (*)"),
 // showing `folder` first when given; empty when cancelled.

@@ -52,7 +52,7 @@ TEST(AppendCommand, DecimalPricesAndCalendarDatesAsInTheDialog) {
     // A far close is appended (scripts feed real data) but noted.
     const auto far = runCli(appendArguments(file.string(), "20240717", "12031"));
     EXPECT_EQ(far.exitCode, 0);
-    EXPECT_EQ(far.err, "note: the close 12100 lies more than 10 % from the file's last close 15840\n");
+    EXPECT_EQ(far.err, "note: the close 121.00 lies more than 10 % from the file's last close 158.40\n");
     EXPECT_EQ(readFile(file), "20240715,15836,15840,15775,15831\n20240716,15830,15850,15801,15840\n"
                               "20240717,12031,12110,12009,12100\n");
 }

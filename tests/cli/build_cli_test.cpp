@@ -38,6 +38,26 @@ TEST(CliBuild, BuildsAndSavesAModel) {
     EXPECT_EQ(std::count(model.begin(), model.end(), '\n'), 22);  // 23 lines, none after the last
 }
 
+// A bad bar in the history is named with its share of the model's return.
+TEST(CliBuild, SaysHowMuchOfTheReturnLiesOnFlaggedBars) {
+    const TempDirectory dir;
+    std::ifstream sample(std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt");
+    std::ofstream out(dir / "spiked.txt");
+    std::string line;
+    for (int i = 0; i < 250 && std::getline(sample, line); ++i) {
+        if (i == 150) line = line.substr(0, line.find(',')) + ",50000,50000,50000,50000";  // a day at 500.00
+        out << line << '\n';
+    }
+    out.close();
+    const auto run = runCli({"build", "--product", "USD/JPY", "--file", (dir / "spiked.txt").string(), "--base", "lreg",
+                             "--threads", "2", "--no-robustness", "--dir", dir.path().string()});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::size_t note = run.out.find("The history has ");
+    ASSERT_NE(note, std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("flagged as wrong prices", note), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(", flagged as a spike", note), std::string::npos) << run.out;
+}
+
 TEST(CliBuild, ReplacesASavedModelOnlyWithForce) {
     const TempDirectory dir;
     const std::string history = shortHistory(dir);

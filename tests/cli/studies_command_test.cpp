@@ -63,8 +63,7 @@ TEST(StudiesCommand, PrintsOneLinePerBarWithTheStudiesAsked) {
     const auto rows = lines(run.out);
     ASSERT_EQ(rows.size(), 5u) << run.out;  // header and four bars; no line for the next day
     EXPECT_EQ(rows[0], "dateText,open,high,low,close,roc,ndist");  // the fixed study order
-    EXPECT_EQ(fields(rows[1]), (std::vector<std::string>{"20240102", "1", "1.1000000000000001", "0.90000000000000002",
-                                                          "1", "0", "0"}));
+    EXPECT_EQ(fields(rows[1]), (std::vector<std::string>{"20240102", "1", "1.1", "0.9", "1", "0", "0"}));
     // Variance of 2, 3, 5 is 7/3; the rise from 3 to 5 is 40 % of today's close.
     EXPECT_DOUBLE_EQ(std::strtod(fields(rows[3])[6].c_str(), nullptr), 1.0);
     EXPECT_DOUBLE_EQ(std::strtod(fields(rows[4])[6].c_str(), nullptr), 7.0 / 3.0);
@@ -88,8 +87,10 @@ TEST(StudiesCommand, EveryStudyOnTheSampleToAFile) {
               "stochK,stochD,stochSlowD,macdFast,macdSlow,macdLine,macdSignal,tsc,lregSlope,ndist");
     EXPECT_EQ(fields(rows[4666])[0], "20240715");
     for (const auto& row : rows) ASSERT_EQ(fields(row).size(), 24u) << row;
-    // Printed with every digit: reading a value back gives the same double.
+    // Printed in the shortest text that reads back as the same double: the
+    // close reads as the price it is, and every value reads back exactly.
     const auto last = fields(rows[4666]);
+    EXPECT_EQ(last[4], "158.31");
     EXPECT_EQ(std::strtod(last[4].c_str(), nullptr), 15831 * 0.01);
     EXPECT_EQ(lines(runCli("--product USD/JPY --file " + samplePath + studies).out), rows);
 }

@@ -42,6 +42,10 @@ TEST(CliWalkForward, PrintsTheFoldsAndWritesOneCsvRowPerFold) {
     EXPECT_NE(run.out.find("rolling train 200 bars, test 100 bars, 3 folds"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("walk-forward efficiency"), std::string::npos);
     EXPECT_NE(run.out.find("Whole-history build over the same bars"), std::string::npos);
+    // A key to the parameter columns and the verdict in words.
+    EXPECT_NE(run.out.find("\nColumns: Base "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\nOut of sample: net "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(" of 3 profitable ("), std::string::npos) << run.out;
 
     std::ifstream file(csv);
     std::string line;

@@ -61,6 +61,8 @@ TEST(AppendBar, NeverJoinsTheLastLine) {
 }
 
 TEST(AppendBar, RefusesEntriesThatAreNotAPlausibleBar) {
+    const std::string oneForm =
+        "Type the four prices in one form: all with a decimal point (158.30) or all in hundredths (15830).";
     struct Case {
         AppendRequest request;
         AppendField field;
@@ -87,11 +89,14 @@ TEST(AppendBar, RefusesEntriesThatAreNotAPlausibleBar) {
         {bar("20240716", "2147483648"), AppendField::Open, "Open Price \"2147483648\" is too large."},
         {bar("20240716", "21474836.48"), AppendField::Open, "Open Price \"21474836.48\" is too large."},
         {bar("20240716", "12031", "12000", "12009", "12005"), AppendField::High,
-         "High Price 12000 is below Low Price 12009."},
-        {bar("20240716", "12008"), AppendField::Open, "Open Price 12008 is outside Low..High (12009..12110)."},
-        {bar("20240716", "12111"), AppendField::Open, "Open Price 12111 is outside Low..High (12009..12110)."},
+         "High Price 120.00 is below Low Price 120.09."},
+        {bar("20240716", "12008"), AppendField::Open, "Open Price 120.08 is outside Low..High (120.09..121.10)."},
+        {bar("20240716", "12111"), AppendField::Open, "Open Price 121.11 is outside Low..High (120.09..121.10)."},
         {bar("20240716", "12031", "12110", "12009", "12111"), AppendField::Close,
-         "Close Price 12111 is outside Low..High (12009..12110)."},
+         "Close Price 121.11 is outside Low..High (120.09..121.10)."},
+        {bar("20240716", "120.31", "121.10", "120.09", "12100"), AppendField::Close, oneForm},
+        {bar("20240716", "15830", "19000", "158.00", "19000"), AppendField::Low, oneForm},
+        {bar("20240716", "158.3", "190", "158", "190"), AppendField::High, oneForm},
     };
     TempDirectory folder;
     const std::string path = (folder / "untouched.txt").string();

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
 #include <set>
 
 using namespace varkel;
@@ -88,6 +90,15 @@ TEST(PerformanceTexts, FiguresAndTheTwentyTwoControls) {
     EXPECT_EQ(texts.text(1036), "-17.750000");
     EXPECT_EQ(texts.text(1031), "  0.000000");
     EXPECT_EQ(texts.text(9999), "");
+
+    // A model that never trades says so; a figure without a value is never "nan".
+    TradeModel idle;
+    idle.winningRate = idle.kellyFormula = std::nan("");
+    idle.sharpeRatio = 0.0;
+    const PerformanceTexts idleTexts = performanceTexts("AUD/JPY", idle);
+    for (const int id : {1029, 1031, 1032}) EXPECT_EQ(idleTexts.text(id), "no trades") << id;
+    model.kellyFormula = -std::numeric_limits<double>::infinity();
+    EXPECT_EQ(performanceTexts("USD/JPY", model).text(1032), "none");
 
     std::set<int> ids;
     for (const PerformanceText& entry : texts.entries) ids.insert(entry.controlId);

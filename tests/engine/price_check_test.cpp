@@ -173,3 +173,38 @@ TEST(PriceCheck, FindsTheKnownSpikeOfTheUsdJpySample) {
     EXPECT_TRUE(found);
     EXPECT_FALSE(checkPriceFile("/nonexistent/prices.txt", "USD/JPY").readable);
 }
+
+// Highs and lows that leave the neighbours' range by the spike rule, and
+// highs or lows no day reaches from its own open and close; an ordinary wide
+// bar and a close spike (already its own finding) are not flagged again.
+TEST(PriceCheck, FlagsHighsAndLowsNoMarketMade) {
+    const test::TempDirectory dir;
+    const auto dates = weekdays(60, 0, 0);
+    struct Odd {
+        int bar;
+        int high, low;  // 0: ordinary
+        int close;      // 0: ordinary
+    };
+    const Odd odd[] = {
+        {10, 10500, 0, 0},       // high 5.00 above neighbours, close inside: high spike
+        {20, 0, 9000, 0},        // low 10.00 below neighbours: low spike
+        {30, 0, 716, 0},         // low 7.16 under a close of 100: absurd
+        {40, 10060, 9960, 0},    // a wide day, within five usual changes: nothing
+        {50, 10900, 0, 10900},   // the close leaves the range too: the close spike only
+    };
+    std::string content;
+    for (int i = 0; i < 60; ++i) {
+        int close = ordinaryClose(i), high = 0, low = 0;
+        for (const Odd& o : odd)
+            if (o.bar == i) high = o.high, low = o.low, close = o.close != 0 ? o.close : close;
+        content += barLine(dates[i], close, high, low);
+    }
+    test::writeFile(dir / "ranges.txt", content);
+    const PriceCheck check = checkPriceFile((dir / "ranges.txt").string(), "USD/JPY");
+    EXPECT_EQ(kindsAndLines(check), (Expected{{FindingKind::HighSpike, 11},
+                                              {FindingKind::LowSpike, 21},
+                                              {FindingKind::AbsurdHighLow, 31},
+                                              {FindingKind::Spike, 51}}));
+    EXPECT_DOUBLE_EQ(check.findings[0].neighbourBound, 100.30);
+    for (const DataFinding& finding : check.findings) EXPECT_TRUE(flagsBarPrices(finding.kind));
+}

@@ -52,15 +52,15 @@ TEST(PnlBlocks, RefuseOddOrOutOfRangeCountsAndTooShortHistories) {
     EXPECT_EQ(pnlBlocks(11, 10).size(), 10u);
 }
 
-TEST(ParameterSurface, CsvNamesTheParametersAndKeepsEveryDigit) {
+TEST(ParameterSurface, CsvNamesTheParametersInTheShortestExactNumbers) {
     ParameterSurface surface;
     surface.parameterNames = {"fast span", "slow span", "odd, name"};
     surface.parameters = {4, 5, 0.1, 4, 6, 1e-300};
     surface.returns = {-0.25, 1.0 / 3.0};
     EXPECT_EQ(surfaceCsv(surface),
               "fast span,slow span,\"odd, name\",return\n"
-              "4,5,0.10000000000000001,-0.25\n"
-              "4,6,1e-300,0.33333333333333331\n");
+              "4,5,0.1,-0.25\n"
+              "4,6,1e-300,0.3333333333333333\n");
 
     const auto folder = std::filesystem::temp_directory_path() / "varkel_surface_test";
     std::filesystem::remove_all(folder);
@@ -95,6 +95,9 @@ TEST(RobustnessVerdict, PlainSentenceAndThresholds) {
         EXPECT_EQ(robustnessSentence(c.trials, c.pbos, c.dsr), c.sentence);
         EXPECT_EQ(holdsUp(c.pbos, c.dsr), std::string(c.sentence).find("holds up") != std::string::npos);
     }
+    EXPECT_EQ(robustnessSentence(495479, {0.38}, 0.001, true),
+              "The plateau trial of 495,479 trials is likely a fluke: PBO 0.38, DSR 0.00 "
+              "(the PBO ranks the best in-sample trial)");
     EXPECT_EQ(withThousandsSeparators(0), "0");
     EXPECT_EQ(withThousandsSeparators(810000), "810,000");
     EXPECT_EQ(withThousandsSeparators(-1234), "-1,234");

@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 using namespace varkel;
@@ -114,8 +116,11 @@ TEST(StrategyBuilder, LayersThatDidNotRunHaveNoReturn) {
 TEST(BuildTexts, ReturnsAndMeasuresAsTheWindowAndCommandLineShowThem) {
     EXPECT_EQ(layerReturnText(1234.56789), "Return =  1234.5679");
     EXPECT_EQ(layerReturnText(-0.5), "Return =    -0.5000");
-    EXPECT_EQ(buildMeasureText(0.123456), "    0.1235");
-    EXPECT_EQ(buildMeasureText(-999.0), " -999.0000");
+    EXPECT_EQ(buildMeasureText(0.123456, 3), "    0.1235");
+    EXPECT_EQ(buildMeasureText(-999.0, 3), " -999.0000");
+    // A model that never trades, and a figure without a value, say so in words.
+    EXPECT_EQ(buildMeasureText(std::nan(""), 0), "no trades");
+    EXPECT_EQ(buildMeasureText(-std::numeric_limits<double>::infinity(), 4), "none");
 }
 
 TEST(StrategyBuilder, RefusedOrCancelledBuildsWriteNothing) {

@@ -82,3 +82,30 @@ TEST(SurfaceSlice, FindsTheBuiltModelsTrial) {
     macd.layers[0].p.spans[2] = 9;
     EXPECT_EQ(layerValues(macd.base()), (std::vector<double>{12, 26, 9}));
 }
+
+// The colour scale reaches the 5th or 95th percentile, whichever lies
+// farther from break-even: a lone huge loss does not wash out the rest.
+TEST(SurfaceSlice, ColourReachIgnoresTheOutlyingFewPerCent) {
+    struct Case {
+        std::vector<double> returns;
+        double reach;
+    };
+    const double nan = std::nan("");
+    std::vector<double> hundred;
+    for (int i = 1; i <= 100; ++i) hundred.push_back(i);  // 1 .. 100
+    std::vector<double> outlier = hundred;
+    outlier[0] = -2500.0;                                  // one huge loss among 100
+    const Case cases[] = {
+        {{}, 0.0},
+        {{nan, nan}, 0.0},
+        {{3.0}, 3.0},
+        {hundred, 95.0},   // ranks 5 and 95 of 100
+        {outlier, 95.0},   // the -2500 lies below the 5th percentile
+        {{-40.0, nan, 10.0}, 40.0},
+    };
+    for (const Case& c : cases) {
+        SurfaceSlice slice;
+        slice.returns = c.returns;
+        EXPECT_EQ(colourReach(slice), c.reach) << c.returns.size();
+    }
+}

@@ -30,6 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return entry.find('.') == std::string::npos ? std::strtoll(entry.c_str(), nullptr, 10)
                                                         : std::llround(std::strtod(entry.c_str(), nullptr) * 100.0);
         };
+        const auto hasPoint = [](const std::string& entry) { return entry.find('.') != std::string::npos; };
+        fuzz::require(hasPoint(request.high) == hasPoint(request.open) && hasPoint(request.low) == hasPoint(request.open) &&
+                      hasPoint(request.close) == hasPoint(request.open));
         fuzz::require(v.date == std::strtoll(request.date.c_str(), nullptr, 10));
         fuzz::require(v.open == hundredths(request.open) && v.high == hundredths(request.high) &&
                       v.low == hundredths(request.low) && v.close == hundredths(request.close));

@@ -1,13 +1,19 @@
 #include "ui_test_support.h"
 
 #include "windows/data/append_data_dlg.h"
+#include "app/open_flow.h"
+#include "windows/data/append_data_dlg.h"
 #include "workbench/chart_fx.h"
 #include "workbench/chart_workspace.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
+
+using namespace varkel;
 
 namespace {
 
@@ -38,7 +44,9 @@ private slots:
     void refusedEntriesKeepTheDialogOpenForCorrection();
     void cancelWritesNothing();
     void unopenableTargetIsReportedAndCloses();
-    void loadedProductIsUnchanged();
+    void theViewShowingTheFileReloadsIt();
+    void enterOnTheFarCloseQuestionAppendsNothing();
+    void mixedFormsAreRefused();
     void decimalPricesAreAppendedInHundredths();
     void impossibleDatesAreRefused();
     void aFarCloseIsAskedAbout();
@@ -189,35 +197,88 @@ void AppendDataDlgTest::unopenableTargetIsReportedAndCloses() {
     QVERIFY(!QFile::exists(path));
 }
 
-void AppendDataDlgTest::loadedProductIsUnchanged() {
+// The view that shows the appended file reloads it: the price chart, a study
+// chart and what reads the bars next end with the new bar; a view of another
+// file stays as it was.
+void AppendDataDlgTest::theViewShowingTheFileReloadsIt() {
     Workstation station;
-    const QString path = station.writeFile("usd.txt",
-                                           "20240102,12031,12110,12009,12100\n"
-                                           "20240103,12100,12150,12050,12120\n");
-    station.chooseFile = [path] { return path; };
+    const QString other = station.writeFile("other.txt", risingPrices(30));
+    const QString path = station.writeFile("usd.txt", risingPrices(60));
+    const auto openInNewView = [&](const QString& product, const QString& file) {
+        station.frame()->newDocument();
+        return openPriceFile(*activeWorkspace(), product, file);
+    };
+    QVERIFY(openInNewView("EUR/JPY", other));
+    const ChartWorkspace* untouched = activeWorkspace();
+    QVERIFY(openInNewView("USD/JPY", path));
+    ChartWorkspace* workspace = activeWorkspace();
     station.answerDialog = [](QDialog& dialog) {
-        dialog.findChild<QComboBox*>("1003")->setEditText("USD/JPY");
-        dialog.findChild<QPushButton*>("1")->click();
+        dialog.findChild<QPushButton*>("1")->click();  // RSI 14
         return dialog.result();
     };
-    station.frame()->dispatch(57601);
-    const ChartWorkspace* workspace = activeWorkspace();
-    QVERIFY(workspace->hasPriceChart);
+    station.frame()->dispatch(32779);
+    const StudyChart* rsi = workspace->studyCharts.at(0).get();
     const int barsBefore = workspace->barsTotal;
-    const std::size_t recordsBefore = workspace->registry.findProduct("USD/JPY")->bars.size();
-    const auto* chart = dynamic_cast<const CChartFX*>(workspace->priceChart);
-    const int pointsBefore = chart->pointCount();
+    station.messages.clear();  // the data-quality reports of the opens
 
+    station.chooseFile = [path] { return path; };
     station.answerDialog = [](QDialog& dialog) {
-        typeBarAndConfirm(dialog, {"20240104", "12120", "12300", "12100", "12250"});
+        typeBarAndConfirm(dialog, {"20000101", "16000", "16100", "15950", "16050"});
         return dialog.result();
     };
     station.frame()->dispatch(32798);
-    QVERIFY(fileContent(path).endsWith("20240103,12100,12150,12050,12120\n20240104,12120,12300,12100,12250\n"));
-    QCOMPARE(workspace->barsTotal, barsBefore);
-    QCOMPARE(workspace->registry.findProduct("USD/JPY")->bars.size(), recordsBefore);
-    QCOMPARE(chart->pointCount(), pointsBefore);
-    QCOMPARE(station.messages.size(), 1);
+    QVERIFY(fileContent(path).endsWith("20000101,16000,16100,15950,16050\n"));
+    QCOMPARE(workspace->barsTotal, barsBefore + 1);
+    const Product& product = *workspace->registry.findProduct("USD/JPY");
+    const Bar& added = product.bars[std::size_t(product.historyLength() - 1)];
+    QCOMPARE(added.dateText, std::string("20000101"));
+    QCOMPARE(added.close, 160.50);
+    QVERIFY(added.maShort > 0.0 && added.rsi > 0.0);  // the studies ran again
+    const auto* chart = dynamic_cast<const CChartFX*>(workspace->priceChart);
+    const auto* rsiChart = dynamic_cast<const CChartFX*>(rsi->chart);
+    for (const CChartFX* each : {chart, rsiChart}) {
+        QCOMPARE(each->pointLabel(product.historyLength() - 1), QStringLiteral("20000101"));
+    }
+    QCOMPARE(rsiChart->value(0, product.historyLength() - 1), added.rsi);
+    QCOMPARE(untouched->registry.findProduct("EUR/JPY")->historyLength(), 30);
+    QCOMPARE(station.messages.size(), 1);  // the line appended, nothing else
+}
+
+// Enter on the question about a far close answers No: nothing is appended.
+void AppendDataDlgTest::enterOnTheFarCloseQuestionAppendsNothing() {
+    Workstation station;
+    const QByteArray before = "20240715,15836,15840,15775,15831\n";
+    const QString path = station.writeFile("usdjpy.txt", before);
+    station.chooseFile = [path] { return path; };
+    seams().question = nullptr;  // the real question box, answered by its default button
+    seams().message = nullptr;
+    QString asked;
+    QTimer::singleShot(0, [&] {
+        QVERIFY(QTest::qWaitFor([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); }));
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        asked = box->text();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    CAppendDataDlg dialog;
+    typeBarAndConfirm(dialog, {"20240716", "15830", "19000", "15800", "19000"});
+    QCOMPARE(asked, QStringLiteral("The new close 190.00 is 20.0 % away from the file's last close 158.31.\n"
+                                   "Append it all the same?"));
+    QCOMPARE(fileContent(path), before);
+}
+
+// 158.30 beside 190 would be read in two units; the dialog says so instead.
+void AppendDataDlgTest::mixedFormsAreRefused() {
+    Workstation station;
+    const QString path = station.writeFile("usdjpy.txt", "20240715,15836,15840,15775,15831\n");
+    station.chooseFile = [path] { return path; };
+    CAppendDataDlg dialog;
+    dialog.show();
+    typeBarAndConfirm(dialog, {"20240716", "158.30", "190", "158.00", "159.00"});
+    QCOMPARE(station.messages, QStringList({"Type the four prices in one form: all with a decimal point (158.30) "
+                                            "or all in hundredths (15830)."}));
+    QCOMPARE(dialog.focusWidget()->objectName(), QStringLiteral("1049"));
+    QCOMPARE(station.fileDialogs, 0);
+    QCOMPARE(fileContent(path), QByteArray("20240715,15836,15840,15775,15831\n"));
 }
 
 // 158.3 typed as a price is 158.30 yen: 15830 hundredths, not 1583.
@@ -283,8 +344,8 @@ void AppendDataDlgTest::aFarCloseIsAskedAbout() {
     station.frame()->dispatch(32797);
     QCOMPARE(focusAfterNo, QStringLiteral("1051"));
     QCOMPARE(station.questions.size(), 2);
-    QCOMPARE(station.questions[0], QStringLiteral("The new close 1583 is -90.0 % away from the file's last close "
-                                                  "15831.\nAppend it all the same?"));
+    QCOMPARE(station.questions[0], QStringLiteral("The new close 15.83 is -90.0 % away from the file's last close "
+                                                  "158.31.\nAppend it all the same?"));
     QCOMPARE(fileContent(path), before + "20240716,1580,1590,1575,1583\n");
 
     // A close within ten per cent is not asked about.

@@ -8,9 +8,11 @@
 #include "workbench/tab_strip.h"
 
 #include <QImage>
+#include <qcustomplot.h>
 #include <QMouseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 
 namespace {
 
@@ -48,7 +50,9 @@ class ChartViewTest : public QObject {
 private slots:
     void viewOfSixHundredPixelsSplitsTwoThirdsToOneThird();
     void studyTabShowsOnlyItsChart();
-    void verticalLinesFollowTheMouseUntilTheNextLayout();
+    void oneVerticalLineFollowsTheMouseOverThePlotArea();
+    void zoomAndPanStopAtTheBars();
+    void cascadeKeepsViewsAtAUsableSize();
     void activationSelectsTheViewsWorkspace();
     void repaintOfTheLatestBarsKeepsEarlierPointsOutOfRange();
 };
@@ -81,33 +85,92 @@ void ChartViewTest::studyTabShowsOnlyItsChart() {
     QVERIFY(!macd->isVisible());
 }
 
-void ChartViewTest::verticalLinesFollowTheMouseUntilTheNextLayout() {
+// One line, over the plot area of the chart under the mouse only: it moves
+// with the mouse, leaves no trail, and goes when the mouse leaves the plot.
+void ChartViewTest::oneVerticalLineFollowsTheMouseOverThePlotArea() {
     Workstation station;
     StandaloneView standalone(QSize(800, 600));
     CVarkelModel2cView& view = standalone.view;
-    moveMouse(&view, QPoint(100, 300));
+    QVERIFY(openPriceFile(standalone.workspace(), "USD/JPY", station.writeFile("p.txt", risingPrices(10))));
+    auto* chart = dynamic_cast<CChartFX*>(standalone.workspace().priceChart);
+    QWidget* plot = chart->findChild<QWidget*>();
+    const QRect area(chart->mapTo(&view, chart->plotArea().topLeft()), chart->plotArea().size());
+    QVERIFY(area.width() > 100 && area.top() > 0);
+    const auto moveInView = [&](QPoint inView) { moveMouse(plot, plot->mapFrom(&view, inView)); };
+    moveInView(area.center());
     QCOMPARE(view.verticalLineCount(), 0);  // the mode is off
 
     station.app.verticalLineMode = true;
-    moveMouse(&view, QPoint(100, 300));
-    moveMouse(view.studyTab, QPoint(250, 50));  // over the study strip: x 250 in the view
-    QCOMPARE(view.verticalLineCount(), 2);
-    QVERIFY(openPriceFile(standalone.workspace(), "USD/JPY", station.writeFile("p.txt", risingPrices(10))));
-    QWidget* plot = dynamic_cast<CChartFX*>(standalone.workspace().priceChart)->findChild<QWidget*>();
-    moveMouse(plot, QPoint(400, 100));  // over the chart, which tracks the mouse itself
-    QCOMPARE(view.verticalLineCount(), 3);
+    moveMouse(view.studyTab, QPoint(250, 50));  // no chart there
+    QCOMPARE(view.verticalLineCount(), 0);
+    const int first = area.left() + 40, second = area.left() + 120;
+    moveInView(QPoint(first, area.center().y()));
+    moveInView(QPoint(second, area.center().y()));
+    QCOMPARE(view.verticalLineCount(), 1);
     const QImage picture = view.grab().toImage();
     const QColor blue(Qt::blue);
-    QCOMPARE(picture.pixelColor(100, 15), blue);
-    QCOMPARE(picture.pixelColor(100, 585), blue);  // down to the height less 15
-    QCOMPARE(picture.pixelColor(250, 300), blue);
-    QVERIFY(picture.pixelColor(100, 10) != blue);
-    QVERIFY(picture.pixelColor(100, 592) != blue);
-    QVERIFY(picture.pixelColor(101, 300) != blue);  // one pixel wide
-    QCOMPARE(picture.pixelColor(400, 200), blue);
+    QCOMPARE(picture.pixelColor(second, area.top()), blue);
+    QCOMPARE(picture.pixelColor(second, area.bottom()), blue);
+    QVERIFY(picture.pixelColor(second, area.top() - 2) != blue);  // not over the tab bar
+    QVERIFY(picture.pixelColor(second, area.bottom() + 2) != blue);
+    QVERIFY(picture.pixelColor(second + 1, area.center().y()) != blue);  // one pixel wide
+    QVERIFY(picture.pixelColor(first, area.center().y()) != blue);  // no trail
 
+    moveInView(QPoint(area.left() - 3, area.center().y()));  // over the axis labels
+    QCOMPARE(view.verticalLineCount(), 0);
+    moveInView(area.center());
     view.resize(700, 600);
     QCOMPARE(view.verticalLineCount(), 0);
+}
+
+// Window > Cascade keeps every view big enough to work in, one title bar
+// below and right of the one before.
+void ChartViewTest::cascadeKeepsViewsAtAUsableSize() {
+    Workstation station;
+    CMainFrame* frame = station.frame();
+    frame->newDocument();
+    frame->newDocument();
+    QMenu* windowMenu = frame->findChild<QMenu*>("windowMenu");
+    emit windowMenu->aboutToShow();
+    QAction* cascade = nullptr;
+    for (QAction* action : windowMenu->actions())
+        if (action->text() == "&Cascade") cascade = action;
+    QVERIFY(cascade != nullptr);
+    cascade->trigger();
+    const QSize area = frame->mdiArea()->viewport()->size();
+    const QList<QMdiSubWindow*> windows = frame->mdiArea()->subWindowList();
+    QCOMPARE(windows.size(), 3);
+    for (int i = 0; i < windows.size(); ++i) {
+        QVERIFY(!windows[i]->isMaximized());
+        QVERIFY2(windows[i]->width() >= area.width() * 3 / 4 && windows[i]->height() >= area.height() * 3 / 4,
+                 qPrintable(QStringLiteral("%1x%2 in %3x%4").arg(windows[i]->width()).arg(windows[i]->height())
+                                .arg(area.width()).arg(area.height())));
+        if (i > 0) QVERIFY(windows[i]->y() > windows[i - 1]->y() && windows[i]->x() > windows[i - 1]->x());
+    }
+}
+
+// Zoom and pan stop at the first and last bar.
+void ChartViewTest::zoomAndPanStopAtTheBars() {
+    Workstation station;
+    StandaloneView standalone(QSize(800, 600));
+    QVERIFY(openPriceFile(standalone.workspace(), "USD/JPY", station.writeFile("p.txt", risingPrices(40))));
+    auto* chart = dynamic_cast<CChartFX*>(standalone.workspace().priceChart);
+    auto* plot = chart->findChild<QCustomPlot*>();
+    const CChartFX::PlotRange bars = chart->plotRange();
+    struct Case {
+        double lower, upper;  // what the user zoomed or panned to
+        double shownLower, shownUpper;
+    };
+    const Case cases[] = {
+        {10.0, bars.xMax + 5.0, 4.5, bars.xMax - 0.5},      // past the last point: pushed back
+        {-20.0, 5.0, -0.5, 24.5},                            // before the first
+        {-100.0, 200.0, bars.xMin - 0.5, bars.xMax - 0.5},   // wider than the chart
+        {5.0, 15.0, 5.0, 15.0},                              // inside: as asked
+    };
+    for (const Case& c : cases) {
+        plot->xAxis->setRange(c.lower, c.upper);
+        QCOMPARE(chart->shownXRange(), std::make_pair(c.shownLower, c.shownUpper));
+    }
 }
 
 void ChartViewTest::activationSelectsTheViewsWorkspace() {

@@ -4,11 +4,15 @@
 #include "app/start_options.h"
 #include "windows/data/data_server_setting.h"
 #include "windows/data/download_dlg.h"
+#include "app/varkel_app.h"
+#include "windows/data/data_server_setting.h"
+#include "windows/data/download_dlg.h"
 
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QPushButton>
 
 #include <memory>
@@ -149,8 +153,13 @@ void DownloadDlgTest::downloadsThroughTheCommandAndKeepsTheTypedServer() {
     station.frame()->dispatch(32799);
     QVERIFY(parentless);
     QCOMPARE(seen, QStringList({"ok-disabled open Downloading...", "closed"}));
-    QCOMPARE(station.messages, QStringList({"Last update = 20240715"}));
-    QCOMPARE(fileContent(QDir(start_->path()).filePath("data/GBP_JPY.txt")), gbpHistory);
+    // The message names the file, and the answer Yes opens it in a new view.
+    const QString saved = QDir(start_->path()).filePath("data/GBP_JPY.txt");
+    QCOMPARE(station.questions, QStringList({"Last update = 20240715\n\nSaved to " + QDir::toNativeSeparators(saved) +
+                                             "\nOpen it in a new view?"}));
+    QCOMPARE(activeWorkspace()->productName, std::string("GBP/JPY"));
+    QCOMPARE(station.frame()->mdiArea()->subWindowList().size(), 2);
+    QCOMPARE(fileContent(saved), gbpHistory);
     QCOMPARE(storedDataServer(), QString::fromStdString(server_->address()));
 
     // The toolbar button opens it again, now with the stored server.
@@ -189,7 +198,7 @@ void DownloadDlgTest::failuresKeepTheDialogOpen() {
 
     attempt("USD/JPY", server);
     QVERIFY(seen.last().startsWith("closed||"));
-    QCOMPARE(station.messages.last(), QStringLiteral("Last update = 20240716"));
+    QCOMPARE(station.questions.last().section('\n', 0, 0), QStringLiteral("Last update = 20240716"));
     QCOMPARE(fileContent(QDir(start_->path()).filePath("data/USD_JPY.txt")), usdHistory);
 }
 
@@ -235,7 +244,8 @@ void DownloadDlgTest::windowKeepsRespondingWhileTheServerIsSlow() {
     QVERIFY(QTest::qWaitFor([&] { return paints.count > 0; }, 1000));
     QVERIFY(!okButton(dialog)->isEnabled());
     QVERIFY(waitForDownload(dialog));
-    QCOMPARE(station.messages, QStringList({"Last update = 20240716"}));
+    QCOMPARE(station.messages, QStringList());
+    QCOMPARE(station.questions.size(), 1);
 }
 
 void DownloadDlgTest::cancelAbortsTheTransferAndKeepsTheEarlierFile() {

@@ -1,6 +1,7 @@
 #include "ui_test_support.h"
 
 #include "app/chart_view.h"
+#include "app/command_ids.h"
 #include "app/recent_files.h"
 #include "chart/chart_control.h"
 #include "windows/data/product_name_dlg.h"
@@ -20,6 +21,7 @@ namespace {
 auto nameProduct(const QString& product, int* result = nullptr) {
     return [product, result](QDialog& dialog) {
         auto* combo = dialog.findChild<QComboBox*>("1003");
+        if (combo == nullptr) return int(QDialog::Rejected);  // not the Product Name dialog
         combo->setEditText(product);
         dialog.findChild<QPushButton*>("1")->click();
         if (result != nullptr) *result = dialog.result();
@@ -54,6 +56,7 @@ private slots:
     void unreadableFileShowsAnEmptyChartAndSaysSo();
     void endlessFileIsRefusedWithTheReason();
     void sampleHistoryGetsItsMovingAverages();
+    void aRecentFileOffersTheProductItsNameSpells();
 };
 
 void OpenFlowTest::productListIsSortedAndStartsEmpty() {
@@ -256,6 +259,21 @@ void OpenFlowTest::sampleHistoryGetsItsMovingAverages() {
     QVERIFY(qAbs(chart->value(4, 19) - sum / 20) < 1e-9);
     QVERIFY(chart->value(5, 39) != varkel::hiddenValue);
     QCOMPARE(chart->pointLabel(5350), QStringLiteral("20240716"));
+}
+
+// A recent file USD_JPY.txt offers USD/JPY in the Product Name dialog.
+void OpenFlowTest::aRecentFileOffersTheProductItsNameSpells() {
+    Workstation station;
+    const QString path = station.writeFile("EUR_JPY.txt", risingBar(20240102, 0) + risingBar(20240103, 1));
+    station.app.recentFiles().add(path);
+    QString offered;
+    station.answerDialog = [&](QDialog& dialog) {
+        if (auto* combo = dialog.findChild<QComboBox*>("1003")) offered = combo->currentText();
+        return nameProduct(offered)(dialog);
+    };
+    station.frame()->dispatch(cmd::recentFile1);
+    QCOMPARE(offered, QStringLiteral("EUR/JPY"));
+    QCOMPARE(activeWorkspace()->productName, std::string("EUR/JPY"));
 }
 
 QTEST_MAIN(OpenFlowTest)

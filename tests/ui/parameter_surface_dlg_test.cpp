@@ -6,6 +6,11 @@
 #include "robustness/strategy_builder.h"
 #include "windows/model/last_build.h"
 #include "windows/robustness/parameter_surface_dlg.h"
+#include "search/trial_selection.h"
+#include "robustness/strategy_builder.h"
+#include "windows/robustness/parameter_surface_dlg.h"
+#include "report/build_texts.h"
+#include "robustness/surface_slice.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -110,6 +115,18 @@ void ParameterSurfaceDlgTest::cellsAreTheSurfacesReturnsAndTheMarkerTheBuiltMode
     // Choosing the other axis's parameter swaps the two.
     across->setCurrentIndex(1);
     QCOMPARE(up->currentIndex(), 0);
+
+    // The title names product, study and parameters, and stands in the picture saved.
+    auto* title = dialog.findChild<QCPTextElement*>("surfaceTitle");
+    QVERIFY(title != nullptr);
+    QCOMPARE(title->text(), "USD/JPY, Keltner Channels: " + QString::fromStdString(layerParameterText(built.model.base())));
+    // The colours reach the slice's robust percentiles.
+    auto* plot = dialog.findChild<QCustomPlot*>();
+    QCPColorMap* map = nullptr;
+    for (int i = 0; i < plot->plottableCount(); ++i)
+        if (auto* each = qobject_cast<QCPColorMap*>(plot->plottable(i))) map = each;
+    QVERIFY(map != nullptr);
+    QCOMPARE(map->dataRange().upper, colourReach(dialog.slice()));
 
     const QString png = station.startFile("surface.png");
     QVERIFY(dialog.savePng(png));

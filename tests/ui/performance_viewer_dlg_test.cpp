@@ -80,12 +80,17 @@ void PerformanceViewerDlgTest::missingModelOrViewShowsNothingToDraw() {
     TradeModelStation station;
     QVERIFY(station.openSample());
     CPerformanceViewerDlg noModel(activeWorkspace(), station.app.startDirectory, nullptr);
-    noModel.showSavedModel();
-    QCOMPARE(noModel.readOut(1030)->text(), QStringLiteral("USD/JPY"));
-    for (const int name : {1021, 1022, 1023}) QCOMPARE(noModel.readOut(name)->text(), QStringLiteral("N/A"));
-    QCOMPARE(noModel.readOut(1038)->text(), QString());
+    QVERIFY(!noModel.showSavedModel());
+    QCOMPARE(station.messages, QStringList({"No trade model for USD/JPY: build one first"}));
+    for (const int id : {1030, 1021, 1029, 1032, 1038}) QCOMPARE(noModel.readOut(id)->text(), QString());
     pressShow(noModel);
     QCOMPARE(chartPoints(noModel), 0);
+    // Performance View says the same and opens nothing.
+    int opened = 0;
+    station.answerDialog = [&](QDialog&) { return ++opened, int(QDialog::Rejected); };
+    station.frame()->dispatch(32786);
+    QCOMPARE(opened, 0);
+    QCOMPARE(station.messages.size(), 2);
 
     station.frame()->mdiArea()->closeAllSubWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

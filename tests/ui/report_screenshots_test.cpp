@@ -66,11 +66,15 @@ void ReportScreenshotsTest::macdRocModelThroughBuilderViewerAndSignal() {
         if (fullBuild) qInfo("The full MACD + Rate Of Change build took %.1f s in the window", builder->lastBuildTime().count());
         baseReturn = dialog.findChild<QLabel*>("1024")->text();
         saveShot(dialog, "screenshot-builder.png");
+        dialog.findChild<QPushButton*>("save")->click();
         return int(QDialog::Rejected);
     };
     station.frame()->dispatch(cmd::buildModelMenu);
     QVERIFY(baseReturn.startsWith("Return = "));
     QVERIFY(QFile::exists(station.startFile("USD_JPY.pfm")));
+    QCOMPARE(station.messages, QStringList({"Saved the trade model for USD/JPY to\n" +
+                                            QDir::toNativeSeparators(station.startFile("USD_JPY.pfm"))}));
+    station.messages.clear();
 
     QStringList viewed;
     station.answerDialog = [&](QDialog& dialog) {

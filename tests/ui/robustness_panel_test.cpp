@@ -92,6 +92,11 @@ void RobustnessPanelTest::panelShowsTheEnginesFiguresAndTheSurfaceOpens() {
     QCOMPARE(figureOf(dialog, "dsr"), QString::fromStdString(robustnessFigure(robustness.sharpe->deflated)));
     QCOMPARE(figureOf(dialog, "psr"), QString::fromStdString(robustnessFigure(robustness.sharpe->probabilistic)));
     QCOMPARE(figureOf(dialog, "trials"), QString::fromStdString(withThousandsSeparators(robustness.trials)));
+    // The Sharpe ratio the DSR judges stands beside it, apart from the 20-bar "Sharpe Ratio".
+    QCOMPARE(figureOf(dialog, "sr0"), QString::fromStdString(robustnessFigure(robustness.sharpe->benchmark)));
+    QCOMPARE(figureOf(dialog, "srPerBar"), QString::fromStdString(robustnessFigure(robustness.sharpe->moments.sharpe)));
+    QCOMPARE(figureOf(dialog, "srAnnualised"),
+             QString::fromStdString(robustnessFigure(robustness.sharpe->annualisedSharpe)));
     auto* verdict = dialog.findChild<QLabel*>("verdict");
     const bool holds = robustness.layers[0]->pbo < 0.5 && robustness.layers[1]->pbo < 0.5 && robustness.sharpe->deflated > 0.95;
     QVERIFY(verdict->text().contains(holds ? "holds up" : "likely a fluke"));
@@ -140,6 +145,13 @@ void RobustnessPanelTest::plateauSelectionBuildsTheEnginesPlateauModel() {
     QVERIFY(buildInDialog(dialog, 1));
     QTemporaryDir engineDirectory;
     const BuildResult plateau = engineBuild(before, TrialSelection::plateau, engineDirectory.path());
+    // The verdict names the rule, and says whose rank the PBO is.
+    const QString verdict = dialog.findChild<QLabel*>("verdict")->text();
+    QVERIFY2(verdict.startsWith("The plateau trial of " +
+                                QString::fromStdString(withThousandsSeparators(plateau.robustness.trials)) + " trials "),
+             qPrintable(verdict));
+    QVERIFY2(verdict.endsWith(" (the PBO ranks the best in-sample trial)"), qPrintable(verdict));
+    dialog.findChild<QPushButton*>("save")->click();
     QCOMPARE(station.readStartFile("USD_JPY.pfm"), [&] {
         QFile file(QDir(engineDirectory.path()).filePath("USD_JPY.pfm"));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

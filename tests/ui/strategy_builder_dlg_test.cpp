@@ -4,6 +4,7 @@
 #include "model/trade_model_file.h"
 #include "windows/model/strategy_builder_dlg.h"
 #include "report/build_texts.h"
+#include "report/flagged_return.h"
 #include "workbench/chart_fx.h"
 
 #include <QCheckBox>
@@ -70,7 +71,7 @@ private slots:
     void cancelledOrClosedBuildSavesNothingUnwritableFileIsReported();
     void chartsKeepTheStudiesTheirTitlesName();
     void aNewBuildOrACancelLeavesNothingOfTheEarlierOne();
-    void replacingASavedModelIsAskedFirst();
+    void onlySaveReplacesTheSavedModel();
 };
 
 void StrategyBuilderDlgTest::listsHoldTheirEntriesAndNeedAProduct() {
@@ -128,6 +129,7 @@ void StrategyBuilderDlgTest::refusedChoicesShowTheirMessagesAndBuildNothing() {
     button(dialog, "1")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBuilding(), 30000);
     QCOMPARE(station.messages.size(), 4);
+    button(dialog, "save")->click();
     TradeModel saved;
     QVERIFY(loadTradeModel(saved, station.startFile("USD_JPY.pfm").toStdString()));
     QCOMPARE(saved.layers[1].kind, StudyKind::NotInUse);
@@ -164,16 +166,25 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
     const std::pair<int, std::string> texts[] = {{1024, layerReturnText(*expected.layerReturns[0])},
                                                  {1025, layerReturnText(*expected.layerReturns[1])},
                                                  {1026, ""},
-                                                 {1029, buildMeasureText(expected.model.sharpeRatio)},
-                                                 {1030, buildMeasureText(expected.model.kellyFormula)},
-                                                 {1031, buildMeasureText(expected.model.winningRate)}};
+                                                 {1029, buildMeasureText(expected.model.sharpeRatio, expected.model.tradeCount)},
+                                                 {1030, buildMeasureText(expected.model.kellyFormula, expected.model.tradeCount)},
+                                                 {1031, buildMeasureText(expected.model.winningRate, expected.model.tradeCount)}};
     for (const auto& [id, text] : texts) QCOMPARE(textOf(dialog, id), QString::fromStdString(text));
     // The chosen parameters beside each layer's return.
     for (int layer = 1; layer <= 3; ++layer)
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("layerParameters%1").arg(layer))->text(),
                  QString::fromStdString(layerParameterText(expected.model.layers[layer - 1])));
     QVERIFY(!dialog.findChild<QLabel*>("layerParameters1")->text().isEmpty());
+    // The sample's flagged bars and their share of the model's return.
+    const QString note = dialog.findChild<QLabel*>("dataQuality")->text();
+    QVERIFY2(note.startsWith("The history has "), qPrintable(note));
+    QCOMPARE(note, QString::fromStdString(builtModelDataQualityNote(VARKEL_SAMPLES_DIR "/USD_JPY.txt",
+                                                                     *engineRegistry.findProduct("USD/JPY"))));
+    QVERIFY(!QFile::exists(station.startFile("USD_JPY.pfm")));  // saved only when asked to
+    button(dialog, "save")->click();
     QCOMPARE(contentOf(station.startFile("USD_JPY.pfm")), contentOf(engineDirectory.filePath("USD_JPY.pfm")));
+    QCOMPARE(station.messages, QStringList({"Saved the trade model for USD/JPY to\n" +
+                                            QDir::toNativeSeparators(station.startFile("USD_JPY.pfm"))}));
 
     // The curve: every real bar's cumulative P&L with its date, the next-day bar left out.
     const auto& bars = engineRegistry.findProduct("USD/JPY")->bars;
@@ -217,13 +228,19 @@ void StrategyBuilderDlgTest::cancelledOrClosedBuildSavesNothingUnwritableFileIsR
     QVERIFY(sameBars(station.product().bars, before));
     QVERIFY(station.messages.isEmpty());
 
-    // A model file that cannot be written is reported with its path.
+    // A model file that cannot be written is reported with its path ...
     QVERIFY(QDir(station.start.path()).mkdir("USD_JPY.pfm"));
     dialog.setGrids(smallGrids());
     choose(dialog, 1021, "MACD");
     button(dialog, "1")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBuilding(), 30000);
-    QCOMPARE(station.messages, QStringList({"Could not write the trade model file " + station.startFile("USD_JPY.pfm")}));
+    QVERIFY(station.messages.isEmpty());
+    button(dialog, "save")->click();
+    // ... and with the reason.
+    QCOMPARE(station.messages.size(), 1);
+    QVERIFY2(station.messages[0].startsWith("Could not write the trade model file " + station.startFile("USD_JPY.pfm") +
+                                             ": "),
+             qPrintable(station.messages[0]));
 }
 
 // After a build, View > Tick repaints the MACD chart titled "MACD (30, 10, 9)"
@@ -258,7 +275,6 @@ void StrategyBuilderDlgTest::chartsKeepTheStudiesTheirTitlesName() {
     choose(dialog, 1021, "MACD");
     button(dialog, "1")->click();
     QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBuilding(), 30000);
-    QVERIFY(QFile::exists(station.startFile("USD_JPY.pfm")));
 
     station.frame()->dispatch(32784);  // Tick 300 again repaints every chart
     QCOMPARE(macdChart->title(), QStringLiteral("MACD (30, 10, 9)"));
@@ -302,30 +318,61 @@ void StrategyBuilderDlgTest::aNewBuildOrACancelLeavesNothingOfTheEarlierOne() {
     QStringList expected(9, QString());
     expected[0] = QStringLiteral("Cancelled");
     QCOMPARE(figures(), expected);
-    // The second build asked before it would replace the first one's model.
-    QCOMPARE(station.questions.size(), 1);
+    // Only Save replaces a model: no build asks.
+    QCOMPARE(station.questions, QStringList());
 }
 
-void StrategyBuilderDlgTest::replacingASavedModelIsAskedFirst() {
+// Search first, save after: a build leaves the saved model byte for byte;
+// Save asks once before it replaces it and says where it saved. The window
+// remembers the last base, filters and rule.
+void StrategyBuilderDlgTest::onlySaveReplacesTheSavedModel() {
     TradeModelStation station;
     QVERIFY(station.openSample());
-    station.writeStartFile("USD_JPY.pfm", "the model traded by\n");
+    const QByteArray saved = "the model traded by\n";
+    station.writeStartFile("USD_JPY.pfm", saved);
     station.answerQuestion = [](const QString&) { return false; };
-    CStrategyBuilderDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
-    dialog.setGrids(smallGrids());
-    choose(dialog, 1021, "MACD");
-    button(dialog, "1")->click();
-    QVERIFY(!dialog.isBuilding());
-    QCOMPARE(station.questions,
-             QStringList({"A trade model for USD/JPY is already saved in\n" +
-                          QDir::toNativeSeparators(station.startFile("USD_JPY.pfm")) +
-                          "\nBuild a new one and replace it?"}));
-    QCOMPARE(station.readStartFile("USD_JPY.pfm"), QByteArray("the model traded by\n"));
+    {
+        CStrategyBuilderDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
+        dialog.setGrids(smallGrids());
+        choose(dialog, 1021, "MACD");
+        setChecked(dialog, 1014, true);
+        choose(dialog, 1022, "Rate Of Change");
+        dialog.findChild<QComboBox*>("selection")->setCurrentIndex(1);
+        QVERIFY(!button(dialog, "save")->isEnabled());
+        button(dialog, "1")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBuilding(), 30000);
+        QCOMPARE(station.questions, QStringList());
+        QCOMPARE(station.readStartFile("USD_JPY.pfm"), saved);
 
+        button(dialog, "save")->click();  // No: the saved model stays
+        QCOMPARE(station.questions,
+                 QStringList({"A trade model for USD/JPY is already saved in\n" +
+                              QDir::toNativeSeparators(station.startFile("USD_JPY.pfm")) +
+                              "\nReplace it with this build?"}));
+        QCOMPARE(station.readStartFile("USD_JPY.pfm"), saved);
+        QVERIFY(button(dialog, "save")->isEnabled());  // the build can still be saved
+        button(dialog, "2")->click();
+        QCOMPARE(station.readStartFile("USD_JPY.pfm"), saved);
+    }
+
+    CStrategyBuilderDlg again(activeWorkspace(), station.app.startDirectory, nullptr);
+    QCOMPARE(again.findChild<QComboBox*>("1021")->currentText(), QStringLiteral("MACD"));
+    QVERIFY(again.findChild<QCheckBox*>("1014")->isChecked());
+    QCOMPARE(again.findChild<QComboBox*>("1022")->currentText(), QStringLiteral("Rate Of Change"));
+    QCOMPARE(again.findChild<QComboBox*>("selection")->currentText(), QStringLiteral("Plateau"));
+    again.setGrids(smallGrids());
     station.answerQuestion = [](const QString&) { return true; };
-    button(dialog, "1")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBuilding(), 30000);
+    button(again, "1")->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!again.isBuilding(), 30000);
+    QCOMPARE(station.readStartFile("USD_JPY.pfm"), saved);
+    button(again, "save")->click();
+    QCOMPARE(station.questions.size(), 2);  // one question per Save
     QVERIFY(station.readStartFile("USD_JPY.pfm").startsWith("5\n"));
+    QVERIFY(!button(again, "save")->isEnabled());
+    QCOMPARE(station.messages.last(), "Saved the trade model for USD/JPY to\n" +
+                                          QDir::toNativeSeparators(station.startFile("USD_JPY.pfm")));
+    QCOMPARE(again.findChild<QProgressBar*>("buildProgress")->format(),
+             "Saved to " + QDir::toNativeSeparators(station.startFile("USD_JPY.pfm")));
 }
 
 QTEST_MAIN(StrategyBuilderDlgTest)

@@ -34,6 +34,7 @@ struct TradeModelStation : StartDirectory, Workstation {
         const bool opened = openPriceFile(*activeWorkspace(), product, priceFile);
         messages.clear();
         details.clear();
+        questions.clear();
         return opened;
     }
     bool openSample() { return open(QStringLiteral("USD/JPY"), QStringLiteral(VARKEL_SAMPLES_DIR "/USD_JPY.txt")); }

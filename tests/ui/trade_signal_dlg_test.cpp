@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 #include <algorithm>
@@ -43,6 +44,7 @@ class TradeSignalDlgTest : public QObject {
 private slots:
     void handWrittenModelGivesSignalFilesAndCharts();
     void missingModelWritesNothingUnwritableFileIsReported();
+    void appendedBarIsTheSignalsLastBar();
     void aModelTheHistoryCannotServeIsReported();
     void makingTheDialogComputesAndWritesNothing();
 };
@@ -118,10 +120,16 @@ void TradeSignalDlgTest::missingModelWritesNothingUnwritableFileIsReported() {
     TradeModelStation station;
     QVERIFY(station.openSample());
     CTradeSignalDlg noModel(activeWorkspace(), station.app.startDirectory, nullptr);
-    noModel.runSignal();
+    QVERIFY(!noModel.runSignal());
     QCOMPARE(noModel.signalText() + noModel.netProfitText(), QString());
     QVERIFY(!QFile::exists(station.startFile("USD_JPY.pfm")) && !QFile::exists(station.startFile("strategy")));
     QCOMPARE(station.messages, QStringList({"No trade model for USD/JPY: build one first"}));
+    // Daily Trade Signal says so and opens no window.
+    int opened = 0;
+    station.answerDialog = [&](QDialog&) { return ++opened, int(QDialog::Rejected); };
+    station.frame()->dispatch(32777);
+    QCOMPARE(opened, 0);
+    QCOMPARE(station.messages.size(), 2);
     station.messages.clear();
 
     station.writeStartFile("USD_JPY.pfm", macdModel);
@@ -131,6 +139,33 @@ void TradeSignalDlgTest::missingModelWritesNothingUnwritableFileIsReported() {
     QVERIFY(!blocked.signalText().isEmpty());
     QCOMPARE(station.messages,
              QStringList({"Could not write the strategy file " + station.startFile("strategy/USD_JPY.csv")}));
+}
+
+// The daily routine: open the history, append today's bar to the file the
+// view shows, run the signal: it is for the day after the new bar.
+void TradeSignalDlgTest::appendedBarIsTheSignalsLastBar() {
+    TradeModelStation station;
+    const QString copy = station.startFile("USD_JPY.txt");
+    QVERIFY(QFile::copy(VARKEL_SAMPLES_DIR "/USD_JPY.txt", copy));
+    QVERIFY(station.open("USD/JPY", copy));
+    station.writeStartFile("USD_JPY.pfm", macdModel);
+    station.chooseFile = [copy] { return copy; };
+    station.answerDialog = [](QDialog& dialog) {
+        const QStringList bar = {"20240716", "15831", "15890", "15800", "15860"};
+        for (int i = 0; i < bar.size(); ++i) dialog.findChild<QLineEdit*>(QString::number(1047 + i))->setText(bar[i]);
+        dialog.findChild<QPushButton*>("1")->click();
+        return dialog.result();
+    };
+    station.frame()->dispatch(32797);
+    QString signalDay;
+    station.answerDialog = [&](QDialog& dialog) {
+        signalDay = dialog.findChild<QLabel*>("signalDay")->text();
+        return int(QDialog::Rejected);
+    };
+    station.frame()->dispatch(32777);
+    QCOMPARE(signalDay, QStringLiteral("USD/JPY: the signal for 20240717, the trading day after 20240716"));
+    const QList<QByteArray> lines = station.readStartFile("strategy/USD_JPY.csv").split('\n');
+    QCOMPARE(lines[lines.size() - 3].split(',')[0], QByteArray("20240716"));
 }
 
 void TradeSignalDlgTest::aModelTheHistoryCannotServeIsReported() {

@@ -168,6 +168,12 @@ void WalkForwardDlgTest::showsTheEnginesReportAndSavesItsCsv() {
             expectCurve(chart->graph(0), firstTest, expected.outOfSampleDaily);
             expectCurve(chart->graph(1), firstTest, expected.wholeHistoryDaily);
             QCOMPARE(chart->itemCount(), int(expected.folds.size()));  // a line where each fold's test starts
+            // The legend stands under the plot, not over the curves; a verdict and a key in words.
+            QCOMPARE(chart->axisRect()->insetLayout()->elementCount(), 0);
+            QCOMPARE(chart->plotLayout()->rowCount(), 2);
+            QCOMPARE(dialog->findChild<QLabel*>("verdict")->text(), QString::fromStdString(walkForwardVerdict(expected)));
+            QVERIFY(dialog->findChild<QLabel*>("verdict")->text().startsWith("Out of sample: net "));
+            QVERIFY(dialog->findChild<QLabel*>("parameterKey")->text().startsWith("Columns: Base "));
 
             const QString csv = station.startFile("walkforward.csv");
             QVERIFY(dialog->saveCsv(csv));

@@ -1,5 +1,6 @@
 #include "windows/data/append_data_dlg.h"
 
+#include "workbench/price_file_written.h"
 #include "workbench/seams.h"
 
 #include <QDir>
@@ -110,11 +111,13 @@ bool CAppendDataDlg::confirmFarClose(const std::string& path, const PriceLineVal
     const std::optional<double> lastClose = lastFileClose(path);
     if (!lastClose || !closeJumpsFar(*lastClose, values.close)) return true;
     const double change = (values.close - *lastClose) / *lastClose * 100.0;
+    // A typing slip is likelier than such a move: Enter keeps the file as it is.
     return askYesNo(QStringLiteral("The new close %1 is %2 % away from the file's last close %3.\n"
                                    "Append it all the same?")
-                        .arg(values.close)
+                        .arg(QString::fromStdString(priceInYen(values.close)))
                         .arg(change, 0, 'f', 1)
-                        .arg(*lastClose, 0, 'f', 0));
+                        .arg(QString::fromStdString(priceInYen(*lastClose))),
+                    QString(), EnterAnswers::No);
 }
 
 void CAppendDataDlg::accept() {
@@ -147,6 +150,7 @@ void CAppendDataDlg::accept() {
         case AppendStatus::Appended:
             showMessage(QStringLiteral("Appended the line\n%1\nto %2")
                             .arg(QString::fromStdString(result.line), QDir::toNativeSeparators(path)));
+            announcePriceFileWritten(path);
             QDialog::accept();
             return;
     }

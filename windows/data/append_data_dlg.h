@@ -11,8 +11,8 @@ class QLineEdit;
 // Dialog 150 "Append Price Data": one bar typed by hand, appended to a price
 // file the user picks when pressing OK. Prices may be typed in hundredths or
 // with up to two decimals; a close more than 10 % from the file's last close
-// is asked about first, and the line written is shown with the file's name.
-// Works on the file only; a product already loaded stays as it is.
+// is asked about first (Enter answers No), and the line written is shown with
+// the file's name. A view that shows the file reloads it.
 class CAppendDataDlg : public QDialog {
     Q_OBJECT
 public:

@@ -2,9 +2,13 @@
 
 #include "windows/data/data_server_setting.h"
 #include "windows/data/product_choice.h"
+#include "windows/data/data_server_setting.h"
+#include "windows/data/product_choice.h"
+#include "workbench/price_file_written.h"
 #include "workbench/seams.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -102,6 +106,10 @@ void CDownloadDlg::reject() {
     QDialog::reject();
 }
 
+QString CDownloadDlg::productName() const {
+    return productCombo_->currentText();
+}
+
 void CDownloadDlg::setBusy(bool busy) {
     okButton_->setEnabled(!busy);
     cancelButton_->setEnabled(true);
@@ -141,6 +149,10 @@ void CDownloadDlg::finishDownload(const PriceHistoryDownload& result, const QStr
     }
     // An address the user typed is kept once it has served a download.
     if (address != resolvedAddress_) storeDataServer(address);
-    if (!result.message.empty()) showMessage(QString::fromStdString(result.message));
+    downloadedPath_ = QString::fromStdString(result.targetPath);
+    announcePriceFileWritten(downloadedPath_);
+    if (!result.message.empty())
+        openRequested_ = askYesNo(QString::fromStdString(result.message) + QStringLiteral("\n\nSaved to %1\nOpen it in a new view?")
+                                                                         .arg(QDir::toNativeSeparators(downloadedPath_)));
     QDialog::accept();
 }

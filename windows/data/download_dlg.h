@@ -17,7 +17,9 @@ class QPushButton;
 // background task so the window keeps repainting; meanwhile the dialog shows that
 // it is busy, and CANCEL (or Escape, or the close box) aborts the transfer at
 // once and closes the dialog, the earlier file left as it was. A failure keeps
-// the dialog open; a download closes it after telling the date of the newest bar.
+// the dialog open; a download closes it after telling the date of the newest
+// bar and the file it went to, and asking whether to open it. A view that
+// shows the file reloads it.
 class CDownloadDlg : public QDialog {
     Q_OBJECT
 public:
@@ -29,6 +31,12 @@ public:
 
     void accept() override;
     void reject() override;
+
+    // After a download: the product, the file written, and whether the user
+    // wants it opened in a new view.
+    QString productName() const;
+    QString downloadedPath() const { return downloadedPath_; }
+    bool openRequested() const { return openRequested_; }
 
 private:
     bool downloading() const { return task_.isRunning(); }
@@ -45,6 +53,8 @@ private:
     QLabel* const statusLabel_;
     QPushButton* const okButton_;
     QPushButton* const cancelButton_;
+    QString downloadedPath_;
+    bool openRequested_ = false;
     // Last: it stops a running transfer before anything above goes.
     BackgroundTask task_;
 };

@@ -10,6 +10,9 @@
 #include "workbench/chart_workspace.h"
 #include "workbench/seams.h"
 #include "workbench/worker_threads_setting.h"
+#include "report/flagged_return.h"
+#include "studies/study_catalogue.h"
+#include "workbench/settings_store.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -45,8 +48,10 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
       winningRateText_(addReadOut(1031)),
       curveChart_(new CChartFX(this)),
       robustnessPanel_(new CRobustnessPanel(this)),
+      dataQualityText_(new QLabel(this)),
       surfaceButton_(new QPushButton(QStringLiteral("Surface..."), this)),
       permutationButton_(new QPushButton(QStringLiteral("Permutation Test..."), this)),
+      saveButton_(new QPushButton(QStringLiteral("Save"), this)),
       progress_(new QProgressBar(this)),
       okButton_(new QPushButton(QStringLiteral("OK"), this)),
       cancelButton_(new QPushButton(QStringLiteral("Cancel"), this)),
@@ -85,6 +90,11 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
                        "in random order"));
     permutationButton_->setEnabled(false);
     connect(permutationButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::openPermutationTest);
+    saveButton_->setObjectName(QStringLiteral("save"));
+    saveButton_->setToolTip(QStringLiteral("Replace the product's saved trade model with this build"));
+    saveButton_->setAutoDefault(false);
+    saveButton_->setEnabled(false);
+    connect(saveButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::saveBuiltModel);
 
     auto* indexes = new QGridLayout;
     indexPicker_.place(indexes);
@@ -110,6 +120,7 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     buttons->addWidget(cancelButton_);
     buttons->addSpacing(16);
     buttons->addWidget(okButton_);
+    buttons->addWidget(saveButton_);
     buttons->addWidget(surfaceButton_);
     buttons->addWidget(permutationButton_);
     buttons->addWidget(finish);
@@ -118,9 +129,14 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     layout->addLayout(indexes);
     layout->addWidget(measures);
     layout->addWidget(robustnessPanel_);
+    dataQualityText_->setObjectName(QStringLiteral("dataQuality"));
+    dataQualityText_->setWordWrap(true);
+    dataQualityText_->setStyleSheet(QStringLiteral("color: #b35c00"));
+    layout->addWidget(dataQualityText_);
     layout->addWidget(new QLabel(QStringLiteral("Accumulative PL Curve"), this));
     layout->addWidget(curveChart_, 1);
     layout->addLayout(buttons);
+    restoreChoice();
 }
 
 // The task, the last member, stops a running build and drops its result.
@@ -154,6 +170,7 @@ void CStrategyBuilderDlg::clearFigures() {
     for (QLabel* text : {sharpeText_, kellyText_, winningRateText_}) text->clear();
     curveChart_->clearData();
     robustnessPanel_->clear();
+    dataQualityText_->clear();
 }
 
 void CStrategyBuilderDlg::accept() {
@@ -164,17 +181,74 @@ void CStrategyBuilderDlg::accept() {
         showMessage(QString::fromStdString(*refusal));
         return;
     }
-    if (!confirmOverwrite()) return;
+    rememberChoice();
     startBuild(choice);
 }
 
-bool CStrategyBuilderDlg::confirmOverwrite() const {
-    const std::filesystem::path path = performanceFilePath(startDirectory_, workspace_->productName);
+bool CStrategyBuilderDlg::confirmOverwrite(const std::filesystem::path& path) const {
     std::error_code error;
     if (!std::filesystem::exists(path, error)) return true;
-    return askYesNo(QStringLiteral("A trade model for %1 is already saved in\n%2\nBuild a new one and replace it?")
-                        .arg(QString::fromStdString(workspace_->productName),
+    return askYesNo(QStringLiteral("A trade model for %1 is already saved in\n%2\nReplace it with this build?")
+                        .arg(QString::fromStdString(buildingProduct_),
                              QDir::toNativeSeparators(QString::fromStdString(path.string()))));
+}
+
+void CStrategyBuilderDlg::saveBuiltModel() {
+    if (isBuilding() || !lastBuild_) return;
+    const std::filesystem::path path = performanceFilePath(startDirectory_, lastBuild_->productName);
+    const QString shown = QDir::toNativeSeparators(QString::fromStdString(path.string()));
+    if (!confirmOverwrite(path)) return;
+    std::string error;
+    if (!saveTradeModel(lastBuild_->model, path, &error)) {
+        showMessage(QStringLiteral("Could not write the trade model file ") + shown + QStringLiteral(": ") +
+                    QString::fromStdString(error));
+        return;
+    }
+    saveButton_->setEnabled(false);
+    progress_->setFormat(QStringLiteral("Saved to %1").arg(shown));
+    showMessage(QStringLiteral("Saved the trade model for %1 to\n%2")
+                    .arg(QString::fromStdString(lastBuild_->productName), shown));
+}
+
+namespace {
+
+const QString settingsGroup = QStringLiteral("StrategyBuilder");
+
+// A study as the builder's lists name it; empty for none.
+QString studyName(std::optional<StudyKind> kind) {
+    const StudyInfo* study = kind ? findStudy(*kind) : nullptr;
+    return study != nullptr ? QString::fromLatin1(study->name) : QString();
+}
+
+}  // namespace
+
+void CStrategyBuilderDlg::rememberChoice() const {
+    const IndexChoice choice = indexPicker_.choice();
+    QSettings settings = settingsStore();
+    settings.beginGroup(settingsGroup);
+    settings.setValue(QStringLiteral("base"), studyName(choice.baseKind));
+    settings.setValue(QStringLiteral("use2nd"), choice.use2nd);
+    settings.setValue(QStringLiteral("second"), studyName(choice.secondKind));
+    settings.setValue(QStringLiteral("use3rd"), choice.use3rd);
+    settings.setValue(QStringLiteral("third"), studyName(choice.thirdKind));
+    settings.setValue(QStringLiteral("selection"), selectionList_->currentText());
+}
+
+void CStrategyBuilderDlg::restoreChoice() {
+    QSettings settings = settingsStore();
+    settings.beginGroup(settingsGroup);
+    const auto kind = [&settings](const char* key) {
+        return studyKindFromListText(settings.value(QString::fromLatin1(key)).toString().toStdString());
+    };
+    IndexChoice choice;
+    choice.baseKind = kind("base");
+    choice.use2nd = settings.value(QStringLiteral("use2nd"), false).toBool();
+    choice.secondKind = kind("second");
+    choice.use3rd = settings.value(QStringLiteral("use3rd"), false).toBool();
+    choice.thirdKind = kind("third");
+    indexPicker_.setChoice(choice);
+    const int selection = selectionList_->findText(settings.value(QStringLiteral("selection")).toString());
+    if (selection >= 0) selectionList_->setCurrentIndex(selection);
 }
 
 void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
@@ -221,7 +295,9 @@ void CStrategyBuilderDlg::showProgress(int layer, std::int64_t done, std::int64_
     // The largest layer has 810,000 trials, well inside the bar's int range.
     progress_->setRange(0, static_cast<int>(std::max<std::int64_t>(total, 1)));
     progress_->setValue(static_cast<int>(done));
-    progress_->setFormat(QStringLiteral("%1: %v of %m trials").arg(QString::fromLatin1(layerNames[layer - 1])));
+    // The work of a layer is its trials and their scoring; the trial counts
+    // themselves stand in the panel and on the surface.
+    progress_->setFormat(QStringLiteral("%1: %p %").arg(QString::fromLatin1(layerNames[layer - 1])));
 }
 
 void CStrategyBuilderDlg::setBusy(bool busy) {
@@ -232,6 +308,7 @@ void CStrategyBuilderDlg::setBusy(bool busy) {
     selectionList_->setEnabled(!busy);
     surfaceButton_->setEnabled(!busy && lastBuild_.has_value());
     permutationButton_->setEnabled(!busy && lastBuild_.has_value());
+    if (busy) saveButton_->setEnabled(false);
 }
 
 void CStrategyBuilderDlg::cancelBuild() {
@@ -254,14 +331,15 @@ void CStrategyBuilderDlg::finishBuild(BuiltCopy built) {
         if (Product* product = workspace_->registry.findProduct(buildingProduct_))
             copyTradeColumns(*built.registry.findProduct(buildingProduct_), *product);
         showBuiltModel(result);
-        progress_->setFormat(QStringLiteral("Built in %1 s").arg(lastBuildTime_.count(), 0, 'f', 1));
+        progress_->setFormat(QStringLiteral("Built in %1 s, not saved").arg(lastBuildTime_.count(), 0, 'f', 1));
+        saveButton_->setEnabled(true);
         break;
     case BuildOutcome::Cancelled:
         if (runningLayer_ > 0) layerTexts_[runningLayer_ - 1]->setText(QStringLiteral("Cancelled"));
-        progress_->setFormat(QStringLiteral("Cancelled: nothing was saved"));
+        progress_->setFormat(QStringLiteral("Cancelled"));
         break;
     case BuildOutcome::Refused:  // a history too short for the chosen studies
-        progress_->setFormat(QStringLiteral("Refused: nothing was saved"));
+        progress_->setFormat(QStringLiteral("Refused"));
         showMessage(QString::fromStdString(result.refusal));
         break;
     case BuildOutcome::NoProduct:  // the product is the one the view shows
@@ -271,20 +349,20 @@ void CStrategyBuilderDlg::finishBuild(BuiltCopy built) {
 }
 
 void CStrategyBuilderDlg::showBuiltModel(const BuildResult& result) {
-    sharpeText_->setText(QString::fromStdString(buildMeasureText(result.model.sharpeRatio)));
-    kellyText_->setText(QString::fromStdString(buildMeasureText(result.model.kellyFormula)));
-    winningRateText_->setText(QString::fromStdString(buildMeasureText(result.model.winningRate)));
+    const int trades = result.model.tradeCount;
+    sharpeText_->setText(QString::fromStdString(buildMeasureText(result.model.sharpeRatio, trades)));
+    kellyText_->setText(QString::fromStdString(buildMeasureText(result.model.kellyFormula, trades)));
+    winningRateText_->setText(QString::fromStdString(buildMeasureText(result.model.winningRate, trades)));
     for (int layer = 1; layer <= 3; ++layer)
         parameterTexts_[layer - 1]->setText(QString::fromStdString(layerParameterText(result.model.layers[layer - 1])));
     drawCurve();
     robustnessPanel_->showRobustness(result.robustness);
+    if (const Product* product = workspace_->registry.findProduct(buildingProduct_))
+        dataQualityText_->setText(QString::fromStdString(builtModelDataQualityNote(workspace_->pricePath, *product)));
     lastBuild_ = LastBuild{buildingProduct_, result.model, result.robustness, builtSelection_};
     emit modelBuilt(*lastBuild_);
     surfaceButton_->setEnabled(true);
     permutationButton_->setEnabled(true);
-    const std::filesystem::path modelPath = performanceFilePath(startDirectory_, buildingProduct_);
-    if (!saveTradeModel(result.model, modelPath))
-        showMessage(QStringLiteral("Could not write the trade model file ") + QString::fromStdString(modelPath.string()));
 }
 
 void CStrategyBuilderDlg::drawCurve() {

@@ -22,9 +22,11 @@ class QPushButton;
 // Dialog 144 "Strategy Builder": the user picks a base index and up to two
 // filter indexes; OK searches the best trade model for the product of the
 // workspace, shows each layer's return and chosen parameters, the model's
-// measures and its accumulated P&L curve, and saves the model file in the
-// start directory, asking first when one is there already. A new build clears
-// every figure of the previous one. "Select" picks how every layer keeps its
+// measures and its accumulated P&L curve. The build leaves the saved model
+// alone: "Save" writes the built model to its file in the start directory
+// (asking once when one is there already) and says where. A new build clears
+// every figure of the previous one; the window remembers the last base,
+// filters and rule. "Select" picks how every layer keeps its
 // trial (best, or the best plateau); a panel shows the build's overfitting
 // statistics, and "Surface..." opens the base layer's parameter surface of the
 // last build (which the shell keeps per view: showLastBuild, modelBuilt). "Permutation
@@ -73,7 +75,11 @@ private:
     QLabel* addParameterText(int layer);
     void clearFigures();
     // True when no model file of the product is there yet or the user agrees to replace it.
-    bool confirmOverwrite() const;
+    bool confirmOverwrite(const std::filesystem::path& path) const;
+    // "Save": writes the last build's model to the product's model file.
+    void saveBuiltModel();
+    void rememberChoice() const;
+    void restoreChoice();
     void startBuild(const varkel::IndexChoice& choice);
     void showProgress(int layer, std::int64_t done, std::int64_t total);
     void setBusy(bool busy);
@@ -93,8 +99,10 @@ private:
     QLabel* winningRateText_;      // 1031
     CChartFX* const curveChart_;   // 1012
     CRobustnessPanel* const robustnessPanel_;
+    QLabel* const dataQualityText_;  // the history's data-quality findings and their share of the return
     QPushButton* const surfaceButton_;
     QPushButton* const permutationButton_;
+    QPushButton* const saveButton_;
     QProgressBar* const progress_;
     QPushButton* const okButton_;
     QPushButton* const cancelButton_;

@@ -2,9 +2,11 @@
 
 #include "model/trade_model_file.h"
 #include "report/performance_texts.h"
+#include "report/saved_model_check.h"
 #include "report/sharpe_transition.h"
 #include "workbench/chart_fx.h"
 #include "workbench/chart_workspace.h"
+#include "workbench/seams.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -113,12 +115,18 @@ QLabel* CPerformanceViewerDlg::readOut(int controlId) const {
     return found != readOuts_.end() ? found->second : nullptr;
 }
 
-void CPerformanceViewerDlg::showSavedModel() {
-    if (workspace_ == nullptr) return;
+bool CPerformanceViewerDlg::showSavedModel() {
+    if (workspace_ == nullptr) return true;
     const std::string& product = workspace_->productName;
-    const PerformanceTexts texts = performanceTexts(product, loadSavedModel(startDirectory_, product));
+    TradeModel model;
+    if (withPriceChart(workspace_) != nullptr && !loadTradeModel(model, performanceFilePath(startDirectory_, product))) {
+        showMessage(QString::fromStdString(noTradeModelMessage(product)));
+        return false;
+    }
+    const PerformanceTexts texts = performanceTexts(product, model);
     for (const PerformanceText& entry : texts.entries)
         if (QLabel* text = readOut(entry.controlId)) text->setText(QString::fromStdString(entry.text));
+    return true;
 }
 
 void CPerformanceViewerDlg::drawSharpeTransition() {

@@ -24,7 +24,9 @@ public:
 
     // Reads the saved model into the read-outs; the shell runs it before
     // showing the dialog. Without a workspace every read-out stays empty.
-    void showSavedModel();
+    // Without a saved model it says so and returns false: there are no
+    // figures to show, and the window does not open.
+    bool showSavedModel();
 
     // The read-out with the given control id, or null.
     QLabel* readOut(int controlId) const;

@@ -1,5 +1,6 @@
 #include "windows/report/trade_signal_dlg.h"
 
+#include "report/saved_model_check.h"
 #include "report/trade_signal.h"
 #include "workbench/chart_fx.h"
 #include "workbench/chart_workspace.h"
@@ -120,24 +121,22 @@ QString CTradeSignalDlg::netProfitText() const {
     return netProfitText_->text();
 }
 
-void CTradeSignalDlg::runSignal() {
+bool CTradeSignalDlg::runSignal() {
     ChartWorkspace* workspace = withPriceChart(workspace_);
-    if (workspace == nullptr) return;
+    if (workspace == nullptr) return true;
     const TradeSignal signal = runDailyTradeSignal(workspace->registry, workspace->productName, startDirectory_);
     showSignalDay(*workspace);
     if (signal.productFound && !signal.modelFound) {
-        showMessage(QStringLiteral("No trade model for %1: build one first")
-                        .arg(QString::fromStdString(workspace->productName)));
-        return;
+        showMessage(QString::fromStdString(noTradeModelMessage(workspace->productName)));
+        return false;
     }
     if (!signal.refusal.empty()) {
         showMessage(QString::fromStdString(signal.refusal));
-        return;
+        return false;
     }
     signalText_->setText(QString::fromStdString(signal.signalText));
     netProfitText_->setText(QString::fromStdString(signal.netProfitText));
-    if (!signal.refusal.empty()) showMessage(QString::fromStdString(signal.refusal));
-    if (!signal.baseUsable) return;  // nothing was written, as intended
+    if (!signal.baseUsable) return true;  // nothing was written, as intended
     // The trader relies on these files outside the program; say when they are stale.
     if (!signal.modelSaved)
         showMessage(QStringLiteral("Could not write the trade model file ") +
@@ -145,6 +144,7 @@ void CTradeSignalDlg::runSignal() {
     if (!signal.strategyWritten)
         showMessage(QStringLiteral("Could not write the strategy file ") +
                     QString::fromStdString(signal.strategyPath.string()));
+    return true;
 }
 
 void CTradeSignalDlg::showSignalDay(const ChartWorkspace& workspace) {

@@ -2,6 +2,9 @@
 
 #include "base/atomic_file.h"
 #include "search/trial_selection.h"
+#include "base/atomic_file.h"
+#include "search/trial_selection.h"
+#include "report/build_texts.h"
 #include "robustness/robustness_verdict.h"
 #include "studies/study_catalogue.h"
 #include "workbench/seams.h"
@@ -117,9 +120,19 @@ CParameterSurfaceDlg::CParameterSurfaceDlg(std::optional<BuiltSurface> build, QW
     }
     summary_->setText(text);
 
+    // The title names what the picture shows, on screen and in the saved PNG.
+    plot_->plotLayout()->insertRow(0);
+    const QString parameters = QString::fromStdString(layerParameterText(build_->base));
+    auto* title = new QCPTextElement(
+        plot_, QStringLiteral("%1, %2%3").arg(QString::fromStdString(build_->productName),
+                                             QString::fromLatin1(study ? study->name : "?"),
+                                             parameters.isEmpty() ? QString() : QStringLiteral(": ") + parameters),
+        QFont(font().family(), 11, QFont::Bold));
+    title->setObjectName(QStringLiteral("surfaceTitle"));
+    plot_->plotLayout()->addElement(0, 0, title);
     colorMap_ = new QCPColorMap(plot_->xAxis, plot_->yAxis);
     auto* scale = new QCPColorScale(plot_);
-    plot_->plotLayout()->addElement(0, 1, scale);
+    plot_->plotLayout()->addElement(1, 1, scale);
     scale->setType(QCPAxis::atRight);
     scale->axis()->setLabel(QStringLiteral("Return"));
     colorMap_->setColorScale(scale);
@@ -206,9 +219,15 @@ void CParameterSurfaceDlg::redraw() {
         }
     colorMap_->setData(cells);
     // The scale's middle is break-even, so red is always a loss and green a
-    // profit, whatever part of the range the slice covers.
-    const double reach = std::max(std::fabs(lowest), std::fabs(highest));
+    // profit; it reaches the 5th or 95th percentile of the cells, so that a
+    // few huge losses do not leave the best region pale. The scale says so.
+    const double reach = colourReach(slice_);
+    const double fullReach = std::max(std::fabs(lowest), std::fabs(highest));
     colorMap_->setDataRange(reach > 0.0 ? QCPRange(-reach, reach) : QCPRange(-1.0, 1.0));
+    colorMap_->colorScale()->axis()->setLabel(
+        reach < fullReach ? QStringLiteral("Return (colours end at +-%1, the 5th/95th percentile; beyond: full colour)")
+                                .arg(reach, 0, 'f', 0)
+                          : QStringLiteral("Return"));
     plot_->xAxis->setTicker(valueTicker(slice_.acrossValues, 12));
     plot_->yAxis->setTicker(valueTicker(slice_.upValues, 12));
     plot_->xAxis->setLabel(parameterName(wanted.across));

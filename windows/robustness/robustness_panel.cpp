@@ -52,7 +52,15 @@ CRobustnessPanel::CRobustnessPanel(QWidget* parent)
                                         "that luck gives so many trials (above 0.95 holds up)"));
     psrText_ = addFigure(1, 1, QStringLiteral("PSR"), "psr",
                          QStringLiteral("Probabilistic Sharpe ratio: the chance the model's true Sharpe ratio is above 0"));
-    trialsText_ = addFigure(1, 2, QStringLiteral("Trials"), "trials",
+    sr0Text_ = addFigure(1, 2, QStringLiteral("SR0"), "sr0",
+                         QStringLiteral("The per-bar Sharpe ratio the best of K trials reaches by luck alone: the DSR's "
+                                        "benchmark"));
+    const QString dsrSharpeTip = QStringLiteral(
+        "The Sharpe ratio of the built model's daily P&L that the DSR and PSR judge; not the \"Sharpe Ratio\" "
+        "above, the mean of its 20-bar ratios");
+    srPerBarText_ = addFigure(2, 0, QStringLiteral("DSR's SR/bar"), "srPerBar", dsrSharpeTip);
+    srAnnualText_ = addFigure(2, 1, QStringLiteral("DSR's SR/yr"), "srAnnualised", dsrSharpeTip + QStringLiteral(" (x sqrt 252)"));
+    trialsText_ = addFigure(2, 2, QStringLiteral("K (trials)"), "trials",
                             QStringLiteral("Trials tried by all layers of the build: the more tried, the luckier the best"));
     permutationText_ = addFigure(
         0, 3, QStringLiteral("Perm. p"), "permutationP",
@@ -104,8 +112,8 @@ QLabel* CRobustnessPanel::addFigure(int row, int column, const QString& caption,
 }
 
 void CRobustnessPanel::clear() {
-    for (QLabel* figure :
-         {pboTexts_[0], pboTexts_[1], pboTexts_[2], dsrText_, psrText_, trialsText_, permutationText_})
+    for (QLabel* figure : {pboTexts_[0], pboTexts_[1], pboTexts_[2], dsrText_, psrText_, sr0Text_, srPerBarText_,
+                           srAnnualText_, trialsText_, permutationText_})
         figure->clear();
     sentence_->clear();
     histogram_ = {};
@@ -124,11 +132,15 @@ void CRobustnessPanel::showRobustness(const BuildRobustness& robustness) {
     const DeflatedSharpe* sharpe = robustness.sharpe ? &*robustness.sharpe : nullptr;
     dsrText_->setText(text(robustnessFigure(robustness.deflatedSharpe())));
     psrText_->setText(text(robustnessFigure(sharpe ? sharpe->probabilistic : std::nan(""))));
+    sr0Text_->setText(text(robustnessFigure(sharpe ? sharpe->benchmark : std::nan(""))));
+    srPerBarText_->setText(text(robustnessFigure(sharpe ? sharpe->moments.sharpe : std::nan(""))));
+    srAnnualText_->setText(text(robustnessFigure(sharpe ? sharpe->annualisedSharpe : std::nan(""))));
     trialsText_->setText(text(withThousandsSeparators(robustness.trials)));
     trials_ = robustness.trials;
     layerPbos_ = robustness.layerPbos();
     dsr_ = robustness.deflatedSharpe();
-    showVerdict(text(robustnessSentence(trials_, layerPbos_, dsr_)), holdsUp(layerPbos_, dsr_));
+    plateau_ = robustness.plateau;
+    showVerdict(text(robustnessSentence(trials_, layerPbos_, dsr_, plateau_)), holdsUp(layerPbos_, dsr_));
 
     const auto& base = robustness.layers[0];
     histogram_ = binLogits(base && base->valid ? base->logits : std::vector<double>{});

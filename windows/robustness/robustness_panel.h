@@ -13,7 +13,8 @@ class QGridLayout;
 class QLabel;
 
 // The Strategy Builder's robustness figures of a build: the PBO of every
-// layer, the deflated and probabilistic Sharpe ratios, the number of trials,
+// layer, the deflated and probabilistic Sharpe ratios with the Sharpe ratio
+// they judge (per bar and annualised) and SR0, the number of trials K,
 // the whole build's permutation-test p-value once a test has been run for
 // it (the verdict then rests on that p-value; PBO and DSR stay beside it),
 // the plain verdict in green ("holds up") or red ("likely a fluke") and a
@@ -45,6 +46,9 @@ private:
     QLabel* pboTexts_[3];
     QLabel* dsrText_;
     QLabel* psrText_;
+    QLabel* sr0Text_;
+    QLabel* srPerBarText_;  // the Sharpe ratio the DSR deflates, per bar and annualised
+    QLabel* srAnnualText_;
     QLabel* trialsText_;
     QLabel* permutationText_;
     QLabel* sentence_;
@@ -55,4 +59,5 @@ private:
     std::int64_t trials_ = 0;
     std::vector<double> layerPbos_;
     double dsr_ = 0.0;
+    bool plateau_ = false;
 };

@@ -79,6 +79,9 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
       foldTable_(new QTableWidget(0, std::size(foldColumns), this)),
       totals_(new QWidget(this)),
       chart_(new QCustomPlot(this)),
+      verdictText_(new QLabel(this)),
+      parameterKey_(new QLabel(this)),
+      dataQualityText_(new QLabel(this)),
       progress_(new QProgressBar(this)),
       runButton_(new QPushButton(QStringLiteral("Run"), this)),
       cancelButton_(new QPushButton(QStringLiteral("Cancel"), this)),
@@ -179,9 +182,15 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     totalsLayout->setRowStretch(static_cast<int>(totalTexts_.size()), 1);
 
     chart_->setMinimumSize(360, 200);
+    // The legend stands in a row of its own under the plot, never over the curves.
     chart_->legend->setVisible(true);
-    chart_->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignLeft | Qt::AlignBottom);
-    chart_->xAxis->setLabel(QStringLiteral("Test bars"));
+    auto* legendRow = new QCPLayoutGrid;
+    chart_->plotLayout()->addElement(1, 0, legendRow);
+    legendRow->setMargins(QMargins(5, 0, 5, 5));
+    legendRow->addElement(0, 0, chart_->legend);
+    chart_->legend->setFillOrder(QCPLegend::foColumnsFirst);
+    chart_->plotLayout()->setRowStretchFactor(1, 0.001);
+    chart_->xAxis->setLabel(QStringLiteral("Date (start of each test window)"));
     chart_->yAxis->setLabel(QStringLiteral("Cumulative P&L"));
     auto* results = new QSplitter(Qt::Vertical, this);
     results->addWidget(foldTable_);
@@ -202,9 +211,22 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     buttons->addWidget(saveButton_);
     buttons->addWidget(close);
 
+    verdictText_->setObjectName(QStringLiteral("verdict"));
+    verdictText_->setStyleSheet(QStringLiteral("font-weight: bold"));
+    parameterKey_->setObjectName(QStringLiteral("parameterKey"));
+    dataQualityText_->setObjectName(QStringLiteral("dataQuality"));
+    dataQualityText_->setStyleSheet(QStringLiteral("color: #b35c00"));
+    for (QLabel* text : {verdictText_, parameterKey_, dataQualityText_}) {
+        text->setWordWrap(true);
+        text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(indexes);
     layout->addWidget(results, 1);
+    layout->addWidget(verdictText_);
+    layout->addWidget(parameterKey_);
+    layout->addWidget(dataQualityText_);
     layout->addLayout(buttons);
     rememberWindowSize(this, QStringLiteral("Walk-Forward Analysis"), QSize(980, 660));
 }
@@ -319,6 +341,7 @@ void CWalkForwardDlg::clearResults() {
     report_ = WalkForwardReport();
     foldTable_->setRowCount(0);
     for (QLabel* text : totalTexts_) text->clear();
+    for (QLabel* text : {verdictText_, parameterKey_, dataQualityText_}) text->clear();
     chart_->clearGraphs();
     chart_->clearItems();
     chart_->replot();
@@ -328,6 +351,11 @@ void CWalkForwardDlg::showReport() {
     fillTable();
     fillTotals();
     drawCurves();
+    verdictText_->setText(QString::fromStdString(walkForwardVerdict(report_)));
+    parameterKey_->setText(QStringLiteral("Columns: ") + QString::fromStdString(parameterColumnKey(report_)));
+    if (workspace_ != nullptr)
+        dataQualityText_->setText(QString::fromStdString(
+            walkForwardDataQualityNote(report_, *history_.findProduct(productName_), workspace_->pricePath)));
 }
 
 void CWalkForwardDlg::fillTable() {

@@ -80,6 +80,9 @@ private:
     QTableWidget* const foldTable_;
     QWidget* const totals_;
     QCustomPlot* const chart_;
+    QLabel* const verdictText_;      // out-of-sample net, profitable folds, efficiency, the whole-history build
+    QLabel* const parameterKey_;     // what the parameter columns hold
+    QLabel* const dataQualityText_;  // the history's findings and their share of the return
     QProgressBar* const progress_;
     QPushButton* const runButton_;
     QPushButton* const cancelButton_;

@@ -50,6 +50,7 @@ void CAnalysisStudyDlg::accept() {
 
     const std::vector<double> values(spans.begin(), spans.end());
     study_.info.compute(workspace->registry, product, values);
+    recordStudyRun(*workspace, study_.info.kind, values);
 
     char title[titleBufferSize];
     std::snprintf(title, sizeof title, study_.titleFormat, spans[0], spans.size() > 1 ? spans[1] : 0,

@@ -35,6 +35,11 @@ void repaintStudyChart(WorkspaceCharts& workspace, const StudyChart& record) {
     record.chart->closeData(dataValues);
 }
 
+void repaintEveryChart(WorkspaceCharts& workspace) {
+    repaintPriceChart(workspace, workspace.priceOverlay == 1 ? StudyKind::KeltnerChannels : StudyKind::MovingAverages);
+    for (const auto& record : workspace.studyCharts) repaintStudyChart(workspace, *record);
+}
+
 namespace {
 
 // The series after the four of the price bars: the two overlay lines.

@@ -11,6 +11,10 @@ void repaintPriceChart(varkel::WorkspaceCharts& workspace, varkel::StudyKind kin
 // colours and title stay as they are.
 void repaintStudyChart(varkel::WorkspaceCharts& workspace, const varkel::StudyChart& record);
 
+// Repaints the price chart with its overlay and every study chart, after the
+// bars shown (the tick range) or the bars themselves changed.
+void repaintEveryChart(varkel::WorkspaceCharts& workspace);
+
 // Names the price chart's overlay lines for its hover read-out: "MA 20" and
 // "MA 40", or the upper and lower Keltner bands.
 void nameAverageLines(varkel::WorkspaceCharts& workspace, int shortSpan, int longSpan);

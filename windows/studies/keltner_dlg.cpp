@@ -70,6 +70,7 @@ void CKeltnerDlg::accept() {
     if (!spansFitHistory(*findStudy(StudyKind::KeltnerChannels), {emaSpan_, atrSpan_})) return;
     workspace->priceOverlay = 1;
     calcKeltner(workspace->registry, workspace->productName, atrSpan, emaSpan, *multiplier);
+    recordStudyRun(*workspace, StudyKind::KeltnerChannels, {double(emaSpan), double(atrSpan), *multiplier});
     repaintPriceChart(*workspace, StudyKind::KeltnerChannels);
 
     char title[128];

@@ -33,6 +33,7 @@ void CMovingAverageDlg::accept() {
     workspace->priceOverlay = 0;
     calcMovingAverage(workspace->registry, workspace->productName, span1, 1);
     calcMovingAverage(workspace->registry, workspace->productName, span2, 2);
+    recordStudyRun(*workspace, StudyKind::MovingAverages, {double(span1), double(span2)});
     repaintPriceChart(*workspace, StudyKind::MovingAverages);
 
     char title[128];

@@ -12,11 +12,6 @@ constexpr int defaultTicks = 300;
 constexpr int tickDigits = 4;  // 0 ... 9999
 constexpr int minTicks = 2;
 
-void repaintEveryChart(ChartWorkspace& workspace) {
-    repaintPriceChart(workspace, workspace.priceOverlay == 1 ? StudyKind::KeltnerChannels : StudyKind::MovingAverages);
-    for (const auto& record : workspace.studyCharts) repaintStudyChart(workspace, *record);
-}
-
 }  // namespace
 
 CTickDlg::CTickDlg(ChartWorkspace* workspace, QWidget* parent)

@@ -1,0 +1,92 @@
+#include "report/flagged_return.h"
+
+#include "base/formatted_text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <unordered_map>
+
+namespace varkel {
+
+std::vector<FlaggedBar> flaggedBarsOf(const std::vector<DataFinding>& findings) {
+    std::vector<FlaggedBar> bars;
+    std::set<std::string> dates;
+    for (const DataFinding& finding : findings)
+        if (flagsBarPrices(finding.kind) && dates.insert(finding.dateText).second)
+            bars.push_back({finding.dateText, finding.kind});
+    return bars;
+}
+
+FlaggedReturn flaggedReturnShare(std::span<const Bar> bars, const std::vector<FlaggedBar>& flagged,
+                                 std::span<const double> dailyPnl) {
+    FlaggedReturn share;
+    const std::size_t count = std::min(bars.size(), dailyPnl.size());
+    for (std::size_t i = 0; i < count; ++i) share.totalReturn += dailyPnl[i];
+
+    std::unordered_map<std::string, std::size_t> index;
+    for (std::size_t i = 0; i < count; ++i) index.emplace(bars[i].dateText, i);
+    std::vector<bool> counted(count, false);
+    for (const FlaggedBar& bar : flagged) {
+        const auto found = index.find(bar.date);
+        if (found == index.end()) continue;
+        ++share.flaggedBars;
+        double earned = 0.0;
+        for (std::size_t day = found->second; day < std::min(found->second + 2, count); ++day) {
+            earned += dailyPnl[day];
+            if (!counted[day]) share.flaggedReturn += dailyPnl[day];
+            counted[day] = true;
+        }
+        if (share.flaggedBars == 1 || earned > share.largestReturn) {
+            share.largest = bar;
+            share.largestReturn = earned;
+        }
+    }
+    return share;
+}
+
+std::string flaggedAs(FindingKind kind) {
+    switch (kind) {
+        case FindingKind::Spike: return "flagged as a spike";
+        case FindingKind::HighSpike: return "flagged as a high spike";
+        case FindingKind::LowSpike: return "flagged as a low spike";
+        case FindingKind::AbsurdHighLow: return "flagged as an absurd high or low";
+        case FindingKind::PriceOutOfRange: return "flagged as a price outside high..low";
+        default: return "flagged";
+    }
+}
+
+std::string dataQualityNote(const std::vector<DataFinding>& findings, std::span<const Bar> bars,
+                            std::span<const double> dailyPnl) {
+    if (findings.empty()) return {};
+    std::string note = "The history has " + std::to_string(findings.size()) + " data-quality finding" +
+                       (findings.size() == 1 ? "" : "s");
+    const std::vector<FlaggedBar> flagged = flaggedBarsOf(findings);
+    if (flagged.empty()) return note + ", no bar flagged as wrong prices";
+    note += ", " + std::to_string(flagged.size()) + (flagged.size() == 1 ? " bar" : " bars") + " flagged as wrong prices";
+    const std::string share = flaggedReturnText(flaggedReturnShare(bars, flagged, dailyPnl));
+    return share.empty() ? note : note + ": " + share;
+}
+
+std::string builtModelDataQualityNote(const std::string& pricePath, const Product& product) {
+    const PriceCheck check = checkPriceFile(pricePath, product.name);
+    const auto history = static_cast<std::size_t>(std::max(product.historyLength(), 0));
+    std::vector<double> pnl;
+    for (std::size_t i = 0; i < history; ++i) pnl.push_back(product.bars[i].dailyPnl);
+    return dataQualityNote(check.findings, std::span(product.bars).first(history), pnl);
+}
+
+std::string flaggedReturnText(const FlaggedReturn& share) {
+    if (share.flaggedBars == 0) return {};
+    const std::string bar = share.largest.date + ", " + flaggedAs(share.largest.kind);
+    if (!(share.totalReturn > 0.0))
+        return bar + ", contributes " + formattedText("%.2f", share.largestReturn) + " to this return of " +
+               formattedText("%.2f", share.totalReturn);
+    const auto percent = [&share](double part) { return formattedText("%.0f %%", 100.0 * part / share.totalReturn); };
+    std::string text = percent(share.largestReturn) + " of this return comes from " + bar;
+    if (share.flaggedBars > 1)
+        text += "; " + percent(share.flaggedReturn) + " from all " + std::to_string(share.flaggedBars) + " flagged bars";
+    return text;
+}
+
+}  // namespace varkel

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "data/bar.h"
+#include "data/price_check.h"
+#include "data/product.h"
+
+#include <span>
+#include <string>
+#include <vector>
+
+namespace varkel {
+
+// A bar the data check flagged as wrong prices: its date and why.
+struct FlaggedBar {
+    std::string date;
+    FindingKind kind = FindingKind::Spike;
+};
+
+// How much of a model's return lies on flagged bars. A wrong price moves the
+// P&L twice, on its own bar and back on the bar after it, so both count.
+struct FlaggedReturn {
+    double totalReturn = 0.0;    // the sum of the daily P&L, in bar order
+    double flaggedReturn = 0.0;  // of it, on the flagged bars and the bars after them
+    int flaggedBars = 0;         // flagged bars found among the bars
+    FlaggedBar largest;          // the flagged bar whose two days earned most
+    double largestReturn = 0.0;
+};
+
+// The flagged bars (price findings of the data check, one per bar; see
+// flagsBarPrices) of a check's findings.
+std::vector<FlaggedBar> flaggedBarsOf(const std::vector<DataFinding>& findings);
+
+// `dailyPnl[i]` is the model's P&L on bars[i]; flagged dates not among the
+// bars are left out. Shared by the builder, walk-forward and the permutation test.
+FlaggedReturn flaggedReturnShare(std::span<const Bar> bars, const std::vector<FlaggedBar>& flagged,
+                                 std::span<const double> dailyPnl);
+
+// "96 % of this return comes from 20061225, flagged as a spike" (and "; 97 %
+// from all 3 flagged bars" when more of them earned), or for a return that is
+// not a gain, "20061225, flagged as a spike, contributes 2249.30 to this
+// return of -120.00". Empty when no flagged bar is among the bars.
+std::string flaggedReturnText(const FlaggedReturn& share);
+
+// What a build or walk-forward says about the history's data quality: "The
+// history has 4 data-quality findings, 2 bars flagged as wrong prices: 96 %
+// of this return comes from 20061225, flagged as a spike". Empty when the
+// check found nothing.
+std::string dataQualityNote(const std::vector<DataFinding>& findings, std::span<const Bar> bars,
+                            std::span<const double> dailyPnl);
+
+// The note for a model whose daily P&L the product's bars hold (after a
+// build), from the data check of the price file it was loaded from.
+std::string builtModelDataQualityNote(const std::string& pricePath, const Product& product);
+
+// "flagged as a spike", "flagged as a low spike", ...
+std::string flaggedAs(FindingKind kind);
+
+}  // namespace varkel

@@ -1,0 +1,65 @@
+#include "report/flagged_return.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using namespace varkel;
+
+namespace {
+
+std::vector<Bar> datedBars(int count) {
+    std::vector<Bar> bars(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) bars[std::size_t(i)].dateText = std::to_string(20061220 + i);
+    return bars;
+}
+
+}  // namespace
+
+// A wrong close earns on its own bar and back on the next one: both count,
+// each day once, and a flagged date outside the bars is left out.
+TEST(FlaggedReturn, SharesOfTheReturnOnFlaggedBarsAndTheDayAfter) {
+    const std::vector<Bar> bars = datedBars(8);
+    const std::vector<double> pnl = {1.0, 2.0, 0.0, 90.0, 4.0, -1.0, 3.0, 1.0};  // total 100
+    struct Case {
+        std::vector<FlaggedBar> flagged;
+        double flaggedReturn;
+        int count;
+        std::string text;
+    };
+    const Case cases[] = {
+        {{}, 0.0, 0, ""},
+        {{{"20061223", FindingKind::Spike}}, 94.0, 1, "94 % of this return comes from 20061223, flagged as a spike"},
+        {{{"20061223", FindingKind::Spike}, {"20061224", FindingKind::LowSpike}, {"19990101", FindingKind::Spike}},
+         93.0, 2, "94 % of this return comes from 20061223, flagged as a spike; 93 % from all 2 flagged bars"},
+        {{{"20061227", FindingKind::AbsurdHighLow}}, 1.0, 1,
+         "1 % of this return comes from 20061227, flagged as an absurd high or low"},
+    };
+    for (const Case& c : cases) {
+        const FlaggedReturn share = flaggedReturnShare(bars, c.flagged, pnl);
+        EXPECT_EQ(share.totalReturn, 100.0);
+        EXPECT_EQ(share.flaggedReturn, c.flaggedReturn) << c.text;
+        EXPECT_EQ(share.flaggedBars, c.count) << c.text;
+        EXPECT_EQ(flaggedReturnText(share), c.text);
+    }
+    // A return that is no gain is told in amounts, not shares.
+    const std::vector<double> losing = {0.0, 0.0, 0.0, 50.0, -60.0, -5.0, 0.0, 0.0};
+    EXPECT_EQ(flaggedReturnText(flaggedReturnShare(bars, {{"20061223", FindingKind::Spike}}, losing)),
+              "20061223, flagged as a spike, contributes -10.00 to this return of -15.00");
+}
+
+TEST(FlaggedReturn, DataQualityNoteNamesTheFindings) {
+    const std::vector<Bar> bars = datedBars(4);
+    const std::vector<double> pnl = {0.0, 48.0, 48.0, 4.0};
+    DataFinding gap;
+    gap.kind = FindingKind::Gap;
+    gap.dateText = "20061220";
+    DataFinding spike;
+    spike.kind = FindingKind::Spike;
+    spike.dateText = "20061221";
+    EXPECT_EQ(dataQualityNote({}, bars, pnl), "");
+    EXPECT_EQ(dataQualityNote({gap}, bars, pnl), "The history has 1 data-quality finding, no bar flagged as wrong prices");
+    EXPECT_EQ(dataQualityNote({gap, spike}, bars, pnl),
+              "The history has 2 data-quality findings, 1 bar flagged as wrong prices: 96 % of this return comes from "
+              "20061221, flagged as a spike");
+}

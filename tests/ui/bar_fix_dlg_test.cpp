@@ -1,0 +1,103 @@
+#include "ui_test_support.h"
+
+#include "app/open_flow.h"
+#include "windows/data/bar_fix_dlg.h"
+#include "workbench/chart_fx.h"
+#include "workbench/chart_workspace.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+using namespace varkel;
+
+namespace {
+
+// risingPrices(60) with a close of 600.00 on bar 30 (line 31): a spike.
+QByteArray historyWithSpike() {
+    QList<QByteArray> lines = risingPrices(60).split('\n');
+    lines[30] = "20000030,13020,60000,13000,60000";
+    return lines.join('\n');
+}
+
+}  // namespace
+
+class BarFixDlgTest : public QObject {
+    Q_OBJECT
+private slots:
+    void aFlaggedBarIsCorrectedInPlaceAndTheViewReloads();
+    void aFlaggedBarIsDeletedAndAWrongCorrectionRefused();
+};
+
+void BarFixDlgTest::aFlaggedBarIsCorrectedInPlaceAndTheViewReloads() {
+    Workstation station;
+    const QByteArray before = historyWithSpike();
+    const QString path = station.writeFile("usd.txt", before);
+    QStringList listed;
+    station.answerDialog = [&](QDialog& dialog) {
+        auto* list = dialog.findChild<QListWidget*>("flaggedBars");
+        for (int i = 0; i < list->count(); ++i) listed << list->item(i)->text();
+        listed << dialog.findChild<QLineEdit*>("fixClose")->text();
+        const QStringList prices = {"130.20", "130.50", "130.00", "130.30"};
+        const QStringList names = {"fixOpen", "fixHigh", "fixLow", "fixClose"};
+        for (int i = 0; i < 4; ++i) dialog.findChild<QLineEdit*>(names[i])->setText(prices[i]);
+        dialog.findChild<QPushButton*>("correct")->click();
+        return int(QDialog::Rejected);
+    };
+    QVERIFY(openPriceFile(*activeWorkspace(), "USD/JPY", path));
+    QCOMPARE(station.questions, QStringList({"1 bar of usd.txt flagged as wrong prices.\nCorrect or delete them now?"}));
+    QCOMPARE(listed.size(), 2);
+    QCOMPARE(listed[1], QStringLiteral("600.00"));  // the selected bar's close, in yen
+    QVERIFY2(listed[0].startsWith("line 31 (20000030): spike: close 600"), qPrintable(listed[0]));
+
+    // One line rewritten, every other byte kept; the report names both lines.
+    QByteArray expected = before;
+    expected.replace("20000030,13020,60000,13000,60000", "20000030,13020,13050,13000,13030");
+    QCOMPARE(fileBytes(path), expected);
+    QCOMPARE(station.messages.last(), "Line 31 of " + QDir::toNativeSeparators(path) +
+                                          "\nremoved: 20000030,13020,60000,13000,60000"
+                                          "\nwritten: 20000030,13020,13050,13000,13030");
+    // The view shows the corrected bar.
+    const ChartWorkspace* workspace = activeWorkspace();
+    const Product& product = *workspace->registry.findProduct("USD/JPY");
+    QCOMPARE(product.bars[30].close, 130.30);
+    QCOMPARE(product.bars[30].high, 130.50);
+    QCOMPARE(dynamic_cast<const CChartFX*>(workspace->priceChart)->value(2, 30), 130.30);
+}
+
+void BarFixDlgTest::aFlaggedBarIsDeletedAndAWrongCorrectionRefused() {
+    Workstation station;
+    const QByteArray before = historyWithSpike();
+    const QString path = station.writeFile("usd.txt", before);
+    int listedAfter = -1;
+    station.answerDialog = [&](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>("fixHigh")->setText("12950");  // hundredths among decimals
+        dialog.findChild<QPushButton*>("correct")->click();
+        dialog.findChild<QPushButton*>("delete")->click();
+        listedAfter = dialog.findChild<QListWidget*>("flaggedBars")->count();
+        return int(QDialog::Rejected);
+    };
+    QVERIFY(openPriceFile(*activeWorkspace(), "USD/JPY", path));
+    QCOMPARE(station.messages.mid(station.messages.size() - 2),
+             QStringList({"Type the four prices in one form: all with a decimal point (158.30) or all in hundredths "
+                          "(15830).",
+                          "Line 31 of " + QDir::toNativeSeparators(path) + "\nremoved: 20000030,13020,60000,13000,60000"}));
+    QCOMPARE(listedAfter, 0);
+    QByteArray expected = before;
+    expected.replace("20000030,13020,60000,13000,60000\n", "");
+    QCOMPARE(fileBytes(path), expected);
+    QCOMPARE(activeWorkspace()->registry.findProduct("USD/JPY")->historyLength(), 59);
+
+    // Enter on the offer (No) leaves the file alone.
+    station.answerQuestion = [](const QString&) { return false; };
+    int dialogs = 0;
+    station.answerDialog = [&](QDialog&) { return ++dialogs, int(QDialog::Rejected); };
+    station.frame()->newDocument();
+    const QString again = station.writeFile("again.txt", before);
+    QVERIFY(openPriceFile(*activeWorkspace(), "USD/JPY", again));
+    QCOMPARE(dialogs, 0);
+    QCOMPARE(fileBytes(again), before);
+}
+
+QTEST_MAIN(BarFixDlgTest)
+#include "bar_fix_dlg_test.moc"

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "data/price_check.h"
+
+#include <QDialog>
+
+#include <array>
+#include <vector>
+
+class QLineEdit;
+class QListWidget;
+
+// "Correct Flagged Bars": the bars of a price file that the data check flagged
+// as wrong prices, one per row. The selected bar's prices stand in four
+// entries; "Correct" writes them in place of its line, "Delete" removes the
+// line. Each change is written at once (the file replaced whole), the line
+// removed or replaced is reported, and a view that shows the file reloads it.
+class CBarFixDlg : public QDialog {
+    Q_OBJECT
+public:
+    CBarFixDlg(QString pricePath, std::vector<varkel::DataFinding> flagged, QWidget* parent = nullptr);
+
+private:
+    void showSelectedBar();
+    void correctSelectedBar();
+    void deleteSelectedBar();
+    // Writes the edit of the selected bar; true when the file changed.
+    bool applyEdit(bool remove);
+
+    const QString pricePath_;
+    std::vector<varkel::DataFinding> flagged_;
+    QListWidget* const list_;
+    std::array<QLineEdit*, 4> prices_{};  // open, high, low, close
+};
+
+// The findings of `check` that mark a bar's prices as wrong, one per bar.
+std::vector<varkel::DataFinding> flaggedBars(const varkel::PriceCheck& check);
+
+// After the data-quality report of a price file: when bars are flagged as
+// wrong prices, asks whether to correct them (Enter answers No) and runs the
+// dialog on Yes.
+void offerBarFixes(const varkel::PriceCheck& check, const QString& pricePath);
