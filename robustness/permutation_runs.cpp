@@ -1,9 +1,10 @@
 #include "robustness/permutation_runs.h"
 
+#include "search/parallel_chunks.h"
+
 #include <algorithm>
 #include <atomic>
 #include <mutex>
-#include <thread>
 
 namespace varkel {
 
@@ -27,38 +28,29 @@ std::optional<std::vector<PermutationRow>> runPermutedBuilds(const Product& prod
                                                              const PermutedBuild& build) {
     const std::int64_t total = shardSize(permutations, shard);
     std::vector<PermutationRow> rows(static_cast<std::size_t>(total));
-    std::atomic<std::int64_t> next{0};
     std::atomic<bool> stopped{false};
     std::int64_t done = 0;
     std::mutex progress;
-    auto work = [&] {
-        for (;;) {
-            if (stopped.load() || control.cancelled()) {
-                stopped = true;
-                return;
-            }
-            const std::int64_t i = next.fetch_add(1);
-            if (i >= total) return;
-            const std::int64_t k = shardIndex(i, shard);
-            ProductRegistry history = permutedHistory(product, moves, seed, static_cast<std::uint64_t>(k));
-            const std::optional<LayerReturns> returns = build(history);
-            if (!returns) {
-                stopped = true;
-                return;
-            }
-            rows[static_cast<std::size_t>(i)] = {k, *returns};
-            if (control.onProgress) {
-                const std::lock_guard<std::mutex> lock(progress);
-                control.onProgress(++done, total);
-            }
-        }
-    };
-    const int workers = workerCountFor(control, static_cast<int>(std::min<std::int64_t>(total, 1 << 20)));
-    std::vector<std::thread> pool;
-    for (int worker = 1; worker < workers; ++worker) pool.emplace_back(work);
-    work();
-    for (std::thread& thread : pool) thread.join();
-    if (stopped) return std::nullopt;
+    // One permuted history a chunk; maxPermutations keeps the count an int.
+    const int count = static_cast<int>(total);
+    const bool finished = runChunks(count, workerCountFor(control, std::min(count, 1 << 20)), control.cancel,
+                                    [&](int i, int) {
+                                        if (stopped.load()) return;
+                                        const std::int64_t k = shardIndex(i, shard);
+                                        ProductRegistry history =
+                                            permutedHistory(product, moves, seed, static_cast<std::uint64_t>(k));
+                                        const std::optional<LayerReturns> returns = build(history);
+                                        if (!returns) {
+                                            stopped = true;
+                                            return;
+                                        }
+                                        rows[static_cast<std::size_t>(i)] = {k, *returns};
+                                        if (control.onProgress) {
+                                            const std::lock_guard<std::mutex> lock(progress);
+                                            control.onProgress(++done, total);
+                                        }
+                                    });
+    if (!finished || stopped) return std::nullopt;
     return rows;
 }
 

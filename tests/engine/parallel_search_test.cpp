@@ -1,10 +1,12 @@
 // The optimisers' search over items on the thread pool: the first best trial
 // in loop order, whatever the thread count; nothing chosen, or cancelled.
+#include "search/parallel_chunks.h"
 #include "search/parallel_search.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <new>
 #include <vector>
 
 using namespace varkel;
@@ -67,4 +69,20 @@ TEST(ParallelSearch, ACancelledSearchChoosesNothing) {
     const SearchBest best = searchGrid({{1.0}, {2.0}}, 2, &cancel);
     EXPECT_TRUE(best.cancelled);
     EXPECT_FALSE(best.chosen);
+}
+
+// Out of memory in any worker reaches the caller once every thread has ended
+// (an exception escaping a thread would end the program instead).
+TEST(ParallelSearch, AWorkersExceptionReachesTheCaller) {
+    for (const int failingChunk : {0, 5, 9}) {
+        std::atomic<int> ran{0};
+        EXPECT_THROW(runChunks(10, 3, nullptr,
+                               [&](int chunk, int) {
+                                   ++ran;
+                                   if (chunk == failingChunk) throw std::bad_alloc();
+                               }),
+                     std::bad_alloc)
+            << "chunk " << failingChunk;
+        EXPECT_LE(ran.load(), 10);
+    }
 }
