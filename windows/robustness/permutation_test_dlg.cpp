@@ -11,7 +11,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -32,7 +31,6 @@ using namespace varkel;
 namespace {
 
 // Progress is redrawn at most this often.
-constexpr auto progressInterval = std::chrono::milliseconds(100);
 constexpr int binCount = 20;
 
 const char* const layerNames[3] = {"Base Index", "2nd Index", "3rd Index"};
@@ -110,6 +108,8 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
     saveButton_->setEnabled(false);
     runButton_->setDefault(true);
     auto* close = new QPushButton(QStringLiteral("Close"), this);
+    connect(&task_, &BackgroundTask::progressed, this,
+            [this](int, qint64 done, qint64 total) { showProgress(done, total); });
     connect(runButton_, &QPushButton::clicked, this, &CPermutationTestDlg::run);
     connect(cancelButton_, &QPushButton::clicked, this, &CPermutationTestDlg::cancel);
     connect(saveButton_, &QPushButton::clicked, this, &CPermutationTestDlg::askAndSaveCsv);
@@ -167,13 +167,8 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
 
 }
 
-CPermutationTestDlg::~CPermutationTestDlg() {
-    if (isRunning()) {
-        cancel_ = true;
-        worker_.join();
-    }
-}
-
+// A run still going is abandoned by the task, the last member.
+CPermutationTestDlg::~CPermutationTestDlg() = default;
 
 void CPermutationTestDlg::setBuild(const IndexChoice& choice, TrialSelection selection) {
     indexPicker_.setChoice(choice);
@@ -207,28 +202,19 @@ void CPermutationTestDlg::run() {
     }
 
     clearResults();
-    cancel_ = false;
-    options.cancel = &cancel_;
-    options.onProgress = [this](std::int64_t done, std::int64_t total) { forwardProgress(done, total); };
-    productName_ = product->name;
-    history_ = historyCutAt(*product, product->historyLength());
+    TaskControl& control = task_.control();
+    options.cancel = control.cancelFlag();
+    options.onProgress = [&control](std::int64_t done, std::int64_t total) { control.report(0, done, total); };
     tested_ = options;
-    lastProgressSent_ = {};
     started_ = std::chrono::steady_clock::now();
     setBusy(true);
     progress_->setRange(0, 0);  // the real build first: no count yet
     progress_->setFormat(QStringLiteral("Building on the real history"));
-    worker_ = std::thread([this, options] {
-        running_ = runPermutationTest(history_, productName_, options);
-        QMetaObject::invokeMethod(this, [this] { finishRun(); }, Qt::QueuedConnection);
-    });
-}
-
-void CPermutationTestDlg::forwardProgress(std::int64_t done, std::int64_t total) {
-    const auto now = std::chrono::steady_clock::now();
-    if (done < total && now - lastProgressSent_ < progressInterval) return;
-    lastProgressSent_ = now;
-    QMetaObject::invokeMethod(this, [this, done, total] { showProgress(done, total); }, Qt::QueuedConnection);
+    task_.start(
+        [history = historyCutAt(*product, product->historyLength()), name = product->name, options] {
+            return runPermutationTest(history, name, options);
+        },
+        [this](PermutationRun running) { finishRun(std::move(running)); });
 }
 
 void CPermutationTestDlg::showProgress(std::int64_t done, std::int64_t total) {
@@ -248,28 +234,19 @@ void CPermutationTestDlg::setBusy(bool busy) {
         entry->setEnabled(!busy);
 }
 
-void CPermutationTestDlg::cancel() {
-    if (isRunning()) cancel_ = true;
-}
+void CPermutationTestDlg::cancel() { task_.cancel(); }
 
 void CPermutationTestDlg::reject() {
-    if (isRunning()) {
-        cancel_ = true;
-        finishRun();
-    }
+    task_.finishNow();  // a running test ends cancelled, keeping nothing
     QDialog::reject();
 }
 
-void CPermutationTestDlg::finishRun() {
-    if (!isRunning()) return;  // already finished when the window was closed
-    worker_.join();
-    // Progress the worker queued before the end is out of date.
-    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+void CPermutationTestDlg::finishRun(PermutationRun running) {
     progress_->setRange(0, 1);
-    progress_->setValue(running_.outcome == PermutationOutcome::Done ? 1 : 0);
-    switch (running_.outcome) {
+    progress_->setValue(running.outcome == PermutationOutcome::Done ? 1 : 0);
+    switch (running.outcome) {
         case PermutationOutcome::Done: {
-            run_ = std::move(running_);
+            run_ = std::move(running);
             report_ = summarisePermutationRun(run_.layers, run_.real, run_.rows, tested_.seed);
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
             showReport();
@@ -281,11 +258,10 @@ void CPermutationTestDlg::finishRun() {
         case PermutationOutcome::Cancelled: progress_->setFormat(QStringLiteral("Cancelled: nothing kept")); break;
         case PermutationOutcome::Refused:
             progress_->setFormat(QStringLiteral("Refused"));
-            showMessage(QString::fromStdString(running_.refusal));
+            showMessage(QString::fromStdString(running.refusal));
             break;
         case PermutationOutcome::NoProduct: progress_->setFormat(QStringLiteral("Nothing to show")); break;
     }
-    running_ = PermutationRun();
     setBusy(false);
     emit runFinished();
 }

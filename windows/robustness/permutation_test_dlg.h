@@ -2,16 +2,15 @@
 
 #include "robustness/permutation_test.h"
 #include "robustness/permutation_report.h"
+#include "workbench/background_task.h"
 #include "workbench/index_picker.h"
 
 #include <QDialog>
 
-#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 class ChartWorkspace;
@@ -46,7 +45,7 @@ public:
     void setGrids(const varkel::BuildGrids& grids) { grids_ = grids; }
     varkel::PermutationTestOptions readOptions() const;
 
-    bool isRunning() const { return worker_.joinable(); }
+    bool isRunning() const { return task_.isRunning(); }
     // The shown result and the build it tested; nothing before a run and
     // after a cancelled or refused one.
     const std::optional<varkel::PermutationReport>& report() const { return report_; }
@@ -70,10 +69,9 @@ signals:
     void runFinished();
 
 private:
-    void forwardProgress(std::int64_t done, std::int64_t total);
     void showProgress(std::int64_t done, std::int64_t total);
     void setBusy(bool busy);
-    void finishRun();
+    void finishRun(varkel::PermutationRun running);
     void clearResults();
     void showReport();
     void fillTable();
@@ -96,18 +94,12 @@ private:
     ChartWorkspace* const workspace_;
     const std::filesystem::path startDirectory_;
     varkel::BuildGrids grids_;
-    std::thread worker_;
-    std::atomic<bool> cancel_{false};
-    // The copy of the bars the worker reads and what it runs; written before
-    // a run, read after joining it.
-    varkel::ProductRegistry history_;
-    std::string productName_;
+    // What the running or last run tests.
     varkel::PermutationTestOptions tested_;
-    varkel::PermutationRun running_;
     varkel::PermutationRun run_;
     std::optional<varkel::PermutationReport> report_;
     Histogram histogram_;
     std::chrono::steady_clock::time_point started_;
-    // Only the thread that reports progress touches this.
-    std::chrono::steady_clock::time_point lastProgressSent_;
+    // Last: it stops a running test before anything above goes.
+    BackgroundTask task_;
 };
