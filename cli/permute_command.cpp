@@ -1,5 +1,7 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/interrupt_cancel.h"
+#include "cli/progress_bar.h"
 #include "cli/selection_option.h"
 #include "cli/history_loading.h"
 #include "cli/index_options.h"
@@ -15,9 +17,7 @@
 
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -44,22 +44,13 @@ const char* const usage =
     "together and prints the report of the whole run. --write-history writes permuted\n"
     "history K as a price file. Relative output paths go to DIR (default the current directory).\n";
 
-std::atomic<bool> interrupted{false};
-
-void interrupt(int) { interrupted = true; }
-
-// One progress line with the time left, redrawn in place; only when stderr is a terminal.
-class ProgressLine {
+// The permutations done of the shard's with the time they leave, while a test runs.
+class PermutationProgress {
 public:
-    void operator()(std::int64_t done, std::int64_t total) {
+    void operator()(std::int64_t done, std::int64_t total) const {
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-        const int width = 40;
-        const int filled = total > 0 ? static_cast<int>(done * width / total) : width;
         const double left = done > 0 ? elapsed * static_cast<double>(total - done) / static_cast<double>(done) : 0.0;
-        std::fprintf(stderr, "\rPermutations [%.*s%*s] %lld/%lld, %.0f s left ", filled,
-                     "########################################", width - filled, "", static_cast<long long>(done),
-                     static_cast<long long>(total), left);
-        if (done >= total) std::fputc('\n', stderr);
+        drawProgressBar("Permuted", done, total, left);
     }
 
 private:
@@ -141,14 +132,16 @@ int runTest(const CliArgs& args, const IndexChoice& choice, const std::filesyste
     }
 
     PermutationTestOptions& options = run.test;
-    if (isatty(STDERR_FILENO)) options.onProgress = ProgressLine();
-    interrupted = false;
-    options.cancel = &interrupted;
-    const auto previousHandler = std::signal(SIGINT, interrupt);
+    if (isatty(STDERR_FILENO)) options.onProgress = PermutationProgress();
     const auto started = std::chrono::steady_clock::now();
-    const PermutationRun result = runPermutationTest(registry, product, options);
+    PermutationRun result;
+    {
+        const InterruptCancel interrupt;
+        options.cancel = interrupt.flag();
+        result = runPermutationTest(registry, product, options);
+        options.cancel = nullptr;
+    }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::signal(SIGINT, previousHandler);
     switch (result.outcome) {
         case PermutationOutcome::Done: break;
         case PermutationOutcome::Refused: std::fprintf(stderr, "%s\n", result.refusal.c_str()); return exitFailed;

@@ -6,7 +6,8 @@ namespace varkel::cli {
 
 // A one-line progress bar on stderr, redrawn in place: the label in ten
 // columns, forty columns of bar, then "done/total"; the line ends when done
-// reaches total. Callers draw it only when stderr is a terminal.
-void drawProgressBar(const char* label, std::int64_t done, std::int64_t total);
+// reaches total; with `secondsLeft`, an estimate of the time left follows.
+// Callers draw it only when stderr is a terminal.
+void drawProgressBar(const char* label, std::int64_t done, std::int64_t total, double secondsLeft = -1.0);
 
 }  // namespace varkel::cli

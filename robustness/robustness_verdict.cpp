@@ -1,5 +1,7 @@
 #include "robustness/robustness_verdict.h"
 
+#include "base/formatted_text.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -58,9 +60,7 @@ std::string permutationVerdictSentence(std::int64_t trials, double pValue, const
 }
 
 std::string pValueText(double pValue) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, pValue >= 0.1 ? "%.2f" : pValue >= 0.001 ? "%.4f" : "%.2g", pValue);
-    return buffer;
+    return formattedText(pValue >= 0.1 ? "%.2f" : pValue >= 0.001 ? "%.4f" : "%.2g", pValue);
 }
 
 std::string withThousandsSeparators(std::int64_t value) {

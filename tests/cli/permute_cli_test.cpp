@@ -13,17 +13,9 @@
 namespace {
 
 using varkel::test::runCli;
+using varkel::test::samplePrefixFile;
 using varkel::test::TempDirectory;
 using varkel::test::readFile;
-
-std::string samplePrefix(const TempDirectory& dir, int days) {
-    std::ifstream sample(std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt");
-    const auto path = dir / "usd.txt";
-    std::ofstream out(path);
-    std::string line;
-    for (int i = 0; i < days && std::getline(sample, line); ++i) out << line << '\n';
-    return path.string();
-}
 
 std::vector<std::string> runArguments(const std::string& history) {
     return {"permute", "--product", "USD/JPY", "--file", history, "--base", "lreg", "--second", "roc",
@@ -49,7 +41,7 @@ std::vector<std::string> with(std::vector<std::string> arguments, const std::vec
 
 TEST(CliPermute, ShardsMergeToTheWholeRunsReportAndCsv) {
     const TempDirectory dir;
-    const std::string history = samplePrefix(dir, 500);
+    const std::string history = samplePrefixFile(dir, 500);
     const auto whole = runCli(with(runArguments(history), {"--csv", (dir / "whole.csv").string()}));
     ASSERT_EQ(whole.exitCode, 0) << whole.err;
     EXPECT_EQ(whole.out.rfind("Permutation test of USD/JPY: --base lreg --second roc --select best\n"
@@ -105,7 +97,7 @@ TEST(CliPermute, ShardsMergeToTheWholeRunsReportAndCsv) {
 
 TEST(CliPermute, WritesAPermutedHistoryAndRefusesBadValuesAsUsageErrors) {
     const TempDirectory dir;
-    const std::string history = samplePrefix(dir, 300);
+    const std::string history = samplePrefixFile(dir, 300);
     const auto written = runCli({"permute", "--product", "USD/JPY", "--file", history, "--write-history", "5",
                                  "p5.txt", "--seed", "3", "--dir", dir.path().string()});
     ASSERT_EQ(written.exitCode, 0) << written.err;

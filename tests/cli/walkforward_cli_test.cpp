@@ -11,18 +11,10 @@
 namespace {
 
 using varkel::test::runCli;
+using varkel::test::samplePrefixFile;
 using varkel::test::TempDirectory;
 
 // The first `days` days of the USD/JPY sample.
-std::string samplePrefix(const TempDirectory& dir, int days) {
-    std::ifstream sample(std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt");
-    const auto path = dir / "usd.txt";
-    std::ofstream out(path);
-    std::string line;
-    for (int i = 0; i < days && std::getline(sample, line); ++i) out << line << '\n';
-    return path.string();
-}
-
 std::vector<std::string> split(const std::string& line) {
     std::vector<std::string> fields;
     std::stringstream row(line);
@@ -34,7 +26,7 @@ std::vector<std::string> split(const std::string& line) {
 
 TEST(CliWalkForward, PrintsTheFoldsAndWritesOneCsvRowPerFold) {
     const TempDirectory dir;
-    const std::string history = samplePrefix(dir, 450);
+    const std::string history = samplePrefixFile(dir, 450);
     const auto csv = dir / "folds.csv";
     const auto run = runCli({"walkforward", "--product", "USD/JPY", "--file", history, "--base", "lreg", "--second",
                              "roc", "--train", "200", "--test", "100", "--threads", "2", "--csv", csv.string()});
@@ -79,7 +71,7 @@ TEST(CliWalkForward, PrintsTheFoldsAndWritesOneCsvRowPerFold) {
 
 TEST(CliWalkForward, RefusesBadLengthsAndOptions) {
     const TempDirectory dir;
-    const std::string history = samplePrefix(dir, 300);
+    const std::string history = samplePrefixFile(dir, 300);
     auto walk = [&](std::vector<std::string> extra) {
         std::vector<std::string> words = {"walkforward", "--product", "USD/JPY", "--file", history, "--base", "lreg"};
         words.insert(words.end(), extra.begin(), extra.end());

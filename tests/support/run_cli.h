@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,17 @@ inline CliRun runCli(const std::vector<std::string>& arguments) {
     run.out = readFile(capture / "out");
     run.err = readFile(capture / "err");
     return run;
+}
+
+// The first `days` lines of the USD/JPY sample as usd.txt in `dir`: a short
+// history for commands that search.
+inline std::string samplePrefixFile(const TempDirectory& dir, int days) {
+    std::ifstream sample(std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt");
+    const auto path = dir / "usd.txt";
+    std::ofstream out(path);
+    std::string line;
+    for (int i = 0; i < days && std::getline(sample, line); ++i) out << line << '\n';
+    return path.string();
 }
 
 }  // namespace varkel::test

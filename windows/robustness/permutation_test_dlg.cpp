@@ -72,10 +72,7 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
       layerTable_(new QTableWidget(0, static_cast<int>(std::size(tableColumns)), this)),
       sentence_(new QLabel(this)),
       chart_(new QCustomPlot(this)),
-      progress_(new QProgressBar(this)),
-      runButton_(new QPushButton(QStringLiteral("Run"), this)),
-      cancelButton_(new QPushButton(QStringLiteral("Cancel"), this)),
-      saveButton_(new QPushButton(QStringLiteral("Save CSV..."), this)),
+      controls_(this),
       workspace_(workspace),
       startDirectory_(std::move(startDirectory)) {
     setObjectName(QStringLiteral("permutationTest"));
@@ -86,10 +83,6 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
     layerTable_->setObjectName(QStringLiteral("layerTable"));
     sentence_->setObjectName(QStringLiteral("sentence"));
     chart_->setObjectName(QStringLiteral("permutationHistogram"));
-    progress_->setObjectName(QStringLiteral("runProgress"));
-    runButton_->setObjectName(QStringLiteral("run"));
-    cancelButton_->setObjectName(QStringLiteral("cancelRun"));
-    saveButton_->setObjectName(QStringLiteral("saveCsv"));
 
     selectionList_->addItems({QStringLiteral("Best"), QStringLiteral("Plateau")});
     selectionList_->setToolTip(QStringLiteral(
@@ -101,19 +94,11 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
     seed_->setValue(static_cast<int>(defaultPermutationSeed));
     seed_->setToolTip(QStringLiteral("The same seed shuffles the same way on every machine"));
     sentence_->setWordWrap(true);
-    progress_->setRange(0, 1);
-    progress_->setValue(0);
-    progress_->setFormat(QString());
-    cancelButton_->setEnabled(false);
-    saveButton_->setEnabled(false);
-    runButton_->setDefault(true);
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
     connect(&task_, &BackgroundTask::progressed, this,
             [this](int, qint64 done, qint64 total) { showProgress(done, total); });
-    connect(runButton_, &QPushButton::clicked, this, &CPermutationTestDlg::run);
-    connect(cancelButton_, &QPushButton::clicked, this, &CPermutationTestDlg::cancel);
-    connect(saveButton_, &QPushButton::clicked, this, &CPermutationTestDlg::askAndSaveCsv);
-    connect(close, &QPushButton::clicked, this, &CPermutationTestDlg::reject);
+    connect(controls_.run, &QPushButton::clicked, this, &CPermutationTestDlg::run);
+    connect(controls_.cancel, &QPushButton::clicked, this, &CPermutationTestDlg::cancel);
+    connect(controls_.save, &QPushButton::clicked, this, &CPermutationTestDlg::askAndSaveCsv);
 
     QStringList headers;
     for (const char* column : tableColumns) headers << QString::fromLatin1(column);
@@ -149,20 +134,13 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
     entries->addWidget(seed_, 2, 3);
     entries->setColumnStretch(4, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(progress_, 1);
-    buttons->addWidget(cancelButton_);
-    buttons->addSpacing(16);
-    buttons->addWidget(runButton_);
-    buttons->addWidget(saveButton_);
-    buttons->addWidget(close);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(entries);
     layout->addWidget(chart_, 1);
     layout->addWidget(layerTable_);
     layout->addWidget(sentence_);
-    layout->addLayout(buttons);
+    layout->addLayout(controls_.makeRow());
     rememberWindowSize(this, QStringLiteral("Permutation Test"), QSize(860, 640));
 
 }
@@ -208,8 +186,8 @@ void CPermutationTestDlg::run() {
     tested_ = options;
     started_ = std::chrono::steady_clock::now();
     setBusy(true);
-    progress_->setRange(0, 0);  // the real build first: no count yet
-    progress_->setFormat(QStringLiteral("Building on the real history"));
+    controls_.progress->setRange(0, 0);  // the real build first: no count yet
+    controls_.progress->setFormat(QStringLiteral("Building on the real history"));
     task_.start(
         [history = historyCutAt(*product, product->historyLength()), name = product->name, options] {
             return runPermutationTest(history, name, options);
@@ -218,17 +196,17 @@ void CPermutationTestDlg::run() {
 }
 
 void CPermutationTestDlg::showProgress(std::int64_t done, std::int64_t total) {
-    progress_->setRange(0, static_cast<int>(std::max<std::int64_t>(total, 1)));
-    progress_->setValue(static_cast<int>(done));
+    controls_.progress->setRange(0, static_cast<int>(std::max<std::int64_t>(total, 1)));
+    controls_.progress->setValue(static_cast<int>(done));
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
     const double left = done > 0 ? elapsed * static_cast<double>(total - done) / static_cast<double>(done) : 0.0;
-    progress_->setFormat(QStringLiteral("%v of %m shuffled histories built, ") + timeLeft(left));
+    controls_.progress->setFormat(QStringLiteral("%v of %m shuffled histories built, ") + timeLeft(left));
 }
 
 void CPermutationTestDlg::setBusy(bool busy) {
-    runButton_->setEnabled(!busy);
-    cancelButton_->setEnabled(busy);
-    saveButton_->setEnabled(!busy && report_.has_value());
+    controls_.run->setEnabled(!busy);
+    controls_.cancel->setEnabled(busy);
+    controls_.save->setEnabled(!busy && report_.has_value());
     indexPicker_.setEnabled(!busy);
     for (QWidget* entry : std::initializer_list<QWidget*>{selectionList_, permutations_, seed_})
         entry->setEnabled(!busy);
@@ -242,25 +220,25 @@ void CPermutationTestDlg::reject() {
 }
 
 void CPermutationTestDlg::finishRun(PermutationRun running) {
-    progress_->setRange(0, 1);
-    progress_->setValue(running.outcome == PermutationOutcome::Done ? 1 : 0);
+    controls_.progress->setRange(0, 1);
+    controls_.progress->setValue(running.outcome == PermutationOutcome::Done ? 1 : 0);
     switch (running.outcome) {
         case PermutationOutcome::Done: {
             run_ = std::move(running);
             report_ = summarisePermutationRun(run_.layers, run_.real, run_.rows, tested_.seed);
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
             showReport();
-            progress_->setFormat(QStringLiteral("%1 shuffled histories built in %2 s")
+            controls_.progress->setFormat(QStringLiteral("%1 shuffled histories built in %2 s")
                                      .arg(run_.rows.size())
                                      .arg(seconds, 0, 'f', 1));
             break;
         }
-        case PermutationOutcome::Cancelled: progress_->setFormat(QStringLiteral("Cancelled: nothing kept")); break;
+        case PermutationOutcome::Cancelled: controls_.progress->setFormat(QStringLiteral("Cancelled: nothing kept")); break;
         case PermutationOutcome::Refused:
-            progress_->setFormat(QStringLiteral("Refused"));
+            controls_.progress->setFormat(QStringLiteral("Refused"));
             showMessage(QString::fromStdString(running.refusal));
             break;
-        case PermutationOutcome::NoProduct: progress_->setFormat(QStringLiteral("Nothing to show")); break;
+        case PermutationOutcome::NoProduct: controls_.progress->setFormat(QStringLiteral("Nothing to show")); break;
     }
     setBusy(false);
     emit runFinished();

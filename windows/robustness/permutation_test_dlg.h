@@ -3,6 +3,7 @@
 #include "robustness/permutation_test.h"
 #include "robustness/permutation_report.h"
 #include "workbench/background_task.h"
+#include "workbench/run_controls.h"
 #include "workbench/index_picker.h"
 
 #include <QDialog>
@@ -86,10 +87,7 @@ private:
     QLabel* const sentence_;
     QCustomPlot* const chart_;
     QCPBars* bars_;
-    QProgressBar* const progress_;
-    QPushButton* const runButton_;
-    QPushButton* const cancelButton_;
-    QPushButton* const saveButton_;
+    RunControls controls_;
 
     ChartWorkspace* const workspace_;
     const std::filesystem::path startDirectory_;

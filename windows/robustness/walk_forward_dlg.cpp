@@ -82,10 +82,7 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
       verdictText_(new QLabel(this)),
       parameterKey_(new QLabel(this)),
       dataQualityText_(new QLabel(this)),
-      progress_(new QProgressBar(this)),
-      runButton_(new QPushButton(QStringLiteral("Run"), this)),
-      cancelButton_(new QPushButton(QStringLiteral("Cancel"), this)),
-      saveButton_(new QPushButton(QStringLiteral("Save CSV..."), this)),
+      controls_(this),
       workspace_(workspace),
       startDirectory_(std::move(startDirectory)) {
     setObjectName(QStringLiteral("walkForward"));
@@ -96,10 +93,6 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     selectionList_->setObjectName(QStringLiteral("selection"));
     foldTable_->setObjectName(QStringLiteral("foldTable"));
     chart_->setObjectName(QStringLiteral("walkForwardChart"));
-    progress_->setObjectName(QStringLiteral("runProgress"));
-    runButton_->setObjectName(QStringLiteral("run"));
-    cancelButton_->setObjectName(QStringLiteral("cancelRun"));
-    saveButton_->setObjectName(QStringLiteral("saveCsv"));
 
     for (QSpinBox* bars : {trainBars_, testBars_}) {
         bars->setRange(0, 1000000);
@@ -116,17 +109,9 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     selectionList_->addItems({QStringLiteral("Best"), QStringLiteral("Plateau")});
     selectionList_->setToolTip(QStringLiteral(
         "Best: each layer keeps its best trial; plateau: the trial whose grid neighbours earn most on average"));
-    progress_->setRange(0, 1);
-    progress_->setValue(0);
-    progress_->setFormat(QString());
-    cancelButton_->setEnabled(false);
-    saveButton_->setEnabled(false);
-    runButton_->setDefault(true);
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
-    connect(runButton_, &QPushButton::clicked, this, &CWalkForwardDlg::run);
-    connect(cancelButton_, &QPushButton::clicked, this, &CWalkForwardDlg::cancel);
-    connect(saveButton_, &QPushButton::clicked, this, &CWalkForwardDlg::askAndSaveCsv);
-    connect(close, &QPushButton::clicked, this, &CWalkForwardDlg::reject);
+    connect(controls_.run, &QPushButton::clicked, this, &CWalkForwardDlg::run);
+    connect(controls_.cancel, &QPushButton::clicked, this, &CWalkForwardDlg::cancel);
+    connect(controls_.save, &QPushButton::clicked, this, &CWalkForwardDlg::askAndSaveCsv);
     connect(&task_, &BackgroundTask::progressed, this, [this](int stage, qint64 done, qint64 total) {
         showProgress(static_cast<WalkForwardStage>(stage), done, total);
     });
@@ -203,13 +188,6 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     results->setStretchFactor(0, 2);
     results->setStretchFactor(1, 3);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(progress_, 1);
-    buttons->addWidget(cancelButton_);
-    buttons->addSpacing(16);
-    buttons->addWidget(runButton_);
-    buttons->addWidget(saveButton_);
-    buttons->addWidget(close);
 
     verdictText_->setObjectName(QStringLiteral("verdict"));
     verdictText_->setStyleSheet(QStringLiteral("font-weight: bold"));
@@ -227,7 +205,7 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     layout->addWidget(verdictText_);
     layout->addWidget(parameterKey_);
     layout->addWidget(dataQualityText_);
-    layout->addLayout(buttons);
+    layout->addLayout(controls_.makeRow());
     rememberWindowSize(this, QStringLiteral("Walk-Forward Analysis"), QSize(980, 660));
 }
 
@@ -298,16 +276,16 @@ void CWalkForwardDlg::run() {
 }
 
 void CWalkForwardDlg::showProgress(WalkForwardStage stage, std::int64_t done, std::int64_t total) {
-    progress_->setRange(0, static_cast<int>(std::max<std::int64_t>(total, 1)));
-    progress_->setValue(static_cast<int>(done));
-    progress_->setFormat(stage == WalkForwardStage::BaseSearch ? QStringLiteral("Base search: %v of %m trials")
+    controls_.progress->setRange(0, static_cast<int>(std::max<std::int64_t>(total, 1)));
+    controls_.progress->setValue(static_cast<int>(done));
+    controls_.progress->setFormat(stage == WalkForwardStage::BaseSearch ? QStringLiteral("Base search: %v of %m trials")
                                                                : QStringLiteral("Folds built: %v of %m"));
 }
 
 void CWalkForwardDlg::setBusy(bool busy) {
-    runButton_->setEnabled(!busy);
-    cancelButton_->setEnabled(busy);
-    saveButton_->setEnabled(!busy && !report_.folds.empty());
+    controls_.run->setEnabled(!busy);
+    controls_.cancel->setEnabled(busy);
+    controls_.save->setEnabled(!busy && !report_.folds.empty());
     indexPicker_.setEnabled(!busy);
     for (QWidget* entry : std::initializer_list<QWidget*>{trainBars_, testBars_, windowList_, selectionList_})
         entry->setEnabled(!busy);
@@ -326,9 +304,9 @@ void CWalkForwardDlg::finishRun(WalkedCopy walked) {
         history_ = std::move(walked.history);
         productName_ = std::move(walked.productName);
         showReport();
-        progress_->setFormat(QStringLiteral("%1 folds walked").arg(report_.folds.size()));
+        controls_.progress->setFormat(QStringLiteral("%1 folds walked").arg(report_.folds.size()));
     } else {
-        progress_->setFormat(walked.report.outcome == WalkForwardOutcome::Cancelled ? QStringLiteral("Cancelled")
+        controls_.progress->setFormat(walked.report.outcome == WalkForwardOutcome::Cancelled ? QStringLiteral("Cancelled")
                                                                                     : QStringLiteral("Nothing to show"));
         if (walked.report.outcome == WalkForwardOutcome::TooMuchMemory)
             showMessage(QString::fromStdString(walkForwardMemoryText(walked.report)));

@@ -2,6 +2,7 @@
 
 #include "robustness/walk_forward.h"
 #include "workbench/background_task.h"
+#include "workbench/run_controls.h"
 #include "workbench/index_picker.h"
 
 #include <QDialog>
@@ -83,10 +84,7 @@ private:
     QLabel* const verdictText_;      // out-of-sample net, profitable folds, efficiency, the whole-history build
     QLabel* const parameterKey_;     // what the parameter columns hold
     QLabel* const dataQualityText_;  // the history's findings and their share of the return
-    QProgressBar* const progress_;
-    QPushButton* const runButton_;
-    QPushButton* const cancelButton_;
-    QPushButton* const saveButton_;
+    RunControls controls_;
     QLabel* addTotal(const char* name, const QString& caption, const QString& tip);
     std::vector<QLabel*> totalTexts_;
 
