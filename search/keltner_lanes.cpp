@@ -11,7 +11,7 @@
 HWY_BEFORE_NAMESPACE();
 namespace varkel::HWY_NAMESPACE {
 
-// Positions of bar i for eight multipliers, from the bands of the bar before:
+// Position codes of bar i for eight multipliers, from the bands of the bar before:
 // long when the whole bar lies above the lower band and the high breaks the
 // upper one, short in the mirror case; bars without bands (lower band exactly
 // 0, the warm-up) stay flat.
@@ -25,7 +25,7 @@ public:
         const LaneTag d;
         const LaneIntTag di;
         const int k = i - 1;
-        for (int r = 0; r < parts; ++r) out[r] = hn::Zero(di);
+        for (int r = 0; r < parts; ++r) out[r] = flatCode();
         if (k <= columns_.start) return;
         const LaneVec ema = hn::Set(d, columns_.ema[k]);
         const LaneVec atr = hn::Set(d, columns_.atr[k]);
@@ -38,7 +38,7 @@ public:
             const auto up = hn::RebindMask(di, hn::And(hn::Gt(high, upper), hn::Gt(low, lower)));
             const auto down = hn::RebindMask(di, hn::And(hn::Lt(low, lower), hn::Lt(high, upper)));
             const auto banded = hn::RebindMask(di, hn::Ne(lower, hn::Zero(d)));
-            out[r] = hn::IfThenElseZero(banded, positionOf(down, up));
+            out[r] = hn::IfThenElse(banded, codeOf(down, up), flatCode());
         }
     }
 

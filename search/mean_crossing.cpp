@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <type_traits>
 
 HWY_BEFORE_NAMESPACE();
 namespace varkel::HWY_NAMESPACE {
@@ -32,79 +33,118 @@ void GrowWindows(LaneSeries& series, int newLength) {
 // without the division, which costs more than the rest of the rule: with
 // t = value * span and d = t - window (each rounded once), |d| > |window| * 2^-51
 // (plus the least normal number, for underflow) leaves room for every rounding
-// of t, d and window / span, so value - window / span has the sign of d.
-// Near ties, zeros and non-finite values take the division itself.
-HWY_INLINE LaneIntVec crossingSign(LaneVec value, LaneVec window, LaneVec span) {
+// of t, d and window / span, so value - window / span has the sign of d. The
+// loops test |d| against a bound of that margin that holds for every window of
+// a lane (see crossingMargin); near ties, zeros and non-finite values take the
+// division itself.
+HWY_INLINE LaneIntVec exactCrossingCode(LaneVec value, LaneVec window, LaneVec span, LaneVec difference,
+                                        bool clear) {
     const LaneTag d;
-    const LaneVec difference = hn::Sub(hn::Mul(value, span), window);
-    const LaneVec margin = hn::Add(hn::Mul(hn::Abs(window), hn::Set(d, 0x1p-51)), hn::Set(d, DBL_MIN));
-    if (hn::AllTrue(d, hn::Gt(hn::Abs(difference), margin))) return signOf(difference);
-    return signOf(hn::Sub(value, hn::Div(window, span)));
+    const LaneVec exact = clear ? difference : hn::Sub(value, hn::Div(window, span));
+    return codeOf(hn::Lt(exact, hn::Zero(d)), hn::Gt(exact, hn::Zero(d)));
 }
 
-// Final returns of spans span .. span+3 in one pass over the bars (four
-// independent sums keep the adder busy). The windows of span + p bars ending at
-// k extend windowSums[k - span + 1 - p] by the bars up to k, in the order of a
-// plain loop, and the mean divides exactly as the study does.
+// A margin at least |window| * 2^-51 + DBL_MIN for every window of `span`
+// values of a lane whose values never exceed `largest` in size: such a sum,
+// rounded at each step, stays below span * largest * 2, and the factor 2 also
+// covers the rounding of the margin itself. NaN or infinite values give a
+// margin that no difference passes.
+HWY_INLINE LaneVec crossingMargin(LaneVec largest, int span) {
+    const LaneTag d;
+    return hn::Add(hn::Mul(hn::Mul(largest, hn::Set(d, span)), hn::Set(d, 0x1p-50)), hn::Set(d, 2 * DBL_MIN));
+}
+
+// Final returns of spans span .. span+3 in one pass over the bars for the
+// lanes of register `r` (four independent sums keep the adder busy, and one
+// register's state fits the target's registers). The windows of span + p bars
+// ending at k extend windowSums[k - span + 1 - p] by the bars up to k, in the
+// order of a plain loop, and the mean divides exactly as the study does.
 template <class Windows>
-HWY_INLINE void meanCrossingLoop(const PnlTable& table, const LaneSeries& series, const lanes::Ints& warmUp,
+HWY_INLINE void meanCrossingPart(const PnlTable& table, const LaneSeries& series, int r, const lanes::Ints& warmUp,
                                  int smallestWarmUp, int span, lanes::Doubles* sums, Windows& ledgerWindows) {
     const LaneTag d;
     const LaneIntTag di;
-    LaneIntVec lastSilent[spansPerPass][parts], previous[spansPerPass][parts];
-    LaneVec divisor[spansPerPass], sum[spansPerPass][parts];
-    LaneIntVec warm[parts];
-    loadLanes(warmUp, warm);
-    for (int p = 0; p < spansPerPass; ++p) {
-        divisor[p] = hn::Set(d, static_cast<double>(span + p));
-        for (int r = 0; r < parts; ++r) {
-            lastSilent[p][r] = hn::Add(warm[r], hn::Set(di, span + p));
-            sum[p][r] = hn::Zero(d);
-            previous[p][r] = hn::Zero(di);
-        }
-    }
-    ledgerWindows.start();
+    const int at = r * lanesPerVector;
     const int n = table.historyLength();
     const lanes::Doubles* values = series.values.data();
     const lanes::Doubles* windows = series.windowSums.data();
-    for (int i = 1; i < n; ++i) {
-        const int k = i - 1;  // the bar whose values decide bar i
+
+    LaneVec largest = hn::Zero(d);
+    for (int i = 0; i < n; ++i) {
+        // NaN stays once it is in: Max would drop it on some targets.
+        const LaneVec size = hn::Abs(hn::Load(d, values[i].lane + at));
+        largest = hn::IfThenElse(hn::Lt(size, largest), largest, size);
+    }
+    const LaneIntVec warm = hn::Load(di, warmUp.lane + at);
+    int latestWarmUp = smallestWarmUp;
+    for (int lane = 0; lane < lanesPerVector; ++lane)
+        latestWarmUp = std::max(latestWarmUp, static_cast<int>(warmUp.lane[at + lane]));
+
+    LaneIntVec lastSilent[spansPerPass], previous[spansPerPass];
+    LaneVec divisor[spansPerPass], margin[spansPerPass], sum[spansPerPass];
+    for (int p = 0; p < spansPerPass; ++p) {
+        divisor[p] = hn::Set(d, static_cast<double>(span + p));
+        margin[p] = crossingMargin(largest, span + p);
+        lastSilent[p] = hn::Add(warm, hn::Set(di, span + p));
+        sum[p] = hn::Zero(d);
+        previous[p] = flatCode();
+    }
+
+    // Bar k decides bar i = k + 1. Until every lane is past its warm-up, some
+    // lanes stay flat; after that, a difference clear of its margin is never
+    // zero, so the position is long or short by its sign alone.
+    auto step = [&](auto warming, int i) HWY_ATTR {
+        const int k = i - 1;
         const RowPicker picker(table.row(i));
-        const auto bar = hn::Set(di, k);
-        LaneVec daily[spansPerPass][parts];
+        const LaneVec value = hn::Load(d, values[k].lane + at);
+        LaneVec daily[spansPerPass][1];
         for (int p = 0; p < spansPerPass; ++p) {
+            LaneIntVec current = flatCode();
+            LaneVec entry;
             // No lane is past its warm-up for this span yet (and its window
             // would start before the first bar).
-            const bool silent = k <= smallestWarmUp + span + p;
-            for (int r = 0; r < parts; ++r) {
-                LaneIntVec current = hn::Zero(di);
-                if (!silent) {
-                    const int at = r * lanesPerVector;
-                    LaneVec window = hn::Load(d, windows[k - span + 1 - p].lane + at);
-                    for (int q = p; q > 0; --q) window = hn::Add(window, hn::Load(d, values[k - q + 1].lane + at));
-                    const LaneVec value = hn::Load(d, values[k].lane + at);
-                    current = hn::IfThenElseZero(hn::Gt(bar, lastSilent[p][r]), crossingSign(value, window, divisor[p]));
+            if (warming && k <= smallestWarmUp + span + p) {
+                entry = picker.pick(keyOf(previous[p], current));
+            } else {
+                LaneVec window = hn::Load(d, windows[k - span + 1 - p].lane + at);
+                for (int q = p; q > 0; --q) window = hn::Add(window, hn::Load(d, values[k - q + 1].lane + at));
+                const LaneVec difference = hn::Sub(hn::Mul(value, divisor[p]), window);
+                const bool clear = hn::AllTrue(d, hn::Gt(hn::Abs(difference), margin[p]));
+                if (!warming && clear) {
+                    current = codeOfSign(difference);
+                    entry = picker.pickMoving(keyOf(previous[p], current));
+                } else {
+                    current = exactCrossingCode(value, window, divisor[p], difference, clear);
+                    if (warming) current = hn::IfThenElse(hn::Gt(hn::Set(di, k), lastSilent[p]), current, flatCode());
+                    entry = picker.pick(keyOf(previous[p], current));
                 }
-                daily[p][r] = picker.pick(codeOf(previous[p][r], current));
-                sum[p][r] = hn::Add(sum[p][r], daily[p][r]);
-                previous[p][r] = current;
             }
+            daily[p][0] = entry;
+            sum[p] = hn::Add(sum[p], entry);
+            previous[p] = current;
         }
         ledgerWindows.add(i, daily);
-    }
+    };
+
+    ledgerWindows.start();
+    const int settled = std::clamp(latestWarmUp + span + spansPerPass + 1, 1, std::max(n, 1));
+    for (int i = 1; i < settled; ++i) step(std::true_type{}, i);
+    for (int i = settled; i < n; ++i) step(std::false_type{}, i);
     ledgerWindows.finish();
-    for (int p = 0; p < spansPerPass; ++p) storeLanes(sum[p], sums[p]);
+    for (int p = 0; p < spansPerPass; ++p) hn::Store(sum[p], d, sums[p].lane + at);
 }
 
 void MeanCrossingReturns(const PnlTable& table, const LaneSeries& series, const lanes::Ints& warmUp,
                          int smallestWarmUp, int span, lanes::Doubles* sums,
                          LaneWindowSums<spansPerPass>* ledgerWindows) {
-    if (ledgerWindows != nullptr) {
-        WindowAdder<spansPerPass> adder(*ledgerWindows);
-        meanCrossingLoop(table, series, warmUp, smallestWarmUp, span, sums, adder);
-    } else {
-        NoWindowAdder none;
-        meanCrossingLoop(table, series, warmUp, smallestWarmUp, span, sums, none);
+    for (int r = 0; r < parts; ++r) {
+        if (ledgerWindows != nullptr) {
+            WindowAdder<spansPerPass, 1> adder(*ledgerWindows, r);
+            meanCrossingPart(table, series, r, warmUp, smallestWarmUp, span, sums, adder);
+        } else {
+            NoWindowAdder none;
+            meanCrossingPart(table, series, r, warmUp, smallestWarmUp, span, sums, none);
+        }
     }
 }
 

@@ -88,10 +88,12 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
                 trials += valid[lane] ? signals : 0;
             }
             // The line is fast minus slow from the bar of the longer span on.
+            // Lanes without a trial repeat the first lane (an all-zero line
+            // would tie at every bar and take the slow, exact comparison).
             for (int i = 0; i < n; ++i) {
                 for (int lane = 0; lane < lanes::width; ++lane) {
-                    const int slowSpan = group.firstSlow + lane;
-                    s.line.values[i][lane] = valid[lane] && i >= slowSpan
+                    const int slowSpan = group.firstSlow + (valid[lane] ? lane : 0);
+                    s.line.values[i][lane] = valid[0] && i >= slowSpan
                                           ? fastAverage[i] - averages[slowSpan - firstSpan][i]
                                           : 0.0;
                 }

@@ -94,9 +94,14 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
                   stride, n);
         for (int group = 0; group < dGroups; ++group) {
             const int firstD = grid.d.first + group * lanes::width;
-            for (int i = 0; i < n; ++i)
-                std::copy_n(&s.d[static_cast<std::size_t>(i) * stride + group * lanes::width], lanes::width,
-                            s.dLanes.values[i].lane);
+            // Lanes past the last %D span repeat the first lane (an all-zero
+            // series would tie at every bar and take the slow, exact comparison).
+            const int filled = std::min(lanes::width, dCount - group * lanes::width);
+            for (int i = 0; i < n; ++i) {
+                double* lane = s.dLanes.values[i].lane;
+                std::copy_n(&s.d[static_cast<std::size_t>(i) * stride + group * lanes::width], filled, lane);
+                std::fill(lane + filled, lane + lanes::width, lane[0]);
+            }
             // Slow %D is the mean of %D over its span; the position follows
             // %D - slow %D from bar %K + %D + slow %D + 1 on.
             Ints warmUp;

@@ -13,7 +13,7 @@
 HWY_BEFORE_NAMESPACE();
 namespace varkel::HWY_NAMESPACE {
 
-// The positions of bar i for eight thresholds: the rule reads the study value
+// The position codes of bar i for eight thresholds: the rule reads the study value
 // of the bar before; bar 0 keeps its start (flat, or the filtered positions).
 // Most thresholds leave most bars flat, so all-flat bars are skipped.
 template <SpanRule rule>
@@ -29,33 +29,33 @@ public:
         const LaneTag d;
         const LaneIntTag di;
         if (i == 0) {
-            for (int r = 0; r < parts; ++r) out[r] = hn::Set(di, rule == SpanRule::Base ? 0 : saved_[0]);
+            for (int r = 0; r < parts; ++r) out[r] = codeVector(rule == SpanRule::Base ? 0 : saved_[0]);
             return;
         }
         const double value = values_[i - 1];
         const std::int64_t kept = saved_[i];
-        const LaneIntVec keep = hn::Set(di, kept);
+        const LaneIntVec keep = codeVector(kept);
         for (int r = 0; r < parts; ++r) {
             switch (rule) {
                 case SpanRule::Base: {
                     const LaneVec v = hn::Set(d, value);
-                    out[r] = positionOf(hn::RebindMask(di, hn::Lt(v, hn::Neg(threshold_[r]))),
+                    out[r] = codeOf(hn::RebindMask(di, hn::Lt(v, hn::Neg(threshold_[r]))),
                                         hn::RebindMask(di, hn::Gt(v, threshold_[r])));
                     break;
                 }
                 case SpanRule::MagnitudeFilter:
-                    out[r] = hn::IfThenZeroElse(hn::RebindMask(di, hn::Lt(hn::Set(d, std::fabs(value)), limit_[r])), keep);
+                    out[r] = hn::IfThenElse(hn::RebindMask(di, hn::Lt(hn::Set(d, std::fabs(value)), limit_[r])), flatCode(), keep);
                     break;
                 case SpanRule::RocFilter:
                     if (kept == 1)
-                        out[r] = hn::IfThenZeroElse(hn::RebindMask(di, hn::Lt(hn::Set(d, value), hn::Neg(limit_[r]))), keep);
+                        out[r] = hn::IfThenElse(hn::RebindMask(di, hn::Lt(hn::Set(d, value), hn::Neg(limit_[r]))), flatCode(), keep);
                     else if (kept == -1)
-                        out[r] = hn::IfThenZeroElse(hn::RebindMask(di, hn::Gt(hn::Set(d, value), limit_[r])), keep);
+                        out[r] = hn::IfThenElse(hn::RebindMask(di, hn::Gt(hn::Set(d, value), limit_[r])), flatCode(), keep);
                     else
-                        out[r] = hn::Zero(di);
+                        out[r] = flatCode();
                     break;
                 case SpanRule::NdistFilter:
-                    out[r] = hn::IfThenZeroElse(hn::RebindMask(di, hn::Lt(hn::Set(d, value), limit_[r])), keep);
+                    out[r] = hn::IfThenElse(hn::RebindMask(di, hn::Lt(hn::Set(d, value), limit_[r])), flatCode(), keep);
                     break;
             }
         }

@@ -50,92 +50,106 @@ HWY_INLINE void storeLanes(const LaneVecs& from, lanes::Doubles& to) {
     for (int r = 0; r < parts; ++r) hn::Store(from[r], LaneTag(), to.lane + r * lanesPerVector);
 }
 
-// -1, 0 or +1 by the sign of d (0 for exactly 0 and for NaN). A true mask is
-// all ones, -1 as an integer.
-HWY_INLINE LaneIntVec signOf(LaneVec d) {
-    const LaneTag df;
+// Positions travel through the loops as codes: yesterday's code tripled plus
+// today's gives the key of the table entry of (yesterday, today). Each target
+// chooses the codes its picker reads fastest.
+#if HWY_TARGET == HWY_AVX2
+// AVX2 permutes 32-bit words, four doubles per register, so the key carries
+// the words' indices itself. With t = 3p + q (-4 .. 4), the key t * codeStep +
+// 4 * codeBase holds 2t + 8 in its low word and 2t + 9 in its high one (the
+// word pair of double t mod 4), and its sign bit is set exactly when t < 0: it
+// chooses between the register of t = -4 .. -1 and the one of t = 1 .. 4.
+// t = 0, flat on both days, would read t = 4's entry and is zeroed instead.
+constexpr std::int64_t codeStep = 2 + (std::int64_t{1} << 33) + (std::int64_t{1} << 60);
+constexpr std::int64_t codeBase = 2 + (std::int64_t{9} << 30);
+#else
+// Keys 0 .. 8 index the table row directly.
+constexpr std::int64_t codeStep = 1;
+constexpr std::int64_t codeBase = 1;
+#endif
+constexpr std::int64_t flatKey = 4 * codeBase;
+
+HWY_INLINE LaneIntVec codeVector(std::int64_t position) { return hn::Set(LaneIntTag(), position * codeStep + codeBase); }
+HWY_INLINE LaneIntVec flatCode() { return codeVector(0); }
+
+// Short where `negative`, long where `positive` (never both), else flat.
+template <class Mask>
+HWY_INLINE LaneIntVec codeOf(Mask negative, Mask positive) {
     const LaneIntTag di;
-    const auto below = hn::RebindMask(di, hn::Lt(d, hn::Zero(df)));
-    const auto above = hn::RebindMask(di, hn::Gt(d, hn::Zero(df)));
-    return hn::Sub(hn::VecFromMask(di, below), hn::VecFromMask(di, above));
+    return hn::IfThenElse(hn::RebindMask(di, negative), codeVector(-1),
+                          hn::IfThenElse(hn::RebindMask(di, positive), codeVector(1), flatCode()));
 }
 
-// Position -1 where `negative`, +1 where `positive` (never both), else 0.
-template <class Mask>
-HWY_INLINE LaneIntVec positionOf(Mask negative, Mask positive) {
+// Long or short by the sign bit of d, for a d known to be neither zero nor NaN.
+HWY_INLINE LaneIntVec codeOfSign(LaneVec d) {
+    return hn::IfNegativeThenElse(hn::BitCast(LaneIntTag(), d), codeVector(-1), codeVector(1));
+}
+
+HWY_INLINE LaneIntVec keyOf(LaneIntVec yesterday, LaneIntVec today) {
+    return hn::Add(hn::Add(hn::Add(yesterday, yesterday), yesterday), today);
+}
+
+HWY_INLINE bool allFlat(const LaneIntVecs& keys) {
     const LaneIntTag di;
-    return hn::IfThenElse(negative, hn::Set(di, -1), hn::IfThenElseZero(positive, hn::Set(di, 1)));
+    auto flat = hn::Eq(keys[0], hn::Set(di, flatKey));
+    for (int r = 1; r < parts; ++r) flat = hn::And(flat, hn::Eq(keys[r], hn::Set(di, flatKey)));
+    return hn::AllTrue(di, flat);
 }
 
 // The P&L table row of one bar, read once for all the lanes of the bar:
-// pick(code) gives row[code] (codes 0 .. 8) in every lane.
+// pick(key) gives the entry of each lane's key.
 class RowPicker {
 public:
     explicit RowPicker(const double* row) : row_(row) {
-        const LaneTag d;
 #if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
-        low_ = hn::LoadU(d, row);
-        high_ = hn::LoadU(d, row + 8);
-#else
-        if constexpr (lanesPerVector == 4) {
-            low_ = hn::LoadU(d, row);
-            middle_ = hn::LoadU(d, row + 4);
-            last_ = hn::Set(d, row[8]);
-        }
+        low_ = hn::LoadU(LaneTag(), row);
+        high_ = hn::LoadU(LaneTag(), row + 8);
+#elif HWY_TARGET == HWY_AVX2
+        // Entries of t = -4 .. -1 are 0 .. 3; those of t = 4, 1, 2, 3 are 8, 5, 6, 7.
+        low_ = hn::LoadU(LaneTag(), row);
+        high_ = LaneVec{_mm256_blend_pd(_mm256_loadu_pd(row + 4), _mm256_broadcast_sd(row + 8), 1)};
 #endif
     }
 
-    HWY_INLINE LaneVec pick(LaneIntVec code) const {
+    // For lanes whose position today is long or short.
+    HWY_INLINE LaneVec pickMoving(LaneIntVec key) const {
 #if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
         // One permute across the two registers that hold entries 0 .. 15.
-        return LaneVec{_mm512_permutex2var_pd(low_.raw, code.raw, high_.raw)};
-#else
+        return LaneVec{_mm512_permutex2var_pd(low_.raw, key.raw, high_.raw)};
+#elif HWY_TARGET == HWY_AVX2
         const LaneTag d;
-        if constexpr (lanesPerVector == 4) {
-            const LaneIntTag di;
-            const auto index = hn::IndicesFromVec(d, hn::And(code, hn::Set(di, 3)));
-            const LaneVec first = hn::TableLookupLanes(low_, index);
-            const LaneVec second = hn::TableLookupLanes(middle_, index);
-            const LaneVec upTo7 = hn::IfThenElse(hn::RebindMask(d, hn::Gt(code, hn::Set(di, 3))), second, first);
-            return hn::IfThenElse(hn::RebindMask(d, hn::Eq(code, hn::Set(di, 8))), last_, upTo7);
-        } else {
-            return hn::GatherIndex(d, row_, code);
-        }
+        const hn::Indices256<double> words{key.raw};
+        return hn::IfNegativeThenElse(hn::BitCast(d, key), hn::TableLookupLanes(low_, words),
+                                      hn::TableLookupLanes(high_, words));
+#else
+        return hn::GatherIndex(LaneTag(), row_, key);
+#endif
+    }
+
+    HWY_INLINE LaneVec pick(LaneIntVec key) const {
+#if HWY_TARGET == HWY_AVX2
+        const LaneTag d;
+        return hn::IfThenZeroElse(hn::RebindMask(d, hn::Eq(key, hn::Set(LaneIntTag(), flatKey))), pickMoving(key));
+#else
+        return pickMoving(key);
 #endif
     }
 
 private:
     const double* row_;
-    LaneVec low_ = hn::Zero(LaneTag()), middle_ = hn::Zero(LaneTag()), high_ = hn::Zero(LaneTag()),
-            last_ = hn::Zero(LaneTag());
+    LaneVec low_ = hn::Zero(LaneTag()), high_ = hn::Zero(LaneTag());
 };
-
-// The table code of (yesterday's position, today's position).
-HWY_INLINE LaneIntVec codeOf(LaneIntVec previous, LaneIntVec current) {
-    const LaneIntTag di;
-    return hn::Add(hn::Add(hn::Add(previous, previous), hn::Add(previous, current)), hn::Set(di, 4));
-}
 
 // For searches that record nothing: adds nothing, so the loops compile as if
 // it were not there.
 struct NoWindowAdder {
     void start() {}
-    template <int Channels>
-    void add(int, const LaneVec (&)[Channels][parts]) {}
+    template <int Channels, int Parts>
+    void add(int, const LaneVec (&)[Channels][Parts]) {}
     void finish() {}
 };
 
-// True when every lane is flat yesterday and today: the bar's entry is then
-// exactly 0.0 in every lane, and adding it changes no sum (a sum that starts
-// at +0.0 never becomes -0.0), so the bar can be left out.
-HWY_INLINE bool allFlat(const LaneIntVecs& previous, const LaneIntVecs& current) {
-    const LaneIntTag di;
-    LaneIntVec any = hn::Or(previous[0], current[0]);
-    for (int r = 1; r < parts; ++r) any = hn::Or(any, hn::Or(previous[r], current[r]));
-    return hn::AllTrue(di, hn::Eq(any, hn::Zero(di)));
-}
-
-// The final return of eight trials whose positions `positions.at(i, out)`
+// The final return of eight trials whose position codes `positions.at(i, out)`
 // gives for every bar i = 0 .. n-1: the sum, in bar order, of each bar's table
 // entry for (yesterday's position, today's position). Each bar's daily P&L
 // also goes to `windows` (window_sums-inl.h), which may record nothing. With
@@ -153,15 +167,18 @@ HWY_INLINE void finalReturns(const PnlTable& table, const Positions& positions, 
     positions.at(0, previous);
     const int n = table.historyLength();
     for (int i = 1; i < n; ++i) {
-        LaneIntVec current[parts];
+        LaneIntVec current[parts], key[parts];
         positions.at(i, current);
-        if (skipFlat && allFlat(previous, current)) continue;
+        for (int r = 0; r < parts; ++r) {
+            key[r] = keyOf(previous[r], current[r]);
+            previous[r] = current[r];
+        }
+        if (skipFlat && allFlat(key)) continue;
         const RowPicker picker(table.row(i));
         LaneVec daily[1][parts];
         for (int r = 0; r < parts; ++r) {
-            daily[0][r] = picker.pick(codeOf(previous[r], current[r]));
+            daily[0][r] = picker.pick(key[r]);
             sum[r] = hn::Add(sum[r], daily[0][r]);
-            previous[r] = current[r];
         }
         windows.add(i, daily);
     }

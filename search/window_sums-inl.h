@@ -16,27 +16,29 @@
 HWY_BEFORE_NAMESPACE();
 namespace varkel::HWY_NAMESPACE {
 
-template <int Channels>
+// Takes the registers `firstPart` .. firstPart + Parts - 1 of each bar's
+// lanes; passes over the other registers may follow with their own adder.
+template <int Channels, int Parts = parts>
 class WindowAdder {
 public:
-    explicit WindowAdder(LaneWindowSums<Channels>& sums) : sums_(sums) {}
+    explicit WindowAdder(LaneWindowSums<Channels>& sums, int firstPart = 0) : sums_(sums), firstPart_(firstPart) {}
 
     void start() {
-        sums_.start();
+        sums_.start(firstPart_ * lanesPerVector, Parts * lanesPerVector);
         for (int c = 0; c < Channels; ++c)
-            for (int r = 0; r < parts; ++r) squares_[c][r] = hn::Zero(LaneTag());
+            for (int r = 0; r < Parts; ++r) squares_[c][r] = hn::Zero(LaneTag());
     }
 
-    HWY_INLINE void add(int bar, const LaneVec (&daily)[Channels][parts]) {
+    HWY_INLINE void add(int bar, const LaneVec (&daily)[Channels][Parts]) {
         sums_.reach(bar);
         if (sums_.withSquares())
             for (int c = 0; c < Channels; ++c)
-                for (int r = 0; r < parts; ++r) squares_[c][r] = hn::Add(squares_[c][r], hn::Mul(daily[c][r], daily[c][r]));
+                for (int r = 0; r < Parts; ++r) squares_[c][r] = hn::Add(squares_[c][r], hn::Mul(daily[c][r], daily[c][r]));
         const int* active = sums_.active();
         for (std::size_t k = 0; k < sums_.activeCount(); ++k)
             for (int c = 0; c < Channels; ++c) {
-                double* running = sums_.running(active[k], c).lane;
-                for (int r = 0; r < parts; ++r) {
+                double* running = sums_.running(active[k], c).lane + firstPart_ * lanesPerVector;
+                for (int r = 0; r < Parts; ++r) {
                     double* at = running + r * lanesPerVector;
                     hn::Store(hn::Add(hn::Load(LaneTag(), at), daily[c][r]), LaneTag(), at);
                 }
@@ -45,12 +47,15 @@ public:
 
     void finish() {
         sums_.finish();
-        for (int c = 0; c < Channels; ++c) storeLanes(squares_[c], sums_.squares(c));
+        for (int c = 0; c < Channels; ++c)
+            for (int r = 0; r < Parts; ++r)
+                hn::Store(squares_[c][r], LaneTag(), sums_.squares(c).lane + (firstPart_ + r) * lanesPerVector);
     }
 
 private:
     LaneWindowSums<Channels>& sums_;
-    LaneVec squares_[Channels][parts];
+    int firstPart_;
+    LaneVec squares_[Channels][Parts];
 };
 
 }  // namespace varkel::HWY_NAMESPACE

@@ -50,10 +50,14 @@ public:
 
     // start(), then reach(bar) before adding each bar's daily P&L (bars 1 ..
     // n-1 in order; a bar that adds exactly 0.0 everywhere may be left out),
-    // then finish().
-    void start() {
-        for (auto& w : windows_) w = lanes::Doubles{};
-        for (auto& s : squares_) s = lanes::Doubles{};
+    // then finish(). A pass may take only some of the lanes, from `firstLane`
+    // on: it starts, reads and keeps the sums of those lanes alone, so passes
+    // over the other lanes may follow.
+    void start(int firstLane = 0, int laneCount = lanes::width) {
+        firstLane_ = firstLane;
+        endLane_ = firstLane + laneCount;
+        for (auto& w : windows_) clearLanes(w);
+        for (auto& s : squares_) clearLanes(s);
         next_ = 0;
         nextBar_ = plan_->boundaries.empty() ? INT_MAX : plan_->boundaries[0].bar;
         active_ = nullptr;
@@ -86,13 +90,19 @@ public:
     }
 
 private:
+    void clearLanes(lanes::Doubles& values) const {
+        for (int lane = firstLane_; lane < endLane_; ++lane) values[lane] = 0.0;
+    }
     void cross() {
         const WindowPlan::Boundary& b = plan_->boundaries[next_];
         for (const int r : b.starting)
-            for (int c = 0; c < Channels; ++c) running_[r * Channels + c] = lanes::Doubles{};
+            for (int c = 0; c < Channels; ++c) clearLanes(running_[r * Channels + c]);
         for (const int w : b.ending)
-            for (int c = 0; c < Channels; ++c)
-                windows_[w * Channels + c] = running_[plan_->runningSumOf[w] * Channels + c];
+            for (int c = 0; c < Channels; ++c) {
+                const lanes::Doubles& from = running_[plan_->runningSumOf[w] * Channels + c];
+                lanes::Doubles& to = windows_[w * Channels + c];
+                for (int lane = firstLane_; lane < endLane_; ++lane) to[lane] = from[lane];
+            }
         active_ = b.active.data();
         activeCount_ = b.active.size();
         ++next_;
@@ -108,6 +118,7 @@ private:
     int nextBar_ = INT_MAX;
     const int* active_ = nullptr;
     std::size_t activeCount_ = 0;
+    int firstLane_ = 0, endLane_ = lanes::width;
 };
 
 // A search's side of its ledger: asks it for one slot per grid point, gives
