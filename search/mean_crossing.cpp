@@ -10,23 +10,29 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
+#include <stdexcept>
 #include <type_traits>
 
 HWY_BEFORE_NAMESPACE();
 namespace varkel::HWY_NAMESPACE {
 
+// Each window takes all its new bars in one visit, oldest first: the same
+// additions as growing every window one bar at a time, with one load and
+// store of its sum instead of one per bar.
 void GrowWindows(LaneSeries& series, int newLength) {
     const LaneTag d;
     const int n = static_cast<int>(series.values.size());
-    for (; series.length < newLength; ++series.length)
-        for (int j = series.firstStart; j + series.length < n; ++j) {
-            double* sum = series.windowSums[j].lane;
-            const double* value = series.values[j + series.length].lane;
-            for (int r = 0; r < parts; ++r) {
-                const int at = r * lanesPerVector;
-                hn::Store(hn::Add(hn::Load(d, sum + at), hn::Load(d, value + at)), d, sum + at);
-            }
+    for (int j = series.firstStart; j + series.length < n; ++j) {
+        const int end = std::min(j + newLength, n);
+        for (int r = 0; r < parts; ++r) {
+            const int at = r * lanesPerVector;
+            LaneVec sum = hn::Load(d, series.windowSums[j].lane + at);
+            for (int i = j + series.length; i < end; ++i) sum = hn::Add(sum, hn::Load(d, series.values[i].lane + at));
+            hn::Store(sum, d, series.windowSums[j].lane + at);
         }
+    }
+    series.length = std::max(series.length, newLength);
 }
 
 // The sign of value - window / span as the study's mean gives it, mostly
@@ -55,26 +61,21 @@ HWY_INLINE LaneVec crossingMargin(LaneVec largest, int span) {
 }
 
 // Final returns of spans span .. span+3 in one pass over the bars for the
-// lanes of register `r` (four independent sums keep the adder busy, and one
+// lanes of register `r`, growing the windows by four bars on the way (four independent sums keep the adder busy, and one
 // register's state fits the target's registers). The windows of span + p bars
 // ending at k extend windowSums[k - span + 1 - p] by the bars up to k, in the
 // order of a plain loop, and the mean divides exactly as the study does.
 template <class Windows>
-HWY_INLINE void meanCrossingPart(const PnlTable& table, const LaneSeries& series, int r, const lanes::Ints& warmUp,
+HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int r, const lanes::Ints& warmUp,
                                  int smallestWarmUp, int span, lanes::Doubles* sums, Windows& ledgerWindows) {
     const LaneTag d;
     const LaneIntTag di;
     const int at = r * lanesPerVector;
     const int n = table.historyLength();
     const lanes::Doubles* values = series.values.data();
-    const lanes::Doubles* windows = series.windowSums.data();
+    lanes::Doubles* windows = series.windowSums.data();
+    const LaneVec largest = hn::Load(d, series.largest.lane + at);
 
-    LaneVec largest = hn::Zero(d);
-    for (int i = 0; i < n; ++i) {
-        // NaN stays once it is in: Max would drop it on some targets.
-        const LaneVec size = hn::Abs(hn::Load(d, values[i].lane + at));
-        largest = hn::IfThenElse(hn::Lt(size, largest), largest, size);
-    }
     const LaneIntVec warm = hn::Load(di, warmUp.lane + at);
     int latestWarmUp = smallestWarmUp;
     for (int lane = 0; lane < lanesPerVector; ++lane)
@@ -98,6 +99,9 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, const LaneSeries& series
         const RowPicker picker(table.row(i));
         const LaneVec value = hn::Load(d, values[k].lane + at);
         LaneVec daily[spansPerPass][1];
+        // Unrolled, so that each span's state stays in registers.
+        static_assert(spansPerPass == 4, "unrolled by four");
+        HWY_UNROLL(4)
         for (int p = 0; p < spansPerPass; ++p) {
             LaneIntVec current = flatCode();
             LaneVec entry;
@@ -108,6 +112,10 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, const LaneSeries& series
             } else {
                 LaneVec window = hn::Load(d, windows[k - span + 1 - p].lane + at);
                 for (int q = p; q > 0; --q) window = hn::Add(window, hn::Load(d, values[k - q + 1].lane + at));
+                // The longest window, one bar longer, is the next pass's
+                // shortest; no later bar of this pass reads its start again.
+                if (p == spansPerPass - 1)
+                    hn::Store(hn::Add(window, hn::Load(d, values[i].lane + at)), d, windows[k - span + 1 - p].lane + at);
                 const LaneVec difference = hn::Sub(hn::Mul(value, divisor[p]), window);
                 const bool clear = hn::AllTrue(d, hn::Gt(hn::Abs(difference), margin[p]));
                 if (!warming && clear) {
@@ -134,7 +142,7 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, const LaneSeries& series
     for (int p = 0; p < spansPerPass; ++p) hn::Store(sum[p], d, sums[p].lane + at);
 }
 
-void MeanCrossingReturns(const PnlTable& table, const LaneSeries& series, const lanes::Ints& warmUp,
+void MeanCrossingReturns(const PnlTable& table, LaneSeries& series, const lanes::Ints& warmUp,
                          int smallestWarmUp, int span, lanes::Doubles* sums,
                          LaneWindowSums<spansPerPass>* ledgerWindows) {
     for (int r = 0; r < parts; ++r) {
@@ -166,14 +174,26 @@ void LaneSeries::restartWindows(int start) {
     std::fill(windowSums.begin(), windowSums.end(), lanes::Doubles{});
     length = 0;
     firstStart = start;
+    largest = lanes::Doubles{};
+    for (const lanes::Doubles& value : values)
+        for (int lane = 0; lane < lanes::width; ++lane) {
+            const double size = std::fabs(value[lane]);
+            // NaN, once in, stays.
+            if (!(size <= largest[lane])) largest[lane] = size;
+        }
 }
 
 void LaneSeries::growWindows(int newLength) { HWY_DYNAMIC_DISPATCH(GrowWindows)(*this, newLength); }
 
-void meanCrossingReturns(const PnlTable& table, const LaneSeries& series, const lanes::Ints& warmUp,
+void meanCrossingReturns(const PnlTable& table, LaneSeries& series, const lanes::Ints& warmUp,
                          int smallestWarmUp, int span, lanes::Doubles (&sums)[spansPerPass],
                          LaneWindowSums<spansPerPass>* ledgerWindows) {
+    if (series.length > span) throw std::invalid_argument("mean crossing: the windows are longer than the span");
+    series.growWindows(span);
     HWY_DYNAMIC_DISPATCH(MeanCrossingReturns)(table, series, warmUp, smallestWarmUp, span, sums, ledgerWindows);
+    // Windows that start before smallestWarmUp + 2 are never read and did not grow.
+    series.length = span + spansPerPass;
+    series.firstStart = std::max(series.firstStart, smallestWarmUp + 2);
 }
 
 }  // namespace varkel

@@ -23,11 +23,14 @@ struct LaneSeries {
     std::vector<lanes::Doubles> windowSums;
     int length = 0;
     int firstStart = 0;
+    // The largest size of each lane's values (NaN when a lane holds NaN).
+    lanes::Doubles largest;
 
     void resize(int n);
-    // Empties the window sums for windows from `start` on.
+    // Once the values are set: empties the window sums for windows from
+    // `start` on and measures each lane's largest value.
     void restartWindows(int start);
-    // Grows every window to `newLength` bars, one bar at a time.
+    // Grows every window to `newLength` bars.
     void growWindows(int newLength);
 };
 
@@ -35,7 +38,11 @@ struct LaneSeries {
 // the bars. A lane's bar k decides bar k+1's position once k > warmUp + span
 // (warmUp per lane, smallestWarmUp the least of them). The daily P&L of span
 // + p also goes to channel p of `ledgerWindows` when there is one.
-void meanCrossingReturns(const PnlTable& table, const LaneSeries& series, const lanes::Ints& warmUp,
+//
+// The windows grow to `span` first when they are shorter, and the pass leaves
+// them grown to span + 4, ready for the next spans: passes over one series
+// take ascending spans with the same warm-ups, without another restart.
+void meanCrossingReturns(const PnlTable& table, LaneSeries& series, const lanes::Ints& warmUp,
                          int smallestWarmUp, int span, lanes::Doubles (&sums)[spansPerPass],
                          LaneWindowSums<spansPerPass>* ledgerWindows);
 

@@ -104,7 +104,6 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
             // firstSlow + 2 or later.
             s.line.restartWindows(group.firstSlow + 2);
             for (int span = grid.signal.first; span <= grid.signal.last; span += spansPerPass) {
-                s.line.growWindows(span);
                 Doubles sums[spansPerPass];
                 meanCrossingReturns(table, s.line, slow, group.firstSlow, span, sums, s.windows ? &*s.windows : nullptr);
                 for (int p = 0; p < spansPerPass && span + p <= grid.signal.last; ++p) {

@@ -108,7 +108,6 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
             for (int lane = 0; lane < lanes::width; ++lane) warmUp[lane] = kSpan + firstD + lane;
             s.dLanes.restartWindows(kSpan + firstD - 2);
             for (int span = grid.slowD.first; span <= grid.slowD.last; span += spansPerPass) {
-                s.dLanes.growWindows(span);
                 Doubles sums[spansPerPass];
                 meanCrossingReturns(table, s.dLanes, warmUp, kSpan + firstD, span, sums, s.windows ? &*s.windows : nullptr);
                 for (int p = 0; p < spansPerPass && span + p <= grid.slowD.last; ++p) {

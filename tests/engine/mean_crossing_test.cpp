@@ -72,7 +72,6 @@ TEST(MeanCrossing, TiesAreDecidedByExactDivision) {
         test::onEveryVectorTarget([&] {
             series.restartWindows(0);
             for (int span = 3; span <= 30; span += spansPerPass) {
-                series.growWindows(span);
                 lanes::Doubles sums[spansPerPass];
                 meanCrossingReturns(table, series, lanes::Ints{}, 0, span, sums, nullptr);
                 for (int p = 0; p < spansPerPass; ++p)
