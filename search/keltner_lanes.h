@@ -1,6 +1,6 @@
 #pragma once
 
-// The Keltner search's inner loop: eight band multipliers at once, in the
+// The Keltner search's inner loop: 32 band multipliers at once, in the
 // vector code the processor supports best.
 
 #include "search/pnl_table.h"
@@ -18,9 +18,11 @@ struct KeltnerColumns {
     int start;
 };
 
-// Final returns of eight multipliers (one per lane); each bar's daily P&L also
-// goes to `ledgerWindows` when there is one.
-void keltnerReturns(const PnlTable& table, const KeltnerColumns& columns, const lanes::Doubles& multiplier,
-                    LaneWindowSums<1>* ledgerWindows, lanes::Doubles& sums);
+// Final returns of four groups of eight multipliers (one per lane); each
+// bar's daily P&L also goes to `ledgerWindows` (a channel per group) when
+// there is one.
+void keltnerReturns(const PnlTable& table, const KeltnerColumns& columns,
+                    const lanes::Doubles (&multiplier)[lanes::groupsPerPass], LaneWindowSums<lanes::groupsPerPass>* ledgerWindows,
+                    lanes::Doubles (&sums)[lanes::groupsPerPass]);
 
 }  // namespace varkel

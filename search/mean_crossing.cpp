@@ -145,15 +145,9 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
 void MeanCrossingReturns(const PnlTable& table, LaneSeries& series, const lanes::Ints& warmUp,
                          int smallestWarmUp, int span, lanes::Doubles* sums,
                          LaneWindowSums<spansPerPass>* ledgerWindows) {
-    for (int r = 0; r < parts; ++r) {
-        if (ledgerWindows != nullptr) {
-            WindowAdder<spansPerPass, 1> adder(*ledgerWindows, r);
-            meanCrossingPart(table, series, r, warmUp, smallestWarmUp, span, sums, adder);
-        } else {
-            NoWindowAdder none;
-            meanCrossingPart(table, series, r, warmUp, smallestWarmUp, span, sums, none);
-        }
-    }
+    eachPart(ledgerWindows, [&](int r, auto& adder) HWY_ATTR {
+        meanCrossingPart(table, series, r, warmUp, smallestWarmUp, span, sums, adder);
+    });
 }
 
 }  // namespace varkel::HWY_NAMESPACE

@@ -3,6 +3,8 @@
 #include "search/optimisers.h"
 #include "search/parallel_search.h"
 #include "search/pnl_table.h"
+#include "search/run_returns.h"
+#include "search/setting_runs.h"
 #include "search/trial_lanes.h"
 #include "search/price_columns.h"
 #include "search/study_scratch.h"
@@ -44,12 +46,18 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
 
     const PnlTable table(*product);
     const int workers = workerCountFor(control, emaCount * atrCount);
+    constexpr int passWidth = lanes::groupsPerPass * lanes::width;
     std::vector<std::vector<double>> returnsOf(static_cast<std::size_t>(workers),
-                                               std::vector<double>(multiplierCount + lanes::width));
+                                               std::vector<double>(multiplierCount + passWidth));
     const std::int64_t total = static_cast<std::int64_t>(emaCount) * atrCount * multiplierCount;
     const SearchRecording recording(control.ledger, n, static_cast<std::size_t>(total));
-    std::vector<std::optional<LaneWindowSums<1>>> windowsOf(static_cast<std::size_t>(workers));
-    for (auto& windows : windowsOf) windows = recording.windowSums<1>();
+    std::vector<std::optional<LaneWindowSums<lanes::groupsPerPass>>> windowsOf(static_cast<std::size_t>(workers));
+    for (auto& windows : windowsOf) windows = recording.windowSums<lanes::groupsPerPass>();
+
+    // Without a ledger to fill, ascending multipliers take the position runs.
+    std::vector<std::optional<PositionRuns>> runsOf(static_cast<std::size_t>(workers));
+    if (!recording.on() && settingsAscend(multipliers))
+        for (auto& runs : runsOf) runs.emplace(multiplierCount);
 
     const SearchBest best = runParallelSearch(emaCount * atrCount, total, control, workers,
                                               [&](int item, int worker, std::int64_t& trials) {
@@ -59,19 +67,24 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
         const int start = std::max(atrSpan + 1, emaSpan);
         const auto& ema = emas[item / atrCount];
         const auto& atr = atrs[item % atrCount];
-        std::optional<LaneWindowSums<1>>& windows = windowsOf[worker];
+        std::optional<LaneWindowSums<lanes::groupsPerPass>>& windows = windowsOf[worker];
         const KeltnerColumns columns{prices.high.data(), prices.low.data(), ema.data(), atr.data(), start};
-        for (int first = 0; first < multiplierCount; first += lanes::width) {
-            // The last group repeats the last multiplier in its spare lanes.
-            lanes::Doubles multiplier;
-            for (int lane = 0; lane < lanes::width; ++lane)
-                multiplier[lane] = multipliers[std::min(first + lane, multiplierCount - 1)];
-            lanes::Doubles sums;
+        if (runsOf[worker]) {
+            keltnerRuns(columns, multipliers, n, *runsOf[worker]);
+            runReturns(table, *runsOf[worker], returns.data());
+        }
+        for (int first = 0; !runsOf[worker] && first < multiplierCount; first += passWidth) {
+            // The last pass repeats the last multiplier in its spare lanes.
+            lanes::Doubles multiplier[lanes::groupsPerPass];
+            for (int k = 0; k < passWidth; ++k)
+                multiplier[k / lanes::width][k % lanes::width] = multipliers[std::min(first + k, multiplierCount - 1)];
+            lanes::Doubles sums[lanes::groupsPerPass];
             keltnerReturns(table, columns, multiplier, windows ? &*windows : nullptr, sums);
-            for (int lane = 0; lane < lanes::width; ++lane) returns[first + lane] = sums[lane];
-            for (int lane = 0; windows && lane < lanes::width && first + lane < multiplierCount; ++lane)
-                windows->record(recording.ledger(), static_cast<std::size_t>(item) * multiplierCount + first + lane, 0,
-                                lane, {emaSpan, atrSpan, -999, multipliers[first + lane]}, sums[lane]);
+            for (int k = 0; k < passWidth; ++k) returns[first + k] = sums[k / lanes::width][k % lanes::width];
+            for (int k = 0; windows && k < passWidth && first + k < multiplierCount; ++k)
+                windows->record(recording.ledger(), static_cast<std::size_t>(item) * multiplierCount + first + k,
+                                k / lanes::width, k % lanes::width, {emaSpan, atrSpan, -999, multipliers[first + k]},
+                                sums[k / lanes::width][k % lanes::width]);
         }
         trials = multiplierCount;
         ItemBest itemBest;

@@ -2,6 +2,8 @@
 #include "search/optimisers.h"
 #include "search/parallel_search.h"
 #include "search/pnl_table.h"
+#include "search/run_returns.h"
+#include "search/setting_runs.h"
 #include "search/span_threshold_lanes.h"
 #include "search/trial_lanes.h"
 #include "search/study_scratch.h"
@@ -32,7 +34,8 @@ struct SpanStudy {
 struct SpanScratch {
     std::unique_ptr<StudyScratch> study;
     std::vector<double> returns;
-    std::optional<LaneWindowSums<1>> windows;
+    std::optional<LaneWindowSums<lanes::groupsPerPass>> windows;
+    std::optional<PositionRuns> runs;
 };
 
 // Searches span (outer) and threshold (inner). Returns the best span in span1
@@ -56,14 +59,20 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
     }
 
     const PnlTable table(*product);
+    constexpr int passWidth = lanes::groupsPerPass * lanes::width;
     const int workers = workerCountFor(control, spanCount);
     const std::int64_t total = static_cast<std::int64_t>(spanCount) * thresholdCount;
     const SearchRecording recording(control.ledger, n, static_cast<std::size_t>(total));
     std::vector<SpanScratch> scratch(static_cast<std::size_t>(workers));
+    // Without a ledger to fill, ascending settings take the position runs.
+    std::vector<double> limits;
+    for (const double threshold : thresholds) limits.push_back(std::fabs(threshold));
+    const bool byRuns = !recording.on() && settingsAscend(kind.rule == SpanRule::Base ? thresholds : limits);
     for (auto& s : scratch) {
+        if (byRuns) s.runs.emplace(thresholdCount);
         s.study = std::make_unique<StudyScratch>(*product);
-        s.returns.resize(static_cast<std::size_t>(thresholdCount) + lanes::width);
-        s.windows = recording.windowSums<1>();
+        s.returns.resize(static_cast<std::size_t>(thresholdCount) + passWidth);
+        s.windows = recording.windowSums<lanes::groupsPerPass>();
     }
 
     const SearchBest best = runParallelSearch(spanCount, total, control, workers, [&](int item, int worker, std::int64_t& trials) {
@@ -77,19 +86,24 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
         if (!s.study->computed(kind.period, span)) return ItemBest{};
         const std::vector<double> values = s.study->column(kind.value);
         const SpanColumns columns{kind.rule, values.data(), saved.data()};
-        for (int first = 0; first < thresholdCount; first += lanes::width) {
-            // The last group repeats the last threshold in its spare lanes.
-            lanes::Doubles threshold, limit;
-            for (int lane = 0; lane < lanes::width; ++lane) {
-                threshold[lane] = thresholds[std::min(first + lane, thresholdCount - 1)];
-                limit[lane] = std::fabs(threshold[lane]);
+        if (s.runs) {
+            spanThresholdRuns(columns, thresholds, limits, n, *s.runs);
+            runReturns(table, *s.runs, s.returns.data());
+        }
+        for (int first = 0; !s.runs && first < thresholdCount; first += passWidth) {
+            // The last pass repeats the last threshold in its spare lanes.
+            lanes::Doubles threshold[lanes::groupsPerPass], limit[lanes::groupsPerPass];
+            for (int k = 0; k < passWidth; ++k) {
+                threshold[k / lanes::width][k % lanes::width] = thresholds[std::min(first + k, thresholdCount - 1)];
+                limit[k / lanes::width][k % lanes::width] = limits[std::min(first + k, thresholdCount - 1)];
             }
-            lanes::Doubles returns;
+            lanes::Doubles returns[lanes::groupsPerPass];
             spanThresholdReturns(table, columns, threshold, limit, s.windows ? &*s.windows : nullptr, returns);
-            for (int lane = 0; lane < lanes::width; ++lane) s.returns[first + lane] = returns[lane];
-            for (int lane = 0; s.windows && lane < lanes::width && first + lane < thresholdCount; ++lane)
-                s.windows->record(recording.ledger(), static_cast<std::size_t>(item) * thresholdCount + first + lane,
-                                  0, lane, {span, -999, -999, thresholds[first + lane]}, returns[lane]);
+            for (int k = 0; k < passWidth; ++k) s.returns[first + k] = returns[k / lanes::width][k % lanes::width];
+            for (int k = 0; s.windows && k < passWidth && first + k < thresholdCount; ++k)
+                s.windows->record(recording.ledger(), static_cast<std::size_t>(item) * thresholdCount + first + k,
+                                  k / lanes::width, k % lanes::width, {span, -999, -999, thresholds[first + k]},
+                                  returns[k / lanes::width][k % lanes::width]);
         }
         ItemBest itemBest;
         for (int k = 0; k < thresholdCount; ++k) {

@@ -13,49 +13,48 @@
 HWY_BEFORE_NAMESPACE();
 namespace varkel::HWY_NAMESPACE {
 
-// The position codes of bar i for eight thresholds: the rule reads the study value
-// of the bar before; bar 0 keeps its start (flat, or the filtered positions).
-// Most thresholds leave most bars flat, so all-flat bars are skipped.
+// The position codes of bar i for the thresholds of register r: the rule
+// reads the study value of the bar before; bar 0 keeps its start (flat, or the
+// filtered positions). Most thresholds leave most bars flat, so all-flat bars
+// are skipped.
 template <SpanRule rule>
 class RulePositions {
 public:
-    RulePositions(const SpanColumns& columns, const lanes::Doubles& threshold, const lanes::Doubles& limit)
-        : values_(columns.values), saved_(columns.saved) {
-        loadLanes(threshold, threshold_);
-        loadLanes(limit, limit_);
-    }
+    RulePositions(const SpanColumns& columns, const lanes::Doubles* threshold, const lanes::Doubles* limit)
+        : values_(columns.values), saved_(columns.saved), threshold_(threshold), limit_(limit) {}
 
-    HWY_INLINE void at(int i, LaneIntVecs& out) const {
+    HWY_INLINE void at(int i, int r, LaneIntVec (&out)[lanes::groupsPerPass]) const {
         const LaneTag d;
         const LaneIntTag di;
         if (i == 0) {
-            for (int r = 0; r < parts; ++r) out[r] = codeVector(rule == SpanRule::Base ? 0 : saved_[0]);
+            for (int c = 0; c < lanes::groupsPerPass; ++c) out[c] = codeVector(rule == SpanRule::Base ? 0 : saved_[0]);
             return;
         }
         const double value = values_[i - 1];
         const std::int64_t kept = saved_[i];
         const LaneIntVec keep = codeVector(kept);
-        for (int r = 0; r < parts; ++r) {
+        for (int c = 0; c < lanes::groupsPerPass; ++c) {
+            const LaneVec threshold = hn::Load(d, threshold_[c].lane + r * lanesPerVector);
+            const LaneVec limit = hn::Load(d, limit_[c].lane + r * lanesPerVector);
             switch (rule) {
                 case SpanRule::Base: {
                     const LaneVec v = hn::Set(d, value);
-                    out[r] = codeOf(hn::RebindMask(di, hn::Lt(v, hn::Neg(threshold_[r]))),
-                                        hn::RebindMask(di, hn::Gt(v, threshold_[r])));
+                    out[c] = codeOf(hn::Lt(v, hn::Neg(threshold)), hn::Gt(v, threshold));
                     break;
                 }
                 case SpanRule::MagnitudeFilter:
-                    out[r] = hn::IfThenElse(hn::RebindMask(di, hn::Lt(hn::Set(d, std::fabs(value)), limit_[r])), flatCode(), keep);
+                    out[c] = hn::IfThenElse(hn::RebindMask(di, hn::Lt(hn::Set(d, std::fabs(value)), limit)), flatCode(), keep);
                     break;
                 case SpanRule::RocFilter:
                     if (kept == 1)
-                        out[r] = hn::IfThenElse(hn::RebindMask(di, hn::Lt(hn::Set(d, value), hn::Neg(limit_[r]))), flatCode(), keep);
+                        out[c] = hn::IfThenElse(hn::RebindMask(di, hn::Lt(hn::Set(d, value), hn::Neg(limit))), flatCode(), keep);
                     else if (kept == -1)
-                        out[r] = hn::IfThenElse(hn::RebindMask(di, hn::Gt(hn::Set(d, value), limit_[r])), flatCode(), keep);
+                        out[c] = hn::IfThenElse(hn::RebindMask(di, hn::Gt(hn::Set(d, value), limit)), flatCode(), keep);
                     else
-                        out[r] = flatCode();
+                        out[c] = flatCode();
                     break;
                 case SpanRule::NdistFilter:
-                    out[r] = hn::IfThenElse(hn::RebindMask(di, hn::Lt(hn::Set(d, value), limit_[r])), flatCode(), keep);
+                    out[c] = hn::IfThenElse(hn::RebindMask(di, hn::Lt(hn::Set(d, value), limit)), flatCode(), keep);
                     break;
             }
         }
@@ -64,24 +63,23 @@ public:
 private:
     const double* values_;
     const std::int8_t* saved_;
-    LaneVec threshold_[parts], limit_[parts];
+    const lanes::Doubles* threshold_;
+    const lanes::Doubles* limit_;
 };
 
 template <SpanRule rule>
-HWY_INLINE void returnsFor(const PnlTable& table, const SpanColumns& columns, const lanes::Doubles& threshold,
-                           const lanes::Doubles& limit, LaneWindowSums<1>* ledgerWindows, lanes::Doubles& sums) {
+HWY_INLINE void returnsFor(const PnlTable& table, const SpanColumns& columns, const lanes::Doubles* threshold,
+                           const lanes::Doubles* limit, LaneWindowSums<lanes::groupsPerPass>* ledgerWindows,
+                           lanes::Doubles* sums) {
     const RulePositions<rule> positions(columns, threshold, limit);
-    if (ledgerWindows != nullptr) {
-        WindowAdder<1> adder(*ledgerWindows);
-        finalReturns<true>(table, positions, adder, sums);
-    } else {
-        NoWindowAdder none;
-        finalReturns<true>(table, positions, none, sums);
-    }
+    eachPart(ledgerWindows, [&](int r, auto& adder) HWY_ATTR {
+        finalReturnsOfPart<true, lanes::groupsPerPass>(table, positions, r, adder, sums);
+    });
 }
 
-void SpanThresholdReturns(const PnlTable& table, const SpanColumns& columns, const lanes::Doubles& threshold,
-                          const lanes::Doubles& limit, LaneWindowSums<1>* ledgerWindows, lanes::Doubles& sums) {
+void SpanThresholdReturns(const PnlTable& table, const SpanColumns& columns, const lanes::Doubles* threshold,
+                          const lanes::Doubles* limit, LaneWindowSums<lanes::groupsPerPass>* ledgerWindows,
+                          lanes::Doubles* sums) {
     switch (columns.rule) {
         case SpanRule::Base: return returnsFor<SpanRule::Base>(table, columns, threshold, limit, ledgerWindows, sums);
         case SpanRule::MagnitudeFilter:
@@ -101,8 +99,11 @@ namespace varkel {
 
 HWY_EXPORT(SpanThresholdReturns);
 
-void spanThresholdReturns(const PnlTable& table, const SpanColumns& columns, const lanes::Doubles& threshold,
-                          const lanes::Doubles& limit, LaneWindowSums<1>* ledgerWindows, lanes::Doubles& sums) {
+void spanThresholdReturns(const PnlTable& table, const SpanColumns& columns,
+                          const lanes::Doubles (&threshold)[lanes::groupsPerPass],
+                          const lanes::Doubles (&limit)[lanes::groupsPerPass],
+                          LaneWindowSums<lanes::groupsPerPass>* ledgerWindows,
+                          lanes::Doubles (&sums)[lanes::groupsPerPass]) {
     HWY_DYNAMIC_DISPATCH(SpanThresholdReturns)(table, columns, threshold, limit, ledgerWindows, sums);
 }
 

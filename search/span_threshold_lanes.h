@@ -1,6 +1,6 @@
 #pragma once
 
-// The inner loop of the one-span searches (LREG, TSC, ROC, NDIST): eight
+// The inner loop of the one-span searches (LREG, TSC, ROC, NDIST): 32
 // thresholds at once, in the vector code the processor supports best.
 
 #include "search/pnl_table.h"
@@ -22,9 +22,13 @@ struct SpanColumns {
     const std::int8_t* saved;
 };
 
-// Final returns of eight thresholds (one per lane; `limit` their magnitudes);
-// each bar's daily P&L also goes to `ledgerWindows` when there is one.
-void spanThresholdReturns(const PnlTable& table, const SpanColumns& columns, const lanes::Doubles& threshold,
-                          const lanes::Doubles& limit, LaneWindowSums<1>* ledgerWindows, lanes::Doubles& sums);
+// Final returns of four groups of eight thresholds (one per lane; `limit`
+// their magnitudes); each bar's daily P&L also goes to `ledgerWindows` (a
+// channel per group) when there is one.
+void spanThresholdReturns(const PnlTable& table, const SpanColumns& columns,
+                          const lanes::Doubles (&threshold)[lanes::groupsPerPass],
+                          const lanes::Doubles (&limit)[lanes::groupsPerPass],
+                          LaneWindowSums<lanes::groupsPerPass>* ledgerWindows,
+                          lanes::Doubles (&sums)[lanes::groupsPerPass]);
 
 }  // namespace varkel

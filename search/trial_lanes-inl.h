@@ -89,10 +89,11 @@ HWY_INLINE LaneIntVec keyOf(LaneIntVec yesterday, LaneIntVec today) {
     return hn::Add(hn::Add(hn::Add(yesterday, yesterday), yesterday), today);
 }
 
-HWY_INLINE bool allFlat(const LaneIntVecs& keys) {
+template <int Count>
+HWY_INLINE bool allFlat(const LaneIntVec (&keys)[Count]) {
     const LaneIntTag di;
     auto flat = hn::Eq(keys[0], hn::Set(di, flatKey));
-    for (int r = 1; r < parts; ++r) flat = hn::And(flat, hn::Eq(keys[r], hn::Set(di, flatKey)));
+    for (int k = 1; k < Count; ++k) flat = hn::And(flat, hn::Eq(keys[k], hn::Set(di, flatKey)));
     return hn::AllTrue(di, flat);
 }
 
@@ -149,41 +150,42 @@ struct NoWindowAdder {
     void finish() {}
 };
 
-// The final return of eight trials whose position codes `positions.at(i, out)`
-// gives for every bar i = 0 .. n-1: the sum, in bar order, of each bar's table
-// entry for (yesterday's position, today's position). Each bar's daily P&L
-// also goes to `windows` (window_sums-inl.h), which may record nothing. With
-// `skipFlat`, bars where every lane stays flat add nothing anywhere: a gain
-// for rules that are mostly flat, a loss (a branch it cannot predict) for
-// rules that trade often.
-template <bool skipFlat, class Positions, class Windows>
-HWY_INLINE void finalReturns(const PnlTable& table, const Positions& positions, Windows& windows,
-                             lanes::Doubles& result) {
+// The final returns of `Channels` groups of eight trials, for the lanes of
+// register r, whose position codes `positions.at(i, r, out)` gives for every
+// bar i = 0 .. n-1: the sum, in bar order, of each bar's table entry for
+// (yesterday's position, today's position). Each bar's daily P&L also goes to
+// `windows` (window_sums-inl.h), which may record nothing. With `skipFlat`,
+// bars where every lane stays flat add nothing anywhere: a gain for rules that
+// are mostly flat, a loss (a branch it cannot predict) for rules that trade
+// often.
+template <bool skipFlat, int Channels, class Positions, class Windows>
+HWY_INLINE void finalReturnsOfPart(const PnlTable& table, const Positions& positions, int r, Windows& windows,
+                                   lanes::Doubles* sums) {
     const LaneTag d;
-    LaneVec sum[parts];
-    LaneIntVec previous[parts];
-    for (int r = 0; r < parts; ++r) sum[r] = hn::Zero(d);
+    LaneVec sum[Channels];
+    LaneIntVec previous[Channels];
+    for (int c = 0; c < Channels; ++c) sum[c] = hn::Zero(d);
     windows.start();
-    positions.at(0, previous);
+    positions.at(0, r, previous);
     const int n = table.historyLength();
     for (int i = 1; i < n; ++i) {
-        LaneIntVec current[parts], key[parts];
-        positions.at(i, current);
-        for (int r = 0; r < parts; ++r) {
-            key[r] = keyOf(previous[r], current[r]);
-            previous[r] = current[r];
+        LaneIntVec current[Channels], key[Channels];
+        positions.at(i, r, current);
+        for (int c = 0; c < Channels; ++c) {
+            key[c] = keyOf(previous[c], current[c]);
+            previous[c] = current[c];
         }
         if (skipFlat && allFlat(key)) continue;
         const RowPicker picker(table.row(i));
-        LaneVec daily[1][parts];
-        for (int r = 0; r < parts; ++r) {
-            daily[0][r] = picker.pick(key[r]);
-            sum[r] = hn::Add(sum[r], daily[0][r]);
+        LaneVec daily[Channels][1];
+        for (int c = 0; c < Channels; ++c) {
+            daily[c][0] = picker.pick(key[c]);
+            sum[c] = hn::Add(sum[c], daily[c][0]);
         }
         windows.add(i, daily);
     }
     windows.finish();
-    storeLanes(sum, result);
+    for (int c = 0; c < Channels; ++c) hn::Store(sum[c], d, sums[c].lane + r * lanesPerVector);
 }
 
 }  // namespace varkel::HWY_NAMESPACE

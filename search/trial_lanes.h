@@ -15,6 +15,12 @@ namespace varkel::lanes {
 
 constexpr int width = 8;
 
+// The searches whose trials differ in one setting (a band multiplier, a
+// threshold) run four groups of eight lanes per pass over the bars: each
+// bar's shared work is done once for 32 trials, and four independent sums
+// keep the adder busy.
+constexpr int groupsPerPass = 2;
+
 template <typename T>
 struct alignas(64) Values {
     T lane[width] = {};

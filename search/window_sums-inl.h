@@ -58,6 +58,22 @@ private:
     LaneVec squares_[Channels][Parts];
 };
 
+// Runs pass(r, adder) for each register r of the lanes in turn, so that one
+// register's state stays in the target's registers for the whole pass, with
+// an adder that records into `ledgerWindows`, or nothing when there are none.
+template <int Channels, class Pass>
+HWY_INLINE void eachPart(LaneWindowSums<Channels>* ledgerWindows, Pass&& pass) {
+    for (int r = 0; r < parts; ++r) {
+        if (ledgerWindows != nullptr) {
+            WindowAdder<Channels, 1> adder(*ledgerWindows, r);
+            pass(r, adder);
+        } else {
+            NoWindowAdder none;
+            pass(r, none);
+        }
+    }
+}
+
 }  // namespace varkel::HWY_NAMESPACE
 HWY_AFTER_NAMESPACE();
 

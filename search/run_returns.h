@@ -1,0 +1,17 @@
+#pragma once
+
+// Final returns of trials given as position runs: each trial's sum, in bar
+// order, of its bar's table entry for (yesterday's position, today's), as the
+// one-trial back-test adds them. A stretch of trials that shares both days'
+// positions takes the same entry, added lane by lane in the vector code the
+// processor supports best.
+
+#include "search/pnl_table.h"
+#include "search/position_runs.h"
+
+namespace varkel {
+
+// sums[0 .. trials-1], one bar of `runs` per bar of `table`.
+void runReturns(const PnlTable& table, const PositionRuns& runs, double* sums);
+
+}  // namespace varkel

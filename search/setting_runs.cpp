@@ -1,0 +1,122 @@
+#include "search/setting_runs.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace varkel {
+
+bool settingsAscend(const std::vector<double>& settings) {
+    for (std::size_t t = 0; t < settings.size(); ++t)
+        if (!std::isfinite(settings[t]) || (t > 0 && settings[t] < settings[t - 1])) return false;
+    return !settings.empty();
+}
+
+namespace {
+
+// The band rule of one multiplier on the bands of bar k: long when the whole
+// bar lies above the lower band and the high breaks the upper one, short in
+// the mirror case; a lower band of exactly 0 (no bands) stays flat.
+struct BandRule {
+    double ema, atr, high, low;
+
+    double upper(double multiplier) const { return ema + multiplier * atr; }
+    double lower(double multiplier) const { return ema - multiplier * atr; }
+    int positionAt(double multiplier) const {
+        const double up = upper(multiplier), down = lower(multiplier);
+        if (!(down != 0.0)) return 0;
+        if (low < down && high < up) return -1;
+        if (high > up && low > down) return 1;
+        return 0;
+    }
+};
+
+}  // namespace
+
+void keltnerRuns(const KeltnerColumns& columns, const std::vector<double>& multipliers, int n, PositionRuns& runs) {
+    const int count = static_cast<int>(multipliers.size());
+    const SettingGuess guess(multipliers);
+    runs.clear();
+    for (int i = 0; i < n; ++i) {
+        const int k = i - 1;
+        if (k <= columns.start) {
+            runs.startBar();
+            runs.add(0, 0);
+            continue;
+        }
+        const BandRule rule{columns.ema[k], columns.atr[k], columns.high[k], columns.low[k]};
+        auto positionAt = [&](int t) { return rule.positionAt(multipliers[t]); };
+        // With a finite EMA and a finite ATR of 0 or more, the upper band
+        // rises and the lower band falls with the multiplier.
+        if (!std::isfinite(rule.ema) || !std::isfinite(rule.atr) || rule.atr < 0.0) {
+            addRunsOfEveryTrial(runs, positionAt);
+            continue;
+        }
+        auto upper = [&](int t) { return rule.upper(multipliers[t]); };
+        auto lower = [&](int t) { return rule.lower(multipliers[t]); };
+        // Where each band meets the bar, roughly; the searches make it exact.
+        const double perAtr = 1.0 / rule.atr;
+        const int highGuess = guess((rule.high - rule.ema) * perAtr);
+        const int lowGuess = guess((rule.ema - rule.low) * perAtr);
+        // Bands that stay above 0 for every multiplier need no search for 0.
+        const bool positive = lower(count - 1) > 0.0;
+        const int zeroGuess = positive ? count : guess(rule.ema * perAtr);
+        int bounds[] = {
+            prefixLength(count, highGuess, [&](int t) { return rule.high > upper(t); }),
+            prefixLength(count, highGuess, [&](int t) { return !(rule.high < upper(t)); }),
+            prefixLength(count, lowGuess, [&](int t) { return rule.low < lower(t); }),
+            prefixLength(count, lowGuess, [&](int t) { return !(rule.low > lower(t)); }),
+            positive ? count : prefixLength(count, zeroGuess, [&](int t) { return lower(t) > 0.0; }),
+            positive ? count : prefixLength(count, zeroGuess, [&](int t) { return lower(t) >= 0.0; }),
+        };
+        addRunsBetween(runs, bounds, static_cast<int>(std::size(bounds)), positionAt);
+    }
+}
+
+void spanThresholdRuns(const SpanColumns& columns, const std::vector<double>& thresholds,
+                       const std::vector<double>& limits, int n, PositionRuns& runs) {
+    const int count = static_cast<int>(thresholds.size());
+    const SettingGuess thresholdGuess(thresholds), limitGuess(limits);
+    runs.clear();
+    if (n <= 0) return;
+    runs.startBar();
+    runs.add(0, columns.rule == SpanRule::Base ? 0 : columns.saved[0]);
+    for (int i = 1; i < n; ++i) {
+        const double value = columns.values[i - 1];
+        const int kept = columns.saved[i];
+        switch (columns.rule) {
+            case SpanRule::Base: {
+                // Long above the threshold, short below its negative.
+                auto positionAt = [&](int t) { return value < -thresholds[t] ? -1 : value > thresholds[t] ? 1 : 0; };
+                int bounds[] = {
+                    prefixLength(count, thresholdGuess(value), [&](int t) { return value > thresholds[t]; }),
+                    prefixLength(count, thresholdGuess(-value), [&](int t) { return value < -thresholds[t]; }),
+                };
+                addRunsBetween(runs, bounds, 2, positionAt);
+                break;
+            }
+            case SpanRule::MagnitudeFilter: {
+                const double size = std::fabs(value);
+                auto flat = [&](int t) { return size < limits[t]; };
+                int bounds[] = {prefixLength(count, limitGuess(size), [&](int t) { return !flat(t); })};
+                addRunsBetween(runs, bounds, 1, [&](int t) { return flat(t) ? 0 : kept; });
+                break;
+            }
+            case SpanRule::RocFilter: {
+                // A long is closed by a fall past the limit, a short by a rise.
+                auto flat = [&](int t) { return kept == 1 ? value < -limits[t] : kept == -1 ? value > limits[t] : true; };
+                const int guess = limitGuess(kept == 1 ? -value : value);
+                int bounds[] = {prefixLength(count, guess, flat)};
+                addRunsBetween(runs, bounds, 1, [&](int t) { return flat(t) ? 0 : kept; });
+                break;
+            }
+            case SpanRule::NdistFilter: {
+                auto flat = [&](int t) { return value < limits[t]; };
+                int bounds[] = {prefixLength(count, limitGuess(value), [&](int t) { return !flat(t); })};
+                addRunsBetween(runs, bounds, 1, [&](int t) { return flat(t) ? 0 : kept; });
+                break;
+            }
+        }
+    }
+}
+
+}  // namespace varkel
