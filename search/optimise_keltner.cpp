@@ -83,7 +83,7 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
             for (int k = 0; k < passWidth; ++k) returns[first + k] = sums[k / lanes::width][k % lanes::width];
             for (int k = 0; windows && k < passWidth && first + k < multiplierCount; ++k)
                 windows->record(recording.ledger(), static_cast<std::size_t>(item) * multiplierCount + first + k,
-                                k / lanes::width, k % lanes::width, {emaSpan, atrSpan, -999, multipliers[first + k]},
+                                k / lanes::width, k % lanes::width, {{emaSpan, atrSpan, -999}, multipliers[first + k]},
                                 sums[k / lanes::width][k % lanes::width]);
         }
         trials = multiplierCount;

@@ -113,7 +113,7 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
                         s.returns[trial] = sums[p][lane];
                         if (s.windows && valid[lane])
                             s.windows->record(recording.ledger(), item * slotsPerGroup + trial, p, lane,
-                                              {group.fast, group.firstSlow + lane, span + p, -999.0}, sums[p][lane]);
+                                              {{group.fast, group.firstSlow + lane, span + p}, -999.0}, sums[p][lane]);
                     }
                 }
             }

@@ -102,7 +102,7 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
             for (int k = 0; k < passWidth; ++k) s.returns[first + k] = returns[k / lanes::width][k % lanes::width];
             for (int k = 0; s.windows && k < passWidth && first + k < thresholdCount; ++k)
                 s.windows->record(recording.ledger(), static_cast<std::size_t>(item) * thresholdCount + first + k,
-                                  k / lanes::width, k % lanes::width, {span, -999, -999, thresholds[first + k]},
+                                  k / lanes::width, k % lanes::width, {{span, -999, -999}, thresholds[first + k]},
                                   returns[k / lanes::width][k % lanes::width]);
         }
         ItemBest itemBest;

@@ -118,7 +118,7 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
                         s.returns[trial] = sums[p][lane];
                         if (s.windows && dIndex < dCount)
                             s.windows->record(recording.ledger(), item * slotsPerK + trial, p, lane,
-                                              {kSpan, firstD + lane, span + p, -999.0}, sums[p][lane]);
+                                              {{kSpan, firstD + lane, span + p}, -999.0}, sums[p][lane]);
                     }
                 }
             }

@@ -35,21 +35,6 @@ constexpr int lanesPerVector = static_cast<int>(hn::MaxLanes(LaneTag()));
 constexpr int parts = lanes::width / lanesPerVector;
 static_assert(parts * lanesPerVector == lanes::width, "eight lanes fill whole registers");
 
-using LaneVecs = LaneVec[parts];
-using LaneIntVecs = LaneIntVec[parts];
-
-HWY_INLINE void loadLanes(const lanes::Doubles& from, LaneVecs& to) {
-    for (int r = 0; r < parts; ++r) to[r] = hn::Load(LaneTag(), from.lane + r * lanesPerVector);
-}
-
-HWY_INLINE void loadLanes(const lanes::Ints& from, LaneIntVecs& to) {
-    for (int r = 0; r < parts; ++r) to[r] = hn::Load(LaneIntTag(), from.lane + r * lanesPerVector);
-}
-
-HWY_INLINE void storeLanes(const LaneVecs& from, lanes::Doubles& to) {
-    for (int r = 0; r < parts; ++r) hn::Store(from[r], LaneTag(), to.lane + r * lanesPerVector);
-}
-
 // Positions travel through the loops as codes: yesterday's code tripled plus
 // today's gives the key of the table entry of (yesterday, today). Each target
 // chooses the codes its picker reads fastest.
