@@ -9,24 +9,29 @@
 #include <hwy/highway.h>
 
 #include <algorithm>
+#include <vector>
 
 HWY_BEFORE_NAMESPACE();
 namespace varkel::HWY_NAMESPACE {
 
 namespace hn = hwy::HWY_NAMESPACE;
 
+// Adds `entry` to sums[from .. to). The last, partial vector adds +0.0 to
+// the lanes past `to`, which changes no sum (none is ever -0.0), so `sums`
+// needs room for a vector's lanes past the last trial.
 HWY_INLINE void addToEach(double* sums, int from, int to, double entry) {
     const hn::ScalableTag<double> d;
     const int lanes = static_cast<int>(hn::Lanes(d));
     const auto value = hn::Set(d, entry);
     int t = from;
     for (; t + lanes <= to; t += lanes) hn::StoreU(hn::Add(hn::LoadU(d, sums + t), value), d, sums + t);
-    for (; t < to; ++t) sums[t] += entry;
+    if (t < to)
+        hn::StoreU(hn::Add(hn::LoadU(d, sums + t), hn::IfThenElseZero(hn::FirstN(d, to - t), value)), d, sums + t);
 }
 
-void RunReturns(const PnlTable& table, const PositionRuns& runs, double* sums) {
+void RunReturns(const PnlTable& table, const PositionRuns& runs, double* result) {
     const int trials = runs.trials();
-    std::fill(sums, sums + trials, 0.0);
+    std::vector<double> sums(static_cast<std::size_t>(trials) + hn::Lanes(hn::ScalableTag<double>()), 0.0);
     const int n = std::min(table.historyLength(), runs.bars());
     for (int i = 1; i < n; ++i) {
         const double* row = table.row(i);
@@ -40,12 +45,13 @@ void RunReturns(const PnlTable& table, const PositionRuns& runs, double* sums) {
             const int to = std::min(yesterdayTo, todayTo);
             // Flat on both days earns exactly 0.0, which changes no sum.
             if (yesterday->position != 0 || today->position != 0)
-                addToEach(sums, from, to, row[3 * (yesterday->position + 1) + (today->position + 1)]);
+                addToEach(sums.data(), from, to, row[3 * (yesterday->position + 1) + (today->position + 1)]);
             from = to;
             if (yesterdayTo == to) ++yesterday;
             if (todayTo == to) ++today;
         }
     }
+    std::copy_n(sums.begin(), trials, result);
 }
 
 }  // namespace varkel::HWY_NAMESPACE
