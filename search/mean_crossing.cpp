@@ -17,22 +17,20 @@
 HWY_BEFORE_NAMESPACE();
 namespace varkel::HWY_NAMESPACE {
 
-// Each window takes all its new bars in one visit, oldest first: the same
-// additions as growing every window one bar at a time, with one load and
-// store of its sum instead of one per bar.
+// One bar at a time for every window: the additions of a window depend on
+// each other, those of different windows do not.
 void GrowWindows(LaneSeries& series, int newLength) {
     const LaneTag d;
     const int n = static_cast<int>(series.values.size());
-    for (int j = series.firstStart; j + series.length < n; ++j) {
-        const int end = std::min(j + newLength, n);
-        for (int r = 0; r < parts; ++r) {
-            const int at = r * lanesPerVector;
-            LaneVec sum = hn::Load(d, series.windowSums[j].lane + at);
-            for (int i = j + series.length; i < end; ++i) sum = hn::Add(sum, hn::Load(d, series.values[i].lane + at));
-            hn::Store(sum, d, series.windowSums[j].lane + at);
+    for (; series.length < newLength; ++series.length)
+        for (int j = series.firstStart; j + series.length < n; ++j) {
+            double* sum = series.windowSums[j].lane;
+            const double* value = series.values[j + series.length].lane;
+            for (int r = 0; r < parts; ++r) {
+                const int at = r * lanesPerVector;
+                hn::Store(hn::Add(hn::Load(d, sum + at), hn::Load(d, value + at)), d, sum + at);
+            }
         }
-    }
-    series.length = std::max(series.length, newLength);
 }
 
 // The sign of value - window / span as the study's mean gives it, mostly
@@ -118,7 +116,7 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
                     hn::Store(hn::Add(window, hn::Load(d, values[i].lane + at)), d, windows[k - span + 1 - p].lane + at);
                 const LaneVec difference = hn::Sub(hn::Mul(value, divisor[p]), window);
                 const bool clear = hn::AllTrue(d, hn::Gt(hn::Abs(difference), margin[p]));
-                if (!warming && clear) {
+                if (HWY_LIKELY(!warming && clear)) {
                     current = codeOfSign(difference);
                     entry = picker.pickMoving(keyOf(previous[p], current));
                 } else {
