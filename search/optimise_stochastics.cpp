@@ -1,5 +1,6 @@
 #include "model/apply_operations.h"
 #include "search/mean_crossing.h"
+#include "search/mean_ratios.h"
 #include "search/optimisers.h"
 #include "search/parallel_search.h"
 #include "search/pnl_table.h"
@@ -22,18 +23,18 @@ using lanes::Ints;
 struct StochasticsScratch {
     std::unique_ptr<StudyScratch> study;
     std::vector<double> closeLessLowSums, rangeSums;
-    std::vector<double> d;       // %D by bar, then by %D span (padded to whole lane groups)
+    std::vector<double> d;       // %D by %D span, then by bar: each span's column is written in one sweep
     LaneSeries dLanes;           // %D of eight %D spans, one per lane
     std::vector<double> returns;  // [%D span][slow %D span]
     std::optional<LaneWindowSums<spansPerPass>> windows;
 };
 
 // %D for every %D span of the grid at the given %K span, written into
-// s.d[bar * stride + (dSpan - first)]. The window sums of the close-less-low and
+// s.d[(dSpan - first) * n + bar]. The window sums of the close-less-low and
 // range columns that start at the same bar share their partial sums, so adding
 // one bar per step gives every span's sums in the order of a plain loop.
 void allDLines(StochasticsScratch& s, const std::vector<double>& closeLessLow, const std::vector<double>& range,
-               int kSpan, const SpanRange& dRange, int stride, int n) {
+               int kSpan, const SpanRange& dRange, int n) {
     std::fill(s.closeLessLowSums.begin(), s.closeLessLowSums.end(), 0.0);
     std::fill(s.rangeSums.begin(), s.rangeSums.end(), 0.0);
     std::fill(s.d.begin(), s.d.end(), 0.0);
@@ -45,13 +46,11 @@ void allDLines(StochasticsScratch& s, const std::vector<double>& closeLessLow, c
         }
         const int dSpan = t + 1;
         if (dSpan < dRange.first) continue;
-        const double divisor = dSpan;
-        for (int i = kSpan + dSpan - 2; i < n; ++i) {
-            const double a = s.closeLessLowSums[i - t];
-            const double b = s.rangeSums[i - t];
-            s.d[static_cast<std::size_t>(i) * stride + (dSpan - dRange.first)] =
-                b == 0.0 ? 0.0 : (a / divisor) / (b / divisor);
-        }
+        // Bar i reads the windows that start at i - t.
+        const int first = kSpan + dSpan - 2;
+        if (first < n)
+            meanRatios(&s.closeLessLowSums[first - t], &s.rangeSums[first - t], n - first, dSpan,
+                       &s.d[static_cast<std::size_t>(dSpan - dRange.first) * n + first]);
     }
 }
 
@@ -79,7 +78,7 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
         s.study = std::make_unique<StudyScratch>(*product);
         s.closeLessLowSums.resize(n);
         s.rangeSums.resize(n);
-        s.d.resize(static_cast<std::size_t>(n) * stride);
+        s.d.resize(static_cast<std::size_t>(n) * dCount);
         s.dLanes.resize(n);
         s.returns.resize(static_cast<std::size_t>(stride) * slowCount);
         s.windows = recording.windowSums<spansPerPass>();
@@ -91,16 +90,16 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
         // The %K stage depends on the %K span only: its range and close-less-low columns.
         calcStochastics(s.study->registry, name, kSpan, 3, 3);
         allDLines(s, s.study->column(&Bar::stochCloseLessLow), s.study->column(&Bar::stochRange), kSpan, grid.d,
-                  stride, n);
+                  n);
         for (int group = 0; group < dGroups; ++group) {
             const int firstD = grid.d.first + group * lanes::width;
             // Lanes past the last %D span repeat the first lane (an all-zero
             // series would tie at every bar and take the slow, exact comparison).
             const int filled = std::min(lanes::width, dCount - group * lanes::width);
-            for (int i = 0; i < n; ++i) {
-                double* lane = s.dLanes.values[i].lane;
-                std::copy_n(&s.d[static_cast<std::size_t>(i) * stride + group * lanes::width], filled, lane);
-                std::fill(lane + filled, lane + lanes::width, lane[0]);
+            for (int lane = 0; lane < lanes::width; ++lane) {
+                const int dIndex = group * lanes::width + (lane < filled ? lane : 0);
+                const double* column = &s.d[static_cast<std::size_t>(dIndex) * n];
+                for (int i = 0; i < n; ++i) s.dLanes.values[i].lane[lane] = column[i];
             }
             // Slow %D is the mean of %D over its span; the position follows
             // %D - slow %D from bar %K + %D + slow %D + 1 on.
