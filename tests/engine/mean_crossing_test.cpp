@@ -82,3 +82,42 @@ TEST(MeanCrossing, TiesAreDecidedByExactDivision) {
         });
     }
 }
+
+// Lanes that never move, hold NaN or infinities, or carry one huge spike (which
+// widens the margin that lets a bar skip the division), each with its own
+// warm-up, across several passes that grow the windows as they go.
+TEST(MeanCrossing, OddLanesAndUnequalWarmUpsKeepTheRule) {
+    const int n = 160;
+    const Product product = risingProduct(n);
+    const PnlTable table(product);
+    using Lane = double (*)(int bar);
+    const Lane lanesOf[lanes::width] = {
+        [](int) { return 0.0; },
+        [](int bar) { return bar % 17 == 5 ? std::nan("") : std::sin(bar * 0.3); },
+        [](int bar) { return bar == 70 ? 1e12 : std::cos(bar * 0.2); },
+        [](int bar) { return bar % 2 == 0 ? 1e300 : -1e300; },
+        [](int bar) { return bar == 90 ? HUGE_VAL : 0.5 + 0.01 * (bar % 9); },
+        [](int bar) { return std::floor(bar / 13.0); },
+        [](int bar) { return -0.25 * (bar % 5); },
+        [](int bar) { return 1e-310 * (bar % 4); },
+    };
+    LaneSeries series;
+    series.resize(n);
+    std::vector<std::vector<double>> laneValues(lanes::width, std::vector<double>(n));
+    lanes::Ints warmUp;
+    for (int lane = 0; lane < lanes::width; ++lane) {
+        warmUp[lane] = 2 + 3 * lane;
+        for (int i = 0; i < n; ++i) series.values[i][lane] = laneValues[lane][i] = lanesOf[lane](i);
+    }
+    test::onEveryVectorTarget([&] {
+        series.restartWindows(2);
+        for (int span = 3; span <= 27; span += spansPerPass) {
+            lanes::Doubles sums[spansPerPass];
+            meanCrossingReturns(table, series, warmUp, 2, span, sums, nullptr);
+            for (int p = 0; p < spansPerPass; ++p)
+                for (int lane = 0; lane < lanes::width; ++lane)
+                    EXPECT_EQ(sums[p][lane], referenceReturn(table, laneValues[lane], warmUp[lane], span + p))
+                        << "lane " << lane << " span " << span + p;
+        }
+    });
+}
