@@ -63,8 +63,8 @@ namespace varkel {
 HWY_EXPORT(KeltnerReturns);
 
 void keltnerReturns(const PnlTable& table, const KeltnerColumns& columns,
-                    const lanes::Doubles (&multiplier)[lanes::groupsPerPass], LaneWindowSums<lanes::groupsPerPass>* ledgerWindows,
-                    lanes::Doubles (&sums)[lanes::groupsPerPass]) {
+                    const lanes::Doubles (&multiplier)[lanes::groupsPerPass],
+                    LaneWindowSums<lanes::groupsPerPass>* ledgerWindows, lanes::Doubles (&sums)[lanes::groupsPerPass]) {
     HWY_DYNAMIC_DISPATCH(KeltnerReturns)(table, columns, multiplier, ledgerWindows, sums);
 }
 

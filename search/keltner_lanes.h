@@ -1,7 +1,8 @@
 #pragma once
 
-// The Keltner search's inner loop: 32 band multipliers at once, in the
-// vector code the processor supports best.
+// The Keltner search's inner loop when it records a trial ledger: a few
+// groups of eight band multipliers at once, in the vector code the processor
+// supports best.
 
 #include "search/pnl_table.h"
 #include "search/trial_lanes.h"
@@ -18,11 +19,11 @@ struct KeltnerColumns {
     int start;
 };
 
-// Final returns of four groups of eight multipliers (one per lane); each
-// bar's daily P&L also goes to `ledgerWindows` (a channel per group) when
-// there is one.
+// Final returns of groupsPerPass groups of eight multipliers (one per lane);
+// each bar's daily P&L also goes to `ledgerWindows` (a channel per group)
+// when there is one.
 void keltnerReturns(const PnlTable& table, const KeltnerColumns& columns,
-                    const lanes::Doubles (&multiplier)[lanes::groupsPerPass], LaneWindowSums<lanes::groupsPerPass>* ledgerWindows,
-                    lanes::Doubles (&sums)[lanes::groupsPerPass]);
+                    const lanes::Doubles (&multiplier)[lanes::groupsPerPass],
+                    LaneWindowSums<lanes::groupsPerPass>* ledgerWindows, lanes::Doubles (&sums)[lanes::groupsPerPass]);
 
 }  // namespace varkel

@@ -59,8 +59,9 @@ HWY_INLINE LaneVec crossingMargin(LaneVec largest, int span) {
 }
 
 // Final returns of spans span .. span+3 in one pass over the bars for the
-// lanes of register `r`, growing the windows by four bars on the way (four independent sums keep the adder busy, and one
-// register's state fits the target's registers). The windows of span + p bars
+// lanes of register `r`, growing the windows by four bars on the way (four
+// independent sums keep the adder busy, and one register's state fits the
+// target's registers). The windows of span + p bars
 // ending at k extend windowSums[k - span + 1 - p] by the bars up to k, in the
 // order of a plain loop, and the mean divides exactly as the study does.
 template <class Windows>
@@ -112,8 +113,10 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
                 for (int q = p; q > 0; --q) window = hn::Add(window, hn::Load(d, values[k - q + 1].lane + at));
                 // The longest window, one bar longer, is the next pass's
                 // shortest; no later bar of this pass reads its start again.
-                if (p == spansPerPass - 1)
-                    hn::Store(hn::Add(window, hn::Load(d, values[i].lane + at)), d, windows[k - span + 1 - p].lane + at);
+                if (p == spansPerPass - 1) {
+                    const LaneVec longer = hn::Add(window, hn::Load(d, values[i].lane + at));
+                    hn::Store(longer, d, windows[k - span + 1 - p].lane + at);
+                }
                 const LaneVec difference = hn::Sub(hn::Mul(value, divisor[p]), window);
                 const bool clear = hn::AllTrue(d, hn::Gt(hn::Abs(difference), margin[p]));
                 if (HWY_LIKELY(!warming && clear)) {

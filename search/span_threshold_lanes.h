@@ -1,7 +1,8 @@
 #pragma once
 
-// The inner loop of the one-span searches (LREG, TSC, ROC, NDIST): 32
-// thresholds at once, in the vector code the processor supports best.
+// The inner loop of the one-span searches (LREG, TSC, ROC, NDIST) when they
+// record a trial ledger: a few groups of eight thresholds at once, in the
+// vector code the processor supports best.
 
 #include "search/pnl_table.h"
 #include "search/trial_lanes.h"
@@ -22,9 +23,9 @@ struct SpanColumns {
     const std::int8_t* saved;
 };
 
-// Final returns of four groups of eight thresholds (one per lane; `limit`
-// their magnitudes); each bar's daily P&L also goes to `ledgerWindows` (a
-// channel per group) when there is one.
+// Final returns of groupsPerPass groups of eight thresholds (one per lane;
+// `limit` their magnitudes); each bar's daily P&L also goes to
+// `ledgerWindows` (a channel per group) when there is one.
 void spanThresholdReturns(const PnlTable& table, const SpanColumns& columns,
                           const lanes::Doubles (&threshold)[lanes::groupsPerPass],
                           const lanes::Doubles (&limit)[lanes::groupsPerPass],

@@ -54,7 +54,9 @@ constexpr std::int64_t codeBase = 1;
 #endif
 constexpr std::int64_t flatKey = 4 * codeBase;
 
-HWY_INLINE LaneIntVec codeVector(std::int64_t position) { return hn::Set(LaneIntTag(), position * codeStep + codeBase); }
+HWY_INLINE LaneIntVec codeVector(std::int64_t position) {
+    return hn::Set(LaneIntTag(), position * codeStep + codeBase);
+}
 HWY_INLINE LaneIntVec flatCode() { return codeVector(0); }
 
 // Short where `negative`, long where `positive` (never both), else flat.

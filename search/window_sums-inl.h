@@ -33,7 +33,8 @@ public:
         sums_.reach(bar);
         if (sums_.withSquares())
             for (int c = 0; c < Channels; ++c)
-                for (int r = 0; r < Parts; ++r) squares_[c][r] = hn::Add(squares_[c][r], hn::Mul(daily[c][r], daily[c][r]));
+                for (int r = 0; r < Parts; ++r)
+                    squares_[c][r] = hn::Add(squares_[c][r], hn::Mul(daily[c][r], daily[c][r]));
         const int* active = sums_.active();
         for (std::size_t k = 0; k < sums_.activeCount(); ++k)
             for (int c = 0; c < Channels; ++c) {
