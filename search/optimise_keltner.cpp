@@ -1,11 +1,9 @@
 #include "model/apply_operations.h"
-#include "search/keltner_lanes.h"
 #include "search/optimisers.h"
 #include "search/parallel_search.h"
 #include "search/pnl_table.h"
 #include "search/run_returns.h"
 #include "search/setting_runs.h"
-#include "search/trial_lanes.h"
 #include "search/price_columns.h"
 #include "search/study_scratch.h"
 #include "search/window_sums.h"
@@ -29,6 +27,8 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
     const int emaCount = grid.ema.count(), atrCount = grid.atr.count();
     const int multiplierCount = static_cast<int>(multipliers.size());
     if (n < 2 || emaCount <= 0 || atrCount <= 0 || multiplierCount <= 0) return result;
+    // The position runs need ascending multipliers, as a stepped grid gives them.
+    if (!settingsAscend(multipliers)) return result;
     if (grid.ema.first < 3 || grid.atr.first < 3) return result;
 
     // The EMA depends on its span only and the ATR on its span only: each is
@@ -46,18 +46,12 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
 
     const PnlTable table(*product);
     const int workers = workerCountFor(control, emaCount * atrCount);
-    constexpr int passWidth = lanes::groupsPerPass * lanes::width;
-    std::vector<std::vector<double>> returnsOf(static_cast<std::size_t>(workers),
-                                               std::vector<double>(multiplierCount + passWidth));
+    std::vector<std::vector<double>> returnsOf(static_cast<std::size_t>(workers), std::vector<double>(multiplierCount));
     const std::int64_t total = static_cast<std::int64_t>(emaCount) * atrCount * multiplierCount;
     const SearchRecording recording(control.ledger, n, static_cast<std::size_t>(total));
-    std::vector<std::optional<LaneWindowSums<lanes::groupsPerPass>>> windowsOf(static_cast<std::size_t>(workers));
-    for (auto& windows : windowsOf) windows = recording.windowSums<lanes::groupsPerPass>();
-
-    // Without a ledger to fill, ascending multipliers take the position runs.
-    std::vector<std::optional<PositionRuns>> runsOf(static_cast<std::size_t>(workers));
-    if (!recording.on() && settingsAscend(multipliers))
-        for (auto& runs : runsOf) runs.emplace(multiplierCount);
+    std::vector<PositionRuns> runsOf(static_cast<std::size_t>(workers), PositionRuns(multiplierCount));
+    std::vector<std::optional<TrialWindowSums>> windowsOf(static_cast<std::size_t>(workers));
+    for (auto& windows : windowsOf) windows = recording.trialWindowSums(multiplierCount);
 
     const SearchBest best = runParallelSearch(emaCount * atrCount, total, control, workers,
                                               [&](int item, int worker, std::int64_t& trials) {
@@ -67,25 +61,13 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
         const int start = std::max(atrSpan + 1, emaSpan);
         const auto& ema = emas[item / atrCount];
         const auto& atr = atrs[item % atrCount];
-        std::optional<LaneWindowSums<lanes::groupsPerPass>>& windows = windowsOf[worker];
+        std::optional<TrialWindowSums>& windows = windowsOf[worker];
         const KeltnerColumns columns{prices.high.data(), prices.low.data(), ema.data(), atr.data(), start};
-        if (runsOf[worker]) {
-            keltnerRuns(columns, multipliers, n, *runsOf[worker]);
-            runReturns(table, *runsOf[worker], returns.data());
-        }
-        for (int first = 0; !runsOf[worker] && first < multiplierCount; first += passWidth) {
-            // The last pass repeats the last multiplier in its spare lanes.
-            lanes::Doubles multiplier[lanes::groupsPerPass];
-            for (int k = 0; k < passWidth; ++k)
-                multiplier[k / lanes::width][k % lanes::width] = multipliers[std::min(first + k, multiplierCount - 1)];
-            lanes::Doubles sums[lanes::groupsPerPass];
-            keltnerReturns(table, columns, multiplier, windows ? &*windows : nullptr, sums);
-            for (int k = 0; k < passWidth; ++k) returns[first + k] = sums[k / lanes::width][k % lanes::width];
-            for (int k = 0; windows && k < passWidth && first + k < multiplierCount; ++k)
-                windows->record(recording.ledger(), static_cast<std::size_t>(item) * multiplierCount + first + k,
-                                k / lanes::width, k % lanes::width, {{emaSpan, atrSpan, -999}, multipliers[first + k]},
-                                sums[k / lanes::width][k % lanes::width]);
-        }
+        keltnerRuns(columns, multipliers, n, runsOf[worker]);
+        runReturns(table, runsOf[worker], returns.data(), windows ? &*windows : nullptr);
+        for (int k = 0; windows && k < multiplierCount; ++k)
+            windows->record(recording.ledger(), static_cast<std::size_t>(item) * multiplierCount + k, k,
+                            {{emaSpan, atrSpan, -999}, multipliers[k]}, returns[k]);
         trials = multiplierCount;
         ItemBest itemBest;
         for (int k = 0; k < multiplierCount; ++k) {

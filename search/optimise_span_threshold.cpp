@@ -36,6 +36,7 @@ struct SpanScratch {
     std::vector<double> returns;
     std::optional<LaneWindowSums<lanes::groupsPerPass>> windows;
     std::optional<PositionRuns> runs;
+    std::optional<TrialWindowSums> trialWindows;
 };
 
 // Searches span (outer) and threshold (inner). Returns the best span in span1
@@ -64,15 +65,19 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
     const std::int64_t total = static_cast<std::int64_t>(spanCount) * thresholdCount;
     const SearchRecording recording(control.ledger, n, static_cast<std::size_t>(total));
     std::vector<SpanScratch> scratch(static_cast<std::size_t>(workers));
-    // Without a ledger to fill, ascending settings take the position runs.
+    // Ascending settings take the position runs, others the lane kernel.
     std::vector<double> limits;
     for (const double threshold : thresholds) limits.push_back(std::fabs(threshold));
-    const bool byRuns = !recording.on() && settingsAscend(kind.rule == SpanRule::Base ? thresholds : limits);
+    const bool byRuns = settingsAscend(kind.rule == SpanRule::Base ? thresholds : limits);
     for (auto& s : scratch) {
-        if (byRuns) s.runs.emplace(thresholdCount);
+        if (byRuns) {
+            s.runs.emplace(thresholdCount);
+            s.trialWindows = recording.trialWindowSums(thresholdCount);
+        } else {
+            s.windows = recording.windowSums<lanes::groupsPerPass>();
+        }
         s.study = std::make_unique<StudyScratch>(*product);
         s.returns.resize(static_cast<std::size_t>(thresholdCount) + passWidth);
-        s.windows = recording.windowSums<lanes::groupsPerPass>();
     }
 
     const SearchBest best = runParallelSearch(spanCount, total, control, workers, [&](int item, int worker, std::int64_t& trials) {
@@ -86,11 +91,14 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
         if (!s.study->computed(kind.period, span)) return ItemBest{};
         const std::vector<double> values = s.study->column(kind.value);
         const SpanColumns columns{kind.rule, values.data(), saved.data()};
-        if (s.runs) {
+        if (byRuns) {
             spanThresholdRuns(columns, thresholds, limits, n, *s.runs);
-            runReturns(table, *s.runs, s.returns.data());
+            runReturns(table, *s.runs, s.returns.data(), s.trialWindows ? &*s.trialWindows : nullptr);
+            for (int k = 0; s.trialWindows && k < thresholdCount; ++k)
+                s.trialWindows->record(recording.ledger(), static_cast<std::size_t>(item) * thresholdCount + k, k,
+                                       {{span, -999, -999}, thresholds[k]}, s.returns[k]);
         }
-        for (int first = 0; !s.runs && first < thresholdCount; first += passWidth) {
+        for (int first = 0; !byRuns && first < thresholdCount; first += passWidth) {
             // The last pass repeats the last threshold in its spare lanes.
             lanes::Doubles threshold[lanes::groupsPerPass], limit[lanes::groupsPerPass];
             for (int k = 0; k < passWidth; ++k) {

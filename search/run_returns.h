@@ -8,10 +8,13 @@
 
 #include "search/pnl_table.h"
 #include "search/position_runs.h"
+#include "search/window_sums.h"
 
 namespace varkel {
 
-// sums[0 .. trials-1], one bar of `runs` per bar of `table`.
-void runReturns(const PnlTable& table, const PositionRuns& runs, double* sums);
+// sums[0 .. trials-1], one bar of `runs` per bar of `table`; each trial's
+// daily P&L also goes to `ledgerWindows` when there is one.
+void runReturns(const PnlTable& table, const PositionRuns& runs, double* sums,
+                TrialWindowSums* ledgerWindows = nullptr);
 
 }  // namespace varkel

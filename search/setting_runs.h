@@ -7,13 +7,22 @@
 // Every position is still read from the rule itself, at the first trial of
 // each run.
 
-#include "search/keltner_lanes.h"
 #include "search/position_runs.h"
 #include "search/span_threshold_lanes.h"
 
 #include <vector>
 
 namespace varkel {
+
+// The columns one Keltner (EMA span, ATR span) pair reads; bars up to
+// `start` have no bands.
+struct KeltnerColumns {
+    const double* high;
+    const double* low;
+    const double* ema;
+    const double* atr;
+    int start;
+};
 
 // True when the settings ascend and are all finite: the runs need it.
 bool settingsAscend(const std::vector<double>& settings);

@@ -1,8 +1,9 @@
 #pragma once
 
-// The inner loop of the one-span searches (LREG, TSC, ROC, NDIST) when they
-// record a trial ledger: a few groups of eight thresholds at once, in the
-// vector code the processor supports best.
+// The inner loop of the one-span searches (LREG, TSC, ROC, NDIST) for
+// thresholds the position runs cannot take (filter thresholds either side of
+// 0, whose sizes do not ascend): a few groups of eight thresholds at once, in
+// the vector code the processor supports best.
 
 #include "search/pnl_table.h"
 #include "search/trial_lanes.h"

@@ -15,11 +15,11 @@ namespace varkel::lanes {
 
 constexpr int width = 8;
 
-// The lane kernels of the searches whose trials differ in one setting (a band
-// multiplier, a threshold) run two groups of eight lanes per pass over the
-// bars: each bar's shared work is done once for 16 trials, and two
-// independent sums keep the adder busy. (Four measured slower on AVX2: their
-// sums no longer fit the registers.)
+// The lane kernel of the threshold searches (for filter thresholds whose sizes
+// do not ascend, which the position runs cannot take) runs two groups of eight
+// lanes per pass over the bars: each bar's shared work is done once for 16
+// trials, and two independent sums keep the adder busy. (Four measured slower
+// on AVX2: their sums no longer fit the registers.)
 constexpr int groupsPerPass = 2;
 
 template <typename T>

@@ -9,6 +9,7 @@
 #include "search/trial_ledger.h"
 #include "search/trial_lanes.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <optional>
@@ -121,6 +122,46 @@ private:
     int firstLane_ = 0, endLane_ = lanes::width;
 };
 
+// The same sums for trials kept side by side in plain arrays, a value per
+// trial (the position runs of the one-setting searches). Each array has room
+// past the last trial for a vector's spare lanes.
+class TrialWindowSums {
+public:
+    TrialWindowSums(const WindowPlan& plan, int trials, bool withSquares)
+        : plan_(&plan), trials_(trials), withSquares_(withSquares), stride_(static_cast<std::size_t>(trials) + 8),
+          running_(static_cast<std::size_t>(plan.runningSums) * stride_),
+          windows_(static_cast<std::size_t>(plan.windowCount) * stride_), squares_(stride_) {}
+
+    const WindowPlan& plan() const { return *plan_; }
+    int trials() const { return trials_; }
+    bool withSquares() const { return withSquares_; }
+    double* running(int sum) { return running_.data() + static_cast<std::size_t>(sum) * stride_; }
+    double* window(int w) { return windows_.data() + static_cast<std::size_t>(w) * stride_; }
+    double* squares() { return squares_.data(); }
+    // Every sum back to 0.0, before a search's next set of trials.
+    void clear() {
+        std::fill(windows_.begin(), windows_.end(), 0.0);
+        std::fill(squares_.begin(), squares_.end(), 0.0);
+    }
+
+    // Writes one trial, with its parameters and final return, into the ledger's slot.
+    void record(TrialLedger& ledger, std::size_t slot, int trial, const TrialParameters& parameters,
+                double finalReturn) const {
+        double* sums = ledger.windowSumsOf(slot);
+        for (int w = 0; w < plan_->windowCount; ++w) sums[w] = windows_[static_cast<std::size_t>(w) * stride_ + trial];
+        ledger.record(slot, parameters, finalReturn, squares_[static_cast<std::size_t>(trial)]);
+    }
+
+private:
+    const WindowPlan* plan_;
+    int trials_;
+    bool withSquares_;
+    std::size_t stride_;
+    std::vector<double> running_;  // [running sum][trial]
+    std::vector<double> windows_;  // [window][trial]
+    std::vector<double> squares_;
+};
+
 // A search's side of its ledger: asks it for one slot per grid point, gives
 // each worker its window sums, and hands the ledger back filled (or marked
 // incomplete after a cancel). Records nothing when the search has no ledger.
@@ -136,6 +177,10 @@ public:
     std::optional<LaneWindowSums<Channels>> windowSums() const {
         if (!on_) return std::nullopt;
         return LaneWindowSums<Channels>(plan_, ledger_->hasSumsOfSquares());
+    }
+    std::optional<TrialWindowSums> trialWindowSums(int trials) const {
+        if (!on_) return std::nullopt;
+        return TrialWindowSums(plan_, trials, ledger_->hasSumsOfSquares());
     }
     void finish(bool searchCompleted) const {
         if (ledger_ != nullptr) ledger_->finish(searchCompleted);

@@ -143,7 +143,11 @@ TEST(TrialLedger, FilterSearchesRecordEveryTrialAsTheReferenceSumsIt) {
     const Case cases[] = {{reference::SpanStudy::Lreg, {{3, 95}, {0.0, 0.01, 0.05}}},
                           {reference::SpanStudy::Tsc, {{3, 95}, {0.3, 0.1, 1.0}}},
                           {reference::SpanStudy::Roc, {{1, 19}, {0.5, 0.5, 5.0}}},
-                          {reference::SpanStudy::Ndist, {{1, 95}, {0.0, 0.5, 3.0}}}};
+                          {reference::SpanStudy::Ndist, {{1, 95}, {0.0, 0.5, 3.0}}},
+                          // Thresholds either side of 0: their limits do not ascend, so
+                          // these take the lane kernels instead of the position runs.
+                          {reference::SpanStudy::Lreg, {{3, 40}, {-0.02, 0.01, 0.03}}},
+                          {reference::SpanStudy::Roc, {{1, 9}, {-1.0, 0.5, 1.5}}}};
     for (ProductRegistry& history : histories()) {
         giveBasePositions(history);
         for (const Case& c : cases) {
