@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 using namespace varkel;
@@ -15,11 +14,7 @@ using namespace varkel;
 // blocks of windows, the windows left over at the end, and spans from 1 up
 // to the whole series.
 TEST(CentredSums, EveryTargetSumsEachWindowAsTheOneWindowLoop) {
-    const std::string name = "USD/JPY";
-    const ProductRegistry registry = test::samplePrefix("USD_JPY.txt", name, 158);
-    std::vector<double> closes;
-    for (const Bar& bar : registry.findProduct(name)->bars) closes.push_back(bar.close);
-    closes.pop_back();  // the empty next-day bar
+    const std::vector<double> closes = test::sampleCloses("USD_JPY.txt", 157);
     for (const int span : {1, 2, 3, 7, 40, 139, 157}) {
         SCOPED_TRACE(span);
         CentredSums expected{0.0, std::vector<double>(closes.size()), std::vector<double>(closes.size()),

@@ -105,11 +105,7 @@ TEST(SeriesStats, WindowsThatReturnToTheirFirstValueHaveExactlyNoSlopeAndNoCorre
 // same doubles (each close times 2^46 is an integer): the one-pass sums lose
 // up to 4e-8 of a correlation here, the centred ones nothing that shows at 1e-12.
 TEST(SeriesStats, SlopeAndCorrelationAgreeWithExactArithmeticOnRealCloses) {
-    const std::string name = "USD/JPY";
-    const ProductRegistry registry = test::samplePrefix("USD_JPY.txt", name, 4600);
-    std::vector<double> closes;
-    for (const Bar& bar : registry.findProduct(name)->bars) closes.push_back(bar.close);
-    closes.pop_back();  // the empty next-day bar
+    const std::vector<double> closes = test::sampleCloses("USD_JPY.txt", 4600);
     constexpr int scale = 46;
     __extension__ typedef __int128 Int128;
     std::vector<Int128> y;

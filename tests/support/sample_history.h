@@ -3,6 +3,7 @@
 #include "data/price_file.h"
 
 #include <string>
+#include <vector>
 
 namespace varkel::test {
 
@@ -18,6 +19,15 @@ inline ProductRegistry samplePrefix(const std::string& file, const std::string& 
     product->bars.assign(source.begin(), source.begin() + bars);
     product->bars.emplace_back();
     return registry;
+}
+
+// The closes of the first `bars` days of a bundled sample.
+inline std::vector<double> sampleCloses(const std::string& file, int bars) {
+    const ProductRegistry registry = samplePrefix(file, "sample", bars);
+    std::vector<double> closes;
+    for (const Bar& bar : registry.findProduct("sample")->bars) closes.push_back(bar.close);
+    closes.pop_back();  // the empty next-day bar
+    return closes;
 }
 
 }  // namespace varkel::test
