@@ -42,13 +42,35 @@ std::int32_t crossing(double d, double threshold) {
     return position;
 }
 
-std::int32_t trend(double v, double threshold) {
-    if (v < -threshold) return Short;
-    if (v > threshold) return Long;
+}  // namespace
+
+std::int32_t trendPosition(double value, double threshold) {
+    if (value < -threshold) return Short;
+    if (value > threshold) return Long;
     return Flat;
 }
 
-}  // namespace
+std::int32_t bandPosition(double high, double low, double upper, double lower) {
+    std::int32_t position = Flat;
+    if (lower == 0.0) return position;
+    if (high > upper && low > lower) position = Long;
+    if (low < lower && high < upper) position = Short;
+    return position;
+}
+
+std::int32_t sizeFilter(double value, double limit, std::int32_t saved) {
+    return std::fabs(value) < limit ? std::int32_t{Flat} : saved;
+}
+
+std::int32_t rocFilter(double roc, double limit, std::int32_t saved) {
+    if (saved == Long && roc < -limit) return Flat;
+    if (saved == Short && roc > limit) return Flat;
+    return saved;
+}
+
+std::int32_t ndistFilter(double ndist, double limit, std::int32_t saved) {
+    return ndist < limit ? std::int32_t{Flat} : saved;
+}
 
 void applyMacdRule(std::vector<Bar>& bars, int n, int slowSpan, int signalSpan, double threshold) {
     runBaseRule(bars, n, [&](const Bar& bar, int i) {
@@ -59,11 +81,11 @@ void applyMacdRule(std::vector<Bar>& bars, int n, int slowSpan, int signalSpan, 
 }
 
 void applyLregRule(std::vector<Bar>& bars, int n, double threshold) {
-    runBaseRule(bars, n, [&](const Bar& bar, int) { return trend(bar.lregSlope, threshold); });
+    runBaseRule(bars, n, [&](const Bar& bar, int) { return trendPosition(bar.lregSlope, threshold); });
 }
 
 void applyTscRule(std::vector<Bar>& bars, int n, double threshold) {
-    runBaseRule(bars, n, [&](const Bar& bar, int) { return trend(bar.tsc, threshold); });
+    runBaseRule(bars, n, [&](const Bar& bar, int) { return trendPosition(bar.tsc, threshold); });
 }
 
 void applyStochasticsRule(std::vector<Bar>& bars, int n, int kSpan, int dSpan, int slowDSpan,
@@ -76,46 +98,36 @@ void applyStochasticsRule(std::vector<Bar>& bars, int n, int kSpan, int dSpan, i
 
 void applyKeltnerRule(std::vector<Bar>& bars, int n) {
     runBaseRule(bars, n, [](const Bar& bar, int) {
-        std::int32_t position = Flat;
-        if (bar.keltnerLower == 0.0) return position;
-        if (bar.high > bar.keltnerUpper && bar.low > bar.keltnerLower) position = Long;
-        if (bar.low < bar.keltnerLower && bar.high < bar.keltnerUpper) position = Short;
-        return position;
+        return bandPosition(bar.high, bar.low, bar.keltnerUpper, bar.keltnerLower);
     });
 }
 
 void applyLregFilter(std::vector<Bar>& bars, int n, double threshold,
                      std::span<const std::int32_t> savedPositions) {
     const double limit = std::fabs(threshold);
-    runFilter(bars, n, savedPositions, [&](const Bar& bar, std::int32_t saved) {
-        return std::fabs(bar.lregSlope) < limit ? std::int32_t{Flat} : saved;
-    });
+    runFilter(bars, n, savedPositions,
+              [&](const Bar& bar, std::int32_t saved) { return sizeFilter(bar.lregSlope, limit, saved); });
 }
 
 void applyTscFilter(std::vector<Bar>& bars, int n, double threshold,
                     std::span<const std::int32_t> savedPositions) {
     const double limit = std::fabs(threshold);
-    runFilter(bars, n, savedPositions, [&](const Bar& bar, std::int32_t saved) {
-        return std::fabs(bar.tsc) < limit ? std::int32_t{Flat} : saved;
-    });
+    runFilter(bars, n, savedPositions,
+              [&](const Bar& bar, std::int32_t saved) { return sizeFilter(bar.tsc, limit, saved); });
 }
 
 void applyRocFilter(std::vector<Bar>& bars, int n, double threshold,
                     std::span<const std::int32_t> savedPositions) {
     const double limit = std::fabs(threshold);
-    runFilter(bars, n, savedPositions, [&](const Bar& bar, std::int32_t saved) {
-        if (saved == Long && bar.roc < -limit) return std::int32_t{Flat};
-        if (saved == Short && bar.roc > limit) return std::int32_t{Flat};
-        return saved;
-    });
+    runFilter(bars, n, savedPositions,
+              [&](const Bar& bar, std::int32_t saved) { return rocFilter(bar.roc, limit, saved); });
 }
 
 void applyNdistFilter(std::vector<Bar>& bars, int n, double threshold,
                       std::span<const std::int32_t> savedPositions) {
     const double limit = std::fabs(threshold);
-    runFilter(bars, n, savedPositions, [&](const Bar& bar, std::int32_t saved) {
-        return bar.ndist < limit ? std::int32_t{Flat} : saved;
-    });
+    runFilter(bars, n, savedPositions,
+              [&](const Bar& bar, std::int32_t saved) { return ndistFilter(bar.ndist, limit, saved); });
 }
 
 std::vector<std::int32_t> copyPositions(const std::vector<Bar>& bars) {

@@ -39,6 +39,16 @@ void applyRocFilter(std::vector<Bar>& bars, int n, double threshold,
 void applyNdistFilter(std::vector<Bar>& bars, int n, double threshold,
                       std::span<const std::int32_t> savedPositions);
 
+// One bar's decision under each rule, for the searches that try many
+// thresholds on the same values: the direction of a value beyond the
+// threshold (LREG, TSC); Keltner's band breakout; and what a filter makes of
+// the saved position.
+std::int32_t trendPosition(double value, double threshold);
+std::int32_t bandPosition(double high, double low, double upper, double lower);
+std::int32_t sizeFilter(double value, double limit, std::int32_t saved);  // LREG, TSC
+std::int32_t rocFilter(double roc, double limit, std::int32_t saved);
+std::int32_t ndistFilter(double ndist, double limit, std::int32_t saved);
+
 // The positions of every bar, for a filter to start from.
 std::vector<std::int32_t> copyPositions(const std::vector<Bar>& bars);
 

@@ -9,8 +9,6 @@
 #include <hwy/highway.h>
 
 #include <algorithm>
-#include <climits>
-#include <optional>
 #include <vector>
 
 HWY_BEFORE_NAMESPACE();
@@ -31,45 +29,13 @@ HWY_INLINE void addToEach(double* sums, int from, int to, double entry) {
         hn::StoreU(hn::Add(hn::LoadU(d, sums + t), hn::IfThenElseZero(hn::FirstN(d, to - t), value)), d, sums + t);
 }
 
-// Steps through a ledger's window plan beside the bars: starts and reads the
-// running sums at their bars and names the ones that take the current bar.
-class PlanWalk {
-public:
-    explicit PlanWalk(TrialWindowSums& sums) : sums_(sums), boundaries_(sums.plan().boundaries) {}
-
-    void reach(int bar) {
-        while (next_ < boundaries_.size() && boundaries_[next_].bar <= bar) cross();
-    }
-    void finish() { reach(INT_MAX); }
-    const std::vector<int>& active() const { return *active_; }
-
-private:
-    void cross() {
-        const WindowPlan::Boundary& b = boundaries_[next_++];
-        const int trials = sums_.trials();
-        for (const int r : b.starting) std::fill_n(sums_.running(r), trials, 0.0);
-        for (const int w : b.ending) std::copy_n(sums_.running(sums_.plan().runningSumOf[w]), trials, sums_.window(w));
-        active_ = &b.active;
-    }
-
-    TrialWindowSums& sums_;
-    const std::vector<WindowPlan::Boundary>& boundaries_;
-    std::size_t next_ = 0;
-    const std::vector<int> none_;
-    const std::vector<int>* active_ = &none_;
-};
-
 void RunReturns(const PnlTable& table, const PositionRuns& runs, double* result, TrialWindowSums* ledgerWindows) {
     const int trials = runs.trials();
     std::vector<double> sums(static_cast<std::size_t>(trials) + hn::Lanes(hn::ScalableTag<double>()), 0.0);
-    std::optional<PlanWalk> walk;
-    if (ledgerWindows != nullptr) {
-        ledgerWindows->clear();
-        walk.emplace(*ledgerWindows);
-    }
+    if (ledgerWindows != nullptr) ledgerWindows->start();
     const int n = std::min(table.historyLength(), runs.bars());
     for (int i = 1; i < n; ++i) {
-        if (walk) walk->reach(i);
+        if (ledgerWindows != nullptr) ledgerWindows->reach(i);
         const double* row = table.row(i);
         const PositionRun* yesterday = runs.begin(i - 1);
         const PositionRun* yesterdayEnd = runs.end(i - 1);
@@ -83,8 +49,8 @@ void RunReturns(const PnlTable& table, const PositionRuns& runs, double* result,
             if (yesterday->position != 0 || today->position != 0) {
                 const double entry = row[3 * (yesterday->position + 1) + (today->position + 1)];
                 addToEach(sums.data(), from, to, entry);
-                if (walk) {
-                    for (const int r : walk->active()) addToEach(ledgerWindows->running(r), from, to, entry);
+                if (ledgerWindows != nullptr) {
+                    for (const int r : ledgerWindows->active()) addToEach(ledgerWindows->running(r), from, to, entry);
                     if (ledgerWindows->withSquares()) addToEach(ledgerWindows->squares(), from, to, entry * entry);
                 }
             }
@@ -93,7 +59,7 @@ void RunReturns(const PnlTable& table, const PositionRuns& runs, double* result,
             if (todayTo == to) ++today;
         }
     }
-    if (walk) walk->finish();
+    if (ledgerWindows != nullptr) ledgerWindows->finish();
     std::copy_n(sums.begin(), trials, result);
 }
 

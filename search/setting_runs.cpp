@@ -1,7 +1,8 @@
 #include "search/setting_runs.h"
 
+#include "model/signal_rules.h"
+
 #include <cmath>
-#include <cstdlib>
 
 namespace varkel {
 
@@ -13,21 +14,13 @@ bool settingsAscend(const std::vector<double>& settings) {
 
 namespace {
 
-// The band rule of one multiplier on the bands of bar k: long when the whole
-// bar lies above the lower band and the high breaks the upper one, short in
-// the mirror case; a lower band of exactly 0 (no bands) stays flat.
+// The bands of one multiplier on the bar k, and the band rule's position.
 struct BandRule {
     double ema, atr, high, low;
 
     double upper(double multiplier) const { return ema + multiplier * atr; }
     double lower(double multiplier) const { return ema - multiplier * atr; }
-    int positionAt(double multiplier) const {
-        const double up = upper(multiplier), down = lower(multiplier);
-        if (!(down != 0.0)) return 0;
-        if (low < down && high < up) return -1;
-        if (high > up && low > down) return 1;
-        return 0;
-    }
+    int positionAt(double multiplier) const { return bandPosition(high, low, upper(multiplier), lower(multiplier)); }
 };
 
 }  // namespace
@@ -86,7 +79,7 @@ void spanThresholdRuns(const SpanColumns& columns, const std::vector<double>& th
         switch (columns.rule) {
             case SpanRule::Base: {
                 // Long above the threshold, short below its negative.
-                auto positionAt = [&](int t) { return value < -thresholds[t] ? -1 : value > thresholds[t] ? 1 : 0; };
+                auto positionAt = [&](int t) { return trendPosition(value, thresholds[t]); };
                 int bounds[] = {
                     prefixLength(count, thresholdGuess(value), [&](int t) { return value > thresholds[t]; }),
                     prefixLength(count, thresholdGuess(-value), [&](int t) { return value < -thresholds[t]; }),
@@ -98,7 +91,7 @@ void spanThresholdRuns(const SpanColumns& columns, const std::vector<double>& th
                 const double size = std::fabs(value);
                 auto flat = [&](int t) { return size < limits[t]; };
                 int bounds[] = {prefixLength(count, limitGuess(size), [&](int t) { return !flat(t); })};
-                addRunsBetween(runs, bounds, 1, [&](int t) { return flat(t) ? 0 : kept; });
+                addRunsBetween(runs, bounds, 1, [&](int t) { return sizeFilter(value, limits[t], kept); });
                 break;
             }
             case SpanRule::RocFilter: {
@@ -106,13 +99,13 @@ void spanThresholdRuns(const SpanColumns& columns, const std::vector<double>& th
                 auto flat = [&](int t) { return kept == 1 ? value < -limits[t] : kept == -1 ? value > limits[t] : true; };
                 const int guess = limitGuess(kept == 1 ? -value : value);
                 int bounds[] = {prefixLength(count, guess, flat)};
-                addRunsBetween(runs, bounds, 1, [&](int t) { return flat(t) ? 0 : kept; });
+                addRunsBetween(runs, bounds, 1, [&](int t) { return rocFilter(value, limits[t], kept); });
                 break;
             }
             case SpanRule::NdistFilter: {
                 auto flat = [&](int t) { return value < limits[t]; };
                 int bounds[] = {prefixLength(count, limitGuess(value), [&](int t) { return !flat(t); })};
-                addRunsBetween(runs, bounds, 1, [&](int t) { return flat(t) ? 0 : kept; });
+                addRunsBetween(runs, bounds, 1, [&](int t) { return ndistFilter(value, limits[t], kept); });
                 break;
             }
         }

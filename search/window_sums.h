@@ -138,11 +138,20 @@ public:
     double* running(int sum) { return running_.data() + static_cast<std::size_t>(sum) * stride_; }
     double* window(int w) { return windows_.data() + static_cast<std::size_t>(w) * stride_; }
     double* squares() { return squares_.data(); }
-    // Every sum back to 0.0, before a search's next set of trials.
-    void clear() {
+    // start(), then reach(bar) before adding each bar's daily P&L to the
+    // active() running sums (bars 1 .. n-1 in order), then finish(): as
+    // LaneWindowSums steps through the plan.
+    void start() {
         std::fill(windows_.begin(), windows_.end(), 0.0);
         std::fill(squares_.begin(), squares_.end(), 0.0);
+        next_ = 0;
+        active_ = nullptr;
     }
+    void reach(int bar) {
+        while (next_ < plan_->boundaries.size() && plan_->boundaries[next_].bar <= bar) cross();
+    }
+    void finish() { reach(INT_MAX); }
+    const std::vector<int>& active() const { return active_ != nullptr ? *active_ : noSums_; }
 
     // Writes one trial, with its parameters and final return, into the ledger's slot.
     void record(TrialLedger& ledger, std::size_t slot, int trial, const TrialParameters& parameters,
@@ -153,10 +162,20 @@ public:
     }
 
 private:
+    void cross() {
+        const WindowPlan::Boundary& b = plan_->boundaries[next_++];
+        for (const int r : b.starting) std::fill_n(running(r), trials_, 0.0);
+        for (const int w : b.ending) std::copy_n(running(plan_->runningSumOf[w]), trials_, window(w));
+        active_ = &b.active;
+    }
+
     const WindowPlan* plan_;
     int trials_;
     bool withSquares_;
     std::size_t stride_;
+    std::size_t next_ = 0;
+    const std::vector<int>* active_ = nullptr;
+    std::vector<int> noSums_;
     std::vector<double> running_;  // [running sum][trial]
     std::vector<double> windows_;  // [window][trial]
     std::vector<double> squares_;
