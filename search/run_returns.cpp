@@ -16,48 +16,88 @@ namespace varkel::HWY_NAMESPACE {
 
 namespace hn = hwy::HWY_NAMESPACE;
 
-// Adds `entry` to sums[from .. to). The last, partial vector adds +0.0 to
-// the lanes past `to`, which changes no sum (none is ever -0.0), so `sums`
-// needs room for a vector's lanes past the last trial.
-HWY_INLINE void addToEach(double* sums, int from, int to, double entry) {
+// Bars go through the trials a few at a time: each stretch of trials whose
+// positions all those bars share takes the bars' entries in bar order, read
+// and written back once for them all.
+constexpr int batchBars = 4;
+// The table entry of flat on both days, exactly 0.0.
+constexpr int flatOnBothDays = 4;
+
+// Adds entries[0], entries[1], ... in that order to each of sums[from ..
+// to). The last, partial vector adds +0.0 to the lanes past `to`, which
+// changes no sum (none is ever -0.0), so `sums` needs room for a vector's
+// lanes past the last trial.
+HWY_INLINE void addToEach(double* sums, int from, int to, const double (&entries)[batchBars]) {
     const hn::ScalableTag<double> d;
     const int lanes = static_cast<int>(hn::Lanes(d));
-    const auto value = hn::Set(d, entry);
+    hn::Vec<decltype(d)> value[batchBars];
+    for (int b = 0; b < batchBars; ++b) value[b] = hn::Set(d, entries[b]);
+    auto addAll = [&](auto sum) HWY_ATTR {
+        for (int b = 0; b < batchBars; ++b) sum = hn::Add(sum, value[b]);
+        return sum;
+    };
     int t = from;
-    for (; t + lanes <= to; t += lanes) hn::StoreU(hn::Add(hn::LoadU(d, sums + t), value), d, sums + t);
-    if (t < to)
-        hn::StoreU(hn::Add(hn::LoadU(d, sums + t), hn::IfThenElseZero(hn::FirstN(d, to - t), value)), d, sums + t);
+    for (; t + lanes <= to; t += lanes) hn::StoreU(addAll(hn::LoadU(d, sums + t)), d, sums + t);
+    if (t < to) {
+        const auto inside = hn::FirstN(d, to - t);
+        for (auto& v : value) v = hn::IfThenElseZero(inside, v);
+        hn::StoreU(addAll(hn::LoadU(d, sums + t)), d, sums + t);
+    }
 }
+
+// One bar's runs, walked from the run that holds the current trial.
+struct RunCursor {
+    const PositionRun* at;
+    const PositionRun* end;
+
+    // The first trial past the current run.
+    int runEnd(int trials) const { return at + 1 < end ? at[1].first : trials; }
+};
 
 void RunReturns(const PnlTable& table, const PositionRuns& runs, double* result, TrialWindowSums* ledgerWindows) {
     const int trials = runs.trials();
     std::vector<double> sums(static_cast<std::size_t>(trials) + hn::Lanes(hn::ScalableTag<double>()), 0.0);
     if (ledgerWindows != nullptr) ledgerWindows->start();
     const int n = std::min(table.historyLength(), runs.bars());
-    for (int i = 1; i < n; ++i) {
-        if (ledgerWindows != nullptr) ledgerWindows->reach(i);
-        const double* row = table.row(i);
-        const PositionRun* yesterday = runs.begin(i - 1);
-        const PositionRun* yesterdayEnd = runs.end(i - 1);
-        const PositionRun* today = runs.begin(i);
-        const PositionRun* todayEnd = runs.end(i);
+    for (int i = 1; i < n;) {
+        // Bars i .. last-1; a batch ends where the ledger's running sums change.
+        int last = std::min(n, i + batchBars);
+        if (ledgerWindows != nullptr) {
+            ledgerWindows->reach(i);
+            last = std::min(last, ledgerWindows->nextBoundary());
+        }
+        const int count = last - i;
+        // cursors[b] and cursors[b + 1]: the days before and of bar i + b.
+        RunCursor cursors[batchBars + 1];
+        const double* rows[batchBars];
+        for (int b = 0; b <= count; ++b) cursors[b] = {runs.begin(i - 1 + b), runs.end(i - 1 + b)};
+        for (int b = 0; b < count; ++b) rows[b] = table.row(i + b);
         for (int from = 0; from < trials;) {
-            const int yesterdayTo = yesterday + 1 < yesterdayEnd ? yesterday[1].first : trials;
-            const int todayTo = today + 1 < todayEnd ? today[1].first : trials;
-            const int to = std::min(yesterdayTo, todayTo);
-            // Flat on both days earns exactly 0.0, which changes no sum.
-            if (yesterday->position != 0 || today->position != 0) {
-                const double entry = row[3 * (yesterday->position + 1) + (today->position + 1)];
-                addToEach(sums.data(), from, to, entry);
+            int to = trials;
+            for (int b = 0; b <= count; ++b) to = std::min(to, cursors[b].runEnd(trials));
+            // Bars past the batch, and bars flat on both days, add exactly 0.0.
+            double entries[batchBars] = {};
+            bool moving = false;
+            for (int b = 0; b < count; ++b) {
+                const int key = 3 * (cursors[b].at->position + 1) + (cursors[b + 1].at->position + 1);
+                entries[b] = rows[b][key];
+                moving |= key != flatOnBothDays;
+            }
+            if (moving) {
+                addToEach(sums.data(), from, to, entries);
                 if (ledgerWindows != nullptr) {
-                    for (const int r : ledgerWindows->active()) addToEach(ledgerWindows->running(r), from, to, entry);
-                    if (ledgerWindows->withSquares()) addToEach(ledgerWindows->squares(), from, to, entry * entry);
+                    for (const int r : ledgerWindows->active()) addToEach(ledgerWindows->running(r), from, to, entries);
+                    if (ledgerWindows->withSquares()) {
+                        double squares[batchBars];
+                        for (int b = 0; b < batchBars; ++b) squares[b] = entries[b] * entries[b];
+                        addToEach(ledgerWindows->squares(), from, to, squares);
+                    }
                 }
             }
+            for (int b = 0; b <= count; ++b) cursors[b].at += cursors[b].runEnd(trials) == to ? 1 : 0;
             from = to;
-            if (yesterdayTo == to) ++yesterday;
-            if (todayTo == to) ++today;
         }
+        i = last;
     }
     if (ledgerWindows != nullptr) ledgerWindows->finish();
     std::copy_n(sums.begin(), trials, result);

@@ -151,6 +151,8 @@ public:
         while (next_ < plan_->boundaries.size() && plan_->boundaries[next_].bar <= bar) cross();
     }
     void finish() { reach(INT_MAX); }
+    // The next bar where the running sums change (INT_MAX after the last).
+    int nextBoundary() const { return next_ < plan_->boundaries.size() ? plan_->boundaries[next_].bar : INT_MAX; }
     const std::vector<int>& active() const { return active_ != nullptr ? *active_ : noSums_; }
 
     // Writes one trial, with its parameters and final return, into the ledger's slot.
