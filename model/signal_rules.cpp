@@ -44,34 +44,6 @@ std::int32_t crossing(double d, double threshold) {
 
 }  // namespace
 
-std::int32_t trendPosition(double value, double threshold) {
-    if (value < -threshold) return Short;
-    if (value > threshold) return Long;
-    return Flat;
-}
-
-std::int32_t bandPosition(double high, double low, double upper, double lower) {
-    std::int32_t position = Flat;
-    if (lower == 0.0) return position;
-    if (high > upper && low > lower) position = Long;
-    if (low < lower && high < upper) position = Short;
-    return position;
-}
-
-std::int32_t sizeFilter(double value, double limit, std::int32_t saved) {
-    return std::fabs(value) < limit ? std::int32_t{Flat} : saved;
-}
-
-std::int32_t rocFilter(double roc, double limit, std::int32_t saved) {
-    if (saved == Long && roc < -limit) return Flat;
-    if (saved == Short && roc > limit) return Flat;
-    return saved;
-}
-
-std::int32_t ndistFilter(double ndist, double limit, std::int32_t saved) {
-    return ndist < limit ? std::int32_t{Flat} : saved;
-}
-
 void applyMacdRule(std::vector<Bar>& bars, int n, int slowSpan, int signalSpan, double threshold) {
     runBaseRule(bars, n, [&](const Bar& bar, int i) {
         // Spans come from model files and may be anything: add them wide.

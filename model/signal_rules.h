@@ -2,6 +2,8 @@
 
 #include "data/bar.h"
 
+#include <cmath>
+#include <cmath>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -42,12 +44,34 @@ void applyNdistFilter(std::vector<Bar>& bars, int n, double threshold,
 // One bar's decision under each rule, for the searches that try many
 // thresholds on the same values: the direction of a value beyond the
 // threshold (LREG, TSC); Keltner's band breakout; and what a filter makes of
-// the saved position.
-std::int32_t trendPosition(double value, double threshold);
-std::int32_t bandPosition(double high, double low, double upper, double lower);
-std::int32_t sizeFilter(double value, double limit, std::int32_t saved);  // LREG, TSC
-std::int32_t rocFilter(double roc, double limit, std::int32_t saved);
-std::int32_t ndistFilter(double ndist, double limit, std::int32_t saved);
+// the saved position. Inline: the searches ask them once per bar and bound.
+inline std::int32_t trendPosition(double value, double threshold) {
+    if (value < -threshold) return Short;
+    if (value > threshold) return Long;
+    return Flat;
+}
+
+inline std::int32_t bandPosition(double high, double low, double upper, double lower) {
+    std::int32_t position = Flat;
+    if (lower == 0.0) return position;
+    if (high > upper && low > lower) position = Long;
+    if (low < lower && high < upper) position = Short;
+    return position;
+}
+
+inline std::int32_t sizeFilter(double value, double limit, std::int32_t saved) {
+    return std::fabs(value) < limit ? std::int32_t{Flat} : saved;
+}
+
+inline std::int32_t rocFilter(double roc, double limit, std::int32_t saved) {
+    if (saved == Long && roc < -limit) return Flat;
+    if (saved == Short && roc > limit) return Flat;
+    return saved;
+}
+
+inline std::int32_t ndistFilter(double ndist, double limit, std::int32_t saved) {
+    return ndist < limit ? std::int32_t{Flat} : saved;
+}
 
 // The positions of every bar, for a filter to start from.
 std::vector<std::int32_t> copyPositions(const std::vector<Bar>& bars);

@@ -53,13 +53,18 @@ void keltnerRuns(const KeltnerColumns& columns, const std::vector<double>& multi
         // Bands that stay above 0 for every multiplier need no search for 0.
         const bool positive = lower(count - 1) > 0.0;
         const int zeroGuess = positive ? count : guess(rule.ema * perAtr);
+        // Each strict test's bound is the best guess for its tie-inclusive twin.
+        const int aboveUpper = prefixLength(count, highGuess, [&](int t) { return rule.high > upper(t); });
+        const int belowLower = prefixLength(count, lowGuess, [&](int t) { return rule.low < lower(t); });
+        const int lowerAboveZero =
+            positive ? count : prefixLength(count, zeroGuess, [&](int t) { return lower(t) > 0.0; });
         int bounds[] = {
-            prefixLength(count, highGuess, [&](int t) { return rule.high > upper(t); }),
-            prefixLength(count, highGuess, [&](int t) { return !(rule.high < upper(t)); }),
-            prefixLength(count, lowGuess, [&](int t) { return rule.low < lower(t); }),
-            prefixLength(count, lowGuess, [&](int t) { return !(rule.low > lower(t)); }),
-            positive ? count : prefixLength(count, zeroGuess, [&](int t) { return lower(t) > 0.0; }),
-            positive ? count : prefixLength(count, zeroGuess, [&](int t) { return lower(t) >= 0.0; }),
+            aboveUpper,
+            prefixLength(count, aboveUpper, [&](int t) { return !(rule.high < upper(t)); }),
+            belowLower,
+            prefixLength(count, belowLower, [&](int t) { return !(rule.low > lower(t)); }),
+            lowerAboveZero,
+            positive ? count : prefixLength(count, lowerAboveZero, [&](int t) { return lower(t) >= 0.0; }),
         };
         addRunsBetween(runs, bounds, static_cast<int>(std::size(bounds)), positionAt);
     }
