@@ -3,7 +3,6 @@
 #include "data/bar.h"
 
 #include <cmath>
-#include <cmath>
 #include <cstdint>
 #include <span>
 #include <vector>
