@@ -10,7 +10,7 @@
 namespace varkel {
 
 // The target the searches dispatch to now ("AVX3" is AVX-512, then "AVX2",
-// "SSE4", and the portable fallback "SCALAR" or "EMU128").
+// "SSE4", and the portable fallback "SCALAR" or "EMU128"; "NEON" on 64-bit Arm).
 std::string vectorTargetName();
 
 // The targets of this binary the processor supports, best first.
