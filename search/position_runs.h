@@ -81,14 +81,19 @@ private:
 
 // Adds one bar's runs: `bounds` (any order, repeats allowed) are the trials
 // where a position may change, and positionAt(t) gives trial t's position.
-template <class PositionAt>
-void addRunsBetween(PositionRuns& runs, int* bounds, int boundCount, PositionAt positionAt) {
-    // Insertion sort: a handful of bounds.
-    for (int b = 1; b < boundCount; ++b)
-        for (int c = b; c > 0 && bounds[c] < bounds[c - 1]; --c) std::swap(bounds[c], bounds[c - 1]);
+template <int Count, class PositionAt>
+void addRunsBetween(PositionRuns& runs, int (&bounds)[Count], PositionAt positionAt) {
+    // Sorted by a network of compare-exchanges: no branch on where the bounds
+    // fall, which changes from bar to bar.
+    for (int b = 1; b < Count; ++b)
+        for (int c = b; c > 0; --c) {
+            const int low = std::min(bounds[c - 1], bounds[c]);
+            bounds[c] = std::max(bounds[c - 1], bounds[c]);
+            bounds[c - 1] = low;
+        }
     runs.startBar();
     runs.add(0, positionAt(0));
-    for (int b = 0; b < boundCount; ++b)
+    for (int b = 0; b < Count; ++b)
         if (bounds[b] > 0 && bounds[b] < runs.trials() && (b == 0 || bounds[b] != bounds[b - 1]))
             runs.add(bounds[b], positionAt(bounds[b]));
 }

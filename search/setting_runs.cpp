@@ -66,7 +66,7 @@ void keltnerRuns(const KeltnerColumns& columns, const std::vector<double>& multi
             lowerAboveZero,
             positive ? count : prefixLength(count, lowerAboveZero, [&](int t) { return lower(t) >= 0.0; }),
         };
-        addRunsBetween(runs, bounds, static_cast<int>(std::size(bounds)), positionAt);
+        addRunsBetween(runs, bounds, positionAt);
     }
 }
 
@@ -89,14 +89,14 @@ void spanThresholdRuns(const SpanColumns& columns, const std::vector<double>& th
                     prefixLength(count, thresholdGuess(value), [&](int t) { return value > thresholds[t]; }),
                     prefixLength(count, thresholdGuess(-value), [&](int t) { return value < -thresholds[t]; }),
                 };
-                addRunsBetween(runs, bounds, 2, positionAt);
+                addRunsBetween(runs, bounds, positionAt);
                 break;
             }
             case SpanRule::MagnitudeFilter: {
                 const double size = std::fabs(value);
                 auto flat = [&](int t) { return size < limits[t]; };
                 int bounds[] = {prefixLength(count, limitGuess(size), [&](int t) { return !flat(t); })};
-                addRunsBetween(runs, bounds, 1, [&](int t) { return sizeFilter(value, limits[t], kept); });
+                addRunsBetween(runs, bounds, [&](int t) { return sizeFilter(value, limits[t], kept); });
                 break;
             }
             case SpanRule::RocFilter: {
@@ -104,13 +104,13 @@ void spanThresholdRuns(const SpanColumns& columns, const std::vector<double>& th
                 auto flat = [&](int t) { return kept == 1 ? value < -limits[t] : kept == -1 ? value > limits[t] : true; };
                 const int guess = limitGuess(kept == 1 ? -value : value);
                 int bounds[] = {prefixLength(count, guess, flat)};
-                addRunsBetween(runs, bounds, 1, [&](int t) { return rocFilter(value, limits[t], kept); });
+                addRunsBetween(runs, bounds, [&](int t) { return rocFilter(value, limits[t], kept); });
                 break;
             }
             case SpanRule::NdistFilter: {
                 auto flat = [&](int t) { return value < limits[t]; };
                 int bounds[] = {prefixLength(count, limitGuess(value), [&](int t) { return !flat(t); })};
-                addRunsBetween(runs, bounds, 1, [&](int t) { return ndistFilter(value, limits[t], kept); });
+                addRunsBetween(runs, bounds, [&](int t) { return ndistFilter(value, limits[t], kept); });
                 break;
             }
         }
