@@ -39,11 +39,11 @@ ProductRegistry sample(bool withBase) {
 }
 
 // The reference's cost per trial grows with the spans (its studies sum each
-// window afresh), so it is timed on trials spread evenly over each full grid:
-// a few spans from each end to the other, every combination of them, and
-// the first ten thresholds (whose values cost nothing; the repeats steady the
-// timing). MACD's pairs thin out as the fast span
-// grows; taking every slow span of eight fast ones keeps that weighting.
+// window afresh) and varies with the threshold (how often the back-test
+// trades), so it is timed on trials spread evenly over each full grid: a few
+// spans from each end to the other and ten thresholds, every combination of
+// them. MACD's pairs thin out as the fast span grows; taking every slow span
+// of eight fast ones keeps that weighting.
 std::vector<int> spread(SpanRange range, int count) {
     std::vector<int> values;
     for (int j = 0; j < count; ++j) values.push_back(range.first + (range.last - range.first) * j / (count - 1));
@@ -51,7 +51,15 @@ std::vector<int> spread(SpanRange range, int count) {
 }
 
 SpanRange only(int span) { return {span, span}; }
-StepRange firstTen(const StepRange& range) { return {range.start, range.step, range.start + range.step * 9.5}; }
+
+// Ten of the grid's own values, evenly spread, each as a grid of one.
+std::vector<StepRange> spread(const StepRange& range) {
+    const std::vector<double> values = range.values();
+    std::vector<StepRange> ones;
+    for (const int at : spread(SpanRange{0, static_cast<int>(values.size()) - 1}, 10))
+        ones.push_back({values[at], range.step, values[at] + range.step / 2});
+    return ones;
+}
 
 using SampleGrid = std::function<void(ProductRegistry&, const reference::TrialObserver&)>;
 
@@ -83,9 +91,10 @@ std::vector<SampleGrid> keltnerSample() {
     std::vector<SampleGrid> grids;
     for (const int ema : spread(full.ema, 3))
         for (const int atr : spread(full.atr, 3))
-            grids.push_back([=](ProductRegistry& r, const reference::TrialObserver& o) {
-                reference::keltner(r, name, {only(ema), only(atr), firstTen(full.multiplier)}, o);
-            });
+            for (const StepRange& multiplier : spread(full.multiplier))
+                grids.push_back([=](ProductRegistry& r, const reference::TrialObserver& o) {
+                    reference::keltner(r, name, {only(ema), only(atr), multiplier}, o);
+                });
     return grids;
 }
 
@@ -94,9 +103,10 @@ std::vector<SampleGrid> spanThresholdSample(reference::SpanStudy study, bool asF
                                             SpanRange computable) {
     std::vector<SampleGrid> grids;
     for (const int span : spread(computable, 5))
-        grids.push_back([=](ProductRegistry& r, const reference::TrialObserver& o) {
-            reference::spanThreshold(r, name, study, asFilter, {only(span), firstTen(full.threshold)}, o);
-        });
+        for (const StepRange& threshold : spread(full.threshold))
+            grids.push_back([=](ProductRegistry& r, const reference::TrialObserver& o) {
+                reference::spanThreshold(r, name, study, asFilter, {only(span), threshold}, o);
+            });
     return grids;
 }
 
