@@ -24,9 +24,8 @@ constexpr int batchBars = 4;
 constexpr int flatOnBothDays = 4;
 
 // Adds entries[0], entries[1], ... in that order to each of sums[from ..
-// to). The last, partial vector adds +0.0 to the lanes past `to`, which
-// changes no sum (none is ever -0.0), so `sums` needs room for a vector's
-// lanes past the last trial.
+// to). The last, partial vector writes back the lanes past `to` unchanged,
+// so `sums` needs room for a vector's lanes past the last trial.
 HWY_INLINE void addToEach(double* sums, int from, int to, const double (&entries)[batchBars]) {
     const hn::ScalableTag<double> d;
     const int lanes = static_cast<int>(hn::Lanes(d));
@@ -39,9 +38,8 @@ HWY_INLINE void addToEach(double* sums, int from, int to, const double (&entries
     int t = from;
     for (; t + lanes <= to; t += lanes) hn::StoreU(addAll(hn::LoadU(d, sums + t)), d, sums + t);
     if (t < to) {
-        const auto inside = hn::FirstN(d, to - t);
-        for (auto& v : value) v = hn::IfThenElseZero(inside, v);
-        hn::StoreU(addAll(hn::LoadU(d, sums + t)), d, sums + t);
+        const auto old = hn::LoadU(d, sums + t);
+        hn::StoreU(hn::IfThenElse(hn::FirstN(d, to - t), addAll(old), old), d, sums + t);
     }
 }
 
