@@ -23,6 +23,18 @@ struct BandRule {
     int positionAt(double multiplier) const { return bandPosition(high, low, upper(multiplier), lower(multiplier)); }
 };
 
+// One bar whose trials from .. to-1 hold `position`, every other trial flat.
+void addOneRun(PositionRuns& runs, int from, int to, std::int32_t position) {
+    runs.startBar();
+    if (from >= to) {
+        runs.add(0, Flat);
+        return;
+    }
+    if (from > 0) runs.add(0, Flat);
+    runs.add(from, position);
+    if (to < runs.trials()) runs.add(to, Flat);
+}
+
 }  // namespace
 
 void keltnerRuns(const KeltnerColumns& columns, const std::vector<double>& multipliers, int n, PositionRuns& runs) {
@@ -50,21 +62,32 @@ void keltnerRuns(const KeltnerColumns& columns, const std::vector<double>& multi
         const double perAtr = 1.0 / rule.atr;
         const int highGuess = guess((rule.high - rule.ema) * perAtr);
         const int lowGuess = guess((rule.ema - rule.low) * perAtr);
-        // Bands that stay above 0 for every multiplier need no search for 0.
-        const bool positive = lower(count - 1) > 0.0;
-        const int zeroGuess = positive ? count : guess(rule.ema * perAtr);
         // Each strict test's bound is the best guess for its tie-inclusive twin.
         const int aboveUpper = prefixLength(count, highGuess, [&](int t) { return rule.high > upper(t); });
+        const int notBelowUpper = prefixLength(count, aboveUpper, [&](int t) { return !(rule.high < upper(t)); });
         const int belowLower = prefixLength(count, lowGuess, [&](int t) { return rule.low < lower(t); });
-        const int lowerAboveZero =
-            positive ? count : prefixLength(count, zeroGuess, [&](int t) { return lower(t) > 0.0; });
+        const int notAboveLower = prefixLength(count, belowLower, [&](int t) { return !(rule.low > lower(t)); });
+        if (lower(count - 1) > 0.0) {
+            // No lower band is 0, so the rule is long where the high clears
+            // the upper band and the low stays above the lower one (trials
+            // notAboveLower .. aboveUpper-1) and short where the low breaks
+            // the lower band and the high stays below the upper one
+            // (notBelowUpper .. belowLower-1). At most one of the two is not
+            // empty: aboveUpper <= notBelowUpper and belowLower <= notAboveLower.
+            if (notAboveLower < aboveUpper) addOneRun(runs, notAboveLower, aboveUpper, Long);
+            else if (notBelowUpper < belowLower) addOneRun(runs, notBelowUpper, belowLower, Short);
+            else addOneRun(runs, 0, 0, Flat);
+            continue;
+        }
+        const int zeroGuess = guess(rule.ema * perAtr);
+        const int lowerAboveZero = prefixLength(count, zeroGuess, [&](int t) { return lower(t) > 0.0; });
         int bounds[] = {
             aboveUpper,
-            prefixLength(count, aboveUpper, [&](int t) { return !(rule.high < upper(t)); }),
+            notBelowUpper,
             belowLower,
-            prefixLength(count, belowLower, [&](int t) { return !(rule.low > lower(t)); }),
+            notAboveLower,
             lowerAboveZero,
-            positive ? count : prefixLength(count, lowerAboveZero, [&](int t) { return lower(t) >= 0.0; }),
+            prefixLength(count, lowerAboveZero, [&](int t) { return lower(t) >= 0.0; }),
         };
         addRunsBetween(runs, bounds, positionAt);
     }
