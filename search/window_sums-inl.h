@@ -26,15 +26,21 @@ public:
     void start() {
         sums_.start(firstPart_ * lanesPerVector, Parts * lanesPerVector);
         for (int c = 0; c < Channels; ++c)
-            for (int r = 0; r < Parts; ++r) squares_[c][r] = hn::Zero(LaneTag());
+            for (int r = 0; r < Parts; ++r) squares_[c][r] = running_[c][r] = hn::Zero(LaneTag());
+        held_ = -1;
     }
 
     HWY_INLINE void add(int bar, const LaneVec (&daily)[Channels][Parts]) {
-        sums_.reach(bar);
+        if (HWY_UNLIKELY(bar >= sums_.nextBar())) cross(bar);
         if (sums_.withSquares())
             for (int c = 0; c < Channels; ++c)
                 for (int r = 0; r < Parts; ++r)
                     squares_[c][r] = hn::Add(squares_[c][r], hn::Mul(daily[c][r], daily[c][r]));
+        if (held_ >= 0) {
+            for (int c = 0; c < Channels; ++c)
+                for (int r = 0; r < Parts; ++r) running_[c][r] = hn::Add(running_[c][r], daily[c][r]);
+            return;
+        }
         const int* active = sums_.active();
         for (std::size_t k = 0; k < sums_.activeCount(); ++k)
             for (int c = 0; c < Channels; ++c) {
@@ -47,6 +53,7 @@ public:
     }
 
     void finish() {
+        release();
         sums_.finish();
         for (int c = 0; c < Channels; ++c)
             for (int r = 0; r < Parts; ++r)
@@ -54,9 +61,30 @@ public:
     }
 
 private:
+    // A lone active running sum stays in registers between the plan's
+    // boundaries; it goes back to memory before one is crossed.
+    void cross(int bar) {
+        release();
+        sums_.reach(bar);
+        if (sums_.activeCount() != 1) return;
+        held_ = sums_.active()[0];
+        for (int c = 0; c < Channels; ++c)
+            for (int r = 0; r < Parts; ++r)
+                running_[c][r] = hn::Load(LaneTag(), sums_.running(held_, c).lane + (firstPart_ + r) * lanesPerVector);
+    }
+    void release() {
+        if (held_ < 0) return;
+        for (int c = 0; c < Channels; ++c)
+            for (int r = 0; r < Parts; ++r)
+                hn::Store(running_[c][r], LaneTag(), sums_.running(held_, c).lane + (firstPart_ + r) * lanesPerVector);
+        held_ = -1;
+    }
+
     LaneWindowSums<Channels>& sums_;
     int firstPart_;
     LaneVec squares_[Channels][Parts];
+    LaneVec running_[Channels][Parts];
+    int held_ = -1;
 };
 
 // Runs pass(r, adder) for each register r of the lanes in turn, so that one
