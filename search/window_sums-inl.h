@@ -1,6 +1,7 @@
 // The vector side of window_sums.h: adds each bar's daily P&L of eight lanes
 // (per channel) to the running sums that take the bar, and keeps the sums of
-// squares in registers for the whole pass. Included once per target (see
+// squares in registers for the whole pass (and a running sum too, while it is
+// the only one that takes the bars). Included once per target (see
 // trial_lanes-inl.h).
 
 #if defined(VARKEL_MODEL_WINDOW_SUMS_INL_H_) == defined(HWY_TARGET_TOGGLE)
