@@ -2,7 +2,6 @@
 
 #include "search/parallel_chunks.h"
 
-#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -12,16 +11,16 @@ SearchBest runParallelSearch(int itemCount, std::int64_t totalTrials, const Opti
                              int workerCount,
                              const std::function<ItemBest(int item, int worker, std::int64_t& trials)>& runItem) {
     std::vector<ItemBest> bests(static_cast<std::size_t>(itemCount > 0 ? itemCount : 0));
-    std::atomic<std::int64_t> trialsDone{0};
+    std::int64_t trialsDone = 0;
     std::mutex progressMutex;
     const bool finished = runChunks(itemCount, workerCount, control.cancel, [&](int item, int worker) {
         std::int64_t trials = 0;
         bests[static_cast<std::size_t>(item)] = runItem(item, worker, trials);
-        const std::int64_t done = trialsDone.fetch_add(trials) + trials;
-        if (control.onProgress) {
-            std::lock_guard lock(progressMutex);
-            control.onProgress(done, totalTrials);
-        }
+        // Counted and told under one lock: counted outside it, a worker could
+        // tell a smaller count after another told a larger one.
+        std::lock_guard lock(progressMutex);
+        trialsDone += trials;
+        if (control.onProgress) control.onProgress(trialsDone, totalTrials);
     });
 
     SearchBest result;
