@@ -37,10 +37,9 @@ HWY_INLINE void addToEach(double* sums, int from, int to, const double (&entries
     };
     int t = from;
     for (; t + lanes <= to; t += lanes) hn::StoreU(addAll(hn::LoadU(d, sums + t)), d, sums + t);
-    if (t < to) {
-        const auto old = hn::LoadU(d, sums + t);
-        hn::StoreU(hn::IfThenElse(hn::FirstN(d, to - t), addAll(old), old), d, sums + t);
-    }
+    // Also when no lane is left: a branch on it would often be mispredicted.
+    const auto old = hn::LoadU(d, sums + t);
+    hn::StoreU(hn::IfThenElse(hn::FirstN(d, to - t), addAll(old), old), d, sums + t);
 }
 
 // One bar's runs, walked from the run that holds the current trial.
