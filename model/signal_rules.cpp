@@ -33,22 +33,13 @@ void runFilter(std::vector<Bar>& bars, int n, std::span<const std::int32_t> save
     writePositions(bars, positions);
 }
 
-// The direction of a signed distance beyond the threshold; the short test comes
-// second, so it wins when a negative threshold lets both hold.
-std::int32_t crossing(double d, double threshold) {
-    std::int32_t position = Flat;
-    if (d > threshold) position = Long;
-    if (d < -threshold) position = Short;
-    return position;
-}
-
 }  // namespace
 
 void applyMacdRule(std::vector<Bar>& bars, int n, int slowSpan, int signalSpan, double threshold) {
     runBaseRule(bars, n, [&](const Bar& bar, int i) {
         // Spans come from model files and may be anything: add them wide.
         if (i <= std::int64_t{slowSpan} + signalSpan) return std::int32_t{Flat};
-        return crossing(bar.macdLine - bar.macdSignal, threshold);
+        return trendPosition(bar.macdLine - bar.macdSignal, threshold);
     });
 }
 
@@ -64,7 +55,7 @@ void applyStochasticsRule(std::vector<Bar>& bars, int n, int kSpan, int dSpan, i
                           double threshold) {
     runBaseRule(bars, n, [&](const Bar& bar, int i) {
         if (i <= std::int64_t{kSpan} + dSpan + slowDSpan) return std::int32_t{Flat};
-        return crossing(bar.stochD - bar.stochSlowD, threshold);
+        return trendPosition(bar.stochD - bar.stochSlowD, threshold);
     });
 }
 

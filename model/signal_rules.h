@@ -42,8 +42,10 @@ void applyNdistFilter(std::vector<Bar>& bars, int n, double threshold,
 
 // One bar's decision under each rule, for the searches that try many
 // thresholds on the same values: the direction of a value beyond the
-// threshold (LREG, TSC); Keltner's band breakout; and what a filter makes of
-// the saved position. Inline: the searches ask them once per bar and bound.
+// threshold (LREG, TSC, and the MACD and stochastics distances; short wins
+// when a negative threshold lets both hold); Keltner's band breakout; and what
+// a filter makes of the saved position. Inline: the searches ask them once per
+// bar and bound.
 inline std::int32_t trendPosition(double value, double threshold) {
     if (value < -threshold) return Short;
     if (value > threshold) return Long;

@@ -14,14 +14,14 @@ PnlTable::PnlTable(const Product& product) : n_(product.historyLength() > 0 ? pr
         const double previous = product.bars[i - 1].close;
         double* v = &values_[static_cast<std::size_t>(i) * 9];
         for (int p = Short; p <= Long; ++p)
-            for (int q = Short; q <= Long; ++q) v[3 * (p + 1) + (q + 1)] = *dayPnl(p, q, o, cl, previous, c, u);
+            for (int q = Short; q <= Long; ++q) v[entryIndex(p, q)] = *dayPnl(p, q, o, cl, previous, c, u);
     }
 }
 
 double PnlTable::finalReturn(const std::int8_t* positions) const {
     double sum = 0.0;
     for (int i = 1; i < n_; ++i)
-        sum += values_[static_cast<std::size_t>(i) * 9 + 4 + 3 * positions[i - 1] + positions[i]];
+        sum += values_[static_cast<std::size_t>(i) * 9 + entryIndex(positions[i - 1], positions[i])];
     return sum;
 }
 

@@ -23,12 +23,14 @@ public:
     // the running sum of the daily P&L of bars 1 .. n-1, in bar order.
     double finalReturn(const std::int8_t* positions) const;
 
-    // The nine entries of bar i (yesterday's position p, today's q at
-    // 3 * (p + 1) + (q + 1)); 16 doubles can be read from here.
+    // Where the entry of (yesterday's position p, today's q) sits in a row.
+    static constexpr int entryIndex(int p, int q) { return 3 * (p + 1) + (q + 1); }
+
+    // The nine entries of bar i, at entryIndex(p, q); 16 doubles can be read from here.
     const double* row(int i) const { return values_.data() + static_cast<std::size_t>(i) * 9; }
 
 private:
-    // entry(i, p, q) = values_[9 * i + 3 * (p + 1) + (q + 1)], then padding
+    // entry(i, p, q) = values_[9 * i + entryIndex(p, q)], then padding
     std::vector<double> values_;
     int n_ = 0;
 };

@@ -21,7 +21,7 @@ namespace hn = hwy::HWY_NAMESPACE;
 // and written back once for them all.
 constexpr int batchBars = 4;
 // The table entry of flat on both days, exactly 0.0.
-constexpr int flatOnBothDays = 4;
+constexpr int flatOnBothDays = PnlTable::entryIndex(0, 0);
 
 // Adds entries[0], entries[1], ... in that order to each of sums[from ..
 // to). The last, partial vector writes back the lanes past `to` unchanged,
@@ -76,7 +76,7 @@ void RunReturns(const PnlTable& table, const PositionRuns& runs, double* result,
             double entries[batchBars] = {};
             bool moving = false;
             for (int b = 0; b < count; ++b) {
-                const int key = 3 * (cursors[b].at->position + 1) + (cursors[b + 1].at->position + 1);
+                const int key = PnlTable::entryIndex(cursors[b].at->position, cursors[b + 1].at->position);
                 entries[b] = rows[b][key];
                 moving |= key != flatOnBothDays;
             }

@@ -32,7 +32,7 @@ public:
     }
 
     HWY_INLINE void add(int bar, const LaneVec (&daily)[Channels][Parts]) {
-        if (HWY_UNLIKELY(bar >= sums_.nextBar())) cross(bar);
+        if (HWY_UNLIKELY(bar >= sums_.nextBoundary())) cross(bar);
         if (sums_.withSquares())
             for (int c = 0; c < Channels; ++c)
                 for (int r = 0; r < Parts; ++r)

@@ -71,7 +71,7 @@ public:
         while (nextBar_ != INT_MAX) cross();
     }
     // The next bar where the running sums change (INT_MAX after the last).
-    int nextBar() const { return nextBar_; }
+    int nextBoundary() const { return nextBar_; }
 
     bool withSquares() const { return withSquares_; }
     // The running sums that take the current bar.
