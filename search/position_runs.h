@@ -12,13 +12,14 @@
 namespace varkel {
 
 struct PositionRun {
-    int first;     // the run's first trial; it lasts up to the next run's first
+    int first;     // the run's first trial
+    int end;       // the trial past its last: the next run's first, or the trial count
     int position;  // -1, 0 or +1
 };
 
 class PositionRuns {
 public:
-    explicit PositionRuns(int trials) : trials_(trials) {}
+    explicit PositionRuns(int trials) : trials_(trials), startsRun_(static_cast<std::size_t>(trials), 0) {}
 
     int trials() const { return trials_; }
     int bars() const { return static_cast<int>(barStart_.size()); }
@@ -26,6 +27,7 @@ public:
     void clear() {
         runs_.clear();
         barStart_.clear();
+        std::fill(startsRun_.begin(), startsRun_.end(), 0);
     }
     // Starts the next bar; its runs follow in ascending trials, the first one
     // from trial 0.
@@ -33,7 +35,27 @@ public:
     // A run that repeats the position before it lengthens that run instead.
     void add(int first, int position) {
         if (static_cast<int>(runs_.size()) > barStart_.back() && runs_.back().position == position) return;
-        runs_.push_back({first, position});
+        if (static_cast<int>(runs_.size()) > barStart_.back()) runs_.back().end = first;
+        runs_.push_back({first, trials_, position});
+        startsRun_[static_cast<std::size_t>(first)] = 1;
+    }
+    // True when a run of some bar starts at the trial: trials between two such
+    // starts hold the same position on every bar.
+    bool startsRun(int trial) const { return startsRun_[static_cast<std::size_t>(trial)] != 0; }
+
+    // The same runs over `trials` trials, trial t renumbered to number[t]:
+    // a run's first trial must stay the first of its bar's run.
+    PositionRuns renumbered(const std::vector<int>& number, int trials) const {
+        PositionRuns result(trials);
+        result.barStart_ = barStart_;
+        result.runs_.reserve(runs_.size());
+        for (const PositionRun& run : runs_) {
+            const int first = number[static_cast<std::size_t>(run.first)];
+            const int end = run.end < trials_ ? number[static_cast<std::size_t>(run.end)] : trials;
+            result.runs_.push_back({first, end, run.position});
+            result.startsRun_[static_cast<std::size_t>(first)] = 1;
+        }
+        return result;
     }
 
     const PositionRun* begin(int bar) const { return runs_.data() + barStart_[bar]; }
@@ -45,6 +67,7 @@ private:
     int trials_;
     std::vector<PositionRun> runs_;
     std::vector<int> barStart_;
+    std::vector<char> startsRun_;
 };
 
 // The number of trials 0 .. count-1 for which `holds` is true, for a `holds`

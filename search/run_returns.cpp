@@ -6,6 +6,8 @@
 
 #include "search/run_returns.h"
 
+#include "search/equal_trials.h"
+
 #include <hwy/highway.h>
 
 #include <algorithm>
@@ -42,57 +44,94 @@ HWY_INLINE void addToEach(double* sums, int from, int to, const double (&entries
     hn::StoreU(hn::IfThenElse(hn::FirstN(d, to - t), addAll(old), old), d, sums + t);
 }
 
-// One bar's runs, walked from the run that holds the current trial.
-struct RunCursor {
-    const PositionRun* at;
-    const PositionRun* end;
-
-    // The first trial past the current run.
-    int runEnd(int trials) const { return at + 1 < end ? at[1].first : trials; }
+// Trials from .. to-1, which take the same entries.
+struct Stretch {
+    int from, to;
+    double entries[batchBars];
 };
+
+// A batch's stretches are found first and added after, so that the adds need
+// not wait for the search of the next stretch.
+class StretchAdder {
+public:
+    StretchAdder(double* sums, TrialWindowSums* ledgerWindows) : sums_(sums), ledger_(ledgerWindows) {}
+
+    void push(int from, int to, const double (&entries)[batchBars]) {
+        Stretch& stretch = pending_[count_++];
+        stretch.from = from;
+        stretch.to = to;
+        for (int b = 0; b < batchBars; ++b) stretch.entries[b] = entries[b];
+        if (count_ == maxPending) flush();
+    }
+
+    void flush() {
+        for (int k = 0; k < count_; ++k) {
+            const Stretch& stretch = pending_[k];
+            addToEach(sums_, stretch.from, stretch.to, stretch.entries);
+            if (ledger_ == nullptr) continue;
+            for (const int r : ledger_->active()) addToEach(ledger_->running(r), stretch.from, stretch.to, stretch.entries);
+            if (ledger_->withSquares()) {
+                double squares[batchBars];
+                for (int b = 0; b < batchBars; ++b) squares[b] = stretch.entries[b] * stretch.entries[b];
+                addToEach(ledger_->squares(), stretch.from, stretch.to, squares);
+            }
+        }
+        count_ = 0;
+    }
+
+private:
+    static constexpr int maxPending = 32;
+    double* sums_;
+    TrialWindowSums* ledger_;
+    Stretch pending_[maxPending];
+    int count_ = 0;
+};
+
+// Bars i .. i+Count-1. The count is fixed at compile time so that the walk
+// over the days' runs keeps its pointers in registers.
+template <int Count>
+void addBatch(const PnlTable& table, const PositionRuns& runs, int i, StretchAdder& adder) {
+    // days[b] and days[b + 1]: the runs of the days before and of bar i + b,
+    // at the run that holds the current trial.
+    const PositionRun* days[Count + 1];
+    for (int b = 0; b <= Count; ++b) days[b] = runs.begin(i - 1 + b);
+    for (int from = 0; from < runs.trials();) {
+        int to = days[0]->end;
+        for (int b = 1; b <= Count; ++b) to = std::min(to, days[b]->end);
+        // Bars past the batch, and bars flat on both days, add exactly 0.0.
+        double entries[batchBars] = {};
+        bool moving = false;
+        for (int b = 0; b < Count; ++b) {
+            const int key = PnlTable::entryIndex(days[b]->position, days[b + 1]->position);
+            entries[b] = table.row(i + b)[key];
+            moving |= key != flatOnBothDays;
+        }
+        if (moving) adder.push(from, to, entries);
+        for (int b = 0; b <= Count; ++b) days[b] += days[b]->end == to ? 1 : 0;
+        from = to;
+    }
+    adder.flush();
+}
 
 void RunReturns(const PnlTable& table, const PositionRuns& runs, double* result, TrialWindowSums* ledgerWindows) {
     const int trials = runs.trials();
     std::vector<double> sums(static_cast<std::size_t>(trials) + hn::Lanes(hn::ScalableTag<double>()), 0.0);
+    StretchAdder adder(sums.data(), ledgerWindows);
     if (ledgerWindows != nullptr) ledgerWindows->start();
     const int n = std::min(table.historyLength(), runs.bars());
     for (int i = 1; i < n;) {
-        // Bars i .. last-1; a batch ends where the ledger's running sums change.
+        // A batch ends where the ledger's running sums change.
         int last = std::min(n, i + batchBars);
         if (ledgerWindows != nullptr) {
             ledgerWindows->reach(i);
             last = std::min(last, ledgerWindows->nextBoundary());
         }
-        const int count = last - i;
-        // cursors[b] and cursors[b + 1]: the days before and of bar i + b.
-        RunCursor cursors[batchBars + 1];
-        const double* rows[batchBars];
-        for (int b = 0; b <= count; ++b) cursors[b] = {runs.begin(i - 1 + b), runs.end(i - 1 + b)};
-        for (int b = 0; b < count; ++b) rows[b] = table.row(i + b);
-        for (int from = 0; from < trials;) {
-            int to = trials;
-            for (int b = 0; b <= count; ++b) to = std::min(to, cursors[b].runEnd(trials));
-            // Bars past the batch, and bars flat on both days, add exactly 0.0.
-            double entries[batchBars] = {};
-            bool moving = false;
-            for (int b = 0; b < count; ++b) {
-                const int key = PnlTable::entryIndex(cursors[b].at->position, cursors[b + 1].at->position);
-                entries[b] = rows[b][key];
-                moving |= key != flatOnBothDays;
-            }
-            if (moving) {
-                addToEach(sums.data(), from, to, entries);
-                if (ledgerWindows != nullptr) {
-                    for (const int r : ledgerWindows->active()) addToEach(ledgerWindows->running(r), from, to, entries);
-                    if (ledgerWindows->withSquares()) {
-                        double squares[batchBars];
-                        for (int b = 0; b < batchBars; ++b) squares[b] = entries[b] * entries[b];
-                        addToEach(ledgerWindows->squares(), from, to, squares);
-                    }
-                }
-            }
-            for (int b = 0; b <= count; ++b) cursors[b].at += cursors[b].runEnd(trials) == to ? 1 : 0;
-            from = to;
+        static_assert(batchBars == 4);
+        switch (last - i) {
+            case 4: addBatch<4>(table, runs, i, adder); break;
+            case 3: addBatch<3>(table, runs, i, adder); break;
+            case 2: addBatch<2>(table, runs, i, adder); break;
+            default: addBatch<1>(table, runs, i, adder); break;
         }
         i = last;
     }
@@ -109,7 +148,17 @@ namespace varkel {
 HWY_EXPORT(RunReturns);
 
 void runReturns(const PnlTable& table, const PositionRuns& runs, double* sums, TrialWindowSums* ledgerWindows) {
-    HWY_DYNAMIC_DISPATCH(RunReturns)(table, runs, sums, ledgerWindows);
+    const EqualTrials equal(runs);
+    // Merging copies the runs: worth it only when it saves a good share.
+    if (equal.distinct() > runs.trials() - runs.trials() / 8) {
+        HWY_DYNAMIC_DISPATCH(RunReturns)(table, runs, sums, ledgerWindows);
+        return;
+    }
+    HWY_DYNAMIC_DISPATCH(RunReturns)(table, equal.merged(runs), sums, ledgerWindows);
+    equal.spread(sums);
+    if (ledgerWindows == nullptr) return;
+    for (int w = 0; w < ledgerWindows->plan().windowCount; ++w) equal.spread(ledgerWindows->window(w));
+    equal.spread(ledgerWindows->squares());
 }
 
 }  // namespace varkel

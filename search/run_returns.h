@@ -4,7 +4,8 @@
 // order, of its bar's table entry for (yesterday's position, today's), as the
 // one-trial back-test adds them. A stretch of trials that shares both days'
 // positions takes the same entry, added lane by lane in the vector code the
-// processor supports best, a few bars per sweep over the sums.
+// processor supports best, a few bars per sweep over the sums. Trials that
+// hold the same position on every bar are summed once.
 
 #include "search/pnl_table.h"
 #include "search/position_runs.h"

@@ -1,0 +1,31 @@
+#pragma once
+
+// Trials that no bar's runs tell apart hold the same position on every bar,
+// so they earn the same entries in the same order and the same sums, to the
+// bit. A filter whose limits reach past every value its study takes has many
+// such trials; each stretch of them is summed once.
+
+#include "search/position_runs.h"
+
+#include <vector>
+
+namespace varkel {
+
+class EqualTrials {
+public:
+    explicit EqualTrials(const PositionRuns& runs);
+
+    // How many trials differ; fewer than runs.trials() when some are equal.
+    int distinct() const { return distinct_; }
+    // The runs with each stretch of equal trials as one trial.
+    PositionRuns merged(const PositionRuns& runs) const;
+    // values[0 .. distinct-1], one per distinct trial, spread in place to
+    // values[0 .. trials-1].
+    void spread(double* values) const;
+
+private:
+    std::vector<int> distinctOf_;  // [trial] -> the distinct trial it equals
+    int distinct_ = 0;
+};
+
+}  // namespace varkel
