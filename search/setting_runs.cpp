@@ -1,8 +1,11 @@
 #include "search/setting_runs.h"
 
 #include "model/signal_rules.h"
+#include "search/keltner_band_runs.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace varkel {
 
@@ -35,61 +38,62 @@ void addOneRun(PositionRuns& runs, int from, int to, std::int32_t position) {
     if (to < runs.trials()) runs.add(to, Flat);
 }
 
+
+// A bar whose trials need not hold one run: its columns are not finite, its
+// ATR is negative or a lower band reaches 0.
+void addBandBar(PositionRuns& runs, const BandRule& rule, const std::vector<double>& multipliers,
+                const SettingGuess& guess) {
+    const int count = static_cast<int>(multipliers.size());
+    auto positionAt = [&](int t) { return rule.positionAt(multipliers[t]); };
+    // With a finite EMA and a finite ATR of 0 or more, the upper band
+    // rises and the lower band falls with the multiplier.
+    if (!std::isfinite(rule.ema) || !std::isfinite(rule.atr) || rule.atr < 0.0) {
+        addRunsOfEveryTrial(runs, positionAt);
+        return;
+    }
+    auto upper = [&](int t) { return rule.upper(multipliers[t]); };
+    auto lower = [&](int t) { return rule.lower(multipliers[t]); };
+    // Where each band meets the bar, roughly; the searches make it exact.
+    const double perAtr = 1.0 / rule.atr;
+    const int aboveUpper = prefixLength(count, guess((rule.high - rule.ema) * perAtr),
+                                        [&](int t) { return rule.high > upper(t); });
+    const int belowLower = prefixLength(count, guess((rule.ema - rule.low) * perAtr),
+                                        [&](int t) { return rule.low < lower(t); });
+    const int lowerAboveZero = prefixLength(count, guess(rule.ema * perAtr), [&](int t) { return lower(t) > 0.0; });
+    // Each strict test's bound is the best guess for its tie-inclusive twin.
+    int bounds[] = {
+        aboveUpper,
+        prefixLength(count, aboveUpper, [&](int t) { return !(rule.high < upper(t)); }),
+        belowLower,
+        prefixLength(count, belowLower, [&](int t) { return !(rule.low > lower(t)); }),
+        lowerAboveZero,
+        prefixLength(count, lowerAboveZero, [&](int t) { return lower(t) >= 0.0; }),
+    };
+    addRunsBetween(runs, bounds, positionAt);
+}
+
 }  // namespace
 
 void keltnerRuns(const KeltnerColumns& columns, const std::vector<double>& multipliers, int n, PositionRuns& runs) {
-    const int count = static_cast<int>(multipliers.size());
     const SettingGuess guess(multipliers);
     runs.clear();
-    for (int i = 0; i < n; ++i) {
-        const int k = i - 1;
-        if (k <= columns.start) {
-            runs.startBar();
-            runs.add(0, 0);
-            continue;
+    // Bar i reads the bands of bar i - 1, which has none up to `start`.
+    int i = 0;
+    for (; i < n && i - 1 <= columns.start; ++i) addOneRun(runs, 0, 0, Flat);
+    // The one-run bars come from the vector code a chunk at a time.
+    constexpr int chunk = 256;
+    std::int64_t from[chunk], to[chunk], position[chunk];
+    while (i < n) {
+        const int count = std::min(chunk, n - i);
+        bandRuns(columns, multipliers, i - 1, count, from, to, position);
+        for (int b = 0; b < count; ++b, ++i) {
+            if (position[b] != notOneRun) {
+                addOneRun(runs, static_cast<int>(from[b]), static_cast<int>(to[b]), static_cast<std::int32_t>(position[b]));
+                continue;
+            }
+            const int k = i - 1;
+            addBandBar(runs, {columns.ema[k], columns.atr[k], columns.high[k], columns.low[k]}, multipliers, guess);
         }
-        const BandRule rule{columns.ema[k], columns.atr[k], columns.high[k], columns.low[k]};
-        auto positionAt = [&](int t) { return rule.positionAt(multipliers[t]); };
-        // With a finite EMA and a finite ATR of 0 or more, the upper band
-        // rises and the lower band falls with the multiplier.
-        if (!std::isfinite(rule.ema) || !std::isfinite(rule.atr) || rule.atr < 0.0) {
-            addRunsOfEveryTrial(runs, positionAt);
-            continue;
-        }
-        auto upper = [&](int t) { return rule.upper(multipliers[t]); };
-        auto lower = [&](int t) { return rule.lower(multipliers[t]); };
-        // Where each band meets the bar, roughly; the searches make it exact.
-        const double perAtr = 1.0 / rule.atr;
-        const int highGuess = guess((rule.high - rule.ema) * perAtr);
-        const int lowGuess = guess((rule.ema - rule.low) * perAtr);
-        // Each strict test's bound is the best guess for its tie-inclusive twin.
-        const int aboveUpper = prefixLength(count, highGuess, [&](int t) { return rule.high > upper(t); });
-        const int notBelowUpper = prefixLength(count, aboveUpper, [&](int t) { return !(rule.high < upper(t)); });
-        const int belowLower = prefixLength(count, lowGuess, [&](int t) { return rule.low < lower(t); });
-        const int notAboveLower = prefixLength(count, belowLower, [&](int t) { return !(rule.low > lower(t)); });
-        if (lower(count - 1) > 0.0) {
-            // No lower band is 0, so the rule is long where the high clears
-            // the upper band and the low stays above the lower one (trials
-            // notAboveLower .. aboveUpper-1) and short where the low breaks
-            // the lower band and the high stays below the upper one
-            // (notBelowUpper .. belowLower-1). At most one of the two is not
-            // empty: aboveUpper <= notBelowUpper and belowLower <= notAboveLower.
-            if (notAboveLower < aboveUpper) addOneRun(runs, notAboveLower, aboveUpper, Long);
-            else if (notBelowUpper < belowLower) addOneRun(runs, notBelowUpper, belowLower, Short);
-            else addOneRun(runs, 0, 0, Flat);
-            continue;
-        }
-        const int zeroGuess = guess(rule.ema * perAtr);
-        const int lowerAboveZero = prefixLength(count, zeroGuess, [&](int t) { return lower(t) > 0.0; });
-        int bounds[] = {
-            aboveUpper,
-            notBelowUpper,
-            belowLower,
-            notAboveLower,
-            lowerAboveZero,
-            prefixLength(count, lowerAboveZero, [&](int t) { return lower(t) >= 0.0; }),
-        };
-        addRunsBetween(runs, bounds, positionAt);
     }
 }
 

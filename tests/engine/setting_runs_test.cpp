@@ -93,26 +93,30 @@ TEST(SettingRuns, KeltnerRunsFollowTheBandRuleOnEdgeBars) {
             {100.0, 0.5, notANumber, 99.0},
             {100.0, 0.5, 101.0, -inf},
         };
-        std::vector<double> ema{0.0, 0.0}, atr{0.0, 0.0}, high{0.0, 0.0}, low{0.0, 0.0};
-        for (int repeat = 0; repeat < 3; ++repeat)
-            for (const Bands& b : bars) {
-                ema.push_back(b.ema);
-                atr.push_back(b.atr);
-                high.push_back(b.high);
-                low.push_back(b.low);
+        // Every edge bar three times over, and a history shorter than a vector's lanes.
+        for (const std::size_t length : {3 * bars.size(), std::size_t{3}}) {
+            std::vector<double> ema{0.0, 0.0}, atr{0.0, 0.0}, high{0.0, 0.0}, low{0.0, 0.0};
+            for (std::size_t b = 0; b < length; ++b) {
+                ema.push_back(bars[b % bars.size()].ema);
+                atr.push_back(bars[b % bars.size()].atr);
+                high.push_back(bars[b % bars.size()].high);
+                low.push_back(bars[b % bars.size()].low);
             }
-        const int n = static_cast<int>(ema.size()) + 1;
-        const KeltnerColumns columns{high.data(), low.data(), ema.data(), atr.data(), 1};
-        PositionRuns runs(static_cast<int>(multipliers.size()));
-        keltnerRuns(columns, multipliers, n, runs);
-        expectRunsFollowTheRule(runs, n, [&](int bar, int t) {
-            const int k = bar - 1;
-            if (k <= columns.start) return 0;
-            const double upper = ema[k] + multipliers[t] * atr[k], lower = ema[k] - multipliers[t] * atr[k];
-            if (lower == 0.0 || std::isnan(lower)) return 0;
-            if (low[k] < lower && high[k] < upper) return -1;
-            return high[k] > upper && low[k] > lower ? 1 : 0;
-        });
+            const int n = static_cast<int>(ema.size()) + 1;
+            const KeltnerColumns columns{high.data(), low.data(), ema.data(), atr.data(), 1};
+            test::onEveryVectorTarget([&] {
+                PositionRuns runs(static_cast<int>(multipliers.size()));
+                keltnerRuns(columns, multipliers, n, runs);
+                expectRunsFollowTheRule(runs, n, [&](int bar, int t) {
+                    const int k = bar - 1;
+                    if (k <= columns.start) return 0;
+                    const double upper = ema[k] + multipliers[t] * atr[k], lower = ema[k] - multipliers[t] * atr[k];
+                    if (lower == 0.0 || std::isnan(lower)) return 0;
+                    if (low[k] < lower && high[k] < upper) return -1;
+                    return high[k] > upper && low[k] > lower ? 1 : 0;
+                });
+            });
+        }
     }
 }
 
