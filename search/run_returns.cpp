@@ -11,6 +11,8 @@
 #include <hwy/highway.h>
 
 #include <algorithm>
+#include <array>
+#include <utility>
 #include <vector>
 
 HWY_BEFORE_NAMESPACE();
@@ -21,7 +23,7 @@ namespace hn = hwy::HWY_NAMESPACE;
 // Bars go through the trials a few at a time: each stretch of trials whose
 // positions all those bars share takes the bars' entries in bar order, read
 // and written back once for them all.
-constexpr int batchBars = 4;
+constexpr int batchBars = 8;
 // The table entry of flat on both days, exactly 0.0.
 constexpr int flatOnBothDays = PnlTable::entryIndex(0, 0);
 
@@ -113,6 +115,13 @@ void addBatch(const PnlTable& table, const PositionRuns& runs, int i, StretchAdd
     adder.flush();
 }
 
+// addBatch<1> .. addBatch<batchBars>, by count - 1.
+template <int... Counts>
+constexpr auto batchFunctions(std::integer_sequence<int, Counts...>) {
+    return std::array{&addBatch<Counts + 1>...};
+}
+constexpr auto batchOf = batchFunctions(std::make_integer_sequence<int, batchBars>());
+
 void RunReturns(const PnlTable& table, const PositionRuns& runs, double* result, TrialWindowSums* ledgerWindows) {
     const int trials = runs.trials();
     std::vector<double> sums(static_cast<std::size_t>(trials) + hn::Lanes(hn::ScalableTag<double>()), 0.0);
@@ -126,13 +135,7 @@ void RunReturns(const PnlTable& table, const PositionRuns& runs, double* result,
             ledgerWindows->reach(i);
             last = std::min(last, ledgerWindows->nextBoundary());
         }
-        static_assert(batchBars == 4);
-        switch (last - i) {
-            case 4: addBatch<4>(table, runs, i, adder); break;
-            case 3: addBatch<3>(table, runs, i, adder); break;
-            case 2: addBatch<2>(table, runs, i, adder); break;
-            default: addBatch<1>(table, runs, i, adder); break;
-        }
+        batchOf[last - i - 1](table, runs, i, adder);
         i = last;
     }
     if (ledgerWindows != nullptr) ledgerWindows->finish();
