@@ -39,6 +39,22 @@ public:
         runs_.push_back({first, trials_, position});
         startsRun_[static_cast<std::size_t>(first)] = 1;
     }
+    // A bar whose trials from .. to-1 hold `position` and every other trial
+    // is flat: what add() would make of it, without its checks.
+    void addOneRunBar(int from, int to, int position) {
+        barStart_.push_back(static_cast<int>(runs_.size()));
+        startsRun_[0] = 1;
+        if (from >= to || position == 0) {
+            runs_.push_back({0, trials_, 0});
+            return;
+        }
+        if (from > 0) runs_.push_back({0, from, 0});
+        runs_.push_back({from, to, position});
+        startsRun_[static_cast<std::size_t>(from)] = 1;
+        if (to == trials_) return;
+        runs_.push_back({to, trials_, 0});
+        startsRun_[static_cast<std::size_t>(to)] = 1;
+    }
     // True when a run of some bar starts at the trial: trials between two such
     // starts hold the same position on every bar.
     bool startsRun(int trial) const { return startsRun_[static_cast<std::size_t>(trial)] != 0; }

@@ -26,19 +26,6 @@ struct BandRule {
     int positionAt(double multiplier) const { return bandPosition(high, low, upper(multiplier), lower(multiplier)); }
 };
 
-// One bar whose trials from .. to-1 hold `position`, every other trial flat.
-void addOneRun(PositionRuns& runs, int from, int to, std::int32_t position) {
-    runs.startBar();
-    if (from >= to) {
-        runs.add(0, Flat);
-        return;
-    }
-    if (from > 0) runs.add(0, Flat);
-    runs.add(from, position);
-    if (to < runs.trials()) runs.add(to, Flat);
-}
-
-
 // A bar whose trials need not hold one run: its columns are not finite, its
 // ATR is negative or a lower band reaches 0.
 void addBandBar(PositionRuns& runs, const BandRule& rule, const std::vector<double>& multipliers,
@@ -79,7 +66,7 @@ void keltnerRuns(const KeltnerColumns& columns, const std::vector<double>& multi
     runs.clear();
     // Bar i reads the bands of bar i - 1, which has none up to `start`.
     int i = 0;
-    for (; i < n && i - 1 <= columns.start; ++i) addOneRun(runs, 0, 0, Flat);
+    for (; i < n && i - 1 <= columns.start; ++i) runs.addOneRunBar(0, 0, Flat);
     // The one-run bars come from the vector code a chunk at a time.
     constexpr int chunk = 256;
     std::int64_t from[chunk], to[chunk], position[chunk];
@@ -88,7 +75,7 @@ void keltnerRuns(const KeltnerColumns& columns, const std::vector<double>& multi
         bandRuns(columns, multipliers, i - 1, count, from, to, position);
         for (int b = 0; b < count; ++b, ++i) {
             if (position[b] != notOneRun) {
-                addOneRun(runs, static_cast<int>(from[b]), static_cast<int>(to[b]), static_cast<std::int32_t>(position[b]));
+                runs.addOneRunBar(static_cast<int>(from[b]), static_cast<int>(to[b]), static_cast<int>(position[b]));
                 continue;
             }
             const int k = i - 1;
