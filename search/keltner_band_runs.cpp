@@ -9,6 +9,7 @@
 #include <hwy/highway.h>
 
 #include <algorithm>
+#include <cmath>
 
 HWY_BEFORE_NAMESPACE();
 namespace varkel::HWY_NAMESPACE {
