@@ -59,8 +59,9 @@ public:
     // starts hold the same position on every bar.
     bool startsRun(int trial) const { return startsRun_[static_cast<std::size_t>(trial)] != 0; }
 
-    // The same runs over `trials` trials, trial t renumbered to number[t]:
-    // a run's first trial must stay the first of its bar's run.
+    // The same runs over `trials` trials, trial t renumbered number[t]; the
+    // numbering must keep each bar's run starts distinct and ascending, as
+    // numbering the stretches between run starts does.
     PositionRuns renumbered(const std::vector<int>& number, int trials) const {
         PositionRuns result(trials);
         result.barStart_ = barStart_;
