@@ -9,6 +9,11 @@ EqualTrials::EqualTrials(const PositionRuns& runs) : distinctOf_(static_cast<std
         distinctOf_[static_cast<std::size_t>(t)] = current;
     }
     distinct_ = current + 1;
+    const auto [first, past] = runs.movingTrials();
+    if (past - first < 2) return;
+    const int saved = (past - first) - (distinctOf_[static_cast<std::size_t>(past - 1)] -
+                                        distinctOf_[static_cast<std::size_t>(first)] + 1);
+    worthMerging_ = 8 * saved >= past - first;
 }
 
 PositionRuns EqualTrials::merged(const PositionRuns& runs) const { return runs.renumbered(distinctOf_, distinct_); }

@@ -17,6 +17,10 @@ public:
 
     // How many trials differ; fewer than runs.trials() when some are equal.
     int distinct() const { return distinct_; }
+    // Whether summing each stretch of equal trials once saves a good share
+    // of the trials that some bar holds in a position: trials flat on every
+    // bar cost the sums next to nothing, and merging copies the runs.
+    bool worthMerging() const { return worthMerging_; }
     // The runs with each stretch of equal trials as one trial.
     PositionRuns merged(const PositionRuns& runs) const;
     // values[0 .. distinct-1], one per distinct trial, spread in place to
@@ -26,6 +30,7 @@ public:
 private:
     std::vector<int> distinctOf_;  // [trial] -> the distinct trial it equals
     int distinct_ = 0;
+    bool worthMerging_ = false;
 };
 
 }  // namespace varkel

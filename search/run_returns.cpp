@@ -152,8 +152,7 @@ HWY_EXPORT(RunReturns);
 
 void runReturns(const PnlTable& table, const PositionRuns& runs, double* sums, TrialWindowSums* ledgerWindows) {
     const EqualTrials equal(runs);
-    // Merging copies the runs: worth it only when it saves a good share.
-    if (equal.distinct() > runs.trials() - runs.trials() / 8) {
+    if (!equal.worthMerging()) {
         HWY_DYNAMIC_DISPATCH(RunReturns)(table, runs, sums, ledgerWindows);
         return;
     }
