@@ -1,5 +1,7 @@
 #include "search/equal_trials.h"
 
+#include <cstdint>
+
 namespace varkel {
 
 EqualTrials::EqualTrials(const PositionRuns& runs) : distinctOf_(static_cast<std::size_t>(runs.trials()), 0) {
@@ -9,11 +11,18 @@ EqualTrials::EqualTrials(const PositionRuns& runs) : distinctOf_(static_cast<std
         distinctOf_[static_cast<std::size_t>(t)] = current;
     }
     distinct_ = current + 1;
-    const auto [first, past] = runs.movingTrials();
-    if (past - first < 2) return;
-    const int saved = (past - first) - (distinctOf_[static_cast<std::size_t>(past - 1)] -
-                                        distinctOf_[static_cast<std::size_t>(first)] + 1);
-    worthMerging_ = 8 * saved >= past - first;
+    // Not when hardly any trials are equal: that saves the look at the runs.
+    if (8 * (runs.trials() - distinct_) < runs.trials()) return;
+    // The adds that matter are those of trials in a position; a trial flat on
+    // both days costs next to nothing. Merge when they shrink by an eighth.
+    std::int64_t adds = 0, mergedAdds = 0;
+    for (int bar = 0; bar < runs.bars(); ++bar)
+        for (const PositionRun* run = runs.begin(bar); run != runs.end(bar); ++run) {
+            if (run->position == 0) continue;
+            adds += run->end - run->first;
+            mergedAdds += distinctAt(run->end) - distinctOf_[static_cast<std::size_t>(run->first)];
+        }
+    worthMerging_ = 8 * (adds - mergedAdds) >= adds && adds > 0;
 }
 
 PositionRuns EqualTrials::merged(const PositionRuns& runs) const { return runs.renumbered(distinctOf_, distinct_); }

@@ -18,8 +18,7 @@ public:
     // How many trials differ; fewer than runs.trials() when some are equal.
     int distinct() const { return distinct_; }
     // Whether summing each stretch of equal trials once saves a good share
-    // of the trials that some bar holds in a position: trials flat on every
-    // bar cost the sums next to nothing, and merging copies the runs.
+    // of the adds: merging copies the runs, so it must pay for that.
     bool worthMerging() const { return worthMerging_; }
     // The runs with each stretch of equal trials as one trial.
     PositionRuns merged(const PositionRuns& runs) const;
@@ -28,6 +27,11 @@ public:
     void spread(double* values) const;
 
 private:
+    // The distinct trial of trial t, and the distinct count past the last.
+    int distinctAt(int t) const {
+        return t < static_cast<int>(distinctOf_.size()) ? distinctOf_[static_cast<std::size_t>(t)] : distinct_;
+    }
+
     std::vector<int> distinctOf_;  // [trial] -> the distinct trial it equals
     int distinct_ = 0;
     bool worthMerging_ = false;

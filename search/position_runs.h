@@ -6,7 +6,6 @@
 // value of that bar; a whole stretch then earns one table entry per bar.
 
 #include <algorithm>
-#include <utility>
 #include <vector>
 
 namespace varkel {
@@ -28,25 +27,19 @@ public:
         runs_.clear();
         barStart_.clear();
         std::fill(startsRun_.begin(), startsRun_.end(), 0);
-        lowestMoving_ = trials_;
-        highestMoving_ = 0;
     }
     // Starts the next bar; its runs follow in ascending trials, the first one
     // from trial 0.
-    void startBar() {
-        if (!runs_.empty() && runs_.back().position != 0) highestMoving_ = trials_;
-        barStart_.push_back(static_cast<int>(runs_.size()));
-    }
+    void startBar() { barStart_.push_back(static_cast<int>(runs_.size())); }
     // A run that repeats the position before it lengthens that run instead.
     void add(int first, int position) {
-        if (static_cast<int>(runs_.size()) > barStart_.back() && runs_.back().position == position) return;
         if (static_cast<int>(runs_.size()) > barStart_.back()) {
-            runs_.back().end = first;
-            if (runs_.back().position != 0) highestMoving_ = std::max(highestMoving_, first);
+            PositionRun& last = runs_.back();
+            if (last.position == position) return;
+            last.end = first;
         }
         runs_.push_back({first, trials_, position});
         startsRun_[static_cast<std::size_t>(first)] = 1;
-        if (position != 0) lowestMoving_ = std::min(lowestMoving_, first);
     }
     // A bar whose trials from .. to-1 hold `position` and every other trial
     // is flat: what add() would make of it, without its checks.
@@ -59,8 +52,6 @@ public:
         }
         if (from > 0) runs_.push_back({0, from, 0});
         runs_.push_back({from, to, position});
-        lowestMoving_ = std::min(lowestMoving_, from);
-        highestMoving_ = std::max(highestMoving_, to);
         startsRun_[static_cast<std::size_t>(from)] = 1;
         if (to == trials_) return;
         runs_.push_back({to, trials_, 0});
@@ -69,12 +60,6 @@ public:
     // True when a run of some bar starts at the trial: trials between two such
     // starts hold the same position on every bar.
     bool startsRun(int trial) const { return startsRun_[static_cast<std::size_t>(trial)] != 0; }
-    // The trials that some bar holds in a position lie in [first, second);
-    // the others are flat on every bar.
-    std::pair<int, int> movingTrials() const {
-        const bool lastMoves = !runs_.empty() && runs_.back().position != 0;
-        return {lowestMoving_, lastMoves ? trials_ : highestMoving_};
-    }
 
     // The same runs over `trials` trials, trial t renumbered number[t]; the
     // numbering must keep each bar's run starts distinct and ascending, as
@@ -88,10 +73,6 @@ public:
             const int end = run.end < trials_ ? number[static_cast<std::size_t>(run.end)] : trials;
             result.runs_.push_back({first, end, run.position});
             result.startsRun_[static_cast<std::size_t>(first)] = 1;
-            if (run.position != 0) {
-                result.lowestMoving_ = std::min(result.lowestMoving_, first);
-                result.highestMoving_ = std::max(result.highestMoving_, end);
-            }
         }
         return result;
     }
@@ -106,7 +87,6 @@ private:
     std::vector<PositionRun> runs_;
     std::vector<int> barStart_;
     std::vector<char> startsRun_;
-    int lowestMoving_ = trials_, highestMoving_ = 0;
 };
 
 // The number of trials 0 .. count-1 for which `holds` is true, for a `holds`
