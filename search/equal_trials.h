@@ -27,12 +27,9 @@ public:
     void spread(double* values) const;
 
 private:
-    // The distinct trial of trial t, and the distinct count past the last.
-    int distinctAt(int t) const {
-        return t < static_cast<int>(distinctOf_.size()) ? distinctOf_[static_cast<std::size_t>(t)] : distinct_;
-    }
-
-    std::vector<int> distinctOf_;  // [trial] -> the distinct trial it equals
+    // [trial] -> the distinct trial it equals; past the last trial, the
+    // number of distinct trials.
+    std::vector<int> distinctOf_;
     int distinct_ = 0;
     bool worthMerging_ = false;
 };
