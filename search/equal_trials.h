@@ -15,8 +15,6 @@ class EqualTrials {
 public:
     explicit EqualTrials(const PositionRuns& runs);
 
-    // How many trials differ; fewer than runs.trials() when some are equal.
-    int distinct() const { return distinct_; }
     // Whether summing each stretch of equal trials once saves a good share
     // of the adds: merging copies the runs, so it must pay for that.
     bool worthMerging() const { return worthMerging_; }
