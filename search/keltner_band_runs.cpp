@@ -88,6 +88,27 @@ private:
     V scale_;
 };
 
+// Where a band's strict test and its tie-inclusive twin stop holding.
+struct BandBounds {
+    VI strict, inclusive;
+};
+
+// Both bounds in the active lanes, from a guess. Where the guess is right both
+// end at it: the strict test holds just below it and the twin fails at it.
+// Only the other lanes are searched, the twin from the strict test's bound.
+template <class Strict, class Inclusive>
+HWY_INLINE BandBounds SearchBand(VI guess, M active, int count, Strict strict, Inclusive inclusive) {
+    const D d;
+    const DI di;
+    const VI one = hn::Set(di, 1), zero = hn::Zero(di);
+    const M holdsBelow = hn::Or(hn::RebindMask(d, hn::Eq(guess, zero)), strict(hn::Max(hn::Sub(guess, one), zero)));
+    const M failsAt = hn::Or(hn::RebindMask(d, hn::Eq(guess, hn::Set(di, count))), hn::Not(inclusive(guess)));
+    const M search = hn::AndNot(hn::And(holdsBelow, failsAt), active);
+    if (hn::AllFalse(d, search)) return {guess, guess};
+    const VI bound = PrefixLengths(guess, search, count, strict);
+    return {bound, PrefixLengths(bound, search, count, inclusive)};
+}
+
 // Bars k .. k + lanes - 1.
 HWY_INLINE void OneVector(const KeltnerColumns& columns, const std::vector<double>& multipliers, const Guess& guess,
                           int k, std::int64_t* from, std::int64_t* to, std::int64_t* position) {
@@ -104,35 +125,17 @@ HWY_INLINE void OneVector(const KeltnerColumns& columns, const std::vector<doubl
     const M finite = hn::And(hn::Lt(hn::Abs(ema), infinity), hn::Lt(hn::Abs(atr), infinity));
     const M oneRun = hn::And(hn::And(finite, hn::Ge(atr, hn::Zero(d))), hn::Gt(bands.lower(lastTrial), hn::Zero(d)));
     const V perAtr = hn::Div(hn::Set(d, 1.0), atr);
-    const VI upperGuess = guess(hn::Mul(hn::Sub(high, ema), perAtr));
-    const VI lowerGuess = guess(hn::Mul(hn::Sub(ema, low), perAtr));
-    // Where a guess is right, a band's strict test and its tie-inclusive twin
-    // both end at it: the strict test holds just below and the twin fails at
-    // it. Only the other lanes are searched.
-    const VI one = hn::Set(di, 1), zero = hn::Zero(di), all = hn::Set(di, count);
-    auto atStart = [&](VI at) HWY_ATTR { return hn::RebindMask(d, hn::Eq(at, zero)); };
-    auto atEnd = [&](VI at) HWY_ATTR { return hn::RebindMask(d, hn::Eq(at, all)); };
-    auto before = [&](VI at) HWY_ATTR { return hn::Max(hn::Sub(at, one), zero); };
-    const M upperRight = hn::And(hn::Or(atStart(upperGuess), hn::Gt(high, bands.upper(before(upperGuess)))),
-                                 hn::Or(atEnd(upperGuess), hn::Lt(high, bands.upper(upperGuess))));
-    const M lowerRight = hn::And(hn::Or(atStart(lowerGuess), hn::Lt(low, bands.lower(before(lowerGuess)))),
-                                 hn::Or(atEnd(lowerGuess), hn::Gt(low, bands.lower(lowerGuess))));
-    VI aboveUpper = upperGuess, notBelowUpper = upperGuess, belowLower = lowerGuess, notAboveLower = lowerGuess;
-    const M searchUpper = hn::AndNot(upperRight, oneRun);
-    if (!hn::AllFalse(d, searchUpper)) {
-        aboveUpper = PrefixLengths(upperGuess, searchUpper, count,
-                                   [&](VI t) HWY_ATTR { return hn::Gt(high, bands.upper(t)); });
-        // Each strict test's bound is the best guess for its tie-inclusive twin.
-        notBelowUpper = PrefixLengths(aboveUpper, searchUpper, count,
-                                      [&](VI t) HWY_ATTR { return hn::Not(hn::Lt(high, bands.upper(t))); });
-    }
-    const M searchLower = hn::AndNot(lowerRight, oneRun);
-    if (!hn::AllFalse(d, searchLower)) {
-        belowLower = PrefixLengths(lowerGuess, searchLower, count,
-                                   [&](VI t) HWY_ATTR { return hn::Lt(low, bands.lower(t)); });
-        notAboveLower = PrefixLengths(belowLower, searchLower, count,
-                                      [&](VI t) HWY_ATTR { return hn::Not(hn::Gt(low, bands.lower(t))); });
-    }
+    const BandBounds upper = SearchBand(
+        guess(hn::Mul(hn::Sub(high, ema), perAtr)), oneRun, count,
+        [&](VI t) HWY_ATTR { return hn::Gt(high, bands.upper(t)); },
+        [&](VI t) HWY_ATTR { return hn::Not(hn::Lt(high, bands.upper(t))); });
+    const BandBounds lower = SearchBand(
+        guess(hn::Mul(hn::Sub(ema, low), perAtr)), oneRun, count,
+        [&](VI t) HWY_ATTR { return hn::Lt(low, bands.lower(t)); },
+        [&](VI t) HWY_ATTR { return hn::Not(hn::Gt(low, bands.lower(t))); });
+    const VI aboveUpper = upper.strict, notBelowUpper = upper.inclusive;
+    const VI belowLower = lower.strict, notAboveLower = lower.inclusive;
+    const VI zero = hn::Zero(di);
     // Long on notAboveLower .. aboveUpper-1, short on notBelowUpper ..
     // belowLower-1; at most one of the two is not empty.
     const auto isLong = hn::Lt(notAboveLower, aboveUpper);
