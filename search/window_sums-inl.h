@@ -42,10 +42,9 @@ public:
                 for (int r = 0; r < Parts; ++r) running_[c][r] = hn::Add(running_[c][r], daily[c][r]);
             return;
         }
-        const int* active = sums_.active();
-        for (std::size_t k = 0; k < sums_.activeCount(); ++k)
+        for (const int sum : sums_.active())
             for (int c = 0; c < Channels; ++c) {
-                double* running = sums_.running(active[k], c).lane + firstPart_ * lanesPerVector;
+                double* running = sums_.running(sum, c).lane + firstPart_ * lanesPerVector;
                 for (int r = 0; r < Parts; ++r) {
                     double* at = running + r * lanesPerVector;
                     hn::Store(hn::Add(hn::Load(LaneTag(), at), daily[c][r]), LaneTag(), at);
@@ -67,7 +66,7 @@ private:
     void cross(int bar) {
         release();
         sums_.reach(bar);
-        if (sums_.activeCount() != 1) return;
+        if (sums_.active().size() != 1) return;
         held_ = sums_.active()[0];
         for (int c = 0; c < Channels; ++c)
             for (int r = 0; r < Parts; ++r)

@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace varkel {
@@ -38,6 +39,41 @@ public:
     int windowCount = 0;
 };
 
+// Steps through a plan's boundaries in bar order: which running sums take the
+// current bar, and where that changes next.
+class PlanSteps {
+public:
+    explicit PlanSteps(const WindowPlan& plan) : plan_(&plan) {}
+
+    void restart() {
+        next_ = 0;
+        nextBar_ = barAt(0);
+        active_ = {};
+    }
+    // Crosses every boundary up to `bar` (all of them for INT_MAX), calling
+    // cross(boundary) at each before its running sums take the bars.
+    template <class Cross>
+    void reach(int bar, Cross cross) {
+        while (nextBar_ <= bar && next_ < plan_->boundaries.size()) {
+            const WindowPlan::Boundary& b = plan_->boundaries[next_++];
+            cross(b);
+            active_ = b.active;
+            nextBar_ = barAt(next_);
+        }
+    }
+    // The next bar where the running sums change (INT_MAX after the last).
+    int nextBoundary() const { return nextBar_; }
+    std::span<const int> active() const { return active_; }
+
+private:
+    int barAt(std::size_t k) const { return k < plan_->boundaries.size() ? plan_->boundaries[k].bar : INT_MAX; }
+
+    const WindowPlan* plan_;
+    std::size_t next_ = 0;
+    int nextBar_ = INT_MAX;
+    std::span<const int> active_;
+};
+
 // `Channels` sets of eight lanes (a search may run several spans per pass).
 // This side keeps the sums and steps through the plan; the vector code of
 // each target (window_sums-inl.h) adds the bars' daily P&L to them.
@@ -45,7 +81,7 @@ template <int Channels>
 class LaneWindowSums {
 public:
     LaneWindowSums(const WindowPlan& plan, bool withSquares)
-        : plan_(&plan), withSquares_(withSquares),
+        : plan_(&plan), steps_(plan), withSquares_(withSquares),
           running_(static_cast<std::size_t>(plan.runningSums) * Channels),
           windows_(static_cast<std::size_t>(plan.windowCount) * Channels) {}
 
@@ -59,24 +95,18 @@ public:
         endLane_ = firstLane + laneCount;
         for (auto& w : windows_) clearLanes(w);
         for (auto& s : squares_) clearLanes(s);
-        next_ = 0;
-        nextBar_ = plan_->boundaries.empty() ? INT_MAX : plan_->boundaries[0].bar;
-        active_ = nullptr;
-        activeCount_ = 0;
+        steps_.restart();
     }
     void reach(int bar) {
-        while (nextBar_ <= bar) cross();
+        steps_.reach(bar, [&](const WindowPlan::Boundary& b) { cross(b); });
     }
-    void finish() {
-        while (nextBar_ != INT_MAX) cross();
-    }
+    void finish() { reach(INT_MAX); }
     // The next bar where the running sums change (INT_MAX after the last).
-    int nextBoundary() const { return nextBar_; }
+    int nextBoundary() const { return steps_.nextBoundary(); }
 
     bool withSquares() const { return withSquares_; }
     // The running sums that take the current bar.
-    const int* active() const { return active_; }
-    std::size_t activeCount() const { return activeCount_; }
+    std::span<const int> active() const { return steps_.active(); }
     lanes::Doubles& running(int sum, int channel) { return running_[static_cast<std::size_t>(sum) * Channels + channel]; }
     lanes::Doubles& squares(int channel) { return squares_[channel]; }
 
@@ -96,8 +126,7 @@ private:
     void clearLanes(lanes::Doubles& values) const {
         for (int lane = firstLane_; lane < endLane_; ++lane) values[lane] = 0.0;
     }
-    void cross() {
-        const WindowPlan::Boundary& b = plan_->boundaries[next_];
+    void cross(const WindowPlan::Boundary& b) {
         for (const int r : b.starting)
             for (int c = 0; c < Channels; ++c) clearLanes(running_[r * Channels + c]);
         for (const int w : b.ending)
@@ -106,21 +135,14 @@ private:
                 lanes::Doubles& to = windows_[w * Channels + c];
                 for (int lane = firstLane_; lane < endLane_; ++lane) to[lane] = from[lane];
             }
-        active_ = b.active.data();
-        activeCount_ = b.active.size();
-        ++next_;
-        nextBar_ = next_ < plan_->boundaries.size() ? plan_->boundaries[next_].bar : INT_MAX;
     }
 
     const WindowPlan* plan_;
+    PlanSteps steps_;
     bool withSquares_;
     std::vector<lanes::Doubles> running_;  // [running sum][channel]
     std::vector<lanes::Doubles> windows_;  // [window][channel]
     lanes::Doubles squares_[Channels] = {};
-    std::size_t next_ = 0;
-    int nextBar_ = INT_MAX;
-    const int* active_ = nullptr;
-    std::size_t activeCount_ = 0;
     int firstLane_ = 0, endLane_ = lanes::width;
 };
 
@@ -130,7 +152,8 @@ private:
 class TrialWindowSums {
 public:
     TrialWindowSums(const WindowPlan& plan, int trials, bool withSquares)
-        : plan_(&plan), trials_(trials), withSquares_(withSquares), stride_(static_cast<std::size_t>(trials) + 8),
+        : plan_(&plan), steps_(plan), trials_(trials), withSquares_(withSquares),
+          stride_(static_cast<std::size_t>(trials) + 8),
           running_(static_cast<std::size_t>(plan.runningSums) * stride_),
           windows_(static_cast<std::size_t>(plan.windowCount) * stride_), squares_(stride_) {}
 
@@ -146,16 +169,15 @@ public:
     void start() {
         std::fill(windows_.begin(), windows_.end(), 0.0);
         std::fill(squares_.begin(), squares_.end(), 0.0);
-        next_ = 0;
-        active_ = nullptr;
+        steps_.restart();
     }
     void reach(int bar) {
-        while (next_ < plan_->boundaries.size() && plan_->boundaries[next_].bar <= bar) cross();
+        steps_.reach(bar, [&](const WindowPlan::Boundary& b) { cross(b); });
     }
     void finish() { reach(INT_MAX); }
     // The next bar where the running sums change (INT_MAX after the last).
-    int nextBoundary() const { return next_ < plan_->boundaries.size() ? plan_->boundaries[next_].bar : INT_MAX; }
-    const std::vector<int>& active() const { return active_ != nullptr ? *active_ : noSums_; }
+    int nextBoundary() const { return steps_.nextBoundary(); }
+    std::span<const int> active() const { return steps_.active(); }
 
     // Writes one trial, with its parameters and final return, into the ledger's slot.
     void record(TrialLedger& ledger, std::size_t slot, int trial, const TrialParameters& parameters,
@@ -166,20 +188,16 @@ public:
     }
 
 private:
-    void cross() {
-        const WindowPlan::Boundary& b = plan_->boundaries[next_++];
+    void cross(const WindowPlan::Boundary& b) {
         for (const int r : b.starting) std::fill_n(running(r), trials_, 0.0);
         for (const int w : b.ending) std::copy_n(running(plan_->runningSumOf[w]), trials_, window(w));
-        active_ = &b.active;
     }
 
     const WindowPlan* plan_;
+    PlanSteps steps_;
     int trials_;
     bool withSquares_;
     std::size_t stride_;
-    std::size_t next_ = 0;
-    const std::vector<int>* active_ = nullptr;
-    std::vector<int> noSums_;
     std::vector<double> running_;  // [running sum][trial]
     std::vector<double> windows_;  // [window][trial]
     std::vector<double> squares_;
