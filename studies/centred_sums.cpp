@@ -17,8 +17,9 @@ namespace hn = hwy::HWY_NAMESPACE;
 HWY_INLINE double offsetFromCentre(int offset, int span) { return static_cast<double>(offset + 1) - (span + 1) / 2.0; }
 
 // Windows ending at last .. last + lanes - 1 side by side, their sums kept in
-// registers over the whole window; the rest one at a time.
-void SumWindows(const double* v, int n, int span, double* sy, double* syy, double* sxy) {
+// registers over the whole window; the rest one at a time. Returns Sxx, the
+// same for every window.
+double SumWindows(const double* v, int n, int span, double* sy, double* syy, double* sxy) {
     const hn::ScalableTag<double> d;
     const int lanes = static_cast<int>(hn::Lanes(d));
     int last = span - 1;
@@ -45,6 +46,9 @@ void SumWindows(const double* v, int n, int span, double* sy, double* syy, doubl
             sxy[last] += offsetFromCentre(offset, span) * dy;
         }
     }
+    double sxx = 0.0;
+    for (int offset = 0; offset < span; ++offset) sxx += offsetFromCentre(offset, span) * offsetFromCentre(offset, span);
+    return sxx;
 }
 
 }  // namespace varkel::HWY_NAMESPACE
@@ -59,12 +63,7 @@ CentredSums centredSums(std::span<const double> v, int span) {
     const int n = static_cast<int>(v.size());
     CentredSums s{0.0, std::vector<double>(v.size(), 0.0), std::vector<double>(v.size(), 0.0),
                   std::vector<double>(v.size(), 0.0)};
-    const double centre = (span + 1) / 2.0;
-    for (int offset = 0; offset < span; ++offset) {
-        const double dx = static_cast<double>(offset + 1) - centre;
-        s.sxx += dx * dx;
-    }
-    HWY_DYNAMIC_DISPATCH(SumWindows)(v.data(), n, span, s.sy.data(), s.syy.data(), s.sxy.data());
+    s.sxx = HWY_DYNAMIC_DISPATCH(SumWindows)(v.data(), n, span, s.sy.data(), s.syy.data(), s.sxy.data());
     return s;
 }
 
