@@ -9,6 +9,7 @@
 
 #include "base/work_control.h"
 #include "robustness/cscv_splits.h"
+#include "search/first_best.h"
 #include "search/parallel_chunks.h"
 #include "robustness/pnl_blocks.h"
 #include "robustness/split_scores.h"
@@ -39,8 +40,7 @@ public:
         for (; t + step <= count_; t += step) above += hn::CountTrue(d, hn::Gt(hn::LoadU(d, scores + t), bar));
         for (; t < count_; ++t) above += scores[t] > best.score ? 1 : 0;
         if (above == 0) return;
-        for (t = 0; t < count_; ++t)
-            if (scores[t] > best.score) best = {scores[t], first_ + t};
+        for (t = 0; t < count_; ++t) keepFirstStrictlyBest(scores[t], first_ + t, best.score, best.trial);
     }
 
 private:

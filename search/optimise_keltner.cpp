@@ -69,14 +69,7 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
             windows->record(recording.ledger(), static_cast<std::size_t>(item) * multiplierCount + k, k,
                             {{emaSpan, atrSpan, -999}, multipliers[k]}, returns[k]);
         trials = multiplierCount;
-        ItemBest itemBest;
-        for (int k = 0; k < multiplierCount; ++k) {
-            if (returns[k] > itemBest.bestReturn) {
-                itemBest.bestReturn = returns[k];
-                itemBest.trial = k;
-            }
-        }
-        return itemBest;
+        return firstBestOf(returns.data(), multiplierCount);
     });
 
     recording.finish(!best.cancelled);

@@ -1,5 +1,6 @@
 #include "model/apply_operations.h"
 #include "search/optimisers.h"
+#include "search/first_best.h"
 #include "search/parallel_search.h"
 #include "search/pnl_table.h"
 #include "search/price_columns.h"
@@ -121,11 +122,8 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
             for (int lane = 0; lane < lanes::width; ++lane) {
                 if (!valid[lane]) continue;
                 for (int k = 0; k < signals; ++k) {
-                    const double value = s.returns[static_cast<std::size_t>(lane) * signals + k];
-                    if (value > itemBest.bestReturn) {
-                        itemBest.bestReturn = value;
-                        itemBest.trial = lane * signals + k;
-                    }
+                    keepFirstStrictlyBest(s.returns[static_cast<std::size_t>(lane) * signals + k], lane * signals + k,
+                                          itemBest.bestReturn, itemBest.trial);
                 }
             }
             return itemBest;

@@ -113,14 +113,7 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
                                   k / lanes::width, k % lanes::width, {{span, -999, -999}, thresholds[first + k]},
                                   returns[k / lanes::width][k % lanes::width]);
         }
-        ItemBest itemBest;
-        for (int k = 0; k < thresholdCount; ++k) {
-            if (s.returns[k] > itemBest.bestReturn) {
-                itemBest.bestReturn = s.returns[k];
-                itemBest.trial = k;
-            }
-        }
-        return itemBest;
+        return firstBestOf(s.returns.data(), thresholdCount);
     });
 
     recording.finish(!best.cancelled);

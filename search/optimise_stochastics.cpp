@@ -122,15 +122,8 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
                 }
             }
         }
-        ItemBest itemBest;
-        for (int k = 0; k < dCount * slowCount; ++k) {
-            if (s.returns[k] > itemBest.bestReturn) {
-                itemBest.bestReturn = s.returns[k];
-                itemBest.trial = k;
-            }
-        }
         trials = static_cast<std::int64_t>(dCount) * slowCount;
-        return itemBest;
+        return firstBestOf(s.returns.data(), dCount * slowCount);
     });
 
     recording.finish(!best.cancelled);

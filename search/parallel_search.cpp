@@ -1,5 +1,6 @@
 #include "search/parallel_search.h"
 
+#include "search/first_best.h"
 #include "search/parallel_chunks.h"
 
 #include <mutex>
@@ -27,14 +28,22 @@ SearchBest runParallelSearch(int itemCount, std::int64_t totalTrials, const Opti
     result.cancelled = !finished;
     if (result.cancelled) return result;
     double bestReturn = searchStartReturn;
+    std::optional<int> bestItem;
     for (int item = 0; item < itemCount; ++item) {
         const ItemBest& best = bests[static_cast<std::size_t>(item)];
-        if (best.trial && best.bestReturn > bestReturn) {
-            bestReturn = best.bestReturn;
-            result.chosen = SearchBest::Chosen{item, *best.trial, best.bestReturn};
-        }
+        if (best.trial) keepFirstStrictlyBest(best.bestReturn, item, bestReturn, bestItem);
+    }
+    if (bestItem) {
+        const ItemBest& best = bests[static_cast<std::size_t>(*bestItem)];
+        result.chosen = SearchBest::Chosen{*bestItem, *best.trial, best.bestReturn};
     }
     return result;
+}
+
+ItemBest firstBestOf(const double* returns, int count) {
+    ItemBest best;
+    for (int k = 0; k < count; ++k) keepFirstStrictlyBest(returns[k], k, best.bestReturn, best.trial);
+    return best;
 }
 
 }  // namespace varkel

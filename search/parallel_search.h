@@ -26,6 +26,10 @@ struct SearchBest {
     bool cancelled = false;
 };
 
+// The first strictly best of `count` returns of one item, met in loop order
+// (keepFirstStrictlyBest).
+ItemBest firstBestOf(const double* returns, int count);
+
 // Runs items 0 .. itemCount-1 (in outer-loop order) on the thread pool
 // (runChunks, one item a chunk). Each call gets the item and the worker's
 // index (for per-worker scratch space) and reports how many trials it ran

@@ -8,11 +8,11 @@
 // All of it is inlined into the one function per target that a search calls,
 // so no vector crosses a call.
 
-#if defined(VARKEL_MODEL_TRIAL_LANES_INL_H_) == defined(HWY_TARGET_TOGGLE)
-#ifdef VARKEL_MODEL_TRIAL_LANES_INL_H_
-#undef VARKEL_MODEL_TRIAL_LANES_INL_H_
+#if defined(VARKEL_SEARCH_TRIAL_LANES_INL_H_) == defined(HWY_TARGET_TOGGLE)
+#ifdef VARKEL_SEARCH_TRIAL_LANES_INL_H_
+#undef VARKEL_SEARCH_TRIAL_LANES_INL_H_
 #else
-#define VARKEL_MODEL_TRIAL_LANES_INL_H_
+#define VARKEL_SEARCH_TRIAL_LANES_INL_H_
 #endif
 
 #include "search/pnl_table.h"

@@ -1,5 +1,6 @@
 #include "search/trial_selection.h"
 
+#include "search/first_best.h"
 #include "search/optimiser_control.h"
 #include "search/plateau_selection.h"
 #include "studies/study_catalogue.h"
@@ -13,13 +14,8 @@ namespace {
 std::optional<std::size_t> firstStrictlyBest(const TrialLedger& ledger, int window) {
     std::optional<std::size_t> chosen;
     double best = searchStartReturn;
-    for (std::size_t row = 0; row < ledger.rowCount(); ++row) {
-        const double sum = ledger.windowSum(row, window);
-        if (sum > best) {
-            best = sum;
-            chosen = row;
-        }
-    }
+    for (std::size_t row = 0; row < ledger.rowCount(); ++row)
+        keepFirstStrictlyBest(ledger.windowSum(row, window), row, best, chosen);
     return chosen;
 }
 

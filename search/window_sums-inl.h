@@ -4,11 +4,11 @@
 // the only one that takes the bars). Included once per target (see
 // trial_lanes-inl.h).
 
-#if defined(VARKEL_MODEL_WINDOW_SUMS_INL_H_) == defined(HWY_TARGET_TOGGLE)
-#ifdef VARKEL_MODEL_WINDOW_SUMS_INL_H_
-#undef VARKEL_MODEL_WINDOW_SUMS_INL_H_
+#if defined(VARKEL_SEARCH_WINDOW_SUMS_INL_H_) == defined(HWY_TARGET_TOGGLE)
+#ifdef VARKEL_SEARCH_WINDOW_SUMS_INL_H_
+#undef VARKEL_SEARCH_WINDOW_SUMS_INL_H_
 #else
-#define VARKEL_MODEL_WINDOW_SUMS_INL_H_
+#define VARKEL_SEARCH_WINDOW_SUMS_INL_H_
 #endif
 
 #include "search/trial_lanes-inl.h"
