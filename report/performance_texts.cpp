@@ -1,8 +1,8 @@
 #include "report/performance_texts.h"
 
 #include "base/formatted_text.h"
-#include "base/formatted_text.h"
 #include "report/measure_text.h"
+#include "search/search_kinds.h"
 #include "studies/study_catalogue.h"
 
 #include <optional>
@@ -19,42 +19,20 @@ struct IndexTexts {
     IndexLines lines;
 };
 
-// The viewer's lines of a base index; nothing for a kind no model is built on.
-std::optional<IndexLines> baseLines(const Layer& base) {
-    const int p1 = base.p.spans[0];
-    const int p2 = base.p.spans[1];
-    const int p3 = base.p.spans[2];
-    const double r = base.p.setting;
-    switch (base.kind) {
-        case StudyKind::Macd:
-            return IndexLines{formattedText("MA 1 = %d", p1), formattedText("MA 2 = %d", p2), formattedText("MACD SIG = %d", p3), ""};
-        case StudyKind::TimeSeriesCorrelation:
-            return IndexLines{formattedText("TSC Span = %d", p1), "", "", formattedText("TSC filter = %10.6f", r)};
-        case StudyKind::LinearRegression:
-            return IndexLines{formattedText("Lreg Span = %d", p1), "", "", formattedText("Lreg filter = %10.6f", r)};
-        case StudyKind::Stochastics:
-            return IndexLines{formattedText("K = %d", p1), formattedText("D = %d", p2), formattedText("SLOW D = %d", p3), ""};
-        case StudyKind::KeltnerChannels:
-            return IndexLines{formattedText("EMA = %d", p1), formattedText("ATR = %d", p2), "", formattedText("MULTIPLIER = %2.4f", r)};
-        default:
-            return std::nullopt;
+// The viewer's lines of an index standing as the base (asFilter false) or a
+// filter; nothing for a kind that cannot stand there.
+std::optional<IndexLines> indexLines(const Layer& layer, bool asFilter) {
+    const SearchKind* row = findSearchKind(layer.kind);
+    const StudyInfo* study = findStudy(layer.kind);
+    if (row == nullptr || study == nullptr || !(asFilter ? study->canBeFilter() : study->canBeBase()))
+        return std::nullopt;
+    IndexLines lines;
+    for (std::size_t line = 0; line < lines.size(); ++line) {
+        const char* format = row->viewerLines[line];
+        if (format == nullptr) continue;
+        lines[line] = line < 3 ? formattedText(format, layer.p.spans[line]) : formattedText(format, layer.p.setting);
     }
-}
-
-// The viewer's lines of a filter index; nothing for a kind that is no filter.
-std::optional<IndexLines> filterLines(const Layer& filter) {
-    const int span = filter.p.spans[0];
-    const double threshold = filter.p.setting;
-    const auto lines = [&](const char* spanFormat, const char* filterFormat) {
-        return IndexLines{formattedText(spanFormat, span), "", "", formattedText(filterFormat, threshold)};
-    };
-    switch (filter.kind) {
-        case StudyKind::TimeSeriesCorrelation: return lines("TSC Span = %d", "TSC filter = %10.6f");
-        case StudyKind::RateOfChange: return lines("ROC Span = %d", "ROC filter = %10.6f");
-        case StudyKind::LinearRegression: return lines("Lreg Span = %d", "Lreg filter = %10.6f");
-        case StudyKind::NormalDistribution: return lines("Ndist Span = %d", "Ndist filter = %10.6f");
-        default: return std::nullopt;
-    }
+    return lines;
 }
 
 // The study's name from the catalogue with its lines; "N/A" and empty lines without.
@@ -73,9 +51,9 @@ const std::string& PerformanceTexts::text(int controlId) const {
 }
 
 PerformanceTexts performanceTexts(std::string_view productName, const TradeModel& model) {
-    const IndexTexts base = indexTexts(model.layers[0].kind, baseLines(model.layers[0]));
-    const IndexTexts second = indexTexts(model.layers[1].kind, filterLines(model.layers[1]));
-    const IndexTexts third = indexTexts(model.layers[2].kind, filterLines(model.layers[2]));
+    const IndexTexts base = indexTexts(model.layers[0].kind, indexLines(model.layers[0], false));
+    const IndexTexts second = indexTexts(model.layers[1].kind, indexLines(model.layers[1], true));
+    const IndexTexts third = indexTexts(model.layers[2].kind, indexLines(model.layers[2], true));
     return {{{
         {1030, "Product", std::string(productName)},
         {1031, "Winning Rate", measureText("%10.6f", model.winningRate, model.tradeCount)},

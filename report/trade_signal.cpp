@@ -4,7 +4,7 @@
 #include "data/history_length.h"
 #include "model/backtest.h"
 #include "model/measures.h"
-#include "model/saved_model.h"
+#include "search/saved_model.h"
 #include "model/trade_columns.h"
 #include "model/trade_model_file.h"
 #include "report/saved_model_check.h"

@@ -2,7 +2,7 @@
 
 #include "model/backtest.h"
 #include "model/measures.h"
-#include "model/saved_model.h"
+#include "search/saved_model.h"
 #include "model/trade_columns.h"
 #include "robustness/deflated_sharpe.h"
 #include "search/optimisers.h"

@@ -5,7 +5,8 @@
 #include "search/layer_search.h"
 #include "search/trial_ledger.h"
 #include "search/trial_selection.h"
-#include "model/saved_model.h"
+#include "search/saved_model.h"
+#include "search/search_kinds.h"
 
 #include <optional>
 #include <variant>
@@ -66,7 +67,7 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
     // (studies read no later bar) each trial's daily P&L up to the fold's test
     // window is the same on both: one search over the whole history gives all
     // those folds their train-window sums, and the whole-history build its base.
-    const int longest = std::visit([](const auto& grid) { return longestSpan(grid); }, options.grids.of(baseKind));
+    const int longest = std::visit([](const auto& grid) { return longestSpan(grid); }, findSearchKind(baseKind)->grid(options.grids));
     std::vector<int> sharedWindowOf;
     std::vector<BarWindow> sharedWindows;
     for (const Fold& fold : plan.folds) {

@@ -1,6 +1,7 @@
 #include "search/build_validation.h"
 
 #include "data/history_length.h"
+#include "search/search_kinds.h"
 #include "studies/study_catalogue.h"
 
 #include <algorithm>
@@ -10,7 +11,10 @@ namespace varkel {
 
 namespace {
 
-const StudyInfo* studyOf(std::optional<StudyKind> kind) { return kind ? findStudy(*kind) : nullptr; }
+// A study the builder can search: in the catalogue and in the searches' table of kinds.
+const StudyInfo* studyOf(std::optional<StudyKind> kind) {
+    return kind && findSearchKind(*kind) != nullptr ? findStudy(*kind) : nullptr;
+}
 
 bool isBase(std::optional<StudyKind> kind) {
     const StudyInfo* study = studyOf(kind);

@@ -1,8 +1,8 @@
 #include "search/layer_search.h"
 
 #include "data/product_registry.h"
-#include "model/saved_model.h"
-#include "search/optimisers.h"
+#include "search/saved_model.h"
+#include "search/search_kinds.h"
 #include "search/plateau_selection.h"
 
 #include <string>
@@ -10,20 +10,6 @@
 namespace varkel {
 
 namespace {
-
-// The optimiser of each kind, as the base (asFilter false) or as a filter.
-OptimiserResult optimise(ProductRegistry& registry, std::string_view name, StudyKind kind, bool asFilter,
-                         const OptimiserControl& control, const BuildGrids& grids) {
-    switch (kind) {
-        case StudyKind::Macd: return optimiseMacd(registry, name, control, grids.macd);
-        case StudyKind::Stochastics: return optimiseStochastics(registry, name, control, grids.stochastics);
-        case StudyKind::TimeSeriesCorrelation: return optimiseTsc(registry, name, asFilter, control, grids.tsc);
-        case StudyKind::LinearRegression: return optimiseLreg(registry, name, asFilter, control, grids.lreg);
-        case StudyKind::RateOfChange: return optimiseRoc(registry, name, control, grids.roc);
-        case StudyKind::NormalDistribution: return optimiseNdist(registry, name, control, grids.ndist);
-        default: return optimiseKeltner(registry, name, control, grids.keltner);
-    }
-}
 
 // One layer searched on `work`, whose bars hold the positions of the layers
 // before it; what the bars hold afterwards is left unspecified.
@@ -44,7 +30,7 @@ std::optional<LayerChoice> searchOneLayer(ProductRegistry& work, std::string_vie
 
     LayerChoice choice;
     if (needsLedger) control.ledger = &choice.ledger.emplace(std::move(windows), layer == 1 && settings.baseSumsOfSquares);
-    const OptimiserResult best = optimise(work, name, kind, layer > 1, control, settings.grids);
+    const OptimiserResult best = findSearchKind(kind)->optimise(work, name, layer > 1, control, settings.grids);
     if (best.cancelled) return std::nullopt;
 
     // The optimiser's own choice: the first strictly best final return.
@@ -78,6 +64,7 @@ ProductRegistry ownCopy(const Product& history) {
 LayerSearchResult searchLayers(const Product& history, const IndexChoice& choice, const LayerSearchSettings& settings,
                                const LayerRating& rating) {
     LayerSearchResult result;
+    if ((result.refusal = validateIndexChoice(choice))) return result;
     ProductRegistry work = ownCopy(history);
     const std::string& name = history.name;
     const std::array<StudyKind, 3> kinds = choice.layerKinds();
@@ -90,7 +77,7 @@ LayerSearchResult searchLayers(const Product& history, const IndexChoice& choice
         if (layer > 1) applySavedModel(work, name, result.model);
         std::optional<LayerChoice> chosen = searchOneLayer(work, name, layer, kind, settings, rating);
         if (!chosen || (settings.onLayerSearched && !settings.onLayerSearched(layer, *chosen)))
-            return LayerSearchResult{true, {}, {}};
+            return LayerSearchResult{true, std::nullopt, {}, {}};
         result.model.layers[static_cast<std::size_t>(layer - 1)] = chosen->layer;
         result.layers[static_cast<std::size_t>(layer - 1)] = std::move(chosen);
     }

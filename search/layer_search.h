@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace varkel {
@@ -54,6 +55,8 @@ struct LayerSearchSettings {
 
 struct LayerSearchResult {
     bool cancelled = false;
+    // Why the choice cannot be searched (validateIndexChoice); nothing was searched.
+    std::optional<std::string> refusal;
     // Per layer 1 .. 3 what it kept; nothing for an index not in use or a known base.
     std::array<std::optional<LayerChoice>, 3> layers{};
     TradeModel model{};  // the chosen layers (a known base included), no measures yet
@@ -63,6 +66,7 @@ struct LayerSearchResult {
 // test: for a valid `choice` (validateIndexChoice), searches the base layer
 // and then each filter layer on the positions of the layers chosen before it,
 // over the settings' grids, keeping in every layer the trial `rating` picks.
+// Any other choice is refused with validateIndexChoice's message.
 // Works on a copy of `history` of its own; `history` is not touched, and
 // nothing of the search stays anywhere. A cancelled search returns cancelled
 // with no layers.

@@ -1,5 +1,5 @@
 #include "model/apply_operations.h"
-#include "model/saved_model.h"
+#include "search/saved_model.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "../support/sample_history.h"
 #include "model/backtest.h"
-#include "model/saved_model.h"
+#include "search/saved_model.h"
 #include "robustness/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "report/build_texts.h"

@@ -12,7 +12,7 @@
 #include "robustness/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "robustness/walk_forward.h"
-#include "model/saved_model.h"
+#include "search/saved_model.h"
 #include "report/trade_signal.h"
 
 #include <gtest/gtest.h>
