@@ -18,7 +18,7 @@ bool layerHasSetting(StudyKind kind) {
 }
 
 Layer chosenLayer(StudyKind kind, const std::optional<LayerParameters>& chosen) {
-    const LayerParameters values = chosen.value_or(LayerParameters{{-999, -999, -999}, -999.0});
+    const LayerParameters values = chosen.value_or(LayerParameters{{nothingChosenSpan, nothingChosenSpan, nothingChosenSpan}, nothingChosenSetting});
     Layer layer{kind, {}};
     const int spans = layerSpanCount(kind);
     for (int i = 0; i < spans; ++i) layer.p.spans[i] = values.spans[i];

@@ -9,6 +9,12 @@
 
 namespace varkel {
 
+// What a layer's places hold when nothing was chosen for them (no trial beat
+// the searches' start value), as model files always have; the searches'
+// records of a trial hold it in the places its kind does not use too.
+inline constexpr std::int32_t nothingChosenSpan = -999;
+inline constexpr double nothingChosenSetting = -999.0;
+
 // A layer's parameters: its spans (MACD fast, slow, signal; stochastics %K,
 // %D, slow %D; Keltner EMA and ATR; the one-span studies their span), then
 // one real setting (the one-span studies' threshold, the Keltner multiplier).
@@ -31,8 +37,8 @@ struct Layer {
 
 // The layer a model stores for a trial of `kind`: the spans the study's
 // builder parameters name, then its setting when it has one; every other place
-// keeps "not used". Nothing chosen (no trial beat the searches' start value)
-// stores -999 in each of those places, as model files always have.
+// keeps "not used". Nothing chosen stores nothingChosenSpan and
+// nothingChosenSetting in each of those places.
 Layer chosenLayer(StudyKind kind, const std::optional<LayerParameters>& chosen);
 
 // The layer's values in the order of its study's builder parameters (spans,

@@ -67,7 +67,7 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
         runReturns(table, runsOf[worker], returns.data(), windows ? &*windows : nullptr);
         for (int k = 0; windows && k < multiplierCount; ++k)
             windows->record(recording.ledger(), static_cast<std::size_t>(item) * multiplierCount + k, k,
-                            {{emaSpan, atrSpan, -999}, multipliers[k]}, returns[k]);
+                            {{emaSpan, atrSpan, nothingChosenSpan}, multipliers[k]}, returns[k]);
         trials = multiplierCount;
         return firstBestOf(returns.data(), multiplierCount);
     });
@@ -78,7 +78,7 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
     const auto [item, trial, bestReturn] = *best.chosen;
     const int emaSpan = grid.ema.first + item / atrCount;
     const int atrSpan = grid.atr.first + item % atrCount;
-    result.chosen = LayerParameters{{emaSpan, atrSpan, -999}, multipliers[trial]};
+    result.chosen = LayerParameters{{emaSpan, atrSpan, nothingChosenSpan}, multipliers[trial]};
     result.bestReturn = bestReturn;
     applyKeltner(registry, name, emaSpan, atrSpan, multipliers[trial]);
     return result;

@@ -114,7 +114,7 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
                         s.returns[trial] = sums[p][lane];
                         if (s.windows && valid[lane])
                             s.windows->record(recording.ledger(), item * slotsPerGroup + trial, p, lane,
-                                              {{group.fast, group.firstSlow + lane, span + p}, -999.0}, sums[p][lane]);
+                                              {{group.fast, group.firstSlow + lane, span + p}, nothingChosenSetting}, sums[p][lane]);
                     }
                 }
             }
@@ -136,7 +136,7 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
     const int fast = groups[item].fast;
     const int slow = groups[item].firstSlow + trial / signals;
     const int signal = grid.signal.first + trial % signals;
-    result.chosen = LayerParameters{{fast, slow, signal}, -999.0};
+    result.chosen = LayerParameters{{fast, slow, signal}, nothingChosenSetting};
     result.bestReturn = bestReturn;
     applyMacd(registry, name, fast, slow, signal, 0.0);
     return result;

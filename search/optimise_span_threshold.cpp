@@ -96,7 +96,7 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
             runReturns(table, *s.runs, s.returns.data(), s.trialWindows ? &*s.trialWindows : nullptr);
             for (int k = 0; s.trialWindows && k < thresholdCount; ++k)
                 s.trialWindows->record(recording.ledger(), static_cast<std::size_t>(item) * thresholdCount + k, k,
-                                       {{span, -999, -999}, thresholds[k]}, s.returns[k]);
+                                       {{span, nothingChosenSpan, nothingChosenSpan}, thresholds[k]}, s.returns[k]);
         }
         for (int first = 0; !byRuns && first < thresholdCount; first += passWidth) {
             // The last pass repeats the last threshold in its spare lanes.
@@ -110,7 +110,7 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
             for (int k = 0; k < passWidth; ++k) s.returns[first + k] = returns[k / lanes::width][k % lanes::width];
             for (int k = 0; s.windows && k < passWidth && first + k < thresholdCount; ++k)
                 s.windows->record(recording.ledger(), static_cast<std::size_t>(item) * thresholdCount + first + k,
-                                  k / lanes::width, k % lanes::width, {{span, -999, -999}, thresholds[first + k]},
+                                  k / lanes::width, k % lanes::width, {{span, nothingChosenSpan, nothingChosenSpan}, thresholds[first + k]},
                                   returns[k / lanes::width][k % lanes::width]);
         }
         return firstBestOf(s.returns.data(), thresholdCount);
@@ -119,7 +119,7 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
     recording.finish(!best.cancelled);
     result.cancelled = best.cancelled;
     if (!best.chosen) return result;
-    result.chosen = LayerParameters{{grid.span.first + best.chosen->item, -999, -999}, thresholds[best.chosen->trial]};
+    result.chosen = LayerParameters{{grid.span.first + best.chosen->item, nothingChosenSpan, nothingChosenSpan}, thresholds[best.chosen->trial]};
     result.bestReturn = best.chosen->bestReturn;
     return result;
 }

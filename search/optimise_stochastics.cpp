@@ -117,7 +117,7 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
                         s.returns[trial] = sums[p][lane];
                         if (s.windows && dIndex < dCount)
                             s.windows->record(recording.ledger(), item * slotsPerK + trial, p, lane,
-                                              {{kSpan, firstD + lane, span + p}, -999.0}, sums[p][lane]);
+                                              {{kSpan, firstD + lane, span + p}, nothingChosenSetting}, sums[p][lane]);
                     }
                 }
             }
@@ -133,7 +133,7 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
     const int kSpan = grid.k.first + item;
     const int dSpan = grid.d.first + trial / slowCount;
     const int slowDSpan = grid.slowD.first + trial % slowCount;
-    result.chosen = LayerParameters{{kSpan, dSpan, slowDSpan}, -999.0};
+    result.chosen = LayerParameters{{kSpan, dSpan, slowDSpan}, nothingChosenSetting};
     result.bestReturn = bestReturn;
     applyStochastics(registry, name, kSpan, dSpan, slowDSpan, 0.0);
     return result;

@@ -13,7 +13,7 @@ namespace varkel {
 // The best trial of a grid search: its parameters as the trial ledger records
 // them (MACD: fast, slow, signal spans; stochastics: %K, %D, slow %D spans;
 // Keltner: EMA span, ATR span, and the band multiplier as the setting; LREG,
-// TSC, ROC, NDIST: span and threshold; places a kind does not use hold -999)
+// TSC, ROC, NDIST: span and threshold; places a kind does not use hold nothingChosenSpan)
 // and its final return. Nothing chosen when the search was cancelled or no
 // trial beat searchStartReturn.
 struct OptimiserResult {

@@ -3,7 +3,7 @@
 #include "robustness/strategy_builder.h"
 #include "windows/model/last_build.h"
 #include "workbench/background_task.h"
-#include "workbench/index_picker.h"
+#include "windows/robustness/index_picker.h"
 
 #include <QDialog>
 

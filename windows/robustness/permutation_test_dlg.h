@@ -4,7 +4,7 @@
 #include "robustness/permutation_report.h"
 #include "workbench/background_task.h"
 #include "workbench/run_controls.h"
-#include "workbench/index_picker.h"
+#include "windows/robustness/index_picker.h"
 
 #include <QDialog>
 

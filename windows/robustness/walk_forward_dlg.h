@@ -3,7 +3,7 @@
 #include "robustness/walk_forward.h"
 #include "workbench/background_task.h"
 #include "workbench/run_controls.h"
-#include "workbench/index_picker.h"
+#include "windows/robustness/index_picker.h"
 
 #include <QDialog>
 

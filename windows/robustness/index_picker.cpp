@@ -1,4 +1,4 @@
-#include "workbench/index_picker.h"
+#include "windows/robustness/index_picker.h"
 
 #include "studies/study_catalogue.h"
 
