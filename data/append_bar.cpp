@@ -19,11 +19,6 @@ namespace varkel {
 
 namespace {
 
-// The dates that the file keeps as year, month and day.
-bool isEightDigitDate(int value) { return value >= 10000000 && value <= 99999999; }
-
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
 // The last field of the last line of `content` that holds a bar (four commas
 // or more), read as the reader reads prices.
 std::optional<double> lastCloseField(std::string_view content) {
@@ -125,11 +120,7 @@ std::optional<int> lastEightDigitDate(std::string_view content) {
     for (std::size_t start = 0; start < content.size();) {
         const std::string_view line = nextLine(content, start);
         const std::string_view date = line.substr(0, line.find(','));
-        int value = 0;
-        const auto [end, error] = std::from_chars(date.data(), date.data() + date.size(), value);
-        if (date.size() == 8 && error == std::errc() && end == date.data() + date.size() &&
-            isEightDigitDate(value))
-            last = value;
+        if (const std::optional<int> value = eightDigitDate(date); value && *value >= 10000000) last = value;
     }
     return last;
 }
@@ -158,17 +149,6 @@ std::optional<std::string> currentContent(const std::string& path, std::string& 
 }
 
 }  // namespace
-
-bool isCalendarDate(int yyyymmdd) {
-    if (!isEightDigitDate(yyyymmdd)) return false;
-    const int year = yyyymmdd / 10000;
-    const int month = yyyymmdd / 100 % 100;
-    const int day = yyyymmdd % 100;
-    constexpr int monthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1) return false;
-    const int days = monthDays[month - 1] + (month == 2 && isLeapYear(year) ? 1 : 0);
-    return day <= days;
-}
 
 std::optional<double> lastFileClose(const std::string& path) {
     std::string reason;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/calendar_date.h"
 #include <optional>
 #include <string>
 
@@ -43,9 +44,6 @@ struct AppendCheck {
 // below the low, and the open and close must lie within low..high; refusals
 // show prices in yen.
 AppendCheck checkAppendRequest(const AppendRequest& request);
-
-// Whether YYYYMMDD names a day the calendar has (leap years included).
-bool isCalendarDate(int yyyymmdd);
 
 // A new close this far from the file's last close is more likely a typing
 // slip than a market move: the windows ask before appending it.

@@ -1,10 +1,10 @@
 #include "data/price_check.h"
 
 #include "data/bar_range_check.h"
+#include "data/calendar_date.h"
 #include "data/price_file.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <optional>
 
@@ -13,14 +13,9 @@ namespace varkel {
 namespace {
 
 // Days since the epoch of an eight-digit date that names a day of the calendar.
-std::optional<int> calendarDay(std::string_view dateText) {
+std::optional<int> calendarDayOf(std::string_view dateText) {
     const std::optional<int> digits = eightDigitDate(dateText);
-    if (!digits) return std::nullopt;
-    using namespace std::chrono;
-    const year_month_day date{year{*digits / 10000}, month{static_cast<unsigned>(*digits / 100 % 100)},
-                              day{static_cast<unsigned>(*digits % 100)}};
-    if (!date.ok()) return std::nullopt;
-    return static_cast<int>(sys_days{date}.time_since_epoch().count());
+    return digits ? calendarDay(*digits) : std::nullopt;
 }
 
 }  // namespace
@@ -112,7 +107,7 @@ std::vector<DataFinding> checkBars(const std::vector<Bar>& bars, const std::vect
     std::size_t runStart = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const Bar& bar = bars[i];
-        const std::optional<int> day = calendarDay(bar.dateText);
+        const std::optional<int> day = calendarDayOf(bar.dateText);
         if (!day && eightDigitDate(bar.dateText))
             findings.push_back(barFinding(FindingKind::NotACalendarDate, bars, barLines, i));
         if (!eightDigitDate(bar.dateText)) findings.push_back(barFinding(FindingKind::NotEightDigits, bars, barLines, i));

@@ -52,16 +52,6 @@ bool parsePriceLine(int commaCount, Bar& bar, std::string_view line, double pric
     return true;
 }
 
-std::optional<int> eightDigitDate(std::string_view dateText) {
-    if (dateText.size() != 8) return std::nullopt;
-    int value = 0;
-    for (const char c : dateText) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
 namespace {
 
 // The last line of `content` that is not blank, and its 1-based number.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/calendar_date.h"
 #include "data/product_registry.h"
 
 #include <cstddef>
@@ -75,10 +76,6 @@ struct PriceFileTrace {
 // multiplied by `priceScale`. False when the line has fewer than 4 commas, a
 // price field holds no number, or the date is longer than Bar::maxDateTextLength.
 bool parsePriceLine(int commaCount, Bar& bar, std::string_view line, double priceScale);
-
-// The date text as a number when it is exactly eight digits (YYYYMMDD), the
-// dates the loader and the append keep in order; nothing for any other text.
-std::optional<int> eightDigitDate(std::string_view dateText);
 
 // Reads every line of the file at `path` into the product's bars and appends the
 // empty next-day bar. A bar whose eight-digit date is not later than the latest

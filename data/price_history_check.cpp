@@ -9,14 +9,6 @@
 
 namespace varkel {
 
-namespace {
-
-bool isEightDigitDate(std::string_view text) {
-    return text.size() == 8 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-}  // namespace
-
 std::optional<std::string> priceHistoryFault(std::string_view content) {
     if (content.empty()) return "it is empty";
     PriceFileLoad lines;
@@ -35,7 +27,7 @@ std::optional<std::string> priceHistoryFault(std::string_view content) {
             continue;
         }
         ++lines.barsLoaded;
-        if (!isEightDigitDate(bar.dateText)) continue;
+        if (!eightDigitDate(bar.dateText)) continue;
         // Eight-digit dates of the same width compare as text.
         if (!previousDate.empty() && bar.dateText <= previousDate)
             return "the date " + bar.dateText + " on line " + std::to_string(lines.linesRead) +

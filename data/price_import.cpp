@@ -4,11 +4,11 @@
 #include "base/csv_rows.h"
 #include "base/file_lock.h"
 #include "base/whole_file.h"
+#include "data/calendar_date.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <chrono>
 #include <cstdio>
 #include <optional>
 
@@ -48,23 +48,13 @@ std::optional<int> digitsValue(std::string_view text, std::size_t least, std::si
     return value;
 }
 
-// Years of four digits only: the price file keeps dates as eight digits.
-std::optional<int> calendarDate(int year, int month, int day) {
-    if (year < 1000 || year > 9999) return std::nullopt;
-    using namespace std::chrono;
-    const year_month_day date{std::chrono::year{year}, std::chrono::month{static_cast<unsigned>(month)},
-                              std::chrono::day{static_cast<unsigned>(day)}};
-    if (!date.ok()) return std::nullopt;
-    return year * 10000 + month * 100 + day;
-}
-
 // YYYYMMDD of "2024-07-15", "2024/7/15", "2024.07.15" (with the given
 // separators) or, where `compactToo`, "20240715"; anything after a blank or a
 // 'T' (a time) is ignored.
 std::optional<int> parseDate(std::string_view text, std::string_view separators, bool compactToo) {
     text = text.substr(0, text.find_first_of(" T"));
-    if (const auto compact = digitsValue(text, 8, 8); compact && compactToo)
-        return calendarDate(*compact / 10000, *compact / 100 % 100, *compact % 100);
+    if (const auto compact = eightDigitDate(text); compact && compactToo)
+        return isCalendarDate(*compact) ? compact : std::nullopt;
     const std::size_t first = text.find_first_of(separators);
     if (first == std::string_view::npos) return std::nullopt;
     const std::size_t second = text.find(text[first], first + 1);

@@ -1,6 +1,7 @@
 #include "report/trade_signal.h"
 
 #include "base/formatted_text.h"
+#include "data/calendar_date.h"
 #include "data/history_length.h"
 #include "model/backtest.h"
 #include "model/measures.h"
@@ -10,22 +11,12 @@
 #include "report/saved_model_check.h"
 #include "report/strategy_file.h"
 
-#include <charconv>
-#include <chrono>
 
 namespace varkel {
 
 std::optional<int> nextTradingDay(std::string_view lastDate) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(lastDate.data(), lastDate.data() + lastDate.size(), value);
-    if (lastDate.size() != 8 || error != std::errc() || end != lastDate.data() + lastDate.size()) return std::nullopt;
-    using namespace std::chrono;
-    const year_month_day date{year(value / 10000), month(unsigned(value / 100 % 100)), day(unsigned(value % 100))};
-    if (!date.ok()) return std::nullopt;
-    sys_days next = sys_days(date) + days(1);
-    while (weekday(next) == Saturday || weekday(next) == Sunday) next += days(1);
-    const year_month_day found(next);
-    return int(found.year()) * 10000 + int(unsigned(found.month())) * 100 + int(unsigned(found.day()));
+    const std::optional<int> date = eightDigitDate(lastDate);
+    return date ? nextWeekday(*date) : std::nullopt;
 }
 
 TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view productName,
