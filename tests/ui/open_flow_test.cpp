@@ -242,7 +242,7 @@ void OpenFlowTest::endlessFileIsRefusedWithTheReason() {
 
 void OpenFlowTest::sampleHistoryGetsItsMovingAverages() {
     Workstation station;
-    const QString path = QStringLiteral(VARKEL_SAMPLES_DIR "/EUR_JPY.txt");
+    const QString path = QStringLiteral(VARKEL_FAULTY_HISTORIES_DIR "/EUR_JPY.txt");
     station.chooseFile = [path] { return path; };
     station.answerDialog = nameProduct("EUR/JPY");
     station.frame()->dispatch(57601);

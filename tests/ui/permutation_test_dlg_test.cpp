@@ -202,7 +202,7 @@ void PermutationTestDlgTest::theBuildersPanelShowsTheTestOfItsBuild() {
 void PermutationTestDlgTest::pictureForTheReadme() {
     if (!qEnvironmentVariableIsSet("VARKEL_SCREENSHOT_DIR")) QSKIP("only for scripts/screenshot-permutation");
     TradeModelStation station;
-    QVERIFY(station.openSample());
+    QVERIFY(station.openBundledSample());
     CPermutationTestDlg dialog(activeWorkspace(), station.app.startDirectory, station.frame());
     dialog.setBuild({StudyKind::LinearRegression, true, StudyKind::RateOfChange, false, std::nullopt}, TrialSelection::best);
     dialog.resize(900, 640);

@@ -54,7 +54,7 @@ private slots:
 
 void RobustnessScreenshotsTest::builderSurfaceAndWalkForward() {
     TradeModelStation station;
-    QVERIFY(station.openSample());
+    QVERIFY(station.openBundledSample());
     QString verdict;
     bool surfaceShown = false;
     station.answerDialog = [&](QDialog& dialog) {
