@@ -70,9 +70,11 @@ std::string dataQualityNote(const PriceCheck& check, std::span<const Bar> bars, 
         else
             note += ", " + std::to_string(flagged.size()) + (flagged.size() == 1 ? " bar" : " bars") +
                     " flagged as wrong prices";
-        const auto unusual = std::count_if(findings.begin(), findings.end(), [](const DataFinding& finding) {
-            return findingRule(finding.kind).verdict == FindingVerdict::UnusualMove;
-        });
+        // A day can be a long wick and a large move at once: one unusual move.
+        std::set<std::string> unusualDays;
+        for (const DataFinding& finding : findings)
+            if (findingRule(finding.kind).verdict == FindingVerdict::UnusualMove) unusualDays.insert(finding.dateText);
+        const std::size_t unusual = unusualDays.size();
         if (unusual > 0)
             note += " (" + std::to_string(unusual) + (unusual == 1 ? " unusual move" : " unusual moves") +
                     " not counted among them)";

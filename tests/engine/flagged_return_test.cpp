@@ -74,6 +74,11 @@ TEST(FlaggedReturn, DataQualityNoteNamesTheFindings) {
     EXPECT_EQ(dataQualityNote(checkWith({gap, spike}), bars, pnl),
               "The history has 2 data-quality findings, 1 bar flagged as wrong prices: 96 % of this return comes from "
               "20061221, flagged as a spike");
+    DataFinding largeMove = wick;  // the same day also moved far: still one unusual move
+    largeMove.kind = FindingKind::LargeMove;
+    EXPECT_EQ(dataQualityNote(checkWith({wick, largeMove}), bars, pnl),
+              "The history has 2 data-quality findings, no bar flagged as wrong prices (1 unusual move not counted "
+              "among them)");
     EXPECT_EQ(dataQualityNote(checkWith({wick}), bars, pnl),
               "The history has 1 data-quality finding, no bar flagged as wrong prices (1 unusual move not counted "
               "among them)");
