@@ -1,4 +1,5 @@
 #include "data/price_file.h"
+#include "fixed_workload.h"
 #include "model/backtest.h"
 
 #include <benchmark/benchmark.h>
@@ -12,7 +13,7 @@ namespace {
 void backtestAndFinalReturn(benchmark::State& state) {
     varkel::ProductRegistry registry;
     registry.addProduct("USD/JPY");
-    varkel::loadPriceFile(registry, "USD/JPY", std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt");
+    varkel::loadPriceFile(registry, "USD/JPY", varkel::bench::workloadPath());
     auto& bars = registry.findProduct("USD/JPY")->bars;
     for (std::size_t i = 2; i < bars.size(); ++i) {
         const double move = bars[i - 1].close - bars[i - 2].close;

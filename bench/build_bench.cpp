@@ -3,7 +3,7 @@
 // of the largest layer's trial ledger: Keltner's 810,000 trials with the ten
 // P&L blocks and the squares, as the builder records them.
 #include "bench_options.h"
-#include "usd_jpy_sample.h"
+#include "fixed_workload.h"
 #include "search/optimisers.h"
 #include "robustness/strategy_builder.h"
 #include "robustness/pnl_blocks.h"
@@ -21,7 +21,7 @@ using namespace varkel;
 
 const std::string name = "USD/JPY";
 
-ProductRegistry sample() { return bench::usdJpySample(name); }
+ProductRegistry sample() { return bench::workloadHistory(name); }
 
 // Argument: 1 with the statistics, 0 without.
 void BM_BuildMacdRoc(benchmark::State& state) {

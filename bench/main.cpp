@@ -5,8 +5,11 @@
 //                         also VARKEL_VECTOR_TARGET
 //   --threads=N           search threads (default 0: one per core); also
 //                         VARKEL_BENCH_THREADS
-// The target the searches dispatched to heads the report.
+//   VARKEL_BENCH_HISTORY  another price file instead of the fixed workload
+// The target the searches dispatched to and the history they ran on head the
+// report.
 #include "bench_options.h"
+#include "fixed_workload.h"
 
 #include "search/vector_target.h"
 
@@ -66,6 +69,12 @@ int main(int argc, char** argv) {
 
     benchmark::AddCustomContext("vector target", varkel::vectorTargetName());
     benchmark::AddCustomContext("vector targets supported", joined(varkel::supportedVectorTargets()));
+    {
+        const varkel::ProductRegistry history = varkel::bench::workloadHistory("WORKLOAD");
+        benchmark::AddCustomContext("history", varkel::bench::workloadPath() + " (" +
+                                                   std::to_string(history.findProduct("WORKLOAD")->historyLength()) +
+                                                   " bars; loading: the bundled samples)");
+    }
     benchmark::AddCustomContext("search threads", std::to_string(varkel::bench::threads()) + " (0: one per core)");
     int restCount = static_cast<int>(rest.size());
     benchmark::Initialize(&restCount, rest.data());

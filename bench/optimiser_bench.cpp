@@ -6,7 +6,7 @@
 #include "optimiser_reference.h"
 
 #include "bench_options.h"
-#include "usd_jpy_sample.h"
+#include "fixed_workload.h"
 #include "search/optimisers.h"
 #include "search/trial_ledger.h"
 
@@ -33,7 +33,7 @@ double secondsSince(Clock::time_point start) { return std::chrono::duration<doub
 double processorSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
 ProductRegistry sample(bool withBase) {
-    ProductRegistry registry = bench::usdJpySample(name);
+    ProductRegistry registry = bench::workloadHistory(name);
     if (withBase) applyMacd(registry, name, 12, 26, 9, 0.0);
     return registry;
 }

@@ -4,7 +4,7 @@
 // one build on one thread as the builder runs it without statistics beside
 // one permuted build, for the cost per build. The label names the vector
 // instructions the build was compiled for.
-#include "usd_jpy_sample.h"
+#include "fixed_workload.h"
 #include "robustness/permutation_test.h"
 #include "robustness/strategy_builder.h"
 
@@ -44,7 +44,7 @@ IndexChoice choiceOf(std::int64_t base, std::int64_t second) {
 // Arguments: base kind, filter kind, P. The report's context names the
 // vector target the searches dispatched to.
 void BM_PermutationTest(benchmark::State& state) {
-    const ProductRegistry registry = bench::usdJpySample(name);
+    const ProductRegistry registry = bench::workloadHistory(name);
     PermutationTestOptions options;
     options.build.choice = choiceOf(state.range(0), state.range(1));
     options.permutations = state.range(2);
@@ -58,7 +58,7 @@ void BM_PermutationTest(benchmark::State& state) {
 
 // A normal build without statistics on one thread. Arguments: base, filter kind.
 void BM_PlainBuildOneThread(benchmark::State& state) {
-    const ProductRegistry loaded = bench::usdJpySample(name);
+    const ProductRegistry loaded = bench::workloadHistory(name);
     BuildOptions options;
     options.robustness = false;
     options.threads = 1;
@@ -74,7 +74,7 @@ void BM_PlainBuildOneThread(benchmark::State& state) {
 
 // One permuted history made and built, as each worker of the test does it.
 void BM_PermutedBuildOneThread(benchmark::State& state) {
-    const ProductRegistry loaded = bench::usdJpySample(name);
+    const ProductRegistry loaded = bench::workloadHistory(name);
     const Product& product = *loaded.findProduct(name);
     const HistoryMoves moves = *historyMoves(product);
     PermutationBuild build;

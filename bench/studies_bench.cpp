@@ -2,6 +2,7 @@
 // sample. The strategy builder runs these once per trial, so each should stay
 // well under a millisecond.
 #include "data/price_file.h"
+#include "fixed_workload.h"
 #include "studies/oscillators.h"
 #include "studies/statistical_studies.h"
 #include "studies/trend_studies.h"
@@ -21,7 +22,7 @@ ProductRegistry& sample() {
     static ProductRegistry registry = [] {
         ProductRegistry loaded;
         loaded.addProduct(product);
-        varkel::loadPriceFile(loaded, product, std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt");
+        varkel::loadPriceFile(loaded, product, varkel::bench::workloadPath());
         return loaded;
     }();
     return registry;

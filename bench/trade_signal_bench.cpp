@@ -1,4 +1,5 @@
 #include "data/price_file.h"
+#include "fixed_workload.h"
 #include "model/trade_model_file.h"
 #include "report/trade_signal.h"
 
@@ -24,7 +25,7 @@ void dailyTradeSignal(benchmark::State& state) {
     model.layers[1].p.spans[0] = 5;
     model.layers[1].p.setting = 1.5;
     varkel::saveTradeModel(model, varkel::performanceFilePath(dir, "USD/JPY"));
-    const std::string prices = std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt";
+    const std::string prices = varkel::bench::workloadPath();
     for (auto _ : state) {
         varkel::ProductRegistry registry;
         registry.addProduct("USD/JPY");

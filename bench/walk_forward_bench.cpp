@@ -4,6 +4,7 @@
 #include "bench_options.h"
 
 #include "data/price_file.h"
+#include "fixed_workload.h"
 #include "robustness/history_cut.h"
 #include "robustness/strategy_builder.h"
 #include "robustness/walk_forward.h"
@@ -22,7 +23,7 @@ const std::string name = "USD/JPY";
 ProductRegistry sample() {
     ProductRegistry registry;
     registry.addProduct(name);
-    loadPriceFile(registry, name, std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt");
+    loadPriceFile(registry, name, bench::workloadPath());
     return registry;
 }
 

@@ -18,14 +18,21 @@ const char* const checkUsage =
     "\n"
     "Checks a price file and prints one line per finding, then a summary: lines not\n"
     "loaded (unreadable, repeated or out-of-order dates), impossible dates, gaps of\n"
-    "more than 5 calendar days, high below low or open/close outside high..low,\n"
-    "one-day spikes that reverse the next day, highs and lows far outside the\n"
-    "neighbouring bars or absurd against the bar's own open and close, and runs of\n"
-    "5 or more identical bars. Lines with a price of zero or below, a price more\n"
-    "than 100 times the median close (or below 1/100 of it) and a cut-short last line\n"
-    "are not loaded; dates that are not eight digits are reported. Changes nothing;\n"
-    "varkel-cli edit corrects or deletes a bar. Exit code 0 when clean, 3 when\n"
-    "something was found, 1 when the file cannot be read or holds no bar.\n";
+    "more than 5 calendar days and runs of 5 or more identical bars.\n"
+    "Likely wrong prices: high below low or open/close outside high..low, a close\n"
+    "that leaves both neighbours and comes back the next day (spike), a high or low\n"
+    "absurd against the bar's own open and close, and a bar that repeats such a\n"
+    "price of its neighbour. Unusual moves, which real markets make and which are\n"
+    "not offered for correction: a long wick far beyond the neighbouring bars with\n"
+    "the close within them, and a large move that does not come back. History\n"
+    "findings: the share of the variance between one close and the next open, the\n"
+    "share of bars that open at their own close and the lag-1 autocorrelation of\n"
+    "daily moves, when far from clean daily FX. Lines with a price of zero or below,\n"
+    "a price more than 100 times the median close (or below 1/100 of it) and a\n"
+    "cut-short last line are not loaded; dates that are not eight digits are\n"
+    "reported. Changes nothing; varkel-cli edit corrects or deletes a bar. Exit\n"
+    "code 0 when clean, 3 when something was found, 1 when the file cannot be read\n"
+    "or holds no bar.\n";
 
 }  // namespace
 
@@ -55,6 +62,7 @@ int runCheckCommand(int argc, char** argv) {
         return exitFailed;
     }
     for (const DataFinding& finding : check.findings) std::printf("%s\n", describeFinding(finding).c_str());
+    for (const std::string& line : describeHistoryFindings(check)) std::printf("%s\n", line.c_str());
     // A file without a single bar is no price history, whatever else it holds.
     if (check.barsLoaded == 0) {
         std::fprintf(stderr, "%s holds no price bars (%d %s read)\n", path.c_str(), check.linesRead,
@@ -62,7 +70,7 @@ int runCheckCommand(int argc, char** argv) {
         return exitFailed;
     }
     std::printf("%s: %s\n", path.c_str(), checkSummary(check).c_str());
-    return check.findings.empty() ? exitOk : exitFindings;
+    return check.findings.empty() && check.historyFindings.empty() ? exitOk : exitFindings;
 }
 
 }  // namespace varkel::cli

@@ -11,6 +11,7 @@
 #include "base/whole_file.h"
 #include "data/price_file.h"
 #include "robustness/permutation_test.h"
+#include "report/flagged_return.h"
 #include "report/permutation_texts.h"
 #include "robustness/permutation_parts.h"
 #include "studies/study_catalogue.h"
@@ -162,6 +163,9 @@ int runTest(const CliArgs& args, const IndexChoice& choice, const std::filesyste
     }
     const PermutationReport report = summarisePermutationRun(result.layers, result.real, result.rows, options.seed);
     std::fputs(permutationReportText(report, reportTitle(registry.findProduct(product)->name, build)).c_str(), stdout);
+    // The shuffles keep whatever faults the history's moves hold: name them as a build does.
+    if (const std::string note = dataQualityNote(checkPriceFile(file, product), {}, {}); !note.empty())
+        std::printf("%s\n", note.c_str());
     if (run.csv && !writeOutput(*run.csv, permutationCsv(result.layers, result.rows))) return exitFailed;
     return exitOk;
 }

@@ -9,7 +9,7 @@ namespace {
 bool absurdHighLow(const Bar& bar) {
     const double top = std::max(bar.open, bar.close);
     const double bottom = std::min(bar.open, bar.close);
-    return bottom > 0.0 && (bar.high > absurdRangeFactor * top || bar.low * absurdRangeFactor < bottom);
+    return bottom > 0.0 && (bar.high > absurdRangeFactor.value * top || bar.low * absurdRangeFactor.value < bottom);
 }
 
 }  // namespace
@@ -25,7 +25,7 @@ std::vector<DataFinding> checkBarRanges(const std::vector<Bar>& bars, const std:
         if (i == 0 || i + 1 >= bars.size()) continue;
         const std::optional<double> typical = typicalChangeAround(bars, i);
         if (!typical) continue;
-        const double limit = PriceCheck::spikeFactor * *typical;
+        const double limit = spikeFactor.value * *typical;
         const double highest = std::max(bars[i - 1].high, bars[i + 1].high);
         const double lowest = std::min(bars[i - 1].low, bars[i + 1].low);
         if (bar.high - highest > limit && bar.close <= highest) {

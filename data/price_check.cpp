@@ -3,6 +3,7 @@
 #include "data/bar_range_check.h"
 #include "data/calendar_date.h"
 #include "data/price_file.h"
+#include "data/repeated_price_check.h"
 
 #include <algorithm>
 #include <cmath>
@@ -48,7 +49,7 @@ bool samePrices(const Bar& a, const Bar& b) {
 }  // namespace
 
 std::optional<double> typicalChangeAround(const std::vector<Bar>& bars, std::size_t i) {
-    const std::size_t width = PriceCheck::spikeNeighbourhood;
+    const auto width = static_cast<std::size_t>(spikeNeighbourhood.value);
     std::size_t first = i > width / 2 ? i - width / 2 : 0;
     std::size_t last = first + width;
     if (last >= bars.size()) {
@@ -88,17 +89,39 @@ FindingKind findingOf(LineRefusal reason) {
 }  // namespace
 
 bool flagsBarPrices(FindingKind kind) {
-    switch (kind) {
-        case FindingKind::PriceOutOfRange:
-        case FindingKind::Spike:
-        case FindingKind::HighSpike:
-        case FindingKind::LowSpike:
-        case FindingKind::AbsurdHighLow:
-            return true;
-        default:
-            return false;
-    }
+    return findingRule(kind).verdict == FindingVerdict::LikelyWrongPrice;
 }
+
+namespace {
+
+// A close far from the usual daily change: a Spike when it leaves both
+// neighbours and the next close comes back to within spikeReturnShare of the
+// jump from the close before (a wrong price followed by the true one again),
+// a LargeMove when it moved largeMoveFactor usual changes and did not come
+// back. Needs a bar on both sides.
+std::optional<DataFinding> closeMove(const std::vector<Bar>& bars, const std::vector<int>& barLines, std::size_t i) {
+    const std::optional<double> typical = typicalChangeAround(bars, i);
+    if (!typical) return std::nullopt;
+    const double fromBefore = bars[i].close - bars[i - 1].close;
+    const double toAfter = bars[i].close - bars[i + 1].close;
+    const double jump = std::fabs(fromBefore);
+    const bool awayFromBoth = fromBefore * toAfter > 0.0 && std::min(jump, std::fabs(toAfter)) > spikeFactor.value * *typical;
+    const bool comesBack = std::fabs(bars[i + 1].close - bars[i - 1].close) <= spikeReturnShare.value * jump;
+    FindingKind kind;
+    if (awayFromBoth && comesBack)
+        kind = FindingKind::Spike;
+    else if (jump > largeMoveFactor.value * *typical)
+        kind = FindingKind::LargeMove;
+    else
+        return std::nullopt;
+    DataFinding move = barFinding(kind, bars, barLines, i);
+    move.previousClose = bars[i - 1].close;
+    move.nextClose = bars[i + 1].close;
+    move.typicalChange = *typical;
+    return move;
+}
+
+}  // namespace
 
 std::vector<DataFinding> checkBars(const std::vector<Bar>& bars, const std::vector<int>& barLines) {
     std::vector<DataFinding> findings;
@@ -111,7 +134,7 @@ std::vector<DataFinding> checkBars(const std::vector<Bar>& bars, const std::vect
         if (!day && eightDigitDate(bar.dateText))
             findings.push_back(barFinding(FindingKind::NotACalendarDate, bars, barLines, i));
         if (!eightDigitDate(bar.dateText)) findings.push_back(barFinding(FindingKind::NotEightDigits, bars, barLines, i));
-        if (day && previousDay && *day - *previousDay > PriceCheck::maxGapDays) {
+        if (day && previousDay && *day - *previousDay > maxGapDays.value) {
             DataFinding gap = barFinding(FindingKind::Gap, bars, barLines, i);
             gap.days = *day - *previousDay;
             findings.push_back(std::move(gap));
@@ -122,25 +145,14 @@ std::vector<DataFinding> checkBars(const std::vector<Bar>& bars, const std::vect
             findings.push_back(barFinding(FindingKind::PriceOutOfRange, bars, barLines, i));
 
         if (i > 0 && i + 1 < n) {
-            const double fromBefore = bar.close - bars[i - 1].close;
-            const double toAfter = bar.close - bars[i + 1].close;
-            const std::optional<double> typical = typicalChangeAround(bars, i);
-            // Away from both neighbours on the same side: the jump reverses the next day.
-            if (typical && fromBefore * toAfter > 0.0 &&
-                std::min(std::fabs(fromBefore), std::fabs(toAfter)) > PriceCheck::spikeFactor * *typical) {
-                DataFinding spike = barFinding(FindingKind::Spike, bars, barLines, i);
-                spike.previousClose = bars[i - 1].close;
-                spike.nextClose = bars[i + 1].close;
-                spike.typicalChange = *typical;
-                findings.push_back(std::move(spike));
-            }
+            if (std::optional<DataFinding> move = closeMove(bars, barLines, i)) findings.push_back(std::move(*move));
         }
 
         // A run ends at a bar that differs from the run, or at the end of the history.
         const bool runEnds = i + 1 == n || !samePrices(bars[i + 1], bars[runStart]);
         if (runEnds) {
             const int length = static_cast<int>(i + 1 - runStart);
-            if (length >= PriceCheck::flatRunLength) {
+            if (length >= flatRunLength.value) {
                 DataFinding run = barFinding(FindingKind::FlatRun, bars, barLines, runStart);
                 run.runLength = length;
                 findings.push_back(std::move(run));
@@ -150,6 +162,33 @@ std::vector<DataFinding> checkBars(const std::vector<Bar>& bars, const std::vect
     }
     return findings;
 }
+
+namespace {
+
+// Which bars (by index) the findings flag as likely wrong prices.
+std::vector<bool> flaggedBarMask(const std::vector<DataFinding>& findings, const std::vector<int>& barLines) {
+    std::vector<bool> flagged(barLines.size(), false);
+    for (const DataFinding& finding : findings) {
+        if (!flagsBarPrices(finding.kind)) continue;
+        const auto at = std::lower_bound(barLines.begin(), barLines.end(), finding.lineNumber);
+        if (at != barLines.end() && *at == finding.lineNumber) flagged[static_cast<std::size_t>(at - barLines.begin())] = true;
+    }
+    return flagged;
+}
+
+// A bar flagged as a likely wrong price is no unusual move, and neither is
+// the large move back from it on the next bar.
+void dropMovesOfWrongPrices(std::vector<DataFinding>& findings, const std::vector<bool>& flagged,
+                            const std::vector<int>& barLines) {
+    std::erase_if(findings, [&](const DataFinding& finding) {
+        if (findingRule(finding.kind).verdict != FindingVerdict::UnusualMove) return false;
+        const auto at = std::lower_bound(barLines.begin(), barLines.end(), finding.lineNumber);
+        const auto i = static_cast<std::size_t>(at - barLines.begin());
+        return flagged[i] || (finding.kind == FindingKind::LargeMove && i > 0 && flagged[i - 1]);
+    });
+}
+
+}  // namespace
 
 PriceCheck checkPriceFile(const std::string& path, std::string_view productName) {
     PriceCheck check;
@@ -166,6 +205,12 @@ PriceCheck checkPriceFile(const std::string& path, std::string_view productName)
     bars.pop_back();  // the next-day bar
     check.findings = checkBars(bars, trace.barLines);
     for (DataFinding& finding : checkBarRanges(bars, trace.barLines)) check.findings.push_back(std::move(finding));
+    for (DataFinding& finding : checkRepeatedWrongPrices(bars, trace.barLines, check.findings))
+        check.findings.push_back(std::move(finding));
+    const std::vector<bool> flagged = flaggedBarMask(check.findings, trace.barLines);
+    dropMovesOfWrongPrices(check.findings, flagged, trace.barLines);
+    check.history = historyFigures(bars, flagged);
+    if (check.history) check.historyFindings = historyFindings(*check.history);
 
     for (RefusedLine& refused : trace.refused) {
         DataFinding finding;

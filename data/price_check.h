@@ -1,6 +1,8 @@
 #pragma once
 
 #include "data/bar.h"
+#include "data/data_quality_rules.h"
+#include "data/history_figures.h"
 
 #include <optional>
 #include <string>
@@ -8,25 +10,6 @@
 #include <vector>
 
 namespace varkel {
-
-// What the data-quality check can find in a price file.
-enum class FindingKind {
-    RefusedLine,       // price fields missing or not numbers: not loaded
-    DateRepeated,      // the date of the bar before again: not loaded
-    DateOutOfOrder,    // a date before the bar before: not loaded
-    NotACalendarDate,  // eight digits that name no day (20240230)
-    Gap,               // more than maxGapDays calendar days since the bar before
-    PriceOutOfRange,   // high below low, or open or close outside low..high
-    Spike,             // a one-day jump away from both neighbours that reverses the next day
-    FlatRun,           // flatRunLength or more identical bars in a row
-    NotPositivePrice,  // a price of zero or below: not loaded
-    AbsurdPrice,       // a price far from the file's median close (absurdPriceFactor): not loaded
-    CutShort,          // the last line holds part of a bar only: not loaded
-    NotEightDigits,    // a date that is not eight digits: loaded, but kept in no order
-    HighSpike,         // a high far above both neighbours' highs (bar_range_check.h)
-    LowSpike,          // a low far below both neighbours' lows
-    AbsurdHighLow,     // a high or low no day's trading reaches from its own open and close
-};
 
 // One finding. Prices are as loaded (scaled by the product's price scale).
 struct DataFinding {
@@ -40,7 +23,9 @@ struct DataFinding {
     double previousClose = 0.0;  // spike: the closes around it
     double nextClose = 0.0;
     double typicalChange = 0.0;  // spike: the median absolute daily change around it (the mean when that is 0)
-    double neighbourBound = 0.0;  // high or low spike: the higher neighbouring high, or the lower neighbouring low
+    double neighbourBound = 0.0;  // high or low spike: the higher neighbouring high, or the lower neighbouring low;
+                                  // repeated wrong price: the price repeated
+    std::string flaggedNeighbour;  // repeated wrong price: the date of the flagged bar it repeats
 };
 
 struct PriceCheck {
@@ -49,17 +34,15 @@ struct PriceCheck {
     int linesRead = 0;
     int barsLoaded = 0;
     std::vector<DataFinding> findings;  // in the order of the file's lines
-
-    static constexpr int maxGapDays = 5;
-    static constexpr double spikeFactor = 5.0;
-    static constexpr int spikeNeighbourhood = 20;  // bars around a close that set its typical change
-    static constexpr int flatRunLength = 5;
+    std::optional<HistoryFigures> history;            // of the loaded bars; none for a short history
+    std::vector<HistoryFindingKind> historyFindings;  // the figures far from clean daily FX
 };
 
 // Loads the price file the way the program does and reports what a trader
-// should know about it: the lines that were not loaded and why, and, among the
-// loaded bars, calendar gaps, impossible prices, one-day spikes and flat runs.
-// It reports only; nothing is changed.
+// should know about it: the lines that were not loaded and why; among the
+// loaded bars, calendar gaps, likely wrong prices, unusual moves and flat
+// runs; and the figures of the whole history that tell a clean feed from a
+// misaligned one. It reports only; nothing is changed.
 PriceCheck checkPriceFile(const std::string& path, std::string_view productName);
 
 // The findings among loaded bars (oldest first, without the next-day bar);
@@ -75,8 +58,8 @@ std::optional<double> typicalChangeAround(const std::vector<Bar>& bars, std::siz
 // A finding of `kind` about bars[i], with its line, date and prices.
 DataFinding barFinding(FindingKind kind, const std::vector<Bar>& bars, const std::vector<int>& barLines, std::size_t i);
 
-// Whether a finding of this kind marks a bar whose prices are wrong (rather
-// than a line not loaded, a gap or a quiet market).
+// Whether a finding of this kind marks a bar whose prices are likely wrong
+// (rather than a line not loaded, a gap, a quiet market or an unusual move).
 bool flagsBarPrices(FindingKind kind);
 
 }  // namespace varkel

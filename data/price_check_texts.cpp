@@ -1,7 +1,9 @@
 #include "data/price_check_texts.h"
 
+#include "base/formatted_text.h"
 #include "data/price_file.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace varkel {
@@ -17,32 +19,6 @@ std::string price(double value) {
 std::string prices(const DataFinding& f) {
     return "open " + price(f.open) + ", high " + price(f.high) + ", low " + price(f.low) + ", close " +
            price(f.close);
-}
-
-struct KindNames {
-    const char* singular;
-    const char* plural;
-};
-
-KindNames kindNames(FindingKind kind) {
-    switch (kind) {
-        case FindingKind::RefusedLine: return {"unreadable line", "unreadable lines"};
-        case FindingKind::DateRepeated: return {"repeated date", "repeated dates"};
-        case FindingKind::DateOutOfOrder: return {"date out of order", "dates out of order"};
-        case FindingKind::NotACalendarDate: return {"impossible date", "impossible dates"};
-        case FindingKind::Gap: return {"gap", "gaps"};
-        case FindingKind::PriceOutOfRange: return {"price outside high..low", "prices outside high..low"};
-        case FindingKind::Spike: return {"spike", "spikes"};
-        case FindingKind::FlatRun: return {"flat run", "flat runs"};
-        case FindingKind::NotPositivePrice: return {"price of zero or below", "prices of zero or below"};
-        case FindingKind::AbsurdPrice: return {"absurd price", "absurd prices"};
-        case FindingKind::CutShort: return {"cut-short last line", "cut-short last lines"};
-        case FindingKind::NotEightDigits: return {"date not of eight digits", "dates not of eight digits"};
-        case FindingKind::HighSpike: return {"high spike", "high spikes"};
-        case FindingKind::LowSpike: return {"low spike", "low spikes"};
-        case FindingKind::AbsurdHighLow: return {"absurd high or low", "absurd highs or lows"};
-    }
-    return {"finding", "findings"};
 }
 
 std::string what(const DataFinding& f) {
@@ -61,30 +37,36 @@ std::string what(const DataFinding& f) {
             return (f.high < f.low ? "high below low (" : "open or close outside high..low (") + prices(f) + ")";
         case FindingKind::Spike:
             return "spike: close " + price(f.close) + " after " + price(f.previousClose) + " and before " +
-                   price(f.nextClose) + ", more than " + price(PriceCheck::spikeFactor) +
-                   " times the usual daily change of " +
-                   price(f.typicalChange);
+                   price(f.nextClose) + ", more than " + price(spikeFactor.value) +
+                   " times the usual daily change of " + price(f.typicalChange) + ", and back";
         case FindingKind::FlatRun:
             return "flat run: " + std::to_string(f.runLength) + " identical bars in a row (" + prices(f) + ")";
         case FindingKind::NotPositivePrice:
             return "not loaded: a price is zero or below";
         case FindingKind::AbsurdPrice:
-            return "not loaded: a price is more than " + price(absurdPriceFactor) +
-                   " times the file's median close, or less than 1/" + price(absurdPriceFactor) + " of it";
+            return "not loaded: a price is more than " + price(absurdPriceFactor.value) +
+                   " times the file's median close, or less than 1/" + price(absurdPriceFactor.value) + " of it";
         case FindingKind::CutShort:
             return "not loaded: the last line holds only part of a bar";
         case FindingKind::NotEightDigits:
             return "the date is not eight digits (YYYYMMDD), so its order is not checked";
         case FindingKind::HighSpike:
-            return "high spike: high " + price(f.high) + " above the neighbouring highs (" + price(f.neighbourBound) +
-                   ") by more than " + price(PriceCheck::spikeFactor) + " times the usual daily change of " +
-                   price(f.typicalChange) + " (" + prices(f) + ")";
+            return "unusual move: high " + price(f.high) + " above the neighbouring highs (" + price(f.neighbourBound) +
+                   ") by more than " + price(spikeFactor.value) + " times the usual daily change of " +
+                   price(f.typicalChange) + ", the close within them (" + prices(f) + ")";
         case FindingKind::LowSpike:
-            return "low spike: low " + price(f.low) + " below the neighbouring lows (" + price(f.neighbourBound) +
-                   ") by more than " + price(PriceCheck::spikeFactor) + " times the usual daily change of " +
-                   price(f.typicalChange) + " (" + prices(f) + ")";
+            return "unusual move: low " + price(f.low) + " below the neighbouring lows (" + price(f.neighbourBound) +
+                   ") by more than " + price(spikeFactor.value) + " times the usual daily change of " +
+                   price(f.typicalChange) + ", the close within them (" + prices(f) + ")";
         case FindingKind::AbsurdHighLow:
             return "high or low absurd against the bar's own open and close (" + prices(f) + ")";
+        case FindingKind::RepeatedWrongPrice:
+            return "repeats " + price(f.neighbourBound) + ", the wrong price of the flagged bar " + f.flaggedNeighbour +
+                   ", far from its own close (" + prices(f) + ")";
+        case FindingKind::LargeMove:
+            return "unusual move: close " + price(f.close) + " after " + price(f.previousClose) + ", more than " +
+                   price(largeMoveFactor.value) + " times the usual daily change of " + price(f.typicalChange) +
+                   ", and no way back (next close " + price(f.nextClose) + ")";
     }
     return {};
 }
@@ -99,26 +81,56 @@ std::string describeFinding(const DataFinding& finding) {
 
 std::string checkSummary(const PriceCheck& check) {
     std::string text = std::to_string(check.barsLoaded) + (check.barsLoaded == 1 ? " bar, " : " bars, ");
-    if (check.findings.empty()) return text + "no findings";
+    const std::size_t history = check.historyFindings.size();
+    const std::string historyPart =
+        history == 0 ? "" : std::to_string(history) + (history == 1 ? " history finding" : " history findings");
+    if (check.findings.empty()) return text + (history == 0 ? "no findings" : historyPart);
     text += std::to_string(check.findings.size()) + (check.findings.size() == 1 ? " finding: " : " findings: ");
-    const FindingKind kinds[] = {FindingKind::RefusedLine,      FindingKind::DateRepeated,
-                                 FindingKind::DateOutOfOrder,   FindingKind::NotACalendarDate,
-                                 FindingKind::Gap,              FindingKind::PriceOutOfRange,
-                                 FindingKind::Spike,            FindingKind::FlatRun,
-                                 FindingKind::NotPositivePrice, FindingKind::AbsurdPrice,
-                                 FindingKind::CutShort,         FindingKind::NotEightDigits,
-                                 FindingKind::HighSpike,        FindingKind::LowSpike,
-                                 FindingKind::AbsurdHighLow};
     bool first = true;
-    for (const FindingKind kind : kinds) {
+    for (const FindingRule& rule : findingRules) {
         std::size_t count = 0;
-        for (const DataFinding& finding : check.findings) count += finding.kind == kind ? 1 : 0;
+        for (const DataFinding& finding : check.findings) count += finding.kind == rule.kind ? 1 : 0;
         if (count == 0) continue;
-        const KindNames names = kindNames(kind);
-        text += (first ? "" : ", ") + std::to_string(count) + " " + (count == 1 ? names.singular : names.plural);
+        text += (first ? "" : ", ") + std::to_string(count) + " " + std::string(count == 1 ? rule.singular : rule.plural);
         first = false;
     }
-    return text;
+    return history == 0 ? text : text + "; " + historyPart;
+}
+
+std::string describeHistoryFinding(HistoryFindingKind kind, const HistoryFigures& figures) {
+    const auto percent = [](double share) { return formattedText("%.0f %%", 100.0 * share); };
+    switch (kind) {
+        case HistoryFindingKind::VarianceBetweenBars:
+            return "history: " + percent(figures.varianceBetweenBars) +
+                   " of the close-to-close variance lies between one bar's close and the next bar's open (clean "
+                   "daily FX: 2-3 %, the market trades through the night); a back-test that fills at the open "
+                   "trades at a price that already holds the day's move";
+        case HistoryFindingKind::OpensAtClose:
+            return "history: " + percent(figures.openAtCloseShare) +
+                   " of the bars open at their own close (clean daily FX: about 1 %); the opens look copied from "
+                   "the closes";
+        case HistoryFindingKind::Lag1Autocorrelation: {
+            std::string text = "history: lag-1 autocorrelation of daily moves " +
+                               formattedText("%+.2f", figures.lag1Autocorrelation);
+            if (figures.flaggedBars > 0)
+                text += formattedText(", %+.2f without the ", figures.lag1WithoutFlagged) +
+                        std::to_string(figures.flaggedBars) +
+                        (figures.flaggedBars == 1 ? " flagged bar" : " flagged bars");
+            const bool flaggedBarsMakeIt = figures.flaggedBars > 0 &&
+                                           std::fabs(figures.lag1WithoutFlagged) <= lag1Limit(figures.moves);
+            return text + " (clean daily FX: -0.06 to +0.01); " +
+                   (flaggedBarsMakeIt ? "the flagged bars make a pattern of one-day moves that reverse"
+                                      : "a pattern of the data that a model can learn and no market offers");
+        }
+    }
+    return {};
+}
+
+std::vector<std::string> describeHistoryFindings(const PriceCheck& check) {
+    std::vector<std::string> lines;
+    if (check.history)
+        for (const HistoryFindingKind kind : check.historyFindings) lines.push_back(describeHistoryFinding(kind, *check.history));
+    return lines;
 }
 
 }  // namespace varkel

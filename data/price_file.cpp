@@ -86,7 +86,7 @@ double medianOf(std::vector<double> closes) {
 std::optional<LineRefusal> impossiblePrice(const Bar& bar, double median) {
     for (const double price : {bar.open, bar.high, bar.low, bar.close}) {
         if (!(price > 0.0)) return LineRefusal::NotPositive;
-        if (price > median * absurdPriceFactor || price < median / absurdPriceFactor) return LineRefusal::Absurd;
+        if (price > median * absurdPriceFactor.value || price < median / absurdPriceFactor.value) return LineRefusal::Absurd;
     }
     return std::nullopt;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/calendar_date.h"
+#include "data/data_quality_rules.h"
 #include "data/product_registry.h"
 
 #include <cstddef>
@@ -27,10 +28,6 @@ enum class LineRefusal {
     Absurd,       // a price beyond absurdPriceFactor times (or below 1/absurdPriceFactor of) the median close
     CutShort,     // the file's last line holds part of a bar only (a write or a download broke off)
 };
-
-// A price this many times the file's median close, or this fraction of it, is
-// a typing slip or a broken line, not a market move.
-inline constexpr double absurdPriceFactor = 100.0;
 
 struct RefusedLine {
     int lineNumber = 0;  // 1-based

@@ -1,6 +1,7 @@
 #include "report/flagged_return.h"
 
 #include "base/formatted_text.h"
+#include "data/price_check_texts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -52,20 +53,36 @@ std::string flaggedAs(FindingKind kind) {
         case FindingKind::LowSpike: return "flagged as a low spike";
         case FindingKind::AbsurdHighLow: return "flagged as an absurd high or low";
         case FindingKind::PriceOutOfRange: return "flagged as a price outside high..low";
+        case FindingKind::RepeatedWrongPrice: return "flagged as repeating a wrong price";
         default: return "flagged";
     }
 }
 
-std::string dataQualityNote(const std::vector<DataFinding>& findings, std::span<const Bar> bars,
-                            std::span<const double> dailyPnl) {
-    if (findings.empty()) return {};
-    std::string note = "The history has " + std::to_string(findings.size()) + " data-quality finding" +
-                       (findings.size() == 1 ? "" : "s");
-    const std::vector<FlaggedBar> flagged = flaggedBarsOf(findings);
-    if (flagged.empty()) return note + ", no bar flagged as wrong prices";
-    note += ", " + std::to_string(flagged.size()) + (flagged.size() == 1 ? " bar" : " bars") + " flagged as wrong prices";
-    const std::string share = flaggedReturnText(flaggedReturnShare(bars, flagged, dailyPnl));
-    return share.empty() ? note : note + ": " + share;
+std::string dataQualityNote(const PriceCheck& check, std::span<const Bar> bars, std::span<const double> dailyPnl) {
+    const std::vector<DataFinding>& findings = check.findings;
+    std::string note;
+    if (!findings.empty()) {
+        note = "The history has " + std::to_string(findings.size()) + " data-quality finding" +
+               (findings.size() == 1 ? "" : "s");
+        const std::vector<FlaggedBar> flagged = flaggedBarsOf(findings);
+        if (flagged.empty())
+            note += ", no bar flagged as wrong prices";
+        else
+            note += ", " + std::to_string(flagged.size()) + (flagged.size() == 1 ? " bar" : " bars") +
+                    " flagged as wrong prices";
+        // A day can be a long wick and a large move at once: one unusual move.
+        std::set<std::string> unusualDays;
+        for (const DataFinding& finding : findings)
+            if (findingRule(finding.kind).verdict == FindingVerdict::UnusualMove) unusualDays.insert(finding.dateText);
+        const std::size_t unusual = unusualDays.size();
+        if (unusual > 0)
+            note += " (" + std::to_string(unusual) + (unusual == 1 ? " unusual move" : " unusual moves") +
+                    " not counted among them)";
+        const std::string share = flagged.empty() ? "" : flaggedReturnText(flaggedReturnShare(bars, flagged, dailyPnl));
+        if (!share.empty()) note += ": " + share;
+    }
+    for (const std::string& line : describeHistoryFindings(check)) note += (note.empty() ? "" : "\n") + line;
+    return note;
 }
 
 std::string builtModelDataQualityNote(const std::string& pricePath, const Product& product) {
@@ -73,7 +90,7 @@ std::string builtModelDataQualityNote(const std::string& pricePath, const Produc
     const auto history = static_cast<std::size_t>(std::max(product.historyLength(), 0));
     std::vector<double> pnl;
     for (std::size_t i = 0; i < history; ++i) pnl.push_back(product.bars[i].dailyPnl);
-    return dataQualityNote(check.findings, std::span(product.bars).first(history), pnl);
+    return dataQualityNote(check, std::span(product.bars).first(history), pnl);
 }
 
 std::string flaggedReturnText(const FlaggedReturn& share) {

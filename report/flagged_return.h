@@ -41,12 +41,13 @@ FlaggedReturn flaggedReturnShare(std::span<const Bar> bars, const std::vector<Fl
 // return of -120.00". Empty when no flagged bar is among the bars.
 std::string flaggedReturnText(const FlaggedReturn& share);
 
-// What a build or walk-forward says about the history's data quality: "The
-// history has 4 data-quality findings, 2 bars flagged as wrong prices: 96 %
-// of this return comes from 20061225, flagged as a spike". Empty when the
-// check found nothing.
-std::string dataQualityNote(const std::vector<DataFinding>& findings, std::span<const Bar> bars,
-                            std::span<const double> dailyPnl);
+// What a build, walk-forward or permutation test says about the history's data
+// quality: "The history has 4 data-quality findings, 2 bars flagged as wrong
+// prices (1 unusual move not counted among them): 96 % of this return comes
+// from 20061225, flagged as a spike", then one line per history finding
+// ("history: 77 % of the close-to-close variance ..."). Empty when the check
+// found nothing.
+std::string dataQualityNote(const PriceCheck& check, std::span<const Bar> bars, std::span<const double> dailyPnl);
 
 // The note for a model whose daily P&L the product's bars hold (after a
 // build), from the data check of the price file it was loaded from.

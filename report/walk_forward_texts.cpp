@@ -73,7 +73,7 @@ std::string walkForwardDataQualityNote(const WalkForwardReport& report, const Pr
     const auto history = static_cast<std::size_t>(std::max(product.historyLength(), 0));
     if (tested > history) return {};
     const std::span<const Bar> bars = std::span(product.bars).subspan(history - tested, tested);
-    return dataQualityNote(checkPriceFile(pricePath, product.name).findings, bars, report.wholeHistoryDaily);
+    return dataQualityNote(checkPriceFile(pricePath, product.name), bars, report.wholeHistoryDaily);
 }
 
 std::string walkForwardCsv(const WalkForwardReport& report, const Product& product) {

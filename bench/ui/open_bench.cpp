@@ -19,7 +19,7 @@
 
 namespace {
 
-const QString samplePath = QStringLiteral(VARKEL_SAMPLES_DIR "/EUR_JPY.txt");
+const QString samplePath = QStringLiteral(VARKEL_FIXED_WORKLOAD_DIR "/EUR_JPY.txt");
 
 std::unique_ptr<CVarkelModel2cView> newView() {
     auto view = std::make_unique<CVarkelModel2cView>();

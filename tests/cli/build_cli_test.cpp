@@ -15,7 +15,7 @@ using varkel::test::TempDirectory;
 
 // The first 250 days of the USD/JPY sample: short enough for full grids in a test.
 std::string shortHistory(const TempDirectory& dir) {
-    std::ifstream sample(std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt");
+    std::ifstream sample(std::string(VARKEL_FAULTY_HISTORIES_DIR) + "/USD_JPY.txt");
     const auto path = dir / "usd.txt";
     std::ofstream out(path);
     std::string line;
@@ -41,7 +41,7 @@ TEST(CliBuild, BuildsAndSavesAModel) {
 // A bad bar in the history is named with its share of the model's return.
 TEST(CliBuild, SaysHowMuchOfTheReturnLiesOnFlaggedBars) {
     const TempDirectory dir;
-    std::ifstream sample(std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt");
+    std::ifstream sample(std::string(VARKEL_FAULTY_HISTORIES_DIR) + "/USD_JPY.txt");
     std::ofstream out(dir / "spiked.txt");
     std::string line;
     for (int i = 0; i < 250 && std::getline(sample, line); ++i) {

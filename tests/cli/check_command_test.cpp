@@ -27,7 +27,7 @@ TEST(CliCheck, ExitCodeSaysCleanFoundOrUnreadable) {
     EXPECT_EQ(varkel::test::readFile(faulty),
               "20240102,100,110,90,105\n20240102,100,110,90,105\n20240103,100,90,110,105\n");  // reports only
 
-    const auto sample = runCli({"check", "--file", std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt"});
+    const auto sample = runCli({"check", "--file", std::string(VARKEL_FAULTY_HISTORIES_DIR) + "/USD_JPY.txt"});
     EXPECT_EQ(sample.exitCode, 3);
     EXPECT_NE(sample.out.find("(20080408): spike: close 108.18 after 102.44"), std::string::npos) << sample.out;
 

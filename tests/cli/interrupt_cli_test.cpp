@@ -51,7 +51,7 @@ int runInterrupted(std::vector<std::string> arguments, const std::string& err) {
 }  // namespace
 
 TEST(CliInterrupt, CtrlCCancelsBuildAndWalkForwardAndSavesNothing) {
-    const std::string history = std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt";
+    const std::string history = std::string(VARKEL_FAULTY_HISTORIES_DIR) + "/USD_JPY.txt";
     struct Case {
         std::vector<std::string> arguments;
         const char* said;

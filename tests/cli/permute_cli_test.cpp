@@ -65,7 +65,8 @@ TEST(CliPermute, ShardsMergeToTheWholeRunsReportAndCsv) {
         }
         const auto merged = runCli(with(merge, {"--csv", (dir / "merged.csv").string()}));
         ASSERT_EQ(merged.exitCode, 0) << merged.err;
-        EXPECT_EQ(merged.out, whole.out) << count;
+        // The merge reads no price file, so it has no data-quality note to add after the report.
+        EXPECT_EQ(merged.out, whole.out.substr(0, whole.out.find("The history has"))) << count;
         EXPECT_EQ(readFile(dir / "merged.csv"), csv) << count;
     }
 

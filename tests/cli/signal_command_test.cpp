@@ -123,7 +123,7 @@ TEST(ViewCommand, TextsOfTheSavedModelAndTheSharpeTransition) {
     writeAll(dir / "USD_JPY.pfm",
              "5\n12\n26\n9\n-999.000000\n9\n5\n-1\n  1.250000\n-999\n-1\n-1\n-999.000000\n"
              "  0.250000\n  0.123000\n  0.550000\n  0.450000\n31\n25\n57\n 12.500000\n 30.250000\n-17.750000");
-    const std::string sample = std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt";
+    const std::string sample = std::string(VARKEL_FAULTY_HISTORIES_DIR) + "/USD_JPY.txt";
     const CliRun run = runCli("view --product USD/JPY --file " + sample + " --dir " + dir.string() +
                                " --sharpe-csv " + (dir / "sharpe.csv").string(),
                            dir);

@@ -12,7 +12,7 @@
 
 namespace {
 
-const std::string samplePath = std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt";
+const std::string samplePath = std::string(VARKEL_FAULTY_HISTORIES_DIR) + "/USD_JPY.txt";
 // Closes 1, 2, 3, 5 behind a title line that the loader refuses.
 const std::string smallPath = std::string(VARKEL_TEST_DATA_DIR) + "/closes_1_2_3_5.txt";
 

@@ -48,6 +48,13 @@ TEST(FlaggedReturn, SharesOfTheReturnOnFlaggedBarsAndTheDayAfter) {
               "20061223, flagged as a spike, contributes -10.00 to this return of -15.00");
 }
 
+PriceCheck checkWith(std::vector<DataFinding> findings) {
+    PriceCheck check;
+    check.readable = true;
+    check.findings = std::move(findings);
+    return check;
+}
+
 TEST(FlaggedReturn, DataQualityNoteNamesTheFindings) {
     const std::vector<Bar> bars = datedBars(4);
     const std::vector<double> pnl = {0.0, 48.0, 48.0, 4.0};
@@ -57,9 +64,30 @@ TEST(FlaggedReturn, DataQualityNoteNamesTheFindings) {
     DataFinding spike;
     spike.kind = FindingKind::Spike;
     spike.dateText = "20061221";
-    EXPECT_EQ(dataQualityNote({}, bars, pnl), "");
-    EXPECT_EQ(dataQualityNote({gap}, bars, pnl), "The history has 1 data-quality finding, no bar flagged as wrong prices");
-    EXPECT_EQ(dataQualityNote({gap, spike}, bars, pnl),
+    // A real market's wick on the same bar that earns the return: listed, never counted as flagged.
+    DataFinding wick;
+    wick.kind = FindingKind::LowSpike;
+    wick.dateText = "20061222";
+    EXPECT_EQ(dataQualityNote(checkWith({}), bars, pnl), "");
+    EXPECT_EQ(dataQualityNote(checkWith({gap}), bars, pnl),
+              "The history has 1 data-quality finding, no bar flagged as wrong prices");
+    EXPECT_EQ(dataQualityNote(checkWith({gap, spike}), bars, pnl),
               "The history has 2 data-quality findings, 1 bar flagged as wrong prices: 96 % of this return comes from "
               "20061221, flagged as a spike");
+    DataFinding largeMove = wick;  // the same day also moved far: still one unusual move
+    largeMove.kind = FindingKind::LargeMove;
+    EXPECT_EQ(dataQualityNote(checkWith({wick, largeMove}), bars, pnl),
+              "The history has 2 data-quality findings, no bar flagged as wrong prices (1 unusual move not counted "
+              "among them)");
+    EXPECT_EQ(dataQualityNote(checkWith({wick}), bars, pnl),
+              "The history has 1 data-quality finding, no bar flagged as wrong prices (1 unusual move not counted "
+              "among them)");
+
+    // A finding about the whole history is named on its own line, even with no bar found.
+    PriceCheck misaligned = checkWith({});
+    misaligned.history = HistoryFigures{.moves = 4000, .openAtCloseShare = 0.29};
+    misaligned.historyFindings = {HistoryFindingKind::OpensAtClose};
+    EXPECT_EQ(dataQualityNote(misaligned, bars, pnl),
+              "history: 29 % of the bars open at their own close (clean daily FX: about 1 %); the opens look copied "
+              "from the closes");
 }

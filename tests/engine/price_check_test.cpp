@@ -161,7 +161,7 @@ TEST(PriceCheck, AGapStartsAtSixCalendarDays) {
 }
 
 TEST(PriceCheck, FindsTheKnownSpikeOfTheUsdJpySample) {
-    const PriceCheck check = checkPriceFile(std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt", "USD/JPY");
+    const PriceCheck check = checkPriceFile(std::string(VARKEL_FAULTY_HISTORIES_DIR) + "/USD_JPY.txt", "USD/JPY");
     ASSERT_TRUE(check.readable);
     bool found = false;
     for (const DataFinding& finding : check.findings) {
@@ -174,9 +174,10 @@ TEST(PriceCheck, FindsTheKnownSpikeOfTheUsdJpySample) {
     EXPECT_FALSE(checkPriceFile("/nonexistent/prices.txt", "USD/JPY").readable);
 }
 
-// Highs and lows that leave the neighbours' range by the spike rule, and
-// highs or lows no day reaches from its own open and close; an ordinary wide
-// bar and a close spike (already its own finding) are not flagged again.
+// Highs and lows that leave the neighbours' range by the spike rule (unusual
+// moves), and highs or lows no day reaches from its own open and close; an
+// ordinary wide bar and a close spike (already its own finding) are not
+// flagged again.
 TEST(PriceCheck, FlagsHighsAndLowsNoMarketMade) {
     const test::TempDirectory dir;
     const auto dates = weekdays(60, 0, 0);
@@ -206,5 +207,9 @@ TEST(PriceCheck, FlagsHighsAndLowsNoMarketMade) {
                                               {FindingKind::AbsurdHighLow, 31},
                                               {FindingKind::Spike, 51}}));
     EXPECT_DOUBLE_EQ(check.findings[0].neighbourBound, 100.30);
-    for (const DataFinding& finding : check.findings) EXPECT_TRUE(flagsBarPrices(finding.kind));
+    // A long wick with the close inside is a move a real market makes; the
+    // absurd low and the close that leaves and comes back are likely wrong.
+    const bool flagged[] = {false, false, true, true};
+    for (std::size_t i = 0; i < check.findings.size() && i < std::size(flagged); ++i)
+        EXPECT_EQ(flagsBarPrices(check.findings[i].kind), flagged[i]) << i;
 }

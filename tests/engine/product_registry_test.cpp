@@ -121,7 +121,7 @@ TEST(PriceFile, LoadsEverySample) {
         ProductRegistry registry;
         registry.addProduct("X");
         const PriceFileLoad load =
-            loadPriceFile(registry, "X", std::string(VARKEL_SAMPLES_DIR) + "/" + file);
+            loadPriceFile(registry, "X", std::string(VARKEL_FAULTY_HISTORIES_DIR) + "/" + file);
         EXPECT_EQ(load.barsLoaded, bars) << file;
         EXPECT_EQ(load.refusedCount, 0) << file;
         EXPECT_EQ(registry.findProduct("X")->barCount(), bars + 1) << file;

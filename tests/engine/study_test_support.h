@@ -55,7 +55,7 @@ inline std::vector<Bar> wavyBars(int count) {
 inline Product& loadSample(ProductRegistry& registry, const std::string& product,
                            const std::string& file) {
     registry.addProduct(product);
-    const PriceFileLoad load = loadPriceFile(registry, product, std::string(VARKEL_SAMPLES_DIR) + "/" + file);
+    const PriceFileLoad load = loadPriceFile(registry, product, std::string(VARKEL_FAULTY_HISTORIES_DIR) + "/" + file);
     EXPECT_TRUE(load) << file;
     return *registry.findProduct(product);
 }

@@ -37,10 +37,10 @@ inline CliRun runCli(const std::vector<std::string>& arguments) {
     return run;
 }
 
-// The first `days` lines of the USD/JPY sample as usd.txt in `dir`: a short
+// The first `days` lines of the faulty USD/JPY test history as usd.txt in `dir`: a short
 // history for commands that search.
 inline std::string samplePrefixFile(const TempDirectory& dir, int days) {
-    std::ifstream sample(std::string(VARKEL_SAMPLES_DIR) + "/USD_JPY.txt");
+    std::ifstream sample(std::string(VARKEL_FAULTY_HISTORIES_DIR) + "/USD_JPY.txt");
     const auto path = dir / "usd.txt";
     std::ofstream out(path);
     std::string line;

@@ -7,12 +7,12 @@
 
 namespace varkel::test {
 
-// The first `bars` days of a bundled sample (e.g. "USD_JPY.txt") loaded as the
+// The first `bars` days of a faulty test history (e.g. "USD_JPY.txt") loaded as the
 // product `name`, followed by the empty next-day bar.
 inline ProductRegistry samplePrefix(const std::string& file, const std::string& name, int bars) {
     ProductRegistry full;
     full.addProduct(name);
-    loadPriceFile(full, name, std::string(VARKEL_SAMPLES_DIR) + "/" + file);
+    loadPriceFile(full, name, std::string(VARKEL_FAULTY_HISTORIES_DIR) + "/" + file);
     ProductRegistry registry;
     Product* product = registry.addProduct(name);
     const auto& source = full.findProduct(name)->bars;
@@ -21,7 +21,7 @@ inline ProductRegistry samplePrefix(const std::string& file, const std::string& 
     return registry;
 }
 
-// The closes of the first `bars` days of a bundled sample.
+// The closes of the first `bars` days of a faulty test history.
 inline std::vector<double> sampleCloses(const std::string& file, int bars) {
     const ProductRegistry registry = samplePrefix(file, "sample", bars);
     std::vector<double> closes;

@@ -242,7 +242,7 @@ void OpenFlowTest::endlessFileIsRefusedWithTheReason() {
 
 void OpenFlowTest::sampleHistoryGetsItsMovingAverages() {
     Workstation station;
-    const QString path = QStringLiteral(VARKEL_SAMPLES_DIR "/EUR_JPY.txt");
+    const QString path = QStringLiteral(VARKEL_FAULTY_HISTORIES_DIR "/EUR_JPY.txt");
     station.chooseFile = [path] { return path; };
     station.answerDialog = nameProduct("EUR/JPY");
     station.frame()->dispatch(57601);
@@ -259,6 +259,9 @@ void OpenFlowTest::sampleHistoryGetsItsMovingAverages() {
     QVERIFY(qAbs(chart->value(4, 19) - sum / 20) < 1e-9);
     QVERIFY(chart->value(5, 39) != varkel::hiddenValue);
     QCOMPARE(chart->pointLabel(5350), QStringLiteral("20240716"));
+    // The data-quality report names what runs through the whole history before the bars.
+    QVERIFY(!station.messages.isEmpty());
+    QVERIFY2(station.messages.first().contains("3 history findings\n\nhistory: "), qPrintable(station.messages.first()));
 }
 
 // A recent file USD_JPY.txt offers USD/JPY in the Product Name dialog.

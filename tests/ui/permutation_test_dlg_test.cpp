@@ -76,6 +76,10 @@ void PermutationTestDlgTest::showsTheEnginesRunAndSavesItsCsv() {
             dialog->resize(900, 640);
             dialog->show();
             QVERIFY(runAndWait(*dialog));
+            // The shuffles keep the history's faults: the window names them as the builder does.
+            const QString quality = dialog->findChild<QLabel*>("dataQuality")->text();
+            QVERIFY2(quality.contains("bars flagged as wrong prices") && quality.contains("\nhistory: "),
+                     qPrintable(quality));
 
             // The engine on its own, with the same entries.
             const PermutationTestOptions options = dialog->readOptions();
@@ -202,7 +206,7 @@ void PermutationTestDlgTest::theBuildersPanelShowsTheTestOfItsBuild() {
 void PermutationTestDlgTest::pictureForTheReadme() {
     if (!qEnvironmentVariableIsSet("VARKEL_SCREENSHOT_DIR")) QSKIP("only for scripts/screenshot-permutation");
     TradeModelStation station;
-    QVERIFY(station.openSample());
+    QVERIFY(station.openBundledSample());
     CPermutationTestDlg dialog(activeWorkspace(), station.app.startDirectory, station.frame());
     dialog.setBuild({StudyKind::LinearRegression, true, StudyKind::RateOfChange, false, std::nullopt}, TrialSelection::best);
     dialog.resize(900, 640);

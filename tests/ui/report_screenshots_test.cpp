@@ -42,7 +42,7 @@ private slots:
 
 void ReportScreenshotsTest::macdRocModelThroughBuilderViewerAndSignal() {
     TradeModelStation station;
-    QVERIFY(station.openSample());
+    QVERIFY(station.openBundledSample());
     const bool fullBuild = qEnvironmentVariableIsSet("VARKEL_SCREENSHOT_DIR");
     QString baseReturn;
 

@@ -54,7 +54,7 @@ private slots:
 
 void RobustnessScreenshotsTest::builderSurfaceAndWalkForward() {
     TradeModelStation station;
-    QVERIFY(station.openSample());
+    QVERIFY(station.openBundledSample());
     QString verdict;
     bool surfaceShown = false;
     station.answerDialog = [&](QDialog& dialog) {
@@ -103,7 +103,7 @@ void RobustnessScreenshotsTest::builderSurfaceAndWalkForward() {
         return int(QDialog::Rejected);
     };
     station.frame()->dispatch(cmd::walkForwardMenu);
-    QCOMPARE(folds, 15);
+    QCOMPARE(folds, 22);  // the sample's 6399 - 1000 bars after the first train window, 250 a test window (the last one cut)
     QVERIFY(station.messages.isEmpty());
 }
 

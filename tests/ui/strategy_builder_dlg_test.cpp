@@ -178,7 +178,7 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
     // The sample's flagged bars and their share of the model's return.
     const QString note = dialog.findChild<QLabel*>("dataQuality")->text();
     QVERIFY2(note.startsWith("The history has "), qPrintable(note));
-    QCOMPARE(note, QString::fromStdString(builtModelDataQualityNote(VARKEL_SAMPLES_DIR "/USD_JPY.txt",
+    QCOMPARE(note, QString::fromStdString(builtModelDataQualityNote(VARKEL_FAULTY_HISTORIES_DIR "/USD_JPY.txt",
                                                                      *engineRegistry.findProduct("USD/JPY"))));
     QVERIFY(!QFile::exists(station.startFile("USD_JPY.pfm")));  // saved only when asked to
     button(dialog, "save")->click();

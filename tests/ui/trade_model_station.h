@@ -37,6 +37,9 @@ struct TradeModelStation : StartDirectory, Workstation {
         questions.clear();
         return opened;
     }
-    bool openSample() { return open(QStringLiteral("USD/JPY"), QStringLiteral(VARKEL_SAMPLES_DIR "/USD_JPY.txt")); }
+    // The faulty USD/JPY test history: its flagged bars and figures are what many tests check.
+    bool openSample() { return open(QStringLiteral("USD/JPY"), QStringLiteral(VARKEL_FAULTY_HISTORIES_DIR "/USD_JPY.txt")); }
+    // The bundled USD/JPY sample a trader sees first: the README's pictures show it.
+    bool openBundledSample() { return open(QStringLiteral("USD/JPY"), QStringLiteral(VARKEL_SAMPLES_DIR "/USD_JPY.txt")); }
     varkel::Product& product() { return *activeWorkspace()->registry.findProduct(activeWorkspace()->productName); }
 };

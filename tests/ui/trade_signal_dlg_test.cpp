@@ -146,7 +146,7 @@ void TradeSignalDlgTest::missingModelWritesNothingUnwritableFileIsReported() {
 void TradeSignalDlgTest::appendedBarIsTheSignalsLastBar() {
     TradeModelStation station;
     const QString copy = station.startFile("USD_JPY.txt");
-    QVERIFY(QFile::copy(VARKEL_SAMPLES_DIR "/USD_JPY.txt", copy));
+    QVERIFY(QFile::copy(VARKEL_FAULTY_HISTORIES_DIR "/USD_JPY.txt", copy));
     QVERIFY(station.open("USD/JPY", copy));
     station.writeStartFile("USD_JPY.pfm", macdModel);
     station.chooseFile = [copy] { return copy; };

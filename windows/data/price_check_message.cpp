@@ -8,6 +8,8 @@ using namespace varkel;
 
 PriceCheckMessage priceCheckMessage(const PriceCheck& check, const QString& fileName) {
     QStringList lines;
+    // What runs through the whole history first: a long list of bars would hide it.
+    for (const std::string& line : describeHistoryFindings(check)) lines << QString::fromStdString(line);
     for (const DataFinding& finding : check.findings) lines << QString::fromStdString(describeFinding(finding));
     const QString summary = QStringLiteral("%1: %2").arg(fileName, QString::fromStdString(checkSummary(check)));
     return {summary + QStringLiteral("\n\n") + firstLinesAndMore(lines, PriceCheckMessage::shownFindings),
@@ -15,7 +17,7 @@ PriceCheckMessage priceCheckMessage(const PriceCheck& check, const QString& file
 }
 
 void reportPriceCheck(const PriceCheck& check, const QString& fileName) {
-    if (check.findings.empty()) return;
+    if (check.findings.empty() && check.historyFindings.empty()) return;
     const PriceCheckMessage message = priceCheckMessage(check, fileName);
     showMessage(message.text, message.details);
 }

@@ -13,8 +13,9 @@ struct PriceCheckMessage {
     static constexpr int shownFindings = 8;
 };
 
-// "USD_JPY.txt: 5352 bars, 2 findings: 1 gap, 1 spike" and a line per finding,
-// at most shownFindings of them, then "... and N more".
+// "USD_JPY.txt: 5352 bars, 2 findings: 1 gap, 1 spike" and a line per finding
+// (the history's findings first), at most shownFindings of them, then "... and
+// N more".
 PriceCheckMessage priceCheckMessage(const varkel::PriceCheck& check, const QString& fileName);
 
 // Shows the report when the check found anything; a clean file shows nothing.

@@ -6,6 +6,8 @@
 #include "robustness/robustness_verdict.h"
 #include "studies/study_catalogue.h"
 #include "workbench/chart_workspace.h"
+#include "data/price_check.h"
+#include "report/flagged_return.h"
 #include "workbench/seams.h"
 #include "workbench/window_size.h"
 
@@ -71,6 +73,7 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
       seed_(new QSpinBox(this)),
       layerTable_(new QTableWidget(0, static_cast<int>(std::size(tableColumns)), this)),
       sentence_(new QLabel(this)),
+      dataQualityText_(new QLabel(this)),
       chart_(new QCustomPlot(this)),
       controls_(this),
       workspace_(workspace),
@@ -94,6 +97,9 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
     seed_->setValue(static_cast<int>(defaultPermutationSeed));
     seed_->setToolTip(QStringLiteral("The same seed shuffles the same way on every machine"));
     sentence_->setWordWrap(true);
+    dataQualityText_->setObjectName(QStringLiteral("dataQuality"));
+    dataQualityText_->setWordWrap(true);
+    dataQualityText_->setStyleSheet(QStringLiteral("color: #b35c00"));
     connect(&task_, &BackgroundTask::progressed, this,
             [this](int, qint64 done, qint64 total) { showProgress(done, total); });
     connect(controls_.run, &QPushButton::clicked, this, &CPermutationTestDlg::run);
@@ -140,6 +146,7 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
     layout->addWidget(chart_, 1);
     layout->addWidget(layerTable_);
     layout->addWidget(sentence_);
+    layout->addWidget(dataQualityText_);
     layout->addLayout(controls_.makeRow());
     rememberWindowSize(this, QStringLiteral("Permutation Test"), QSize(860, 640));
 
@@ -180,6 +187,9 @@ void CPermutationTestDlg::run() {
     }
 
     clearResults();
+    // Named with the result, as the builder and walk-forward name them: the
+    // shuffles keep whatever faults the history's moves hold.
+    testedDataQuality_ = dataQualityNote(checkPriceFile(workspace_->pricePath, product->name), {}, {});
     TaskControl& control = task_.control();
     options.cancel = control.cancelFlag();
     options.onProgress = [&control](std::int64_t done, std::int64_t total) { control.report(0, done, total); };
@@ -250,6 +260,7 @@ void CPermutationTestDlg::clearResults() {
     histogram_ = {};
     layerTable_->setRowCount(0);
     sentence_->clear();
+    dataQualityText_->clear();
     bars_->data()->clear();
     chart_->clearItems();
     chart_->replot();
@@ -262,6 +273,7 @@ void CPermutationTestDlg::showReport() {
     sentence_->setText(QString::fromStdString(permutationSentence(whole)));
     sentence_->setStyleSheet(holds ? QStringLiteral("color: #1a7f37; font-weight: bold")
                                    : QStringLiteral("color: #c62828; font-weight: bold"));
+    dataQualityText_->setText(QString::fromStdString(testedDataQuality_));
     drawHistogram();
 }
 

@@ -85,6 +85,7 @@ private:
     QSpinBox* const seed_;
     QTableWidget* const layerTable_;
     QLabel* const sentence_;
+    QLabel* const dataQualityText_;  // the tested history's data-quality findings
     QCustomPlot* const chart_;
     QCPBars* bars_;
     RunControls controls_;
@@ -94,6 +95,7 @@ private:
     varkel::BuildGrids grids_;
     // What the running or last run tests.
     varkel::PermutationTestOptions tested_;
+    std::string testedDataQuality_;  // the note on the tested history's data quality
     varkel::PermutationRun run_;
     std::optional<varkel::PermutationReport> report_;
     Histogram histogram_;
