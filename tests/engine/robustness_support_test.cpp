@@ -104,4 +104,29 @@ TEST(RobustnessVerdict, PlainSentenceAndThresholds) {
     EXPECT_EQ(withThousandsSeparators(std::numeric_limits<std::int64_t>::min()), "-9,223,372,036,854,775,808");
 }
 
+// After a permutation test the verdict rests on it: below 0.05 the build holds
+// up against noise; from 0.05 on the test could not tell, which is no fluke
+// verdict; PBO and DSR stay as figures, a plateau build keeps its name.
+TEST(RobustnessVerdict, PermutationVerdictSaysWhatTheTestCanTell) {
+    PermutationSummary held;
+    held.permutations = 199;
+    held.pValue = 3.0 / 200.0;
+    PermutationSummary noise;
+    noise.permutations = 199;
+    noise.pValue = 0.28;
+    noise.real = 509.15;
+    noise.quantile95 = 849.03;
+    EXPECT_EQ(permutationVerdictSentence(486910, held, {0.62}, 0.21),
+              "The best of 486,910 trials holds up against noise: permutation test p = 0.0150 (PBO 0.62, DSR 0.21)");
+    EXPECT_EQ(permutationVerdictSentence(486910, noise, {0.62, 0.1}, 0.21),
+              "The permutation test could not tell the best of 486,910 trials from noise: p = 0.28 (PBO 0.62, DSR "
+              "0.21). To stand out from noise this build needed more than 849.03 (the 95 % quantile of the shuffled "
+              "histories); it earned 509.15.");
+    EXPECT_EQ(permutationVerdictSentence(495479, noise, {0.38}, 0.001, true),
+              "The permutation test could not tell the plateau trial of 495,479 trials from noise: p = 0.28 (PBO 0.38, "
+              "DSR 0.00; the PBO ranks the best in-sample trial). To stand out from noise this build needed more than "
+              "849.03 (the 95 % quantile of the shuffled histories); it earned 509.15.");
+    EXPECT_EQ(notFromNoiseText(held), "");
+}
+
 }  // namespace
