@@ -176,6 +176,10 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("layerParameters%1").arg(layer))->text(),
                  QString::fromStdString(layerParameterText(expected.model.layers[layer - 1])));
     QVERIFY(!dialog.findChild<QLabel*>("layerParameters1")->text().isEmpty());
+    // The ROC filter is named when it earns less than the MACD base alone, and only then.
+    const QString cost = dialog.findChild<QLabel*>("filterCost")->text();
+    QCOMPARE(cost.startsWith("The ROC filter lowers the return from "), *expected.layerReturns[1] < *expected.layerReturns[0]);
+    QCOMPARE(cost.isEmpty(), !(*expected.layerReturns[1] < *expected.layerReturns[0]));
     // The sample's flagged bars and their share of the model's return.
     const QString note = dialog.findChild<QLabel*>("dataQuality")->text();
     QVERIFY2(note.startsWith("The history has "), qPrintable(note));
