@@ -64,10 +64,8 @@ std::string dataQualityNote(const std::vector<DataFinding>& findings, std::span<
     const std::vector<FlaggedBar> flagged = flaggedBarsOf(findings);
     if (flagged.empty()) return note + ", no bar flagged as wrong prices";
     note += ", " + std::to_string(flagged.size()) + (flagged.size() == 1 ? " bar" : " bars") + " flagged as wrong prices";
-    std::string share = flaggedReturnText(flaggedReturnShare(bars, flagged, dailyPnl));
-    if (share.empty()) return note;
-    share[0] = 'o';  // "...: of this return, ..."
-    return note + ": " + share;
+    const std::string share = flaggedReturnText(flaggedReturnShare(bars, flagged, dailyPnl));
+    return share.empty() ? note : note + ". " + share;
 }
 
 std::string builtModelDataQualityNote(const std::string& pricePath, const Product& product) {

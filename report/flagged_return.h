@@ -44,7 +44,7 @@ FlaggedReturn flaggedReturnShare(std::span<const Bar> bars, const std::vector<Fl
 std::string flaggedReturnText(const FlaggedReturn& share);
 
 // What a build or walk-forward says about the history's data quality: "The
-// history has 4 data-quality findings, 2 bars flagged as wrong prices: of
+// history has 4 data-quality findings, 2 bars flagged as wrong prices. Of
 // this return, 20061225 (flagged as a spike) adds 96 %, the other flagged bar
 // takes away 1 %". Empty when the check found nothing.
 std::string dataQualityNote(const std::vector<DataFinding>& findings, std::span<const Bar> bars,

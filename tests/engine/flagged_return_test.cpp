@@ -74,6 +74,6 @@ TEST(FlaggedReturn, DataQualityNoteNamesTheFindings) {
     EXPECT_EQ(dataQualityNote({}, bars, pnl), "");
     EXPECT_EQ(dataQualityNote({gap}, bars, pnl), "The history has 1 data-quality finding, no bar flagged as wrong prices");
     EXPECT_EQ(dataQualityNote({gap, spike}, bars, pnl),
-              "The history has 2 data-quality findings, 1 bar flagged as wrong prices: of this return, 20061221 "
+              "The history has 2 data-quality findings, 1 bar flagged as wrong prices. Of this return, 20061221 "
               "(flagged as a spike) adds 96 %");
 }
