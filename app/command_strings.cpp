@@ -45,7 +45,8 @@ constexpr CommandString commandStrings[] = {
     {32830, "Convert a broker export or an OHLC CSV into a price file"},
     {32810, "Show the returns of the last build's base index search over its parameters"},
     {32811, "Test the builder on bars it has not seen: build on past bars, trade the next ones"},
-    {32812, "Could the search have found the model in noise? Build on the same daily moves in random order"},
+    {32812, "Could the search have found the model in noise? Build on histories with their overnight moves and "
+               "day shapes shuffled separately"},
 };
 
 QString commandString(int id) {

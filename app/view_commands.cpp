@@ -24,6 +24,7 @@
 #include "workbench/chart_workspace.h"
 #include "workbench/seams.h"
 
+#include <QFile>
 #include <QMdiSubWindow>
 
 namespace {
@@ -90,6 +91,9 @@ void CVarkelModel2cView::onDownload() {
 
 void CVarkelModel2cView::onAppendData() {
     CAppendDataDlg dialog;
+    // The file most likely wanted: the active chart's, else where price files were opened last.
+    const ChartWorkspace* workspace = withPriceChart(activeWorkspace());
+    dialog.setFileToOffer(workspace != nullptr ? QFile::decodeName(workspace->pricePath.c_str()) : openDialogFolder());
     runDialog(dialog);
 }
 

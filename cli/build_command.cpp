@@ -134,6 +134,7 @@ int runBuildCommand(int argc, char** argv) {
         case BuildOutcome::Cancelled: std::fputs("Build cancelled\n", stderr); return exitFailed;
         default: std::fprintf(stderr, "No product %s\n", product->c_str()); return exitFailed;
     }
+    for (const std::string& cost : filterCostTexts(result.layerReturns, result.model)) std::printf("%s\n", cost.c_str());
     // Two Sharpe figures, named apart: this one is the model file's (the mean
     // of the rolling 20-bar ratios); the robustness lines below give the
     // per-bar Sharpe ratio of the daily P&L that the deflated Sharpe ratio uses.

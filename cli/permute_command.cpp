@@ -36,14 +36,17 @@ const char* const usage =
     "       varkel-cli permute --product NAME --file PATH --write-history K FILE [--seed S] [--dir DIR]\n"
     "       varkel-cli permute --merge PART... [--csv FILE] [--dir DIR]\n"
     "Could the search have found this model in noise? Runs the same build (indexes, grids,\n"
-    "selection) on the history and on P histories with the same overnight moves and day\n"
-    "shapes in random order (seed S, default 1), and prints for every layer the p-value\n"
-    "(1 + builds at least as good as the real one) / (P + 1), the real return's rank, and\n"
-    "the mean and 5/50/95 % quantiles of the permuted builds' returns. --csv writes those\n"
-    "returns. --shard I/N runs only the permutations k with k mod N = I - 1 and writes them\n"
-    "to a part file (--part, default permute-I-of-N.part); --merge puts the parts of one run\n"
-    "together and prints the report of the whole run. --write-history writes permuted\n"
-    "history K as a price file. Relative output paths go to DIR (default the current directory).\n";
+    "selection) on the history and on P histories whose overnight moves and day shapes are\n"
+    "shuffled separately (seed S, default 1; close-to-close moves are not kept), and prints\n"
+    "for every layer the p-value (1 + builds at least as good as the real one, ties\n"
+    "included) / (P + 1), the real return's rank, and the mean and 5/50/95 % quantiles of\n"
+    "the permuted builds' returns. Below p = 0.05 the model holds up against noise; from\n"
+    "0.05 on, the test could not tell it from noise (which is not proof of no edge).\n"
+    "--csv writes those returns. --shard I/N runs only the permutations k with\n"
+    "k mod N = I - 1 and writes them to a part file (--part, default permute-I-of-N.part);\n"
+    "--merge puts the parts of one run together and prints the report of the whole run.\n"
+    "--write-history writes permuted history K as a price file. Relative output paths go\n"
+    "to DIR (default the current directory).\n";
 
 // The permutations done of the shard's with the time they leave, while a test runs.
 class PermutationProgress {

@@ -103,7 +103,10 @@ std::string csvText(const Product& product, const std::vector<Request>& requests
     for (int i = 0; i < product.historyLength(); ++i) {
         const Bar& bar = product.bars[static_cast<std::size_t>(i)];
         text += bar.dateText;
-        for (const double price : {bar.open, bar.high, bar.low, bar.close}) text += "," + shortestText(price);
+        // Prices at the file's precision (111.24 for 11124, not the 111.24000000000001
+        // that hundredths times 0.01 holds); the studies' figures exact.
+        for (const double price : {bar.open, bar.high, bar.low, bar.close})
+            text += "," + formattedText("%.*f", product.priceDecimals(), price);
         for (const Request& request : requests)
             for (const StudyColumn& column : request.study->study.columns)
                 text += "," + shortestText(bar.*column.field);

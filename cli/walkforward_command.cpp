@@ -117,6 +117,8 @@ int runWalkForwardCommand(int argc, char** argv) {
     }
     std::fputs(walkForwardTable(report, loaded, options.folds, options.selection).c_str(), stdout);
     std::printf("Columns: %s\n%s\n", parameterColumnKey(report).c_str(), walkForwardVerdict(report).c_str());
+    if (const std::string cut = cutTestWindowText(report, options.folds.testBars); !cut.empty())
+        std::printf("%s\n", cut.c_str());
     if (const std::string note = walkForwardDataQualityNote(report, loaded, *file); !note.empty())
         std::printf("%s\n", note.c_str());
     if (csv) {

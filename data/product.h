@@ -2,6 +2,8 @@
 
 #include "data/bar.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -23,6 +25,8 @@ struct Product {
     int barCount() const { return static_cast<int>(bars.size()); }
     // Number of priced bars: every bar but the trailing next-day bar.
     int historyLength() const { return barCount() - 1; }
+    // The decimals of a price at the file's precision: 2 for hundredths.
+    int priceDecimals() const { return std::max(0, static_cast<int>(std::lround(-std::log10(priceScale)))); }
 };
 
 // A product name with every '/' replaced by '_': the base of its file names.

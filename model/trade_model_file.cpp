@@ -45,13 +45,7 @@ bool isTradeRate(const TradeModel& model, const double* field) {
 
 std::string formatInt(std::int32_t value) { return formattedText("%d", value); }
 
-std::string formatReal(double value) {
-    // The sign of a NaN carries no meaning; without this the formatted output
-    // would print "-nan" for the NaN that 0.0 / 0.0 gives on this platform.
-    if (std::isnan(value)) value = std::fabs(value);
-    // Every digit is kept (1e100 takes 108 characters), so any value reads back.
-    return formattedText("%10.6f", value);
-}
+std::string formatReal(double value) { return formattedText("%10s", modelFileRealText(value).c_str()); }
 
 std::string formatLine(const Field& field) {
     if (const auto* kind = std::get_if<StudyKind*>(&field)) return formatInt(static_cast<std::int32_t>(**kind));
@@ -83,6 +77,14 @@ std::vector<std::string> splitLines(std::string_view content) {
 }
 
 }  // namespace
+
+std::string modelFileRealText(double value) {
+    // The sign of a NaN carries no meaning; without this the formatted output
+    // would print "-nan" for the NaN that 0.0 / 0.0 gives on this platform.
+    if (std::isnan(value)) value = std::fabs(value);
+    // Every digit is kept (1e100 takes 108 characters), so any value reads back.
+    return formattedText("%.6f", value);
+}
 
 std::filesystem::path performanceFilePath(const std::filesystem::path& startDirectory,
                                           std::string_view productName) {

@@ -39,6 +39,12 @@ bool saveTradeModel(const TradeModel& model, const std::filesystem::path& path, 
 // regular file (a FIFO would never end) or larger than maxTradeModelFileBytes.
 std::optional<std::string> readTradeModelText(const std::filesystem::path& path);
 
+// A real value as a model file holds it, without the line's padding: six
+// decimals ("4.800000" for the 4.799999999999942 a search gives), every
+// digit of a large value kept, NaN without a sign. What other files that
+// name a model's thresholds print, so that both agree.
+std::string modelFileRealText(double value);
+
 // Fills the model from a model file's text, as loadTradeModel does.
 void parseTradeModel(TradeModel& model, std::string_view text, int* linesRead = nullptr);
 

@@ -79,7 +79,7 @@ std::string dataQualityNote(const PriceCheck& check, std::span<const Bar> bars, 
             note += " (" + std::to_string(unusual) + (unusual == 1 ? " unusual move" : " unusual moves") +
                     " not counted among them)";
         const std::string share = flagged.empty() ? "" : flaggedReturnText(flaggedReturnShare(bars, flagged, dailyPnl));
-        if (!share.empty()) note += ": " + share;
+        if (!share.empty()) note += ". " + share;
     }
     for (const std::string& line : describeHistoryFindings(check)) note += (note.empty() ? "" : "\n") + line;
     return note;
@@ -95,15 +95,26 @@ std::string builtModelDataQualityNote(const std::string& pricePath, const Produc
 
 std::string flaggedReturnText(const FlaggedReturn& share) {
     if (share.flaggedBars == 0) return {};
-    const std::string bar = share.largest.date + ", " + flaggedAs(share.largest.kind);
-    if (!(share.totalReturn > 0.0))
-        return bar + ", contributes " + formattedText("%.2f", share.largestReturn) + " to this return of " +
-               formattedText("%.2f", share.totalReturn);
-    const auto percent = [&share](double part) { return formattedText("%.0f %%", 100.0 * part / share.totalReturn); };
-    std::string text = percent(share.largestReturn) + " of this return comes from " + bar;
-    if (share.flaggedBars > 1)
-        text += "; " + percent(share.flaggedReturn) + " from all " + std::to_string(share.flaggedBars) + " flagged bars";
-    return text;
+    // Signed parts that add up to the flagged bars' whole: the largest bar's
+    // two days, then what the other flagged bars' days add to it.
+    const bool gain = share.totalReturn > 0.0;
+    const auto amount = [&share, gain](double part) {
+        if (!gain) return formattedText("%.2f", std::fabs(part));
+        const double percent = std::fabs(100.0 * part / share.totalReturn);
+        return percent < 0.5 ? std::string("less than 1 %") : formattedText("%.0f %%", percent);
+    };
+    const auto verb = [](double part, bool one) {
+        if (part < 0.0) return one ? "takes away " : "take away ";
+        return one ? "adds " : "add ";
+    };
+    std::string text = (gain ? std::string("Of this return, ") : formattedText("Of this return of %.2f, ", share.totalReturn)) +
+                       share.largest.date + " (" + flaggedAs(share.largest.kind) + ") " +
+                       verb(share.largestReturn, true) + amount(share.largestReturn);
+    const int others = share.flaggedBars - 1;
+    if (others == 0) return text;
+    const double rest = share.flaggedReturn - share.largestReturn;
+    text += others == 1 ? ", the other flagged bar " : ", the other " + std::to_string(others) + " flagged bars ";
+    return text + verb(rest, others == 1) + amount(rest);
 }
 
 }  // namespace varkel

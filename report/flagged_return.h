@@ -35,18 +35,20 @@ std::vector<FlaggedBar> flaggedBarsOf(const std::vector<DataFinding>& findings);
 FlaggedReturn flaggedReturnShare(std::span<const Bar> bars, const std::vector<FlaggedBar>& flagged,
                                  std::span<const double> dailyPnl);
 
-// "96 % of this return comes from 20061225, flagged as a spike" (and "; 97 %
-// from all 3 flagged bars" when more of them earned), or for a return that is
-// not a gain, "20061225, flagged as a spike, contributes 2249.30 to this
-// return of -120.00". Empty when no flagged bar is among the bars.
+// The flagged bars' part of the return as signed parts that add up: the bar
+// that earned most, then all the others together: "Of this return, 20111031
+// (flagged as a high spike) adds 2 %, the other 9 flagged bars take away
+// 1 %". A return that is not a gain is told in amounts: "Of this return of
+// -120.00, 20061225 (flagged as a spike) adds 2249.30". Empty when no flagged
+// bar is among the bars.
 std::string flaggedReturnText(const FlaggedReturn& share);
 
 // What a build, walk-forward or permutation test says about the history's data
 // quality: "The history has 4 data-quality findings, 2 bars flagged as wrong
-// prices (1 unusual move not counted among them): 96 % of this return comes
-// from 20061225, flagged as a spike", then one line per history finding
-// ("history: 77 % of the close-to-close variance ..."). Empty when the check
-// found nothing.
+// prices (1 unusual move not counted among them). Of this return, 20061225
+// (flagged as a spike) adds 96 %, the other flagged bar takes away 1 %", then
+// one line per history finding ("history: 77 % of the close-to-close
+// variance ..."). Empty when the check found nothing.
 std::string dataQualityNote(const PriceCheck& check, std::span<const Bar> bars, std::span<const double> dailyPnl);
 
 // The note for a model whose daily P&L the product's bars hold (after a

@@ -1,7 +1,6 @@
 #include "report/permutation_texts.h"
 
 #include "base/formatted_text.h"
-#include "base/formatted_text.h"
 #include "robustness/robustness_verdict.h"
 
 namespace varkel {
@@ -11,20 +10,19 @@ namespace {
 const char* const layerNames[3] = {"Base Index", "2nd Index", "3rd Index"};
 
 std::string timesText(std::int64_t count) {
-    if (count == 0) return "never found a better model";
-    if (count == 1) return "found a better model once";
-    return "found a better model " + std::to_string(count) + " times";
+    if (count == 0) return "never found a model at least as good";
+    if (count == 1) return "found a model at least as good once";
+    return "found a model at least as good " + std::to_string(count) + " times";
 }
 
 }  // namespace
 
 std::string permutationSentence(const PermutationSummary& whole) {
-    std::string sentence = "On " + std::to_string(whole.permutations) +
-                           " histories with the same daily moves in random order, the search " +
-                           timesText(whole.atLeastAsGood) + ": p = " + pValueText(whole.pValue) + ". ";
-    if (whole.pValue < permutationHoldsBelow)
-        return sentence + "Shuffled prices rarely give the search as much: this model needs the order in these prices.";
-    return sentence + "Order in these prices is not needed to explain this model.";
+    std::string sentence = "On " + std::to_string(whole.permutations) + " histories with " + shuffleDescription +
+                           ", the search " + timesText(whole.atLeastAsGood) + ": p = " + pValueText(whole.pValue) +
+                           ". ";
+    if (whole.pValue < permutationHoldsBelow) return sentence + "This model holds up against noise.";
+    return sentence + "The test could not tell this model from noise. " + notFromNoiseText(whole);
 }
 
 std::string permutationReportText(const PermutationReport& report, const std::string& title) {

@@ -9,10 +9,16 @@ namespace varkel {
 
 // How the workstation and the command line show a permutation test.
 
-// The trader's sentence on the whole build: "On 200 histories with the same
-// daily moves in random order, the search found a better model 83 times:
-// p = 0.42. Order in these prices is not needed to explain this model."
-// (a better model: one at least as good as the real build's).
+// What a permuted history is, as every text that names one says it: the
+// overnight moves and the day shapes are shuffled each on their own, so
+// close-to-close moves are not kept.
+inline constexpr const char* shuffleDescription = "their overnight moves and day shapes shuffled separately";
+
+// The trader's sentence on the whole build: "On 200 histories with their
+// overnight moves and day shapes shuffled separately, the search found a
+// model at least as good 83 times: p = 0.42. The test could not tell this
+// model from noise. To stand out ..." (notFromNoiseText), or for a p below
+// 0.05 "... This model holds up against noise."
 std::string permutationSentence(const PermutationSummary& whole);
 
 // The report: a title line, P and the seed, one table row per layer in use

@@ -1,8 +1,8 @@
 #include "report/walk_forward_texts.h"
 
 #include "base/formatted_text.h"
+#include "model/trade_model_file.h"
 #include "search/trial_ledger.h"
-#include "base/formatted_text.h"
 #include "data/price_check.h"
 #include "report/flagged_return.h"
 #include "studies/study_catalogue.h"
@@ -41,6 +41,14 @@ std::string walkForwardVerdict(const WalkForwardReport& report) {
            optionalText(totals.efficiency, "%.2f") +
            formattedText("; the whole-history build earns %.2f on the same bars, in sample.",
                          report.wholeHistoryTestReturn);
+}
+
+std::string cutTestWindowText(const WalkForwardReport& report, int testBars) {
+    if (report.folds.empty()) return {};
+    const int tested = report.folds.back().bars.testLength();
+    if (tested >= testBars) return {};
+    return formattedText("The %s fold tests only %d bar%s, not the %d asked: the history ends there.",
+                         report.folds.size() == 1 ? "single" : "last", tested, tested == 1 ? "" : "s", testBars);
 }
 
 std::string parameterColumnKey(const WalkForwardReport& report) {
@@ -88,13 +96,16 @@ std::string walkForwardCsv(const WalkForwardReport& report, const Product& produ
         text += formattedText("%zu,%s,%s,%s,%s,", k + 1, product.bars[bars.trainFrom].dateText.c_str(),
                        product.bars[bars.trainTo - 1].dateText.c_str(), product.bars[bars.testFrom].dateText.c_str(),
                        product.bars[bars.testTo - 1].dateText.c_str());
+        // Thresholds as the model file holds them (4.800000, not the search's
+        // 4.799999999999942); the fold's figures exact.
+        const auto setting = [](double value) { return modelFileRealText(value) + ","; };
         const auto number = [](double value) { return shortestText(value) + ","; };
         const Layer& base = m.layers[0];
         text += formattedText("%d,%d,%d,%d,", static_cast<int>(base.kind), base.p.spans[0], base.p.spans[1],
                               base.p.spans[2]) +
-                number(base.p.setting);
+                setting(base.p.setting);
         for (const Layer& filter : {m.layers[1], m.layers[2]})
-            text += formattedText("%d,%d,", static_cast<int>(filter.kind), filter.p.spans[0]) + number(filter.p.setting);
+            text += formattedText("%d,%d,", static_cast<int>(filter.kind), filter.p.spans[0]) + setting(filter.p.setting);
         text += number(fold.inSampleReturn) + number(fold.outOfSampleReturn);
         const std::optional<double> efficiency = fold.efficiency();
         text += (efficiency ? shortestText(*efficiency) : std::string("n/a")) + "\n";

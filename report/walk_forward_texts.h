@@ -30,6 +30,12 @@ std::string walkForwardMemoryText(const WalkForwardReport& report);
 // on the same bars, in sample."
 std::string walkForwardVerdict(const WalkForwardReport& report);
 
+// A last test window the history's end cut shorter than the `testBars` asked:
+// "The last fold tests only 171 bars, not the 250 asked: the history ends
+// there." ("The single fold ..." when there is one). Empty when every
+// fold tests testBars bars.
+std::string cutTestWindowText(const WalkForwardReport& report, int testBars);
+
 // What the parameter columns hold, from the first fold's model: "Base MACD:
 // fast/slow/signal; 2nd Rate Of Change: span @threshold".
 std::string parameterColumnKey(const WalkForwardReport& report);
@@ -39,8 +45,9 @@ std::string parameterColumnKey(const WalkForwardReport& report);
 std::string walkForwardDataQualityNote(const WalkForwardReport& report, const Product& product,
                                        const std::string& pricePath);
 
-// One line per fold under a header, nothing else; returns, thresholds and
-// efficiencies in their shortest exact form (shortestText).
+// One line per fold under a header, nothing else; spans and thresholds as the
+// model file holds them (modelFileRealText), returns and efficiencies in their
+// shortest exact form (shortestText).
 std::string walkForwardCsv(const WalkForwardReport& report, const Product& product);
 
 }  // namespace varkel

@@ -34,6 +34,13 @@ std::string figuresText(const std::vector<double>& layerPbos, double dsr) {
     return text + "DSR " + twoDecimals(dsr);
 }
 
+// "The best of 486,910 trials" or "The plateau trial of 486,910 trials".
+std::string trialsText(std::int64_t trials, bool plateau) {
+    return (plateau ? "The plateau trial of " : "The best of ") + withThousandsSeparators(trials) + " trials";
+}
+
+const char* const plateauRanking = "the PBO ranks the best in-sample trial";
+
 }  // namespace
 
 bool holdsUp(const std::vector<double>& layerPbos, double dsr) {
@@ -44,19 +51,39 @@ bool holdsUp(const std::vector<double>& layerPbos, double dsr) {
 
 std::string robustnessSentence(std::int64_t trials, const std::vector<double>& layerPbos, double dsr,
                                bool plateau) {
-    std::string sentence =
-        (plateau ? "The plateau trial of " : "The best of ") + withThousandsSeparators(trials) + " trials ";
-    sentence += holdsUp(layerPbos, dsr) ? "holds up: " : "is likely a fluke: ";
+    std::string sentence = trialsText(trials, plateau);
+    sentence += holdsUp(layerPbos, dsr) ? " holds up: " : " is likely a fluke: ";
     sentence += figuresText(layerPbos, dsr);
-    if (plateau && !layerPbos.empty()) sentence += " (the PBO ranks the best in-sample trial)";
+    if (plateau && !layerPbos.empty()) sentence += std::string(" (") + plateauRanking + ")";
     return sentence;
 }
 
-std::string permutationVerdictSentence(std::int64_t trials, double pValue, const std::vector<double>& layerPbos,
-                                       double dsr) {
-    std::string sentence = "The best of " + withThousandsSeparators(trials) + " trials ";
-    sentence += pValue < permutationHoldsBelow ? "holds up: " : "is likely a fluke: ";
-    return sentence + "permutation test p = " + pValueText(pValue) + " (" + figuresText(layerPbos, dsr) + ")";
+std::string notFromNoiseText(const PermutationSummary& whole) {
+    if (whole.pValue < permutationHoldsBelow) return {};
+    // p is at least 1 / (P + 1): below 0.05 only from 20 histories on.
+    if (1.0 / static_cast<double>(whole.permutations + 1) >= permutationHoldsBelow)
+        return "With " + std::to_string(whole.permutations) +
+               " shuffled histories no build can reach p below 0.05: the test needs at least 20.";
+    if (whole.real > whole.quantile95)
+        return formattedText("This build earned %.2f, more than the 95 %% quantile of the shuffled histories (%.2f), "
+                             "but %lld of them did at least as well: more shuffled histories would tell.",
+                             whole.real, whole.quantile95, static_cast<long long>(whole.atLeastAsGood));
+    return formattedText("To stand out from noise this build needed more than %.2f (the 95 %% quantile of the "
+                         "shuffled histories); it earned %.2f.",
+                         whole.quantile95, whole.real);
+}
+
+std::string permutationVerdictSentence(std::int64_t trials, const PermutationSummary& whole,
+                                       const std::vector<double>& layerPbos, double dsr, bool plateau) {
+    const std::string figures = " (" + figuresText(layerPbos, dsr) +
+                                (plateau && !layerPbos.empty() ? std::string("; ") + plateauRanking : "") + ")";
+    if (whole.pValue < permutationHoldsBelow)
+        return trialsText(trials, plateau) + " holds up against noise: permutation test p = " +
+               pValueText(whole.pValue) + figures;
+    std::string subject = trialsText(trials, plateau);
+    subject[0] = 't';  // "the best of ..." inside the sentence
+    return "The permutation test could not tell " + subject + " from noise: p = " + pValueText(whole.pValue) +
+           figures + ". " + notFromNoiseText(whole);
 }
 
 std::string pValueText(double pValue) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "robustness/permutation_statistics.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,13 +22,25 @@ std::string robustnessSentence(std::int64_t trials, const std::vector<double>& l
                                bool plateau = false);
 
 // Once the build has had a permutation test, the verdict rests on it: the
-// build holds up when the whole build's p-value is below this.
+// build holds up against noise when the whole build's p-value is below this.
 constexpr double permutationHoldsBelow = 0.05;
 
-// "The best of 486,910 trials holds up: permutation test p = 0.0149 (PBO
-// 0.62, DSR 0.21)" or "... is likely a fluke: permutation test p = 0.42 (...)".
-std::string permutationVerdictSentence(std::int64_t trials, double pValue, const std::vector<double>& layerPbos,
-                                       double dsr);
+// What a permutation test that did not reach permutationHoldsBelow can say:
+// the test cannot tell the model from noise, which is not the same as there
+// being no edge. From the figures the test has: "To stand out from noise this
+// build needed more than 849.03 (the 95 % quantile of the shuffled
+// histories); it earned 509.15." When P is too small for any p below 0.05, or
+// the return beat that quantile but too many shuffled builds tied or beat it,
+// it says so instead. Empty for a p below 0.05.
+std::string notFromNoiseText(const PermutationSummary& whole);
+
+// "The best of 486,910 trials holds up against noise: permutation test p =
+// 0.0149 (PBO 0.62, DSR 0.21)", or "The permutation test could not tell the
+// best of 486,910 trials from noise: p = 0.28 (PBO 0.62, DSR 0.21). To stand
+// out ..." (notFromNoiseText). A plateau build names its rule as
+// robustnessSentence does.
+std::string permutationVerdictSentence(std::int64_t trials, const PermutationSummary& whole,
+                                       const std::vector<double>& layerPbos, double dsr, bool plateau = false);
 
 // A p-value as the sentences show it: "0.42" from 0.1 on, "0.0498" below it,
 // "5e-06" below 0.001 (four decimals where 0.05 decides).

@@ -1,9 +1,10 @@
 #include "search/parameter_surface.h"
 
 #include "base/atomic_file.h"
-#include "base/atomic_file.h"
 #include "base/formatted_text.h"
+#include "model/trade_model_file.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace varkel {
@@ -37,9 +38,19 @@ std::string surfaceCsv(const ParameterSurface& surface) {
         text += ',';
     }
     text += "return\n";
+    // A column of whole numbers is a span; any other holds a setting, written
+    // as the model file holds it (0.009000, not the grid's 0.009000000000000001).
+    std::vector<bool> setting(surface.parameterCount(), false);
+    for (std::size_t trial = 0; trial < surface.trialCount(); ++trial)
+        for (std::size_t index = 0; index < surface.parameterCount(); ++index)
+            if (const double value = surface.parameter(trial, index); value != std::trunc(value)) setting[index] = true;
     for (std::size_t trial = 0; trial < surface.trialCount(); ++trial) {
         for (std::size_t index = 0; index < surface.parameterCount(); ++index) {
-            appendNumber(text, surface.parameter(trial, index));
+            const double value = surface.parameter(trial, index);
+            if (setting[index])
+                text += modelFileRealText(value);
+            else
+                appendNumber(text, value);
             text += ',';
         }
         appendNumber(text, surface.returns[trial]);

@@ -22,8 +22,9 @@ struct ParameterSurface {
 };
 
 // The surface as CSV: a header naming the parameters then `return`, and one
-// row per trial in grid order, every number in the shortest text that reads
-// back to the same double.
+// row per trial in grid order; spans and returns in the shortest text that
+// reads back to the same double, settings (thresholds, multipliers) as the
+// model file holds them (modelFileRealText).
 std::string surfaceCsv(const ParameterSurface& surface);
 
 // Writes surfaceCsv to `path` atomically; false (with `error`) on failure.

@@ -49,9 +49,10 @@ bool askYesNo(const QString& text, const QString& details, EnterAnswers enterAns
                           enterAnswers == EnterAnswers::Yes ? QMessageBox::Yes : QMessageBox::No) == QMessageBox::Yes;
 }
 
-QString askOpenFileName(QWidget* owner, const QString& filter, const QString& folder) {
+QString askOpenFileName(QWidget* owner, const QString& filter, const QString& folder, const QString& caption) {
+    if (seams().openFileQuestion) return seams().openFileQuestion(caption, folder, filter);
     if (seams().openFileName) return seams().openFileName(owner, filter);
-    return QFileDialog::getOpenFileName(owner, QString(), folder, filter);
+    return QFileDialog::getOpenFileName(owner, caption, folder, filter);
 }
 
 QString askSaveFileName(QWidget* owner, const QString& suggested, const QString& filter) {

@@ -14,6 +14,9 @@ struct Seams {
     std::function<void(const QString& text, const QString& details)> detailedMessage;
     std::function<bool(const QString& text, const QString& details)> question;
     std::function<QString(QWidget* owner, const QString& filter)> openFileName;
+    // The same question with its caption and first folder, for a test that
+    // checks how the question is put; tried before openFileName.
+    std::function<QString(const QString& caption, const QString& folder, const QString& filter)> openFileQuestion;
     std::function<QString(QWidget* owner, const QString& suggested, const QString& filter)> saveFileName;
     std::function<int(QDialog& dialog)> runDialog;
     std::function<void(int milliseconds)> splashWait;
@@ -36,8 +39,10 @@ enum class EnterAnswers { Yes, No };
 bool askYesNo(const QString& text, const QString& details = QString(), EnterAnswers enterAnswers = EnterAnswers::Yes);
 
 // The file-open dialog with `filter` ("Text Files (*.txt);;All Files (*)"),
-// showing `folder` first when given; empty when cancelled.
-QString askOpenFileName(QWidget* owner, const QString& filter, const QString& folder = QString());
+// showing `folder` (or selecting the file it names) first when given, titled
+// `caption` when given; empty when cancelled.
+QString askOpenFileName(QWidget* owner, const QString& filter, const QString& folder = QString(),
+                        const QString& caption = QString());
 
 // The file-save dialog starting at `suggested`; empty when cancelled.
 QString askSaveFileName(QWidget* owner, const QString& suggested, const QString& filter);

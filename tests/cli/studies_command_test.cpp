@@ -63,7 +63,7 @@ TEST(StudiesCommand, PrintsOneLinePerBarWithTheStudiesAsked) {
     const auto rows = lines(run.out);
     ASSERT_EQ(rows.size(), 5u) << run.out;  // header and four bars; no line for the next day
     EXPECT_EQ(rows[0], "dateText,open,high,low,close,roc,ndist");  // the fixed study order
-    EXPECT_EQ(fields(rows[1]), (std::vector<std::string>{"20240102", "1", "1.1", "0.9", "1", "0", "0"}));
+    EXPECT_EQ(fields(rows[1]), (std::vector<std::string>{"20240102", "1.00", "1.10", "0.90", "1.00", "0", "0"}));
     // Variance of 2, 3, 5 is 7/3; the rise from 3 to 5 is 40 % of today's close.
     EXPECT_DOUBLE_EQ(std::strtod(fields(rows[3])[6].c_str(), nullptr), 1.0);
     EXPECT_DOUBLE_EQ(std::strtod(fields(rows[4])[6].c_str(), nullptr), 7.0 / 3.0);
@@ -87,11 +87,21 @@ TEST(StudiesCommand, EveryStudyOnTheSampleToAFile) {
               "stochK,stochD,stochSlowD,macdFast,macdSlow,macdLine,macdSignal,tsc,lregSlope,ndist");
     EXPECT_EQ(fields(rows[4666])[0], "20240715");
     for (const auto& row : rows) ASSERT_EQ(fields(row).size(), 24u) << row;
-    // Printed in the shortest text that reads back as the same double: the
-    // close reads as the price it is, and every value reads back exactly.
-    const auto last = fields(rows[4666]);
-    EXPECT_EQ(last[4], "158.31");
-    EXPECT_EQ(std::strtod(last[4].c_str(), nullptr), 15831 * 0.01);
+    // Prices as the file writes them, in hundredths with two decimals (11124
+    // is 111.24, though 11124 * 0.01 is 111.24000000000001); the studies'
+    // figures in the shortest text that reads back as the same double.
+    const auto fileLines = lines(readAll(samplePath));
+    ASSERT_EQ(fileLines.size(), rows.size() - 1);
+    for (std::size_t bar = 0; bar < fileLines.size(); ++bar) {
+        const auto hundredths = fields(fileLines[bar]);
+        const auto printed = fields(rows[bar + 1]);
+        for (std::size_t price = 1; price <= 4; ++price) {
+            const std::string& units = hundredths[price];
+            ASSERT_EQ(printed[price], units.substr(0, units.size() - 2) + "." + units.substr(units.size() - 2))
+                << rows[bar + 1];
+        }
+    }
+    EXPECT_EQ(fields(rows[4666])[4], "158.31");
     EXPECT_EQ(lines(runCli("--product USD/JPY --file " + samplePath + studies).out), rows);
 }
 

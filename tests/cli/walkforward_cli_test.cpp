@@ -1,4 +1,5 @@
 #include "../support/run_cli.h"
+#include "base/formatted_text.h"
 
 #include <gtest/gtest.h>
 
@@ -55,6 +56,13 @@ TEST(CliWalkForward, PrintsTheFoldsAndWritesOneCsvRowPerFold) {
         EXPECT_EQ(row[5], "10");  // linear regression
         EXPECT_EQ(row[10], "9");  // rate of change
         EXPECT_EQ(row[13], "-999");
+        // Thresholds as the model file holds them: six decimals, never a
+        // search's 4.799999999999942.
+        for (const std::size_t threshold : {9u, 12u, 15u}) {
+            const std::string& text = row[threshold];
+            EXPECT_EQ(text.size() - text.find('.'), 7u) << text;
+            EXPECT_EQ(text, varkel::formattedText("%.6f", std::strtod(text.c_str(), nullptr)));
+        }
         outOfSample += std::strtod(row[17].c_str(), nullptr);
     }
     EXPECT_EQ(rows[0][0], "1");

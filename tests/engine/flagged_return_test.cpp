@@ -29,11 +29,19 @@ TEST(FlaggedReturn, SharesOfTheReturnOnFlaggedBarsAndTheDayAfter) {
     };
     const Case cases[] = {
         {{}, 0.0, 0, ""},
-        {{{"20061223", FindingKind::Spike}}, 94.0, 1, "94 % of this return comes from 20061223, flagged as a spike"},
+        {{{"20061223", FindingKind::Spike}}, 94.0, 1, "Of this return, 20061223 (flagged as a spike) adds 94 %"},
+        // 20061223 earns 90 + 4, 20061224 adds only its own next day (-1): 94 - 1 = 93.
         {{{"20061223", FindingKind::Spike}, {"20061224", FindingKind::LowSpike}, {"19990101", FindingKind::Spike}},
-         93.0, 2, "94 % of this return comes from 20061223, flagged as a spike; 93 % from all 2 flagged bars"},
+         93.0, 2, "Of this return, 20061223 (flagged as a spike) adds 94 %, the other flagged bar takes away 1 %"},
         {{{"20061227", FindingKind::AbsurdHighLow}}, 1.0, 1,
-         "1 % of this return comes from 20061227, flagged as an absurd high or low"},
+         "Of this return, 20061227 (flagged as an absurd high or low) adds 1 %"},
+        // 20061222 earns 0 + 90; the others 1 + 2 (20061220, 20061221 overlap on one day) and 3 + 1.
+        {{{"20061220", FindingKind::Spike}, {"20061221", FindingKind::Spike}, {"20061222", FindingKind::HighSpike},
+          {"20061226", FindingKind::Spike}},
+         97.0, 4, "Of this return, 20061222 (flagged as a high spike) adds 90 %, the other 3 flagged bars add 7 %"},
+        // 20061225 and 20061226 earn -1 + 3 and 3 + 1: the largest adds 4 %, the other takes away 1 %.
+        {{{"20061225", FindingKind::Spike}, {"20061226", FindingKind::Spike}}, 3.0, 2,
+         "Of this return, 20061226 (flagged as a spike) adds 4 %, the other flagged bar takes away 1 %"},
     };
     for (const Case& c : cases) {
         const FlaggedReturn share = flaggedReturnShare(bars, c.flagged, pnl);
@@ -42,10 +50,16 @@ TEST(FlaggedReturn, SharesOfTheReturnOnFlaggedBarsAndTheDayAfter) {
         EXPECT_EQ(share.flaggedBars, c.count) << c.text;
         EXPECT_EQ(flaggedReturnText(share), c.text);
     }
-    // A return that is no gain is told in amounts, not shares.
+    // A return that is no gain is told in amounts, not shares; a part under
+    // half a percent is not rounded to nothing.
     const std::vector<double> losing = {0.0, 0.0, 0.0, 50.0, -60.0, -5.0, 0.0, 0.0};
-    EXPECT_EQ(flaggedReturnText(flaggedReturnShare(bars, {{"20061223", FindingKind::Spike}}, losing)),
-              "20061223, flagged as a spike, contributes -10.00 to this return of -15.00");
+    EXPECT_EQ(flaggedReturnText(flaggedReturnShare(bars, {{"20061223", FindingKind::Spike}, {"20061225", FindingKind::Spike}},
+                                                   losing)),
+              "Of this return of -15.00, 20061225 (flagged as a spike) takes away 5.00, the other flagged bar takes "
+              "away 10.00");
+    const std::vector<double> small = {0.0, 0.0, 0.0, 0.4, 0.0, 0.0, 0.0, 99.6};
+    EXPECT_EQ(flaggedReturnText(flaggedReturnShare(bars, {{"20061223", FindingKind::Spike}}, small)),
+              "Of this return, 20061223 (flagged as a spike) adds less than 1 %");
 }
 
 PriceCheck checkWith(std::vector<DataFinding> findings) {
@@ -72,8 +86,8 @@ TEST(FlaggedReturn, DataQualityNoteNamesTheFindings) {
     EXPECT_EQ(dataQualityNote(checkWith({gap}), bars, pnl),
               "The history has 1 data-quality finding, no bar flagged as wrong prices");
     EXPECT_EQ(dataQualityNote(checkWith({gap, spike}), bars, pnl),
-              "The history has 2 data-quality findings, 1 bar flagged as wrong prices: 96 % of this return comes from "
-              "20061221, flagged as a spike");
+              "The history has 2 data-quality findings, 1 bar flagged as wrong prices. Of this return, 20061221 "
+              "(flagged as a spike) adds 96 %");
     DataFinding largeMove = wick;  // the same day also moved far: still one unusual move
     largeMove.kind = FindingKind::LargeMove;
     EXPECT_EQ(dataQualityNote(checkWith({wick, largeMove}), bars, pnl),

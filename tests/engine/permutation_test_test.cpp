@@ -88,25 +88,34 @@ TEST(PermutationSummary, CountsTiesAsAtLeastAsGoodAndInterpolatesQuantiles) {
     }
 }
 
-// The trader's sentence: how often, the p-value, and on which side of 0.05 it falls.
-TEST(PermutationSummary, SentenceSaysHowOftenAndWhetherOrderIsNeeded) {
-    const std::string order = " Order in these prices is not needed to explain this model.";
-    const std::string needed = " Shuffled prices rarely give the search as much: this model needs the order in these prices.";
-    std::vector<double> nineBetterOf199(199, 0.0), nineTiesOf200(200, 0.0), none(20, 0.0);
+// The trader's sentence: how often (ties count as at least as good), the
+// p-value, and on which side of 0.05 it falls; from 0.05 on, what the test
+// could not tell and what the build would have needed.
+TEST(PermutationSummary, SentenceSaysHowOftenAndWhatTheTestCanTell) {
+    const std::string prefix = "On ";
+    const std::string shuffled = " histories with their overnight moves and day shapes shuffled separately, the search ";
+    const std::string holds = " This model holds up against noise.";
+    const std::string cannot = " The test could not tell this model from noise. ";
+    std::vector<double> nineBetterOf199(199, 0.0), nineTiesOf200(200, 0.0), none(20, 0.0), ramp(100);
     std::fill(nineBetterOf199.begin(), nineBetterOf199.begin() + 9, 2.0);  // p = 10/200 = 0.05: not below
     std::fill(nineTiesOf200.begin(), nineTiesOf200.begin() + 9, 1.0);     // 9 ties: p = 10/201 = 0.0498
+    for (std::size_t k = 0; k < ramp.size(); ++k) ramp[k] = static_cast<double>(k);  // 95 % quantile 94.05
     const std::pair<std::vector<double>, std::string> cases[] = {
-        {nineBetterOf199, "On 199 histories with the same daily moves in random order, the search found a better model 9 "
-                    "times: p = 0.0500." + order},
-        {nineTiesOf200, "On 200 histories with the same daily moves in random order, the search found a better model 9 "
-                   "times: p = 0.0498." + needed},
-        {{0.0, 3.0, 0.5}, "On 3 histories with the same daily moves in random order, the search found a better model "
-                          "once: p = 0.50." + order},
-        {none, "On 20 histories with the same daily moves in random order, the search never found a better model: "
-               "p = 0.0476." + needed},
+        {nineBetterOf199, "199" + shuffled + "found a model at least as good 9 times: p = 0.0500." + cannot +
+                              "This build earned 1.00, more than the 95 % quantile of the shuffled histories (0.00), "
+                              "but 9 of them did at least as well: more shuffled histories would tell."},
+        {nineTiesOf200, "200" + shuffled + "found a model at least as good 9 times: p = 0.0498." + holds},
+        {{0.0, 3.0, 0.5}, "3" + shuffled + "found a model at least as good once: p = 0.50." + cannot +
+                              "With 3 shuffled histories no build can reach p below 0.05: the test needs at least 20."},
+        {none, "20" + shuffled + "never found a model at least as good: p = 0.0476." + holds},
+        {ramp, "100" + shuffled + "found a model at least as good 49 times: p = 0.50." + cannot +
+                   "To stand out from noise this build needed more than 94.05 (the 95 % quantile of the shuffled "
+                   "histories); it earned 50.50."},
     };
-    for (const auto& [permuted, expected] : cases)
-        EXPECT_EQ(permutationSentence(summarisePermutations(1.0, permuted)), expected);
+    for (const auto& [permuted, expected] : cases) {
+        const double real = permuted.size() == 100 ? 50.5 : 1.0;
+        EXPECT_EQ(permutationSentence(summarisePermutations(real, permuted)), prefix + expected);
+    }
 }
 
 // R is what the builder keeps per layer; R_k is the build on the price file

@@ -52,15 +52,17 @@ TEST(PnlBlocks, RefuseOddOrOutOfRangeCountsAndTooShortHistories) {
     EXPECT_EQ(pnlBlocks(11, 10).size(), 10u);
 }
 
+// Spans and returns exact and short; a setting column as the model file
+// holds it, whatever float noise the grid's steps left (0.009000000000000001).
 TEST(ParameterSurface, CsvNamesTheParametersInTheShortestExactNumbers) {
     ParameterSurface surface;
     surface.parameterNames = {"fast span", "slow span", "odd, name"};
-    surface.parameters = {4, 5, 0.1, 4, 6, 1e-300};
+    surface.parameters = {4, 5, 0.009000000000000001, 4, 6, 2.0};
     surface.returns = {-0.25, 1.0 / 3.0};
     EXPECT_EQ(surfaceCsv(surface),
               "fast span,slow span,\"odd, name\",return\n"
-              "4,5,0.1,-0.25\n"
-              "4,6,1e-300,0.3333333333333333\n");
+              "4,5,0.009000,-0.25\n"
+              "4,6,2.000000,0.3333333333333333\n");
 
     const auto folder = std::filesystem::temp_directory_path() / "varkel_surface_test";
     std::filesystem::remove_all(folder);
@@ -102,6 +104,31 @@ TEST(RobustnessVerdict, PlainSentenceAndThresholds) {
     EXPECT_EQ(withThousandsSeparators(810000), "810,000");
     EXPECT_EQ(withThousandsSeparators(-1234), "-1,234");
     EXPECT_EQ(withThousandsSeparators(std::numeric_limits<std::int64_t>::min()), "-9,223,372,036,854,775,808");
+}
+
+// After a permutation test the verdict rests on it: below 0.05 the build holds
+// up against noise; from 0.05 on the test could not tell, which is no fluke
+// verdict; PBO and DSR stay as figures, a plateau build keeps its name.
+TEST(RobustnessVerdict, PermutationVerdictSaysWhatTheTestCanTell) {
+    PermutationSummary held;
+    held.permutations = 199;
+    held.pValue = 3.0 / 200.0;
+    PermutationSummary noise;
+    noise.permutations = 199;
+    noise.pValue = 0.28;
+    noise.real = 509.15;
+    noise.quantile95 = 849.03;
+    EXPECT_EQ(permutationVerdictSentence(486910, held, {0.62}, 0.21),
+              "The best of 486,910 trials holds up against noise: permutation test p = 0.0150 (PBO 0.62, DSR 0.21)");
+    EXPECT_EQ(permutationVerdictSentence(486910, noise, {0.62, 0.1}, 0.21),
+              "The permutation test could not tell the best of 486,910 trials from noise: p = 0.28 (PBO 0.62, DSR "
+              "0.21). To stand out from noise this build needed more than 849.03 (the 95 % quantile of the shuffled "
+              "histories); it earned 509.15.");
+    EXPECT_EQ(permutationVerdictSentence(495479, noise, {0.38}, 0.001, true),
+              "The permutation test could not tell the plateau trial of 495,479 trials from noise: p = 0.28 (PBO 0.38, "
+              "DSR 0.00; the PBO ranks the best in-sample trial). To stand out from noise this build needed more than "
+              "849.03 (the 95 % quantile of the shuffled histories); it earned 509.15.");
+    EXPECT_EQ(notFromNoiseText(held), "");
 }
 
 }  // namespace

@@ -197,6 +197,27 @@ TEST(BuildTexts, ChosenParametersAreNamedAsTheCatalogueNamesThem) {
     EXPECT_EQ(layerParameterText(model.layers[0]), "span 12, threshold 0.05");
 }
 
+// A filter that earns less in sample than the layers before it is named; one
+// that earns as much or more, or a layer that did not run, is not.
+TEST(BuildTexts, AFilterThatLowersTheReturnIsNamed) {
+    TradeModel model;
+    model.layers[0].kind = StudyKind::LinearRegression;
+    model.layers[1].kind = StudyKind::RateOfChange;
+    model.layers[2].kind = StudyKind::NormalDistribution;
+    using Returns = std::array<std::optional<double>, 3>;
+    const std::pair<Returns, std::vector<std::string>> cases[] = {
+        {{342.85, 332.45, std::nullopt}, {"The ROC filter lowers the return from 342.85 to 332.45: the base alone earns more"}},
+        {{342.85, 350.0, 349.5}, {"The NDIST filter lowers the return from 350.00 to 349.50: the layers before it "
+                                  "alone earn more"}},
+        {{-10.0, -20.0, -30.0}, {"The ROC filter lowers the return from -10.00 to -20.00: the base alone earns more",
+                                 "The NDIST filter lowers the return from -20.00 to -30.00: the layers before it alone "
+                                 "earn more"}},
+        {{342.85, 342.85, 400.0}, {}},
+        {{342.85, std::nullopt, std::nullopt}, {}},
+    };
+    for (const auto& [returns, texts] : cases) EXPECT_EQ(filterCostTexts(returns, model), texts);
+}
+
 // The number each study needs is the longest of the smallest spans its search
 // tries; the searches must cope with a history of exactly that length, and
 // one bar fewer is refused before anything is searched or saved.

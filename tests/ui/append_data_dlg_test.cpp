@@ -7,6 +7,7 @@
 #include "workbench/chart_workspace.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -56,9 +57,10 @@ void AppendDataDlgTest::entriesAreLabelledAndTakeDigitsOnly() {
     CAppendDataDlg dialog;
     QCOMPARE(dialog.objectName(), QStringLiteral("150"));
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Append Price Data"));
-    const QStringList labels = {"Date to be added", "Open Price (e.g. 12031) no decimal point",
-                                "High Price (e.g. 12110) no decimal point", "Low Price (e.g. 12009) no decimal point",
-                                "Close Price (e.g. 12100) no decimal point"};
+    // A price may be typed in hundredths or with its decimal point: the labels say both.
+    const QStringList labels = {"Date to be added", "Open Price (e.g. 12031 or 120.31)",
+                                "High Price (e.g. 12110 or 121.10)", "Low Price (e.g. 12009 or 120.09)",
+                                "Close Price (e.g. 12100 or 121.00)"};
     for (int i = 0; i < entryIds.size(); ++i) {
         QLineEdit* edit = entry(dialog, entryIds[i]);
         QVERIFY2(edit != nullptr, qPrintable(entryIds[i]));
@@ -82,9 +84,9 @@ void AppendDataDlgTest::appendsTheTypedLineToTheChosenFile() {
     const QString existing = station.writeFile("usd.txt", "20240102,12031,12110,12009,12100");
     const QString fresh = station.directory.filePath("new.txt");
     QString target = existing;
-    QStringList filters;
-    seams().openFileName = [&](QWidget*, const QString& filter) {
-        filters << filter;
+    QStringList questions;
+    seams().openFileQuestion = [&](const QString& caption, const QString& folder, const QString& filter) {
+        questions << caption << folder << filter;
         return target;
     };
     bool closed = false;
@@ -102,7 +104,9 @@ void AppendDataDlgTest::appendsTheTypedLineToTheChosenFile() {
     QVERIFY(closed);
     QCOMPARE(fileContent(existing),
              QByteArray("20240102,12031,12110,12009,12100\n20240103,12100,12200,12050,12150\n"));
-    QCOMPARE(filters, QStringList({"Text Files (*.txt);;All Files (*)"}));
+    // The question names its task and starts where price files were opened, not in the working folder.
+    QCOMPARE(questions, QStringList({"Append the bar to which price file?", openDialogFolder(),
+                                     "Text Files (*.txt);;All Files (*)"}));
 
     // The toolbar button does the same; a file that does not exist is created.
     target = fresh;
@@ -221,12 +225,18 @@ void AppendDataDlgTest::theViewShowingTheFileReloadsIt() {
     const int barsBefore = workspace->barsTotal;
     station.messages.clear();  // the data-quality reports of the opens
 
-    station.chooseFile = [path] { return path; };
+    // The question offers the active chart's own file.
+    QString offered;
+    seams().openFileQuestion = [&](const QString&, const QString& folder, const QString&) {
+        offered = folder;
+        return path;
+    };
     station.answerDialog = [](QDialog& dialog) {
         typeBarAndConfirm(dialog, {"20000101", "16000", "16100", "15950", "16050"});
         return dialog.result();
     };
     station.frame()->dispatch(32798);
+    QCOMPARE(QFileInfo(offered).canonicalFilePath(), QFileInfo(path).canonicalFilePath());
     QVERIFY(fileContent(path).endsWith("20000101,16000,16100,15950,16050\n"));
     QCOMPARE(workspace->barsTotal, barsBefore + 1);
     const Product& product = *workspace->registry.findProduct("USD/JPY");

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QPrintPreviewWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -54,6 +55,7 @@ private slots:
     void menuAndToolbarIdsShareTheirHandler();
     void tickAndZoomAreGuarded();
     void tickWithoutAnyWorkspace();
+    void anEmptyViewShowsNoFiguresAndSaysWhy();
     void openAndAboutRunTheirDialogs();
     void robustnessCommandsOpenTheirWindowsOnTheFrame();
     void verticalLineItemTogglesItsCheckMark();
@@ -165,6 +167,24 @@ void CommandDispatchTest::tickWithoutAnyWorkspace() {
     CVarkelModel2cView neverShown;
     neverShown.onTick();
     QCOMPARE(station.messages, QStringList({"No chart active"}));
+}
+
+// A view without a price file has nothing to report: the Performance Viewer
+// and the Trade Signal do not open, the builder opens for its choices but its
+// OK builds nothing; each says why.
+void CommandDispatchTest::anEmptyViewShowsNoFiguresAndSaysWhy() {
+    Workstation station;
+    QStringList opened;
+    station.answerDialog = [&](QDialog& dialog) {
+        opened << dialog.windowTitle();
+        if (dialog.objectName() == QStringLiteral("144")) dialog.findChild<QPushButton*>("1")->click();
+        return int(QDialog::Rejected);
+    };
+    for (const int id : {cmd::performanceMenu, cmd::tradeSignalMenu, cmd::buildModelMenu}) station.frame()->dispatch(id);
+    QCOMPARE(opened, QStringList({"Strategy Builder"}));
+    QCOMPARE(station.messages.size(), 3);
+    for (const QString& message : station.messages)
+        QVERIFY2(message.startsWith("Open a price file first: "), qPrintable(message));
 }
 
 void CommandDispatchTest::openAndAboutRunTheirDialogs() {

@@ -96,7 +96,8 @@ void PerformanceViewerDlgTest::missingModelOrViewShowsNothingToDraw() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(activeWorkspace() == nullptr);
     CPerformanceViewerDlg noView(activeWorkspace(), station.app.startDirectory, nullptr);
-    noView.showSavedModel();
+    QVERIFY(!noView.showSavedModel());
+    QVERIFY(station.messages.last().startsWith("Open a price file first: "));
     for (const int id : {1030, 1021, 1029, 1033, 1041}) QCOMPARE(noView.readOut(id)->text(), QString());
     pressShow(noView);
     QCOMPARE(chartPoints(noView), 0);

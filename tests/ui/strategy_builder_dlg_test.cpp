@@ -91,7 +91,8 @@ void StrategyBuilderDlgTest::listsHoldTheirEntriesAndNeedAProduct() {
     QCOMPARE(entries(1023), filters);
     button(dialog, "1")->click();  // no product shown: not even the base index is checked
     QVERIFY(!dialog.isBuilding());
-    QVERIFY(station.messages.isEmpty());
+    QCOMPARE(station.messages, QStringList({"Open a price file first: the Strategy Builder builds a model for the "
+                                            "active chart's product."}));
 }
 
 void StrategyBuilderDlgTest::refusedChoicesShowTheirMessagesAndBuildNothing() {
@@ -175,6 +176,10 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("layerParameters%1").arg(layer))->text(),
                  QString::fromStdString(layerParameterText(expected.model.layers[layer - 1])));
     QVERIFY(!dialog.findChild<QLabel*>("layerParameters1")->text().isEmpty());
+    // The ROC filter is named when it earns less than the MACD base alone, and only then.
+    const QString cost = dialog.findChild<QLabel*>("filterCost")->text();
+    QCOMPARE(cost.startsWith("The ROC filter lowers the return from "), *expected.layerReturns[1] < *expected.layerReturns[0]);
+    QCOMPARE(cost.isEmpty(), !(*expected.layerReturns[1] < *expected.layerReturns[0]));
     // The sample's flagged bars and their share of the model's return.
     const QString note = dialog.findChild<QLabel*>("dataQuality")->text();
     QVERIFY2(note.startsWith("The history has "), qPrintable(note));

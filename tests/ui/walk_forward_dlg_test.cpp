@@ -171,7 +171,10 @@ void WalkForwardDlgTest::showsTheEnginesReportAndSavesItsCsv() {
             // The legend stands under the plot, not over the curves; a verdict and a key in words.
             QCOMPARE(chart->axisRect()->insetLayout()->elementCount(), 0);
             QCOMPARE(chart->plotLayout()->rowCount(), 2);
-            QCOMPARE(dialog->findChild<QLabel*>("verdict")->text(), QString::fromStdString(walkForwardVerdict(expected)));
+            // The last test window is cut to the 166 bars the history has left, and says so.
+            QCOMPARE(dialog->findChild<QLabel*>("verdict")->text(),
+                     QString::fromStdString(walkForwardVerdict(expected)) +
+                         "\nThe last fold tests only 166 bars, not the 250 asked: the history ends there.");
             QVERIFY(dialog->findChild<QLabel*>("verdict")->text().startsWith("Out of sample: net "));
             QVERIFY(dialog->findChild<QLabel*>("parameterKey")->text().startsWith("Columns: Base "));
 

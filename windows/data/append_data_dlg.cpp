@@ -25,10 +25,11 @@ struct EntryControl {
 
 constexpr std::array<EntryControl, 5> entryControls{{
     {1047, "Date to be added", false},
-    {1048, "Open Price (e.g. 12031) no decimal point", true},
-    {1049, "High Price (e.g. 12110) no decimal point", true},
-    {1050, "Low Price (e.g. 12009) no decimal point", true},
-    {1051, "Close Price (e.g. 12100) no decimal point", true},
+    // Hundredths or a price with at most two decimals: both are taken.
+    {1048, "Open Price (e.g. 12031 or 120.31)", true},
+    {1049, "High Price (e.g. 12110 or 121.10)", true},
+    {1050, "Low Price (e.g. 12009 or 120.09)", true},
+    {1051, "Close Price (e.g. 12100 or 121.00)", true},
 }};
 
 // An entry holds at most 255 characters, as the line it is copied into.
@@ -128,7 +129,8 @@ void CAppendDataDlg::accept() {
         refuse(check.message, check.field);
         return;
     }
-    const QString path = askOpenFileName(this, QStringLiteral("Text Files (*.txt);;All Files (*)"));
+    const QString path = askOpenFileName(this, QStringLiteral("Text Files (*.txt);;All Files (*)"), fileToOffer_,
+                                         QStringLiteral("Append the bar to which price file?"));
     if (path.isEmpty()) {
         QDialog::reject();
         return;

@@ -3,6 +3,7 @@
 #include "data/append_bar.h"
 
 #include <QDialog>
+#include <QString>
 
 #include <array>
 
@@ -18,6 +19,10 @@ class CAppendDataDlg : public QDialog {
 public:
     explicit CAppendDataDlg(QWidget* parent = nullptr);
 
+    // Where the file question starts: a price file (offered selected) or a
+    // folder. Without one the question starts in the working folder.
+    void setFileToOffer(const QString& path) { fileToOffer_ = path; }
+
     // Refuses entries that make no bar (the dialog stays open, the entry to
     // correct gets the focus), else asks for the file and appends the line.
     void accept() override;
@@ -32,4 +37,5 @@ private:
 
     // Controls 1047..1051: date, open, high, low, close.
     std::array<QLineEdit*, 5> entries_{};
+    QString fileToOffer_;
 };

@@ -6,6 +6,7 @@
 #include "windows/robustness/robustness_panel.h"
 #include "windows/robustness/permutation_test_dlg.h"
 #include "report/build_texts.h"
+#include "report/permutation_texts.h"
 #include "workbench/chart_fx.h"
 #include "workbench/chart_workspace.h"
 #include "workbench/seams.h"
@@ -48,6 +49,7 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
       winningRateText_(addReadOut(1031)),
       curveChart_(new CChartFX(this)),
       robustnessPanel_(new CRobustnessPanel(this)),
+      filterCostText_(new QLabel(this)),
       dataQualityText_(new QLabel(this)),
       surfaceButton_(new QPushButton(QStringLiteral("Surface..."), this)),
       permutationButton_(new QPushButton(QStringLiteral("Permutation Test..."), this)),
@@ -86,8 +88,8 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
             [this](int layer, qint64 done, qint64 total) { showProgress(layer, done, total); });
     permutationButton_->setObjectName(QStringLiteral("permutationTest"));
     permutationButton_->setToolTip(
-        QStringLiteral("Could the search have found this model in noise? Build on histories with the same daily moves "
-                       "in random order"));
+        QStringLiteral("Could the search have found this model in noise? Build on histories with %1")
+            .arg(QString::fromLatin1(shuffleDescription)));
     permutationButton_->setEnabled(false);
     connect(permutationButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::openPermutationTest);
     saveButton_->setObjectName(QStringLiteral("save"));
@@ -128,10 +130,14 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(indexes);
     layout->addWidget(measures);
+    for (QLabel* note : {filterCostText_, dataQualityText_}) {
+        note->setWordWrap(true);
+        note->setStyleSheet(QStringLiteral("color: #b35c00"));
+    }
+    filterCostText_->setObjectName(QStringLiteral("filterCost"));
+    layout->addWidget(filterCostText_);
     layout->addWidget(robustnessPanel_);
     dataQualityText_->setObjectName(QStringLiteral("dataQuality"));
-    dataQualityText_->setWordWrap(true);
-    dataQualityText_->setStyleSheet(QStringLiteral("color: #b35c00"));
     layout->addWidget(dataQualityText_);
     layout->addWidget(new QLabel(QStringLiteral("Accumulative PL Curve"), this));
     layout->addWidget(curveChart_, 1);
@@ -170,12 +176,17 @@ void CStrategyBuilderDlg::clearFigures() {
     for (QLabel* text : {sharpeText_, kellyText_, winningRateText_}) text->clear();
     curveChart_->clearData();
     robustnessPanel_->clear();
+    filterCostText_->clear();
     dataQualityText_->clear();
 }
 
 void CStrategyBuilderDlg::accept() {
     if (isBuilding()) return;
-    if (withPriceChart(workspace_) == nullptr) return;
+    if (withPriceChart(workspace_) == nullptr) {
+        showMessage(QStringLiteral("Open a price file first: the Strategy Builder builds a model for the active "
+                                   "chart's product."));
+        return;
+    }
     const IndexChoice choice = indexPicker_.choice();
     if (const auto refusal = validateIndexChoice(choice)) {
         showMessage(QString::fromStdString(*refusal));
@@ -355,6 +366,10 @@ void CStrategyBuilderDlg::showBuiltModel(const BuildResult& result) {
     winningRateText_->setText(QString::fromStdString(buildMeasureText(result.model.winningRate, trades)));
     for (int layer = 1; layer <= 3; ++layer)
         parameterTexts_[layer - 1]->setText(QString::fromStdString(layerParameterText(result.model.layers[layer - 1])));
+    std::string costs;
+    for (const std::string& cost : filterCostTexts(result.layerReturns, result.model))
+        costs += (costs.empty() ? "" : "\n") + cost;
+    filterCostText_->setText(QString::fromStdString(costs));
     drawCurve();
     robustnessPanel_->showRobustness(result.robustness);
     if (const Product* product = workspace_->registry.findProduct(buildingProduct_))
@@ -405,7 +420,7 @@ void CStrategyBuilderDlg::openPermutationTest() {
     connect(&test, &CPermutationTestDlg::runFinished, this, [this, &test, built, selection] {
         const PermutationBuild& tested = test.testedBuild();
         if (test.report() && tested.choice == built && tested.selection == selection)
-            robustnessPanel_->showPermutationTest(test.report()->wholeBuild().pValue);
+            robustnessPanel_->showPermutationTest(test.report()->wholeBuild());
     });
     runDialog(test);
 }

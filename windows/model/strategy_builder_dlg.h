@@ -27,7 +27,8 @@ class QPushButton;
 // (asking once when one is there already) and says where. A new build clears
 // every figure of the previous one; the window remembers the last base,
 // filters and rule. "Select" picks how every layer keeps its
-// trial (best, or the best plateau); a panel shows the build's overfitting
+// trial (best, or the best plateau); a filter layer that earns less than the
+// layers before it is named under the measures; a panel shows the build's overfitting
 // statistics, and "Surface..." opens the base layer's parameter surface of the
 // last build (which the shell keeps per view: showLastBuild, modelBuilt). "Permutation
 // Test..." tests the build on shuffled histories; once a test of this build
@@ -99,6 +100,7 @@ private:
     QLabel* winningRateText_;      // 1031
     CChartFX* const curveChart_;   // 1012
     CRobustnessPanel* const robustnessPanel_;
+    QLabel* const filterCostText_;   // a filter layer that lowers the return the layers before it earn
     QLabel* const dataQualityText_;  // the history's data-quality findings and their share of the return
     QPushButton* const surfaceButton_;
     QPushButton* const permutationButton_;

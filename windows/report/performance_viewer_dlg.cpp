@@ -116,10 +116,15 @@ QLabel* CPerformanceViewerDlg::readOut(int controlId) const {
 }
 
 bool CPerformanceViewerDlg::showSavedModel() {
-    if (workspace_ == nullptr) return true;
+    // An empty view has no product: a default model's zeros would read as figures.
+    if (withPriceChart(workspace_) == nullptr) {
+        showMessage(QStringLiteral("Open a price file first: the Performance Viewer shows the model saved for the "
+                                   "active chart's product."));
+        return false;
+    }
     const std::string& product = workspace_->productName;
     TradeModel model;
-    if (withPriceChart(workspace_) != nullptr && !loadTradeModel(model, performanceFilePath(startDirectory_, product))) {
+    if (!loadTradeModel(model, performanceFilePath(startDirectory_, product))) {
         showMessage(QString::fromStdString(noTradeModelMessage(product)));
         return false;
     }

@@ -23,9 +23,9 @@ public:
     CPerformanceViewerDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory, QWidget* parent);
 
     // Reads the saved model into the read-outs; the shell runs it before
-    // showing the dialog. Without a workspace every read-out stays empty.
-    // Without a saved model it says so and returns false: there are no
-    // figures to show, and the window does not open.
+    // showing the dialog. Without a product's chart, or without a saved
+    // model, it says so and returns false: there are no figures to show, and
+    // the window does not open.
     bool showSavedModel();
 
     // The read-out with the given control id, or null.

@@ -123,7 +123,10 @@ QString CTradeSignalDlg::netProfitText() const {
 
 bool CTradeSignalDlg::runSignal() {
     ChartWorkspace* workspace = withPriceChart(workspace_);
-    if (workspace == nullptr) return true;
+    if (workspace == nullptr) {
+        showMessage(QStringLiteral("Open a price file first: the trade signal is for the active chart's product."));
+        return false;
+    }
     const TradeSignal signal = runDailyTradeSignal(workspace->registry, workspace->productName, startDirectory_);
     showSignalDay(*workspace);
     if (signal.productFound && !signal.modelFound) {

@@ -23,9 +23,9 @@ public:
     CTradeSignalDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory, QWidget* parent);
 
     // Computes the signal and writes the files; the shell runs it before
-    // showing the dialog. Does nothing without a product's chart. False, after
-    // saying why, when there is no signal to show (no model, or one the
-    // history cannot serve): the window then does not open.
+    // showing the dialog. False, after saying why, when there is no signal to
+    // show (no product's chart, no model, or one the history cannot serve):
+    // the window then does not open.
     bool runSignal();
 
     QString signalText() const;

@@ -271,8 +271,9 @@ void CPermutationTestDlg::showReport() {
     const PermutationSummary& whole = report_->wholeBuild();
     const bool holds = whole.pValue < permutationHoldsBelow;
     sentence_->setText(QString::fromStdString(permutationSentence(whole)));
+    // Amber, not red: a large p says the test could not tell, not that the model is a fluke.
     sentence_->setStyleSheet(holds ? QStringLiteral("color: #1a7f37; font-weight: bold")
-                                   : QStringLiteral("color: #c62828; font-weight: bold"));
+                                   : QStringLiteral("color: #b35c00; font-weight: bold"));
     dataQualityText_->setText(QString::fromStdString(testedDataQuality_));
     drawHistogram();
 }

@@ -28,7 +28,8 @@ class QTableWidget;
 // The Permutation Test window: could the builder's search have found the
 // model in noise? It runs the build (indexes and trial selection as in the
 // Strategy Builder, whose last build it starts from) on the product's history
-// and on as many histories with the same daily moves in random order as asked
+// and on as many histories as asked whose overnight moves and day shapes are
+// shuffled separately (close-to-close moves are not kept)
 // (200 unless changed, from a seed), on a copy of the bars on a worker
 // thread, with progress, the time left and Cancel (a cancelled run keeps
 // nothing). It shows a histogram of the permuted builds' returns with the

@@ -1,6 +1,7 @@
 #include "windows/robustness/robustness_panel.h"
 
 #include "report/robustness_texts.h"
+#include "report/permutation_texts.h"
 #include "robustness/robustness_verdict.h"
 
 #include <QGridLayout>
@@ -64,14 +65,15 @@ CRobustnessPanel::CRobustnessPanel(QWidget* parent)
                             QStringLiteral("Trials tried by all layers of the build: the more tried, the luckier the best"));
     permutationText_ = addFigure(
         0, 3, QStringLiteral("Perm. p"), "permutationP",
-        QStringLiteral("Permutation test: the share of histories with the same daily moves in random order on which "
-                       "the search found a model at least as good (below 0.05 holds up)"));
+        QStringLiteral("Permutation test: the share of histories with %1 on which the search found a model at least "
+                       "as good (below 0.05 holds up against noise)")
+            .arg(QString::fromLatin1(shuffleDescription)));
     sentence_ = new QLabel(this);
     sentence_->setObjectName(QStringLiteral("verdict"));
     sentence_->setWordWrap(true);
     sentence_->setToolTip(QStringLiteral(
-        "Holds up when the permutation test's p is below 0.05; before a test, when every layer's PBO is below 0.5 "
-        "and the DSR above 0.95"));
+        "After a permutation test: holds up against noise when its p is below 0.05, else the test could not tell the "
+        "model from noise; before a test, holds up when every layer's PBO is below 0.5 and the DSR above 0.95"));
 
     logitChart_->setObjectName(QStringLiteral("logitHistogram"));
     logitChart_->setFixedSize(230, 96);
@@ -140,7 +142,8 @@ void CRobustnessPanel::showRobustness(const BuildRobustness& robustness) {
     layerPbos_ = robustness.layerPbos();
     dsr_ = robustness.deflatedSharpe();
     plateau_ = robustness.plateau;
-    showVerdict(text(robustnessSentence(trials_, layerPbos_, dsr_, plateau_)), holdsUp(layerPbos_, dsr_));
+    showVerdict(text(robustnessSentence(trials_, layerPbos_, dsr_, plateau_)),
+                holdsUp(layerPbos_, dsr_) ? Verdict::holds : Verdict::fluke);
 
     const auto& base = robustness.layers[0];
     histogram_ = binLogits(base && base->valid ? base->logits : std::vector<double>{});
@@ -155,14 +158,16 @@ void CRobustnessPanel::showRobustness(const BuildRobustness& robustness) {
     logitChart_->replot();
 }
 
-void CRobustnessPanel::showPermutationTest(double wholeBuildPValue) {
-    permutationText_->setText(text(pValueText(wholeBuildPValue)));
-    showVerdict(text(permutationVerdictSentence(trials_, wholeBuildPValue, layerPbos_, dsr_)),
-                wholeBuildPValue < permutationHoldsBelow);
+void CRobustnessPanel::showPermutationTest(const PermutationSummary& wholeBuild) {
+    permutationText_->setText(text(pValueText(wholeBuild.pValue)));
+    showVerdict(text(permutationVerdictSentence(trials_, wholeBuild, layerPbos_, dsr_, plateau_)),
+                wholeBuild.pValue < permutationHoldsBelow ? Verdict::holds : Verdict::notFromNoise);
 }
 
-void CRobustnessPanel::showVerdict(const QString& sentence, bool holds) {
+void CRobustnessPanel::showVerdict(const QString& sentence, Verdict verdict) {
     sentence_->setText(sentence);
-    sentence_->setStyleSheet(holds ? QStringLiteral("color: #1a7f37; font-weight: bold")
-                                   : QStringLiteral("color: #c62828; font-weight: bold"));
+    const QString colour = verdict == Verdict::holds   ? QStringLiteral("#1a7f37")
+                           : verdict == Verdict::fluke ? QStringLiteral("#c62828")
+                                                       : QStringLiteral("#b35c00");
+    sentence_->setStyleSheet(QStringLiteral("color: %1; font-weight: bold").arg(colour));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "robustness/build_robustness.h"
+#include "robustness/permutation_statistics.h"
 
 #include <QGroupBox>
 
@@ -16,8 +17,10 @@ class QLabel;
 // layer, the deflated and probabilistic Sharpe ratios with the Sharpe ratio
 // they judge (per bar and annualised) and SR0, the number of trials K,
 // the whole build's permutation-test p-value once a test has been run for
-// it (the verdict then rests on that p-value; PBO and DSR stay beside it),
-// the plain verdict in green ("holds up") or red ("likely a fluke") and a
+// it (the verdict then rests on the test; PBO and DSR stay beside it as
+// figures), the plain verdict in green ("holds up"), red ("likely a fluke",
+// from PBO and DSR before a test) or amber (a test that could not tell the
+// model from noise, with the return it would have needed) and a
 // small histogram of the base layer's CSCV logits with the zero line (logits
 // left of it are splits where the in-sample best did worse than the median
 // out of sample).
@@ -27,8 +30,8 @@ public:
     explicit CRobustnessPanel(QWidget* parent);
 
     void showRobustness(const varkel::BuildRobustness& robustness);
-    // The whole build's p-value of a permutation test of the shown build.
-    void showPermutationTest(double wholeBuildPValue);
+    // The whole build's result of a permutation test of the shown build.
+    void showPermutationTest(const varkel::PermutationSummary& wholeBuild);
     void clear();
 
     // The histogram's bins: their centres and the number of logits in each.
@@ -40,7 +43,8 @@ public:
 
 private:
     QLabel* addFigure(int row, int column, const QString& caption, const char* name, const QString& tip);
-    void showVerdict(const QString& sentence, bool holds);
+    enum class Verdict { holds, fluke, notFromNoise };
+    void showVerdict(const QString& sentence, Verdict verdict);
 
     QGridLayout* const figures_;
     QLabel* pboTexts_[3];

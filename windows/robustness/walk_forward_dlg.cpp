@@ -268,7 +268,7 @@ void CWalkForwardDlg::run() {
     task_.start(
         [history = historyCutAt(*product, product->historyLength()), name = product->name, choice, options]() mutable {
             WalkForwardReport report = runWalkForward(history, name, choice, options);
-            return WalkedCopy{std::move(report), std::move(history), std::move(name)};
+            return WalkedCopy{std::move(report), std::move(history), std::move(name), options.folds.testBars};
         },
         [this](WalkedCopy walked) { finishRun(std::move(walked)); });
     setBusy(true);
@@ -303,6 +303,7 @@ void CWalkForwardDlg::finishRun(WalkedCopy walked) {
         report_ = std::move(walked.report);
         history_ = std::move(walked.history);
         productName_ = std::move(walked.productName);
+        askedTestBars_ = walked.testBars;
         showReport();
         controls_.progress->setFormat(QStringLiteral("%1 folds walked").arg(report_.folds.size()));
     } else {
@@ -329,7 +330,9 @@ void CWalkForwardDlg::showReport() {
     fillTable();
     fillTotals();
     drawCurves();
-    verdictText_->setText(QString::fromStdString(walkForwardVerdict(report_)));
+    std::string verdict = walkForwardVerdict(report_);
+    if (const std::string cut = cutTestWindowText(report_, askedTestBars_); !cut.empty()) verdict += "\n" + cut;
+    verdictText_->setText(QString::fromStdString(verdict));
     parameterKey_->setText(QStringLiteral("Columns: ") + QString::fromStdString(parameterColumnKey(report_)));
     if (workspace_ != nullptr)
         dataQualityText_->setText(QString::fromStdString(

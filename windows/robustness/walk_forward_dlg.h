@@ -61,6 +61,7 @@ private:
         varkel::WalkForwardReport report;
         varkel::ProductRegistry history;
         std::string productName;
+        int testBars = 0;  // the test length asked
     };
 
     void showProgress(varkel::WalkForwardStage stage, std::int64_t done, std::int64_t total);
@@ -81,7 +82,9 @@ private:
     QTableWidget* const foldTable_;
     QWidget* const totals_;
     QCustomPlot* const chart_;
-    QLabel* const verdictText_;      // out-of-sample net, profitable folds, efficiency, the whole-history build
+    // Out-of-sample net, profitable folds, efficiency, the whole-history build,
+    // and a last test window the history's end cut short.
+    QLabel* const verdictText_;
     QLabel* const parameterKey_;     // what the parameter columns hold
     QLabel* const dataQualityText_;  // the history's findings and their share of the return
     RunControls controls_;
@@ -94,6 +97,7 @@ private:
     // The bars the shown report walked, for its dates.
     varkel::ProductRegistry history_;
     std::string productName_;
+    int askedTestBars_ = 0;  // the test length the shown report was asked for
     varkel::WalkForwardReport report_;
     // Last: it stops a running walk before anything above goes.
     BackgroundTask task_;
