@@ -50,10 +50,10 @@ check "start directory made on first start" test -d "$home/data/varkel-model"
 check "settings below XDG_CONFIG_HOME" test -s "$home/config/Local AppWizard-Generated Applications/VarkelModel2c.conf"
 check "nothing written next to the programs" same "$(ls "$usr/bin" | tr '\n' ' ')" "varkel varkel-cli "
 
-check "desktop entry" desktop-file-validate "$usr/share/applications/org.varkelmodel.VarkelModel.desktop"
+check "desktop entry" desktop-file-validate "$usr/share/applications/org.varkelmodel.varkelmodel.desktop"
 check "desktop entry starts an installed program" \
-    grep -qx "Exec=varkel %f" "$usr/share/applications/org.varkelmodel.VarkelModel.desktop"
-check "metainfo" appstreamcli validate --no-net "$usr/share/metainfo/org.varkelmodel.VarkelModel.metainfo.xml"
+    grep -qx "Exec=varkel %f" "$usr/share/applications/org.varkelmodel.varkelmodel.desktop"
+check "metainfo" appstreamcli validate --no-net "$usr/share/metainfo/org.varkelmodel.varkelmodel.metainfo.xml"
 icons=$usr/share/icons/hicolor
 check "scalable icon" test -s "$icons/scalable/apps/varkel-model.svg"
 for size in 16 24 32 48 64 128 256; do

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Checks the container recipe packaging/Containerfile as far as this machine
+# can without a registry: its base is Debian 12, it copies the command-line
+# package by the name CPack gives it, every RUN command passes shellcheck;
+# with PACKAGE_DIR (the folder cpack wrote), the command-line package's
+# dependencies resolve on this Debian without any Qt library (what apt does in
+# the recipe), and a container engine, when one is installed, builds the image
+# and runs varkel-cli in it. The cluster files pass yamllint and shellcheck.
+# usage: container_recipe_test.sh SOURCE_DIR [PACKAGE_DIR]
+set -uo pipefail
+source_dir=$1 packages=${2:-}
+recipe=$source_dir/packaging/Containerfile
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+skip() { echo "skipped: $*"; }
+
+# The instructions with their continuation lines joined, comments left out.
+instructions=$(sed -e '/^[[:space:]]*#/d' "$recipe" | sed -e ':join' -e '/\\$/{N;s/\\\n//;b join}' | grep -v '^[[:space:]]*$')
+grep -q -E '^FROM [^ ]*debian:(12|bookworm)([-.][a-z0-9.-]+)?$' <<<"$instructions" || fail "the base is not Debian 12"
+[ "$(grep -c '^FROM ' <<<"$instructions")" -eq 1 ] || fail "more than one stage"
+grep -q -E '^COPY varkel-model-cli_\*\.deb ' <<<"$instructions" || fail "the command-line package is not copied"
+grep -q 'libqt\|varkel-model_' <<<"$instructions" && fail "the recipe names the workstation or Qt"
+grep -q -E '^USER ' <<<"$instructions" || fail "the image runs as root"
+
+if command -v shellcheck >/dev/null; then
+    while IFS= read -r command; do
+        shellcheck -s sh - <<<"$command" || fail "shellcheck: $command"
+    done < <(sed -n 's/^RUN //p' <<<"$instructions")
+    shellcheck "$source_dir/scripts/cluster/permute.sbatch" || fail "shellcheck: permute.sbatch"
+else
+    skip "no shellcheck (scripts/setup installs it)"
+fi
+if command -v yamllint >/dev/null; then
+    yamllint --strict "$source_dir/scripts/cluster/permute-job.yaml" || fail "yamllint: permute-job.yaml"
+else
+    skip "no yamllint (scripts/setup installs it)"
+fi
+
+if [ -n "$packages" ]; then
+    shopt -s nullglob
+    debs=("$packages"/varkel-model-cli_*.deb)
+    if [ ${#debs[@]} -ne 1 ]; then
+        fail "the recipe's glob varkel-model-cli_*.deb matches ${#debs[@]} files in $packages"
+    elif ! apt-cache show libc6 >/dev/null 2>&1; then
+        skip "apt has no package lists (apt-get update): the installation was not simulated"
+    else
+        # What "apt-get install ./varkel-model-cli_*.deb" in the recipe would install.
+        if installs=$(apt-get install --simulate --no-install-recommends "${debs[0]}" 2>&1); then
+            grep -i '^Inst .*qt' <<<"$installs" && fail "installing the command-line package brings in Qt"
+        else
+            fail "the command-line package does not install on this Debian:"
+            echo "$installs"
+        fi
+    fi
+    engine=$(command -v podman || command -v buildah || command -v docker || true)
+    if [ -z "$engine" ]; then
+        skip "no container engine (podman, buildah or docker): the image was not built"
+    elif [ ${#debs[@]} -eq 1 ]; then
+        tag=localhost/varkel-model-cli-test:$$
+        build=build
+        [ "$(basename "$engine")" = buildah ] && build=bud
+        if "$engine" "$build" -f "$recipe" -t "$tag" "$packages"; then
+            [ "$(basename "$engine")" = buildah ] || "$engine" run --rm "$tag" varkel-cli --version ||
+                fail "varkel-cli does not run in the image"
+            "$engine" rmi "$tag" >/dev/null 2>&1 || true
+        else
+            fail "the image does not build"
+        fi
+    fi
+fi
+
+[ "$failures" -eq 0 ] && echo "the container recipe is sound"
+exit "$failures"
