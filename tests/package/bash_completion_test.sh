@@ -51,7 +51,7 @@ expect "--ma --macd" studies --m
 expect "" nosuch --
 expect "help" hel
 expect "build" help bu
-expect "$files/permute-1-of-2.part $files/permute-2-of-2.part" permute --merge "$files/perm"
+expect "$files/permute-1-of-2.part" permute --merge "$files/permute-1"
 expect "$files/permute-2-of-2.part" permute --merge "$files/permute-1-of-2.part" "$files/permute-2"
 expect "--csv" permute --merge "$files/permute-1-of-2.part" --cs
 complete -p varkel-cli | grep -q -- "-F _varkel_cli" || { echo "not registered for varkel-cli"; failures=$((failures + 1)); }

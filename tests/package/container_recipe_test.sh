@@ -5,7 +5,7 @@
 # with PACKAGE_DIR (the folder cpack wrote), the command-line package's
 # dependencies resolve on this Debian without any Qt library (what apt does in
 # the recipe), and a container engine, when one is installed, builds the image
-# and runs varkel-cli in it. The cluster files pass yamllint and shellcheck.
+# and runs varkel-cli in it.
 # usage: container_recipe_test.sh SOURCE_DIR [PACKAGE_DIR]
 set -uo pipefail
 source_dir=$1 packages=${2:-}
@@ -26,14 +26,8 @@ if command -v shellcheck >/dev/null; then
     while IFS= read -r command; do
         shellcheck -s sh - <<<"$command" || fail "shellcheck: $command"
     done < <(sed -n 's/^RUN //p' <<<"$instructions")
-    shellcheck "$source_dir/scripts/cluster/permute.sbatch" || fail "shellcheck: permute.sbatch"
 else
     skip "no shellcheck (scripts/setup installs it)"
-fi
-if command -v yamllint >/dev/null; then
-    yamllint --strict "$source_dir/scripts/cluster/permute-job.yaml" || fail "yamllint: permute-job.yaml"
-else
-    skip "no yamllint (scripts/setup installs it)"
 fi
 
 if [ -n "$packages" ]; then
