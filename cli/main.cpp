@@ -73,20 +73,20 @@ int main(int argc, char** argv) {
         return varkel::cli::exitUsage;
     }
     const std::string first = argv[1];
-    if (isHelpWord(first) || (first == "help" && argc == 2)) {
+    // "help" and "version" answer for themselves after "help" too.
+    const std::string topic = first == "help" && argc > 2 ? argv[2] : first;
+    if (isHelpWord(topic) || topic == "help") {
         printUsage(stdout);
         return varkel::cli::exitOk;
     }
-    if (isVersionWord(first) || first == "version") return varkel::cli::printVersion();
+    if (isVersionWord(topic) || topic == "version") return varkel::cli::printVersion();
+    const Command* command = findCommand(topic);
+    if (command == nullptr) return unknownCommand(topic);
     if (first == "help") {
         // "help build" is "build --help".
-        const Command* command = findCommand(argv[2]);
-        if (command == nullptr) return unknownCommand(argv[2]);
         char helpWord[] = "--help";
         char* words[] = {helpWord};
         return runCommand(*command, 1, words);
     }
-    const Command* command = findCommand(first);
-    if (command == nullptr) return unknownCommand(first);
     return runCommand(*command, argc - 2, argv + 2);
 }

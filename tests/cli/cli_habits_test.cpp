@@ -37,6 +37,7 @@ TEST(CliHabits, HelpAndVersionWhereverAsked) {
         {{"--help"}, "usage: varkel-cli <command>"},
         {{"help"}, "usage: varkel-cli <command>"},
         {{"help", "build"}, "usage: varkel-cli build"},
+        {{"help", "help"}, "usage: varkel-cli <command>"},
         {{"build", "-h"}, "usage: varkel-cli build"},
         {{"build", "--product", "USD/JPY", "--help"}, "usage: varkel-cli build"},
         // Help wins over a slip elsewhere on the line.
@@ -45,6 +46,7 @@ TEST(CliHabits, HelpAndVersionWhereverAsked) {
         {{"-V"}, version},
         {{"--version"}, version},
         {{"version"}, version},
+        {{"help", "version"}, version},
         {{"build", "--version"}, version},
         {{"signal", "--product", "USD/JPY", "-V"}, version},
     };

@@ -46,20 +46,27 @@ if [ -n "$packages" ]; then
             echo "$installs"
         fi
     fi
-    engine=$(command -v podman || command -v buildah || command -v docker || true)
+    # An engine that answers: a docker command without its daemon builds nothing.
+    engine=""
+    for candidate in podman buildah docker; do
+        command -v "$candidate" >/dev/null && "$candidate" info >/dev/null 2>&1 && { engine=$candidate; break; }
+    done
     if [ -z "$engine" ]; then
-        skip "no container engine (podman, buildah or docker): the image was not built"
+        skip "no working container engine (podman, buildah or docker): the image was not built"
     elif [ ${#debs[@]} -eq 1 ]; then
         tag=localhost/varkel-model-cli-test:$$
         build=build
-        [ "$(basename "$engine")" = buildah ] && build=bud
-        if "$engine" "$build" -f "$recipe" -t "$tag" "$packages"; then
-            [ "$(basename "$engine")" = buildah ] || "$engine" run --rm "$tag" varkel-cli --version ||
+        [ "$engine" = buildah ] && build=bud
+        context=$(mktemp -d)
+        cp "${debs[0]}" "$context/"
+        if "$engine" "$build" -f "$recipe" -t "$tag" "$context"; then
+            [ "$engine" = buildah ] || "$engine" run --rm "$tag" varkel-cli --version ||
                 fail "varkel-cli does not run in the image"
             "$engine" rmi "$tag" >/dev/null 2>&1 || true
         else
             fail "the image does not build"
         fi
+        rm -rf "$context"
     fi
 fi
 
