@@ -4,11 +4,13 @@
 # package by the name CPack gives it, every RUN command passes shellcheck;
 # with PACKAGE_DIR (the folder cpack wrote), the command-line package's
 # dependencies resolve on this Debian without any Qt library (what apt does in
-# the recipe), and a container engine, when one is installed, builds the image
-# and runs varkel-cli in it.
+# the recipe), the recipe's steps run in a Debian 12 chroot (mmdebstrap, as
+# root, with Debian's mirror in reach), and a container engine, when one
+# answers, builds the image and runs varkel-cli in it. Each of the last two
+# says so when it cannot run here.
 # usage: container_recipe_test.sh SOURCE_DIR [PACKAGE_DIR]
 set -uo pipefail
-source_dir=$1 packages=${2:-}
+source_dir=$1 packages=${2:+$(realpath "$2")}
 recipe=$source_dir/packaging/Containerfile
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -46,6 +48,36 @@ if [ -n "$packages" ]; then
             echo "$installs"
         fi
     fi
+    # The recipe's steps in a Debian 12 chroot, as an engine would run them
+    # in the image: COPY into it, each RUN as root, then varkel-cli as USER
+    # in WORKDIR. A mirror that cannot be reached skips, a step that fails fails.
+    if ! command -v mmdebstrap >/dev/null || [ "$(id -u)" -ne 0 ]; then
+        skip "no mmdebstrap or not root: the recipe's steps did not run in a Debian 12 chroot"
+    elif [ ${#debs[@]} -eq 1 ]; then
+        root=$(mktemp -d)
+        trap 'rm -rf "$root"' EXIT
+        if ! mmdebstrap --quiet --variant=apt bookworm "$root" >"$root.log" 2>&1; then
+            skip "no Debian 12 root could be made (mirror unreachable?): $(tail -n1 "$root.log")"
+        else
+            while read -r _ from to; do
+                # shellcheck disable=SC2086 # the source is a glob
+                cp "$packages"/$from "$root$to"
+            done < <(grep '^COPY ' <<<"$instructions")
+            while IFS= read -r command; do
+                chroot "$root" /bin/sh -c "$command" >"$root.log" 2>&1 ||
+                    { fail "in the chroot: $command"; tail -n 20 "$root.log"; }
+            done < <(sed -n 's/^RUN //p' <<<"$instructions")
+            user=$(sed -n 's/^USER //p' <<<"$instructions")
+            workdir=$(sed -n 's/^WORKDIR //p' <<<"$instructions")
+            mkdir -p "$root$workdir" && chown "$user" "$root$workdir"
+            chroot --userspec="$user" "$root" /bin/sh -c "cd $workdir && varkel-cli --version" >/dev/null ||
+                fail "varkel-cli does not run as $user in $workdir"
+            # shellcheck disable=SC2016 # dpkg-query's own field syntax
+            chroot "$root" dpkg-query -W -f='${Package}\n' | grep -i qt && fail "the image holds Qt"
+        fi
+        rm -f "$root.log"
+    fi
+
     # An engine that answers: a docker command without its daemon builds nothing.
     engine=""
     for candidate in podman buildah docker; do
