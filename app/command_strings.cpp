@@ -31,7 +31,7 @@ constexpr CommandString commandStrings[] = {
     {32794, "Trade Signal \nTrade Signal (Daily Operation)"},
     {32795, "Performance Summary\nPerformance Viewer"},
     {32796, "Zoom Chart\nZoom Charts"},
-    {32797, "Apend new data into historical Price Data"},
+    {32797, "Append new data into historical Price Data"},
     {32798, "Append Data \nAppend"},
     {32799, "Download Historical Price Data from Internet"},
     {32801, "Download Hist Price file from Internet\nDownload"},

@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(
         QIcon::fromTheme(QStringLiteral("varkel-model"), commandIcon(cmd::movingAverageButton)));
     // Ties the windows to the installed menu entry (its name and icon).
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.varkelmodel.VarkelModel"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.varkelmodel.varkelmodel"));
     if (!options.screenshotPath.isEmpty()) printMessagesInsteadOfAsking();
     CVarkelModel2cApp app(
         (options.startDirectory.isEmpty() ? defaultStartDirectory() : options.startDirectory).toStdString());

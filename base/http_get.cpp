@@ -145,6 +145,11 @@ HttpGetResult httpGet(const std::string& url, const HttpBodySink& sink, const st
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, checkCancel);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    // The client's own words for a failure name the host, the port and what
+    // broke ("transfer closed with 312 bytes remaining to read"), where the
+    // code's text alone reads the same for every refused or cut transfer.
+    char errorText[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
 
     const auto started = std::chrono::steady_clock::now();
     const CURLcode code = curl_easy_perform(h);
@@ -164,7 +169,7 @@ HttpGetResult httpGet(const std::string& url, const HttpBodySink& sink, const st
         result.outcome = HttpGetOutcome::SinkRefused;
     } else if (code != CURLE_OK) {
         result.outcome = HttpGetOutcome::NetworkFailed;
-        result.detail = curl_easy_strerror(code);
+        result.detail = errorText[0] != '\0' ? errorText : curl_easy_strerror(code);
     } else {
         result.outcome = HttpGetOutcome::Completed;
     }

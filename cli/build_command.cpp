@@ -1,5 +1,7 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/product_option.h"
+#include "cli/file_faults.h"
 #include "cli/history_loading.h"
 #include "cli/index_options.h"
 #include "cli/interrupt_cancel.h"
@@ -18,6 +20,7 @@
 #include <filesystem>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace varkel::cli {
 
@@ -70,7 +73,7 @@ int runBuildCommand(int argc, char** argv) {
     const auto file = args.value("file");
     const auto base = args.value("base");
     if (!product || !file || !base) return usageError("build needs --product, --file and --base", usage);
-    if (product->empty()) return usageError("--product needs a name", usage);
+    if (const auto fault = productFault(*product)) return usageError(*fault, usage);
     const std::optional<IndexChoice> parsedChoice = parseIndexOptions(args);
     if (!parsedChoice) return usageError("", usage);
     const IndexChoice choice = *parsedChoice;
@@ -93,6 +96,11 @@ int runBuildCommand(int argc, char** argv) {
         return exitFailed;
     }
 
+    // A search of minutes must not end in a model that cannot be saved.
+    std::vector<std::string> outputs{performanceFilePath(args.valueOr("dir", "."), *product).string()};
+    if (const auto surface = args.value("surface")) outputs.push_back(*surface);
+    if (!outputFoldersWritable(outputs)) return exitFailed;
+
     ProductRegistry registry;
     if (!loadHistory(registry, *product, *file)) return exitFailed;
 
@@ -113,7 +121,7 @@ int runBuildCommand(int argc, char** argv) {
 
     if (isatty(STDERR_FILENO))
         options.onProgress = [](int layer, std::int64_t done, std::int64_t total) {
-            drawProgressBar(layerNames[layer - 1], done, total);
+            drawPercentBar(layerNames[layer - 1], done, total);
         };
     options.onLayerDone = [](int layer, double bestReturn) {
         std::printf("%-10s %s\n", layerNames[layer - 1], layerReturnText(bestReturn).c_str());

@@ -1,11 +1,11 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/file_faults.h"
+#include "cli/product_option.h"
 #include "data/price_check_texts.h"
 #include "data/price_file.h"
-#include "data/product.h"
 
 #include <cstdio>
-#include <filesystem>
 
 namespace varkel::cli {
 
@@ -40,25 +40,18 @@ int runCheckCommand(int argc, char** argv) {
     CliArgs args({"file", "product"}, {});
     if (const auto code = args.parseOrExit(argc, argv, checkUsage)) return *code;
     const std::string path = args.valueOr("file", "");
-    if (path.empty()) {
-        std::fputs("check needs --file\n", stderr);
-        std::fputs(checkUsage, stderr);
-        return exitUsage;
-    }
+    if (path.empty()) return usageError("check needs --file", checkUsage);
+    // Without --product the bars are checked under a name of no pair.
     const std::string product = args.valueOr("product", "PRICE");
-    if (product.empty() || product.size() > Product::maxNameLength) {
-        std::fprintf(stderr, "Invalid product name: %s\n", product.c_str());
-        return exitUsage;
-    }
+    if (args.has("product"))
+        if (const auto fault = productFault(product)) return usageError(*fault, checkUsage);
     const PriceCheck check = checkPriceFile(path, product);
     if (check.tooLarge) {
         std::fprintf(stderr, "%s\n", priceFileTooLargeMessage(path).c_str());
         return exitFailed;
     }
     if (!check.readable) {
-        std::error_code error;
-        std::fprintf(stderr, "Cannot read price file %s%s\n", path.c_str(),
-                     std::filesystem::is_directory(path, error) ? ": it is a directory" : "");
+        std::fprintf(stderr, "Cannot read price file %s: %s\n", path.c_str(), unreadableFileReason(path).c_str());
         return exitFailed;
     }
     for (const DataFinding& finding : check.findings) std::printf("%s\n", describeFinding(finding).c_str());

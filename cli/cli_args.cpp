@@ -1,35 +1,68 @@
 #include "cli/cli_args.h"
 
 #include "base/work_control.h"
+#include "cli/nearest_name.h"
 
 #include <charconv>
 #include <cstdio>
 
 namespace varkel::cli {
 
+bool isHelpWord(const std::string& word) { return word == "-h" || word == "--help"; }
+bool isVersionWord(const std::string& word) { return word == "-V" || word == "--version"; }
+
+namespace {
+
+// "see 'varkel-cli build --help'": the command is the usage's first word after the program.
+std::string helpHint(const char* usage) {
+    const std::string text = usage;
+    const std::string program = "varkel-cli ";
+    const std::size_t start = text.find(program);
+    if (start == std::string::npos) return "see 'varkel-cli --help'";
+    const std::size_t first = start + program.size();
+    const std::string command = text.substr(first, text.find_first_of(" \n", first) - first);
+    return "see 'varkel-cli " + command + " --help'";
+}
+
+}  // namespace
+
 bool CliArgs::parse(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) {
         std::string arg = argv[i];
-        if (arg.rfind("--", 0) != 0) {
+        if (arg.rfind("--", 0) != 0 || arg.size() == 2) {
             std::fprintf(stderr, "unexpected argument: %s\n", arg.c_str());
             return false;
         }
         arg = arg.substr(2);
+        std::optional<std::string> joinedValue;
+        if (const std::size_t equals = arg.find('='); equals != std::string::npos) {
+            joinedValue = arg.substr(equals + 1);
+            arg.resize(equals);
+        }
         // The same option twice is a slip in a script; taking the last one silently hides it.
         if (values_.count(arg) != 0) {
             std::fprintf(stderr, "option --%s is given more than once\n", arg.c_str());
             return false;
         }
-        if (arg == "help" || flags_.count(arg) != 0) {
+        if (flags_.count(arg) != 0) {
+            if (joinedValue) {
+                std::fprintf(stderr, "option --%s takes no value\n", arg.c_str());
+                return false;
+            }
             values_[arg] = "";
         } else if (valueOptions_.count(arg) != 0) {
-            if (i + 1 >= argc) {
+            if (!joinedValue && i + 1 >= argc) {
                 std::fprintf(stderr, "option --%s needs a value\n", arg.c_str());
                 return false;
             }
-            values_[arg] = argv[++i];
+            values_[arg] = joinedValue ? *joinedValue : argv[++i];
         } else {
-            std::fprintf(stderr, "unknown option: --%s\n", arg.c_str());
+            std::vector<std::string> known;
+            for (const auto* names : {&valueOptions_, &flags_})
+                for (const std::string& name : *names) known.push_back("--" + name);
+            const auto nearest = nearestName("--" + arg, known);
+            std::fprintf(stderr, "unknown option: --%s%s\n", arg.c_str(),
+                         nearest ? ("; did you mean " + *nearest + "?").c_str() : "");
             return false;
         }
     }
@@ -37,14 +70,15 @@ bool CliArgs::parse(int argc, char** argv) {
 }
 
 std::optional<int> CliArgs::parseOrExit(int argc, char** argv, const char* usage) {
-    if (!parse(argc, argv)) {
-        std::fputs(usage, stderr);
-        return exitUsage;
+    // Help and the version win over any slip elsewhere on the line, as in git.
+    for (int i = 0; i < argc; ++i) {
+        if (isHelpWord(argv[i])) {
+            std::fputs(usage, stdout);
+            return exitOk;
+        }
+        if (isVersionWord(argv[i])) return printVersion();
     }
-    if (helpRequested()) {
-        std::fputs(usage, stdout);
-        return exitOk;
-    }
+    if (!parse(argc, argv)) return usageError("", usage);
     return std::nullopt;
 }
 
@@ -62,7 +96,7 @@ std::string CliArgs::valueOr(const std::string& name, const std::string& fallbac
 
 int usageError(const std::string& message, const char* usage) {
     if (!message.empty()) std::fprintf(stderr, "%s\n", message.c_str());
-    std::fputs(usage, stderr);
+    std::fprintf(stderr, "%s\n", helpHint(usage).c_str());
     return exitUsage;
 }
 

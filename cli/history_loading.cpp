@@ -1,9 +1,10 @@
 #include "cli/history_loading.h"
 
+#include "cli/file_faults.h"
+#include "cli/product_option.h"
 #include "data/price_file.h"
 
 #include <cstdio>
-#include <filesystem>
 
 namespace varkel::cli {
 
@@ -19,11 +20,11 @@ bool loadHistory(ProductRegistry& registry, const std::string& productName,
         return false;
     }
     if (!load) {
-        std::error_code error;
-        std::fprintf(stderr, "Cannot read price file %s%s\n", priceFile.c_str(),
-                     std::filesystem::is_directory(priceFile, error) ? ": it is a directory" : "");
+        std::fprintf(stderr, "Cannot read price file %s: %s\n", priceFile.c_str(),
+                     unreadableFileReason(priceFile).c_str());
         return false;
     }
+    warnWhenFileNamesAnotherProduct(productName, priceFile);
     // Say what was read whenever a line did not become a bar, so that a file
     // read wrongly never passes unnoticed.
     if (load.refusedCount > 0 || load.barsLoaded == 0)

@@ -1,5 +1,6 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/file_faults.h"
 #include "data/price_import.h"
 
 #include <cstdio>
@@ -67,7 +68,7 @@ int runImportCommand(int argc, char** argv) {
                 std::fprintf(stderr, "%s is larger than %zu MB and is not read\n", from.c_str(),
                              maxImportFileBytes / (1024 * 1024));
             else
-                std::fprintf(stderr, "Cannot read %s\n", from.c_str());
+                std::fprintf(stderr, "Cannot read %s: %s\n", from.c_str(), unreadableFileReason(from).c_str());
             return exitFailed;
         case ImportStatus::NotConverted:
             if (conversion.outcome == ImportOutcome::UnknownFormat)

@@ -1,10 +1,11 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/nearest_name.h"
 
 #include <cstdio>
-#include <cstring>
-#include <iterator>
 #include <new>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -28,35 +29,64 @@ constexpr Command commands[] = {
 // The manual page and the shell completion read the command list from here:
 // one command per line, its name after two spaces.
 void printUsage(std::FILE* out) {
-    std::fprintf(out, "usage: varkel-cli <command> [options]   (varkel-cli <command> --help)\n"
-                      "       varkel-cli --help | --version\n\ncommands:\n");
+    std::fprintf(out, "usage: varkel-cli <command> [options]   (varkel-cli help <command>)\n"
+                      "       varkel-cli -h | --help | help [<command>]\n"
+                      "       varkel-cli -V | --version | version\n\ncommands:\n");
     for (const Command& command : commands)
         if (command.run != nullptr) std::fprintf(out, "  %-12s %s\n", command.name, command.summary);
+}
+
+const Command* findCommand(const std::string& name) {
+    for (const Command& command : commands)
+        if (command.run != nullptr && name == command.name) return &command;
+    return nullptr;
+}
+
+int unknownCommand(const std::string& name) {
+    std::vector<std::string> names{"help", "version"};
+    for (const Command& command : commands)
+        if (command.run != nullptr) names.emplace_back(command.name);
+    const auto nearest = varkel::cli::nearestName(name, names);
+    std::fprintf(stderr, "unknown command: %s%s\nsee 'varkel-cli --help'\n", name.c_str(),
+                 nearest ? ("; did you mean " + *nearest + "?").c_str() : "");
+    return varkel::cli::exitUsage;
+}
+
+int runCommand(const Command& command, int argc, char** argv) {
+    // Memory runs out on a huge input or a search too large for the
+    // machine: a failed command with a reason, never an abort.
+    try {
+        return command.run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "Not enough memory for %s\n", command.name);
+        return varkel::cli::exitFailed;
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
-        printUsage(argc < 2 ? stderr : stdout);
-        return argc < 2 ? varkel::cli::exitUsage : varkel::cli::exitOk;
+    using varkel::cli::isHelpWord;
+    using varkel::cli::isVersionWord;
+    if (argc < 2) {
+        printUsage(stderr);
+        return varkel::cli::exitUsage;
     }
-    if (std::strcmp(argv[1], "--version") == 0) {
-        std::printf("varkel-cli (Varkel Model) %s\n", VARKEL_VERSION);
+    const std::string first = argv[1];
+    // "help" and "version" answer for themselves after "help" too.
+    const std::string topic = first == "help" && argc > 2 ? argv[2] : first;
+    if (isHelpWord(topic) || topic == "help") {
+        printUsage(stdout);
         return varkel::cli::exitOk;
     }
-    for (const Command& command : commands) {
-        if (command.run == nullptr || std::strcmp(argv[1], command.name) != 0) continue;
-        // Memory runs out on a huge input or a search too large for the
-        // machine: a failed command with a reason, never an abort.
-        try {
-            return command.run(argc - 2, argv + 2);
-        } catch (const std::bad_alloc&) {
-            std::fprintf(stderr, "Not enough memory for %s\n", command.name);
-            return varkel::cli::exitFailed;
-        }
+    if (isVersionWord(topic) || topic == "version") return varkel::cli::printVersion();
+    const Command* command = findCommand(topic);
+    if (command == nullptr) return unknownCommand(topic);
+    if (first == "help") {
+        // "help build" is "build --help".
+        char helpWord[] = "--help";
+        char* words[] = {helpWord};
+        return runCommand(*command, 1, words);
     }
-    std::fprintf(stderr, "unknown command: %s\n", argv[1]);
-    printUsage(stderr);
-    return varkel::cli::exitUsage;
+    return runCommand(*command, argc - 2, argv + 2);
 }

@@ -1,5 +1,7 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/product_option.h"
+#include "cli/file_faults.h"
 #include "cli/interrupt_cancel.h"
 #include "cli/progress_bar.h"
 #include "cli/selection_option.h"
@@ -123,13 +125,17 @@ int runTest(const CliArgs& args, const IndexChoice& choice, const std::filesyste
     for (const auto& output : {run.csv, run.part})
         if (output && sameFile(*output, file))
             return usageError(*output + " is the price file the test reads; choose another file", usage);
+    std::vector<std::string> outputs;
+    for (const auto& output : {run.csv, run.part})
+        if (output) outputs.push_back(*output);
+    if (!outputFoldersWritable(outputs)) return exitFailed;
     ProductRegistry registry;
     if (!loadHistory(registry, product, file)) return exitFailed;
     std::string sha;
     if (run.part) {
         const auto bytes = readWholeFile(file, maxPriceFileBytes);
         if (!bytes) {
-            std::fprintf(stderr, "Cannot read price file %s\n", file.c_str());
+            std::fprintf(stderr, "Cannot read price file %s: %s\n", file.c_str(), unreadableFileReason(file).c_str());
             return exitFailed;
         }
         sha = sha256Hex(*bytes);
@@ -189,7 +195,7 @@ int runPermuteCommand(int argc, char** argv) {
     const auto product = args.value("product");
     const auto file = args.value("file");
     if (!product || !file) return usageError("permute needs --product and --file", usage);
-    if (product->empty()) return usageError("--product needs a name", usage);
+    if (const auto fault = productFault(*product)) return usageError(*fault, usage);
     const std::filesystem::path dir = args.valueOr("dir", ".");
     if (writeHistory) return runWriteHistory(args, *writeHistory, dir, usage);
     if (!args.value("base")) return usageError("permute needs --base", usage);

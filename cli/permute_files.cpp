@@ -1,5 +1,6 @@
 #include "cli/permute_files.h"
 
+#include "cli/file_faults.h"
 #include "cli/history_loading.h"
 #include "base/atomic_file.h"
 #include "base/whole_file.h"
@@ -68,7 +69,8 @@ bool writeOutput(const std::string& path, const std::string& contents) {
 
 bool takeListOptions(int argc, char** argv, std::vector<char*>& rest, std::vector<std::string>& merge,
                      std::optional<std::vector<std::string>>& writeHistory) {
-    const auto isOption = [](const char* word) { return std::strncmp(word, "--", 2) == 0; };
+    // -h and -V are options too: "--merge a.part -h" asks for help.
+    const auto isOption = [](const char* word) { return word[0] == '-' && word[1] != '\0'; };
     for (int i = 0; i < argc; ++i) {
         if (std::strcmp(argv[i], "--merge") == 0) {
             while (i + 1 < argc && !isOption(argv[i + 1])) merge.emplace_back(argv[++i]);
@@ -102,7 +104,8 @@ int runMerge(int argc, char** argv, const std::vector<std::string>& parts, const
         bool tooLarge = false;
         const auto text = readWholeFile(path, maxPartFileBytes, &tooLarge);
         if (!text) {
-            std::fprintf(stderr, "Cannot read part file %s%s\n", path.c_str(), tooLarge ? ": it is too large" : "");
+            std::fprintf(stderr, "Cannot read part file %s: %s\n", path.c_str(),
+                         tooLarge ? "it is too large" : unreadableFileReason(path).c_str());
             return exitFailed;
         }
         std::string error;

@@ -10,4 +10,9 @@ namespace varkel::cli {
 // Callers draw it only when stderr is a terminal.
 void drawProgressBar(const char* label, std::int64_t done, std::int64_t total, double secondsLeft = -1.0);
 
+// The same bar with the share done in per cent instead of the counts: for
+// work whose units are no count the user sees elsewhere (a build's layer is
+// its trials and then their scoring, more units than it has trials).
+void drawPercentBar(const char* label, std::int64_t done, std::int64_t total);
+
 }  // namespace varkel::cli

@@ -1,5 +1,6 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/product_option.h"
 #include "cli/history_loading.h"
 #include "base/atomic_file.h"
 #include "model/trade_model_file.h"
@@ -7,6 +8,8 @@
 #include "report/trade_signal.h"
 
 #include <cstdio>
+#include <optional>
+#include <string>
 
 namespace varkel::cli {
 
@@ -16,9 +19,10 @@ const char* const signalUsage =
     "usage: varkel-cli signal --product NAME --file PRICEFILE [--dir DIR]\n"
     "\n"
     "Loads the product's price history, applies its trade model DIR/<stem>.pfm to\n"
-    "the newest bar and prints the signal for the next trading day and the total\n"
-    "net profit. Writes the model back with refreshed figures and writes the\n"
-    "strategy file DIR/strategy/<stem>.csv (<stem>: the name with '/' as '_').\n"
+    "the newest bar and prints the signal for the next trading day with its date\n"
+    "(Long Hold for 20240716, the trading day after 20240715) and the total net\n"
+    "profit. Writes the model back with refreshed figures and writes the strategy\n"
+    "file DIR/strategy/<stem>.csv (<stem>: the name with '/' as '_').\n"
     "DIR defaults to the current directory.\n";
 
 }  // namespace
@@ -29,7 +33,7 @@ int runSignalCommand(int argc, char** argv) {
     if (!args.has("product") || !args.has("file")) return usageError("signal needs --product and --file", signalUsage);
     const std::string product = *args.value("product");
     const std::string file = *args.value("file");
-    if (product.empty()) return usageError("--product needs a name", signalUsage);
+    if (const auto fault = productFault(product)) return usageError(*fault, signalUsage);
     const std::string dir = args.valueOr("dir", ".");
     if (const auto fault = fileNameFault(performanceFilePath(dir, product)))
         return usageError("--product " + product + " is too long for a trade model file: " + *fault, signalUsage);
@@ -56,7 +60,14 @@ int runSignalCommand(int argc, char** argv) {
                      signal.modelPath.c_str(), static_cast<int>(signal.model.layers[0].kind));
         return exitFailed;
     }
-    std::printf("%s\nTotal Net Profit = %s\n", signal.signalText.c_str(),
+    // The day the signal is for, on its line: a signal read a day late is a trade a day late.
+    const Product& loaded = *registry.findProduct(product);
+    const std::string lastDate =
+        loaded.historyLength() > 0 ? loaded.bars[static_cast<std::size_t>(loaded.historyLength() - 1)].dateText : "";
+    const std::optional<int> nextDay = nextTradingDay(lastDate);
+    const std::string dayText =
+        nextDay ? " for " + std::to_string(*nextDay) + ", the trading day after " + lastDate : std::string();
+    std::printf("%s%s\nTotal Net Profit = %s\n", signal.signalText.c_str(), dayText.c_str(),
                 signal.netProfitText.c_str());
     int status = exitOk;
     if (!signal.modelSaved) {

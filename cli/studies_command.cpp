@@ -1,5 +1,6 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/product_option.h"
 #include "cli/history_loading.h"
 #include "cli/study_options.h"
 #include "base/atomic_file.h"
@@ -124,7 +125,8 @@ int runStudiesCommand(int argc, char** argv) {
     if (const auto code = args.parseOrExit(argc, argv, usage)) return *code;
     const std::string productName = args.valueOr("product", "");
     const std::string path = args.valueOr("file", "");
-    if (productName.empty() || path.empty()) return usageError("studies needs --product and --file", usage);
+    if (!args.has("product") || path.empty()) return usageError("studies needs --product and --file", usage);
+    if (const auto fault = productFault(productName)) return usageError(*fault, usage);
 
     std::vector<Request> requests;
     for (const StudyOption& study : studyOptions()) {

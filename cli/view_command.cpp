@@ -1,5 +1,6 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/product_option.h"
 #include "cli/history_loading.h"
 #include "base/atomic_file.h"
 #include "base/formatted_text.h"
@@ -39,7 +40,7 @@ int runViewCommand(int argc, char** argv) {
     if (!args.has("product") || !args.has("file")) return usageError("view needs --product and --file", viewUsage);
     const std::string product = *args.value("product");
     const std::string file = *args.value("file");
-    if (product.empty()) return usageError("--product needs a name", viewUsage);
+    if (const auto fault = productFault(product)) return usageError(*fault, viewUsage);
     const auto modelPath = performanceFilePath(args.valueOr("dir", "."), product);
     const auto sharpeCsv = args.value("sharpe-csv");
     if (sharpeCsv && (sameFile(*sharpeCsv, modelPath) || sameFile(*sharpeCsv, file)))

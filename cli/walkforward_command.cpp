@@ -1,5 +1,7 @@
 #include "cli/cli_args.h"
 #include "cli/commands.h"
+#include "cli/product_option.h"
+#include "cli/file_faults.h"
 #include "cli/history_loading.h"
 #include "cli/index_options.h"
 #include "cli/interrupt_cancel.h"
@@ -54,7 +56,7 @@ int runWalkForwardCommand(int argc, char** argv) {
     const auto file = args.value("file");
     if (!product || !file || !args.value("base"))
         return usageError("walkforward needs --product, --file and --base", usage);
-    if (product->empty()) return usageError("--product needs a name", usage);
+    if (const auto fault = productFault(*product)) return usageError(*fault, usage);
     const std::optional<IndexChoice> choice = parseIndexOptions(args);
     if (!choice) return usageError("", usage);
     WalkForwardOptions options;
@@ -83,6 +85,7 @@ int runWalkForwardCommand(int argc, char** argv) {
     if (optionRefusal == FoldRefusal::TestTooShort)
         return usageError("--test must be at least 1 bar, not " + std::to_string(options.folds.testBars), usage);
 
+    if (csv && !outputFoldersWritable({*csv})) return exitFailed;
     ProductRegistry registry;
     if (!loadHistory(registry, *product, *file)) return exitFailed;
     const Product& loaded = *registry.findProduct(*product);

@@ -80,11 +80,12 @@ PriceHistoryDownload downloadPriceHistory(std::string_view productText, std::str
         return failure(std::string(downloadTimedOutMessage) + "it ran longer than " +
                            std::to_string(options.timeLimit.count()) + " s; the earlier file is unchanged.",
                        target, response.detail);
+    // The detail names the address tried: a wrong server or path shows at once.
     if (response.outcome == HttpGetOutcome::NetworkFailed)
-        return failure(std::string(downloadFailedMessage), target, response.detail);
+        return failure(std::string(downloadFailedMessage), target, response.detail + "; tried " + *url);
     if (response.status >= 300)
         return failure(std::string(downloadFailedMessage), target,
-                       "HTTP status " + std::to_string(response.status));
+                       "HTTP status " + std::to_string(response.status) + " from " + *url);
     std::optional<std::string> fault =
         tooLarge ? "it is larger than " + std::to_string(maxPriceFileBytes / (1024 * 1024)) + " MB"
                  : priceHistoryFault(body);

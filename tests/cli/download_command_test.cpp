@@ -28,7 +28,8 @@ TEST(DownloadCommand, DownloadsIntoTheDataFolderOfDir) {
     const auto notFound = runCli({"download", "--product", "GBP/JPY", "--server", server.address(), "--dir",
                                   start.path().string()});
     EXPECT_EQ(notFound.exitCode, 1);
-    EXPECT_EQ(notFound.err, "Product not supported yet or network connection down.\n(HTTP status 404)\n");
+    EXPECT_EQ(notFound.err, "Product not supported yet or network connection down.\n(HTTP status 404 from " +
+                                server.address() + "/Ledger-Vane/1483/data/gbp.txt)\n");
 
     // Without --server the environment names the server; --server still wins.
     setenv("VARKEL_DATA_SERVER", server.address().c_str(), 1);

@@ -67,6 +67,10 @@ const char* const regressionModelCrLf =
     "0\r\n0\r\n0\r\n"
     "  0.000000\r\n  0.000000\r\n  0.000000";
 
+// The history ends on Friday 5 January 2024: the signal is for Monday the 8th.
+const std::string signalLines =
+    "Long 2 Short for 20240108, the trading day after 20240105\nTotal Net Profit = -63.500000\n";
+
 }  // namespace
 
 TEST(SignalCommand, PrintsTheSignalAndWritesBothFiles) {
@@ -78,7 +82,7 @@ TEST(SignalCommand, PrintsTheSignalAndWritesBothFiles) {
                                " --dir " + dir.string(),
                            dir);
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "Long 2 Short\nTotal Net Profit = -63.500000\n");
+    EXPECT_EQ(run.out, signalLines);
 
     // One win (1.5), one loss (-65), no 20-bar window for the Sharpe ratio.
     EXPECT_EQ(readAll(dir / "USD_JPY.pfm"),
@@ -110,7 +114,7 @@ TEST(SignalCommand, MissingModelAndUnwritableStrategyFile) {
     writeAll(dir / "strategy", "a file in the way");
     run = runCli(arguments, dir);
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "Long 2 Short\nTotal Net Profit = -63.500000\n");
+    EXPECT_EQ(run.out, signalLines);
     EXPECT_NE(run.err.find("Cannot write strategy file " + (dir / "strategy" / "USD_JPY.csv").string()),
               std::string::npos);
 
@@ -182,6 +186,6 @@ TEST(SignalCommand, ACrOnlyPriceFileGivesEveryBar) {
                                   dir.string(),
                               dir);
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "Long 2 Short\nTotal Net Profit = -63.500000\n");
+    EXPECT_EQ(run.out, signalLines);
     EXPECT_EQ(lineCount(readAll(dir / "strategy" / "USD_JPY.csv")), 6);
 }

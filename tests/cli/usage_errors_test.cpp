@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -20,8 +22,8 @@ const std::string model = "10\n3\n-1\n-1\n  0.000000\n-999\n-1\n-1\n-999.000000\
 
 }  // namespace
 
-// Every usage error exits 2 with the usage line, before anything is read or
-// written; numbers in options are taken only when written whole.
+// Every usage error exits 2 with a one-line message and where to find help,
+// before anything is read or written; numbers in options are taken only when written whole.
 TEST(UsageErrors, ExitTwoWithTheUsageAndTouchNothing) {
     const TempDirectory dir;
     const std::string d = dir.path().string();
@@ -77,7 +79,9 @@ TEST(UsageErrors, ExitTwoWithTheUsageAndTouchNothing) {
         for (const auto& word : words) line += " '" + word + "'";
         const auto run = runCli(words);
         EXPECT_EQ(run.exitCode, 2) << line << "\n" << run.err;
-        EXPECT_NE(run.err.find("usage: varkel-cli " + words[0]), std::string::npos) << line << "\n" << run.err;
+        // One line that says what is wrong, one that says where help is.
+        EXPECT_TRUE(run.err.ends_with("\nsee 'varkel-cli " + words[0] + " --help'\n")) << line << "\n" << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 2) << line << "\n" << run.err;
         EXPECT_EQ(run.out, "") << line;
     }
     EXPECT_EQ(readFile(file), prices);

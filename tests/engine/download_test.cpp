@@ -106,12 +106,16 @@ TEST_F(Download, FailuresLeaveAnEarlierDownloadUntouched) {
     const PriceHistoryDownload notFound = downloadPriceHistory("AUD/JPY", server_->address(), start_.path());
     EXPECT_FALSE(notFound.succeeded);
     EXPECT_EQ(notFound.message, "Product not supported yet or network connection down.");
-    EXPECT_EQ(notFound.detail, "HTTP status 404");
+    EXPECT_EQ(notFound.detail, "HTTP status 404 from " + server_->address() + "/Ledger-Vane/1483/data/aud.txt");
 
     const std::string nobodyListening = "http://127.0.0.1:" + std::to_string(varkel::test::freePort());
     const PriceHistoryDownload refused = downloadPriceHistory("AUD/JPY", nobodyListening, start_.path());
     EXPECT_FALSE(refused.succeeded);
     EXPECT_EQ(refused.message, "Product not supported yet or network connection down.");
+    // The cause and the address tried, not only that it failed.
+    EXPECT_NE(refused.detail.find("Failed to connect to 127.0.0.1 port"), std::string::npos) << refused.detail;
+    EXPECT_NE(refused.detail.find("; tried " + nobodyListening + "/Ledger-Vane/1483/data/aud.txt"), std::string::npos)
+        << refused.detail;
 
     EXPECT_EQ(readFile(target), earlier);
     EXPECT_EQ(dataDirectoryNames(), std::vector<std::string>{"AUD_JPY.txt"});
@@ -129,6 +133,8 @@ TEST_F(Download, ABodyThatBreaksOffLeavesTheEarlierFileAndTheRequestIsTheClients
     const PriceHistoryDownload result = downloadPriceHistory("USD/JPY", breaking.address(), start_.path());
     EXPECT_FALSE(result.succeeded);
     EXPECT_EQ(result.message, "Product not supported yet or network connection down.");
+    // A cut transfer says so, unlike a refused connection.
+    EXPECT_NE(result.detail.find("transfer closed with"), std::string::npos) << result.detail;
     EXPECT_EQ(readFile(target), earlier);
     EXPECT_EQ(dataDirectoryNames(), std::vector<std::string>{"USD_JPY.txt"});
 

@@ -192,7 +192,10 @@ void DownloadDlgTest::failuresKeepTheDialogOpen() {
     QCOMPARE(station.messages, QStringList({"No Trade Product Selected.", "Product not supported",
                                             "Product not supported yet or network connection down.",
                                             "Failed to resolve URL"}));
-    QCOMPARE(seen, QStringList({"open||1049", "open||1049", "open|HTTP status 404|1049", "open||dataServer"}));
+    // The status line names the address tried with the HTTP status.
+    QCOMPARE(seen, QStringList({"open||1049", "open||1049",
+                                "open|HTTP status 404 from " + server + "/Ledger-Vane/1483/data/aud.txt|1049",
+                                "open||dataServer"}));
     QVERIFY(!QFileInfo::exists(QDir(start_->path()).filePath("data/AUD_JPY.txt")));
     QCOMPARE(storedDataServer(), QStringLiteral("http://127.0.0.1:1"));  // no failed address is kept
 
