@@ -28,6 +28,38 @@ std::optional<int> nextTradingDay(std::string_view lastDate) {
     return int(found.year()) * 10000 + int(unsigned(found.month())) * 100 + int(unsigned(found.day()));
 }
 
+namespace {
+
+// The model written back and the strategy file derived from it go in place
+// together or not at all: a strategy file from a model the file no longer
+// holds would show trades nobody can reproduce.
+void writeModelAndStrategy(TradeSignal& signal, const ProductRegistry& work, std::string_view productName,
+                           const std::filesystem::path& startDirectory, const std::string& modelText) {
+    // A model file missing lines is not written back whole: the next run must
+    // still see that it was damaged.
+    if (signal.modelLinesRead != tradeModelFileLines) {
+        signal.modelError = "it holds " + std::to_string(signal.modelLinesRead) + " lines, not " +
+                            std::to_string(tradeModelFileLines) + ", and was left as it was";
+        signal.strategyError = "not written, as the trade model file was not";
+        return;
+    }
+    const std::optional<OwnedFileEdit> model =
+        tradeModelEdit(signal.model, signal.modelPath, &signal.modelError, modelText);
+    const std::optional<OwnedFileEdit> strategy =
+        strategyFileEdit(work, productName, startDirectory, &signal.strategyError);
+    if (!model || !strategy) {
+        if (!model) signal.strategyError = "not written, as the trade model file was not";
+        else signal.modelError = "not written, as the strategy file was not";
+        return;
+    }
+    const OwnedFileEdit both[] = {*model, *strategy};
+    const OwnedWrite written = changeOwnedFiles(both);
+    signal.modelSaved = signal.strategyWritten = static_cast<bool>(written);
+    signal.modelError = signal.strategyError = written.message;
+}
+
+}  // namespace
+
 TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view productName,
                                 const std::filesystem::path& startDirectory) {
     TradeSignal signal;
@@ -59,14 +91,7 @@ TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view prod
     signal.signalText = transitionText(classifyTransition(work, productName));
     copyTradeColumns(*work.findProduct(productName), *registry.findProduct(productName));
 
-    // A model file missing lines is not written back whole: the next run must
-    // still see that it was damaged.
-    if (signal.modelLinesRead != tradeModelFileLines)
-        signal.modelError = "it holds " + std::to_string(signal.modelLinesRead) + " lines, not " +
-                            std::to_string(tradeModelFileLines) + ", and was left as it was";
-    else
-        signal.modelSaved = saveTradeModel(signal.model, signal.modelPath, &signal.modelError, &*modelText);
-    signal.strategyWritten = writeStrategyFile(work, productName, startDirectory, &signal.strategyError);
+    writeModelAndStrategy(signal, work, productName, startDirectory, *modelText);
     return signal;
 }
 
