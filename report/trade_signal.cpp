@@ -55,7 +55,9 @@ void writeModelAndStrategy(TradeSignal& signal, const ProductRegistry& work, std
     const OwnedFileEdit both[] = {*model, *strategy};
     const OwnedWrite written = changeOwnedFiles(both);
     signal.modelSaved = signal.strategyWritten = static_cast<bool>(written);
-    signal.modelError = signal.strategyError = written.message;
+    if (!written)
+        signal.modelError = signal.strategyError =
+            written.message + " (the trade model and the strategy file are written together or not at all)";
 }
 
 }  // namespace

@@ -13,8 +13,9 @@ namespace varkel {
 
 namespace {
 
-// Part 1 files carried no version and no sum of their rows: they are not read.
 const char* const magicLine = "varkel permutation part 2";
+// Part 1 files carried no version and no sum of their rows: they are not read.
+const char* const olderMagicLine = "varkel permutation part 1";
 
 std::string shardText(PermutationShard shard) {
     return std::to_string(shard.number) + "/" + std::to_string(shard.count);
@@ -127,9 +128,10 @@ std::optional<PermutationPart> readPermutationPart(const std::string& text, std:
             return std::nullopt;
         return line.substr(key.size() + 1);
     };
-    if (start >= text.size() || nextLine(text, start) != magicLine)
-        return lineNumber = 1, fail("not a permutation part file of this program (\"" + std::string(magicLine) + "\")");
+    const std::string_view first = start < text.size() ? nextLine(text, start) : std::string_view();
     ++lineNumber;
+    if (first == olderMagicLine) return fail("a part file of an older version, without the SHA-256 of its rows; run its shard again");
+    if (first != magicLine) return fail("not a permutation part file");
     const auto program = field("program");
     if (!program) return fail("expected program and its version");
     header.programVersion = std::string(*program);

@@ -258,7 +258,7 @@ TEST(PermutationParts, ARowCutShortNotFiniteOrChangedIsRefused) {
         {replaced("-3.25", "inf"), "line 13: expected a permutation index and one finite return per layer"},
         {replaced("-3.25", "1e308"), "line 13: expected a permutation index and one finite return per layer"},
         {replaced("varkel permutation part 2", "varkel permutation part 1"),
-         "line 1: not a permutation part file of this program (\"varkel permutation part 2\")"},
+         "line 1: a part file of an older version, without the SHA-256 of its rows; run its shard again"},
     };
     for (const auto& refusal : refusals) {
         EXPECT_FALSE(readPermutationPart(refusal.text, &error)) << refusal.text;

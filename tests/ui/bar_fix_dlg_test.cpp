@@ -27,6 +27,7 @@ class BarFixDlgTest : public QObject {
 private slots:
     void aFlaggedBarIsCorrectedInPlaceAndTheViewReloads();
     void aFlaggedBarIsDeletedAndAWrongCorrectionRefused();
+    void theEntriesFollowTheHighlightAfterEachChange();
 };
 
 void BarFixDlgTest::aFlaggedBarIsCorrectedInPlaceAndTheViewReloads() {
@@ -97,6 +98,35 @@ void BarFixDlgTest::aFlaggedBarIsDeletedAndAWrongCorrectionRefused() {
     QVERIFY(openPriceFile(*activeWorkspace(), "USD/JPY", again));
     QCOMPARE(dialogs, 0);
     QCOMPARE(fileBytes(again), before);
+}
+
+// After a change the file is checked again and the highlight stays in place:
+// the entries hold the prices of the highlighted bar, never those of the bar
+// after it (before, Correct then wrote the wrong bar's prices over it).
+// The Data Check menu offers the same at any time.
+void BarFixDlgTest::theEntriesFollowTheHighlightAfterEachChange() {
+    Workstation station;
+    QList<QByteArray> lines = risingPrices(60).split('\n');
+    lines[15] = "20000015,11520,60000,11500,60000";
+    lines[30] = "20000030,13020,61000,13000,61000";
+    lines[45] = "20000045,14520,62000,14500,62000";
+    const QString path = station.writeFile("usd.txt", lines.join('\n'));
+    station.answerQuestion = [](const QString&) { return false; };
+    QVERIFY(openPriceFile(*activeWorkspace(), "USD/JPY", path));
+    QStringList seen;
+    station.answerDialog = [&](QDialog& dialog) {
+        auto* list = dialog.findChild<QListWidget*>("flaggedBars");
+        const auto look = [&] {
+            seen << QString::number(list->count()) + " " + list->currentItem()->text().section(' ', 2, 2) + " " +
+                        dialog.findChild<QLineEdit*>("fixClose")->text();
+        };
+        look();
+        dialog.findChild<QPushButton*>("delete")->click();
+        look();
+        return int(QDialog::Rejected);
+    };
+    station.frame()->dispatch(32831);
+    QCOMPARE(seen, QStringList({"3 (20000015): 600.00", "2 (20000030): 610.00"}));
 }
 
 QTEST_MAIN(BarFixDlgTest)
