@@ -53,8 +53,9 @@ OwnedWrite outcome(OwnedWriteStatus status, std::string message) { return {statu
 std::optional<std::string> readCurrent(const OwnedFileEdit& edit, std::optional<std::string>& text) {
     struct stat info {};
     if (::stat(edit.path.c_str(), &info) != 0) {
-        if (errno == ENOENT) return std::nullopt;
-        return "Cannot read " + edit.path.string() + ": " + std::strerror(errno);
+        const int code = errno;
+        if (code == ENOENT) return std::nullopt;
+        return "Cannot read " + edit.path.string() + ": " + std::strerror(code);
     }
     if (S_ISDIR(info.st_mode)) return "Cannot write " + edit.path.string() + ": " + std::strerror(EISDIR);
     // A device or FIFO is written, never read back: a FIFO read would wait
