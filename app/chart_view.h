@@ -53,6 +53,7 @@ public:
     void onParameterSurface();
     void onWalkForward();
     void onPermutationTest();
+    void onCorrectFlaggedBars();
 
 protected:
     void showEvent(QShowEvent* event) override;

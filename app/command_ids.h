@@ -64,6 +64,7 @@ inline constexpr int performanceButton = 32795;
 inline constexpr int parameterSurfaceMenu = 32810;
 inline constexpr int walkForwardMenu = 32811;
 inline constexpr int permutationTestMenu = 32812;
+inline constexpr int correctFlaggedBarsMenu = 32831;
 
 // Help
 inline constexpr int about = 57664;

@@ -45,6 +45,7 @@ constexpr CommandString commandStrings[] = {
     {32830, "Convert a broker export or an OHLC CSV into a price file"},
     {32810, "Show the returns of the last build's base index search over its parameters"},
     {32811, "Test the builder on bars it has not seen: build on past bars, trade the next ones"},
+    {32831, "Correct or delete the bars the data check flags as wrong prices"},
     {32812, "Could the search have found the model in noise? Build on histories with their overnight moves and "
                "day shapes shuffled separately"},
 };

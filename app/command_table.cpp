@@ -72,6 +72,8 @@ constexpr CommandRoute commandTable[] = {
     {cmd::parameterSurfaceMenu, &View::onParameterSurface, nullptr},
     {cmd::walkForwardMenu, &View::onWalkForward, nullptr},
     {cmd::permutationTestMenu, &View::onPermutationTest, nullptr},
+    // Data Check
+    {cmd::correctFlaggedBarsMenu, &View::onCorrectFlaggedBars, nullptr},
     // Help
     {cmd::about, nullptr, &Frame::onAbout},
 };

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QFile>
 #include <QMenuBar>
 #include <QPageSetupDialog>
 #include <QPrinter>
@@ -78,6 +79,7 @@ constexpr MenuItem actionMenu[] = {
     {cmd::walkForwardMenu, "Walk-Forward Analysis..."},
     {cmd::permutationTestMenu, "Permutation Test..."},
 };
+constexpr MenuItem dataCheckMenu[] = {{cmd::correctFlaggedBarsMenu, "&Correct Flagged Bars..."}};
 constexpr MenuItem helpMenu[] = {{cmd::about, "&About VarkelModel"}};
 
 // Menu 128, shown while no view is open; the recent files follow Print Setup.
@@ -220,6 +222,7 @@ void CMainFrame::createMenus() {
     addMenu(viewMenus_, "&View", viewMenu);
     addMenu(viewMenus_, "&Studies", studiesMenu);
     addMenu(viewMenus_, "&Action", actionMenu);
+    addMenu(viewMenus_, "&Data Check", dataCheckMenu);
     viewMenus_ << createWindowMenu();
     addMenu(viewMenus_, "&Help", helpMenu);
 
@@ -406,7 +409,10 @@ void CMainFrame::onRecentFile(int id) {
 
 // An imported history the user wants to see opens into a new view.
 void CMainFrame::onImportPriceData(int) {
-    CImportDlg dialog(app_.getStartDirectory(), this);
+    QStringList shown;
+    for (const auto& workspace : app_.workspaces)
+        if (workspace->hasPriceChart) shown << QFile::decodeName(workspace->pricePath.c_str());
+    CImportDlg dialog(app_.getStartDirectory(), shown, this);
     if (runDialog(dialog) != QDialog::Accepted || !dialog.openRequested()) return;
     CVarkelModel2cView* view = newDocument();
     openPriceFile(*view->workspace(), dialog.productName(), dialog.importedPath());

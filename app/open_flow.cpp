@@ -45,7 +45,7 @@ void reportLoadProblems(const PriceFileLoad& load, const QString& product, const
     else {
         const PriceCheck check = checkPriceFile(QFile::encodeName(path).toStdString(), product.toStdString());
         reportPriceCheck(check, QFileInfo(path).fileName());
-        offerBarFixes(check, path);
+        offerBarFixes(check, path, product);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "app/varkel_app.h"
 #include "app/view_printing.h"
 #include "windows/data/append_data_dlg.h"
+#include "windows/data/bar_fix_dlg.h"
 #include "windows/data/download_dlg.h"
 #include "windows/robustness/parameter_surface_dlg.h"
 #include "windows/robustness/permutation_test_dlg.h"
@@ -188,4 +189,10 @@ void CVarkelModel2cView::onPermutationTest() {
         build && workspace != nullptr && build->productName == workspace->productName)
         dialog.setBuild(indexChoiceOf(build->model), build->selection);
     runDialog(dialog);
+}
+
+void CVarkelModel2cView::onCorrectFlaggedBars() {
+    const ChartWorkspace* workspace = activeWorkspace();
+    if (workspace == nullptr || !workspace->hasPriceChart) return;
+    correctFlaggedBars(QFile::decodeName(workspace->pricePath.c_str()), QString::fromStdString(workspace->productName));
 }

@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstring>
 #include <ctime>
+#include <utility>
 
 namespace varkel {
 
@@ -22,7 +23,8 @@ namespace fs = std::filesystem;
 constexpr std::string_view temporaryMark = ".varkel-";
 
 bool fail(std::string* error, const std::string& what, int code) {
-    if (error != nullptr) *error = what + ": " + std::strerror(code);
+    if (error != nullptr)
+        *error = what + ": " + (code == EFBIG ? std::string(fileSizeLimitMessage) : std::string(std::strerror(code)));
     return false;
 }
 
@@ -51,24 +53,29 @@ mode_t modeFor(const fs::path& target) {
 
 fs::path folderOf(const fs::path& path) { return path.has_parent_path() ? path.parent_path() : fs::path("."); }
 
-// A reader that goes away while we write must give a failed write, not kill
-// the program: SIGPIPE is held back for this thread and a pending one dropped.
-class PipeSignalHeld {
+// A reader that goes away while we write, or a file size limit (ulimit -f)
+// that a write would pass, must give a failed write with its reason (EPIPE,
+// EFBIG), not kill the program: SIGPIPE and SIGXFSZ are held back for this
+// thread and pending ones dropped.
+class WriteSignalsHeld {
 public:
-    PipeSignalHeld() {
-        sigemptyset(&pipe_);
-        sigaddset(&pipe_, SIGPIPE);
-        ::pthread_sigmask(SIG_BLOCK, &pipe_, &previous_);
+    WriteSignalsHeld() {
+        sigemptyset(&held_);
+        sigaddset(&held_, SIGPIPE);
+        sigaddset(&held_, SIGXFSZ);
+        ::pthread_sigmask(SIG_BLOCK, &held_, &previous_);
     }
-    ~PipeSignalHeld() {
+    ~WriteSignalsHeld() {
         const timespec noWait{0, 0};
-        while (::sigtimedwait(&pipe_, nullptr, &noWait) > 0) {
+        while (::sigtimedwait(&held_, nullptr, &noWait) > 0) {
         }
         ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
     }
+    WriteSignalsHeld(const WriteSignalsHeld&) = delete;
+    WriteSignalsHeld& operator=(const WriteSignalsHeld&) = delete;
 
 private:
-    sigset_t pipe_{};
+    sigset_t held_{};
     sigset_t previous_{};
 };
 
@@ -95,7 +102,7 @@ int connectToSocket(const fs::path& path) {
 // A device, FIFO or socket gets the bytes as they are; it is never replaced.
 // A FIFO nobody reads is refused at once instead of waiting for a reader.
 bool writeDirectly(const fs::path& target, mode_t type, std::string_view contents, std::string* error) {
-    const PipeSignalHeld held;
+    const WriteSignalsHeld held;
     int fd = S_ISSOCK(type) ? connectToSocket(target)
                             : ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
@@ -163,28 +170,43 @@ bool isSpecialFile(const fs::path& target) {
     return ::stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
 }
 
-bool writeFileAtomically(const fs::path& target, std::string_view contents, std::string* error) {
+std::optional<PendingWrite> PendingWrite::prepare(const fs::path& target, std::string_view contents,
+                                                  std::string* error) {
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode)) return fail(error, "Cannot write " + target.string(), EISDIR);
-    if (exists && !S_ISREG(existing.st_mode)) return writeDirectly(target, existing.st_mode, contents, error);
+    if (exists && S_ISDIR(existing.st_mode)) {
+        fail(error, "Cannot write " + target.string(), EISDIR);
+        return std::nullopt;
+    }
+    PendingWrite pending;
+    pending.target_ = target;
+    if (exists && !S_ISREG(existing.st_mode)) {
+        // Written directly when committed: there is nothing to rename.
+        pending.contents_ = std::string(contents);
+        pending.directType_ = existing.st_mode;
+        return pending;
+    }
     const fs::path real = writeTargetOf(target);
     // Root may write any file: the mode bits say what its owner meant.
     if (exists && ((existing.st_mode & 0222) == 0 || (::access(real.c_str(), W_OK) != 0 && errno != ENOENT))) {
         if (error != nullptr) *error = readOnlyMessage(target);
-        return false;
+        return std::nullopt;
     }
 
     const fs::path folder = folderOf(real);
     removeLeftovers(real);
     std::string temporary = (folder / ("." + real.filename().string() + std::string(temporaryMark) + "XXXXXX")).string();
+    const WriteSignalsHeld held;
     const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return fail(error, "Cannot create a file in " + folder.string(), errno);
-
-    const mode_t mode = modeFor(real);
+    if (fd < 0) {
+        fail(error, "Cannot create a file in " + folder.string(), errno);
+        return std::nullopt;
+    }
+    pending.real_ = real;
+    pending.temporary_ = temporary;
     bool ok = writeAll(fd, contents);
     int code = errno;
-    if (ok && (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)) {
+    if (ok && (::fchmod(fd, modeFor(real)) != 0 || ::fsync(fd) != 0)) {
         ok = false;
         code = errno;
     }
@@ -192,15 +214,34 @@ bool writeFileAtomically(const fs::path& target, std::string_view contents, std:
         ok = false;
         code = errno;
     }
-    if (ok && ::rename(temporary.c_str(), real.c_str()) != 0) {
-        ok = false;
-        code = errno;
-    }
     if (!ok) {
-        ::unlink(temporary.c_str());
-        return fail(error, "Cannot write " + target.string(), code);
+        fail(error, "Cannot write " + target.string(), code);
+        return std::nullopt;  // the destructor removes the temporary file
     }
+    return pending;
+}
+
+bool PendingWrite::commit(std::string* error) {
+    if (directType_ != 0) return writeDirectly(target_, std::exchange(directType_, 0), contents_, error);
+    if (::rename(temporary_.c_str(), real_.c_str()) != 0) return fail(error, "Cannot write " + target_.string(), errno);
+    temporary_.clear();
     return true;
+}
+
+PendingWrite::PendingWrite(PendingWrite&& other) noexcept
+    : target_(std::move(other.target_)),
+      real_(std::move(other.real_)),
+      temporary_(std::exchange(other.temporary_, {})),
+      contents_(std::move(other.contents_)),
+      directType_(std::exchange(other.directType_, 0)) {}
+
+PendingWrite::~PendingWrite() {
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+}
+
+bool writeFileAtomically(const fs::path& target, std::string_view contents, std::string* error) {
+    std::optional<PendingWrite> pending = PendingWrite::prepare(target, contents, error);
+    return pending && pending->commit(error);
 }
 
 }  // namespace varkel

@@ -36,6 +36,38 @@ bool isSpecialFile(const std::filesystem::path& target);
 
 inline constexpr std::chrono::hours leftoverTemporaryAge{24};
 
+// Why a write failed with EFBIG: the session's file size limit (ulimit -f),
+// which would otherwise kill the program by SIGXFSZ without a word.
+inline constexpr std::string_view fileSizeLimitMessage =
+    "the file size limit of this session (ulimit -f) does not let the file grow that large";
+
+// The first half of an atomic write, for writers that must put several files
+// in place together: the bytes are already in a flushed temporary file beside
+// the target when prepare succeeds, so the commit is a rename that hardly ever
+// fails. A pending write that is not committed removes its temporary file.
+// A device, FIFO or socket target keeps the bytes and is written at commit.
+class PendingWrite {
+public:
+    static std::optional<PendingWrite> prepare(const std::filesystem::path& target, std::string_view contents,
+                                               std::string* error = nullptr);
+    bool commit(std::string* error = nullptr);
+
+    PendingWrite(PendingWrite&& other) noexcept;
+    PendingWrite& operator=(PendingWrite&&) = delete;
+    PendingWrite(const PendingWrite&) = delete;
+    PendingWrite& operator=(const PendingWrite&) = delete;
+    ~PendingWrite();
+
+private:
+    PendingWrite() = default;
+
+    std::filesystem::path target_;
+    std::filesystem::path real_;  // the target with its links followed
+    std::string temporary_;       // empty once committed
+    std::string contents_;        // for a target written directly
+    unsigned directType_ = 0;     // the st_mode of such a target; 0 for a rename
+};
+
 // Why `target` cannot be written atomically for the length of its name alone
 // (its temporary and lock files carry a longer one), before any work is done
 // for it; nullopt when the name fits.

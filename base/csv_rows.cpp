@@ -12,57 +12,55 @@ std::size_t skipLineEnd(std::string_view text, std::size_t at, int& line) {
 
 }  // namespace
 
-std::vector<CsvRow> readCsvRows(std::string_view text, char separator) {
-    std::vector<CsvRow> rows;
-    int line = 1;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        CsvRow row;
-        row.lineNumber = line;
-        std::string field;
-        bool quoted = false;  // inside a quoted part
-        bool quotedField = false;  // the field began with a quote
-        while (true) {
-            if (at == text.size()) {
-                row.unclosedQuote = quoted;
-                break;
-            }
-            const char c = text[at];
-            if (quoted) {
-                if (c == '"' && at + 1 < text.size() && text[at + 1] == '"') {
-                    field += '"';
-                    at += 2;
-                } else if (c == '"') {
-                    quoted = false;
-                    ++at;
-                } else if (c == '\r' || c == '\n') {
-                    const std::size_t next = skipLineEnd(text, at, line);
-                    field.append(text.substr(at, next - at));
-                    at = next;
-                } else {
-                    field += c;
-                    ++at;
-                }
-            } else if (c == '"' && field.empty() && !quotedField) {
-                quoted = quotedField = true;
-                ++at;
-            } else if (c == separator) {
-                row.fields.push_back(std::move(field));
-                field.clear();
-                quotedField = false;
+bool CsvRecords::next(CsvRow& row) {
+    const std::string_view text = text_;
+    std::size_t& at = at_;  // moves on through the text as the record is read
+    if (at >= text.size()) return false;
+    row.lineNumber = line_;
+    row.fields.clear();
+    row.unclosedQuote = false;
+    std::string field;
+    bool quoted = false;  // inside a quoted part
+    bool quotedField = false;  // the field began with a quote
+    while (true) {
+        if (at == text.size()) {
+            row.unclosedQuote = quoted;
+            break;
+        }
+        const char c = text[at];
+        if (quoted) {
+            if (c == '"' && at + 1 < text.size() && text[at + 1] == '"') {
+                field += '"';
+                at += 2;
+            } else if (c == '"') {
+                quoted = false;
                 ++at;
             } else if (c == '\r' || c == '\n') {
-                at = skipLineEnd(text, at, line);
-                break;
+                const std::size_t next = skipLineEnd(text, at, line_);
+                field.append(text.substr(at, next - at));
+                at = next;
             } else {
                 field += c;
                 ++at;
             }
+        } else if (c == '"' && field.empty() && !quotedField) {
+            quoted = quotedField = true;
+            ++at;
+        } else if (c == separator_) {
+            row.fields.push_back(std::move(field));
+            field.clear();
+            quotedField = false;
+            ++at;
+        } else if (c == '\r' || c == '\n') {
+            at = skipLineEnd(text, at, line_);
+            break;
+        } else {
+            field += c;
+            ++at;
         }
-        row.fields.push_back(std::move(field));
-        rows.push_back(std::move(row));
     }
-    return rows;
+    row.fields.push_back(std::move(field));
+    return true;
 }
 
 char csvSeparatorOf(std::string_view text) {

@@ -31,6 +31,19 @@ bool stillInPlace(int fd, const fs::path& lockPath) {
            held.st_ino == named.st_ino;
 }
 
+// Why the lock file could not be opened, naming it: a link or a folder in its
+// place is someone else's doing, and only the user can remove it.
+std::string lockRefusal(const fs::path& lockPath, int code) {
+    struct stat info {};
+    if (::lstat(lockPath.c_str(), &info) == 0) {
+        if (S_ISLNK(info.st_mode))
+            return "Cannot use the lock file " + lockPath.string() + ": it is a symbolic link; remove it";
+        if (!S_ISREG(info.st_mode))
+            return "Cannot use the lock file " + lockPath.string() + ": it is not a regular file; remove it";
+    }
+    return "Cannot create the lock file " + lockPath.string() + ": " + std::strerror(code);
+}
+
 }  // namespace
 
 std::string beingChangedMessage(const fs::path& path) {
@@ -45,10 +58,18 @@ std::optional<FileLock> FileLock::acquire(const fs::path& target, std::string* e
         (real.has_parent_path() ? real.parent_path() : fs::path(".")) / ("." + real.filename().string() + ".lock");
     const auto deadline = std::chrono::steady_clock::now() + wait;
     while (true) {
-        const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        // Never through a link: a planted ".NAME.lock" link would make us
+        // create or lock whatever file it names.
+        const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
         if (fd < 0) {
             const int code = errno;
-            fail(error, "Cannot create a file in " + lockPath.parent_path().string() + ": " + std::strerror(code));
+            fail(error, lockRefusal(lockPath, code));
+            return std::nullopt;
+        }
+        struct stat opened {};
+        if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+            ::close(fd);
+            fail(error, "Cannot use the lock file " + lockPath.string() + ": it is not a regular file; remove it");
             return std::nullopt;
         }
         while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

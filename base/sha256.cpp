@@ -1,93 +1,32 @@
 #include "base/sha256.h"
 
-#include <algorithm>
-#include <cstring>
+#include <openssl/evp.h>
+
+#include <new>
+#include <stdexcept>
 
 namespace varkel {
 
-namespace {
-
-constexpr std::uint32_t roundConstants[64] = {
-    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
-    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
-    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
-    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
-    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
-    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
-    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
-
-std::uint32_t rotateRight(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
-
-}  // namespace
-
-Sha256::Sha256()
-    : state_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
-
-void Sha256::compress(const unsigned char* block) {
-    std::uint32_t w[64];
-    for (int i = 0; i < 16; ++i)
-        w[i] = static_cast<std::uint32_t>(block[4 * i]) << 24 | static_cast<std::uint32_t>(block[4 * i + 1]) << 16 |
-               static_cast<std::uint32_t>(block[4 * i + 2]) << 8 | static_cast<std::uint32_t>(block[4 * i + 3]);
-    for (int i = 16; i < 64; ++i) {
-        const std::uint32_t s0 = rotateRight(w[i - 15], 7) ^ rotateRight(w[i - 15], 18) ^ (w[i - 15] >> 3);
-        const std::uint32_t s1 = rotateRight(w[i - 2], 17) ^ rotateRight(w[i - 2], 19) ^ (w[i - 2] >> 10);
-        w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-    }
-    std::uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
-    std::uint32_t e = state_[4], f = state_[5], g = state_[6], h = state_[7];
-    for (int i = 0; i < 64; ++i) {
-        const std::uint32_t s1 = rotateRight(e, 6) ^ rotateRight(e, 11) ^ rotateRight(e, 25);
-        const std::uint32_t choose = (e & f) ^ (~e & g);
-        const std::uint32_t t1 = h + s1 + choose + roundConstants[i] + w[i];
-        const std::uint32_t s0 = rotateRight(a, 2) ^ rotateRight(a, 13) ^ rotateRight(a, 22);
-        const std::uint32_t majority = (a & b) ^ (a & c) ^ (b & c);
-        const std::uint32_t t2 = s0 + majority;
-        h = g;
-        g = f;
-        f = e;
-        e = d + t1;
-        d = c;
-        c = b;
-        b = a;
-        a = t1 + t2;
-    }
-    const std::uint32_t results[8] = {a, b, c, d, e, f, g, h};
-    for (int i = 0; i < 8; ++i) state_[i] += results[i];
+Sha256::Sha256() : context_(EVP_MD_CTX_new(), &EVP_MD_CTX_free) {
+    if (!context_) throw std::bad_alloc();
+    // Fails only when the library cannot give SHA-256 at all.
+    if (EVP_DigestInit_ex(context_.get(), EVP_sha256(), nullptr) != 1)
+        throw std::runtime_error("libcrypto offers no SHA-256");
 }
 
-void Sha256::update(std::string_view bytes) {
-    length_ += bytes.size();
-    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const std::size_t take = std::min(left, buffer_.size() - buffered_);
-        std::memcpy(buffer_.data() + buffered_, data, take);
-        buffered_ += take;
-        data += take;
-        left -= take;
-        if (buffered_ == buffer_.size()) {
-            compress(buffer_.data());
-            buffered_ = 0;
-        }
-    }
-}
+void Sha256::update(std::string_view bytes) { EVP_DigestUpdate(context_.get(), bytes.data(), bytes.size()); }
 
 std::string Sha256::hexDigest() {
-    const std::uint64_t bits = length_ * 8;
-    // A 1 bit, zeros up to 56 bytes into a block, then the length in bits, big-endian.
-    const unsigned char one = 0x80;
-    update(std::string_view(reinterpret_cast<const char*>(&one), 1));
-    const unsigned char zero = 0;
-    while (buffered_ != 56) update(std::string_view(reinterpret_cast<const char*>(&zero), 1));
-    unsigned char lengthBytes[8];
-    for (int i = 0; i < 8; ++i) lengthBytes[i] = static_cast<unsigned char>(bits >> (56 - 8 * i));
-    update(std::string_view(reinterpret_cast<const char*>(lengthBytes), 8));
-    static const char digits[] = "0123456789abcdef";
-    std::string hex;
-    for (const std::uint32_t word : state_)
-        for (int shift = 28; shift >= 0; shift -= 4) hex += digits[(word >> shift) & 0xf];
-    return hex;
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    EVP_DigestFinal_ex(context_.get(), digest, &length);
+    static constexpr char hex[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned int i = 0; i < length; ++i) {
+        text += hex[digest[i] >> 4];
+        text += hex[digest[i] & 15];
+    }
+    return text;
 }
 
 std::string sha256Hex(std::string_view bytes) {

@@ -34,10 +34,13 @@ bool samePath(const std::string& a, const std::string& b) {
     return std::filesystem::equivalent(a, b, error);
 }
 
+// The count, and the first few lines named: a file of junk must not print a
+// line of its own for each of its millions of rows.
 void printSkipped(const PriceConversion& conversion) {
-    if (conversion.skipped.empty()) return;
-    std::printf("Skipped %zu line%s:\n", conversion.skipped.size(), conversion.skipped.size() == 1 ? "" : "s");
-    for (const SkippedLine& line : conversion.skipped)
+    if (conversion.skippedCount == 0) return;
+    std::printf("Skipped %d line%s%s:\n", conversion.skippedCount, conversion.skippedCount == 1 ? "" : "s",
+                conversion.firstSkipped.size() < static_cast<std::size_t>(conversion.skippedCount) ? ", the first" : "");
+    for (const SkippedLine& line : conversion.firstSkipped)
         std::printf("  line %d: %.*s\n", line.lineNumber, static_cast<int>(skipReasonText(line.reason).size()),
                     skipReasonText(line.reason).data());
 }

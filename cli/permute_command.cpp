@@ -163,9 +163,14 @@ int runTest(const CliArgs& args, const IndexChoice& choice, const std::filesyste
 
     const std::string build = buildSettingsText(choice, options.build.selection);
     if (run.part) {
-        PermutationPartHeader header{sha,    registry.findProduct(product)->name, build, options.permutations,
-                                     options.seed, result.layers, result.real, options.shard};
-        if (!writeOutput(*run.part, permutationPartText(header, result.rows))) return exitFailed;
+        PermutationPartHeader header{VARKEL_VERSION, sha,          registry.findProduct(product)->name,
+                                     build,          options.permutations, options.seed,
+                                     result.layers,  result.real,  options.shard};
+        std::string error;
+        if (!writePermutationPart(*run.part, header, result.rows, &error)) {
+            std::fprintf(stderr, "Cannot write %s: %s\n", run.part->c_str(), error.c_str());
+            return exitFailed;
+        }
         std::printf("Shard %d/%d: %zu permutations written to %s\n", options.shard.number, options.shard.count,
                     result.rows.size(), run.part->c_str());
         return exitOk;

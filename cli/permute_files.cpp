@@ -4,6 +4,7 @@
 #include "cli/history_loading.h"
 #include "base/atomic_file.h"
 #include "base/whole_file.h"
+#include "data/price_history_write.h"
 #include "robustness/permutation_test.h"
 #include "report/permutation_texts.h"
 #include "robustness/permutation_parts.h"
@@ -16,9 +17,6 @@
 namespace varkel::cli {
 
 namespace {
-
-// A part file holds about 30 bytes a permutation: far below this for any run.
-constexpr std::size_t maxPartFileBytes = 256 * 1024 * 1024;
 
 template <typename T>
 std::optional<T> wholeNumber(std::string_view text) {
@@ -79,6 +77,10 @@ bool takeListOptions(int argc, char** argv, std::vector<char*>& rest, std::vecto
                 return false;
             }
         } else if (std::strcmp(argv[i], "--write-history") == 0) {
+            if (writeHistory) {
+                std::fputs("option --write-history is given more than once\n", stderr);
+                return false;
+            }
             if (i + 2 >= argc) {
                 std::fputs("--write-history needs a permutation index and a file name\n", stderr);
                 return false;
@@ -155,7 +157,14 @@ int runWriteHistory(const CliArgs& args, const std::vector<std::string>& kAndFil
         return exitFailed;
     }
     const ProductRegistry permuted = permutedHistory(product, *moves, *seed, *k);
-    if (!writeOutput(target, permutedHistoryText(*permuted.findProduct(product.name)))) return exitFailed;
+    const std::string text = permutedHistoryText(*permuted.findProduct(product.name));
+    // A price history like any other: loadable whole, or not written.
+    const OwnedWrite written =
+        changePriceHistory(target, PriceHistoryWrite::Replace, [&text](const auto&) { return OwnedFileChange::to(text); });
+    if (!written) {
+        std::fprintf(stderr, "Cannot write %s: %s\n", target.c_str(), written.message.c_str());
+        return exitFailed;
+    }
     std::printf("Permuted history %llu of seed %llu written to %s\n", static_cast<unsigned long long>(*k),
                 static_cast<unsigned long long>(*seed), target.c_str());
     return exitOk;

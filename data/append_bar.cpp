@@ -1,9 +1,8 @@
 #include "data/append_bar.h"
 
-#include "base/atomic_file.h"
-#include "base/file_lock.h"
 #include "base/formatted_text.h"
 #include "data/price_file.h"
+#include "data/price_history_write.h"
 #include "base/text_lines.h"
 #include "base/whole_file.h"
 
@@ -125,14 +124,14 @@ std::optional<int> lastEightDigitDate(std::string_view content) {
     return last;
 }
 
-// The price file's text as it is now: empty for a file that does not exist yet,
-// nullopt (with the reason) when it exists but cannot be read, is too large,
-// or lies in a folder that does not exist.
 std::filesystem::path folderOf(const std::string& path) {
     const std::filesystem::path target(path);
     return target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
 }
 
+// The price file's text as it is now: empty for a file that does not exist yet,
+// nullopt (with the reason) when it exists but cannot be read, is too large,
+// or lies in a folder that does not exist.
 std::optional<std::string> currentContent(const std::string& path, std::string& reason) {
     namespace fs = std::filesystem;
     std::error_code error;
@@ -189,6 +188,9 @@ AppendCheck checkAppendRequest(const AppendRequest& request) {
     const std::string range = " is outside Low..High (" + priceInYen(values.low) + ".." + priceInYen(values.high) + ").";
     if (outsideRange(values.open)) return refuse("Open Price " + priceInYen(values.open) + range, AppendField::Open);
     if (outsideRange(values.close)) return refuse("Close Price " + priceInYen(values.close) + range, AppendField::Close);
+    if (values.low <= 0)
+        return refuse("Low Price " + priceInYen(values.low) + " is not above zero; no market trades there.",
+                      AppendField::Low);
     AppendCheck accepted;
     accepted.values = values;
     return accepted;
@@ -216,34 +218,42 @@ AppendResult appendPriceLine(const std::string& path, const AppendRequest& reque
         result.message = std::move(message);
         return result;
     };
-    std::string reason;
     std::error_code error;
     if (!std::filesystem::is_directory(folderOf(path), error)) return failed(appendOpenFailedMessage);
-    // Held until the new file is in place: a second append in the meantime
-    // would read the file without this bar and write it back without it.
-    const std::optional<FileLock> lock = FileLock::acquire(path, &reason);
-    if (!lock) return failed(reason);
-    const std::optional<std::string> content = currentContent(path, reason);
-    if (!content) return failed(reason);
-    if (const int cut = cutShortLastLine(*content))
-        return failed("The last line of " + path + " (line " + std::to_string(cut) +
-                      ") holds only part of a bar; correct or remove it before appending.");
-    const std::optional<int> lastDate = lastEightDigitDate(*content);
-    if (lastDate && values.date <= *lastDate) {
-        result.message = "Date to be added " + std::to_string(values.date) +
-                         " is not later than the file's last date " + std::to_string(*lastDate) + ".";
+    // The file is read under its lock and written anew whole: a second append
+    // in the meantime waits, and a full disk never leaves half a line, which
+    // would read as a bar with a wrong close.
+    bool dateRefused = false;
+    const OwnedWrite written = changePriceHistory(path, PriceHistoryWrite::Change, [&](const auto& current) {
+        const std::string content = current.value_or(std::string());
+        if (const int cut = cutShortLastLine(content))
+            return OwnedFileChange::refuse("The last line of " + path + " (line " + std::to_string(cut) +
+                                           ") holds only part of a bar; correct or remove it before appending.");
+        const std::optional<int> lastDate = lastEightDigitDate(content);
+        if (lastDate && values.date <= *lastDate) {
+            dateRefused = true;
+            return OwnedFileChange::refuse("Date to be added " + std::to_string(values.date) +
+                                           " is not later than the file's last date " + std::to_string(*lastDate) +
+                                           ".");
+        }
+        result.line = formatPriceLine(values);
+        const bool needsLineEnd = !content.empty() && content.back() != '\n' && content.back() != '\r';
+        return OwnedFileChange::to(content + (needsLineEnd ? "\n" : "") + result.line + "\n");
+    });
+    if (dateRefused) {
+        result.line.clear();
+        result.message = written.message;
         result.field = AppendField::Date;
         return result;
     }
-    result.line = formatPriceLine(values);
-    // The whole file is written anew and renamed over the old one: a full disk
-    // never leaves half a line, which would read as a bar with a wrong close.
-    const bool needsLineEnd = !content->empty() && content->back() != '\n' && content->back() != '\r';
-    const std::string updated = *content + (needsLineEnd ? "\n" : "") + result.line + "\n";
-    if (updated.size() > maxPriceFileBytes)
-        return failed("Appending this bar would make " + path + " larger than " +
-                      std::to_string(maxPriceFileBytes / (1024 * 1024)) + " MB, more than a price file may hold.");
-    if (!writeFileAtomically(path, updated, &reason)) return failed(reason);
+    if (!written) {
+        result.line.clear();
+        // A file there that cannot be read (a folder, say) is the message the
+        // windows know; one too large says so.
+        const bool cannotOpen =
+            written.status == OwnedWriteStatus::Unreadable && written.message != priceFileTooLargeMessage(path);
+        return failed(cannotOpen ? std::string(appendOpenFailedMessage) : written.message);
+    }
     result.status = AppendStatus::Appended;
     return result;
 }

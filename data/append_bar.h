@@ -79,11 +79,13 @@ struct AppendResult {
 // (created when missing). A file that does not end with a line end gets one
 // first, so the new bar never joins the last line. The file is written anew
 // and renamed over the old one, so a failed write leaves it byte for byte and
-// the same append can simply be tried again. The file's lock (file_lock.h) is
-// held from the read to the rename, so two appends at once both land or one
-// says the file "is being changed by another program". A file whose last line
-// holds part of a bar, and a bar that would make the file larger than
-// maxPriceFileBytes, are FileFailed with the reason.
+// the same append can simply be tried again. It goes through the door
+// (price_history_write.h): the file's lock is held from the read to the
+// rename, so two writers at once both land or one says the file "is being
+// changed by another program". A file whose last line holds part of a bar, a
+// bar that would make the file larger than maxPriceFileBytes, and a bar the
+// loader would refuse (a price a hundred times away from the history's) are
+// FileFailed with the reason; prices of zero are Refused at the Low Price.
 AppendResult appendPriceLine(const std::string& path, const AppendRequest& request);
 
 }  // namespace varkel

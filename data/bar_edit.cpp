@@ -1,8 +1,6 @@
 #include "data/bar_edit.h"
 
-#include "base/atomic_file.h"
-#include "data/price_file.h"
-#include "base/whole_file.h"
+#include "data/price_history_write.h"
 
 #include <vector>
 
@@ -47,38 +45,39 @@ BarEditResult editPriceBar(const std::string& path, const BarEdit& edit) {
         if (!check) return failure(BarEditStatus::Refused, check.message);
         values = check.values;
     }
-    bool tooLarge = false;
-    const std::optional<std::string> content = readWholeFile(path, maxPriceFileBytes, &tooLarge);
-    if (!content)
-        return failure(BarEditStatus::FileFailed,
-                       tooLarge ? priceFileTooLargeMessage(path) : "Could not read the price file " + path);
-
-    const std::vector<LineSpan> spans = lineSpans(*content);
-    std::optional<std::size_t> found;
-    for (std::size_t i = 0; i < spans.size(); ++i) {
-        const std::string_view line = std::string_view(*content).substr(spans[i].start, spans[i].length);
-        if (line.substr(0, line.find(',')) != edit.date) continue;
-        if (found)
-            return failure(BarEditStatus::Refused, "The date " + edit.date + " is on more than one line (" +
-                                                       std::to_string(*found + 1) + " and " + std::to_string(i + 1) +
-                                                       ") of " + path + "; correct the file by hand.");
-        found = i;
-    }
-    if (!found) return failure(BarEditStatus::Refused, "No bar dated " + edit.date + " in " + path + ".");
-
-    const LineSpan& span = spans[*found];
+    // Under the file's lock from the read to the rename: an append or another
+    // edit meanwhile waits instead of being written over.
     BarEditResult result;
-    result.lineNumber = static_cast<int>(*found) + 1;
-    result.removedLine = content->substr(span.start, span.length);
-    std::string updated = content->substr(0, span.start);
-    if (values) {
-        const std::string line = formatPriceLine(*values);
-        result.newLine = edit.date + line.substr(line.find(','));
-        updated += result.newLine + content->substr(span.start + span.length, span.endLength);
-    }
-    updated += content->substr(span.start + span.length + span.endLength);
-    std::string reason;
-    if (!writeFileAtomically(path, updated, &reason)) return failure(BarEditStatus::FileFailed, reason);
+    const OwnedWrite written = changePriceHistory(path, PriceHistoryWrite::Change, [&](const auto& current) {
+        if (!current) return OwnedFileChange::refuse("Could not read the price file " + path);
+        const std::string& content = *current;
+        const std::vector<LineSpan> spans = lineSpans(content);
+        std::optional<std::size_t> found;
+        for (std::size_t i = 0; i < spans.size(); ++i) {
+            const std::string_view line = std::string_view(content).substr(spans[i].start, spans[i].length);
+            if (line.substr(0, line.find(',')) != edit.date) continue;
+            if (found)
+                return OwnedFileChange::refuse("The date " + edit.date + " is on more than one line (" +
+                                               std::to_string(*found + 1) + " and " + std::to_string(i + 1) +
+                                               ") of " + path + "; correct the file by hand.");
+            found = i;
+        }
+        if (!found) return OwnedFileChange::refuse("No bar dated " + edit.date + " in " + path + ".");
+        const LineSpan& span = spans[*found];
+        result.lineNumber = static_cast<int>(*found) + 1;
+        result.removedLine = content.substr(span.start, span.length);
+        std::string updated = content.substr(0, span.start);
+        if (values) {
+            const std::string line = formatPriceLine(*values);
+            result.newLine = edit.date + line.substr(line.find(','));
+            updated += result.newLine + content.substr(span.start + span.length, span.endLength);
+        }
+        updated += content.substr(span.start + span.length + span.endLength);
+        return OwnedFileChange::to(std::move(updated));
+    });
+    if (!written)
+        return failure(written.status == OwnedWriteStatus::Refused ? BarEditStatus::Refused : BarEditStatus::FileFailed,
+                       written.message);
     result.status = BarEditStatus::Edited;
     return result;
 }

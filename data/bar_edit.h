@@ -28,8 +28,11 @@ struct BarEditResult {
 // Replaces or deletes the one line of the price file at `path` whose date
 // field is exactly `edit.date`. The new prices pass the append's checks; a
 // date on no line, or on more than one, is refused. The rest of the file
-// stays byte for byte, line ends included, and the file is written anew and
-// renamed over the old one, so a failed write leaves it as it was.
+// stays byte for byte, line ends included. The edit goes through the door
+// (price_history_write.h): under the file's lock from the read to the rename,
+// so an append or another edit meanwhile is never written over, and refused
+// when the loader would refuse the new line; a failed write leaves the file
+// as it was.
 BarEditResult editPriceBar(const std::string& path, const BarEdit& edit);
 
 }  // namespace varkel

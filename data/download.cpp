@@ -1,10 +1,9 @@
 #include "data/download.h"
 
-#include "base/atomic_file.h"
-#include "base/file_lock.h"
 #include "base/http_get.h"
 #include "data/price_file.h"
 #include "data/price_history_check.h"
+#include "data/price_history_write.h"
 #include "data/product.h"
 #include "base/whole_file.h"
 
@@ -90,21 +89,29 @@ PriceHistoryDownload downloadPriceHistory(std::string_view productText, std::str
         tooLarge ? "it is larger than " + std::to_string(maxPriceFileBytes / (1024 * 1024)) + " MB"
                  : priceHistoryFault(body);
     if (!fault && !response.framed) fault = unmarkedEndFault(body);
+    // Every bar must load: a history the loader reads only in part would
+    // pass for the server's whole history.
+    if (!fault) fault = priceHistoryWriteFault(body);
     if (fault) return failure(std::string(notAPriceHistoryMessage) + *fault, target);
 
-    std::string writeError;
-    const std::optional<FileLock> lock = FileLock::acquire(target, &writeError);
-    if (!lock) return failure(writeError, target);
-    if (const auto local = readWholeFile(target, maxPriceFileBytes); local && !options.replaceLongerHistory) {
-        const HistoryExtent current = historyExtent(*local);
-        const HistoryExtent next = historyExtent(body);
-        if (losesHistory(current, next)) {
-            PriceHistoryDownload refused = failure(historyLossMessage(target, current, next), target);
-            refused.wouldLoseHistory = true;
-            return refused;
-        }
-    }
-    if (!writeFileAtomically(target, body, &writeError)) return failure(writeError, target);
+    // The loss of history is judged on the file as it is under its lock, so
+    // that a bar appended meanwhile is counted.
+    std::optional<PriceHistoryDownload> lossRefused;
+    const OwnedWrite written =
+        changePriceHistory(target, PriceHistoryWrite::Replace, [&](const std::optional<std::string>& local) {
+            if (local && !options.replaceLongerHistory) {
+                const HistoryExtent current = historyExtent(*local);
+                const HistoryExtent next = historyExtent(body);
+                if (losesHistory(current, next)) {
+                    lossRefused = failure(historyLossMessage(target, current, next), target);
+                    lossRefused->wouldLoseHistory = true;
+                    return OwnedFileChange::refuse(lossRefused->message);
+                }
+            }
+            return OwnedFileChange::to(body);
+        });
+    if (lossRefused) return *lossRefused;
+    if (!written) return failure(written.message, target);
 
     PriceHistoryDownload result;
     result.succeeded = true;

@@ -69,7 +69,8 @@ struct PriceHistoryDownload {
 // stores it as its price file in startDirectory/data (created when missing).
 // The body replaces the target (atomically) only after a complete response
 // with a status below 300 whose body reads as a price history (see
-// priceHistoryFault), is at most maxPriceFileBytes long and, when the server
+// priceHistoryFault) whose every bar the loader takes (priceHistoryWriteFault,
+// the first line it would refuse named), is at most maxPriceFileBytes long and, when the server
 // did not say where it ends, ends with a whole bar (unmarkedEndFault): a
 // failed, broken or nonsensical download leaves an earlier file as it was, and
 // so does one stopped by setting `cancel` or by the time limit. Under the

@@ -1,10 +1,11 @@
 #include "data/price_import.h"
 
-#include "base/atomic_file.h"
 #include "base/csv_rows.h"
-#include "base/file_lock.h"
 #include "base/whole_file.h"
 #include "data/calendar_date.h"
+#include "data/price_history_write.h"
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
@@ -179,45 +180,64 @@ std::optional<ImportedBar> readBar(const std::vector<std::string_view>& fields, 
 
 }  // namespace
 
+void PriceConversion::skip(int lineNumber, SkipReason reason) {
+    ++skippedCount;
+    firstSkipped.push_back({lineNumber, reason});
+    // Kept small as the lines go by: only the first in line order are named.
+    if (firstSkipped.size() >= 2 * maxNamedSkips) keepFirstSkipped();
+}
+
+void PriceConversion::keepFirstSkipped() {
+    std::stable_sort(firstSkipped.begin(), firstSkipped.end(),
+                     [](const SkippedLine& a, const SkippedLine& b) { return a.lineNumber < b.lineNumber; });
+    if (firstSkipped.size() > maxNamedSkips) firstSkipped.resize(maxNamedSkips);
+}
+
 PriceConversion convertPriceText(std::string_view source, ImportFormat format) {
     PriceConversion result;
     result.format = format;
     if (source.substr(0, 3) == "\xEF\xBB\xBF") source.remove_prefix(3);
-    std::vector<CsvRow> rows = readCsvRows(source, csvSeparatorOf(source));
-    rows.erase(std::remove_if(rows.begin(), rows.end(), isBlankRow), rows.end());
-    if (rows.empty()) return result;
-
-    const std::vector<std::string_view> firstFields = fieldsOf(rows.front());
+    // One record at a time: memory follows the bars kept, not the lines read.
+    CsvRecords records(source, csvSeparatorOf(source));
+    CsvRow row;
+    bool first = true;
     std::optional<Columns> header;  // the columns a header names; none for a broker export
-    if (format == ImportFormat::Auto)
-        result.format = looksLikeBroker(firstFields) ? ImportFormat::Broker : ImportFormat::Ohlc;
-    if (result.format == ImportFormat::Ohlc) {
-        header = headerColumns(firstFields);
-        if (!header) {
-            result.format = format;
-            result.outcome = ImportOutcome::UnknownFormat;
-            return result;
-        }
-    }
-
     std::vector<ImportedBar> bars;
-    for (std::size_t i = header ? 1 : 0; i < rows.size(); ++i) {
-        if (rows[i].unclosedQuote) {
-            result.skipped.push_back({rows[i].lineNumber, SkipReason::UnclosedQuote});
+    while (records.next(row)) {
+        if (isBlankRow(row)) continue;
+        if (first) {
+            first = false;
+            const std::vector<std::string_view> firstFields = fieldsOf(row);
+            if (format == ImportFormat::Auto)
+                result.format = looksLikeBroker(firstFields) ? ImportFormat::Broker : ImportFormat::Ohlc;
+            if (result.format == ImportFormat::Ohlc) {
+                header = headerColumns(firstFields);
+                if (!header) {
+                    result.format = format;
+                    result.outcome = ImportOutcome::UnknownFormat;
+                    return result;
+                }
+                continue;
+            }
+        }
+        if (row.unclosedQuote) {
+            result.skip(row.lineNumber, SkipReason::UnclosedQuote);
             continue;
         }
-        const std::vector<std::string_view> fields = fieldsOf(rows[i]);
+        const std::vector<std::string_view> fields = fieldsOf(row);
         SkipReason reason{};
-        if (auto bar = readBar(fields, header ? *header : brokerColumns(fields), rows[i].lineNumber, reason))
+        if (auto bar = readBar(fields, header ? *header : brokerColumns(fields), row.lineNumber, reason))
             bars.push_back(*bar);
         else
-            result.skipped.push_back({rows[i].lineNumber, reason});
+            result.skip(row.lineNumber, reason);
     }
+    if (first) return result;
+
     std::stable_sort(bars.begin(), bars.end(), [](const ImportedBar& a, const ImportedBar& b) { return a.date < b.date; });
     int previous = 0;
     for (const ImportedBar& bar : bars) {
         if (bar.date == previous) {
-            result.skipped.push_back({bar.line, SkipReason::RepeatedDate});
+            result.skip(bar.line, SkipReason::RepeatedDate);
             continue;
         }
         previous = bar.date;
@@ -230,25 +250,36 @@ PriceConversion convertPriceText(std::string_view source, ImportFormat format) {
         result.lastDate = bar.date;
         ++result.bars;
     }
-    std::stable_sort(result.skipped.begin(), result.skipped.end(),
-                     [](const SkippedLine& a, const SkippedLine& b) { return a.lineNumber < b.lineNumber; });
+    result.keepFirstSkipped();
     result.outcome = result.bars > 0 ? ImportOutcome::Converted : ImportOutcome::NoBars;
     return result;
 }
 
 PriceImport importPriceFile(const std::filesystem::path& from, const std::filesystem::path& to, ImportFormat format) {
     PriceImport result;
-    const std::optional<std::string> source = readWholeFile(from, maxImportFileBytes, &result.tooLarge);
-    if (!source) return result;
-    result.conversion = convertPriceText(*source, format);
+    // The size is known before a byte is read: a sparse file or a device
+    // that never ends is refused at once rather than after 256 MB.
+    struct stat source {};
+    if (::stat(from.c_str(), &source) == 0 &&
+        (S_ISCHR(source.st_mode) || S_ISBLK(source.st_mode) ||
+         static_cast<std::uintmax_t>(source.st_size) > maxImportFileBytes)) {
+        result.tooLarge = true;
+        return result;
+    }
+    const std::optional<std::string> text = readWholeFile(from, maxImportFileBytes, &result.tooLarge);
+    if (!text) return result;
+    result.conversion = convertPriceText(*text, format);
     if (result.conversion.outcome != ImportOutcome::Converted) {
         result.status = ImportStatus::NotConverted;
         return result;
     }
-    const std::optional<FileLock> lock = FileLock::acquire(to, &result.writeError);
-    result.status = lock && writeFileAtomically(to, result.conversion.priceText, &result.writeError)
-                        ? ImportStatus::Imported
-                        : ImportStatus::WriteFailed;
+    // A new history whole: the reader must load every one of its bars, and
+    // it must fit the reader's size, or the file there stays as it was.
+    const OwnedWrite written = changePriceHistory(to, PriceHistoryWrite::Replace, [&result](const auto&) {
+        return OwnedFileChange::to(result.conversion.priceText);
+    });
+    result.status = written ? ImportStatus::Imported : ImportStatus::WriteFailed;
+    result.writeError = written.message;
     return result;
 }
 

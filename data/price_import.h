@@ -56,7 +56,12 @@ struct PriceConversion {
     int bars = 0;
     int firstDate = 0;  // YYYYMMDD of the oldest and newest bar
     int lastDate = 0;
-    std::vector<SkippedLine> skipped;  // in line order
+    int skippedCount = 0;
+    std::vector<SkippedLine> firstSkipped;  // the first maxNamedSkips of them, in line order
+
+    static constexpr std::size_t maxNamedSkips = 20;
+    void skip(int lineNumber, SkipReason reason);
+    void keepFirstSkipped();
 };
 
 PriceConversion convertPriceText(std::string_view source, ImportFormat format);
@@ -70,9 +75,13 @@ struct PriceImport {
     std::string writeError;  // why the target could not be written
 };
 
-// Reads `from`, converts it and writes the price file `to` atomically, holding
-// its lock: an existing target is replaced whole or, on any failure, left as it was.
-// Nothing is written unless at least one bar was converted.
+// Reads `from` (a device, or a file larger than maxImportFileBytes, is
+// Unreadable with tooLarge before anything is read), converts it and writes
+// the price file `to` through the door (price_history_write.h): an existing
+// target is replaced whole or, on any failure, left as it was. Nothing is
+// written unless at least one bar was converted and the price-file reader
+// would load every bar of the result within its size cap (WriteFailed with
+// the line named otherwise).
 PriceImport importPriceFile(const std::filesystem::path& from, const std::filesystem::path& to,
                             ImportFormat format);
 

@@ -1,8 +1,6 @@
 #include "model/trade_model_file.h"
 
-#include "base/atomic_file.h"
 #include "base/formatted_text.h"
-#include "base/file_lock.h"
 #include "data/product.h"
 #include "base/text_lines.h"
 #include "base/whole_file.h"
@@ -91,28 +89,65 @@ std::filesystem::path performanceFilePath(const std::filesystem::path& startDire
     return startDirectory / (fileStem(productName) + ".pfm");
 }
 
-bool saveTradeModel(const TradeModel& model, const std::filesystem::path& path, std::string* error,
-                    const std::string* expectedText) {
-    const auto refuse = [error](std::string why) {
-        if (error != nullptr) *error = std::move(why);
-        return false;
-    };
+std::optional<std::string> tradeModelText(const TradeModel& model, std::string* error) {
     TradeModel copy = model;
     const auto lines = fileLines(copy);
     std::string content;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (const auto* real = std::get_if<double*>(&lines[i]);
-            real && std::isnan(**real) && !(copy.tradeCount == 0 && isTradeRate(copy, *real)))
-            return refuse("line " + std::to_string(i + 1) + " of the model would be nan, not a number");
+            real && std::isnan(**real) && !(copy.tradeCount == 0 && isTradeRate(copy, *real))) {
+            if (error != nullptr) *error = "line " + std::to_string(i + 1) + " of the model would be nan, not a number";
+            return std::nullopt;
+        }
         content += formatLine(lines[i]);
         if (i + 1 < lines.size()) content += '\n';
     }
-    std::string lockError;
-    const std::optional<FileLock> lock = FileLock::acquire(path, &lockError);
-    if (!lock) return refuse(lockError);
-    if (expectedText != nullptr && readTradeModelText(path) != *expectedText)
-        return refuse("another program changed it since it was read; it was left as that program wrote it");
-    return writeFileAtomically(path, content, error);
+    return content;
+}
+
+const OwnedFileRules& tradeModelRules() {
+    // The model's own reader takes any text; what it must find is a number
+    // on each of the 23 lines, or the next signal reads zeros.
+    static const OwnedFileRules rules{
+        "trade model file", maxTradeModelFileBytes,
+        [](const std::optional<std::string>&, std::string_view next) -> std::optional<std::string> {
+            const std::vector<std::string> lines = splitLines(next);
+            if (lines.size() != tradeModelFileLines)
+                return "it would hold " + std::to_string(lines.size()) + " lines, not " +
+                       std::to_string(tradeModelFileLines);
+            for (std::size_t i = 0; i < lines.size(); ++i) {
+                char* end = nullptr;
+                std::strtod(lines[i].c_str(), &end);
+                if (end == lines[i].c_str()) return "line " + std::to_string(i + 1) + " would hold no number";
+            }
+            return std::nullopt;
+        }};
+    return rules;
+}
+
+std::optional<OwnedFileEdit> tradeModelEdit(const TradeModel& model, const std::filesystem::path& path,
+                                            std::string* error, std::optional<std::string> expectedText) {
+    std::optional<std::string> content = tradeModelText(model, error);
+    if (!content) return std::nullopt;
+    return OwnedFileEdit{path, &tradeModelRules(),
+                         [content = std::move(*content), expected = std::move(expectedText)](
+                             const std::optional<std::string>& current) {
+                             if (expected && current != expected)
+                                 return OwnedFileChange::refuse(
+                                     "another program changed it since it was read; it was left as that program "
+                                     "wrote it");
+                             return OwnedFileChange::to(content);
+                         }};
+}
+
+bool saveTradeModel(const TradeModel& model, const std::filesystem::path& path, std::string* error,
+                    const std::string* expectedText) {
+    const std::optional<OwnedFileEdit> edit =
+        tradeModelEdit(model, path, error, expectedText != nullptr ? std::optional(*expectedText) : std::nullopt);
+    if (!edit) return false;
+    const OwnedWrite written = changeOwnedFile(*edit);
+    if (!written && error != nullptr) *error = written.message;
+    return static_cast<bool>(written);
 }
 
 std::optional<std::string> readTradeModelText(const std::filesystem::path& path) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/owned_file.h"
 #include "model/trade_model.h"
 
 #include <cstddef>
@@ -23,8 +24,8 @@ inline constexpr std::size_t maxTradeModelFileBytes = 64 * 1024;
 // Writes the model as 23 text lines, one value each ("%d" or "%10.6f" with every
 // digit kept, however large; the Kelly value before the Sharpe ratio; no line
 // end after the last line), replacing any earlier file atomically: a failed
-// write leaves the earlier file as it was. The file's lock is held for the
-// write. Infinities are written "inf" and "-inf" (a Kelly value without a
+// write leaves the earlier file as it was. It is written through the door
+// (owned_file.h). Infinities are written "inf" and "-inf" (a Kelly value without a
 // losing day) and "nan" only for the rates of a model that never traded (its
 // wins and losses are 0 of 0 trades); a model holding any other value that is
 // not a number (prices of zero, say) is refused, not written. When
@@ -34,6 +35,20 @@ inline constexpr std::size_t maxTradeModelFileBytes = 64 * 1024;
 // reason in `error` when given, when the file is not written.
 bool saveTradeModel(const TradeModel& model, const std::filesystem::path& path, std::string* error = nullptr,
                     const std::string* expectedText = nullptr);
+
+// The model as the file holds it; nothing, with the reason in `error`, for a
+// model that holds a value that is not a number (see saveTradeModel).
+std::optional<std::string> tradeModelText(const TradeModel& model, std::string* error = nullptr);
+
+// The model reader's rules for the door: 23 lines, a number on each.
+const OwnedFileRules& tradeModelRules();
+
+// The change that writes `model` to `path` (saveTradeModel's rules), for a
+// writer that puts it in place together with another file; nothing, with the
+// reason in `error`, when the model cannot be written.
+std::optional<OwnedFileEdit> tradeModelEdit(const TradeModel& model, const std::filesystem::path& path,
+                                            std::string* error = nullptr,
+                                            std::optional<std::string> expectedText = std::nullopt);
 
 // The text of the model file at `path`: nothing when it is missing, not a
 // regular file (a FIFO would never end) or larger than maxTradeModelFileBytes.

@@ -19,6 +19,40 @@ std::optional<int> nextTradingDay(std::string_view lastDate) {
     return date ? nextWeekday(*date) : std::nullopt;
 }
 
+namespace {
+
+// The model written back and the strategy file derived from it go in place
+// together or not at all: a strategy file from a model the file no longer
+// holds would show trades nobody can reproduce.
+void writeModelAndStrategy(TradeSignal& signal, const ProductRegistry& work, std::string_view productName,
+                           const std::filesystem::path& startDirectory, const std::string& modelText) {
+    // A model file missing lines is not written back whole: the next run must
+    // still see that it was damaged.
+    if (signal.modelLinesRead != tradeModelFileLines) {
+        signal.modelError = "it holds " + std::to_string(signal.modelLinesRead) + " lines, not " +
+                            std::to_string(tradeModelFileLines) + ", and was left as it was";
+        signal.strategyError = "not written, as the trade model file was not";
+        return;
+    }
+    const std::optional<OwnedFileEdit> model =
+        tradeModelEdit(signal.model, signal.modelPath, &signal.modelError, modelText);
+    const std::optional<OwnedFileEdit> strategy =
+        strategyFileEdit(work, productName, startDirectory, &signal.strategyError);
+    if (!model || !strategy) {
+        if (!model) signal.strategyError = "not written, as the trade model file was not";
+        else signal.modelError = "not written, as the strategy file was not";
+        return;
+    }
+    const OwnedFileEdit both[] = {*model, *strategy};
+    const OwnedWrite written = changeOwnedFiles(both);
+    signal.modelSaved = signal.strategyWritten = static_cast<bool>(written);
+    if (!written)
+        signal.modelError = signal.strategyError =
+            written.message + " (the trade model and the strategy file are written together or not at all)";
+}
+
+}  // namespace
+
 TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view productName,
                                 const std::filesystem::path& startDirectory) {
     TradeSignal signal;
@@ -50,14 +84,7 @@ TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view prod
     signal.signalText = transitionText(classifyTransition(work, productName));
     copyTradeColumns(*work.findProduct(productName), *registry.findProduct(productName));
 
-    // A model file missing lines is not written back whole: the next run must
-    // still see that it was damaged.
-    if (signal.modelLinesRead != tradeModelFileLines)
-        signal.modelError = "it holds " + std::to_string(signal.modelLinesRead) + " lines, not " +
-                            std::to_string(tradeModelFileLines) + ", and was left as it was";
-    else
-        signal.modelSaved = saveTradeModel(signal.model, signal.modelPath, &signal.modelError, &*modelText);
-    signal.strategyWritten = writeStrategyFile(work, productName, startDirectory, &signal.strategyError);
+    writeModelAndStrategy(signal, work, productName, startDirectory, *modelText);
     return signal;
 }
 

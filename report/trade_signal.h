@@ -42,7 +42,8 @@ struct TradeSignal {
 // <startDirectory>/strategy/<fileStem>.csv. The model goes back only when the
 // file held all its lines and still holds the text read at the start (checked
 // under the file's lock): a model saved by a build in the meantime is kept,
-// and modelError says why the signal's was not. An empty history, or a model that
+// and modelError says why the signal's was not. The model and the strategy
+// file are written together or neither is. An empty history, or a model that
 // savedModelFault refuses, is refused before anything is applied or written.
 // The weekday after the date YYYYMMDD of a history's last bar: the day its
 // signal is for (Saturday and Sunday hold no FX trading). Nothing for a date

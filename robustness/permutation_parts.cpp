@@ -1,16 +1,21 @@
 #include "robustness/permutation_parts.h"
 
 #include "base/formatted_text.h"
+#include "base/owned_file.h"
+#include "base/sha256.h"
 #include "base/text_lines.h"
 
 #include <charconv>
+#include <cmath>
 #include <map>
 
 namespace varkel {
 
 namespace {
 
-const char* const magicLine = "varkel permutation part 1";
+const char* const magicLine = "varkel permutation part 2";
+// Part 1 files carried no version and no sum of their rows: they are not read.
+const char* const olderMagicLine = "varkel permutation part 1";
 
 std::string shardText(PermutationShard shard) {
     return std::to_string(shard.number) + "/" + std::to_string(shard.count);
@@ -52,14 +57,26 @@ private:
     std::size_t position_ = 0;
 };
 
+// The returns of the layers in use, each finite and within maxPartReturn,
+// and nothing after them.
 bool readReturns(Words& words, const LayersInUse& layers, LayerReturns& returns) {
     for (std::size_t layer = 0; layer < layers.size(); ++layer)
-        if (layers[layer] && !words.read(returns[layer])) return false;
+        if (layers[layer] && (!words.read(returns[layer]) || !(std::fabs(returns[layer]) <= maxPartReturn)))
+            return false;
     return words.atEnd();
+}
+
+std::string rowsText(const PermutationPartHeader& header, const std::vector<PermutationRow>& rows) {
+    std::string text;
+    for (const PermutationRow& row : rows)
+        text += std::to_string(row.index) + " " + returnsText(header.layers, row.returns) + "\n";
+    return text;
 }
 
 // Which header field of `part` differs from `first`'s, in words; empty when none does.
 std::string differingField(const PermutationPartHeader& part, const PermutationPartHeader& first) {
+    if (part.programVersion != first.programVersion)
+        return "it was written by version " + part.programVersion + ", not " + first.programVersion;
     if (part.inputSha256 != first.inputSha256) return "its input file differs (SHA-256 " + part.inputSha256 + ")";
     if (part.product != first.product) return "its product is " + part.product + ", not " + first.product;
     if (part.build != first.build) return "its build is " + part.build + ", not " + first.build;
@@ -78,6 +95,7 @@ std::string differingField(const PermutationPartHeader& part, const PermutationP
 
 std::string permutationPartText(const PermutationPartHeader& header, const std::vector<PermutationRow>& rows) {
     std::string text = std::string(magicLine) + "\n";
+    text += "program " + header.programVersion + "\n";
     text += "input-sha256 " + header.inputSha256 + "\n";
     text += "product " + header.product + "\n";
     text += "build " + header.build + "\n";
@@ -87,9 +105,8 @@ std::string permutationPartText(const PermutationPartHeader& header, const std::
     text += "real " + returnsText(header.layers, header.real) + "\n";
     text += "shard " + shardText(header.shard) + "\n";
     text += "rows " + std::to_string(rows.size()) + "\n";
-    for (const PermutationRow& row : rows)
-        text += std::to_string(row.index) + " " + returnsText(header.layers, row.returns) + "\n";
-    return text;
+    const std::string rowLines = rowsText(header, rows);
+    return text + rowLines + "rows-sha256 " + sha256Hex(rowLines) + "\n";
 }
 
 std::optional<PermutationPart> readPermutationPart(const std::string& text, std::string* error) {
@@ -111,9 +128,13 @@ std::optional<PermutationPart> readPermutationPart(const std::string& text, std:
             return std::nullopt;
         return line.substr(key.size() + 1);
     };
-    if (start >= text.size() || nextLine(text, start) != magicLine)
-        return lineNumber = 1, fail("not a permutation part file");
+    const std::string_view first = start < text.size() ? nextLine(text, start) : std::string_view();
     ++lineNumber;
+    if (first == olderMagicLine) return fail("a part file of an older version, without the SHA-256 of its rows; run its shard again");
+    if (first != magicLine) return fail("not a permutation part file");
+    const auto program = field("program");
+    if (!program) return fail("expected program and its version");
+    header.programVersion = std::string(*program);
     const auto sha = field("input-sha256");
     if (!sha || sha->size() != 64) return fail("expected input-sha256 and 64 hex digits");
     header.inputSha256 = std::string(*sha);
@@ -149,6 +170,7 @@ std::optional<PermutationPart> readPermutationPart(const std::string& text, std:
     const auto rows = field("rows");
     std::int64_t rowCount = 0;
     if (!rows || !Words(*rows).read(rowCount) || rowCount < 0) return fail("expected rows and a whole number");
+    const std::size_t rowsStart = start;
     for (std::int64_t i = 0; i < rowCount; ++i) {
         if (start >= text.size()) return fail("the file ends after " + std::to_string(i) + " of its rows");
         line = nextLine(text, start);
@@ -156,9 +178,14 @@ std::optional<PermutationPart> readPermutationPart(const std::string& text, std:
         PermutationRow row;
         Words words(line);
         if (!words.read(row.index) || !readReturns(words, header.layers, row.returns))
-            return fail("expected a permutation index and one return per layer");
+            return fail("expected a permutation index and one finite return per layer");
         part.rows.push_back(row);
     }
+    const std::string_view rowLines = std::string_view(text).substr(rowsStart, start - rowsStart);
+    const auto sum = field("rows-sha256");
+    if (!sum) return fail("expected rows-sha256 after " + std::to_string(rowCount) + " rows");
+    if (*sum != sha256Hex(rowLines)) return fail("its rows do not match their SHA-256: the file changed after it was written");
+    if (text.back() != '\n') return fail("the last line has no line end: the file is cut short");
     if (start < text.size()) return ++lineNumber, fail("more lines than its rows");
     return part;
 }
@@ -206,6 +233,21 @@ std::optional<MergedPermutationRun> mergePermutationParts(const std::vector<Name
     for (const auto& [number, named] : byShard)
         for (const PermutationRow& row : named->part.rows) merged.rows[static_cast<std::size_t>(row.index - 1)] = row;
     return merged;
+}
+
+bool writePermutationPart(const std::filesystem::path& path, const PermutationPartHeader& header,
+                          const std::vector<PermutationRow>& rows, std::string* error) {
+    static const OwnedFileRules rules{
+        "permutation part file", maxPartFileBytes,
+        [](const std::optional<std::string>&, std::string_view next) -> std::optional<std::string> {
+            std::string why;
+            if (readPermutationPart(std::string(next), &why)) return std::nullopt;
+            return why;
+        }};
+    const OwnedWrite written = changeOwnedFile(
+        {path, &rules, [&](const auto&) { return OwnedFileChange::to(permutationPartText(header, rows)); }});
+    if (!written && error != nullptr) *error = written.message;
+    return static_cast<bool>(written);
 }
 
 }  // namespace varkel

@@ -9,7 +9,13 @@ floor and the floors below it, so no folder imports one above it; no file reache
 itself through its includes, and no folder reaches itself through the folders it
 includes (windows/model -> windows/robustness -> windows/model is a breach too).
 A source in a folder of no floor is a breach as well, so that a new folder gets
-its place. Prints each breach and exits 1 when there is one.
+its place.
+
+Files the program owns (price histories, models, strategy and part files) change
+only through one door, base/owned_file.h, which locks, checks and writes them:
+no other file takes a file's lock (base/file_lock.h), and the folders that own
+such files (data, model, robustness, report) do not write files themselves
+(base/atomic_file.h). Prints each breach and exits 1 when there is one.
 """
 import pathlib
 import re
@@ -21,6 +27,11 @@ INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
 FLOORS = ["base", "data", "studies", "model", "search", "robustness", "report", "chart",
           "workbench", "windows", "app"]
 ENGINE = set(FLOORS[:FLOORS.index("chart") + 1])
+
+DOOR = "base/owned_file.cpp"
+LOCK_HEADER = "base/file_lock.h"
+WRITE_HEADER = "base/atomic_file.h"
+OWNERS = {"data", "model", "robustness", "report"}  # their files change through the door only
 
 
 def folder_of(path):
@@ -88,6 +99,15 @@ def find_cycle(graph):
     return None
 
 
+def door_breaches(path, layer, included):
+    """A writer that would skip the door: it takes a lock or writes an owner's file itself."""
+    if included == LOCK_HEADER and path not in (DOOR, "base/file_lock.cpp"):
+        return [f"{path}: only the door {DOOR} takes a file's lock ({LOCK_HEADER})"]
+    if included == WRITE_HEADER and layer in OWNERS:
+        return [f"{path}: {layer} changes its files through the door base/owned_file.h, not {WRITE_HEADER}"]
+    return []
+
+
 def breaches(root):
     found = []
     file_graph = {}
@@ -106,6 +126,7 @@ def breaches(root):
                 found.append(f"{path}: {layer} may not include {included}")
             if included_folder != folder:
                 folder_graph.setdefault(folder, set()).add(included_folder)
+            found.extend(door_breaches(path, layer, included))
     cycle = find_cycle(file_graph)
     if cycle:
         found.append("include cycle: " + " -> ".join(cycle))

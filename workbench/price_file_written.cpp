@@ -1,18 +1,35 @@
 #include "workbench/price_file_written.h"
 
-namespace {
+#include "base/owned_file.h"
 
-std::function<void(const QString&)>& handler() {
-    static std::function<void(const QString&)> listening;
-    return listening;
-}
+#include <QCoreApplication>
+#include <QFile>
+#include <QThread>
 
-}  // namespace
+#include <memory>
 
-void announcePriceFileWritten(const QString& path) {
-    if (handler()) handler()(path);
-}
-
-void setPriceFileWrittenHandler(std::function<void(const QString& path)> listening) {
-    handler() = std::move(listening);
+void setPriceFileWrittenHandler(std::function<void(const QString& path)> handler) {
+    if (!handler) {
+        varkel::setOwnedFileListener({});
+        return;
+    }
+    // Held by the listener only: once it is replaced, a change still queued
+    // for the window thread finds the handler gone and is dropped.
+    const auto current = std::make_shared<std::function<void(const QString&)>>(std::move(handler));
+    varkel::setOwnedFileListener([current](const std::filesystem::path& path) {
+        const QString written = QFile::decodeName(path.c_str());
+        QCoreApplication* app = QCoreApplication::instance();
+        if (app == nullptr) return;
+        if (QThread::currentThread() == app->thread()) {
+            (*current)(written);
+            return;
+        }
+        const std::weak_ptr<std::function<void(const QString&)>> later = current;
+        QMetaObject::invokeMethod(
+            app,
+            [later, written] {
+                if (const auto handler = later.lock()) (*handler)(written);
+            },
+            Qt::QueuedConnection);
+    });
 }

@@ -122,6 +122,8 @@ TEST(CliPermute, WritesAPermutedHistoryAndRefusesBadValuesAsUsageErrors) {
         {"permute", "--merge"},
         {"permute", "--product", "USD/JPY", "--file", history, "--write-history", "0", "x.txt"},
         {"permute", "--product", "USD/JPY", "--file", history, "--write-history", "2", "x.txt", "--base", "lreg"},
+        {"permute", "--product", "USD/JPY", "--file", history, "--write-history", "2", "x.txt", "--write-history", "3",
+         "y.txt"},
     };
     for (const auto& arguments : usageErrors) {
         const auto run = runCli(arguments);

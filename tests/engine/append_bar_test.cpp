@@ -43,15 +43,15 @@ TEST(AppendBar, NeverJoinsTheLastLine) {
     TempDirectory folder;
     const auto unterminated = folder / "unterminated.txt";
     writeFile(unterminated, "20240715,15836,15840,15775,15831");
-    ASSERT_EQ(appendPriceLine(unterminated.string(), bar("20240716", "1", "3", "1", "2")).status,
+    ASSERT_EQ(appendPriceLine(unterminated.string(), bar("20240716", "15831", "15900", "15800", "15850")).status,
               AppendStatus::Appended);
-    EXPECT_EQ(readFile(unterminated), "20240715,15836,15840,15775,15831\n20240716,1,3,1,2\n");
+    EXPECT_EQ(readFile(unterminated), "20240715,15836,15840,15775,15831\n20240716,15831,15900,15800,15850\n");
 
     const auto terminated = folder / "terminated.txt";
     writeFile(terminated, "20240715,15836,15840,15775,15831\r\n");
-    ASSERT_EQ(appendPriceLine(terminated.string(), bar("20240716", "1", "3", "1", "2")).status,
+    ASSERT_EQ(appendPriceLine(terminated.string(), bar("20240716", "15831", "15900", "15800", "15850")).status,
               AppendStatus::Appended);
-    EXPECT_EQ(readFile(terminated), "20240715,15836,15840,15775,15831\r\n20240716,1,3,1,2\n");
+    EXPECT_EQ(readFile(terminated), "20240715,15836,15840,15775,15831\r\n20240716,15831,15900,15800,15850\n");
 
     // Leading zeros of a price are typed digits too; the number is written as %d writes it.
     const auto empty = folder / "empty.txt";

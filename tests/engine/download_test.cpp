@@ -205,7 +205,7 @@ TEST(DownloadAnswer, ThatIsNotAPriceHistoryKeepsTheEarlierFile) {
          "4 lines refused (lines 1, 3, 4, 5)"},
     };
     const TempDirectory site;
-    const LocalServer server(varkel::test::staticFileServerCommand(site.path().string()),
+    LocalServer server(varkel::test::staticFileServerCommand(site.path().string()),
                              (site / "requests.log").string());
     ASSERT_TRUE(server.ready());
     const TempDirectory start;
@@ -224,4 +224,25 @@ TEST(DownloadAnswer, ThatIsNotAPriceHistoryKeepsTheEarlierFile) {
     const PriceHistoryDownload good = downloadPriceHistory("USD/JPY", server.address(), start.path());
     EXPECT_TRUE(good.succeeded) << good.message;
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(start / "data"), std::filesystem::directory_iterator()), 1);
+}
+
+// An answer whose every bar the loader refuses is no history: before, the
+// shorter-history check counted it as 0 bars and the history check let it
+// through, and --replace put it in place of thousands of bars.
+TEST(DownloadAnswer, WithBarsTheLoaderRefusesIsRefusedWholeWithTheLineNamed) {
+    varkel::test::bypassProxiesForLoopback();
+    const TempDirectory site;
+    writeFile(site.path() / "Ledger-Vane/1483/data/usd.txt", "20240715,1e308,1e308,-5,0\n20240716,0x10,abc1,1,1\n");
+    LocalServer server(varkel::test::staticFileServerCommand(site.path().string()),
+                             (site.path() / "requests.log").string());
+    ASSERT_TRUE(server.ready());
+    const TempDirectory start;
+    writeFile(start / "data/USD_JPY.txt", usdHistory);
+    const PriceHistoryDownload result =
+        downloadPriceHistory("USD/JPY", server.address(), start.path(), nullptr, DownloadOptions{true});
+    EXPECT_FALSE(result.succeeded);
+    EXPECT_EQ(result.message, std::string(notAPriceHistoryMessage) +
+                                  "line 1 (20240715,1e308,1e308,-5,0) would not load: it has a price a hundred "
+                                  "times away from the history's median close");
+    EXPECT_EQ(readFile(start / "data/USD_JPY.txt"), usdHistory);
 }

@@ -165,7 +165,7 @@ TEST(PermutationTest, BuildsTheRealAndEveryWrittenPermutedHistoryAsTheBuilderDoe
 }
 
 NamedPart partOf(const PermutationRun& run, const PermutationTestOptions& options, const std::string& sha) {
-    const PermutationPartHeader header{sha,          name,        "--base lreg --second roc --select best",
+    const PermutationPartHeader header{"1.0.0",      sha,         name, "--base lreg --second roc --select best",
                                        options.permutations, options.seed, run.layers,
                                        run.real,     options.shard};
     std::string error;
@@ -208,6 +208,8 @@ TEST(PermutationParts, MergeToTheWholeRunAndRefuseMissingRepeatedOrForeignParts)
     otherSeed.part.header.seed = 6;
     NamedPart otherInput = fourParts[0];
     otherInput.part.header.inputSha256 = std::string(64, 'b');
+    NamedPart otherVersion = fourParts[0];
+    otherVersion.part.header.programVersion = "1.0.1";
     NamedPart shortPart = fourParts[1];
     shortPart.part.rows.pop_back();
     NamedPart movedRow = fourParts[1];
@@ -225,6 +227,8 @@ TEST(PermutationParts, MergeToTheWholeRunAndRefuseMissingRepeatedOrForeignParts)
         {{fourParts[1], fourParts[2], fourParts[3], otherInput},
          "part 4/4 is not a part of the same run as part 3/4: its input file differs (SHA-256 " +
              std::string(64, 'b') + ")"},
+        {{fourParts[1], fourParts[2], fourParts[3], otherVersion},
+         "part 4/4 is not a part of the same run as part 3/4: it was written by version 1.0.1, not 1.0.0"},
         {{fourParts[0], shortPart, fourParts[2], fourParts[3]}, "part 3/4: permutation 6 of shard 3/4 is missing"},
         {{fourParts[0], movedRow, fourParts[2], fourParts[3]}, "part 3/4: permutation 3 is not the next of shard 3/4"},
     };
@@ -232,6 +236,42 @@ TEST(PermutationParts, MergeToTheWholeRunAndRefuseMissingRepeatedOrForeignParts)
         std::string error;
         EXPECT_FALSE(mergePermutationParts(refusal.parts, &error));
         EXPECT_EQ(error, refusal.message);
+    }
+}
+
+// A part is read whole or not at all: a row cut short (477.65000000000066
+// cut to 477), a row that is no finite return, or a return changed by hand
+// would move p without a word; the rows' SHA-256 and the checks of each row
+// catch them.
+TEST(PermutationParts, ARowCutShortNotFiniteOrChangedIsRefused) {
+    PermutationPartHeader header{"1.0.0", std::string(64, 'a'), name, "--base macd", 2, 5, {true, false, false},
+                                 {1.5, 0, 0}, {1, 1}};
+    const std::string text = permutationPartText(header, {{1, {477.65000000000066, 0, 0}}, {2, {-3.25, 0, 0}}});
+    std::string error;
+    ASSERT_TRUE(readPermutationPart(text, &error)) << error;
+    const auto replaced = [&text](const std::string& from, const std::string& to) {
+        std::string changed = text;
+        changed.replace(changed.find(from), from.size(), to);
+        return changed;
+    };
+    const struct {
+        std::string text;
+        std::string error;
+    } refusals[] = {
+        {text.substr(0, text.find("477.65") + 3), "line 12: the file ends after 1 of its rows"},
+        {text.substr(0, text.find("rows-sha256")), "line 13: expected rows-sha256 after 2 rows"},
+        {text.substr(0, text.size() - 1), "line 14: the last line has no line end: the file is cut short"},
+        {replaced("477.65000000000066", "477.6"),
+         "line 14: its rows do not match their SHA-256: the file changed after it was written"},
+        {replaced("-3.25", "nan"), "line 13: expected a permutation index and one finite return per layer"},
+        {replaced("-3.25", "inf"), "line 13: expected a permutation index and one finite return per layer"},
+        {replaced("-3.25", "1e308"), "line 13: expected a permutation index and one finite return per layer"},
+        {replaced("varkel permutation part 2", "varkel permutation part 1"),
+         "line 1: a part file of an older version, without the SHA-256 of its rows; run its shard again"},
+    };
+    for (const auto& refusal : refusals) {
+        EXPECT_FALSE(readPermutationPart(refusal.text, &error)) << refusal.text;
+        EXPECT_EQ(error, refusal.error);
     }
 }
 

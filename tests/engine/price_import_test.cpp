@@ -33,7 +33,7 @@ using Skips = std::vector<std::pair<int, SkipReason>>;
 
 Skips skips(const PriceConversion& conversion) {
     Skips found;
-    for (const SkippedLine& line : conversion.skipped) found.emplace_back(line.lineNumber, line.reason);
+    for (const SkippedLine& line : conversion.firstSkipped) found.emplace_back(line.lineNumber, line.reason);
     return found;
 }
 
@@ -177,7 +177,10 @@ TEST(CsvImport, QuotedRowsLandInTheirOwnColumns) {
     const PriceConversion own = convertPriceText("20240715,15836,15840,15775,15831\n", ImportFormat::Broker);
     EXPECT_EQ(own.outcome, ImportOutcome::NoBars);
 
-    const std::vector<CsvRow> rows = readCsvRows("a,\"b\nc\"\r\n\"\"\"\",x", ',');
+    std::vector<CsvRow> rows(2);
+    CsvRecords records("a,\"b\nc\"\r\n\"\"\"\",x", ',');
+    ASSERT_TRUE(records.next(rows[0]) && records.next(rows[1]));
+    EXPECT_FALSE(records.next(rows[0]));
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].fields, (std::vector<std::string>{"a", "b\nc"}));
     EXPECT_EQ(rows[1].lineNumber, 3);

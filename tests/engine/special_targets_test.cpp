@@ -130,10 +130,10 @@ TEST(SpecialTargets, SymlinksAreFollowedToTheFileTheyName) {
     for (const Case& c : cases) {
         test::writeFile(c.file, "20240101,15000,15100,14900,15050\n");
         c.make();
-        const AppendResult appended = appendPriceLine(c.link.string(), {"20240102", "1", "1", "1", "1"});
+        const AppendResult appended = appendPriceLine(c.link.string(), {"20240102", "15050", "15050", "15050", "15050"});
         EXPECT_EQ(appended.status, AppendStatus::Appended) << c.name << ": " << appended.message;
         EXPECT_EQ(kindAt(c.link), 'l') << c.name;
-        EXPECT_EQ(test::readFile(c.file), "20240101,15000,15100,14900,15050\n20240102,1,1,1,1\n") << c.name;
+        EXPECT_EQ(test::readFile(c.file), "20240101,15000,15100,14900,15050\n20240102,15050,15050,15050,15050\n") << c.name;
     }
     fs::create_symlink(dir / "real/new.txt", dir / "links/dangling.txt");
     EXPECT_TRUE(writeFileAtomically(dir / "links/dangling.txt", "x\n"));

@@ -95,3 +95,37 @@ TEST(TradeSignal, IsForTheWeekdayAfterTheLastBar) {
     EXPECT_FALSE(nextTradingDay("716"));
     EXPECT_FALSE(nextTradingDay(""));
 }
+
+// The model written back and the strategy file derived from it agree: when
+// either cannot be written neither is, so a strategy file never shows trades
+// of a model the model file does not hold. Before, a model write-back refused
+// (a build replaced the model meanwhile) still left a new strategy file.
+TEST(DailyTradeSignal, WritesTheModelAndTheStrategyFileTogetherOrNeither) {
+    ProductRegistry registry;
+    addRisingThenFalling(registry);
+    const auto signalIn = [&registry](const fs::path& dir) { return runDailyTradeSignal(registry, "USD/JPY", dir); };
+
+    const fs::path blocked = test::freshDirectory("signal_strategy_blocked");
+    ASSERT_TRUE(saveTradeModel(regressionModel(), blocked / "USD_JPY.pfm"));
+    const std::string model = test::readFile(blocked / "USD_JPY.pfm");
+    fs::create_directories(blocked / "strategy/USD_JPY.csv");  // a folder where the strategy file goes
+    const TradeSignal noStrategy = signalIn(blocked);
+    EXPECT_FALSE(noStrategy.strategyWritten);
+    EXPECT_FALSE(noStrategy.modelSaved);
+    EXPECT_EQ(test::readFile(blocked / "USD_JPY.pfm"), model);
+
+    const fs::path damaged = test::freshDirectory("signal_model_damaged");
+    test::writeFile(damaged / "USD_JPY.pfm", model.substr(0, model.rfind('\n')));  // 22 lines
+    const TradeSignal noModel = signalIn(damaged);
+    EXPECT_FALSE(noModel.modelSaved);
+    EXPECT_FALSE(noModel.strategyWritten);
+    EXPECT_FALSE(fs::exists(damaged / "strategy/USD_JPY.csv"));
+
+    const fs::path good = test::freshDirectory("signal_both");
+    ASSERT_TRUE(saveTradeModel(regressionModel(), good / "USD_JPY.pfm"));
+    const TradeSignal both = signalIn(good);
+    EXPECT_TRUE(both.modelSaved) << both.modelError;
+    EXPECT_TRUE(both.strategyWritten) << both.strategyError;
+    EXPECT_NE(test::readFile(good / "USD_JPY.pfm"), model);  // refreshed figures
+    EXPECT_TRUE(fs::exists(good / "strategy/USD_JPY.csv"));
+}

@@ -27,6 +27,8 @@ class BarFixDlgTest : public QObject {
 private slots:
     void aFlaggedBarIsCorrectedInPlaceAndTheViewReloads();
     void aFlaggedBarIsDeletedAndAWrongCorrectionRefused();
+    void theEntriesFollowTheHighlightAfterEachChange();
+    void aTwoBarErrorShowsItsSecondBarOnceTheFirstIsFixed();
 };
 
 void BarFixDlgTest::aFlaggedBarIsCorrectedInPlaceAndTheViewReloads() {
@@ -97,6 +99,73 @@ void BarFixDlgTest::aFlaggedBarIsDeletedAndAWrongCorrectionRefused() {
     QVERIFY(openPriceFile(*activeWorkspace(), "USD/JPY", again));
     QCOMPARE(dialogs, 0);
     QCOMPARE(fileBytes(again), before);
+}
+
+// After a change the file is checked again and the highlight stays in place:
+// the entries hold the prices of the highlighted bar, never those of the bar
+// after it (before, Correct then wrote the wrong bar's prices over it).
+// The Data Check menu offers the same at any time.
+void BarFixDlgTest::theEntriesFollowTheHighlightAfterEachChange() {
+    Workstation station;
+    QList<QByteArray> lines = risingPrices(60).split('\n');
+    lines[15] = "20000015,11520,60000,11500,60000";
+    lines[30] = "20000030,13020,61000,13000,61000";
+    lines[45] = "20000045,14520,62000,14500,62000";
+    const QString path = station.writeFile("usd.txt", lines.join('\n'));
+    station.answerQuestion = [](const QString&) { return false; };
+    QVERIFY(openPriceFile(*activeWorkspace(), "USD/JPY", path));
+    QStringList seen;
+    station.answerDialog = [&](QDialog& dialog) {
+        auto* list = dialog.findChild<QListWidget*>("flaggedBars");
+        const auto look = [&] {
+            seen << QString::number(list->count()) + " " + list->currentItem()->text().section(' ', 2, 2) + " " +
+                        dialog.findChild<QLineEdit*>("fixClose")->text();
+        };
+        look();
+        dialog.findChild<QPushButton*>("delete")->click();
+        look();
+        return int(QDialog::Rejected);
+    };
+    station.frame()->dispatch(32831);
+    QCOMPARE(seen, QStringList({"3 (20000015): 600.00", "2 (20000030): 610.00"}));
+}
+
+// AUD/JPY's 20061225-26: a close typed in the wrong place on two bars. The
+// check flags the second bar only once the first is corrected; the window
+// checks the file again after the change and offers it.
+void BarFixDlgTest::aTwoBarErrorShowsItsSecondBarOnceTheFirstIsFixed() {
+    Workstation station;
+    QFile sample(QStringLiteral(VARKEL_SAMPLES_DIR "/AUD_JPY.txt"));
+    QVERIFY(sample.open(QIODevice::ReadOnly));
+    const QString path = station.writeFile("AUD_JPY.txt", sample.readAll());
+    station.answerQuestion = [](const QString&) { return false; };
+    QVERIFY(openPriceFile(*activeWorkspace(), "AUD/JPY", path));
+    const auto rowOf = [](QListWidget* list, const QString& date) {
+        for (int i = 0; i < list->count(); ++i)
+            if (list->item(i)->text().contains("(" + date + ")")) return i;
+        return -1;
+    };
+    int secondBefore = 0;
+    int secondAfter = -1;
+    QString secondOpen;
+    station.answerDialog = [&](QDialog& dialog) {
+        auto* list = dialog.findChild<QListWidget*>("flaggedBars");
+        secondBefore = rowOf(list, "20061226");
+        list->setCurrentRow(rowOf(list, "20061225"));
+        const QStringList prices = {"93.10", "93.20", "93.05", "93.09"};
+        const QStringList names = {"fixOpen", "fixHigh", "fixLow", "fixClose"};
+        for (int i = 0; i < 4; ++i) dialog.findChild<QLineEdit*>(names[i])->setText(prices[i]);
+        dialog.findChild<QPushButton*>("correct")->click();
+        secondAfter = rowOf(list, "20061226");
+        list->setCurrentRow(secondAfter);
+        secondOpen = dialog.findChild<QLineEdit*>("fixOpen")->text();
+        return int(QDialog::Rejected);
+    };
+    station.frame()->dispatch(32831);
+    QCOMPARE(secondBefore, -1);
+    QVERIFY(secondAfter >= 0);
+    QCOMPARE(secondOpen, QStringLiteral("543.09"));
+    QVERIFY(fileBytes(path).contains("\n20061225,9310,9320,9305,9309\n"));
 }
 
 QTEST_MAIN(BarFixDlgTest)

@@ -101,7 +101,9 @@ void CommandDispatchTest::toolbarFollowsTheButtonOrderWithTipsAndPrompts() {
 void CommandDispatchTest::viewMenusHoldEveryItem() {
     Workstation station;
     CMainFrame* frame = station.frame();
-    QCOMPARE(menuTitles(frame), QStringList({"&File", "&Edit", "&View", "&Studies", "&Action", "&Window", "&Help"}));
+    QCOMPARE(menuTitles(frame),
+             QStringList({"&File", "&Edit", "&View", "&Studies", "&Action", "&Data Check", "&Window", "&Help"}));
+    QCOMPARE(itemLabels(menuTitled(frame, "&Data Check")), QStringList({"&Correct Flagged Bars..."}));
     QCOMPARE(itemLabels(menuTitled(frame, "&File")),
              QStringList({"&Open...\tCtrl+O", "&Download Data from Internet...\tCtrl+D", "&Append Data\tCtrl+A",
                           "&Import Price Data...", "&Close", "-", "&Print...\tCtrl+P", "Print Pre&view", "-", "E&xit"}));
@@ -235,7 +237,7 @@ void CommandDispatchTest::noViewMenuAppearsWhenTheLastViewCloses() {
 
     frame->dispatch(57600);  // Add
     QCOMPARE(frame->mdiArea()->subWindowList().size(), 1);
-    QCOMPARE(menuTitles(frame).size(), 7);  // the view menus, Window included
+    QCOMPARE(menuTitles(frame).size(), 8);  // the view menus, Window included
     QCOMPARE(frame->mdiArea()->subWindowList().first()->windowTitle(), QStringLiteral("vkm2"));
 }
 

@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMessageBox>
+#include <QTimer>
 #include <QPushButton>
 
 #include <memory>
@@ -78,6 +80,7 @@ private slots:
     void environmentAndCommandLineGoAheadOfTheStore();
     void windowKeepsRespondingWhileTheServerIsSlow();
     void cancelAbortsTheTransferAndKeepsTheEarlierFile();
+    void enterKeepsALongerFileThanTheServers();
 
 private:
     QTemporaryDir site_;
@@ -276,6 +279,40 @@ void DownloadDlgTest::cancelAbortsTheTransferAndKeepsTheEarlierFile() {
     // A finished transfer would have replaced the two lines with the server's one.
     QCOMPARE(fileContent(target), usdHistory);
     QCOMPARE(station.messages, QStringList());
+}
+
+// "would lose history ... Replace the file with the server's history all the
+// same?" is more likely a slip than meant: Enter answers No and the longer
+// file (a hand-appended bar) stays.
+void DownloadDlgTest::enterKeepsALongerFileThanTheServers() {
+    Workstation station;
+    const QByteArray longer = usdHistory + "20240717,15850,15900,15800,15870\n";
+    QDir(start_->path()).mkpath("data");
+    QFile local(QDir(start_->path()).filePath("data/USD_JPY.txt"));
+    QVERIFY(local.open(QIODevice::WriteOnly));
+    local.write(longer);
+    local.close();
+    seams().question = nullptr;  // the real question box, answered by its default button
+    seams().message = nullptr;
+    QString asked;
+    // The question comes once the download is back: look for it without
+    // holding the event loop.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) return;
+        poll.stop();
+        asked = box->text();
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    poll.start(20);
+    CDownloadDlg dialog(station.app.getStartDirectory());
+    dialog.show();
+    startDownload(dialog, "USD/JPY", QString::fromStdString(server_->address()));
+    QVERIFY(QTest::qWaitFor([&] { return !asked.isEmpty(); }, 40000));
+    waitForDownload(dialog);
+    QVERIFY2(asked.endsWith("Replace the file with the server's history all the same?"), qPrintable(asked));
+    QCOMPARE(fileContent(local.fileName()), longer);
 }
 
 QTEST_MAIN(DownloadDlgTest)

@@ -1,6 +1,7 @@
 #include "ui_test_support.h"
 
 #include "app/command_ids.h"
+#include "app/open_flow.h"
 #include "app/recent_files.h"
 #include "windows/data/import_dlg.h"
 #include "workbench/chart_workspace.h"
@@ -8,7 +9,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 
@@ -52,6 +55,7 @@ private slots:
     void importsEachFixtureAndSaysWhatItDid();
     void importedFileOpensInANewViewWhenAsked();
     void badEntriesKeepTheDialogOpenAndWriteNothing();
+    void theShownHistoryIsNeverTheDefaultAndEnterKeepsIt();
 
 private:
     QString originalDirectory_;
@@ -177,6 +181,54 @@ void ImportDlgTest::badEntriesKeepTheDialogOpenAndWriteNothing() {
     }
     // No temporary file is left behind either.
     QCOMPARE(QDir(station.directory.path()).entryList({"*kept*"}, QDir::Files | QDir::Hidden), QStringList({"kept.txt"}));
+}
+
+// The file an open view shows is not the default target; writing over it is
+// asked with Enter answering No; replaced on Yes, the view shows the new
+// history at once (before, Enter replaced 4,671 bars with two rows and the
+// view kept showing them, so the next signal rewrote the model from bars no
+// longer in the file).
+void ImportDlgTest::theShownHistoryIsNeverTheDefaultAndEnterKeepsIt() {
+    const QTemporaryDir start;
+    QDir::setCurrent(start.path());
+    Workstation station;
+    QDir(start.path()).mkpath("data");
+    const QString shown = QDir(start.path()).filePath("data/USD_JPY.txt");
+    const QByteArray history = risingPrices(40);
+    QFile file(shown);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(history);
+    file.close();
+    QVERIFY(openPriceFile(*activeWorkspace(), "USD/JPY", shown));
+    QCOMPARE(activeWorkspace()->barsTotal, 41);
+
+    QString defaultTarget;
+    QString asked;
+    QByteArray afterEnter;
+    station.answerDialog = [&](QDialog& dialog) {
+        dialog.findChild<QComboBox*>("importProduct")->setEditText("USD/JPY");
+        defaultTarget = dialog.findChild<QLineEdit*>("importTarget")->text();
+        // Enter on the real question box.
+        seams().question = nullptr;
+        seams().message = nullptr;
+        QTimer::singleShot(0, [&] {
+            QVERIFY(QTest::qWaitFor([] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); }));
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            asked = box->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        importWith(dialog, {fixtures + "ohlc.csv", 0, "USD/JPY", shown});
+        afterEnter = fileBytes(shown);
+        // Yes, on purpose this time; then No to a new view.
+        seams().question = [&](const QString& text, const QString&) { return text.contains("Replace it"); };
+        return importWith(dialog, {fixtures + "ohlc.csv", 0, "USD/JPY", shown});
+    };
+    station.frame()->dispatch(cmd::importMenu);
+    QCOMPARE(defaultTarget, QDir(start.path()).filePath("data/USD_JPY-imported.txt"));
+    QCOMPARE(asked, shown + " already exists.\nReplace it with the imported history?");
+    QCOMPARE(afterEnter, history);
+    QCOMPARE(fileBytes(shown), fixtureDays);
+    QCOMPARE(activeWorkspace()->barsTotal, 7);  // six days and the next-day bar
 }
 
 QTEST_MAIN(ImportDlgTest)

@@ -137,8 +137,12 @@ void TradeSignalDlgTest::missingModelWritesNothingUnwritableFileIsReported() {
     CTradeSignalDlg blocked(activeWorkspace(), station.app.startDirectory, nullptr);
     blocked.runSignal();
     QVERIFY(!blocked.signalText().isEmpty());
-    QCOMPARE(station.messages,
-             QStringList({"Could not write the strategy file " + station.startFile("strategy/USD_JPY.csv")}));
+    QCOMPARE(station.messages.size(), 1);
+    QVERIFY2(station.messages[0].startsWith("Could not write the trade model file " + station.startFile("USD_JPY.pfm") +
+                                            " or the strategy file " + station.startFile("strategy/USD_JPY.csv") +
+                                            ":\n"),
+             qPrintable(station.messages[0]));
+    QCOMPARE(fileBytes(station.startFile("USD_JPY.pfm")), QByteArray(macdModel));  // neither was written
 }
 
 // The daily routine: open the history, append today's bar to the file the

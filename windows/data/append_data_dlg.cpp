@@ -1,6 +1,5 @@
 #include "windows/data/append_data_dlg.h"
 
-#include "workbench/price_file_written.h"
 #include "workbench/seams.h"
 
 #include <QDir>
@@ -152,7 +151,6 @@ void CAppendDataDlg::accept() {
         case AppendStatus::Appended:
             showMessage(QStringLiteral("Appended the line\n%1\nto %2")
                             .arg(QString::fromStdString(result.line), QDir::toNativeSeparators(path)));
-            announcePriceFileWritten(path);
             QDialog::accept();
             return;
     }

@@ -2,7 +2,6 @@
 
 #include "data/bar_edit.h"
 #include "data/price_check_texts.h"
-#include "workbench/price_file_written.h"
 #include "workbench/seams.h"
 
 #include <QDir>
@@ -14,8 +13,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <set>
 
 using namespace varkel;
@@ -38,25 +39,36 @@ std::vector<DataFinding> flaggedBars(const PriceCheck& check) {
     return bars;
 }
 
-void offerBarFixes(const PriceCheck& check, const QString& pricePath) {
-    std::vector<DataFinding> flagged = flaggedBars(check);
+void offerBarFixes(const PriceCheck& check, const QString& pricePath, const QString& productName) {
+    const std::vector<DataFinding> flagged = flaggedBars(check);
     if (flagged.empty()) return;
     const QString count = flagged.size() == 1 ? QStringLiteral("1 bar") : QStringLiteral("%1 bars").arg(flagged.size());
     if (!askYesNo(QStringLiteral("%1 of %2 flagged as wrong prices.\nCorrect or delete them now?")
                       .arg(count, QFileInfo(pricePath).fileName()),
                   QString(), EnterAnswers::No))
         return;
-    CBarFixDlg dialog(pricePath, std::move(flagged));
+    CBarFixDlg dialog(pricePath, productName);
     runDialog(dialog);
 }
 
-CBarFixDlg::CBarFixDlg(QString pricePath, std::vector<DataFinding> flagged, QWidget* parent)
-    : QDialog(parent), pricePath_(std::move(pricePath)), flagged_(std::move(flagged)), list_(new QListWidget(this)) {
+void correctFlaggedBars(const QString& pricePath, const QString& productName) {
+    CBarFixDlg dialog(pricePath, productName);
+    if (!dialog.hasFlaggedBars()) {
+        showMessage(QStringLiteral("No bar of %1 is flagged as wrong prices.").arg(QFileInfo(pricePath).fileName()));
+        return;
+    }
+    runDialog(dialog);
+}
+
+CBarFixDlg::CBarFixDlg(QString pricePath, QString productName, QWidget* parent)
+    : QDialog(parent),
+      pricePath_(std::move(pricePath)),
+      productName_(std::move(productName)),
+      list_(new QListWidget(this)) {
     setObjectName(QStringLiteral("barFix"));
     setWindowTitle(QStringLiteral("Correct Flagged Bars"));
     list_->setObjectName(QStringLiteral("flaggedBars"));
     list_->setMinimumWidth(560);
-    for (const DataFinding& finding : flagged_) list_->addItem(QString::fromStdString(describeFinding(finding)));
 
     auto* entries = new QFormLayout;
     for (std::size_t i = 0; i < prices_.size(); ++i) {
@@ -88,7 +100,19 @@ CBarFixDlg::CBarFixDlg(QString pricePath, std::vector<DataFinding> flagged, QWid
     layout->addWidget(new QLabel(QStringLiteral("Prices of the selected bar (yen, two decimals)"), this));
     layout->addLayout(entries);
     layout->addLayout(buttons);
-    list_->setCurrentRow(0);
+    recheck(0);
+}
+
+void CBarFixDlg::recheck(int row) {
+    flagged_ = flaggedBars(checkPriceFile(QFile::encodeName(pricePath_).toStdString(), productName_.toStdString()));
+    {
+        // The list changes under its highlight: the entries follow once, below.
+        const QSignalBlocker quiet(list_);
+        list_->clear();
+        for (const DataFinding& finding : flagged_) list_->addItem(QString::fromStdString(describeFinding(finding)));
+        list_->setCurrentRow(std::min(row, list_->count() - 1));
+    }
+    showSelectedBar();
 }
 
 void CBarFixDlg::showSelectedBar() {
@@ -129,14 +153,6 @@ bool CBarFixDlg::applyEdit(bool remove) {
                          .arg(QDir::toNativeSeparators(pricePath_), QString::fromStdString(result.removedLine));
     if (!result.newLine.empty()) report += QStringLiteral("\nwritten: ") + QString::fromStdString(result.newLine);
     showMessage(report);
-    // A deleted line moves the lines after it up by one.
-    if (remove)
-        for (DataFinding& other : flagged_)
-            if (other.lineNumber > bar.lineNumber) --other.lineNumber;
-    flagged_.erase(flagged_.begin() + row);
-    delete list_->takeItem(row);
-    for (int i = 0; i < list_->count(); ++i)
-        list_->item(i)->setText(QString::fromStdString(describeFinding(flagged_[static_cast<std::size_t>(i)])));
-    announcePriceFileWritten(pricePath_);
+    recheck(row);
     return true;
 }

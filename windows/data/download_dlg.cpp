@@ -4,7 +4,6 @@
 #include "windows/data/product_choice.h"
 #include "windows/data/data_server_setting.h"
 #include "windows/data/product_choice.h"
-#include "workbench/price_file_written.h"
 #include "workbench/seams.h"
 
 #include <QComboBox>
@@ -136,7 +135,8 @@ void CDownloadDlg::finishDownload(const PriceHistoryDownload& result, const QStr
     // export): only the trader can say that the shorter history is right.
     if (result.wouldLoseHistory) {
         if (askYesNo(QString::fromStdString(result.message) +
-                     QStringLiteral("\n\nReplace the file with the server's history all the same?")))
+                         QStringLiteral("\n\nReplace the file with the server's history all the same?"),
+                     QString(), EnterAnswers::No))
             startDownload(true);
         return;
     }
@@ -150,7 +150,6 @@ void CDownloadDlg::finishDownload(const PriceHistoryDownload& result, const QStr
     // An address the user typed is kept once it has served a download.
     if (address != resolvedAddress_) storeDataServer(address);
     downloadedPath_ = QString::fromStdString(result.targetPath);
-    announcePriceFileWritten(downloadedPath_);
     if (!result.message.empty())
         openRequested_ = askYesNo(QString::fromStdString(result.message) + QStringLiteral("\n\nSaved to %1\nOpen it in a new view?")
                                                                          .arg(QDir::toNativeSeparators(downloadedPath_)));

@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace varkel;
 namespace fs = std::filesystem;
 
@@ -34,7 +36,7 @@ QString formatName(ImportFormat format) {
 
 QStringList skippedLines(const PriceConversion& conversion) {
     QStringList lines;
-    for (const SkippedLine& line : conversion.skipped) {
+    for (const SkippedLine& line : conversion.firstSkipped) {
         const std::string_view reason = skipReasonText(line.reason);
         lines << QStringLiteral("line %1: ").arg(line.lineNumber) +
                      QString::fromLatin1(reason.data(), qsizetype(reason.size()));
@@ -42,10 +44,13 @@ QStringList skippedLines(const PriceConversion& conversion) {
     return lines;
 }
 
-QString skippedSummary(const QStringList& lines) {
-    if (lines.isEmpty()) return QStringLiteral("No line skipped.");
-    return QStringLiteral("Skipped %1 line%2:\n").arg(lines.size()).arg(lines.size() == 1 ? QString() : QStringLiteral("s")) +
-           firstLinesAndMore(lines, shownSkippedLines);
+// The count of every line skipped; the lines themselves as far as the
+// conversion named them.
+QString skippedSummary(const PriceConversion& conversion) {
+    const int count = conversion.skippedCount;
+    if (count == 0) return QStringLiteral("No line skipped.");
+    return QStringLiteral("Skipped %1 line%2:\n").arg(count).arg(count == 1 ? QString() : QStringLiteral("s")) +
+           firstLinesAndMore(skippedLines(conversion), shownSkippedLines);
 }
 
 bool sameFile(const QString& a, const QString& b) {
@@ -56,9 +61,10 @@ bool sameFile(const QString& a, const QString& b) {
 
 }  // namespace
 
-CImportDlg::CImportDlg(fs::path startDirectory, QWidget* parent)
+CImportDlg::CImportDlg(fs::path startDirectory, QStringList shownFiles, QWidget* parent)
     : QDialog(parent),
       startDirectory_(std::move(startDirectory)),
+      shownFiles_(std::move(shownFiles)),
       sourceEdit_(new QLineEdit(this)),
       formatCombo_(new QComboBox(this)),
       productCombo_(new QComboBox(this)),
@@ -133,11 +139,16 @@ void CImportDlg::browseSource() {
     if (!path.isEmpty()) sourceEdit_->setText(path);
 }
 
-// The product's file where downloads go, as long as a product is named.
+// The product's file where downloads go, as long as a product is named and
+// no open view shows it.
 void CImportDlg::showDefaultTarget() {
     const std::string product = productName().toStdString();
     if (product.empty()) return;
-    targetEdit_->setText(QString::fromStdString(downloadTargetPath(startDirectory_, product).string()));
+    fs::path target = downloadTargetPath(startDirectory_, product);
+    const QString path = QString::fromStdString(target.string());
+    if (std::any_of(shownFiles_.begin(), shownFiles_.end(), [&path](const QString& shown) { return sameFile(shown, path); }))
+        target.replace_filename(target.stem().string() + "-imported" + target.extension().string());
+    targetEdit_->setText(QString::fromStdString(target.string()));
 }
 
 ImportFormat CImportDlg::chosenFormat() const {
@@ -164,7 +175,8 @@ void CImportDlg::accept() {
         return refuse(QStringLiteral("The price file to write is the exported file itself; choose another."),
                       targetEdit_);
     if (QFileInfo::exists(target) &&
-        !askYesNo(QStringLiteral("%1 already exists.\nReplace it with the imported history?").arg(target))) {
+        !askYesNo(QStringLiteral("%1 already exists.\nReplace it with the imported history?").arg(target), QString(),
+                  EnterAnswers::No)) {
         targetEdit_->setFocus();
         return;
     }
@@ -185,7 +197,7 @@ void CImportDlg::accept() {
                                   .arg(QFileInfo(source).fileName()),
                               sourceEdit_);
             return refuse(QStringLiteral("%1: no line gave a bar; nothing was written.\n%2")
-                              .arg(QFileInfo(source).fileName(), skippedSummary(skipped)),
+                              .arg(QFileInfo(source).fileName(), skippedSummary(result.conversion)),
                           sourceEdit_, skipped.join(QLatin1Char('\n')));
         case ImportStatus::WriteFailed:
             return refuse(QStringLiteral("Cannot write %1: %2; it was left as it was.")
@@ -205,7 +217,7 @@ void CImportDlg::reportImport(const PriceImport& result, const QString& target) 
                          QString::number(conversion.lastDate) + ") to " + target + "\nFormat: " +
                          formatName(conversion.format) +
                          (chosenFormat() == ImportFormat::Auto ? QStringLiteral(" (detected)") : QString()) + "\n" +
-                         skippedSummary(skipped) + "\n\nOpen it in a new view?";
+                         skippedSummary(conversion) + "\n\nOpen it in a new view?";
     importedPath_ = target;
     openRequested_ = askYesNo(text, skipped.join(QLatin1Char('\n')));
     QDialog::accept();

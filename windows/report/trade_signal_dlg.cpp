@@ -141,12 +141,12 @@ bool CTradeSignalDlg::runSignal() {
     netProfitText_->setText(QString::fromStdString(signal.netProfitText));
     if (!signal.baseUsable) return true;  // nothing was written, as intended
     // The trader relies on these files outside the program; say when they are stale.
-    if (!signal.modelSaved)
-        showMessage(QStringLiteral("Could not write the trade model file ") +
-                    QString::fromStdString(signal.modelPath.string()));
-    if (!signal.strategyWritten)
-        showMessage(QStringLiteral("Could not write the strategy file ") +
-                    QString::fromStdString(signal.strategyPath.string()));
+    // They are written together or neither: one message for both.
+    if (!signal.modelSaved || !signal.strategyWritten)
+        showMessage(QStringLiteral("Could not write the trade model file %1 or the strategy file %2:\n%3")
+                        .arg(QString::fromStdString(signal.modelPath.string()),
+                             QString::fromStdString(signal.strategyPath.string()),
+                             QString::fromStdString(signal.modelError)));
     return true;
 }
 

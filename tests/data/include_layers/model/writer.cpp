@@ -1,0 +1,4 @@
+#include "base/atomic_file.h"
+#include "base/file_lock.h"
+
+void saveTrade() {}
