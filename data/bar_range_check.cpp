@@ -12,6 +12,13 @@ bool absurdHighLow(const Bar& bar) {
     return bottom > 0.0 && (bar.high > absurdRangeFactor.value * top || bar.low * absurdRangeFactor.value < bottom);
 }
 
+// An open beyond absurdRangeFactor of both the close before it and the bar's own close.
+bool absurdOpen(double previousClose, const Bar& bar) {
+    const double top = std::max(previousClose, bar.close);
+    const double bottom = std::min(previousClose, bar.close);
+    return bottom > 0.0 && (bar.open > absurdRangeFactor.value * top || bar.open * absurdRangeFactor.value < bottom);
+}
+
 }  // namespace
 
 std::vector<DataFinding> checkBarRanges(const std::vector<Bar>& bars, const std::vector<int>& barLines) {
@@ -20,6 +27,12 @@ std::vector<DataFinding> checkBarRanges(const std::vector<Bar>& bars, const std:
         const Bar& bar = bars[i];
         if (absurdHighLow(bar)) {
             findings.push_back(barFinding(FindingKind::AbsurdHighLow, bars, barLines, i));
+            continue;
+        }
+        if (i > 0 && absurdOpen(bars[i - 1].close, bar)) {
+            DataFinding open = barFinding(FindingKind::AbsurdOpen, bars, barLines, i);
+            open.previousClose = bars[i - 1].close;
+            findings.push_back(std::move(open));
             continue;
         }
         if (i == 0 || i + 1 >= bars.size()) continue;

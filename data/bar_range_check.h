@@ -11,6 +11,9 @@ namespace varkel {
 // - AbsurdHighLow, a likely wrong price: a high above absurdRangeFactor times
 //   the larger of the bar's open and close, or a low below the smaller one
 //   divided by it;
+// - AbsurdOpen, a likely wrong price: an open above absurdRangeFactor times
+//   the larger of the close before it and the bar's own close, or below the
+//   smaller one divided by it;
 // - HighSpike / LowSpike, an unusual move: otherwise, a high (low) that
 //   leaves the range of both neighbouring bars by more than spikeFactor times
 //   the usual daily change around it, while the bar's close stays inside that

@@ -28,6 +28,7 @@ enum class FindingKind {
     AbsurdHighLow,       // a high or low no day's trading reaches from its own open and close
     RepeatedWrongPrice,  // an open, high or low that repeats a flagged neighbour's wrong price
     LargeMove,           // a close far from the close before that does not come back
+    AbsurdOpen,          // an open no night's trading reaches from the close before and the bar's own close
 };
 
 // What a finding says about the history.
@@ -87,6 +88,10 @@ inline constexpr FindingRule findingRules[] = {
      "a wrong close copied into the next bar's open (or high or low) is the same error and needs the same fix"},
     {FindingKind::LargeMove, FindingVerdict::UnusualMove, "unusual move (large move)", "unusual moves (large moves)",
      "a move that stays where it went is how markets take news (referendums, interventions): real history"},
+    {FindingKind::AbsurdOpen, FindingVerdict::LikelyWrongPrice, "absurd open", "absurd opens",
+     "a currency pair trades through the night, so a bar opens near the close before it; an open half as far "
+     "again from that close and from its own close is a price copied from elsewhere (a wrong close repeated "
+     "into the next open stays wrong there once that close is fixed)"},
 };
 
 const FindingRule& findingRule(FindingKind kind);

@@ -20,7 +20,7 @@ struct DataFinding {
     int days = 0;              // gap: calendar days since the bar before
     int runLength = 0;         // flat run: identical bars in a row
     double open = 0.0, high = 0.0, low = 0.0, close = 0.0;  // the bar's prices
-    double previousClose = 0.0;  // spike: the closes around it
+    double previousClose = 0.0;  // spike, large move, absurd open: the close before (a spike: and after it)
     double nextClose = 0.0;
     double typicalChange = 0.0;  // spike: the median absolute daily change around it (the mean when that is 0)
     double neighbourBound = 0.0;  // high or low spike: the higher neighbouring high, or the lower neighbouring low;

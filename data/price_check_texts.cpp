@@ -60,6 +60,9 @@ std::string what(const DataFinding& f) {
                    price(f.typicalChange) + ", the close within them (" + prices(f) + ")";
         case FindingKind::AbsurdHighLow:
             return "high or low absurd against the bar's own open and close (" + prices(f) + ")";
+        case FindingKind::AbsurdOpen:
+            return "open absurd against the close before it (" + price(f.previousClose) + ") and the bar's own close (" +
+                   prices(f) + ")";
         case FindingKind::RepeatedWrongPrice:
             return "repeats " + price(f.neighbourBound) + ", the wrong price of the flagged bar " + f.flaggedNeighbour +
                    ", far from its own close (" + prices(f) + ")";

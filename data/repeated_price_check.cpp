@@ -11,6 +11,7 @@ namespace {
 std::vector<double> wrongPricesOf(const DataFinding& finding) {
     switch (finding.kind) {
         case FindingKind::Spike: return {finding.close};
+        case FindingKind::AbsurdOpen: return {finding.open};
         case FindingKind::AbsurdHighLow: {
             std::vector<double> prices;
             if (finding.high > absurdRangeFactor.value * std::max(finding.open, finding.close))

@@ -52,6 +52,7 @@ std::string flaggedAs(FindingKind kind) {
         case FindingKind::HighSpike: return "flagged as a high spike";
         case FindingKind::LowSpike: return "flagged as a low spike";
         case FindingKind::AbsurdHighLow: return "flagged as an absurd high or low";
+        case FindingKind::AbsurdOpen: return "flagged as an absurd open";
         case FindingKind::PriceOutOfRange: return "flagged as a price outside high..low";
         case FindingKind::RepeatedWrongPrice: return "flagged as repeating a wrong price";
         default: return "flagged";

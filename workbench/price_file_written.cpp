@@ -28,7 +28,7 @@ void setPriceFileWrittenHandler(std::function<void(const QString& path)> handler
         QMetaObject::invokeMethod(
             app,
             [later, written] {
-                if (const auto handler = later.lock()) (*handler)(written);
+                if (const auto alive = later.lock()) (*alive)(written);
             },
             Qt::QueuedConnection);
     });

@@ -59,8 +59,12 @@ TEST(OwnedFile, ALockPathThatIsNoRegularFileIsRefusedByName) {
         EXPECT_NE(result.message.find(lock.string()), std::string::npos) << result.message;
         EXPECT_NE(result.message.find(c.said), std::string::npos) << result.message;
         EXPECT_EQ(test::readFile(file), history);
-        if (std::string(c.what) == "dangling link") EXPECT_FALSE(fs::exists(elsewhere));
-        if (std::string(c.what) == "link to a file") EXPECT_EQ(test::readFile(elsewhere), "x");
+        if (std::string(c.what) == "dangling link") {
+            EXPECT_FALSE(fs::exists(elsewhere));
+        }
+        if (std::string(c.what) == "link to a file") {
+            EXPECT_EQ(test::readFile(elsewhere), "x");
+        }
     }
 }
 

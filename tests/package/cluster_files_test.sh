@@ -33,6 +33,9 @@ head -n 300 "$source_dir/samples/USD_JPY.txt" > "$scratch/volume/USD_JPY.txt"
 whole_args="--product USD/JPY --file $scratch/volume/USD_JPY.txt --base lreg --permutations 4 --seed 7"
 # shellcheck disable=SC2086
 "$cli" permute $whole_args --csv "$scratch/whole.csv" > "$scratch/whole.txt" 2>/dev/null || fail "the whole run"
+# The merge reads no price file: the whole run's data-quality note that ends
+# its report ("The history has ...") has no counterpart there.
+sed -i '/^The history has /,$d; /^history: /,$d' "$scratch/whole.txt"
 
 # The pods' commands as the Job gives them, /data being the volume's folder here.
 commands=$(python3 - "$cluster/permute-job.yaml" <<'PY'

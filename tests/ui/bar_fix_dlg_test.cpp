@@ -130,12 +130,13 @@ void BarFixDlgTest::theEntriesFollowTheHighlightAfterEachChange() {
     QCOMPARE(seen, QStringList({"3 (20000015): 600.00", "2 (20000030): 610.00"}));
 }
 
-// AUD/JPY's 20061225-26: a close typed in the wrong place on two bars. The
-// check flags the second bar only once the first is corrected; the window
-// checks the file again after the change and offers it.
+// The old AUD/JPY history's 20061225-26: a close typed in the wrong place and
+// repeated into the next bar's open. Both bars are offered at once, and once
+// the first is corrected the window checks the file again and still offers
+// the second, whose fields show its own wrong open.
 void BarFixDlgTest::aTwoBarErrorShowsItsSecondBarOnceTheFirstIsFixed() {
     Workstation station;
-    QFile sample(QStringLiteral(VARKEL_SAMPLES_DIR "/AUD_JPY.txt"));
+    QFile sample(QStringLiteral(VARKEL_FAULTY_HISTORIES_DIR "/AUD_JPY.txt"));
     QVERIFY(sample.open(QIODevice::ReadOnly));
     const QString path = station.writeFile("AUD_JPY.txt", sample.readAll());
     station.answerQuestion = [](const QString&) { return false; };
@@ -162,7 +163,7 @@ void BarFixDlgTest::aTwoBarErrorShowsItsSecondBarOnceTheFirstIsFixed() {
         return int(QDialog::Rejected);
     };
     station.frame()->dispatch(32831);
-    QCOMPARE(secondBefore, -1);
+    QVERIFY(secondBefore >= 0);
     QVERIFY(secondAfter >= 0);
     QCOMPARE(secondOpen, QStringLiteral("543.09"));
     QVERIFY(fileBytes(path).contains("\n20061225,9310,9320,9305,9309\n"));
