@@ -48,9 +48,8 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
     // refuses on this history has no average and its trials are not tried.
     const SeriesStats stats;
     const int firstSpan = grid.fast.first;
-    std::vector<std::vector<double>> averages;
-    for (int span = firstSpan; span <= grid.slowLast; ++span)
-        averages.push_back(span >= 3 ? stats.movingAverage(columns.close, span) : std::vector<double>{});
+    std::vector<std::vector<double>> averages = stats.movingAverages(columns.close, firstSpan, grid.slowLast);
+    for (int span = firstSpan; span < 3 && span <= grid.slowLast; ++span) averages[span - firstSpan].clear();
     auto hasAverage = [&](int span) { return span >= firstSpan && span <= grid.slowLast && !averages[span - firstSpan].empty(); };
 
     std::vector<SlowGroup> groups;
