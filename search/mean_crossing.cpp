@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cfloat>
-#include <cmath>
 #include <stdexcept>
 #include <type_traits>
 
@@ -31,6 +30,21 @@ void GrowWindows(LaneSeries& series, int newLength) {
                 hn::Store(hn::Add(hn::Load(d, sum + at), hn::Load(d, value + at)), d, sum + at);
             }
         }
+}
+
+// Each lane's largest size, NaN from a lane's first NaN on: a size that is
+// not at most the largest replaces it unless that is NaN already.
+void LargestSizes(LaneSeries& series) {
+    const LaneTag d;
+    for (int r = 0; r < parts; ++r) {
+        const int at = r * lanesPerVector;
+        LaneVec largest = hn::Zero(d);
+        for (const lanes::Doubles& value : series.values) {
+            const LaneVec size = hn::Abs(hn::Load(d, value.lane + at));
+            largest = hn::IfThenElse(hn::Or(hn::IsNaN(largest), hn::Le(size, largest)), largest, size);
+        }
+        hn::Store(largest, d, series.largest.lane + at);
+    }
 }
 
 // The sign of value - window / span as the study's mean gives it, mostly
@@ -158,6 +172,7 @@ HWY_AFTER_NAMESPACE();
 namespace varkel {
 
 HWY_EXPORT(GrowWindows);
+HWY_EXPORT(LargestSizes);
 HWY_EXPORT(MeanCrossingReturns);
 
 void LaneSeries::resize(int n) {
@@ -169,13 +184,7 @@ void LaneSeries::restartWindows(int start) {
     std::fill(windowSums.begin(), windowSums.end(), lanes::Doubles{});
     length = 0;
     firstStart = start;
-    largest = lanes::Doubles{};
-    for (const lanes::Doubles& value : values)
-        for (int lane = 0; lane < lanes::width; ++lane) {
-            const double size = std::fabs(value[lane]);
-            // NaN, once in, stays.
-            if (!(size <= largest[lane])) largest[lane] = size;
-        }
+    HWY_DYNAMIC_DISPATCH(LargestSizes)(*this);
 }
 
 void LaneSeries::growWindows(int newLength) { HWY_DYNAMIC_DISPATCH(GrowWindows)(*this, newLength); }

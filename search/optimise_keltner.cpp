@@ -32,17 +32,15 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
     if (grid.ema.first < 3 || grid.atr.first < 3) return result;
 
     // The EMA depends on its span only and the ATR on its span only: each is
-    // computed once, by the same computations the bands use.
+    // computed once, by the same computations the bands use (the ATR spans
+    // share their window sums).
     StudyScratch study(*product);
-    std::vector<std::vector<double>> emas, atrs;
+    std::vector<std::vector<double>> emas;
     for (int span = grid.ema.first; span <= grid.ema.last; ++span) {
         calcEma(study.registry, name, span);
         emas.push_back(study.column(&Bar::ema));
     }
-    for (int span = grid.atr.first; span <= grid.atr.last; ++span) {
-        calcAtr(study.registry, name, span);
-        atrs.push_back(study.column(&Bar::atr));
-    }
+    const std::vector<std::vector<double>> atrs = atrColumns(study.registry, name, grid.atr.first, grid.atr.last);
 
     const PnlTable table(*product);
     const int workers = workerCountFor(control, emaCount * atrCount);

@@ -48,9 +48,8 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
     // refuses on this history has no average and its trials are not tried.
     const SeriesStats stats;
     const int firstSpan = grid.fast.first;
-    std::vector<std::vector<double>> averages;
-    for (int span = firstSpan; span <= grid.slowLast; ++span)
-        averages.push_back(span >= 3 ? stats.movingAverage(columns.close, span) : std::vector<double>{});
+    std::vector<std::vector<double>> averages = stats.movingAverages(columns.close, firstSpan, grid.slowLast);
+    for (int span = firstSpan; span < 3 && span <= grid.slowLast; ++span) averages[span - firstSpan].clear();
     auto hasAverage = [&](int span) { return span >= firstSpan && span <= grid.slowLast && !averages[span - firstSpan].empty(); };
 
     std::vector<SlowGroup> groups;
@@ -91,13 +90,14 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
             // The line is fast minus slow from the bar of the longer span on.
             // Lanes without a trial repeat the first lane (an all-zero line
             // would tie at every bar and take the slow, exact comparison).
-            for (int i = 0; i < n; ++i) {
-                for (int lane = 0; lane < lanes::width; ++lane) {
-                    const int slowSpan = group.firstSlow + (valid[lane] ? lane : 0);
-                    s.line.values[i][lane] = valid[0] && i >= slowSpan
-                                          ? fastAverage[i] - averages[slowSpan - firstSpan][i]
-                                          : 0.0;
-                }
+            // One lane at a time, so that each lane's loop is free of branches.
+            for (int lane = 0; lane < lanes::width; ++lane) {
+                const int slowSpan = group.firstSlow + (valid[lane] ? lane : 0);
+                const int from = valid[0] ? std::min(slowSpan, n) : n;
+                for (int i = 0; i < from; ++i) s.line.values[i][lane] = 0.0;
+                if (from == n) continue;
+                const double* slowAverage = averages[slowSpan - firstSpan].data();
+                for (int i = from; i < n; ++i) s.line.values[i][lane] = fastAverage[i] - slowAverage[i];
             }
             // The signal is the mean of the line over its span, summed oldest
             // first; sums that start at the same bar share their partial sums.

@@ -6,6 +6,7 @@
 #include "search/pnl_table.h"
 #include "search/study_scratch.h"
 #include "studies/oscillators.h"
+#include "studies/window_growth.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -40,9 +41,10 @@ void allDLines(StochasticsScratch& s, const std::vector<double>& closeLessLow, c
     std::fill(s.d.begin(), s.d.end(), 0.0);
     const int firstStart = kSpan - 1;
     for (int t = 0; t < dRange.last; ++t) {
-        for (int j = firstStart; j + t < n; ++j) {
-            s.closeLessLowSums[j] += closeLessLow[j + t];
-            s.rangeSums[j] += range[j + t];
+        const int windows = n - t - firstStart;
+        if (windows > 0) {
+            growWindows(&s.closeLessLowSums[firstStart], &closeLessLow[firstStart + t], windows);
+            growWindows(&s.rangeSums[firstStart], &range[firstStart + t], windows);
         }
         const int dSpan = t + 1;
         if (dSpan < dRange.first) continue;

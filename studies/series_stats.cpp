@@ -1,6 +1,7 @@
 #include "studies/series_stats.h"
 
 #include "studies/centred_sums.h"
+#include "studies/window_growth.h"
 
 #include <cmath>
 
@@ -24,6 +25,31 @@ std::vector<double> SeriesStats::movingAverage(std::span<const double> v, int sp
         r[i] = sum / span;
     }
     return r;
+}
+
+std::vector<std::vector<double>> SeriesStats::movingAverages(std::span<const double> v, int firstSpan,
+                                                              int lastSpan) const {
+    std::vector<std::vector<double>> averages;
+    if (lastSpan < firstSpan) return averages;
+    averages.reserve(static_cast<std::size_t>(lastSpan - firstSpan) + 1);
+    const int n = static_cast<int>(v.size());
+    // sums[j]: the window from bar j, one bar longer each step.
+    std::vector<double> sums(v.size(), 0.0);
+    for (int span = 1; span <= lastSpan; ++span) {
+        const int windows = n - span + 1;
+        const bool kept = span >= firstSpan;
+        if (kept) averages.emplace_back();
+        if (windows <= 0) continue;
+        if (!kept || !hasResult(v.size(), span)) {
+            growWindows(sums.data(), v.data() + span - 1, windows);
+            continue;
+        }
+        std::vector<double>& r = averages.back();
+        r.assign(v.size(), 0.0);
+        // The window ending at bar i starts at bar i - span + 1.
+        growWindows(sums.data(), v.data() + span - 1, windows, r.data() + span - 1, span);
+    }
+    return averages;
 }
 
 std::vector<double> SeriesStats::slope(std::span<const double> v, int span) const {

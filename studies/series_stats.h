@@ -14,6 +14,10 @@ class SeriesStats {
 public:
     // r[i] = mean of v[i-span+1 .. i] for i >= span-1.
     std::vector<double> movingAverage(std::span<const double> v, int span) const;
+    // movingAverage(v, span) for every span from firstSpan to lastSpan, in
+    // that order, with the same bits: the windows that start at the same bar
+    // share their partial sums, so all spans cost one addition per bar and span.
+    std::vector<std::vector<double>> movingAverages(std::span<const double> v, int firstSpan, int lastSpan) const;
     // Least-squares slope of the window against x = 1 .. span, from sums
     // centred on the middle x and the window's first value (x' = x - (span+1)/2,
     // y' = y - first y, added in window order): Sx'y' / Sx'x'. The one-pass

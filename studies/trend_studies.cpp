@@ -56,18 +56,30 @@ void calcTrueRange(ProductRegistry& registry, std::string_view name) {
     }
 }
 
-void calcAtr(ProductRegistry& registry, std::string_view name, int span) {
-    if (span < minStudySpan) return;
+std::vector<std::vector<double>> atrColumns(ProductRegistry& registry, std::string_view name, int firstSpan,
+                                            int lastSpan) {
     const std::span<Bar> bars = pricedBars(registry, name);
-    if (bars.empty()) return;
+    if (bars.empty()) return {};
     calcTrueRange(registry, name);
     // Bar 0 has no previous close, so its true range stays out of the average.
-    const std::vector<double> average =
-        SeriesStats().movingAverage(column(bars.subspan(1), &Bar::trueRange), span);
-    bars[0].atr = 0.0;
-    bars[0].atrPeriod = span;
-    for (std::size_t i = 1; i < bars.size(); ++i) {
-        bars[i].atr = average.empty() ? 0.0 : average[i - 1];
+    std::vector<std::vector<double>> averages =
+        SeriesStats().movingAverages(column(bars.subspan(1), &Bar::trueRange), firstSpan, lastSpan);
+    for (std::vector<double>& average : averages) {
+        if (average.empty())
+            average.assign(bars.size(), 0.0);
+        else
+            average.insert(average.begin(), 0.0);
+    }
+    return averages;
+}
+
+void calcAtr(ProductRegistry& registry, std::string_view name, int span) {
+    if (span < minStudySpan) return;
+    const std::vector<std::vector<double>> atr = atrColumns(registry, name, span, span);
+    if (atr.empty()) return;
+    const std::span<Bar> bars = pricedBars(registry, name);
+    for (std::size_t i = 0; i < bars.size(); ++i) {
+        bars[i].atr = atr[0][i];
         bars[i].atrPeriod = span;
     }
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 using namespace varkel;
@@ -119,5 +120,32 @@ TEST(MeanCrossing, OddLanesAndUnequalWarmUpsKeepTheRule) {
                     EXPECT_EQ(sums[p][lane], referenceReturn(table, laneValues[lane], warmUp[lane], span + p))
                         << "lane " << lane << " span " << span + p;
         }
+    });
+}
+
+// The margin that lets the kernel skip the division rests on each lane's
+// largest size; a NaN must keep its lane's largest NaN for the whole series
+// (so that no difference passes the margin), also when finite values follow
+// it, and an infinity stays the largest.
+TEST(MeanCrossing, EachLanesLargestSizeKeepsANaNAndAnInfinity) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::vector<std::vector<double>> lanesValues = {
+        {1e10, nan, 1.0, 2.0}, {-3.0, 2.0, -inf, 1.0}, {-5.0, 1.0, 2.0, -0.0}, {0.25, -0.5, 0.125, nan}};
+    const std::vector<double> expected = {nan, inf, 5.0, nan};
+    LaneSeries series;
+    series.resize(4);
+    for (std::size_t lane = 0; lane < lanesValues.size(); ++lane)
+        for (int i = 0; i < 4; ++i) series.values[i][static_cast<int>(lane)] = lanesValues[lane][i];
+    test::onEveryVectorTarget([&] {
+        series.restartWindows(0);
+        for (std::size_t lane = 0; lane < expected.size(); ++lane) {
+            const double largest = series.largest[static_cast<int>(lane)];
+            if (std::isnan(expected[lane]))
+                EXPECT_TRUE(std::isnan(largest)) << "lane " << lane;
+            else
+                EXPECT_EQ(largest, expected[lane]) << "lane " << lane;
+        }
+        for (int lane = static_cast<int>(expected.size()); lane < lanes::width; ++lane) EXPECT_EQ(series.largest[lane], 0.0);
     });
 }
