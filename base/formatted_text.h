@@ -6,6 +6,11 @@
 
 namespace varkel {
 
+// std::vsnprintf behind a call the compiler does not see through: cutting a
+// long text short in formattedText's first pass is intended, and GCC would
+// warn of it at every call with a literal format.
+int formatInto(char* buffer, std::size_t size, const char* format, ...);
+
 // printf-style formatting into a string as long as the result: a fixed buffer
 // would cut a large number ("%10.6f" of 1e100 needs 108 characters).
 // Most texts fit a small buffer and are formatted once; only a longer one is
@@ -14,7 +19,7 @@ namespace varkel {
 template <class... Values>
 std::string formattedText(const char* format, Values... values) {
     char buffer[128];
-    const int length = std::snprintf(buffer, sizeof buffer, format, values...);
+    const int length = formatInto(buffer, sizeof buffer, format, values...);
     if (length <= 0) return {};
     if (static_cast<std::size_t>(length) < sizeof buffer) return std::string(buffer, static_cast<std::size_t>(length));
     std::string text(static_cast<std::size_t>(length), '\0');
