@@ -162,7 +162,7 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
     options.robustness = false;
     const BuildResult expected = buildStrategy(engineRegistry, "USD/JPY", IndexChoice{StudyKind::Macd, true, StudyKind::RateOfChange},
                                                options);
-    QCOMPARE(expected.outcome, BuildOutcome::Built);
+    QCOMPARE(expected.outcome, RunOutcome::Done);
     QVERIFY(saveTradeModel(expected.model, performanceFilePath(engineDirectory.path().toStdString(), "USD/JPY")));
     const std::pair<int, std::string> texts[] = {{1024, layerReturnText(*expected.layerReturns[0])},
                                                  {1025, layerReturnText(*expected.layerReturns[1])},

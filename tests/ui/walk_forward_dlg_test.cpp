@@ -130,7 +130,7 @@ void WalkForwardDlgTest::showsTheEnginesReportAndSavesItsCsv() {
             QCOMPARE(int(options.selection), int(TrialSelection::plateau));
             const WalkForwardReport expected =
                 runWalkForward(activeWorkspace()->registry, activeWorkspace()->productName, dialog->readChoice(), options);
-            QCOMPARE(int(expected.outcome), int(WalkForwardOutcome::Done));
+            QCOMPARE(int(expected.outcome), int(RunOutcome::Done));
             QCOMPARE(expected.folds.size(), std::size_t(15));  // 4666 bars: 1000 to train, then 14 x 250 and 166
 
             auto* table = dialog->findChild<QTableWidget*>("foldTable");

@@ -265,13 +265,13 @@ void CStrategyBuilderDlg::restoreChoice() {
 void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
     TaskControl& control = task_.control();
     BuildOptions options;
-    options.cancel = control.cancelFlag();
+    control.watch(options);
     options.grids = grids_;
     options.threads = storedWorkerThreads();
     options.robustness = true;
     options.selection = selectionList_->currentIndex() == 1 ? TrialSelection::plateau : TrialSelection::best;
     builtSelection_ = options.selection;
-    options.onLayerStarted = [this, &control](int layer) {
+    options.onStageStarted = [this, &control](int layer) {
         control.post([this, layer] {
             runningLayer_ = layer;
             layerTexts_[layer - 1]->setText(processingText);
@@ -282,9 +282,6 @@ void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
         control.post([this, layer, text = QString::fromStdString(layerReturnText(bestReturn))] {
             layerTexts_[layer - 1]->setText(text);
         });
-    };
-    options.onProgress = [&control](int layer, std::int64_t done, std::int64_t total) {
-        control.report(layer, done, total);
     };
 
     // Nothing of an earlier build stays beside the one that starts.
@@ -338,22 +335,20 @@ void CStrategyBuilderDlg::finishBuild(BuiltCopy built) {
     lastBuildTime_ = std::chrono::steady_clock::now() - buildStarted_;
     setBusy(false);
     switch (result.outcome) {
-    case BuildOutcome::Built:
+    case RunOutcome::Done:
         if (Product* product = workspace_->registry.findProduct(buildingProduct_))
             copyTradeColumns(*built.registry.findProduct(buildingProduct_), *product);
         showBuiltModel(result);
         progress_->setFormat(QStringLiteral("Built in %1 s, not saved").arg(lastBuildTime_.count(), 0, 'f', 1));
         saveButton_->setEnabled(true);
         break;
-    case BuildOutcome::Cancelled:
+    case RunOutcome::Cancelled:
         if (runningLayer_ > 0) layerTexts_[runningLayer_ - 1]->setText(QStringLiteral("Cancelled"));
         progress_->setFormat(QStringLiteral("Cancelled"));
         break;
-    case BuildOutcome::Refused:  // a history too short for the chosen studies
+    case RunOutcome::Refused:  // a history too short for the chosen studies
         progress_->setFormat(QStringLiteral("Refused"));
         showMessage(QString::fromStdString(result.refusal));
-        break;
-    case BuildOutcome::NoProduct:  // the product is the one the view shows
         break;
     }
     emit buildFinished();

@@ -190,9 +190,7 @@ void CPermutationTestDlg::run() {
     // Named with the result, as the builder and walk-forward name them: the
     // shuffles keep whatever faults the history's moves hold.
     testedDataQuality_ = dataQualityNote(checkPriceFile(workspace_->pricePath, product->name), {}, {});
-    TaskControl& control = task_.control();
-    options.cancel = control.cancelFlag();
-    options.onProgress = [&control](std::int64_t done, std::int64_t total) { control.report(0, done, total); };
+    task_.control().watch(options);
     tested_ = options;
     started_ = std::chrono::steady_clock::now();
     setBusy(true);
@@ -231,9 +229,9 @@ void CPermutationTestDlg::reject() {
 
 void CPermutationTestDlg::finishRun(PermutationRun running) {
     controls_.progress->setRange(0, 1);
-    controls_.progress->setValue(running.outcome == PermutationOutcome::Done ? 1 : 0);
+    controls_.progress->setValue(running.done() ? 1 : 0);
     switch (running.outcome) {
-        case PermutationOutcome::Done: {
+        case RunOutcome::Done: {
             run_ = std::move(running);
             report_ = summarisePermutationRun(run_.layers, run_.real, run_.rows, tested_.seed);
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
@@ -243,12 +241,11 @@ void CPermutationTestDlg::finishRun(PermutationRun running) {
                                      .arg(seconds, 0, 'f', 1));
             break;
         }
-        case PermutationOutcome::Cancelled: controls_.progress->setFormat(QStringLiteral("Cancelled: nothing kept")); break;
-        case PermutationOutcome::Refused:
+        case RunOutcome::Cancelled: controls_.progress->setFormat(QStringLiteral("Cancelled: nothing kept")); break;
+        case RunOutcome::Refused:
             controls_.progress->setFormat(QStringLiteral("Refused"));
             showMessage(QString::fromStdString(running.refusal));
             break;
-        case PermutationOutcome::NoProduct: controls_.progress->setFormat(QStringLiteral("Nothing to show")); break;
     }
     setBusy(false);
     emit runFinished();

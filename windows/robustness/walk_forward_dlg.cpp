@@ -44,21 +44,6 @@ QString optional(const std::optional<double>& value) {
     return QString::fromStdString(optionalText(value, "%.4f"));
 }
 
-QString refusalText(FoldRefusal refusal, int historyLength, const FoldSettings& folds) {
-    switch (refusal) {
-        case FoldRefusal::TrainTooShort:
-            return QStringLiteral("The train length must be at least %1 bars.").arg(smallestTrainLength);
-        case FoldRefusal::TestTooShort: return QStringLiteral("The test length must be at least 1 bar.");
-        case FoldRefusal::NothingToTest:
-            return QStringLiteral("The history has %1 bars: with a train length of %2 no bar is left to test. "
-                                  "Choose a shorter train length.")
-                .arg(historyLength)
-                .arg(folds.trainBars);
-        case FoldRefusal::None: break;
-    }
-    return {};
-}
-
 // The running sum of `daily` from 0.0, in bar order.
 QVector<double> cumulative(const std::vector<double>& daily) {
     QVector<double> sums;
@@ -255,16 +240,12 @@ void CWalkForwardDlg::run() {
     WalkForwardOptions options = readOptions();
     const FoldPlan plan = planFolds(product->historyLength(), options.folds);
     if (plan.refusal != FoldRefusal::None) {
-        showMessage(refusalText(plan.refusal, product->historyLength(), options.folds));
+        showMessage(QString::fromStdString(foldRefusalText(plan.refusal, product->historyLength(), options.folds)));
         return;
     }
 
     clearResults();
-    TaskControl& control = task_.control();
-    options.cancel = control.cancelFlag();
-    options.onProgress = [&control](WalkForwardStage stage, std::int64_t done, std::int64_t total) {
-        control.report(static_cast<int>(stage), done, total);
-    };
+    task_.control().watch(options);
     task_.start(
         [history = historyCutAt(*product, product->historyLength()), name = product->name, choice, options]() mutable {
             WalkForwardReport report = runWalkForward(history, name, choice, options);
@@ -299,7 +280,7 @@ void CWalkForwardDlg::reject() {
 }
 
 void CWalkForwardDlg::finishRun(WalkedCopy walked) {
-    if (walked.report.outcome == WalkForwardOutcome::Done) {
+    if (walked.report.done()) {
         report_ = std::move(walked.report);
         history_ = std::move(walked.history);
         productName_ = std::move(walked.productName);
@@ -307,10 +288,11 @@ void CWalkForwardDlg::finishRun(WalkedCopy walked) {
         showReport();
         controls_.progress->setFormat(QStringLiteral("%1 folds walked").arg(report_.folds.size()));
     } else {
-        controls_.progress->setFormat(walked.report.outcome == WalkForwardOutcome::Cancelled ? QStringLiteral("Cancelled")
-                                                                                    : QStringLiteral("Nothing to show"));
-        if (walked.report.outcome == WalkForwardOutcome::TooMuchMemory)
-            showMessage(QString::fromStdString(walkForwardMemoryText(walked.report)));
+        const bool cancelled = walked.report.outcome == RunOutcome::Cancelled;
+        controls_.progress->setFormat(cancelled ? QStringLiteral("Cancelled") : QStringLiteral("Nothing to show"));
+        // The choice and the folds were checked before the run: what is left
+        // is a walk-forward that wants more memory than it may take.
+        if (!cancelled) showMessage(QString::fromStdString(walked.report.refusal));
     }
     setBusy(false);
     emit runFinished();
