@@ -160,7 +160,7 @@ void PermutationTestDlgTest::theBuildersPanelShowsTheTestOfItsBuild() {
     QVERIFY(!permutationButton->isEnabled());
     chooseMacdAndRoc(builder, "1021", "1014", "1022");
     builder.findChild<QComboBox*>("selection")->setCurrentIndex(1);  // plateau
-    QSignalSpy built(&builder, &CStrategyBuilderDlg::buildFinished);
+    QSignalSpy built(&builder, &CStrategyBuilderDlg::runFinished);
     builder.findChild<QPushButton*>("1")->click();
     QVERIFY(built.wait(60000));
     QVERIFY(permutationButton->isEnabled());

@@ -46,7 +46,7 @@ bool buildInDialog(CStrategyBuilderDlg& dialog, int selection) {
     auto* second = dialog.findChild<QComboBox*>("1022");
     second->setCurrentIndex(second->findText("Rate Of Change"));
     dialog.findChild<QComboBox*>("selection")->setCurrentIndex(selection);
-    QSignalSpy finished(&dialog, &CStrategyBuilderDlg::buildFinished);
+    QSignalSpy finished(&dialog, &CStrategyBuilderDlg::runFinished);
     dialog.findChild<QPushButton*>("1")->click();
     return finished.wait(60000);
 }

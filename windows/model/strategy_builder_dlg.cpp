@@ -39,7 +39,7 @@ const QString processingText = QStringLiteral("Processing..........");
 
 CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory,
                                          QWidget* parent)
-    : QDialog(parent),
+    : RunDialog(parent),
       indexPicker_(this, {"1021", "1014", "1022", "1015", "1023"}, 200),
       selectionList_(new QComboBox(this)),
       layerTexts_{addReadOut(1024), addReadOut(1025), addReadOut(1026)},
@@ -75,7 +75,7 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     cancelButton_->setEnabled(false);
     connect(okButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::accept);
     connect(finish, &QPushButton::clicked, this, &CStrategyBuilderDlg::reject);
-    connect(cancelButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::cancelBuild);
+    connect(cancelButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::cancel);
     selectionList_->setObjectName(QStringLiteral("selection"));
     selectionList_->addItems({QStringLiteral("Best"), QStringLiteral("Plateau")});
     selectionList_->setToolTip(QStringLiteral(
@@ -84,8 +84,6 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     surfaceButton_->setToolTip(QStringLiteral("The returns of the base index's trials over its parameters"));
     surfaceButton_->setEnabled(false);
     connect(surfaceButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::openSurface);
-    connect(&task_, &BackgroundTask::progressed, this,
-            [this](int layer, qint64 done, qint64 total) { showProgress(layer, done, total); });
     permutationButton_->setObjectName(QStringLiteral("permutationTest"));
     permutationButton_->setToolTip(
         QStringLiteral("Could the search have found this model in noise? Build on histories with %1")
@@ -145,12 +143,11 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     restoreChoice();
 }
 
-// The task, the last member, stops a running build and drops its result.
 CStrategyBuilderDlg::~CStrategyBuilderDlg() = default;
 
 void CStrategyBuilderDlg::showLastBuild(std::optional<LastBuild> build) {
     lastBuild_ = std::move(build);
-    surfaceButton_->setEnabled(!isBuilding() && lastBuild_.has_value());
+    surfaceButton_->setEnabled(!isRunning() && lastBuild_.has_value());
 }
 
 QLabel* CStrategyBuilderDlg::addReadOut(int id) {
@@ -181,7 +178,7 @@ void CStrategyBuilderDlg::clearFigures() {
 }
 
 void CStrategyBuilderDlg::accept() {
-    if (isBuilding()) return;
+    if (isRunning()) return;
     if (withPriceChart(workspace_) == nullptr) {
         showMessage(QStringLiteral("Open a price file first: the Strategy Builder builds a model for the active "
                                    "chart's product."));
@@ -205,7 +202,7 @@ bool CStrategyBuilderDlg::confirmOverwrite(const std::filesystem::path& path) co
 }
 
 void CStrategyBuilderDlg::saveBuiltModel() {
-    if (isBuilding() || !lastBuild_) return;
+    if (isRunning() || !lastBuild_) return;
     const std::filesystem::path path = performanceFilePath(startDirectory_, lastBuild_->productName);
     const QString shown = QDir::toNativeSeparators(QString::fromStdString(path.string()));
     if (!confirmOverwrite(path)) return;
@@ -263,7 +260,7 @@ void CStrategyBuilderDlg::restoreChoice() {
 }
 
 void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
-    TaskControl& control = task_.control();
+    TaskControl& control = runTask();
     BuildOptions options;
     control.watch(options);
     options.grids = grids_;
@@ -290,13 +287,12 @@ void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
     runningLayer_ = 0;
     buildStarted_ = std::chrono::steady_clock::now();
     // The build runs on a copy; the chart's bars are only touched on this thread.
-    task_.start(
+    startRun(
         [registry = workspace_->registry, product = buildingProduct_, choice, options]() mutable {
             BuildResult result = buildStrategy(registry, product, choice, options);
             return BuiltCopy{std::move(result), std::move(registry)};
         },
-        [this](BuiltCopy built) { finishBuild(std::move(built)); });
-    setBusy(true);
+        [this](BuiltCopy built) { showEnd(std::move(built)); });
 }
 
 void CStrategyBuilderDlg::showProgress(int layer, std::int64_t done, std::int64_t total) {
@@ -319,21 +315,9 @@ void CStrategyBuilderDlg::setBusy(bool busy) {
     if (busy) saveButton_->setEnabled(false);
 }
 
-void CStrategyBuilderDlg::cancelBuild() {
-    // The build sees the request between trials and reports its end as usual.
-    task_.cancel();
-}
-
-void CStrategyBuilderDlg::reject() {
-    // A running build stops and its end is shown before the dialog closes.
-    task_.finishNow();
-    QDialog::reject();
-}
-
-void CStrategyBuilderDlg::finishBuild(BuiltCopy built) {
+void CStrategyBuilderDlg::showEnd(BuiltCopy built) {
     const BuildResult& result = built.result;
     lastBuildTime_ = std::chrono::steady_clock::now() - buildStarted_;
-    setBusy(false);
     switch (result.outcome) {
     case RunOutcome::Done:
         if (Product* product = workspace_->registry.findProduct(buildingProduct_))
@@ -351,7 +335,6 @@ void CStrategyBuilderDlg::finishBuild(BuiltCopy built) {
         showMessage(QString::fromStdString(result.refusal));
         break;
     }
-    emit buildFinished();
 }
 
 void CStrategyBuilderDlg::showBuiltModel(const BuildResult& result) {

@@ -66,7 +66,7 @@ QString fixed(double value) { return QString::number(value, 'f', 4); }
 
 CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory,
                                          QWidget* parent)
-    : QDialog(parent),
+    : RunDialog(parent),
       indexPicker_(this, {"baseIndex", "use2nd", "secondIndex", "use3rd", "thirdIndex"}, 180),
       selectionList_(new QComboBox(this)),
       permutations_(new QSpinBox(this)),
@@ -100,8 +100,6 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
     dataQualityText_->setObjectName(QStringLiteral("dataQuality"));
     dataQualityText_->setWordWrap(true);
     dataQualityText_->setStyleSheet(QStringLiteral("color: #b35c00"));
-    connect(&task_, &BackgroundTask::progressed, this,
-            [this](int, qint64 done, qint64 total) { showProgress(done, total); });
     connect(controls_.run, &QPushButton::clicked, this, &CPermutationTestDlg::run);
     connect(controls_.cancel, &QPushButton::clicked, this, &CPermutationTestDlg::cancel);
     connect(controls_.save, &QPushButton::clicked, this, &CPermutationTestDlg::askAndSaveCsv);
@@ -152,7 +150,6 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
 
 }
 
-// A run still going is abandoned by the task, the last member.
 CPermutationTestDlg::~CPermutationTestDlg() = default;
 
 void CPermutationTestDlg::setBuild(const IndexChoice& choice, TrialSelection selection) {
@@ -190,20 +187,19 @@ void CPermutationTestDlg::run() {
     // Named with the result, as the builder and walk-forward name them: the
     // shuffles keep whatever faults the history's moves hold.
     testedDataQuality_ = dataQualityNote(checkPriceFile(workspace_->pricePath, product->name), {}, {});
-    task_.control().watch(options);
+    runTask().watch(options);
     tested_ = options;
     started_ = std::chrono::steady_clock::now();
-    setBusy(true);
-    controls_.progress->setRange(0, 0);  // the real build first: no count yet
-    controls_.progress->setFormat(QStringLiteral("Building on the real history"));
-    task_.start(
+    startRun(
         [history = historyCutAt(*product, product->historyLength()), name = product->name, options] {
             return runPermutationTest(history, name, options);
         },
-        [this](PermutationRun running) { finishRun(std::move(running)); });
+        [this](PermutationRun running) { showEnd(std::move(running)); });
+    controls_.progress->setRange(0, 0);  // the real build first: no count yet
+    controls_.progress->setFormat(QStringLiteral("Building on the real history"));
 }
 
-void CPermutationTestDlg::showProgress(std::int64_t done, std::int64_t total) {
+void CPermutationTestDlg::showProgress(int /*stage*/, std::int64_t done, std::int64_t total) {
     controls_.progress->setRange(0, static_cast<int>(std::max<std::int64_t>(total, 1)));
     controls_.progress->setValue(static_cast<int>(done));
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
@@ -220,14 +216,7 @@ void CPermutationTestDlg::setBusy(bool busy) {
         entry->setEnabled(!busy);
 }
 
-void CPermutationTestDlg::cancel() { task_.cancel(); }
-
-void CPermutationTestDlg::reject() {
-    task_.finishNow();  // a running test ends cancelled, keeping nothing
-    QDialog::reject();
-}
-
-void CPermutationTestDlg::finishRun(PermutationRun running) {
+void CPermutationTestDlg::showEnd(PermutationRun running) {
     controls_.progress->setRange(0, 1);
     controls_.progress->setValue(running.done() ? 1 : 0);
     switch (running.outcome) {
@@ -247,8 +236,6 @@ void CPermutationTestDlg::finishRun(PermutationRun running) {
             showMessage(QString::fromStdString(running.refusal));
             break;
     }
-    setBusy(false);
-    emit runFinished();
 }
 
 void CPermutationTestDlg::clearResults() {

@@ -55,7 +55,7 @@ QVector<double> cumulative(const std::vector<double>& daily) {
 }  // namespace
 
 CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory, QWidget* parent)
-    : QDialog(parent),
+    : RunDialog(parent),
       indexPicker_(this, {"baseIndex", "use2nd", "secondIndex", "use3rd", "thirdIndex"}, 180),
       trainBars_(new QSpinBox(this)),
       testBars_(new QSpinBox(this)),
@@ -97,9 +97,6 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     connect(controls_.run, &QPushButton::clicked, this, &CWalkForwardDlg::run);
     connect(controls_.cancel, &QPushButton::clicked, this, &CWalkForwardDlg::cancel);
     connect(controls_.save, &QPushButton::clicked, this, &CWalkForwardDlg::askAndSaveCsv);
-    connect(&task_, &BackgroundTask::progressed, this, [this](int stage, qint64 done, qint64 total) {
-        showProgress(static_cast<WalkForwardStage>(stage), done, total);
-    });
 
     QStringList headers;
     for (const char* column : foldColumns) headers << QString::fromLatin1(column);
@@ -194,7 +191,6 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     rememberWindowSize(this, QStringLiteral("Walk-Forward Analysis"), QSize(980, 660));
 }
 
-// The task, the last member, stops a running walk and drops its result.
 CWalkForwardDlg::~CWalkForwardDlg() = default;
 
 QLabel* CWalkForwardDlg::addTotal(const char* name, const QString& caption, const QString& tip) {
@@ -245,21 +241,20 @@ void CWalkForwardDlg::run() {
     }
 
     clearResults();
-    task_.control().watch(options);
-    task_.start(
+    runTask().watch(options);
+    startRun(
         [history = historyCutAt(*product, product->historyLength()), name = product->name, choice, options]() mutable {
             WalkForwardReport report = runWalkForward(history, name, choice, options);
             return WalkedCopy{std::move(report), std::move(history), std::move(name), options.folds.testBars};
         },
-        [this](WalkedCopy walked) { finishRun(std::move(walked)); });
-    setBusy(true);
-    showProgress(WalkForwardStage::BaseSearch, 0, 1);
+        [this](WalkedCopy walked) { showEnd(std::move(walked)); });
+    showProgress(static_cast<int>(WalkForwardStage::BaseSearch), 0, 1);
 }
 
-void CWalkForwardDlg::showProgress(WalkForwardStage stage, std::int64_t done, std::int64_t total) {
+void CWalkForwardDlg::showProgress(int stage, std::int64_t done, std::int64_t total) {
     controls_.progress->setRange(0, static_cast<int>(std::max<std::int64_t>(total, 1)));
     controls_.progress->setValue(static_cast<int>(done));
-    controls_.progress->setFormat(stage == WalkForwardStage::BaseSearch ? QStringLiteral("Base search: %v of %m trials")
+    controls_.progress->setFormat(stage == static_cast<int>(WalkForwardStage::BaseSearch) ? QStringLiteral("Base search: %v of %m trials")
                                                                : QStringLiteral("Folds built: %v of %m"));
 }
 
@@ -272,14 +267,7 @@ void CWalkForwardDlg::setBusy(bool busy) {
         entry->setEnabled(!busy);
 }
 
-void CWalkForwardDlg::cancel() { task_.cancel(); }
-
-void CWalkForwardDlg::reject() {
-    task_.finishNow();
-    QDialog::reject();
-}
-
-void CWalkForwardDlg::finishRun(WalkedCopy walked) {
+void CWalkForwardDlg::showEnd(WalkedCopy walked) {
     if (walked.report.done()) {
         report_ = std::move(walked.report);
         history_ = std::move(walked.history);
@@ -294,8 +282,6 @@ void CWalkForwardDlg::finishRun(WalkedCopy walked) {
         // is a walk-forward that wants more memory than it may take.
         if (!cancelled) showMessage(QString::fromStdString(walked.report.refusal));
     }
-    setBusy(false);
-    emit runFinished();
 }
 
 void CWalkForwardDlg::clearResults() {
