@@ -59,6 +59,13 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
       cancelButton_(new QPushButton(QStringLiteral("Cancel"), this)),
       workspace_(workspace),
       startDirectory_(std::move(startDirectory)) {
+    setUpEntries();
+    layOut(makeButtonRow());
+    restoreChoice();
+}
+
+// The window's name, the selection, the curve, the progress bar and the notes.
+void CStrategyBuilderDlg::setUpEntries() {
     setObjectName(QStringLiteral("144"));
     setWindowTitle(QStringLiteral("Strategy Builder"));
     curveChart_->setObjectName(QStringLiteral("1012"));
@@ -67,6 +74,20 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     progress_->setRange(0, 1);
     progress_->setValue(0);
     progress_->setFormat(QString());
+    selectionList_->setObjectName(QStringLiteral("selection"));
+    selectionList_->addItems({QStringLiteral("Best"), QStringLiteral("Plateau")});
+    selectionList_->setToolTip(QStringLiteral(
+        "Best: each layer keeps its best trial; plateau: the trial whose grid neighbours earn most on average"));
+    for (QLabel* note : {filterCostText_, dataQualityText_}) {
+        note->setWordWrap(true);
+        note->setStyleSheet(QStringLiteral("color: #b35c00"));
+    }
+    filterCostText_->setObjectName(QStringLiteral("filterCost"));
+    dataQualityText_->setObjectName(QStringLiteral("dataQuality"));
+}
+
+// The progress bar and the buttons at the window's foot, connected.
+QHBoxLayout* CStrategyBuilderDlg::makeButtonRow() {
     okButton_->setObjectName(QStringLiteral("1"));
     okButton_->setDefault(true);
     auto* finish = new QPushButton(QStringLiteral("Finish"), this);
@@ -76,10 +97,6 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     connect(okButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::accept);
     connect(finish, &QPushButton::clicked, this, &CStrategyBuilderDlg::reject);
     connect(cancelButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::cancel);
-    selectionList_->setObjectName(QStringLiteral("selection"));
-    selectionList_->addItems({QStringLiteral("Best"), QStringLiteral("Plateau")});
-    selectionList_->setToolTip(QStringLiteral(
-        "Best: each layer keeps its best trial; plateau: the trial whose grid neighbours earn most on average"));
     surfaceButton_->setObjectName(QStringLiteral("surface"));
     surfaceButton_->setToolTip(QStringLiteral("The returns of the base index's trials over its parameters"));
     surfaceButton_->setEnabled(false);
@@ -96,6 +113,21 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     saveButton_->setEnabled(false);
     connect(saveButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::saveBuiltModel);
 
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(progress_, 1);
+    buttons->addWidget(cancelButton_);
+    buttons->addSpacing(16);
+    buttons->addWidget(okButton_);
+    buttons->addWidget(saveButton_);
+    buttons->addWidget(surfaceButton_);
+    buttons->addWidget(permutationButton_);
+    buttons->addWidget(finish);
+    return buttons;
+}
+
+// The indexes with their layers' read-outs on top, the measures, the notes,
+// the robustness panel, the curve and `buttons` at the foot.
+void CStrategyBuilderDlg::layOut(QHBoxLayout* buttons) {
     auto* indexes = new QGridLayout;
     indexPicker_.place(indexes);
     indexes->addWidget(new QLabel(QStringLiteral("Select"), this), 0, 4);
@@ -115,32 +147,15 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
         measureRow->addWidget(text, 1);
     }
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(progress_, 1);
-    buttons->addWidget(cancelButton_);
-    buttons->addSpacing(16);
-    buttons->addWidget(okButton_);
-    buttons->addWidget(saveButton_);
-    buttons->addWidget(surfaceButton_);
-    buttons->addWidget(permutationButton_);
-    buttons->addWidget(finish);
-
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(indexes);
     layout->addWidget(measures);
-    for (QLabel* note : {filterCostText_, dataQualityText_}) {
-        note->setWordWrap(true);
-        note->setStyleSheet(QStringLiteral("color: #b35c00"));
-    }
-    filterCostText_->setObjectName(QStringLiteral("filterCost"));
     layout->addWidget(filterCostText_);
     layout->addWidget(robustnessPanel_);
-    dataQualityText_->setObjectName(QStringLiteral("dataQuality"));
     layout->addWidget(dataQualityText_);
     layout->addWidget(new QLabel(QStringLiteral("Accumulative PL Curve"), this));
     layout->addWidget(curveChart_, 1);
     layout->addLayout(buttons);
-    restoreChoice();
 }
 
 CStrategyBuilderDlg::~CStrategyBuilderDlg() = default;

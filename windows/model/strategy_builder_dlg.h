@@ -13,6 +13,7 @@ class CChartFX;
 class CRobustnessPanel;
 class ChartWorkspace;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -75,6 +76,10 @@ private:
     void saveBuiltModel();
     void rememberChoice() const;
     void restoreChoice();
+    // The constructor's steps, in order.
+    void setUpEntries();
+    QHBoxLayout* makeButtonRow();
+    void layOut(QHBoxLayout* buttons);
     void startBuild(const varkel::IndexChoice& choice);
     void showProgress(int layer, std::int64_t done, std::int64_t total) override;
     void setBusy(bool busy) override;

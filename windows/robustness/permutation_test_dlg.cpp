@@ -78,6 +78,14 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
       controls_(this),
       workspace_(workspace),
       startDirectory_(std::move(startDirectory)) {
+    setUpEntries();
+    setUpLayerTable();
+    setUpHistogram();
+    layOut();
+}
+
+// The window's name, the test's entries, the texts and the buttons.
+void CPermutationTestDlg::setUpEntries() {
     setObjectName(QStringLiteral("permutationTest"));
     setWindowTitle(QStringLiteral("Permutation Test"));
     selectionList_->setObjectName(QStringLiteral("selection"));
@@ -103,7 +111,10 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
     connect(controls_.run, &QPushButton::clicked, this, &CPermutationTestDlg::run);
     connect(controls_.cancel, &QPushButton::clicked, this, &CPermutationTestDlg::cancel);
     connect(controls_.save, &QPushButton::clicked, this, &CPermutationTestDlg::askAndSaveCsv);
+}
 
+// One row per layer; the p-value and rank columns say how they are counted.
+void CPermutationTestDlg::setUpLayerTable() {
     QStringList headers;
     for (const char* column : tableColumns) headers << QString::fromLatin1(column);
     layerTable_->setHorizontalHeaderLabels(headers);
@@ -118,7 +129,10 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
         QStringLiteral("(1 + shuffled histories whose build did at least as well) / (1 + shuffled histories)"));
     layerTable_->horizontalHeaderItem(3)->setToolTip(
         QStringLiteral("The real build's place among all builds, from the best; ties placed before it"));
+}
 
+// The histogram of the permuted builds' returns.
+void CPermutationTestDlg::setUpHistogram() {
     chart_->setMinimumSize(480, 240);
     chart_->xAxis->setLabel(QStringLiteral("Return of the whole build on a shuffled history"));
     chart_->yAxis->setLabel(QStringLiteral("Histories"));
@@ -127,7 +141,10 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
     bars_->setPen(QPen(QColor(60, 90, 160)));
     bars_->setBrush(QColor(120, 150, 220));
     chart_->legend->setVisible(true);
+}
 
+// The entries on top, the histogram over the table, the texts and the run's row at the foot.
+void CPermutationTestDlg::layOut() {
     auto* entries = new QGridLayout;
     indexPicker_.place(entries);
     entries->addWidget(new QLabel(QStringLiteral("Select"), this), 0, 2);
@@ -147,7 +164,6 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
     layout->addWidget(dataQualityText_);
     layout->addLayout(controls_.makeRow());
     rememberWindowSize(this, QStringLiteral("Permutation Test"), QSize(860, 640));
-
 }
 
 CPermutationTestDlg::~CPermutationTestDlg() = default;

@@ -65,6 +65,12 @@ public:
     bool saveCsv(const QString& path);
 
 private:
+    // The constructor's steps, in order.
+    void setUpEntries();
+    void setUpLayerTable();
+    void setUpHistogram();
+    void layOut();
+
     void showProgress(int stage, std::int64_t done, std::int64_t total) override;
     void setBusy(bool busy) override;
     void showEnd(varkel::PermutationRun running);

@@ -70,6 +70,16 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
       controls_(this),
       workspace_(workspace),
       startDirectory_(std::move(startDirectory)) {
+    setUpEntries();
+    setUpFoldTable();
+    setUpTotals();
+    setUpChart();
+    setUpTexts();
+    layOut();
+}
+
+// The window's name, the run's entries and the buttons.
+void CWalkForwardDlg::setUpEntries() {
     setObjectName(QStringLiteral("walkForward"));
     setWindowTitle(QStringLiteral("Walk-Forward Analysis"));
     trainBars_->setObjectName(QStringLiteral("trainBars"));
@@ -97,7 +107,10 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     connect(controls_.run, &QPushButton::clicked, this, &CWalkForwardDlg::run);
     connect(controls_.cancel, &QPushButton::clicked, this, &CWalkForwardDlg::cancel);
     connect(controls_.save, &QPushButton::clicked, this, &CWalkForwardDlg::askAndSaveCsv);
+}
 
+// One row per fold; every column says what it holds.
+void CWalkForwardDlg::setUpFoldTable() {
     QStringList headers;
     for (const char* column : foldColumns) headers << QString::fromLatin1(column);
     foldTable_->setHorizontalHeaderLabels(headers);
@@ -117,19 +130,10 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
         "Out-of-sample profit per bar over in-sample profit per bar"};
     for (int column = 0; column < foldTable_->columnCount(); ++column)
         foldTable_->horizontalHeaderItem(column)->setToolTip(QString::fromLatin1(columnTips[column]));
+}
 
-    auto* indexes = new QGridLayout;
-    indexPicker_.place(indexes);
-    indexes->addWidget(new QLabel(QStringLiteral("Train"), this), 0, 2);
-    indexes->addWidget(trainBars_, 0, 3);
-    indexes->addWidget(new QLabel(QStringLiteral("Test"), this), 1, 2);
-    indexes->addWidget(testBars_, 1, 3);
-    indexes->addWidget(new QLabel(QStringLiteral("Windows"), this), 0, 4);
-    indexes->addWidget(windowList_, 0, 5);
-    indexes->addWidget(new QLabel(QStringLiteral("Select"), this), 1, 4);
-    indexes->addWidget(selectionList_, 1, 5);
-    indexes->setColumnStretch(6, 1);
-
+// The totals of all folds, a caption and a value each.
+void CWalkForwardDlg::setUpTotals() {
     auto* totalsLayout = new QGridLayout(totals_);
     totalsLayout->setContentsMargins(0, 0, 0, 0);
     addTotal("netProfit", QStringLiteral("Net profit"),
@@ -147,7 +151,10 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     addTotal("wholeHistory", QStringLiteral("Whole-history build"),
              QStringLiteral("What a normal build on all bars earns over the same test bars: an in-sample figure"));
     totalsLayout->setRowStretch(static_cast<int>(totalTexts_.size()), 1);
+}
 
+// The stitched out-of-sample curve and the whole-history build's, the legend under them.
+void CWalkForwardDlg::setUpChart() {
     chart_->setMinimumSize(360, 200);
     // The legend stands in a row of its own under the plot, never over the curves.
     chart_->legend->setVisible(true);
@@ -159,6 +166,35 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     chart_->plotLayout()->setRowStretchFactor(1, 0.001);
     chart_->xAxis->setLabel(QStringLiteral("Date (start of each test window)"));
     chart_->yAxis->setLabel(QStringLiteral("Cumulative P&L"));
+}
+
+// The verdict, the parameter columns' key and the data-quality note.
+void CWalkForwardDlg::setUpTexts() {
+    verdictText_->setObjectName(QStringLiteral("verdict"));
+    verdictText_->setStyleSheet(QStringLiteral("font-weight: bold"));
+    parameterKey_->setObjectName(QStringLiteral("parameterKey"));
+    dataQualityText_->setObjectName(QStringLiteral("dataQuality"));
+    dataQualityText_->setStyleSheet(QStringLiteral("color: #b35c00"));
+    for (QLabel* text : {verdictText_, parameterKey_, dataQualityText_}) {
+        text->setWordWrap(true);
+        text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+}
+
+// The entries on top, the table over the chart and totals, the texts and the run's row at the foot.
+void CWalkForwardDlg::layOut() {
+    auto* indexes = new QGridLayout;
+    indexPicker_.place(indexes);
+    indexes->addWidget(new QLabel(QStringLiteral("Train"), this), 0, 2);
+    indexes->addWidget(trainBars_, 0, 3);
+    indexes->addWidget(new QLabel(QStringLiteral("Test"), this), 1, 2);
+    indexes->addWidget(testBars_, 1, 3);
+    indexes->addWidget(new QLabel(QStringLiteral("Windows"), this), 0, 4);
+    indexes->addWidget(windowList_, 0, 5);
+    indexes->addWidget(new QLabel(QStringLiteral("Select"), this), 1, 4);
+    indexes->addWidget(selectionList_, 1, 5);
+    indexes->setColumnStretch(6, 1);
+
     auto* results = new QSplitter(Qt::Vertical, this);
     results->addWidget(foldTable_);
     auto* lower = new QWidget(results);
@@ -169,17 +205,6 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     results->addWidget(lower);
     results->setStretchFactor(0, 2);
     results->setStretchFactor(1, 3);
-
-
-    verdictText_->setObjectName(QStringLiteral("verdict"));
-    verdictText_->setStyleSheet(QStringLiteral("font-weight: bold"));
-    parameterKey_->setObjectName(QStringLiteral("parameterKey"));
-    dataQualityText_->setObjectName(QStringLiteral("dataQuality"));
-    dataQualityText_->setStyleSheet(QStringLiteral("color: #b35c00"));
-    for (QLabel* text : {verdictText_, parameterKey_, dataQualityText_}) {
-        text->setWordWrap(true);
-        text->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    }
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(indexes);

@@ -56,6 +56,14 @@ private:
         int testBars = 0;  // the test length asked
     };
 
+    // The constructor's steps, in order.
+    void setUpEntries();
+    void setUpFoldTable();
+    void setUpTotals();
+    void setUpChart();
+    void setUpTexts();
+    void layOut();
+
     void showProgress(int stage, std::int64_t done, std::int64_t total) override;
     void setBusy(bool busy) override;
     void showEnd(WalkedCopy walked);
