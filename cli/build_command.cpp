@@ -5,7 +5,7 @@
 #include "cli/interrupt_cancel.h"
 #include "cli/progress_bar.h"
 #include "cli/selection_option.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "base/atomic_file.h"
 #include "model/trade_model_file.h"
 #include "report/build_texts.h"

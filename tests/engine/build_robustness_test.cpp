@@ -6,7 +6,7 @@
 #include "../support/sample_history.h"
 
 #include "model/trade_model_file.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "search/plateau_selection.h"
 
 #include <gtest/gtest.h>

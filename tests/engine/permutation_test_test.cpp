@@ -9,7 +9,7 @@
 
 #include "data/price_file.h"
 #include "robustness/permutation_test.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "report/permutation_texts.h"
 #include "robustness/permutation_parts.h"
 

@@ -1,7 +1,7 @@
 #include "../support/sample_history.h"
 #include "model/backtest.h"
 #include "search/saved_model.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "report/build_texts.h"
 #include "studies/study_catalogue.h"

@@ -9,7 +9,7 @@
 #include "../support/vector_targets.h"
 
 #include "robustness/history_cut.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "robustness/walk_forward.h"
 #include "search/saved_model.h"

@@ -3,11 +3,11 @@
 #include "trade_model_station.h"
 
 #include "search/trial_selection.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "windows/model/last_build.h"
 #include "windows/robustness/parameter_surface_dlg.h"
 #include "search/trial_selection.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "windows/robustness/parameter_surface_dlg.h"
 #include "report/build_texts.h"
 #include "robustness/surface_slice.h"

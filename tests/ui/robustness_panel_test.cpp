@@ -3,7 +3,7 @@
 #include "trade_model_station.h"
 
 #include "model/trade_model_file.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "windows/robustness/parameter_surface_dlg.h"

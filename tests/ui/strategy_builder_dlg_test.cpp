@@ -1,6 +1,6 @@
 #include "trade_model_station.h"
 
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "windows/model/strategy_builder_dlg.h"
 #include "report/build_texts.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "windows/model/last_build.h"
 #include "workbench/run_dialog.h"
 #include "windows/robustness/index_picker.h"

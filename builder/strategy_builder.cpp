@@ -1,4 +1,4 @@
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 
 #include "model/backtest.h"
 #include "model/measures.h"
