@@ -60,7 +60,7 @@ std::string walkForwardTable(const WalkForwardReport& report, const Product& pro
                    totals.profitableFoldShare() * 100.0);
     text += "  walk-forward efficiency  " + optionalText(totals.efficiency, "%14.4f") + "\n";
     text += formattedText("  base parameter changes   %14d of %zu\n", totals.parameterChanges, folds > 0 ? folds - 1 : 0);
-    text += formattedText("Whole-history build over the same bars (in sample)\n");
+    text += "Whole-history build over the same bars (in sample)\n";
     text += formattedText("  net profit               %14.4f\n", report.wholeHistoryTestReturn);
     text += "  model                    " + modelText(whole) + "\n";
     return text;
