@@ -14,6 +14,17 @@ int coreCount() {
 
 }  // namespace
 
+WorkControl WorkControl::atStage(int partStage) const {
+    WorkControl part = *this;
+    part.stage = partStage;
+    return part;
+}
+
+WorkControl WorkControl::startStage(int partStage) const {
+    if (onStageStarted) onStageStarted(partStage);
+    return atStage(partStage);
+}
+
 int maxWorkerThreads() { return coreCount() * 4; }
 
 int workerCountFor(const WorkControl& control, int itemCount) {

@@ -5,7 +5,7 @@
 #include "bench_options.h"
 #include "fixed_workload.h"
 #include "search/optimisers.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "robustness/pnl_blocks.h"
 
 #include <benchmark/benchmark.h>

@@ -6,7 +6,7 @@
 // instructions the build was compiled for.
 #include "fixed_workload.h"
 #include "robustness/permutation_test.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 
 #include <benchmark/benchmark.h>
 

@@ -6,7 +6,7 @@
 #include "data/price_file.h"
 #include "fixed_workload.h"
 #include "robustness/history_cut.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "robustness/walk_forward.h"
 
 #include <benchmark/benchmark.h>

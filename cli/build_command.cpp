@@ -7,7 +7,7 @@
 #include "cli/interrupt_cancel.h"
 #include "cli/progress_bar.h"
 #include "cli/selection_option.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "base/atomic_file.h"
 #include "model/trade_model_file.h"
 #include "report/build_texts.h"
@@ -137,10 +137,9 @@ int runBuildCommand(int argc, char** argv) {
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     switch (result.outcome) {
-        case BuildOutcome::Built: break;
-        case BuildOutcome::Refused: std::fprintf(stderr, "%s\n", result.refusal.c_str()); return exitFailed;
-        case BuildOutcome::Cancelled: std::fputs("Build cancelled\n", stderr); return exitFailed;
-        default: std::fprintf(stderr, "No product %s\n", product->c_str()); return exitFailed;
+        case RunOutcome::Done: break;
+        case RunOutcome::Refused: std::fprintf(stderr, "%s\n", result.refusal.c_str()); return exitFailed;
+        case RunOutcome::Cancelled: std::fputs("Build cancelled\n", stderr); return exitFailed;
     }
     for (const std::string& cost : filterCostTexts(result.layerReturns, result.model)) std::printf("%s\n", cost.c_str());
     // Two Sharpe figures, named apart: this one is the model file's (the mean

@@ -53,7 +53,7 @@ const char* const usage =
 // The permutations done of the shard's with the time they leave, while a test runs.
 class PermutationProgress {
 public:
-    void operator()(std::int64_t done, std::int64_t total) const {
+    void operator()(int /*stage*/, std::int64_t done, std::int64_t total) const {
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
         const double left = done > 0 ? elapsed * static_cast<double>(total - done) / static_cast<double>(done) : 0.0;
         drawProgressBar("Permuted", done, total, left);
@@ -153,10 +153,9 @@ int runTest(const CliArgs& args, const IndexChoice& choice, const std::filesyste
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     switch (result.outcome) {
-        case PermutationOutcome::Done: break;
-        case PermutationOutcome::Refused: std::fprintf(stderr, "%s\n", result.refusal.c_str()); return exitFailed;
-        case PermutationOutcome::Cancelled: std::fputs("Permutation test cancelled\n", stderr); return exitFailed;
-        case PermutationOutcome::NoProduct: std::fprintf(stderr, "No product %s\n", product.c_str()); return exitFailed;
+        case RunOutcome::Done: break;
+        case RunOutcome::Refused: std::fprintf(stderr, "%s\n", result.refusal.c_str()); return exitFailed;
+        case RunOutcome::Cancelled: std::fputs("Permutation test cancelled\n", stderr); return exitFailed;
     }
     std::fprintf(stderr, "%zu permuted builds and the real one in %.1f s (%.3f s a build)\n", result.rows.size(),
                  seconds, seconds / static_cast<double>(result.rows.size() + 1));

@@ -89,10 +89,16 @@ int runWalkForwardCommand(int argc, char** argv) {
     ProductRegistry registry;
     if (!loadHistory(registry, *product, *file)) return exitFailed;
     const Product& loaded = *registry.findProduct(*product);
+    if (planFolds(loaded.historyLength(), options.folds).refusal == FoldRefusal::NothingToTest) {
+        std::fprintf(stderr, "A train length of %d bars leaves nothing to test: %s has %d bars\n",
+                     options.folds.trainBars, product->c_str(), loaded.historyLength());
+        return exitFailed;
+    }
 
     if (isatty(STDERR_FILENO))
-        options.onProgress = [](WalkForwardStage stage, std::int64_t done, std::int64_t total) {
-            drawProgressBar(stage == WalkForwardStage::BaseSearch ? "Base Index" : "Folds", done, total);
+        options.onProgress = [](int stage, std::int64_t done, std::int64_t total) {
+            drawProgressBar(stage == static_cast<int>(WalkForwardStage::BaseSearch) ? "Base Index" : "Folds", done,
+                            total);
         };
     WalkForwardReport report;
     {
@@ -103,20 +109,9 @@ int runWalkForwardCommand(int argc, char** argv) {
     }
 
     switch (report.outcome) {
-        case WalkForwardOutcome::Done: break;
-        case WalkForwardOutcome::Refused:
-            std::fprintf(stderr, "A train length of %d bars leaves nothing to test: %s has %d bars\n",
-                         options.folds.trainBars, product->c_str(), loaded.historyLength());
-            return exitFailed;
-        case WalkForwardOutcome::Cancelled:
-            std::fputs("Walk-forward cancelled\n", stderr);
-            return exitFailed;
-        case WalkForwardOutcome::TooMuchMemory:
-            std::fprintf(stderr, "%s\n", walkForwardMemoryText(report).c_str());
-            return exitFailed;
-        default:
-            std::fprintf(stderr, "No product %s\n", product->c_str());
-            return exitFailed;
+        case RunOutcome::Done: break;
+        case RunOutcome::Refused: std::fprintf(stderr, "%s\n", report.refusal.c_str()); return exitFailed;
+        case RunOutcome::Cancelled: std::fputs("Walk-forward cancelled\n", stderr); return exitFailed;
     }
     std::fputs(walkForwardTable(report, loaded, options.folds, options.selection).c_str(), stdout);
     std::printf("Columns: %s\n%s\n", parameterColumnKey(report).c_str(), walkForwardVerdict(report).c_str());

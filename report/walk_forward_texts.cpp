@@ -2,7 +2,6 @@
 
 #include "base/formatted_text.h"
 #include "model/trade_model_file.h"
-#include "search/trial_ledger.h"
 #include "data/price_check.h"
 #include "report/flagged_return.h"
 #include "studies/study_catalogue.h"
@@ -111,14 +110,6 @@ std::string walkForwardCsv(const WalkForwardReport& report, const Product& produ
         text += (efficiency ? shortestText(*efficiency) : std::string("n/a")) + "\n";
     }
     return text;
-}
-
-std::string walkForwardMemoryText(const WalkForwardReport& report) {
-    const auto gigabytes = [](std::size_t bytes) { return formattedText("%.1f GB", static_cast<double>(bytes) / (1 << 30)); };
-    return "Not enough memory for the walk-forward: its " + std::to_string(report.plannedFolds) +
-           " folds would need " + gigabytes(report.ledgerBytesWanted) +
-           " to keep every base trial's train-window sums, more than the " + gigabytes(TrialLedger::maxBytes) +
-           " it may take. Use a longer test window (fewer folds).";
 }
 
 }  // namespace varkel

@@ -21,10 +21,6 @@ std::string thresholdText(double value);
 // A ratio with a printf pattern, "n/a" when there is none.
 std::string optionalText(const std::optional<double>& value, const char* pattern);
 
-// Why a walk-forward that wanted too much memory was refused:
-// "The walk-forward's 4616 folds would need 19.3 GB for ..., more than ...".
-std::string walkForwardMemoryText(const WalkForwardReport& report);
-
 // The plain verdict: "Out of sample: net 1234.50 over 12 folds, 7 of 12
 // profitable (58 %), efficiency 0.41; the whole-history build earns 3210.00
 // on the same bars, in sample."

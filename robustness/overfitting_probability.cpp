@@ -211,7 +211,7 @@ PboResult estimatePbo(const double* blockSums, std::int64_t trialCount, int bloc
         const std::int64_t trials = std::min(trialCount, (chunk + 1) * chunkTrials) - chunk * chunkTrials;
         std::lock_guard lock(progressMutex);
         trialsDone += trials;
-        control.onProgress(trialsDone, 2 * trialCount);
+        control.reportProgress(trialsDone, 2 * trialCount);
     };
 
     // Pass 1: the first strictly best trial in sample for every split. Each

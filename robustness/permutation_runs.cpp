@@ -47,7 +47,7 @@ std::optional<std::vector<PermutationRow>> runPermutedBuilds(const Product& prod
                                         rows[static_cast<std::size_t>(i)] = {k, *returns};
                                         if (control.onProgress) {
                                             const std::lock_guard<std::mutex> lock(progress);
-                                            control.onProgress(++done, total);
+                                            control.reportProgress(++done, total);
                                         }
                                     });
     if (!finished || stopped) return std::nullopt;

@@ -34,12 +34,12 @@ std::optional<std::string> validatePermutationOptions(const PermutationTestOptio
 std::optional<LayerReturns> permutedBuildReturns(ProductRegistry& history, std::string_view name,
                                                  const PermutationBuild& build, const WorkControl& work) {
     LayerSearchSettings settings;
-    settings.grids = build.grids;
     settings.threads = work.threads;
     settings.cancel = work.cancel;
+    settings.grids = build.grids;
     const LayerSearchResult searched =
         searchLayers(*history.findProduct(name), build.choice, settings, LayerRating{std::nullopt, build.selection});
-    if (searched.cancelled) return std::nullopt;
+    if (searched.outcome == RunOutcome::Cancelled) return std::nullopt;
     // A layer whose search kept no trial rates as the value every trial had to beat.
     LayerReturns returns{};
     for (std::size_t k = 0; k < returns.size(); ++k)
@@ -50,13 +50,12 @@ std::optional<LayerReturns> permutedBuildReturns(ProductRegistry& history, std::
 PermutationRun runPermutationTest(const ProductRegistry& registry, std::string_view name,
                                   const PermutationTestOptions& options) {
     PermutationRun run;
-    const Product* product = registry.findProduct(name);
-    if (product == nullptr) return run;
     auto refused = [&run](std::string why) {
-        run.outcome = PermutationOutcome::Refused;
-        run.refusal = std::move(why);
+        run.refuse(std::move(why));
         return run;
     };
+    const Product* product = registry.findProduct(name);
+    if (product == nullptr) return refused(noProductRefusal(name));
     std::optional<std::string> refusal = validatePermutationOptions(options);
     if (!refusal) refusal = validateHistoryLength(product->name, product->historyLength(), options.build.choice);
     if (refusal) return refused(*refusal);
@@ -66,22 +65,20 @@ PermutationRun runPermutationTest(const ProductRegistry& registry, std::string_v
         run.layers[static_cast<std::size_t>(layer - 1)] = options.build.choice.layerKinds()[static_cast<std::size_t>(layer - 1)] != StudyKind::NotInUse;
 
     const auto cancelled = [&run] {
-        run.outcome = PermutationOutcome::Cancelled;
+        run.outcome = RunOutcome::Cancelled;
         run.rows.clear();
         return run;
     };
     // The real build on the history as its file gives it, like every permuted one.
     WorkControl search;
     search.threads = options.threads;
-    search.cancel = options.cancel;
+    search.cancel = options.cancel;  // its progress is the builds'
     ProductRegistry history = historyCutAt(*product, product->historyLength());
     const std::optional<LayerReturns> real = permutedBuildReturns(history, product->name, options.build, search);
     if (!real) return cancelled();
     run.real = *real;
 
-    WorkControl builds;
-    builds.cancel = options.cancel;
-    builds.onProgress = options.onProgress;
+    WorkControl builds = options;
     if (options.build.selection == TrialSelection::plateau) {
         builds.threads = 1;  // one build at a time, its searches on the workers
     } else {
@@ -94,7 +91,7 @@ PermutationRun runPermutationTest(const ProductRegistry& registry, std::string_v
         [&](ProductRegistry& permuted) { return permutedBuildReturns(permuted, productName, options.build, search); });
     if (!rows) return cancelled();
     run.rows = std::move(*rows);
-    run.outcome = PermutationOutcome::Done;
+    run.outcome = RunOutcome::Done;
     return run;
 }
 

@@ -1,14 +1,14 @@
 #pragma once
 
+#include "base/run_outcome.h"
+#include "base/work_control.h"
 #include "data/product_registry.h"
 #include "search/build_validation.h"
 #include "search/optimiser_grid.h"
 #include "search/trial_selection.h"
 #include "robustness/permutation_runs.h"
 
-#include <atomic>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,15 +32,12 @@ inline constexpr std::int64_t defaultPermutations = 200;
 inline constexpr std::size_t permutationMemoryBudget = 128u * 1024 * 1024;
 inline constexpr std::uint64_t defaultPermutationSeed = 1;
 
-struct PermutationTestOptions {
+// The run control counts the permuted builds finished of the shard's, in stage 0.
+struct PermutationTestOptions : WorkControl {
     PermutationBuild build{};
     std::int64_t permutations = defaultPermutations;  // P
     std::uint64_t seed = defaultPermutationSeed;      // s
     PermutationShard shard{};
-    int threads = 0;  // 0: one per core
-    // The permuted builds finished of the shard's. Called from worker threads, one call at a time.
-    std::function<void(std::int64_t done, std::int64_t total)> onProgress;
-    const std::atomic<bool>* cancel = nullptr;
 };
 
 // The message that refuses the options (P out of 1 .. maxPermutations, a
@@ -48,11 +45,7 @@ struct PermutationTestOptions {
 // refuses), or nothing.
 std::optional<std::string> validatePermutationOptions(const PermutationTestOptions& options);
 
-enum class PermutationOutcome { Done, NoProduct, Refused, Cancelled };
-
-struct PermutationRun {
-    PermutationOutcome outcome = PermutationOutcome::NoProduct;
-    std::string refusal;   // why, when refused
+struct PermutationRun : RunEnd {
     LayersInUse layers{};  // base, 2nd, 3rd
     LayerReturns real{};   // R of each layer: the build on the history itself
     std::vector<PermutationRow> rows;  // the shard's R_k in index order

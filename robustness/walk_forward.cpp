@@ -1,5 +1,6 @@
 #include "robustness/walk_forward.h"
 
+#include "base/formatted_text.h"
 #include "model/backtest.h"
 #include "robustness/history_cut.h"
 #include "search/layer_search.h"
@@ -8,6 +9,7 @@
 #include "search/saved_model.h"
 #include "search/search_kinds.h"
 
+#include <limits>
 #include <optional>
 #include <variant>
 
@@ -15,12 +17,20 @@ namespace varkel {
 
 namespace {
 
+// The folds' searches report no progress of their own: the fold builds count in folds.
 LayerSearchSettings settingsFor(const WalkForwardOptions& options) {
     LayerSearchSettings settings;
-    settings.grids = options.grids;
     settings.threads = options.threads;
     settings.cancel = options.cancel;
+    settings.grids = options.grids;
     return settings;
+}
+
+std::string memoryRefusal(std::size_t bytesWanted, std::size_t folds) {
+    const auto gigabytes = [](std::size_t bytes) { return formattedText("%.1f GB", static_cast<double>(bytes) / (1 << 30)); };
+    return "Not enough memory for the walk-forward: its " + std::to_string(folds) + " folds would need " +
+           gigabytes(bytesWanted) + " to keep every base trial's train-window sums, more than the " +
+           gigabytes(TrialLedger::maxBytes) + " it may take. Use a longer test window (fewer folds).";
 }
 
 // What `model` earns over the bars [from, to) of the history cut at `to`,
@@ -37,25 +47,31 @@ double testReturn(const Product& product, const TradeModel& model, int from, int
 
 }  // namespace
 
+std::optional<std::string> validateWalkForwardOptions(const WalkForwardOptions& options) {
+    // Checked on a history one bar longer than the train length: only the settings can refuse it.
+    const int trainBars = options.folds.trainBars;
+    const int longerThanTrain = trainBars < std::numeric_limits<int>::max() ? trainBars + 1 : trainBars;
+    const FoldRefusal refusal = planFolds(longerThanTrain, options.folds).refusal;
+    if (refusal == FoldRefusal::None || refusal == FoldRefusal::NothingToTest) return std::nullopt;
+    return foldRefusalText(refusal, longerThanTrain, options.folds);
+}
+
 WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_view name, const IndexChoice& choice,
                                  const WalkForwardOptions& options) {
     WalkForwardReport report;
-    const Product* product = registry.findProduct(name);
-    if (product == nullptr) return report;
-    if (validateIndexChoice(choice)) {
-        report.outcome = WalkForwardOutcome::InvalidChoice;
+    auto refused = [&report](std::string why) {
+        report.refuse(std::move(why));
         return report;
-    }
+    };
+    const Product* product = registry.findProduct(name);
+    if (product == nullptr) return refused(noProductRefusal(name));
+    if (auto refusal = validateIndexChoice(choice)) return refused(std::move(*refusal));
     const int n = product->historyLength();
     const FoldPlan plan = planFolds(n, options.folds);
-    if (plan.refusal != FoldRefusal::None) {
-        report.outcome = WalkForwardOutcome::Refused;
-        report.refusal = plan.refusal;
-        return report;
-    }
+    if (plan.refusal != FoldRefusal::None) return refused(foldRefusalText(plan.refusal, n, options.folds));
     const StudyKind baseKind = choice.layerKinds()[0];
     auto cancelled = [&] {
-        report.outcome = WalkForwardOutcome::Cancelled;
+        report.outcome = RunOutcome::Cancelled;
         report.folds.clear();
         report.outOfSampleDaily.clear();
         report.wholeHistoryDaily.clear();
@@ -82,19 +98,15 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
     wholeSettings.ledgerWindows[0] = sharedWindows;
     if (options.onProgress)
         wholeSettings.onProgress = [&options](int layer, std::int64_t done, std::int64_t total) {
-            if (layer == 1) options.onProgress(WalkForwardStage::BaseSearch, done, total);
+            if (layer == 1) options.onProgress(static_cast<int>(WalkForwardStage::BaseSearch), done, total);
         };
     LayerSearchResult wholeBuild =
         searchLayers(*whole.findProduct(name), choice, wholeSettings, LayerRating{std::nullopt, options.selection});
-    if (wholeBuild.cancelled) return cancelled();
+    if (wholeBuild.outcome == RunOutcome::Cancelled) return cancelled();
     // A ledger over its budget recorded nothing (see TrialLedger::maxBytes):
     // the folds cannot be rated, and the trader hears why.
-    if (const TrialLedger& ledger = *wholeBuild.layers[0]->ledger; ledger.overBudget()) {
-        report.outcome = WalkForwardOutcome::TooMuchMemory;
-        report.ledgerBytesWanted = ledger.bytesWanted();
-        report.plannedFolds = static_cast<int>(plan.folds.size());
-        return report;
-    }
+    if (const TrialLedger& ledger = *wholeBuild.layers[0]->ledger; ledger.overBudget())
+        return refused(memoryRefusal(ledger.bytesWanted(), plan.folds.size()));
     report.wholeHistoryModel = wholeBuild.model;
     const int firstTest = plan.folds.front().testFrom;
     report.wholeHistoryTestReturn =
@@ -103,7 +115,7 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
     const TrialLedger& baseLedger = *wholeBuild.layers[0]->ledger;
     const TrialSelector baseSelector(baseLedger, baseKind, options.selection);
     for (std::size_t k = 0; k < plan.folds.size(); ++k) {
-        if (options.cancel != nullptr && options.cancel->load()) return cancelled();
+        if (options.cancelled()) return cancelled();
         const Fold& fold = plan.folds[k];
         FoldResult result;
         result.bars = fold;
@@ -117,7 +129,7 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
         const LayerSearchResult searched = searchLayers(*history.findProduct(name), choice, foldSettings,
                                                         LayerRating{BarWindow{fold.trainFrom, fold.trainTo},
                                                                     options.selection});
-        if (searched.cancelled) return cancelled();
+        if (searched.outcome == RunOutcome::Cancelled) return cancelled();
         result.model = searched.model;
         ProductRegistry tested = history;
         applySavedModel(tested, name, result.model);
@@ -127,11 +139,11 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
             testReturn(*product, result.model, fold.testFrom, fold.testTo, &report.outOfSampleDaily);
         report.folds.push_back(result);
         if (options.onProgress)
-            options.onProgress(WalkForwardStage::FoldBuilds, static_cast<std::int64_t>(k + 1),
+            options.onProgress(static_cast<int>(WalkForwardStage::FoldBuilds), static_cast<std::int64_t>(k + 1),
                                static_cast<std::int64_t>(plan.folds.size()));
     }
     report.totals = summariseFolds(report.folds, report.outOfSampleDaily);
-    report.outcome = WalkForwardOutcome::Done;
+    report.outcome = RunOutcome::Done;
     return report;
 }
 

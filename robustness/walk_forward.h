@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/run_outcome.h"
+#include "base/work_control.h"
 #include "data/product_registry.h"
 #include "search/build_validation.h"
 #include "search/optimiser_grid.h"
@@ -8,10 +10,8 @@
 #include "robustness/walk_forward_folds.h"
 #include "robustness/walk_forward_summary.h"
 
-#include <atomic>
-#include <cstddef>
-#include <cstdint>
-#include <functional>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -22,27 +22,25 @@ enum class WalkForwardStage {
     FoldBuilds,  // the filter layers and the test of each fold, in folds
 };
 
-struct WalkForwardOptions {
+// The run control's stages are the WalkForwardStages.
+struct WalkForwardOptions : WorkControl {
     FoldSettings folds{};
-    int threads = 0;  // 0: one per core
     // How each fold picks its trial from a layer's train-window sums, and the
     // whole-history build beside them from its final returns.
     TrialSelection selection = TrialSelection::best;
     BuildGrids grids{};
-    // Called from worker threads during the base search, one call at a time.
-    std::function<void(WalkForwardStage stage, std::int64_t done, std::int64_t total)> onProgress;
-    const std::atomic<bool>* cancel = nullptr;
 };
 
-// TooMuchMemory: the base layer's train-window sums of all folds would take
-// more than TrialLedger::maxBytes (report.ledgerBytesWanted); nothing was walked.
-enum class WalkForwardOutcome { Done, NoProduct, InvalidChoice, Refused, Cancelled, TooMuchMemory };
+// Fold settings no history can accept (a train or test length too short),
+// in words, or nothing; checked by the walk-forward itself and by every
+// front end that fills the options.
+std::optional<std::string> validateWalkForwardOptions(const WalkForwardOptions& options);
 
-struct WalkForwardReport {
-    WalkForwardOutcome outcome = WalkForwardOutcome::NoProduct;
-    FoldRefusal refusal = FoldRefusal::None;
-    std::size_t ledgerBytesWanted = 0;  // TooMuchMemory: what the ledger would have taken
-    int plannedFolds = 0;               // TooMuchMemory: the folds the ledger was for
+// Refused besides for an unknown product, a choice validateIndexChoice refuses
+// and the options: a history no longer than the train length, and one whose
+// base layer's train-window sums of all folds would take more than
+// TrialLedger::maxBytes.
+struct WalkForwardReport : RunEnd {
     std::vector<FoldResult> folds;
     // The stitched out-of-sample daily P&L: every test window's bars in date order.
     std::vector<double> outOfSampleDaily;

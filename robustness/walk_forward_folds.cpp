@@ -20,4 +20,17 @@ FoldPlan planFolds(int n, const FoldSettings& settings) {
     return plan;
 }
 
+std::string foldRefusalText(FoldRefusal refusal, int historyLength, const FoldSettings& settings) {
+    switch (refusal) {
+        case FoldRefusal::TrainTooShort:
+            return "The train length must be at least " + std::to_string(smallestTrainLength) + " bars.";
+        case FoldRefusal::TestTooShort: return "The test length must be at least 1 bar.";
+        case FoldRefusal::NothingToTest:
+            return "The history has " + std::to_string(historyLength) + " bars: with a train length of " +
+                   std::to_string(settings.trainBars) + " no bar is left to test. Choose a shorter train length.";
+        case FoldRefusal::None: break;
+    }
+    return {};
+}
+
 }  // namespace varkel

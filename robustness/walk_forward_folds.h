@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 namespace varkel {
@@ -38,5 +39,8 @@ struct FoldPlan {
 // Refused when L < 50 (TrainTooShort), M < 1 (TestTooShort) or L >= n
 // (NothingToTest).
 FoldPlan planFolds(int n, const FoldSettings& settings);
+
+// The refusal in words for a history of `historyLength` bars; empty for None.
+std::string foldRefusalText(FoldRefusal refusal, int historyLength, const FoldSettings& settings);
 
 }  // namespace varkel

@@ -15,13 +15,7 @@ namespace {
 // before it; what the bars hold afterwards is left unspecified.
 std::optional<LayerChoice> searchOneLayer(ProductRegistry& work, std::string_view name, int layer, StudyKind kind,
                                           const LayerSearchSettings& settings, const LayerRating& rating) {
-    OptimiserControl control;
-    control.threads = settings.threads;
-    control.cancel = settings.cancel;
-    if (settings.onProgress)
-        control.onProgress = [&settings, layer](std::int64_t done, std::int64_t total) {
-            settings.onProgress(layer, done, total);
-        };
+    OptimiserControl control{settings.startStage(layer)};
     const auto& asked = settings.ledgerWindows[static_cast<std::size_t>(layer - 1)];
     const bool needsLedger = asked || rating.window || rating.selection == TrialSelection::plateau;
     std::vector<BarWindow> windows = asked.value_or(std::vector<BarWindow>{});
@@ -64,7 +58,10 @@ ProductRegistry ownCopy(const Product& history) {
 LayerSearchResult searchLayers(const Product& history, const IndexChoice& choice, const LayerSearchSettings& settings,
                                const LayerRating& rating) {
     LayerSearchResult result;
-    if ((result.refusal = validateIndexChoice(choice))) return result;
+    if (auto refusal = validateIndexChoice(choice)) {
+        result.refuse(std::move(*refusal));
+        return result;
+    }
     ProductRegistry work = ownCopy(history);
     const std::string& name = history.name;
     const std::array<StudyKind, 3> kinds = choice.layerKinds();
@@ -72,15 +69,18 @@ LayerSearchResult searchLayers(const Product& history, const IndexChoice& choice
     for (int layer = settings.knownBase ? 2 : 1; layer <= 3; ++layer) {
         const StudyKind kind = kinds[static_cast<std::size_t>(layer - 1)];
         if (kind == StudyKind::NotInUse) continue;
-        if (settings.onLayerStarted) settings.onLayerStarted(layer);
         // A filter searches over the positions of the layers chosen before it, built afresh.
         if (layer > 1) applySavedModel(work, name, result.model);
         std::optional<LayerChoice> chosen = searchOneLayer(work, name, layer, kind, settings, rating);
-        if (!chosen || (settings.onLayerSearched && !settings.onLayerSearched(layer, *chosen)))
-            return LayerSearchResult{true, std::nullopt, {}, {}};
+        if (!chosen || (settings.onLayerSearched && !settings.onLayerSearched(layer, *chosen))) {
+            LayerSearchResult cancelled;
+            cancelled.outcome = RunOutcome::Cancelled;
+            return cancelled;
+        }
         result.model.layers[static_cast<std::size_t>(layer - 1)] = chosen->layer;
         result.layers[static_cast<std::size_t>(layer - 1)] = std::move(chosen);
     }
+    result.outcome = RunOutcome::Done;
     return result;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/run_outcome.h"
+#include "base/work_control.h"
 #include "data/product.h"
 #include "model/layer.h"
 #include "model/trade_model.h"
@@ -9,7 +11,6 @@
 #include "search/trial_selection.h"
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -35,10 +36,10 @@ struct LayerChoice {
     std::optional<TrialLedger> ledger;  // every trial, when the settings asked for it
 };
 
-struct LayerSearchSettings {
+// The run control's stages are the layers (1 .. 3): each searched layer
+// starts its stage and reports its trials done of its total.
+struct LayerSearchSettings : WorkControl {
     BuildGrids grids{};
-    int threads = 0;  // 0: one per core
-    const std::atomic<bool>* cancel = nullptr;
     // The bar windows whose sums layer k's ledger keeps for the caller (the
     // PBO's blocks, a walk-forward's train windows); nothing: no ledger is kept
     // for the caller. The base layer's ledger may keep the sums of squares too.
@@ -46,17 +47,13 @@ struct LayerSearchSettings {
     bool baseSumsOfSquares = false;
     // A base layer chosen elsewhere: it is not searched, the filters search on top of it.
     std::optional<Layer> knownBase;
-    std::function<void(int layer)> onLayerStarted;
-    // A layer's trials done of its total; from worker threads, one call at a time.
-    std::function<void(int layer, std::int64_t done, std::int64_t total)> onProgress;
     // After each searched layer, with its choice; false stops the search, which then reports itself cancelled.
     std::function<bool(int layer, const LayerChoice& choice)> onLayerSearched;
 };
 
-struct LayerSearchResult {
-    bool cancelled = false;
-    // Why the choice cannot be searched (validateIndexChoice); nothing was searched.
-    std::optional<std::string> refusal;
+// Refused: the choice cannot be searched (validateIndexChoice's message);
+// nothing was searched. Cancelled: no layers.
+struct LayerSearchResult : RunEnd {
     // Per layer 1 .. 3 what it kept; nothing for an index not in use or a known base.
     std::array<std::optional<LayerChoice>, 3> layers{};
     TradeModel model{};  // the chosen layers (a known base included), no measures yet

@@ -21,7 +21,7 @@ SearchBest runParallelSearch(int itemCount, std::int64_t totalTrials, const Opti
         // tell a smaller count after another told a larger one.
         std::lock_guard lock(progressMutex);
         trialsDone += trials;
-        if (control.onProgress) control.onProgress(trialsDone, totalTrials);
+        control.reportProgress(trialsDone, totalTrials);
     });
 
     SearchBest result;

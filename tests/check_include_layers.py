@@ -2,7 +2,7 @@
 """Checks the include layers of the sources: check_include_layers.py SOURCE_ROOT
 
 The folders stand bottom-up in the order the data flows: base < data < studies <
-model < search < robustness < report < chart (the engine) < workbench < windows
+model < search < robustness < builder < report < chart (the engine) < workbench < windows
 (one subfolder per subsystem, windows/data, windows/model, ...) < app; the command
 line (cli/) stands on the engine only. A file includes only files of its own
 floor and the floors below it, so no folder imports one above it; no file reaches
@@ -24,8 +24,8 @@ import sys
 NOT_LAYERED = {"tests", "bench"}  # they may reach into every layer
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
 
-FLOORS = ["base", "data", "studies", "model", "search", "robustness", "report", "chart",
-          "workbench", "windows", "app"]
+FLOORS = ["base", "data", "studies", "model", "search", "robustness", "builder", "report",
+          "chart", "workbench", "windows", "app"]
 ENGINE = set(FLOORS[:FLOORS.index("chart") + 1])
 
 DOOR = "base/owned_file.cpp"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/work_control.h"
+
 #include <QObject>
 
 #include <atomic>
@@ -31,6 +33,12 @@ public:
     // reports progress. Reaches the window as BackgroundTask::progressed.
     void report(int stage, std::int64_t done, std::int64_t total);
 
+    // Hands the job's run control this task's cancel flag and progress.
+    void watch(varkel::WorkControl& work) {
+        work.cancel = cancelFlag();
+        work.onProgress = [this](int stage, std::int64_t done, std::int64_t total) { report(stage, done, total); };
+    }
+
     // Runs `step` on the window thread, in order with the progress, unless the
     // task is abandoned or finished early (finishNow) first.
     void post(std::function<void()> step);
@@ -51,9 +59,7 @@ private:
 //
 // A window adopts it in three steps:
 //     connect(&task_, &BackgroundTask::progressed, this, [this](int stage, qint64 done, qint64 total) {...});
-//     TaskControl& control = task_.control();
-//     options.cancel = control.cancelFlag();
-//     options.onProgress = [&control](std::int64_t done, std::int64_t total) { control.report(0, done, total); };
+//     task_.control().watch(options);  // options: the engine's run control
 //     task_.start([bars = copyOfTheBars, options] { return runTheWork(bars, options); },
 //                 [this](Result result) { showResult(result); });
 // Cancel calls task_.cancel(); closing the window calls task_.finishNow() (or

@@ -6,7 +6,7 @@
 #include "../support/sample_history.h"
 
 #include "model/trade_model_file.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "search/plateau_selection.h"
 
 #include <gtest/gtest.h>
@@ -114,7 +114,7 @@ TEST(BuildRobustness, EqualsTheStatisticsOfTheTrialsBackTestedOneByOne) {
         options.pnlBlockCount = blockCount;
         const test::TempDirectory dir;
         const BuildResult result = buildStrategy(built, name, {StudyKind::Macd, true, StudyKind::RateOfChange}, options);
-        ASSERT_EQ(result.outcome, BuildOutcome::Built);
+        ASSERT_EQ(result.outcome, RunOutcome::Done);
         const BuildRobustness& robustness = result.robustness;
         ASSERT_TRUE(robustness.computed);
         EXPECT_EQ(robustness.blockCount, blockCount);
@@ -188,7 +188,7 @@ TEST(BuildRobustness, BestSelectionBuildsTheSameModelWithOrWithoutTheStatistics)
             const test::TempDirectory dir;
             options.robustness = robustness;
             results[robustness] = buildStrategy(registry, name, c.choice, options);
-            ASSERT_EQ(results[robustness].outcome, BuildOutcome::Built);
+            ASSERT_EQ(results[robustness].outcome, RunOutcome::Done);
             positions[robustness] = positionsOf(registry);
             const auto modelPath = dir.path() / "model.pfm";
             ASSERT_TRUE(saveTradeModel(results[robustness].model, modelPath));
@@ -214,7 +214,7 @@ TEST(PlateauSelection, EveryLayerKeepsThePlateauOfItsOwnTrialsAndReportsItsOwnRe
         const test::TempDirectory dir;
         options.robustness = robustness;
         results[robustness] = buildStrategy(registry, name, choice, options);
-        ASSERT_EQ(results[robustness].outcome, BuildOutcome::Built);
+        ASSERT_EQ(results[robustness].outcome, RunOutcome::Done);
     }
     const BuildResult& result = results[true];
     EXPECT_EQ(result.layerReturns, results[false].layerReturns);
@@ -279,7 +279,7 @@ TEST(BuildRobustness, ScoringReportsProgressAndCancels) {
         ProductRegistry registry = history;
         const test::TempDirectory dir;
         ASSERT_EQ(buildStrategy(registry, name, {StudyKind::Macd, true, StudyKind::RateOfChange}, options).outcome,
-                  BuildOutcome::Built);
+                  RunOutcome::Done);
     }
     for (const auto& [layer, layerReports] : reports) {
         SCOPED_TRACE(layer);
@@ -301,7 +301,7 @@ TEST(BuildRobustness, ScoringReportsProgressAndCancels) {
     ProductRegistry registry = history;
     const test::TempDirectory dir;
     const BuildResult cancelled = buildStrategy(registry, name, {StudyKind::Macd, true, StudyKind::RateOfChange}, options);
-    EXPECT_EQ(cancelled.outcome, BuildOutcome::Cancelled);
+    EXPECT_EQ(cancelled.outcome, RunOutcome::Cancelled);
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
     ProductRegistry untouched = history;
     EXPECT_EQ(positionsOf(registry), positionsOf(untouched));
@@ -310,8 +310,8 @@ TEST(BuildRobustness, ScoringReportsProgressAndCancels) {
     for (const int blocks : {3, 5, 18, 2}) {
         BuildOptions refused = smallGrids();
         refused.pnlBlockCount = blocks;
-        EXPECT_EQ(buildStrategy(registry, name, {StudyKind::Macd}, refused).outcome, BuildOutcome::Refused);
+        EXPECT_EQ(buildStrategy(registry, name, {StudyKind::Macd}, refused).outcome, RunOutcome::Refused);
         refused.robustness = false;
-        EXPECT_EQ(buildStrategy(registry, name, {StudyKind::Macd}, refused).outcome, BuildOutcome::Built);
+        EXPECT_EQ(buildStrategy(registry, name, {StudyKind::Macd}, refused).outcome, RunOutcome::Done);
     }
 }

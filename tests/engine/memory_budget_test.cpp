@@ -1,7 +1,6 @@
 #include "search/trial_ledger.h"
 #include "model/trade_model_file.h"
 #include "robustness/walk_forward.h"
-#include "report/walk_forward_texts.h"
 
 #include "../support/files.h"
 #include "../support/sample_history.h"
@@ -31,10 +30,8 @@ TEST(MemoryBudget, RefusesWorkBeyondItsBudgetBeforeTakingTheMemory) {
     WalkForwardOptions options;
     options.folds = {50, 1, false};
     const WalkForwardReport report = runWalkForward(registry, "USD/JPY", choice, options);
-    ASSERT_EQ(report.outcome, WalkForwardOutcome::TooMuchMemory);
-    EXPECT_GT(report.ledgerBytesWanted, TrialLedger::maxBytes);
-    EXPECT_EQ(walkForwardMemoryText(report).rfind("Not enough memory for the walk-forward: its 4616 folds would", 0),
-              0u);
+    ASSERT_EQ(report.outcome, RunOutcome::Refused);
+    EXPECT_EQ(report.refusal.rfind("Not enough memory for the walk-forward: its 4616 folds would", 0), 0u);
 
     const auto dir = test::freshDirectory("memory_budget");
     test::writeFile(dir / "big.pfm", std::string(maxTradeModelFileBytes + 1, '1'));

@@ -218,7 +218,7 @@ TEST(OverfittingProbability, ReportsProgressOverBothPasses) {
     std::vector<std::int64_t> done;
     WorkControl control;
     control.threads = 2;
-    control.onProgress = [&](std::int64_t d, std::int64_t total) {
+    control.onProgress = [&](int, std::int64_t d, std::int64_t total) {
         EXPECT_EQ(total, 2 * trials);
         done.push_back(d);
     };

@@ -22,7 +22,7 @@ SearchBest searchGrid(const Grid& grid, int threads, const std::atomic<bool>* ca
     control.cancel = cancel;
     std::int64_t total = 0;
     for (const auto& item : grid) total += static_cast<std::int64_t>(item.size());
-    if (lastDone != nullptr) control.onProgress = [lastDone](std::int64_t done, std::int64_t) { *lastDone = done; };
+    if (lastDone != nullptr) control.onProgress = [lastDone](int, std::int64_t done, std::int64_t) { *lastDone = done; };
     return runParallelSearch(static_cast<int>(grid.size()), total, control, threads,
                              [&](int item, int, std::int64_t& trials) {
                                  ItemBest best;

@@ -9,7 +9,7 @@
 
 #include "data/price_file.h"
 #include "robustness/permutation_test.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "report/permutation_texts.h"
 #include "robustness/permutation_parts.h"
 
@@ -132,7 +132,7 @@ TEST(PermutationTest, BuildsTheRealAndEveryWrittenPermutedHistoryAsTheBuilderDoe
         options.build.selection = selection;
         options.threads = 1;
         const PermutationRun run = runPermutationTest(registry, name, options);
-        ASSERT_EQ(run.outcome, PermutationOutcome::Done);
+        ASSERT_EQ(run.outcome, RunOutcome::Done);
         ASSERT_EQ(run.rows.size(), 6u);
 
         ProductRegistry built = registry;
@@ -141,7 +141,7 @@ TEST(PermutationTest, BuildsTheRealAndEveryWrittenPermutedHistoryAsTheBuilderDoe
         build.grids = options.build.grids;
         build.selection = selection;
         const BuildResult result = buildStrategy(built, name, choice, build);
-        ASSERT_EQ(result.outcome, BuildOutcome::Built);
+        ASSERT_EQ(result.outcome, RunOutcome::Done);
         EXPECT_TRUE(sameBits(run.real[0], *result.layerReturns[0]));
         EXPECT_TRUE(sameBits(run.real[1], *result.layerReturns[1]));
 
@@ -185,7 +185,7 @@ TEST(PermutationParts, MergeToTheWholeRunAndRefuseMissingRepeatedOrForeignParts)
     const std::string sha(64, 'a');
     PermutationTestOptions options = optionsFor(choiceOf(StudyKind::LinearRegression, StudyKind::RateOfChange), 9, 5);
     const PermutationRun whole = runPermutationTest(registry, name, options);
-    ASSERT_EQ(whole.outcome, PermutationOutcome::Done);
+    ASSERT_EQ(whole.outcome, RunOutcome::Done);
     const std::string wholeReport = reportOf(whole.layers, whole.real, whole.rows, options.seed);
 
     std::vector<NamedPart> fourParts;  // shards 4/4, 3/4, 2/4, 1/4
@@ -311,7 +311,7 @@ std::vector<double> movesOf(unsigned seed, double phi, double drift) {
 double wholeBuildP(const std::vector<double>& moves) {
     const ProductRegistry registry = historyOfMoves(moves);
     const PermutationRun run = runPermutationTest(registry, name, optionsFor(choiceOf(StudyKind::LinearRegression), 39, 1));
-    EXPECT_EQ(run.outcome, PermutationOutcome::Done);
+    EXPECT_EQ(run.outcome, RunOutcome::Done);
     return summarisePermutationRun(run.layers, run.real, run.rows, 1).wholeBuild().pValue;
 }
 
@@ -333,9 +333,9 @@ TEST(PermutationTest, CancelledRunKeepsNothingAndBadOptionsAreRefused) {
     std::atomic<bool> cancel{false};
     PermutationTestOptions options = optionsFor(choiceOf(StudyKind::LinearRegression, StudyKind::RateOfChange), 50, 1);
     options.cancel = &cancel;
-    options.onProgress = [&cancel](std::int64_t done, std::int64_t) { cancel = done >= 3; };
+    options.onProgress = [&cancel](int, std::int64_t done, std::int64_t) { cancel = done >= 3; };
     const PermutationRun cancelled = runPermutationTest(registry, name, options);
-    EXPECT_EQ(cancelled.outcome, PermutationOutcome::Cancelled);
+    EXPECT_EQ(cancelled.outcome, RunOutcome::Cancelled);
     EXPECT_TRUE(cancelled.rows.empty());
 
     PermutationTestOptions tooMany = optionsFor(choiceOf(StudyKind::LinearRegression), maxPermutations + 1, 1);
@@ -343,7 +343,7 @@ TEST(PermutationTest, CancelledRunKeepsNothingAndBadOptionsAreRefused) {
     badShard.shard = {5, 4};
     PermutationTestOptions badChoice = optionsFor(choiceOf(StudyKind::RateOfChange), 10, 1);  // ROC is no base
     for (const PermutationTestOptions& refused : {tooMany, badShard, badChoice})
-        EXPECT_EQ(runPermutationTest(registry, name, refused).outcome, PermutationOutcome::Refused);
+        EXPECT_EQ(runPermutationTest(registry, name, refused).outcome, RunOutcome::Refused);
 }
 
 }  // namespace

@@ -61,8 +61,8 @@ TEST(SearchKinds, AKindWithoutARowIsRefusedNotRunAsAnother) {
         EXPECT_TRUE(validateIndexChoice(asFilter).has_value());
 
         const LayerSearchResult searched = searchLayers(history, asBase, {});
-        EXPECT_EQ(searched.refusal, validateIndexChoice(asBase));
-        EXPECT_FALSE(searched.cancelled);
+        EXPECT_EQ(searched.outcome, RunOutcome::Refused);
+        EXPECT_EQ(searched.refusal, *validateIndexChoice(asBase));
         EXPECT_FALSE(searched.layers[0].has_value());
 
         EXPECT_FALSE(applyLayer(registry, history.name, Layer{kind, {{14, 3, 3}, 0.5}}, false));

@@ -1,7 +1,7 @@
 #include "../support/sample_history.h"
 #include "model/backtest.h"
 #include "search/saved_model.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "report/build_texts.h"
 #include "studies/study_catalogue.h"
@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <mutex>
 #include <sstream>
 
 using namespace varkel;
@@ -79,7 +80,7 @@ TEST(StrategyBuilder, BuildsAndMeasuresAModelThatSavesAndReadsBack) {
         returnsDone.push_back(bestReturn);
     };
     const BuildResult result = buildStrategy(registry, "EUR/JPY", {StudyKind::Macd, true, StudyKind::RateOfChange, true, StudyKind::LinearRegression}, options);
-    ASSERT_EQ(result.outcome, BuildOutcome::Built);
+    ASSERT_EQ(result.outcome, RunOutcome::Done);
     EXPECT_EQ(layersDone, (std::vector<int>{1, 2, 3}));
     EXPECT_TRUE(std::filesystem::is_empty(dir));  // the caller saves
     const auto modelPath = performanceFilePath(dir, "EUR/JPY");
@@ -107,7 +108,7 @@ TEST(StrategyBuilder, BuildsAndMeasuresAModelThatSavesAndReadsBack) {
 TEST(StrategyBuilder, LayersThatDidNotRunHaveNoReturn) {
     ProductRegistry registry = test::samplePrefix("EUR_JPY.txt", "EUR/JPY", 200);
     const BuildResult result = buildStrategy(registry, "EUR/JPY", {StudyKind::Macd}, smallGrids());
-    ASSERT_EQ(result.outcome, BuildOutcome::Built);
+    ASSERT_EQ(result.outcome, RunOutcome::Done);
     EXPECT_TRUE(result.layerReturns[0].has_value());
     EXPECT_FALSE(result.layerReturns[1].has_value());
     EXPECT_FALSE(result.layerReturns[2].has_value());
@@ -127,18 +128,18 @@ TEST(StrategyBuilder, RefusedOrCancelledBuildsWriteNothing) {
     ProductRegistry registry = test::samplePrefix("EUR_JPY.txt", "EUR/JPY", 300);
     const auto dir = freshDirectory("nothing");
     const BuildResult refused = buildStrategy(registry, "EUR/JPY", {StudyKind::LinearRegression, true, StudyKind::LinearRegression}, smallGrids());
-    EXPECT_EQ(refused.outcome, BuildOutcome::Refused);
+    EXPECT_EQ(refused.outcome, RunOutcome::Refused);
     EXPECT_EQ(refused.refusal, "Linear Regression is assigned in Base Index. Please specify another index in 2nd Index.");
 
     const std::vector<Bar> before = registry.findProduct("EUR/JPY")->bars;
     std::atomic<bool> cancel{false};
     BuildOptions options = smallGrids();
     options.cancel = &cancel;
-    options.onLayerStarted = [&](int layer) {
+    options.onStageStarted = [&](int layer) {
         if (layer == 2) cancel = true;  // after the base layer changed the bars
     };
     const BuildResult cancelled = buildStrategy(registry, "EUR/JPY", {StudyKind::Macd, true, StudyKind::RateOfChange}, options);
-    EXPECT_EQ(cancelled.outcome, BuildOutcome::Cancelled);
+    EXPECT_EQ(cancelled.outcome, RunOutcome::Cancelled);
     EXPECT_TRUE(std::filesystem::is_empty(dir));
     const auto& after = registry.findProduct("EUR/JPY")->bars;
     ASSERT_EQ(after.size(), before.size());
@@ -160,7 +161,7 @@ TEST(StrategyBuilder, LeavesTheChartedStudiesAndBringsBackTheModelsPnl) {
 
     const BuildResult result =
         buildStrategy(registry, "EUR/JPY", {StudyKind::Macd, true, StudyKind::RateOfChange}, smallGrids());
-    ASSERT_EQ(result.outcome, BuildOutcome::Built);
+    ASSERT_EQ(result.outcome, RunOutcome::Done);
     ASSERT_NE(result.model.layers[0].p.spans[0], 30);
 
     // The model's positions and P&L as applying the saved model to a copy gives them.
@@ -239,7 +240,7 @@ TEST(StrategyBuilder, RefusesAHistoryShorterThanTheChosenStudiesNeed) {
         const auto dir = freshDirectory("short");
         ProductRegistry shortest = test::samplePrefix("USD_JPY.txt", "USD/JPY", c.needed - 1);
         const BuildResult refused = buildStrategy(shortest, "USD/JPY", c.choice);
-        EXPECT_EQ(refused.outcome, BuildOutcome::Refused) << c.needed;
+        EXPECT_EQ(refused.outcome, RunOutcome::Refused) << c.needed;
         EXPECT_EQ(refused.refusal, "The history of USD/JPY has " + std::to_string(c.needed - 1) +
                                        " bars: a build needs at least " + std::to_string(c.needed));
         EXPECT_TRUE(std::filesystem::is_empty(dir));
@@ -248,11 +249,30 @@ TEST(StrategyBuilder, RefusesAHistoryShorterThanTheChosenStudiesNeed) {
         BuildOptions options;
         options.threads = 2;
         const BuildResult built = buildStrategy(enough, "USD/JPY", c.choice, options);
-        EXPECT_EQ(built.outcome, BuildOutcome::Built) << built.refusal;
+        EXPECT_EQ(built.outcome, RunOutcome::Done) << built.refusal;
     }
 
     ProductRegistry empty;
     empty.addProduct("USD/JPY");  // never loaded: not even the next-day bar
     EXPECT_EQ(buildStrategy(empty, "USD/JPY", {StudyKind::Macd}).refusal,
               "The history of USD/JPY has 0 bars: a build needs at least 7");
+}
+
+// The build's run control counts in layers: each layer starts its stage before
+// it reports progress, and reports only its own stage.
+TEST(StrategyBuilder, EachLayerIsAStageOfTheRunControl) {
+    ProductRegistry registry = test::samplePrefix("EUR_JPY.txt", "EUR/JPY", 300);
+    BuildOptions options = smallGrids();
+    options.robustness = false;
+    std::vector<std::string> events;
+    std::mutex eventsMutex;
+    options.onStageStarted = [&](int layer) { events.push_back("start " + std::to_string(layer)); };
+    options.onProgress = [&](int layer, std::int64_t done, std::int64_t total) {
+        const std::lock_guard lock(eventsMutex);
+        if (done == total) events.push_back("done " + std::to_string(layer));
+    };
+    const BuildResult built =
+        buildStrategy(registry, "EUR/JPY", {StudyKind::Macd, true, StudyKind::RateOfChange}, options);
+    ASSERT_EQ(built.outcome, RunOutcome::Done);
+    EXPECT_EQ(events, (std::vector<std::string>{"start 1", "done 1", "start 2", "done 2"}));
 }

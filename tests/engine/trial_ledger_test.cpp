@@ -60,7 +60,7 @@ void compareLedger(ProductRegistry history, const Reference& runReference, const
     std::vector<Row> expected;
     const reference::Best best = runReference(history, [&](const reference::Best& trial) {
         const auto& bars = history.findProduct(name)->bars;
-        Row row{{trial.span1, trial.span2, trial.span3, trial.threshold}, trial.bestReturn, {}, squaresByHand(bars, n)};
+        Row row{{{trial.span1, trial.span2, trial.span3}, trial.threshold}, trial.bestReturn, {}, squaresByHand(bars, n)};
         for (const BarWindow& window : windows) row.sums.push_back(windowSumByHand(bars, window));
         expected.push_back(row);
     });

@@ -9,7 +9,7 @@
 #include "../support/vector_targets.h"
 
 #include "robustness/history_cut.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "robustness/walk_forward.h"
 #include "search/saved_model.h"
@@ -68,7 +68,7 @@ void expectSameModel(const TradeModel& expected, const TradeModel& actual) {
 void expectAnchoredFoldsAreCutBuilds(const ProductRegistry& history, const IndexChoice& choice,
                                      const WalkForwardOptions& options) {
     const WalkForwardReport report = runWalkForward(history, name, choice, options);
-    ASSERT_EQ(report.outcome, WalkForwardOutcome::Done);
+    ASSERT_EQ(report.outcome, RunOutcome::Done);
     for (const FoldResult& fold : report.folds) {
         SCOPED_TRACE(testing::Message() << "base " << static_cast<int>(*choice.baseKind) << ", fold at bar " << fold.bars.testFrom);
         ProductRegistry cut = historyCutAt(*history.findProduct(name), fold.bars.testFrom);
@@ -78,7 +78,7 @@ void expectAnchoredFoldsAreCutBuilds(const ProductRegistry& history, const Index
         build.threads = 2;
         build.selection = options.selection;
         const BuildResult built = buildStrategy(cut, name, choice, build);
-        ASSERT_EQ(built.outcome, BuildOutcome::Built);
+        ASSERT_EQ(built.outcome, RunOutcome::Done);
         expectSameModel(built.model, fold.model);
         EXPECT_EQ(fold.inSampleReturn, finalReturn(cut, name));
     }
@@ -139,7 +139,7 @@ TEST(WalkForward, RollingFoldsRateTrialsByTheirTrainWindowOnlyOnEveryTarget) {
     std::vector<WalkForwardReport> reports;  // one per vector target
     test::onEveryVectorTarget([&] {
         reports.push_back(runWalkForward(history, name, choiceOf(12, 10), options));
-        ASSERT_EQ(reports.back().outcome, WalkForwardOutcome::Done);
+        ASSERT_EQ(reports.back().outcome, RunOutcome::Done);
         ASSERT_EQ(reports.back().folds.size(), 4u);
     });
     ASSERT_FALSE(reports.empty());
@@ -190,7 +190,7 @@ TEST(WalkForward, TestWindowEarnsWhatTheDailySignalsStrategyFileShows) {
     options.grids = smallGrids();
     options.folds = {150, 100, false};
     const WalkForwardReport report = runWalkForward(history, name, choiceOf(5, 9), options);
-    ASSERT_EQ(report.outcome, WalkForwardOutcome::Done);
+    ASSERT_EQ(report.outcome, RunOutcome::Done);
     ASSERT_EQ(report.folds.size(), 3u);
 
     std::size_t stitched = 0;
@@ -227,7 +227,7 @@ TEST(WalkForward, SameReportAtOneTwoAndThreeThreads) {
         options.threads = threads;
         options.folds = {120, 90, false};
         reports[threads - 1] = runWalkForward(history, name, choiceOf(12, 8, 11), options);
-        ASSERT_EQ(reports[threads - 1].outcome, WalkForwardOutcome::Done);
+        ASSERT_EQ(reports[threads - 1].outcome, RunOutcome::Done);
     }
     for (const WalkForwardReport& report : reports) {
         ASSERT_EQ(report.folds.size(), reports[0].folds.size());
@@ -250,7 +250,7 @@ TEST(WalkForward, ComparesWithTheWholeHistoryBuildOverTheTestedBars) {
     options.folds = {100, 80, false};
     const IndexChoice choice = choiceOf(10, 9);
     const WalkForwardReport report = runWalkForward(history, name, choice, options);
-    ASSERT_EQ(report.outcome, WalkForwardOutcome::Done);
+    ASSERT_EQ(report.outcome, RunOutcome::Done);
 
     ProductRegistry whole = history;
     const test::TempDirectory dir;
@@ -270,15 +270,27 @@ TEST(WalkForward, RefusesOrStopsWithoutTouchingTheBars) {
     WalkForwardOptions options;
     options.grids = smallGrids();
     options.folds = {200, 50, false};
-    EXPECT_EQ(runWalkForward(history, name, choiceOf(5), options).refusal, FoldRefusal::NothingToTest);
-    EXPECT_EQ(runWalkForward(history, "EUR/JPY", choiceOf(5), options).outcome, WalkForwardOutcome::NoProduct);
-    EXPECT_EQ(runWalkForward(history, name, choiceOf(9), options).outcome, WalkForwardOutcome::InvalidChoice);
+    const struct {
+        std::string product;
+        IndexChoice choice;
+        std::string refusal;
+    } refusals[] = {
+        {name, choiceOf(5),
+         "The history has 200 bars: with a train length of 200 no bar is left to test. Choose a shorter train length."},
+        {"EUR/JPY", choiceOf(5), "No product EUR/JPY"},
+        {name, choiceOf(9), *validateIndexChoice(choiceOf(9))},
+    };
+    for (const auto& c : refusals) {
+        const WalkForwardReport refused = runWalkForward(history, c.product, c.choice, options);
+        EXPECT_EQ(refused.outcome, RunOutcome::Refused) << c.refusal;
+        EXPECT_EQ(refused.refusal, c.refusal);
+    }
 
     std::atomic<bool> cancel{true};
     options.cancel = &cancel;
     options.folds = {100, 50, false};
     const WalkForwardReport cancelled = runWalkForward(history, name, choiceOf(5, 9), options);
-    EXPECT_EQ(cancelled.outcome, WalkForwardOutcome::Cancelled);
+    EXPECT_EQ(cancelled.outcome, RunOutcome::Cancelled);
     EXPECT_TRUE(cancelled.folds.empty());
 }
 
@@ -344,4 +356,41 @@ TEST(WalkForwardSummary, TotalsOfAWorkedExample) {
     EXPECT_FALSE(first.efficiency());
     EXPECT_FALSE(summariseFolds({first}, {}).sharpePerBar);
     EXPECT_FALSE(summariseFolds({first}, {2.0, 2.0}).sharpePerBar);  // no spread
+}
+
+// Fold settings no history accepts are refused in words before any work;
+// a run's progress counts the base search and then the folds, as two stages.
+TEST(WalkForward, RefusesSettingsInWordsAndCountsInTwoStages) {
+    const struct {
+        FoldSettings folds;
+        std::optional<std::string> refusal;
+    } cases[] = {
+        {{49, 250, false}, "The train length must be at least 50 bars."},
+        {{50, 0, true}, "The test length must be at least 1 bar."},
+        {{50, 1, false}, std::nullopt},
+        {{2147483647, 1, false}, std::nullopt},  // only a history can be too short for it
+    };
+    for (const auto& c : cases) {
+        WalkForwardOptions options;
+        options.folds = c.folds;
+        EXPECT_EQ(validateWalkForwardOptions(options), c.refusal) << c.folds.trainBars;
+    }
+
+    const ProductRegistry history = test::samplePrefix("USD_JPY.txt", name, 200);
+    WalkForwardOptions options;
+    options.grids = smallGrids();
+    options.folds = {100, 60, false};
+    std::vector<std::pair<int, std::int64_t>> foldReports;
+    bool baseAfterFolds = false;
+    options.onProgress = [&](int stage, std::int64_t done, std::int64_t total) {
+        if (stage == static_cast<int>(WalkForwardStage::FoldBuilds)) {
+            foldReports.push_back({static_cast<int>(done), total});
+        } else {
+            baseAfterFolds = baseAfterFolds || !foldReports.empty();
+            EXPECT_EQ(stage, static_cast<int>(WalkForwardStage::BaseSearch));
+        }
+    };
+    ASSERT_EQ(runWalkForward(history, name, choiceOf(5, 9), options).outcome, RunOutcome::Done);
+    EXPECT_FALSE(baseAfterFolds);
+    EXPECT_EQ(foldReports, (std::vector<std::pair<int, std::int64_t>>{{1, 2}, {2, 2}}));
 }

@@ -3,11 +3,11 @@
 #include "trade_model_station.h"
 
 #include "search/trial_selection.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "windows/model/last_build.h"
 #include "windows/robustness/parameter_surface_dlg.h"
 #include "search/trial_selection.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "windows/robustness/parameter_surface_dlg.h"
 #include "report/build_texts.h"
 #include "robustness/surface_slice.h"
@@ -47,7 +47,7 @@ void ParameterSurfaceDlgTest::cellsAreTheSurfacesReturnsAndTheMarkerTheBuiltMode
     ChartWorkspace& workspace = *activeWorkspace();
     const BuildResult built =
         buildStrategy(workspace.registry, workspace.productName, choice, options);
-    QCOMPARE(int(built.outcome), int(BuildOutcome::Built));
+    QCOMPARE(int(built.outcome), int(RunOutcome::Done));
     const LastBuild last{workspace.productName, built.model, built.robustness};
     const ParameterSurface& surface = built.robustness.baseSurface;
     QCOMPARE(surface.trialCount(), std::size_t(5 * 3 * 2));  // multipliers 1.0 and 1.5: the limit is left out

@@ -87,7 +87,7 @@ void PermutationTestDlgTest::showsTheEnginesRunAndSavesItsCsv() {
             QCOMPARE(options.seed, std::uint64_t(4));
             const PermutationRun expected =
                 runPermutationTest(activeWorkspace()->registry, activeWorkspace()->productName, options);
-            QCOMPARE(int(expected.outcome), int(PermutationOutcome::Done));
+            QCOMPARE(int(expected.outcome), int(RunOutcome::Done));
             QVERIFY(dialog->rows().size() == expected.rows.size());
             for (std::size_t i = 0; i < expected.rows.size(); ++i)
                 QVERIFY(dialog->rows()[i].returns == expected.rows[i].returns);
@@ -160,7 +160,7 @@ void PermutationTestDlgTest::theBuildersPanelShowsTheTestOfItsBuild() {
     QVERIFY(!permutationButton->isEnabled());
     chooseMacdAndRoc(builder, "1021", "1014", "1022");
     builder.findChild<QComboBox*>("selection")->setCurrentIndex(1);  // plateau
-    QSignalSpy built(&builder, &CStrategyBuilderDlg::buildFinished);
+    QSignalSpy built(&builder, &CStrategyBuilderDlg::runFinished);
     builder.findChild<QPushButton*>("1")->click();
     QVERIFY(built.wait(60000));
     QVERIFY(permutationButton->isEnabled());

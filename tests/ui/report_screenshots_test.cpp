@@ -60,7 +60,7 @@ void ReportScreenshotsTest::macdRocModelThroughBuilderViewerAndSignal() {
         choose(dialog, "1022", "Rate Of Change");
         dialog.resize(820, 640);
         dialog.show();
-        QSignalSpy finished(builder, &CStrategyBuilderDlg::buildFinished);
+        QSignalSpy finished(builder, &CStrategyBuilderDlg::runFinished);
         dialog.findChild<QPushButton*>("1")->click();
         [&] { QVERIFY(finished.wait(600000)); }();
         if (fullBuild) qInfo("The full MACD + Rate Of Change build took %.1f s in the window", builder->lastBuildTime().count());

@@ -3,7 +3,7 @@
 #include "trade_model_station.h"
 
 #include "model/trade_model_file.h"
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "app/command_ids.h"
 #include "app/main_frame.h"
 #include "windows/robustness/parameter_surface_dlg.h"
@@ -46,7 +46,7 @@ bool buildInDialog(CStrategyBuilderDlg& dialog, int selection) {
     auto* second = dialog.findChild<QComboBox*>("1022");
     second->setCurrentIndex(second->findText("Rate Of Change"));
     dialog.findChild<QComboBox*>("selection")->setCurrentIndex(selection);
-    QSignalSpy finished(&dialog, &CStrategyBuilderDlg::buildFinished);
+    QSignalSpy finished(&dialog, &CStrategyBuilderDlg::runFinished);
     dialog.findChild<QPushButton*>("1")->click();
     return finished.wait(60000);
 }

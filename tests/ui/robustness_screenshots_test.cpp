@@ -73,7 +73,7 @@ void RobustnessScreenshotsTest::builderSurfaceAndWalkForward() {
         choose(dialog, "1022", "Rate Of Change");
         dialog.resize(1024, 700);
         dialog.show();
-        QSignalSpy finished(builder, &CStrategyBuilderDlg::buildFinished);
+        QSignalSpy finished(builder, &CStrategyBuilderDlg::runFinished);
         dialog.findChild<QPushButton*>("1")->click();
         [&] { QVERIFY(finished.wait(600000)); }();
         verdict = dialog.findChild<QLabel*>("verdict")->text();

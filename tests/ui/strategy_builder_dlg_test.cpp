@@ -1,6 +1,6 @@
 #include "trade_model_station.h"
 
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "model/trade_model_file.h"
 #include "windows/model/strategy_builder_dlg.h"
 #include "report/build_texts.h"
@@ -90,7 +90,7 @@ void StrategyBuilderDlgTest::listsHoldTheirEntriesAndNeedAProduct() {
     QCOMPARE(entries(1022), filters);
     QCOMPARE(entries(1023), filters);
     button(dialog, "1")->click();  // no product shown: not even the base index is checked
-    QVERIFY(!dialog.isBuilding());
+    QVERIFY(!dialog.isRunning());
     QCOMPARE(station.messages, QStringList({"Open a price file first: the Strategy Builder builds a model for the "
                                             "active chart's product."}));
 }
@@ -128,7 +128,7 @@ void StrategyBuilderDlgTest::refusedChoicesShowTheirMessagesAndBuildNothing() {
     setChecked(dialog, 1014, false);
     choose(dialog, 1023, "Rate Of Change");
     button(dialog, "1")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBuilding(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isRunning(), 30000);
     QCOMPARE(station.messages.size(), 4);
     button(dialog, "save")->click();
     TradeModel saved;
@@ -144,12 +144,12 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
 
     CStrategyBuilderDlg dialog(activeWorkspace(), station.app.startDirectory, nullptr);
     dialog.setGrids(smallGrids());
-    QSignalSpy finished(&dialog, &CStrategyBuilderDlg::buildFinished);
+    QSignalSpy finished(&dialog, &CStrategyBuilderDlg::runFinished);
     choose(dialog, 1021, "MACD");
     setChecked(dialog, 1014, true);
     choose(dialog, 1022, "Rate Of Change");
     button(dialog, "1")->click();
-    QVERIFY(dialog.isBuilding() && !button(dialog, "1")->isEnabled());
+    QVERIFY(dialog.isRunning() && !button(dialog, "1")->isEnabled());
     QVERIFY(finished.wait(30000));
     QVERIFY(button(dialog, "1")->isEnabled());
     QVERIFY(station.messages.isEmpty());
@@ -162,7 +162,7 @@ void StrategyBuilderDlgTest::buildShowsAndSavesWhatTheEngineBuilds() {
     options.robustness = false;
     const BuildResult expected = buildStrategy(engineRegistry, "USD/JPY", IndexChoice{StudyKind::Macd, true, StudyKind::RateOfChange},
                                                options);
-    QCOMPARE(expected.outcome, BuildOutcome::Built);
+    QCOMPARE(expected.outcome, RunOutcome::Done);
     QVERIFY(saveTradeModel(expected.model, performanceFilePath(engineDirectory.path().toStdString(), "USD/JPY")));
     const std::pair<int, std::string> texts[] = {{1024, layerReturnText(*expected.layerReturns[0])},
                                                  {1025, layerReturnText(*expected.layerReturns[1])},
@@ -221,13 +221,13 @@ void StrategyBuilderDlgTest::cancelledOrClosedBuildSavesNothingUnwritableFileIsR
     QCOMPARE(textOf(dialog, 1024), QStringLiteral("Processing.........."));
     QVERIFY(progress->value() < 810000);
     button(dialog, "cancelBuild")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBuilding(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isRunning(), 30000);
     QCOMPARE(textOf(dialog, 1024), QStringLiteral("Cancelled"));
 
     button(dialog, "1")->click();
-    QVERIFY(dialog.isBuilding());
+    QVERIFY(dialog.isRunning());
     button(dialog, "2")->click();  // Finish during the build stops it before closing
-    QVERIFY(!dialog.isBuilding());
+    QVERIFY(!dialog.isRunning());
 
     QVERIFY(!QFile::exists(station.startFile("USD_JPY.pfm")));
     QVERIFY(sameBars(station.product().bars, before));
@@ -238,7 +238,7 @@ void StrategyBuilderDlgTest::cancelledOrClosedBuildSavesNothingUnwritableFileIsR
     dialog.setGrids(smallGrids());
     choose(dialog, 1021, "MACD");
     button(dialog, "1")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBuilding(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isRunning(), 30000);
     QVERIFY(station.messages.isEmpty());
     button(dialog, "save")->click();
     // ... and with the reason.
@@ -279,7 +279,7 @@ void StrategyBuilderDlgTest::chartsKeepTheStudiesTheirTitlesName() {
     dialog.setGrids(smallGrids());
     choose(dialog, 1021, "MACD");
     button(dialog, "1")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBuilding(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isRunning(), 30000);
 
     station.frame()->dispatch(32784);  // Tick 300 again repaints every chart
     QCOMPARE(macdChart->title(), QStringLiteral("MACD (30, 10, 9)"));
@@ -303,7 +303,7 @@ void StrategyBuilderDlgTest::aNewBuildOrACancelLeavesNothingOfTheEarlierOne() {
     setChecked(dialog, 1014, true);
     choose(dialog, 1022, "Rate Of Change");
     button(dialog, "1")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBuilding(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isRunning(), 30000);
     QVERIFY(curve->pointCount() > 0);
     QVERIFY(!figures()[1].isEmpty() && !figures()[3].isEmpty());
 
@@ -312,13 +312,13 @@ void StrategyBuilderDlgTest::aNewBuildOrACancelLeavesNothingOfTheEarlierOne() {
     choose(dialog, 1021, "Keltner Channels");
     dialog.setGrids(BuildGrids{});
     button(dialog, "1")->click();
-    QVERIFY(dialog.isBuilding());
+    QVERIFY(dialog.isRunning());
     QCOMPARE(curve->pointCount(), 0);
     QCOMPARE(figures(), QStringList(9, QString()));
     // ...and a Cancel leaves nothing but the word.
     QTRY_COMPARE_WITH_TIMEOUT(textOf(dialog, 1024), QStringLiteral("Processing.........."), 30000);
     button(dialog, "cancelBuild")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBuilding(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.isRunning(), 30000);
     QCOMPARE(curve->pointCount(), 0);
     QStringList expected(9, QString());
     expected[0] = QStringLiteral("Cancelled");
@@ -345,7 +345,7 @@ void StrategyBuilderDlgTest::onlySaveReplacesTheSavedModel() {
         dialog.findChild<QComboBox*>("selection")->setCurrentIndex(1);
         QVERIFY(!button(dialog, "save")->isEnabled());
         button(dialog, "1")->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!dialog.isBuilding(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog.isRunning(), 30000);
         QCOMPARE(station.questions, QStringList());
         QCOMPARE(station.readStartFile("USD_JPY.pfm"), saved);
 
@@ -368,7 +368,7 @@ void StrategyBuilderDlgTest::onlySaveReplacesTheSavedModel() {
     again.setGrids(smallGrids());
     station.answerQuestion = [](const QString&) { return true; };
     button(again, "1")->click();
-    QTRY_VERIFY_WITH_TIMEOUT(!again.isBuilding(), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!again.isRunning(), 30000);
     QCOMPARE(station.readStartFile("USD_JPY.pfm"), saved);
     button(again, "save")->click();
     QCOMPARE(station.questions.size(), 2);  // one question per Save

@@ -130,7 +130,7 @@ void WalkForwardDlgTest::showsTheEnginesReportAndSavesItsCsv() {
             QCOMPARE(int(options.selection), int(TrialSelection::plateau));
             const WalkForwardReport expected =
                 runWalkForward(activeWorkspace()->registry, activeWorkspace()->productName, dialog->readChoice(), options);
-            QCOMPARE(int(expected.outcome), int(WalkForwardOutcome::Done));
+            QCOMPARE(int(expected.outcome), int(RunOutcome::Done));
             QCOMPARE(expected.folds.size(), std::size_t(15));  // 4666 bars: 1000 to train, then 14 x 250 and 166
 
             auto* table = dialog->findChild<QTableWidget*>("foldTable");
@@ -218,6 +218,18 @@ void WalkForwardDlgTest::aCancelledRunKeepsNothing() {
     QVERIFY(std::equal(before.begin(), before.end(), station.product().bars.begin(), [](const Bar& a, const Bar& b) {
         return a.position == b.position && a.cumulativePnl == b.cumulativePnl;
     }));
+
+    // A window destroyed while it runs, with progress queued, takes the run
+    // with it: nothing of the run reaches the window's members as they go.
+    auto* going = new CWalkForwardDlg(activeWorkspace(), station.app.startDirectory, station.frame());
+    going->setGrids(BuildGrids{});
+    chooseMacdAndRoc(*going);
+    going->findChild<QPushButton*>("run")->click();
+    QVERIFY(going->isRunning());
+    QTest::qSleep(100);
+    delete going;
+    QCoreApplication::processEvents();
+    QCOMPARE(station.product().bars.size(), before.size());
 }
 
 // Work/Threads in the settings is the windows' --threads: a whole number from 1

@@ -39,7 +39,7 @@ const QString processingText = QStringLiteral("Processing..........");
 
 CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory,
                                          QWidget* parent)
-    : QDialog(parent),
+    : RunDialog(parent),
       indexPicker_(this, {"1021", "1014", "1022", "1015", "1023"}, 200),
       selectionList_(new QComboBox(this)),
       layerTexts_{addReadOut(1024), addReadOut(1025), addReadOut(1026)},
@@ -59,6 +59,13 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
       cancelButton_(new QPushButton(QStringLiteral("Cancel"), this)),
       workspace_(workspace),
       startDirectory_(std::move(startDirectory)) {
+    setUpEntries();
+    layOut(makeButtonRow());
+    restoreChoice();
+}
+
+// The window's name, the selection, the curve, the progress bar and the notes.
+void CStrategyBuilderDlg::setUpEntries() {
     setObjectName(QStringLiteral("144"));
     setWindowTitle(QStringLiteral("Strategy Builder"));
     curveChart_->setObjectName(QStringLiteral("1012"));
@@ -67,6 +74,20 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     progress_->setRange(0, 1);
     progress_->setValue(0);
     progress_->setFormat(QString());
+    selectionList_->setObjectName(QStringLiteral("selection"));
+    selectionList_->addItems({QStringLiteral("Best"), QStringLiteral("Plateau")});
+    selectionList_->setToolTip(QStringLiteral(
+        "Best: each layer keeps its best trial; plateau: the trial whose grid neighbours earn most on average"));
+    for (QLabel* note : {filterCostText_, dataQualityText_}) {
+        note->setWordWrap(true);
+        note->setStyleSheet(QStringLiteral("color: #b35c00"));
+    }
+    filterCostText_->setObjectName(QStringLiteral("filterCost"));
+    dataQualityText_->setObjectName(QStringLiteral("dataQuality"));
+}
+
+// The progress bar and the buttons at the window's foot, connected.
+QHBoxLayout* CStrategyBuilderDlg::makeButtonRow() {
     okButton_->setObjectName(QStringLiteral("1"));
     okButton_->setDefault(true);
     auto* finish = new QPushButton(QStringLiteral("Finish"), this);
@@ -75,17 +96,11 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     cancelButton_->setEnabled(false);
     connect(okButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::accept);
     connect(finish, &QPushButton::clicked, this, &CStrategyBuilderDlg::reject);
-    connect(cancelButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::cancelBuild);
-    selectionList_->setObjectName(QStringLiteral("selection"));
-    selectionList_->addItems({QStringLiteral("Best"), QStringLiteral("Plateau")});
-    selectionList_->setToolTip(QStringLiteral(
-        "Best: each layer keeps its best trial; plateau: the trial whose grid neighbours earn most on average"));
+    connect(cancelButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::cancel);
     surfaceButton_->setObjectName(QStringLiteral("surface"));
     surfaceButton_->setToolTip(QStringLiteral("The returns of the base index's trials over its parameters"));
     surfaceButton_->setEnabled(false);
     connect(surfaceButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::openSurface);
-    connect(&task_, &BackgroundTask::progressed, this,
-            [this](int layer, qint64 done, qint64 total) { showProgress(layer, done, total); });
     permutationButton_->setObjectName(QStringLiteral("permutationTest"));
     permutationButton_->setToolTip(
         QStringLiteral("Could the search have found this model in noise? Build on histories with %1")
@@ -98,6 +113,21 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
     saveButton_->setEnabled(false);
     connect(saveButton_, &QPushButton::clicked, this, &CStrategyBuilderDlg::saveBuiltModel);
 
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(progress_, 1);
+    buttons->addWidget(cancelButton_);
+    buttons->addSpacing(16);
+    buttons->addWidget(okButton_);
+    buttons->addWidget(saveButton_);
+    buttons->addWidget(surfaceButton_);
+    buttons->addWidget(permutationButton_);
+    buttons->addWidget(finish);
+    return buttons;
+}
+
+// The indexes with their layers' read-outs on top, the measures, the notes,
+// the robustness panel, the curve and `buttons` at the foot.
+void CStrategyBuilderDlg::layOut(QHBoxLayout* buttons) {
     auto* indexes = new QGridLayout;
     indexPicker_.place(indexes);
     indexes->addWidget(new QLabel(QStringLiteral("Select"), this), 0, 4);
@@ -117,40 +147,22 @@ CStrategyBuilderDlg::CStrategyBuilderDlg(ChartWorkspace* workspace, std::filesys
         measureRow->addWidget(text, 1);
     }
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(progress_, 1);
-    buttons->addWidget(cancelButton_);
-    buttons->addSpacing(16);
-    buttons->addWidget(okButton_);
-    buttons->addWidget(saveButton_);
-    buttons->addWidget(surfaceButton_);
-    buttons->addWidget(permutationButton_);
-    buttons->addWidget(finish);
-
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(indexes);
     layout->addWidget(measures);
-    for (QLabel* note : {filterCostText_, dataQualityText_}) {
-        note->setWordWrap(true);
-        note->setStyleSheet(QStringLiteral("color: #b35c00"));
-    }
-    filterCostText_->setObjectName(QStringLiteral("filterCost"));
     layout->addWidget(filterCostText_);
     layout->addWidget(robustnessPanel_);
-    dataQualityText_->setObjectName(QStringLiteral("dataQuality"));
     layout->addWidget(dataQualityText_);
     layout->addWidget(new QLabel(QStringLiteral("Accumulative PL Curve"), this));
     layout->addWidget(curveChart_, 1);
     layout->addLayout(buttons);
-    restoreChoice();
 }
 
-// The task, the last member, stops a running build and drops its result.
 CStrategyBuilderDlg::~CStrategyBuilderDlg() = default;
 
 void CStrategyBuilderDlg::showLastBuild(std::optional<LastBuild> build) {
     lastBuild_ = std::move(build);
-    surfaceButton_->setEnabled(!isBuilding() && lastBuild_.has_value());
+    surfaceButton_->setEnabled(!isRunning() && lastBuild_.has_value());
 }
 
 QLabel* CStrategyBuilderDlg::addReadOut(int id) {
@@ -181,7 +193,7 @@ void CStrategyBuilderDlg::clearFigures() {
 }
 
 void CStrategyBuilderDlg::accept() {
-    if (isBuilding()) return;
+    if (isRunning()) return;
     if (withPriceChart(workspace_) == nullptr) {
         showMessage(QStringLiteral("Open a price file first: the Strategy Builder builds a model for the active "
                                    "chart's product."));
@@ -205,7 +217,7 @@ bool CStrategyBuilderDlg::confirmOverwrite(const std::filesystem::path& path) co
 }
 
 void CStrategyBuilderDlg::saveBuiltModel() {
-    if (isBuilding() || !lastBuild_) return;
+    if (isRunning() || !lastBuild_) return;
     const std::filesystem::path path = performanceFilePath(startDirectory_, lastBuild_->productName);
     const QString shown = QDir::toNativeSeparators(QString::fromStdString(path.string()));
     if (!confirmOverwrite(path)) return;
@@ -263,15 +275,15 @@ void CStrategyBuilderDlg::restoreChoice() {
 }
 
 void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
-    TaskControl& control = task_.control();
+    TaskControl& control = runTask();
     BuildOptions options;
-    options.cancel = control.cancelFlag();
+    control.watch(options);
     options.grids = grids_;
     options.threads = storedWorkerThreads();
     options.robustness = true;
     options.selection = selectionList_->currentIndex() == 1 ? TrialSelection::plateau : TrialSelection::best;
     builtSelection_ = options.selection;
-    options.onLayerStarted = [this, &control](int layer) {
+    options.onStageStarted = [this, &control](int layer) {
         control.post([this, layer] {
             runningLayer_ = layer;
             layerTexts_[layer - 1]->setText(processingText);
@@ -283,9 +295,6 @@ void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
             layerTexts_[layer - 1]->setText(text);
         });
     };
-    options.onProgress = [&control](int layer, std::int64_t done, std::int64_t total) {
-        control.report(layer, done, total);
-    };
 
     // Nothing of an earlier build stays beside the one that starts.
     clearFigures();
@@ -293,13 +302,12 @@ void CStrategyBuilderDlg::startBuild(const IndexChoice& choice) {
     runningLayer_ = 0;
     buildStarted_ = std::chrono::steady_clock::now();
     // The build runs on a copy; the chart's bars are only touched on this thread.
-    task_.start(
+    startRun(
         [registry = workspace_->registry, product = buildingProduct_, choice, options]() mutable {
             BuildResult result = buildStrategy(registry, product, choice, options);
             return BuiltCopy{std::move(result), std::move(registry)};
         },
-        [this](BuiltCopy built) { finishBuild(std::move(built)); });
-    setBusy(true);
+        [this](BuiltCopy built) { showEnd(std::move(built)); });
 }
 
 void CStrategyBuilderDlg::showProgress(int layer, std::int64_t done, std::int64_t total) {
@@ -322,41 +330,26 @@ void CStrategyBuilderDlg::setBusy(bool busy) {
     if (busy) saveButton_->setEnabled(false);
 }
 
-void CStrategyBuilderDlg::cancelBuild() {
-    // The build sees the request between trials and reports its end as usual.
-    task_.cancel();
-}
-
-void CStrategyBuilderDlg::reject() {
-    // A running build stops and its end is shown before the dialog closes.
-    task_.finishNow();
-    QDialog::reject();
-}
-
-void CStrategyBuilderDlg::finishBuild(BuiltCopy built) {
+void CStrategyBuilderDlg::showEnd(BuiltCopy built) {
     const BuildResult& result = built.result;
     lastBuildTime_ = std::chrono::steady_clock::now() - buildStarted_;
-    setBusy(false);
     switch (result.outcome) {
-    case BuildOutcome::Built:
+    case RunOutcome::Done:
         if (Product* product = workspace_->registry.findProduct(buildingProduct_))
             copyTradeColumns(*built.registry.findProduct(buildingProduct_), *product);
         showBuiltModel(result);
         progress_->setFormat(QStringLiteral("Built in %1 s, not saved").arg(lastBuildTime_.count(), 0, 'f', 1));
         saveButton_->setEnabled(true);
         break;
-    case BuildOutcome::Cancelled:
+    case RunOutcome::Cancelled:
         if (runningLayer_ > 0) layerTexts_[runningLayer_ - 1]->setText(QStringLiteral("Cancelled"));
         progress_->setFormat(QStringLiteral("Cancelled"));
         break;
-    case BuildOutcome::Refused:  // a history too short for the chosen studies
+    case RunOutcome::Refused:  // a history too short for the chosen studies
         progress_->setFormat(QStringLiteral("Refused"));
         showMessage(QString::fromStdString(result.refusal));
         break;
-    case BuildOutcome::NoProduct:  // the product is the one the view shows
-        break;
     }
-    emit buildFinished();
 }
 
 void CStrategyBuilderDlg::showBuiltModel(const BuildResult& result) {

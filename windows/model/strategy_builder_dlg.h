@@ -1,11 +1,9 @@
 #pragma once
 
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 #include "windows/model/last_build.h"
-#include "workbench/background_task.h"
+#include "workbench/run_dialog.h"
 #include "windows/robustness/index_picker.h"
-
-#include <QDialog>
 
 #include <chrono>
 #include <filesystem>
@@ -15,6 +13,7 @@ class CChartFX;
 class CRobustnessPanel;
 class ChartWorkspace;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -38,7 +37,7 @@ class QPushButton;
 // of the running layer and a Cancel button stops it, leaving the bars as they
 // were and writing nothing. "Finish" closes the dialog, stopping a running
 // build first.
-class CStrategyBuilderDlg : public QDialog {
+class CStrategyBuilderDlg : public RunDialog {
     Q_OBJECT
 public:
     // `workspace`: the active view's, or null when no view is open.
@@ -48,7 +47,6 @@ public:
     // The grids the next build searches; the standard ones unless narrowed.
     void setGrids(const varkel::BuildGrids& grids) { grids_ = grids; }
 
-    bool isBuilding() const { return task_.isRunning(); }
     // The view's last build, as the shell kept it; the Surface button shows it.
     void showLastBuild(std::optional<LastBuild> build);
     const std::optional<LastBuild>& lastBuild() const { return lastBuild_; }
@@ -56,12 +54,9 @@ public:
     std::chrono::duration<double> lastBuildTime() const { return lastBuildTime_; }
 
     void accept() override;  // OK: validates the choice and starts a build
-    void reject() override;  // Finish, Escape or the close box
 
 signals:
-    // A build has ended: built, cancelled or found no product.
-    void buildFinished();
-    // A model was built (before buildFinished): the shell keeps it for the view.
+    // A model was built (before runFinished): the shell keeps it for the view.
     void modelBuilt(const LastBuild& build);
 
 private:
@@ -81,11 +76,14 @@ private:
     void saveBuiltModel();
     void rememberChoice() const;
     void restoreChoice();
+    // The constructor's steps, in order.
+    void setUpEntries();
+    QHBoxLayout* makeButtonRow();
+    void layOut(QHBoxLayout* buttons);
     void startBuild(const varkel::IndexChoice& choice);
-    void showProgress(int layer, std::int64_t done, std::int64_t total);
-    void setBusy(bool busy);
-    void cancelBuild();
-    void finishBuild(BuiltCopy built);
+    void showProgress(int layer, std::int64_t done, std::int64_t total) override;
+    void setBusy(bool busy) override;
+    void showEnd(BuiltCopy built);
     void showBuiltModel(const varkel::BuildResult& result);
     void drawCurve();
     void openSurface();
@@ -120,6 +118,4 @@ private:
     int runningLayer_ = 0;
     std::chrono::steady_clock::time_point buildStarted_;
     std::chrono::duration<double> lastBuildTime_{0.0};
-    // Last: it stops a running build before anything above goes.
-    BackgroundTask task_;
 };

@@ -66,7 +66,7 @@ QString fixed(double value) { return QString::number(value, 'f', 4); }
 
 CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory,
                                          QWidget* parent)
-    : QDialog(parent),
+    : RunDialog(parent),
       indexPicker_(this, {"baseIndex", "use2nd", "secondIndex", "use3rd", "thirdIndex"}, 180),
       selectionList_(new QComboBox(this)),
       permutations_(new QSpinBox(this)),
@@ -78,6 +78,14 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
       controls_(this),
       workspace_(workspace),
       startDirectory_(std::move(startDirectory)) {
+    setUpEntries();
+    setUpLayerTable();
+    setUpHistogram();
+    layOut();
+}
+
+// The window's name, the test's entries, the texts and the buttons.
+void CPermutationTestDlg::setUpEntries() {
     setObjectName(QStringLiteral("permutationTest"));
     setWindowTitle(QStringLiteral("Permutation Test"));
     selectionList_->setObjectName(QStringLiteral("selection"));
@@ -100,12 +108,13 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
     dataQualityText_->setObjectName(QStringLiteral("dataQuality"));
     dataQualityText_->setWordWrap(true);
     dataQualityText_->setStyleSheet(QStringLiteral("color: #b35c00"));
-    connect(&task_, &BackgroundTask::progressed, this,
-            [this](int, qint64 done, qint64 total) { showProgress(done, total); });
     connect(controls_.run, &QPushButton::clicked, this, &CPermutationTestDlg::run);
     connect(controls_.cancel, &QPushButton::clicked, this, &CPermutationTestDlg::cancel);
     connect(controls_.save, &QPushButton::clicked, this, &CPermutationTestDlg::askAndSaveCsv);
+}
 
+// One row per layer; the p-value and rank columns say how they are counted.
+void CPermutationTestDlg::setUpLayerTable() {
     QStringList headers;
     for (const char* column : tableColumns) headers << QString::fromLatin1(column);
     layerTable_->setHorizontalHeaderLabels(headers);
@@ -120,7 +129,10 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
         QStringLiteral("(1 + shuffled histories whose build did at least as well) / (1 + shuffled histories)"));
     layerTable_->horizontalHeaderItem(3)->setToolTip(
         QStringLiteral("The real build's place among all builds, from the best; ties placed before it"));
+}
 
+// The histogram of the permuted builds' returns.
+void CPermutationTestDlg::setUpHistogram() {
     chart_->setMinimumSize(480, 240);
     chart_->xAxis->setLabel(QStringLiteral("Return of the whole build on a shuffled history"));
     chart_->yAxis->setLabel(QStringLiteral("Histories"));
@@ -129,7 +141,10 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
     bars_->setPen(QPen(QColor(60, 90, 160)));
     bars_->setBrush(QColor(120, 150, 220));
     chart_->legend->setVisible(true);
+}
 
+// The entries on top, the histogram over the table, the texts and the run's row at the foot.
+void CPermutationTestDlg::layOut() {
     auto* entries = new QGridLayout;
     indexPicker_.place(entries);
     entries->addWidget(new QLabel(QStringLiteral("Select"), this), 0, 2);
@@ -149,10 +164,8 @@ CPermutationTestDlg::CPermutationTestDlg(ChartWorkspace* workspace, std::filesys
     layout->addWidget(dataQualityText_);
     layout->addLayout(controls_.makeRow());
     rememberWindowSize(this, QStringLiteral("Permutation Test"), QSize(860, 640));
-
 }
 
-// A run still going is abandoned by the task, the last member.
 CPermutationTestDlg::~CPermutationTestDlg() = default;
 
 void CPermutationTestDlg::setBuild(const IndexChoice& choice, TrialSelection selection) {
@@ -190,22 +203,19 @@ void CPermutationTestDlg::run() {
     // Named with the result, as the builder and walk-forward name them: the
     // shuffles keep whatever faults the history's moves hold.
     testedDataQuality_ = dataQualityNote(checkPriceFile(workspace_->pricePath, product->name), {}, {});
-    TaskControl& control = task_.control();
-    options.cancel = control.cancelFlag();
-    options.onProgress = [&control](std::int64_t done, std::int64_t total) { control.report(0, done, total); };
+    runTask().watch(options);
     tested_ = options;
     started_ = std::chrono::steady_clock::now();
-    setBusy(true);
-    controls_.progress->setRange(0, 0);  // the real build first: no count yet
-    controls_.progress->setFormat(QStringLiteral("Building on the real history"));
-    task_.start(
+    startRun(
         [history = historyCutAt(*product, product->historyLength()), name = product->name, options] {
             return runPermutationTest(history, name, options);
         },
-        [this](PermutationRun running) { finishRun(std::move(running)); });
+        [this](PermutationRun running) { showEnd(std::move(running)); });
+    controls_.progress->setRange(0, 0);  // the real build first: no count yet
+    controls_.progress->setFormat(QStringLiteral("Building on the real history"));
 }
 
-void CPermutationTestDlg::showProgress(std::int64_t done, std::int64_t total) {
+void CPermutationTestDlg::showProgress(int /*stage*/, std::int64_t done, std::int64_t total) {
     controls_.progress->setRange(0, static_cast<int>(std::max<std::int64_t>(total, 1)));
     controls_.progress->setValue(static_cast<int>(done));
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
@@ -222,18 +232,11 @@ void CPermutationTestDlg::setBusy(bool busy) {
         entry->setEnabled(!busy);
 }
 
-void CPermutationTestDlg::cancel() { task_.cancel(); }
-
-void CPermutationTestDlg::reject() {
-    task_.finishNow();  // a running test ends cancelled, keeping nothing
-    QDialog::reject();
-}
-
-void CPermutationTestDlg::finishRun(PermutationRun running) {
+void CPermutationTestDlg::showEnd(PermutationRun running) {
     controls_.progress->setRange(0, 1);
-    controls_.progress->setValue(running.outcome == PermutationOutcome::Done ? 1 : 0);
+    controls_.progress->setValue(running.done() ? 1 : 0);
     switch (running.outcome) {
-        case PermutationOutcome::Done: {
+        case RunOutcome::Done: {
             run_ = std::move(running);
             report_ = summarisePermutationRun(run_.layers, run_.real, run_.rows, tested_.seed);
             const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
@@ -243,15 +246,12 @@ void CPermutationTestDlg::finishRun(PermutationRun running) {
                                      .arg(seconds, 0, 'f', 1));
             break;
         }
-        case PermutationOutcome::Cancelled: controls_.progress->setFormat(QStringLiteral("Cancelled: nothing kept")); break;
-        case PermutationOutcome::Refused:
+        case RunOutcome::Cancelled: controls_.progress->setFormat(QStringLiteral("Cancelled: nothing kept")); break;
+        case RunOutcome::Refused:
             controls_.progress->setFormat(QStringLiteral("Refused"));
             showMessage(QString::fromStdString(running.refusal));
             break;
-        case PermutationOutcome::NoProduct: controls_.progress->setFormat(QStringLiteral("Nothing to show")); break;
     }
-    setBusy(false);
-    emit runFinished();
 }
 
 void CPermutationTestDlg::clearResults() {

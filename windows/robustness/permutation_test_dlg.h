@@ -2,7 +2,7 @@
 
 #include "robustness/permutation_test.h"
 #include "robustness/permutation_report.h"
-#include "workbench/background_task.h"
+#include "workbench/run_dialog.h"
 #include "workbench/run_controls.h"
 #include "windows/robustness/index_picker.h"
 
@@ -35,7 +35,7 @@ class QTableWidget;
 // nothing). It shows a histogram of the permuted builds' returns with the
 // real build's return marked, each layer's p-value, rank and quantiles, and
 // one sentence for the trader; "Save CSV..." writes the permuted returns.
-class CPermutationTestDlg : public QDialog {
+class CPermutationTestDlg : public RunDialog {
     Q_OBJECT
 public:
     // `workspace`: the active view's, or null when no view is open.
@@ -47,7 +47,6 @@ public:
     void setGrids(const varkel::BuildGrids& grids) { grids_ = grids; }
     varkel::PermutationTestOptions readOptions() const;
 
-    bool isRunning() const { return task_.isRunning(); }
     // The shown result and the build it tested; nothing before a run and
     // after a cancelled or refused one.
     const std::optional<varkel::PermutationReport>& report() const { return report_; }
@@ -61,19 +60,20 @@ public:
     };
     const Histogram& histogram() const { return histogram_; }
 
-    void run();     // validates the entries and starts a run
-    void cancel();  // asks a running run to stop
+    void run();  // validates the entries and starts a run
     // Writes the permuted returns as CSV to `path`; false (with a message) when it cannot.
     bool saveCsv(const QString& path);
-    void reject() override;
-
-signals:
-    void runFinished();
 
 private:
-    void showProgress(std::int64_t done, std::int64_t total);
-    void setBusy(bool busy);
-    void finishRun(varkel::PermutationRun running);
+    // The constructor's steps, in order.
+    void setUpEntries();
+    void setUpLayerTable();
+    void setUpHistogram();
+    void layOut();
+
+    void showProgress(int stage, std::int64_t done, std::int64_t total) override;
+    void setBusy(bool busy) override;
+    void showEnd(varkel::PermutationRun running);
     void clearResults();
     void showReport();
     void fillTable();
@@ -101,6 +101,4 @@ private:
     std::optional<varkel::PermutationReport> report_;
     Histogram histogram_;
     std::chrono::steady_clock::time_point started_;
-    // Last: it stops a running test before anything above goes.
-    BackgroundTask task_;
 };

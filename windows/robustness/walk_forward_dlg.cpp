@@ -44,21 +44,6 @@ QString optional(const std::optional<double>& value) {
     return QString::fromStdString(optionalText(value, "%.4f"));
 }
 
-QString refusalText(FoldRefusal refusal, int historyLength, const FoldSettings& folds) {
-    switch (refusal) {
-        case FoldRefusal::TrainTooShort:
-            return QStringLiteral("The train length must be at least %1 bars.").arg(smallestTrainLength);
-        case FoldRefusal::TestTooShort: return QStringLiteral("The test length must be at least 1 bar.");
-        case FoldRefusal::NothingToTest:
-            return QStringLiteral("The history has %1 bars: with a train length of %2 no bar is left to test. "
-                                  "Choose a shorter train length.")
-                .arg(historyLength)
-                .arg(folds.trainBars);
-        case FoldRefusal::None: break;
-    }
-    return {};
-}
-
 // The running sum of `daily` from 0.0, in bar order.
 QVector<double> cumulative(const std::vector<double>& daily) {
     QVector<double> sums;
@@ -70,7 +55,7 @@ QVector<double> cumulative(const std::vector<double>& daily) {
 }  // namespace
 
 CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::path startDirectory, QWidget* parent)
-    : QDialog(parent),
+    : RunDialog(parent),
       indexPicker_(this, {"baseIndex", "use2nd", "secondIndex", "use3rd", "thirdIndex"}, 180),
       trainBars_(new QSpinBox(this)),
       testBars_(new QSpinBox(this)),
@@ -85,6 +70,16 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
       controls_(this),
       workspace_(workspace),
       startDirectory_(std::move(startDirectory)) {
+    setUpEntries();
+    setUpFoldTable();
+    setUpTotals();
+    setUpChart();
+    setUpTexts();
+    layOut();
+}
+
+// The window's name, the run's entries and the buttons.
+void CWalkForwardDlg::setUpEntries() {
     setObjectName(QStringLiteral("walkForward"));
     setWindowTitle(QStringLiteral("Walk-Forward Analysis"));
     trainBars_->setObjectName(QStringLiteral("trainBars"));
@@ -112,10 +107,10 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     connect(controls_.run, &QPushButton::clicked, this, &CWalkForwardDlg::run);
     connect(controls_.cancel, &QPushButton::clicked, this, &CWalkForwardDlg::cancel);
     connect(controls_.save, &QPushButton::clicked, this, &CWalkForwardDlg::askAndSaveCsv);
-    connect(&task_, &BackgroundTask::progressed, this, [this](int stage, qint64 done, qint64 total) {
-        showProgress(static_cast<WalkForwardStage>(stage), done, total);
-    });
+}
 
+// One row per fold; every column says what it holds.
+void CWalkForwardDlg::setUpFoldTable() {
     QStringList headers;
     for (const char* column : foldColumns) headers << QString::fromLatin1(column);
     foldTable_->setHorizontalHeaderLabels(headers);
@@ -135,19 +130,10 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
         "Out-of-sample profit per bar over in-sample profit per bar"};
     for (int column = 0; column < foldTable_->columnCount(); ++column)
         foldTable_->horizontalHeaderItem(column)->setToolTip(QString::fromLatin1(columnTips[column]));
+}
 
-    auto* indexes = new QGridLayout;
-    indexPicker_.place(indexes);
-    indexes->addWidget(new QLabel(QStringLiteral("Train"), this), 0, 2);
-    indexes->addWidget(trainBars_, 0, 3);
-    indexes->addWidget(new QLabel(QStringLiteral("Test"), this), 1, 2);
-    indexes->addWidget(testBars_, 1, 3);
-    indexes->addWidget(new QLabel(QStringLiteral("Windows"), this), 0, 4);
-    indexes->addWidget(windowList_, 0, 5);
-    indexes->addWidget(new QLabel(QStringLiteral("Select"), this), 1, 4);
-    indexes->addWidget(selectionList_, 1, 5);
-    indexes->setColumnStretch(6, 1);
-
+// The totals of all folds, a caption and a value each.
+void CWalkForwardDlg::setUpTotals() {
     auto* totalsLayout = new QGridLayout(totals_);
     totalsLayout->setContentsMargins(0, 0, 0, 0);
     addTotal("netProfit", QStringLiteral("Net profit"),
@@ -165,7 +151,10 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     addTotal("wholeHistory", QStringLiteral("Whole-history build"),
              QStringLiteral("What a normal build on all bars earns over the same test bars: an in-sample figure"));
     totalsLayout->setRowStretch(static_cast<int>(totalTexts_.size()), 1);
+}
 
+// The stitched out-of-sample curve and the whole-history build's, the legend under them.
+void CWalkForwardDlg::setUpChart() {
     chart_->setMinimumSize(360, 200);
     // The legend stands in a row of its own under the plot, never over the curves.
     chart_->legend->setVisible(true);
@@ -177,6 +166,35 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     chart_->plotLayout()->setRowStretchFactor(1, 0.001);
     chart_->xAxis->setLabel(QStringLiteral("Date (start of each test window)"));
     chart_->yAxis->setLabel(QStringLiteral("Cumulative P&L"));
+}
+
+// The verdict, the parameter columns' key and the data-quality note.
+void CWalkForwardDlg::setUpTexts() {
+    verdictText_->setObjectName(QStringLiteral("verdict"));
+    verdictText_->setStyleSheet(QStringLiteral("font-weight: bold"));
+    parameterKey_->setObjectName(QStringLiteral("parameterKey"));
+    dataQualityText_->setObjectName(QStringLiteral("dataQuality"));
+    dataQualityText_->setStyleSheet(QStringLiteral("color: #b35c00"));
+    for (QLabel* text : {verdictText_, parameterKey_, dataQualityText_}) {
+        text->setWordWrap(true);
+        text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+}
+
+// The entries on top, the table over the chart and totals, the texts and the run's row at the foot.
+void CWalkForwardDlg::layOut() {
+    auto* indexes = new QGridLayout;
+    indexPicker_.place(indexes);
+    indexes->addWidget(new QLabel(QStringLiteral("Train"), this), 0, 2);
+    indexes->addWidget(trainBars_, 0, 3);
+    indexes->addWidget(new QLabel(QStringLiteral("Test"), this), 1, 2);
+    indexes->addWidget(testBars_, 1, 3);
+    indexes->addWidget(new QLabel(QStringLiteral("Windows"), this), 0, 4);
+    indexes->addWidget(windowList_, 0, 5);
+    indexes->addWidget(new QLabel(QStringLiteral("Select"), this), 1, 4);
+    indexes->addWidget(selectionList_, 1, 5);
+    indexes->setColumnStretch(6, 1);
+
     auto* results = new QSplitter(Qt::Vertical, this);
     results->addWidget(foldTable_);
     auto* lower = new QWidget(results);
@@ -188,17 +206,6 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     results->setStretchFactor(0, 2);
     results->setStretchFactor(1, 3);
 
-
-    verdictText_->setObjectName(QStringLiteral("verdict"));
-    verdictText_->setStyleSheet(QStringLiteral("font-weight: bold"));
-    parameterKey_->setObjectName(QStringLiteral("parameterKey"));
-    dataQualityText_->setObjectName(QStringLiteral("dataQuality"));
-    dataQualityText_->setStyleSheet(QStringLiteral("color: #b35c00"));
-    for (QLabel* text : {verdictText_, parameterKey_, dataQualityText_}) {
-        text->setWordWrap(true);
-        text->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    }
-
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(indexes);
     layout->addWidget(results, 1);
@@ -209,7 +216,6 @@ CWalkForwardDlg::CWalkForwardDlg(ChartWorkspace* workspace, std::filesystem::pat
     rememberWindowSize(this, QStringLiteral("Walk-Forward Analysis"), QSize(980, 660));
 }
 
-// The task, the last member, stops a running walk and drops its result.
 CWalkForwardDlg::~CWalkForwardDlg() = default;
 
 QLabel* CWalkForwardDlg::addTotal(const char* name, const QString& caption, const QString& tip) {
@@ -255,30 +261,25 @@ void CWalkForwardDlg::run() {
     WalkForwardOptions options = readOptions();
     const FoldPlan plan = planFolds(product->historyLength(), options.folds);
     if (plan.refusal != FoldRefusal::None) {
-        showMessage(refusalText(plan.refusal, product->historyLength(), options.folds));
+        showMessage(QString::fromStdString(foldRefusalText(plan.refusal, product->historyLength(), options.folds)));
         return;
     }
 
     clearResults();
-    TaskControl& control = task_.control();
-    options.cancel = control.cancelFlag();
-    options.onProgress = [&control](WalkForwardStage stage, std::int64_t done, std::int64_t total) {
-        control.report(static_cast<int>(stage), done, total);
-    };
-    task_.start(
+    runTask().watch(options);
+    startRun(
         [history = historyCutAt(*product, product->historyLength()), name = product->name, choice, options]() mutable {
             WalkForwardReport report = runWalkForward(history, name, choice, options);
             return WalkedCopy{std::move(report), std::move(history), std::move(name), options.folds.testBars};
         },
-        [this](WalkedCopy walked) { finishRun(std::move(walked)); });
-    setBusy(true);
-    showProgress(WalkForwardStage::BaseSearch, 0, 1);
+        [this](WalkedCopy walked) { showEnd(std::move(walked)); });
+    showProgress(static_cast<int>(WalkForwardStage::BaseSearch), 0, 1);
 }
 
-void CWalkForwardDlg::showProgress(WalkForwardStage stage, std::int64_t done, std::int64_t total) {
+void CWalkForwardDlg::showProgress(int stage, std::int64_t done, std::int64_t total) {
     controls_.progress->setRange(0, static_cast<int>(std::max<std::int64_t>(total, 1)));
     controls_.progress->setValue(static_cast<int>(done));
-    controls_.progress->setFormat(stage == WalkForwardStage::BaseSearch ? QStringLiteral("Base search: %v of %m trials")
+    controls_.progress->setFormat(stage == static_cast<int>(WalkForwardStage::BaseSearch) ? QStringLiteral("Base search: %v of %m trials")
                                                                : QStringLiteral("Folds built: %v of %m"));
 }
 
@@ -291,15 +292,8 @@ void CWalkForwardDlg::setBusy(bool busy) {
         entry->setEnabled(!busy);
 }
 
-void CWalkForwardDlg::cancel() { task_.cancel(); }
-
-void CWalkForwardDlg::reject() {
-    task_.finishNow();
-    QDialog::reject();
-}
-
-void CWalkForwardDlg::finishRun(WalkedCopy walked) {
-    if (walked.report.outcome == WalkForwardOutcome::Done) {
+void CWalkForwardDlg::showEnd(WalkedCopy walked) {
+    if (walked.report.done()) {
         report_ = std::move(walked.report);
         history_ = std::move(walked.history);
         productName_ = std::move(walked.productName);
@@ -307,13 +301,12 @@ void CWalkForwardDlg::finishRun(WalkedCopy walked) {
         showReport();
         controls_.progress->setFormat(QStringLiteral("%1 folds walked").arg(report_.folds.size()));
     } else {
-        controls_.progress->setFormat(walked.report.outcome == WalkForwardOutcome::Cancelled ? QStringLiteral("Cancelled")
-                                                                                    : QStringLiteral("Nothing to show"));
-        if (walked.report.outcome == WalkForwardOutcome::TooMuchMemory)
-            showMessage(QString::fromStdString(walkForwardMemoryText(walked.report)));
+        const bool cancelled = walked.report.outcome == RunOutcome::Cancelled;
+        controls_.progress->setFormat(cancelled ? QStringLiteral("Cancelled") : QStringLiteral("Nothing to show"));
+        // The choice and the folds were checked before the run: what is left
+        // is a walk-forward that wants more memory than it may take.
+        if (!cancelled) showMessage(QString::fromStdString(walked.report.refusal));
     }
-    setBusy(false);
-    emit runFinished();
 }
 
 void CWalkForwardDlg::clearResults() {

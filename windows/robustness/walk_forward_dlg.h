@@ -1,11 +1,9 @@
 #pragma once
 
 #include "robustness/walk_forward.h"
-#include "workbench/background_task.h"
+#include "workbench/run_dialog.h"
 #include "workbench/run_controls.h"
 #include "windows/robustness/index_picker.h"
-
-#include <QDialog>
 
 #include <filesystem>
 #include <string>
@@ -29,7 +27,7 @@ class QTableWidget;
 // fold, the totals, and the stitched out-of-sample cumulative P&L beside the
 // whole-history build's over the same bars, the folds' starts marked. "Save
 // CSV..." writes the command line's walk-forward CSV.
-class CWalkForwardDlg : public QDialog {
+class CWalkForwardDlg : public RunDialog {
     Q_OBJECT
 public:
     // `workspace`: the active view's, or null when no view is open.
@@ -38,21 +36,15 @@ public:
 
     // The grids the next run searches; the builder's standard ones unless narrowed.
     void setGrids(const varkel::BuildGrids& grids) { grids_ = grids; }
-    bool isRunning() const { return task_.isRunning(); }
     // The report the window shows; empty (no folds) before a run and after a cancelled or refused one.
     const varkel::WalkForwardReport& report() const { return report_; }
     // What the options on screen ask for.
     varkel::WalkForwardOptions readOptions() const;
     varkel::IndexChoice readChoice() const;
 
-    void run();     // validates the entries and starts a run
-    void cancel();  // asks a running run to stop
+    void run();  // validates the entries and starts a run
     // Writes the CSV of the shown report to `path`; false (with a message) when it cannot.
     bool saveCsv(const QString& path);
-    void reject() override;
-
-signals:
-    void runFinished();
 
 private:
     // What the background task hands back: the report and the copy of the
@@ -64,9 +56,17 @@ private:
         int testBars = 0;  // the test length asked
     };
 
-    void showProgress(varkel::WalkForwardStage stage, std::int64_t done, std::int64_t total);
-    void setBusy(bool busy);
-    void finishRun(WalkedCopy walked);
+    // The constructor's steps, in order.
+    void setUpEntries();
+    void setUpFoldTable();
+    void setUpTotals();
+    void setUpChart();
+    void setUpTexts();
+    void layOut();
+
+    void showProgress(int stage, std::int64_t done, std::int64_t total) override;
+    void setBusy(bool busy) override;
+    void showEnd(WalkedCopy walked);
     void clearResults();
     void showReport();
     void fillTable();
@@ -99,6 +99,4 @@ private:
     std::string productName_;
     int askedTestBars_ = 0;  // the test length the shown report was asked for
     varkel::WalkForwardReport report_;
-    // Last: it stops a running walk before anything above goes.
-    BackgroundTask task_;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/run_outcome.h"
+#include "base/work_control.h"
 #include "data/product_registry.h"
 #include "robustness/build_robustness.h"
 #include "search/build_validation.h"
@@ -9,7 +11,6 @@
 #include "robustness/pnl_blocks.h"
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -17,17 +18,12 @@
 
 namespace varkel {
 
-struct BuildOptions {
-    int threads = 0;  // 0: one per core
-    // Layer 1 (base), 2 or 3, and the work done of that layer's total: its
-    // trials, then (with the robustness statistics) the scoring of them,
-    // counted as a share of the trials. Called from worker threads, one call
-    // at a time.
-    std::function<void(int layer, std::int64_t done, std::int64_t total)> onProgress;
-    // Called when a layer starts (layer 1 to 3) and when it has its result.
-    std::function<void(int layer)> onLayerStarted;
+// The run control's stages are the layers (1 .. 3); a layer's progress counts
+// its trials, then (with the robustness statistics) the scoring of them,
+// counted as a share of the trials.
+struct BuildOptions : WorkControl {
+    // Called when a layer has its result, with the final return of its trial.
     std::function<void(int layer, double bestReturn)> onLayerDone;
-    const std::atomic<bool>* cancel = nullptr;
     BuildGrids grids{};
     // The overfitting statistics of BuildResult::robustness; switched off,
     // the build does what it did before they existed.
@@ -46,11 +42,7 @@ struct BuildOptions {
 // itself and by every front end that fills the options.
 std::optional<std::string> validateBuildOptions(const BuildOptions& options);
 
-enum class BuildOutcome { Built, Refused, Cancelled, NoProduct };
-
-struct BuildResult {
-    BuildOutcome outcome = BuildOutcome::NoProduct;
-    std::string refusal;            // the validation message when refused
+struct BuildResult : RunEnd {
     TradeModel model{};             // the built model with its measures
     // The final return of the trial each layer that ran kept.
     std::array<std::optional<double>, 3> layerReturns{};

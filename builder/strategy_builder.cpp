@@ -1,4 +1,4 @@
-#include "robustness/strategy_builder.h"
+#include "builder/strategy_builder.h"
 
 #include "model/backtest.h"
 #include "model/measures.h"
@@ -30,22 +30,22 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
                           const BuildOptions& options) {
     BuildResult result;
     Product* product = registry.findProduct(productName);
-    if (product == nullptr) return result;
+    if (product == nullptr) {
+        result.refuse(noProductRefusal(productName));
+        return result;
+    }
     auto refusal = validateIndexChoice(choice);
     if (!refusal) refusal = validateHistoryLength(productName, product->historyLength(), choice);
     if (!refusal) refusal = validateBuildOptions(options);
     if (refusal) {
-        result.outcome = BuildOutcome::Refused;
-        result.refusal = *refusal;
+        result.refuse(std::move(*refusal));
         return result;
     }
 
     const int historyLength = product->historyLength();
     LayerSearchSettings settings;
+    static_cast<WorkControl&>(settings) = options;
     settings.grids = options.grids;
-    settings.threads = options.threads;
-    settings.cancel = options.cancel;
-    settings.onLayerStarted = options.onLayerStarted;
     // A layer's work: its trials, then (with the statistics) their scoring as a share of them.
     std::int64_t searchTotal = 0;
     const bool scored = options.robustness;
@@ -64,11 +64,9 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
     BuildRobustness& robustness = result.robustness;
     settings.onLayerSearched = [&](int layer, const LayerChoice& chosen) {
         if (chosen.ledger) {
-            WorkControl scoring;
-            scoring.threads = options.threads;
-            scoring.cancel = options.cancel;
+            WorkControl scoring = options.atStage(layer);
             if (options.onProgress)
-                scoring.onProgress = [&](std::int64_t done, std::int64_t total) {
+                scoring.onProgress = [&](int, std::int64_t done, std::int64_t total) {
                     const std::int64_t share = searchTotal / scoringShareOfSearch;
                     if (share > 0 && total > 0)
                         options.onProgress(layer, searchTotal + share * done / total, searchTotal + share);
@@ -93,9 +91,9 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
     };
     const LayerRating rating{std::nullopt, options.selection};
     const LayerSearchResult searched = searchLayers(*product, choice, settings, rating);
-    if (searched.cancelled) {
+    if (searched.outcome == RunOutcome::Cancelled) {
         result = BuildResult{};
-        result.outcome = BuildOutcome::Cancelled;
+        result.outcome = RunOutcome::Cancelled;
         return result;
     }
 
@@ -113,7 +111,7 @@ BuildResult buildStrategy(ProductRegistry& registry, const std::string& productN
         robustness.sharpe = builtModelSharpe(product->bars, historyLength,
                                              robustness.baseSharpeSpread.variance, robustness.trials);
     }
-    result.outcome = BuildOutcome::Built;
+    result.outcome = RunOutcome::Done;
     return result;
 }
 
