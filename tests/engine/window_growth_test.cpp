@@ -51,8 +51,10 @@ std::vector<std::pair<std::string, std::vector<double>>> histories() {
 // gives no result (spans below 2 or above the history).
 TEST(WindowGrowth, EveryTargetGivesEachSpanTheBitsOfTheOneSpanAverage) {
     const SeriesStats stats;
-    for (const auto& [name, values] : histories()) {
-        SCOPED_TRACE(name);
+    // Named, not bound: clang 14 cannot capture a structured binding in a lambda.
+    for (const auto& history : histories()) {
+        const auto& values = history.second;
+        SCOPED_TRACE(history.first);
         const int lastSpan = static_cast<int>(values.size()) + 2;
         test::onEveryVectorTarget([&] {
             for (const int firstSpan : {1, 3}) {
@@ -70,8 +72,9 @@ TEST(WindowGrowth, EveryTargetGivesEachSpanTheBitsOfTheOneSpanAverage) {
 // The sums alone, as the stochastics' shared windows use them: each window
 // takes its next value in bar order, every lane as the plain loop adds it.
 TEST(WindowGrowth, EveryTargetAddsEachWindowsNextValueAsThePlainLoop) {
-    for (const auto& [name, values] : histories()) {
-        SCOPED_TRACE(name);
+    for (const auto& history : histories()) {
+        const auto& values = history.second;
+        SCOPED_TRACE(history.first);
         const int n = static_cast<int>(values.size());
         test::onEveryVectorTarget([&] {
             std::vector<double> sums(values.size(), 0.0), expected(values.size(), 0.0);
