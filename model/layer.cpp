@@ -26,6 +26,14 @@ Layer chosenLayer(StudyKind kind, const std::optional<LayerParameters>& chosen) 
     return layer;
 }
 
+static_assert(nothingChosenSpan == nothingChosenSetting, "a span and a setting say \"nothing chosen\" alike");
+
+bool Layer::nothingChosen() const {
+    const std::vector<double> values = layerValues(*this);
+    return !values.empty() &&
+           std::all_of(values.begin(), values.end(), [](double value) { return value == nothingChosenSetting; });
+}
+
 std::vector<double> layerValues(const Layer& layer) {
     std::vector<double> values;
     const int spans = layerSpanCount(layer.kind);

@@ -32,6 +32,9 @@ struct Layer {
     StudyKind kind = StudyKind::NotInUse;
     LayerParameters p;
     bool inUse() const { return kind != StudyKind::NotInUse; }
+    // A study in use that no trial was chosen for (chosenLayer of nothing):
+    // every place its kind uses holds the nothing-chosen value.
+    bool nothingChosen() const;
     bool operator==(const Layer&) const = default;
 };
 

@@ -16,6 +16,7 @@ std::string buildMeasureText(double value, int tradeCount) { return measureText(
 std::string layerParameterText(const Layer& layer) {
     const StudyInfo* study = findStudy(layer.kind);
     if (study == nullptr) return {};
+    if (layer.nothingChosen()) return "nothing chosen (no trial beat the search's start value)";
     const std::vector<double> values = layerValues(layer);
     std::string text;
     for (std::size_t i = 0; i < values.size(); ++i)

@@ -190,6 +190,14 @@ TEST(BuildTexts, ChosenParametersAreNamedAsTheCatalogueNamesThem) {
     EXPECT_EQ(layerParameterText(model.layers[0]), "fast 12, slow 26, signal 9");
     EXPECT_EQ(layerParameterText(model.layers[1]), "span 3, threshold 1.5");
     EXPECT_EQ(layerParameterText(model.layers[2]), "");
+    // A layer no trial was chosen for says so, not "fast -999, ...".
+    for (const StudyKind kind : {StudyKind::Macd, StudyKind::RateOfChange, StudyKind::KeltnerChannels}) {
+        const Layer none = chosenLayer(kind, std::nullopt);
+        EXPECT_TRUE(none.nothingChosen());
+        EXPECT_EQ(layerParameterText(none), "nothing chosen (no trial beat the search's start value)");
+    }
+    EXPECT_FALSE(model.layers[0].nothingChosen());
+    EXPECT_FALSE(model.layers[2].nothingChosen());  // not in use
     model.layers[0].kind = StudyKind::KeltnerChannels;
     model.layers[0].p.setting = 2.25;
     EXPECT_EQ(layerParameterText(model.layers[0]), "ema 12, atr 26, multiplier 2.25");
