@@ -22,10 +22,8 @@ struct IndexTexts {
 // The viewer's lines of an index standing as the base (asFilter false) or a
 // filter; nothing for a kind that cannot stand there.
 std::optional<IndexLines> indexLines(const Layer& layer, bool asFilter) {
-    const SearchKind* row = findSearchKind(layer.kind);
-    const StudyInfo* study = findStudy(layer.kind);
-    if (row == nullptr || study == nullptr || !(asFilter ? study->canBeFilter() : study->canBeBase()))
-        return std::nullopt;
+    const SearchKind* row = findSearchKind(layer.kind, asFilter);
+    if (row == nullptr) return std::nullopt;
     IndexLines lines;
     for (std::size_t line = 0; line < lines.size(); ++line) {
         const char* format = row->viewerLines[line];

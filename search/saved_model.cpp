@@ -1,14 +1,12 @@
 #include "search/saved_model.h"
 
 #include "search/search_kinds.h"
-#include "studies/study_catalogue.h"
 
 namespace varkel {
 
 bool applyLayer(ProductRegistry& registry, std::string_view name, const Layer& layer, bool asFilter) {
-    const SearchKind* row = findSearchKind(layer.kind);
-    const StudyInfo* study = findStudy(layer.kind);
-    if (row == nullptr || study == nullptr || !(asFilter ? study->canBeFilter() : study->canBeBase())) return false;
+    const SearchKind* row = findSearchKind(layer.kind, asFilter);
+    if (row == nullptr) return false;
     row->apply(registry, name, layer.p, asFilter);
     return true;
 }

@@ -1,6 +1,7 @@
 #include "search/search_kinds.h"
 
 #include "model/apply_operations.h"
+#include "studies/study_catalogue.h"
 
 namespace varkel {
 
@@ -71,6 +72,12 @@ const SearchKind* findSearchKind(StudyKind kind) {
     for (const SearchKind& row : searchKinds)
         if (row.kind == kind) return &row;
     return nullptr;
+}
+
+const SearchKind* findSearchKind(StudyKind kind, bool asFilter) {
+    const StudyInfo* study = findStudy(kind);
+    if (study == nullptr || !(asFilter ? study->canBeFilter() : study->canBeBase())) return nullptr;
+    return findSearchKind(kind);
 }
 
 }  // namespace varkel

@@ -34,4 +34,8 @@ struct SearchKind {
 // averages, "not in use", a number that names no study).
 const SearchKind* findSearchKind(StudyKind kind);
 
+// The row of `kind` where the study catalogue lets it stand as the base
+// (asFilter false) or as a filter; nullptr where it may not stand there.
+const SearchKind* findSearchKind(StudyKind kind, bool asFilter);
+
 }  // namespace varkel
