@@ -1,18 +1,21 @@
 #include "data/price_file.h"
 #include "data/product_registry.h"
+#include "../support/files.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
+#include <string>
 
 using namespace varkel;
 
 namespace {
 
+// One folder of this run's own, so that runs side by side never share a file.
 std::string writeTempFile(const std::string& name, const std::string& content) {
-    const auto path = std::filesystem::temp_directory_path() / ("varkel_" + name);
-    std::ofstream(path, std::ios::binary) << content;
+    static const test::TempDirectory folder;
+    const auto path = folder / name;
+    test::writeFile(path, content);
     return path.string();
 }
 
@@ -183,7 +186,6 @@ TEST(PriceFile, AFileLargerThanAnyHistoryIsRefusedUnread) {
     atLimit += '\n';
     const PriceFileLoad over = loadPriceFile(registry, "USD/JPY", writeTempFile("at_limit.txt", atLimit));
     EXPECT_TRUE(over.tooLarge);
-    std::filesystem::remove(std::filesystem::temp_directory_path() / "varkel_at_limit.txt");
 }
 
 TEST(PriceFile, LoadsOnlyTheIncreasingPartOfDatesAndReportsTheRest) {
