@@ -160,6 +160,8 @@ TEST(Scan, PermutedReturnsAreThePermutationTestsOwnOnAnyThreadsAndShards) {
                       for (const PermutationRow& k : run.rows) returns.push_back(k.returns[last]);
                       return returns;
                   }()).pValue);
+        ASSERT_TRUE(row.adjustedPValue);
+        EXPECT_GE(*row.adjustedPValue, row.permutation->pValue);
     }
 
     options.threads = 3;
