@@ -8,6 +8,7 @@
 #include "bench_options.h"
 #include "fixed_workload.h"
 #include "search/optimisers.h"
+#include "search/stage_times.h"
 #include "search/trial_ledger.h"
 
 #include <benchmark/benchmark.h>
@@ -18,6 +19,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -166,11 +168,13 @@ double referenceSecondsPerTrial(const std::string& search) {
 }
 
 // Times one full-grid search; its trials per second and how many times
-// faster per trial than the reference.
+// faster per trial than the reference. Returns the processor seconds of the
+// last run.
 template <typename Search>
-void runSearch(benchmark::State& state, const std::string& search, std::int64_t trials, Search&& run) {
+double runSearch(benchmark::State& state, const std::string& search, std::int64_t trials, Search&& run) {
     const ProductRegistry loaded = sample(references().at(search).withBase);
     const double referencePerTrial = referenceSecondsPerTrial(search);
+    double processor = 0.0;
     for (auto _ : state) {
         state.PauseTiming();
         ProductRegistry registry = loaded;
@@ -179,10 +183,11 @@ void runSearch(benchmark::State& state, const std::string& search, std::int64_t 
         const double processorStart = processorSeconds();
         benchmark::DoNotOptimize(run(registry));
         const double seconds = secondsSince(start);
-        const double processor = processorSeconds() - processorStart;
+        processor = processorSeconds() - processorStart;
         state.counters["trials/s"] = static_cast<double>(trials) / seconds;
         state.counters["x reference"] = referencePerTrial / (processor / static_cast<double>(trials));
     }
+    return processor;
 }
 
 void BM_MacdFull(benchmark::State& s) { runSearch(s, "macd", 486910, [](ProductRegistry& r) { return optimiseMacd(r, name, bench::control()); }); }
@@ -213,6 +218,36 @@ VARKEL_SEARCH_BENCHMARK(BM_LregFilterFull);
 VARKEL_SEARCH_BENCHMARK(BM_TscFilterFull);
 VARKEL_SEARCH_BENCHMARK(BM_RocFilterFull);
 VARKEL_SEARCH_BENCHMARK(BM_NdistFilterFull);
+
+// The three full grids with the processor time of each stage (summed over the
+// threads; stage_times.h) beside the search's own: studies, kernel, selection,
+// and what no stage holds (the pool starting and waiting). Timing the stages
+// costs a clock reading per lap, so these run apart from the lines above.
+template <typename Search>
+void runStagedSearch(benchmark::State& state, const std::string& kind, std::int64_t trials, Search search) {
+    SearchStageTimes times;
+    const double processor = runSearch(state, kind, trials, [&](ProductRegistry& registry) {
+        OptimiserControl control = bench::control();
+        control.stageTimes = &times;
+        return search(registry, control);
+    });
+    double staged = 0.0;
+    for (const auto& [stage, label] : {std::pair{SearchStage::Studies, "studies_cpu_ms"},
+                                       std::pair{SearchStage::Kernel, "kernel_cpu_ms"},
+                                       std::pair{SearchStage::Selection, "selection_cpu_ms"}}) {
+        state.counters[label] = times.seconds(stage) * 1e3;
+        staged += times.seconds(stage);
+    }
+    state.counters["unstaged_cpu_ms"] = (processor - staged) * 1e3;
+}
+
+void BM_MacdFullStages(benchmark::State& s) { runStagedSearch(s, "macd", 486910, [](ProductRegistry& r, const OptimiserControl& c) { return optimiseMacd(r, name, c); }); }
+void BM_StochasticsFullStages(benchmark::State& s) { runStagedSearch(s, "stochastics", 509124, [](ProductRegistry& r, const OptimiserControl& c) { return optimiseStochastics(r, name, c); }); }
+void BM_KeltnerFullStages(benchmark::State& s) { runStagedSearch(s, "keltner", 810000, [](ProductRegistry& r, const OptimiserControl& c) { return optimiseKeltner(r, name, c); }); }
+
+VARKEL_SEARCH_BENCHMARK(BM_MacdFullStages);
+VARKEL_SEARCH_BENCHMARK(BM_StochasticsFullStages);
+VARKEL_SEARCH_BENCHMARK(BM_KeltnerFullStages);
 
 // The same searches recording a trial ledger: the ten blocks of bars 1 .. N-1
 // and the squares (what the overfitting statistics ask for), or the fifteen

@@ -6,6 +6,7 @@
 #include "data/price_file.h"
 #include "search/optimisers.h"
 #include "search/parallel_search.h"
+#include "search/stage_times.h"
 
 #include <gtest/gtest.h>
 
@@ -150,6 +151,33 @@ TEST(Optimisers, ResultDoesNotDependOnTheThreadCount) {
     for (const OptimiserResult& result : results) {
         EXPECT_EQ(result.bestReturn, results[0].bestReturn);
         EXPECT_EQ(result.chosen, results[0].chosen);
+    }
+}
+
+// Timing the stages reads clocks only: the same trial, the same return, and
+// every full-grid search's kernel holds time.
+TEST(Optimisers, StageTimesLeaveTheResultAlone) {
+    using Search = OptimiserResult (*)(ProductRegistry&, const OptimiserControl&);
+    const Search searches[] = {
+        [](ProductRegistry& r, const OptimiserControl& c) { return optimiseMacd(r, name, c, {{4, 20}, 30, {7, 20}}); },
+        [](ProductRegistry& r, const OptimiserControl& c) { return optimiseStochastics(r, name, c, {{3, 12}, {3, 12}, {3, 12}}); },
+        [](ProductRegistry& r, const OptimiserControl& c) { return optimiseKeltner(r, name, c, {{4, 12}, {4, 12}, {0.01, 0.05, 2.0}}); },
+    };
+    const ProductRegistry history = test::samplePrefix("USD_JPY.txt", name, 600);
+    for (const Search search : searches) {
+        ProductRegistry plain = history, timed = history;
+        OptimiserControl control;
+        control.threads = 2;
+        const OptimiserResult expected = search(plain, control);
+        SearchStageTimes times;
+        control.stageTimes = &times;
+        const OptimiserResult actual = search(timed, control);
+        EXPECT_EQ(actual.bestReturn, expected.bestReturn);
+        EXPECT_EQ(actual.chosen, expected.chosen);
+        EXPECT_EQ(reference::positions(timed, name), reference::positions(plain, name));
+        EXPECT_GT(times.seconds(SearchStage::Kernel), 0.0);
+        EXPECT_GE(times.seconds(SearchStage::Studies), 0.0);
+        EXPECT_GE(times.seconds(SearchStage::Selection), 0.0);
     }
 }
 
