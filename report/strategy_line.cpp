@@ -36,7 +36,7 @@ bool exactUnits(double value, int precision, std::uint64_t& units) {
     const int shift = -exponent;
     Wide whole = scaled;
     if (shift >= 128) {
-        whole = 0;  // below 2^-74: far under half a unit
+        whole = 0;  // below 2^-75: far under half a unit
     } else if (shift > 0) {
         whole = scaled >> shift;
         const Wide rest = scaled - (whole << shift);
