@@ -8,6 +8,7 @@
 #include "bench_options.h"
 #include "fixed_workload.h"
 #include "search/optimisers.h"
+#include "search/stage_times.h"
 #include "search/trial_ledger.h"
 
 #include <benchmark/benchmark.h>
@@ -18,6 +19,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -110,6 +112,9 @@ std::vector<SampleGrid> spanThresholdSample(reference::SpanStudy study, bool asF
     return grids;
 }
 
+// NDIST's grid as its search tries it: spans 1 and 2 are listed but never tried.
+SpanThresholdGrid ndistComputable() { return {{3, ndistGrid().span.last}, ndistGrid().threshold}; }
+
 struct ReferenceRun {
     bool withBase;
     std::vector<SampleGrid> grids;
@@ -126,7 +131,7 @@ const std::map<std::string, ReferenceRun>& references() {
         {"lreg filter", {true, spanThresholdSample(SpanStudy::Lreg, true, lregGrid(), lregGrid().span)}},
         {"tsc filter", {true, spanThresholdSample(SpanStudy::Tsc, true, tscGrid(), tscGrid().span)}},
         {"roc filter", {true, spanThresholdSample(SpanStudy::Roc, true, rocGrid(), rocGrid().span)}},
-        {"ndist filter", {true, spanThresholdSample(SpanStudy::Ndist, true, ndistGrid(), {3, ndistGrid().span.last})}},
+        {"ndist filter", {true, spanThresholdSample(SpanStudy::Ndist, true, ndistGrid(), ndistComputable().span)}},
     };
     return runs;
 }
@@ -166,11 +171,13 @@ double referenceSecondsPerTrial(const std::string& search) {
 }
 
 // Times one full-grid search; its trials per second and how many times
-// faster per trial than the reference.
+// faster per trial than the reference. Returns the processor seconds of the
+// last run.
 template <typename Search>
-void runSearch(benchmark::State& state, const std::string& search, std::int64_t trials, Search&& run) {
+double runSearch(benchmark::State& state, const std::string& search, std::int64_t trials, Search&& run) {
     const ProductRegistry loaded = sample(references().at(search).withBase);
     const double referencePerTrial = referenceSecondsPerTrial(search);
+    double processor = 0.0;
     for (auto _ : state) {
         state.PauseTiming();
         ProductRegistry registry = loaded;
@@ -179,21 +186,22 @@ void runSearch(benchmark::State& state, const std::string& search, std::int64_t 
         const double processorStart = processorSeconds();
         benchmark::DoNotOptimize(run(registry));
         const double seconds = secondsSince(start);
-        const double processor = processorSeconds() - processorStart;
+        processor = processorSeconds() - processorStart;
         state.counters["trials/s"] = static_cast<double>(trials) / seconds;
         state.counters["x reference"] = referencePerTrial / (processor / static_cast<double>(trials));
     }
+    return processor;
 }
 
-void BM_MacdFull(benchmark::State& s) { runSearch(s, "macd", 486910, [](ProductRegistry& r) { return optimiseMacd(r, name, bench::control()); }); }
-void BM_StochasticsFull(benchmark::State& s) { runSearch(s, "stochastics", 509124, [](ProductRegistry& r) { return optimiseStochastics(r, name, bench::control()); }); }
-void BM_KeltnerFull(benchmark::State& s) { runSearch(s, "keltner", 810000, [](ProductRegistry& r) { return optimiseKeltner(r, name, bench::control()); }); }
-void BM_LregBaseFull(benchmark::State& s) { runSearch(s, "lreg base", 68500, [](ProductRegistry& r) { return optimiseLreg(r, name, false, bench::control()); }); }
-void BM_TscBaseFull(benchmark::State& s) { runSearch(s, "tsc base", 95900, [](ProductRegistry& r) { return optimiseTsc(r, name, false, bench::control()); }); }
-void BM_LregFilterFull(benchmark::State& s) { runSearch(s, "lreg filter", 68500, [](ProductRegistry& r) { return optimiseLreg(r, name, true, bench::control()); }); }
-void BM_TscFilterFull(benchmark::State& s) { runSearch(s, "tsc filter", 95900, [](ProductRegistry& r) { return optimiseTsc(r, name, true, bench::control()); }); }
-void BM_RocFilterFull(benchmark::State& s) { runSearch(s, "roc filter", 8569, [](ProductRegistry& r) { return optimiseRoc(r, name, bench::control()); }); }
-void BM_NdistFilterFull(benchmark::State& s) { runSearch(s, "ndist filter", 55537, [](ProductRegistry& r) { return optimiseNdist(r, name, bench::control()); }); }
+void BM_MacdFull(benchmark::State& s) { runSearch(s, "macd", trialCount(MacdGrid{}), [](ProductRegistry& r) { return optimiseMacd(r, name, bench::control()); }); }
+void BM_StochasticsFull(benchmark::State& s) { runSearch(s, "stochastics", trialCount(StochasticsGrid{}), [](ProductRegistry& r) { return optimiseStochastics(r, name, bench::control()); }); }
+void BM_KeltnerFull(benchmark::State& s) { runSearch(s, "keltner", trialCount(KeltnerGrid{}), [](ProductRegistry& r) { return optimiseKeltner(r, name, bench::control()); }); }
+void BM_LregBaseFull(benchmark::State& s) { runSearch(s, "lreg base", trialCount(lregGrid()), [](ProductRegistry& r) { return optimiseLreg(r, name, false, bench::control()); }); }
+void BM_TscBaseFull(benchmark::State& s) { runSearch(s, "tsc base", trialCount(tscGrid()), [](ProductRegistry& r) { return optimiseTsc(r, name, false, bench::control()); }); }
+void BM_LregFilterFull(benchmark::State& s) { runSearch(s, "lreg filter", trialCount(lregGrid()), [](ProductRegistry& r) { return optimiseLreg(r, name, true, bench::control()); }); }
+void BM_TscFilterFull(benchmark::State& s) { runSearch(s, "tsc filter", trialCount(tscGrid()), [](ProductRegistry& r) { return optimiseTsc(r, name, true, bench::control()); }); }
+void BM_RocFilterFull(benchmark::State& s) { runSearch(s, "roc filter", trialCount(rocGrid()), [](ProductRegistry& r) { return optimiseRoc(r, name, bench::control()); }); }
+void BM_NdistFilterFull(benchmark::State& s) { runSearch(s, "ndist filter", trialCount(ndistComputable()), [](ProductRegistry& r) { return optimiseNdist(r, name, bench::control()); }); }
 
 // The least of repeated runs (--benchmark_repetitions=N): the steadiest
 // figure on a machine shared with other work.
@@ -213,6 +221,36 @@ VARKEL_SEARCH_BENCHMARK(BM_LregFilterFull);
 VARKEL_SEARCH_BENCHMARK(BM_TscFilterFull);
 VARKEL_SEARCH_BENCHMARK(BM_RocFilterFull);
 VARKEL_SEARCH_BENCHMARK(BM_NdistFilterFull);
+
+// The three full grids with the processor time of each stage (summed over the
+// threads; stage_times.h) beside the search's own: studies, kernel, selection,
+// and what no stage holds (the pool starting and waiting). Timing the stages
+// costs a clock reading per lap, so these run apart from the lines above.
+template <typename Search>
+void runStagedSearch(benchmark::State& state, const std::string& kind, std::int64_t trials, Search search) {
+    SearchStageTimes times;
+    const double processor = runSearch(state, kind, trials, [&](ProductRegistry& registry) {
+        OptimiserControl control = bench::control();
+        control.stageTimes = &times;
+        return search(registry, control);
+    });
+    double staged = 0.0;
+    for (const auto& [stage, label] : {std::pair{SearchStage::Studies, "studies_cpu_ms"},
+                                       std::pair{SearchStage::Kernel, "kernel_cpu_ms"},
+                                       std::pair{SearchStage::Selection, "selection_cpu_ms"}}) {
+        state.counters[label] = times.seconds(stage) * 1e3;
+        staged += times.seconds(stage);
+    }
+    state.counters["unstaged_cpu_ms"] = (processor - staged) * 1e3;
+}
+
+void BM_MacdFullStages(benchmark::State& s) { runStagedSearch(s, "macd", trialCount(MacdGrid{}), [](ProductRegistry& r, const OptimiserControl& c) { return optimiseMacd(r, name, c); }); }
+void BM_StochasticsFullStages(benchmark::State& s) { runStagedSearch(s, "stochastics", trialCount(StochasticsGrid{}), [](ProductRegistry& r, const OptimiserControl& c) { return optimiseStochastics(r, name, c); }); }
+void BM_KeltnerFullStages(benchmark::State& s) { runStagedSearch(s, "keltner", trialCount(KeltnerGrid{}), [](ProductRegistry& r, const OptimiserControl& c) { return optimiseKeltner(r, name, c); }); }
+
+VARKEL_SEARCH_BENCHMARK(BM_MacdFullStages);
+VARKEL_SEARCH_BENCHMARK(BM_StochasticsFullStages);
+VARKEL_SEARCH_BENCHMARK(BM_KeltnerFullStages);
 
 // The same searches recording a trial ledger: the ten blocks of bars 1 .. N-1
 // and the squares (what the overfitting statistics ask for), or the fifteen
@@ -241,11 +279,11 @@ void runLedgerSearch(benchmark::State& state, const std::string& kind, std::int6
     });
 }
 
-void BM_MacdFullBlocksLedger(benchmark::State& s) { runLedgerSearch(s, "macd", 486910, blocksOfHistory, [](ProductRegistry& r, const OptimiserControl& c) { return optimiseMacd(r, name, c); }); }
-void BM_MacdFullRollingLedger(benchmark::State& s) { runLedgerSearch(s, "macd", 486910, rollingTrainWindows, [](ProductRegistry& r, const OptimiserControl& c) { return optimiseMacd(r, name, c); }); }
-void BM_StochasticsFullBlocksLedger(benchmark::State& s) { runLedgerSearch(s, "stochastics", 509124, blocksOfHistory, [](ProductRegistry& r, const OptimiserControl& c) { return optimiseStochastics(r, name, c); }); }
-void BM_KeltnerFullBlocksLedger(benchmark::State& s) { runLedgerSearch(s, "keltner", 810000, blocksOfHistory, [](ProductRegistry& r, const OptimiserControl& c) { return optimiseKeltner(r, name, c); }); }
-void BM_KeltnerFullRollingLedger(benchmark::State& s) { runLedgerSearch(s, "keltner", 810000, rollingTrainWindows, [](ProductRegistry& r, const OptimiserControl& c) { return optimiseKeltner(r, name, c); }); }
+void BM_MacdFullBlocksLedger(benchmark::State& s) { runLedgerSearch(s, "macd", trialCount(MacdGrid{}), blocksOfHistory, [](ProductRegistry& r, const OptimiserControl& c) { return optimiseMacd(r, name, c); }); }
+void BM_MacdFullRollingLedger(benchmark::State& s) { runLedgerSearch(s, "macd", trialCount(MacdGrid{}), rollingTrainWindows, [](ProductRegistry& r, const OptimiserControl& c) { return optimiseMacd(r, name, c); }); }
+void BM_StochasticsFullBlocksLedger(benchmark::State& s) { runLedgerSearch(s, "stochastics", trialCount(StochasticsGrid{}), blocksOfHistory, [](ProductRegistry& r, const OptimiserControl& c) { return optimiseStochastics(r, name, c); }); }
+void BM_KeltnerFullBlocksLedger(benchmark::State& s) { runLedgerSearch(s, "keltner", trialCount(KeltnerGrid{}), blocksOfHistory, [](ProductRegistry& r, const OptimiserControl& c) { return optimiseKeltner(r, name, c); }); }
+void BM_KeltnerFullRollingLedger(benchmark::State& s) { runLedgerSearch(s, "keltner", trialCount(KeltnerGrid{}), rollingTrainWindows, [](ProductRegistry& r, const OptimiserControl& c) { return optimiseKeltner(r, name, c); }); }
 
 VARKEL_SEARCH_BENCHMARK(BM_MacdFullBlocksLedger);
 VARKEL_SEARCH_BENCHMARK(BM_MacdFullRollingLedger);

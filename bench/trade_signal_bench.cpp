@@ -10,10 +10,8 @@
 
 namespace {
 
-// The whole daily signal as the command line runs it: load the USD/JPY sample,
-// apply a MACD model with a rate-of-change filter, back-test, measure, write the
-// model file and the strategy file.
-void dailyTradeSignal(benchmark::State& state) {
+// A MACD model with a rate-of-change filter saved in a fresh directory.
+std::filesystem::path savedSignalModel() {
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "varkel_bench_signal";
     std::filesystem::create_directories(dir);
     varkel::TradeModel model;
@@ -25,18 +23,40 @@ void dailyTradeSignal(benchmark::State& state) {
     model.layers[1].p.spans[0] = 5;
     model.layers[1].p.setting = 1.5;
     varkel::saveTradeModel(model, varkel::performanceFilePath(dir, "USD/JPY"));
+    return dir;
+}
+
+void runSignal(benchmark::State& state, varkel::ProductRegistry& registry, const std::filesystem::path& dir) {
+    const varkel::TradeSignal signal = varkel::runDailyTradeSignal(registry, "USD/JPY", dir);
+    if (!signal.strategyWritten) state.SkipWithError("strategy file not written");
+    benchmark::DoNotOptimize(signal.signalText.data());
+}
+
+// The whole daily signal as the command line runs it: load the price file,
+// apply the model, back-test, measure, write the model file and the strategy
+// file.
+void dailyTradeSignal(benchmark::State& state) {
+    const std::filesystem::path dir = savedSignalModel();
     const std::string prices = varkel::bench::workloadPath();
     for (auto _ : state) {
         varkel::ProductRegistry registry;
         registry.addProduct("USD/JPY");
         varkel::loadPriceFile(registry, "USD/JPY", prices);
-        const varkel::TradeSignal signal = varkel::runDailyTradeSignal(registry, "USD/JPY", dir);
-        if (!signal.strategyWritten) state.SkipWithError("strategy file not written");
-        benchmark::DoNotOptimize(signal.signalText.data());
+        runSignal(state, registry, dir);
     }
     std::filesystem::remove_all(dir);
 }
 
+// The same signal on a history already loaded (as the workstation runs it):
+// beside the line above, what loading the price file costs.
+void dailyTradeSignalLoaded(benchmark::State& state) {
+    const std::filesystem::path dir = savedSignalModel();
+    varkel::ProductRegistry registry = varkel::bench::workloadHistory("USD/JPY");
+    for (auto _ : state) runSignal(state, registry, dir);
+    std::filesystem::remove_all(dir);
+}
+
 BENCHMARK(dailyTradeSignal)->Unit(benchmark::kMillisecond);
+BENCHMARK(dailyTradeSignalLoaded)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "search/pnl_table.h"
 #include "search/run_returns.h"
 #include "search/setting_runs.h"
+#include "search/stage_times.h"
 #include "search/price_columns.h"
 #include "search/study_scratch.h"
 #include "search/window_sums.h"
@@ -30,6 +31,7 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
     // The position runs need ascending multipliers, as a stepped grid gives them.
     if (!settingsAscend(multipliers)) return result;
     if (grid.ema.first < 3 || grid.atr.first < 3) return result;
+    StageClock setup(control.stageTimes);
 
     // The EMA depends on its span only and the ATR on its span only: each is
     // computed once, by the same computations the bands use (the ATR spans
@@ -50,9 +52,11 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
     std::vector<PositionRuns> runsOf(static_cast<std::size_t>(workers), PositionRuns(multiplierCount));
     std::vector<std::optional<TrialWindowSums>> windowsOf(static_cast<std::size_t>(workers));
     for (auto& windows : windowsOf) windows = recording.trialWindowSums(multiplierCount);
+    setup.lap(SearchStage::Studies);
 
     const SearchBest best = runParallelSearch(emaCount * atrCount, total, control, workers,
                                               [&](int item, int worker, std::int64_t& trials) {
+        StageClock clock(control.stageTimes);
         std::vector<double>& returns = returnsOf[worker];
         const int emaSpan = grid.ema.first + item / atrCount;
         const int atrSpan = grid.atr.first + item % atrCount;
@@ -63,13 +67,17 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
         const KeltnerColumns columns{prices.high.data(), prices.low.data(), ema.data(), atr.data(), start};
         keltnerRuns(columns, multipliers, n, runsOf[worker]);
         runReturns(table, runsOf[worker], returns.data(), windows ? &*windows : nullptr);
+        clock.lap(SearchStage::Kernel);
         for (int k = 0; windows && k < multiplierCount; ++k)
             windows->record(recording.ledger(), static_cast<std::size_t>(item) * multiplierCount + k, k,
                             {{emaSpan, atrSpan, nothingChosenSpan}, multipliers[k]}, returns[k]);
         trials = multiplierCount;
-        return firstBestOf(returns.data(), multiplierCount);
+        const ItemBest itemBest = firstBestOf(returns.data(), multiplierCount);
+        clock.lap(SearchStage::Selection);
+        return itemBest;
     });
 
+    StageClock choice(control.stageTimes);
     recording.finish(!best.cancelled);
     result.cancelled = best.cancelled;
     if (!best.chosen) return result;
@@ -79,6 +87,7 @@ OptimiserResult optimiseKeltner(ProductRegistry& registry, std::string_view name
     result.chosen = LayerParameters{{emaSpan, atrSpan, nothingChosenSpan}, multipliers[trial]};
     result.bestReturn = bestReturn;
     applyKeltner(registry, name, emaSpan, atrSpan, multipliers[trial]);
+    choice.lap(SearchStage::Selection);
     return result;
 }
 

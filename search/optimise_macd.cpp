@@ -4,6 +4,7 @@
 #include "search/parallel_search.h"
 #include "search/pnl_table.h"
 #include "search/price_columns.h"
+#include "search/stage_times.h"
 #include "search/mean_crossing.h"
 #include "search/trial_lanes.h"
 #include "studies/series_stats.h"
@@ -43,6 +44,7 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
     const int n = columns.n;
     const int signals = grid.signal.count();
     if (n < 2 || signals <= 0 || grid.signal.first < 3) return result;
+    StageClock setup(control.stageTimes);
 
     // Each moving average is computed once per span; a span the computation
     // refuses on this history has no average and its trials are not tried.
@@ -73,10 +75,12 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
         s.returns.resize(slotsPerGroup);
         s.windows = recording.windowSums<spansPerPass>();
     }
+    setup.lap(SearchStage::Studies);
 
     const SearchBest best = runParallelSearch(
         static_cast<int>(groups.size()), total, control, workers,
         [&](int item, int worker, std::int64_t& trials) {
+            StageClock clock(control.stageTimes);
             MacdScratch& s = scratch[worker];
             const SlowGroup group = groups[item];
             const std::vector<double>& fastAverage = averages[group.fast - firstSpan];
@@ -104,9 +108,11 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
             // Only bars after slow + span decide a position, so windows start at
             // firstSlow + 2 or later.
             s.line.restartWindows(group.firstSlow + 2);
+            clock.lap(SearchStage::Studies);
             for (int span = grid.signal.first; span <= grid.signal.last; span += spansPerPass) {
                 Doubles sums[spansPerPass];
                 meanCrossingReturns(table, s.line, slow, group.firstSlow, span, sums, s.windows ? &*s.windows : nullptr);
+                clock.lap(SearchStage::Kernel);
                 for (int p = 0; p < spansPerPass && span + p <= grid.signal.last; ++p) {
                     for (int lane = 0; lane < lanes::width; ++lane) {
                         const std::size_t trial =
@@ -117,6 +123,7 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
                                               {{group.fast, group.firstSlow + lane, span + p}, nothingChosenSetting}, sums[p][lane]);
                     }
                 }
+                clock.lap(SearchStage::Selection);
             }
             ItemBest itemBest;
             for (int lane = 0; lane < lanes::width; ++lane) {
@@ -126,9 +133,11 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
                                           itemBest.bestReturn, itemBest.trial);
                 }
             }
+            clock.lap(SearchStage::Selection);
             return itemBest;
         });
 
+    StageClock choice(control.stageTimes);
     recording.finish(!best.cancelled);
     result.cancelled = best.cancelled;
     if (!best.chosen) return result;
@@ -139,6 +148,7 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
     result.chosen = LayerParameters{{fast, slow, signal}, nothingChosenSetting};
     result.bestReturn = bestReturn;
     applyMacd(registry, name, fast, slow, signal, 0.0);
+    choice.lap(SearchStage::Selection);
     return result;
 }
 

@@ -4,6 +4,7 @@
 #include "search/optimisers.h"
 #include "search/parallel_search.h"
 #include "search/pnl_table.h"
+#include "search/stage_times.h"
 #include "search/study_scratch.h"
 #include "studies/oscillators.h"
 #include "studies/window_growth.h"
@@ -67,6 +68,7 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
     const int kCount = grid.k.count(), dCount = grid.d.count(), slowCount = grid.slowD.count();
     if (n < 2 || kCount <= 0 || dCount <= 0 || slowCount <= 0) return result;
     if (grid.k.first < 3 || grid.d.first < 3 || grid.slowD.first < 3) return result;
+    StageClock setup(control.stageTimes);
     const int dGroups = (dCount + lanes::width - 1) / lanes::width;
     const int stride = dGroups * lanes::width;
 
@@ -85,8 +87,10 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
         s.returns.resize(static_cast<std::size_t>(stride) * slowCount);
         s.windows = recording.windowSums<spansPerPass>();
     }
+    setup.lap(SearchStage::Studies);
 
     const SearchBest best = runParallelSearch(kCount, total, control, workers, [&](int item, int worker, std::int64_t& trials) {
+        StageClock clock(control.stageTimes);
         StochasticsScratch& s = scratch[worker];
         const int kSpan = grid.k.first + item;
         // The %K stage depends on the %K span only: its range and close-less-low columns.
@@ -108,9 +112,11 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
             Ints warmUp;
             for (int lane = 0; lane < lanes::width; ++lane) warmUp[lane] = kSpan + firstD + lane;
             s.dLanes.restartWindows(kSpan + firstD - 2);
+            clock.lap(SearchStage::Studies);
             for (int span = grid.slowD.first; span <= grid.slowD.last; span += spansPerPass) {
                 Doubles sums[spansPerPass];
                 meanCrossingReturns(table, s.dLanes, warmUp, kSpan + firstD, span, sums, s.windows ? &*s.windows : nullptr);
+                clock.lap(SearchStage::Kernel);
                 for (int p = 0; p < spansPerPass && span + p <= grid.slowD.last; ++p) {
                     for (int lane = 0; lane < lanes::width; ++lane) {
                         const int dIndex = group * lanes::width + lane;
@@ -122,12 +128,16 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
                                               {{kSpan, firstD + lane, span + p}, nothingChosenSetting}, sums[p][lane]);
                     }
                 }
+                clock.lap(SearchStage::Selection);
             }
         }
         trials = static_cast<std::int64_t>(dCount) * slowCount;
-        return firstBestOf(s.returns.data(), dCount * slowCount);
+        const ItemBest itemBest = firstBestOf(s.returns.data(), dCount * slowCount);
+        clock.lap(SearchStage::Selection);
+        return itemBest;
     });
 
+    StageClock choice(control.stageTimes);
     recording.finish(!best.cancelled);
     result.cancelled = best.cancelled;
     if (!best.chosen) return result;
@@ -138,6 +148,7 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
     result.chosen = LayerParameters{{kSpan, dSpan, slowDSpan}, nothingChosenSetting};
     result.bestReturn = bestReturn;
     applyStochastics(registry, name, kSpan, dSpan, slowDSpan, 0.0);
+    choice.lap(SearchStage::Selection);
     return result;
 }
 

@@ -5,6 +5,7 @@
 namespace varkel {
 
 class TrialLedger;
+struct SearchStageTimes;
 
 // A search keeps a trial only when its return beats this start value, as the
 // classic builder always has; a grid whose trials all stay at or below it
@@ -19,6 +20,9 @@ struct OptimiserControl : WorkControl {
     // When set, the search also records every trial it tries into this ledger
     // (trial_ledger.h); its own result stays the same.
     TrialLedger* ledger = nullptr;
+    // When set, the full-grid searches (MACD, stochastics, Keltner) add the
+    // processor time of each of their stages to it (stage_times.h).
+    SearchStageTimes* stageTimes = nullptr;
 };
 
 }  // namespace varkel

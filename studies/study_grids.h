@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 namespace varkel {
@@ -64,5 +65,14 @@ inline int firstSpans(const MacdGrid& grid) { return std::max({grid.fast.first, 
 inline int firstSpans(const StochasticsGrid& grid) { return std::max({grid.k.first, grid.d.first, grid.slowD.first}); }
 inline int firstSpans(const KeltnerGrid& grid) { return std::max(grid.ema.first, grid.atr.first); }
 inline int firstSpans(const SpanThresholdGrid& grid) { return grid.span.first; }
+
+// The trials a full search of the grid tries on a history longer than all its
+// spans: one for each combination of its spans (MACD's slow spans above the
+// fast one) and settings. A search skips the spans it cannot compute (below 3,
+// or beyond the history).
+std::int64_t trialCount(const MacdGrid& grid);
+std::int64_t trialCount(const StochasticsGrid& grid);
+std::int64_t trialCount(const KeltnerGrid& grid);
+std::int64_t trialCount(const SpanThresholdGrid& grid);
 
 }  // namespace varkel

@@ -6,6 +6,7 @@
 #include "data/price_file.h"
 #include "search/optimisers.h"
 #include "search/parallel_search.h"
+#include "search/stage_times.h"
 
 #include <gtest/gtest.h>
 
@@ -153,6 +154,33 @@ TEST(Optimisers, ResultDoesNotDependOnTheThreadCount) {
     }
 }
 
+// Timing the stages reads clocks only: the same trial, the same return, and
+// every full-grid search's kernel holds time.
+TEST(Optimisers, StageTimesLeaveTheResultAlone) {
+    using Search = OptimiserResult (*)(ProductRegistry&, const OptimiserControl&);
+    const Search searches[] = {
+        [](ProductRegistry& r, const OptimiserControl& c) { return optimiseMacd(r, name, c, {{4, 20}, 30, {7, 20}}); },
+        [](ProductRegistry& r, const OptimiserControl& c) { return optimiseStochastics(r, name, c, {{3, 12}, {3, 12}, {3, 12}}); },
+        [](ProductRegistry& r, const OptimiserControl& c) { return optimiseKeltner(r, name, c, {{4, 12}, {4, 12}, {0.01, 0.05, 2.0}}); },
+    };
+    const ProductRegistry history = test::samplePrefix("USD_JPY.txt", name, 600);
+    for (const Search search : searches) {
+        ProductRegistry plain = history, timed = history;
+        OptimiserControl control;
+        control.threads = 2;
+        const OptimiserResult expected = search(plain, control);
+        SearchStageTimes times;
+        control.stageTimes = &times;
+        const OptimiserResult actual = search(timed, control);
+        EXPECT_EQ(actual.bestReturn, expected.bestReturn);
+        EXPECT_EQ(actual.chosen, expected.chosen);
+        EXPECT_EQ(reference::positions(timed, name), reference::positions(plain, name));
+        EXPECT_GT(times.seconds(SearchStage::Kernel), 0.0);
+        EXPECT_GE(times.seconds(SearchStage::Studies), 0.0);
+        EXPECT_GE(times.seconds(SearchStage::Selection), 0.0);
+    }
+}
+
 // Each worker holds a copy of the history: a request for a million threads
 // must not make a million copies.
 TEST(Optimisers, WorkersNeverOutnumberTheItemsOrFourPerCore) {
@@ -191,4 +219,42 @@ TEST(Optimisers, GridsHaveTheStandardSizes) {
     EXPECT_GT(roc.back(), 4.9999);
     EXPECT_EQ(ndistGrid().threshold.values().size(), 1501u);
     EXPECT_EQ(KeltnerGrid{}.multiplier.values().size(), 300u);
+    // 115 fast spans with 115 .. 1 slow ones above them, times 73 signal spans.
+    EXPECT_EQ(trialCount(MacdGrid{}), 115 * 116 / 2 * 73);
+    EXPECT_EQ(trialCount(StochasticsGrid{}), 116 * 77 * 57);
+    EXPECT_EQ(trialCount(KeltnerGrid{}), 75 * 36 * 300);
+    EXPECT_EQ(trialCount(rocGrid()), 19 * 451);
+}
+
+// The count of a grid is the total each search reports its progress against,
+// on a history longer than every span.
+TEST(Optimisers, TrialCountsAreTheTotalsTheSearchesReport) {
+    const ProductRegistry history = test::samplePrefix("USD_JPY.txt", name, 300);
+    const MacdGrid macd{{4, 20}, 30, {7, 20}};
+    const StochasticsGrid stochastics{{3, 12}, {3, 10}, {3, 8}};
+    const KeltnerGrid keltner{{4, 12}, {4, 9}, {0.01, 0.05, 2.0}};
+    const SpanThresholdGrid lreg{{3, 40}, {0.0, 0.01, 0.5}};
+    struct Case {
+        std::int64_t count;
+        std::function<OptimiserResult(ProductRegistry&, const OptimiserControl&)> search;
+    };
+    const Case cases[] = {
+        {trialCount(macd), [&](ProductRegistry& r, const OptimiserControl& c) { return optimiseMacd(r, name, c, macd); }},
+        {trialCount(stochastics),
+         [&](ProductRegistry& r, const OptimiserControl& c) { return optimiseStochastics(r, name, c, stochastics); }},
+        {trialCount(keltner), [&](ProductRegistry& r, const OptimiserControl& c) { return optimiseKeltner(r, name, c, keltner); }},
+        {trialCount(lreg), [&](ProductRegistry& r, const OptimiserControl& c) { return optimiseLreg(r, name, false, c, lreg); }},
+    };
+    for (const Case& c : cases) {
+        ProductRegistry copy = history;
+        OptimiserControl control;
+        std::int64_t reported = 0, done = 0;
+        control.onProgress = [&](int, std::int64_t trialsDone, std::int64_t total) {
+            reported = total;
+            done = trialsDone;
+        };
+        c.search(copy, control);
+        EXPECT_EQ(reported, c.count);
+        EXPECT_EQ(done, c.count);
+    }
 }
