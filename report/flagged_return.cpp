@@ -99,6 +99,9 @@ std::string flaggedReturnText(const FlaggedReturn& share) {
     // Signed parts that add up to the flagged bars' whole: the largest bar's
     // two days, then what the other flagged bars' days add to it.
     const bool gain = share.totalReturn > 0.0;
+    // A model that earned nothing on the flagged bars, and nothing or a loss
+    // in all, has no part of a return there to tell (a model with no trades).
+    if (!gain && share.flaggedReturn == 0.0 && share.largestReturn == 0.0) return {};
     const auto amount = [&share, gain](double part) {
         if (!gain) return formattedText("%.2f", std::fabs(part));
         const double percent = std::fabs(100.0 * part / share.totalReturn);

@@ -5,6 +5,7 @@
 #include "robustness/robustness_verdict.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <numeric>
 
@@ -25,8 +26,11 @@ bool withWalkForward(const ScanResult& result) {
     return std::any_of(result.rows.begin(), result.rows.end(), [](const ScanRow& row) { return row.walkForward; });
 }
 
+// A share that rounds to nothing reads "0 %", whichever side of zero it lies.
 std::string percentText(std::optional<double> share) {
-    return share ? formattedText("%.0f %%", 100.0 * *share) : std::string(missing);
+    if (!share) return std::string(missing);
+    const double percent = 100.0 * *share;
+    return formattedText("%.0f %%", std::fabs(percent) < 0.5 ? 0.0 : percent);
 }
 
 // A missing p sorts last.

@@ -57,6 +57,9 @@ TEST(FlaggedReturn, SharesOfTheReturnOnFlaggedBarsAndTheDayAfter) {
                                                    losing)),
               "Of this return of -15.00, 20061225 (flagged as a spike) takes away 5.00, the other flagged bar takes "
               "away 10.00");
+    // A model that never traded earned nothing anywhere: nothing to tell.
+    EXPECT_EQ(flaggedReturnText(flaggedReturnShare(bars, {{"20061223", FindingKind::Spike}}, std::vector<double>(8, 0.0))),
+              "");
     const std::vector<double> small = {0.0, 0.0, 0.0, 0.4, 0.0, 0.0, 0.0, 99.6};
     EXPECT_EQ(flaggedReturnText(flaggedReturnShare(bars, {{"20061223", FindingKind::Spike}}, small)),
               "Of this return, 20061223 (flagged as a spike) adds less than 1 %");

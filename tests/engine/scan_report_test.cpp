@@ -67,16 +67,18 @@ TEST(ScanReport, TableAndCsvRankByAdjustedPThenOwnPThenNet) {
                                       madeUpRow("EUR,X", {macd, {}, {}}, 1500.0, 0.01, 0.03),
                                       madeUpRow("EUR/USD", {macd, {}, {}}, 1600.0, 0.01, 0.03)});
     result.rows[1].flaggedShare = 0.25;
+    result.rows[3].flaggedShare = -0.001;  // rounds to nothing: "0 %", never "-0 %"
     EXPECT_EQ(rankedRows(result), (std::vector<std::size_t>{1, 3, 2, 0}));
     EXPECT_EQ(scanCsv(result),
               "Rank,Product,Combination,Options,In-sample net,Trades,p,Adjusted p,On flagged bars\n"
               "1,USD/JPY,MACD + Rate Of Change,--base macd --second roc,2000,12,0.005,0.03,0.25\n"
-              "2,EUR/USD,MACD,--base macd,1600,12,0.01,0.03,\n"
+              "2,EUR/USD,MACD,--base macd,1600,12,0.01,0.03,-0.001\n"
               "3,\"EUR,X\",MACD,--base macd,1500,12,0.01,0.03,\n"
               "4,USD/JPY,Linear Regression,--base lreg,500,12,0.2,0.6,\n");
     const std::string text = scanReportText(result, "Scan");
     EXPECT_NE(text.find("Rank  Product  Combination            In-sample net  Trades       p  Adjusted p  On flagged bars\n"
-                        "1     USD/JPY  MACD + Rate Of Change        2000.00      12  0.0050      0.0300             25 %\n"),
+                        "1     USD/JPY  MACD + Rate Of Change        2000.00      12  0.0050      0.0300             25 %\n"
+                        "2     EUR/USD  MACD                         1600.00      12  0.0100      0.0300              0 %\n"),
               std::string::npos)
         << text;
 }
