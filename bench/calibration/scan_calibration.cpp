@@ -29,7 +29,7 @@ using namespace varkel;
 using namespace varkel::calibration;
 
 struct Settings {
-    int families = 60;
+    int families = 40;
     int permutations = 99;
     int days = 750;
     int threads = 0;
@@ -61,7 +61,7 @@ void printMatrixCalibration(const Settings& settings) {
                 "(offsets and spreads differ by combination; the real column is exchangeable)\n\n",
                 settings.matrixFamilies);
     std::printf("| P | correlation | edge (sd) | some holds up | some own p < 5 %% | edge holds up | edge's own p < 5 %% |\n"
-                "|---|---|---|---|---|---|---|---|\n");
+                "|---|---|---|---|---|---|---|\n");
     for (const int permutations : {settings.permutations, 999})
         for (const double correlation : {0.0, 0.9})
             for (const double edge : {0.0, 3.0, 5.0}) {
