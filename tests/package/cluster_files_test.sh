@@ -56,9 +56,10 @@ check_job_file() {
     # shellcheck disable=SC2086
     "$cli" "$command" ${whole_args[$command]} --csv "$whole.csv" > "$whole.txt" 2>/dev/null ||
         fail "the whole $command run"
-    # The merge reads no price file: the whole run's data-quality note that
-    # ends its report ("The history has ...") has no counterpart there.
-    sed -i '/^The history has /,$d; /^history: /,$d' "$whole.txt"
+    # The permutation merge reads no price file: the whole run's data-quality
+    # note that ends its report ("The history has ...") has no counterpart
+    # there. The scan prints its notes on stderr.
+    if [ "$command" = permute ]; then sed -i '/^The history has /,$d; /^history: /,$d' "$whole.txt"; fi
     local commands shard_command merge_command
     commands=$(python3 - "$cluster/$command-job.yaml" <<'PY'
 import sys, yaml
