@@ -48,7 +48,8 @@ std::string combinationOptions(const ScanCombination& combination);
 std::vector<ScanCombination> scanCombinations(const std::vector<StudyKind>& bases = {},
                                               const std::vector<StudyKind>& filters = {});
 
-// The run control's stages: the real builds count combinations, the permuted
+// The run control's stages: the real builds count layer searches (each base
+// and each filter on top of the layers before it once), the permuted
 // histories count histories (every combination built on each), the
 // walk-forwards count combinations.
 enum class ScanStage { RealBuilds = 1, PermutedHistories = 2, WalkForwards = 3 };
