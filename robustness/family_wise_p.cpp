@@ -6,6 +6,7 @@
 #include <numeric>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace varkel {
 namespace {
@@ -26,20 +27,24 @@ void checkFamily(const std::vector<double>& real, const std::vector<std::vector<
 
 // The ranks, from the top, of one combination's permuted histories: ranks[k]
 // is 1 + the number of the other P histories (the real one among them) with a
-// return at least as high, so that history k's p = rank / (P + 1).
+// return at least as high, so that history k's p = rank / (P + 1). One sort of
+// (return, k) from the highest down; each run of equal returns then has as
+// many permuted returns at least as high as the run's end position.
 void rankPermutedHistories(double real, const std::vector<double>& permuted, std::vector<std::int64_t>& ranks) {
-    std::vector<double> ascending = permuted;
-    std::sort(ascending.begin(), ascending.end());
-    const auto atLeast = [&ascending](double value) {
-        const auto first = std::lower_bound(ascending.begin(), ascending.end(), value);
-        return static_cast<std::int64_t>(ascending.end() - first);
-    };
+    std::vector<std::pair<double, std::size_t>> descending(permuted.size());
+    for (std::size_t k = 0; k < permuted.size(); ++k) descending[k] = {permuted[k], k};
+    std::sort(descending.begin(), descending.end(),
+              [](const auto& a, const auto& b) { return a.first > b.first; });
     ranks.resize(permuted.size());
-    for (std::size_t k = 0; k < permuted.size(); ++k) {
+    for (std::size_t first = 0; first < descending.size();) {
+        const double value = descending[first].first;
+        std::size_t end = first;
+        while (end < descending.size() && descending[end].first == value) ++end;
         // The permuted ones at least as high include history k itself; the
         // real history is one of the others.
-        const std::int64_t others = atLeast(permuted[k]) - 1 + (real >= permuted[k] ? 1 : 0);
-        ranks[k] = 1 + others;
+        const auto others = static_cast<std::int64_t>(end) - 1 + (real >= value ? 1 : 0);
+        for (std::size_t i = first; i < end; ++i) ranks[descending[i].second] = 1 + others;
+        first = end;
     }
 }
 
