@@ -114,7 +114,17 @@ std::string scanFamilySentence(const ScanResult& result) {
     const std::string family = std::to_string(result.rows.size()) + " combinations";
     const std::string rule = " at 5 % after the whole family is taken into account";
     if (holding == 0) {
-        return "None of " + family + " hold up" + rule + ". " + standOutText(result.rows[order.front()]);
+        std::string sentence = "None of " + family + " hold up" + rule + ". " + standOutText(result.rows[order.front()]);
+        // Too few histories for the raw p is said by the row's own text already.
+        const bool rawWithinReach = 1.0 / static_cast<double>(result.permutations + 1) < permutationHoldsBelow;
+        if (rawWithinReach && result.bestAdjustedWithinReach &&
+            *result.bestAdjustedWithinReach >= permutationHoldsBelow)
+            sentence += formattedText(" With %lld shuffled histories no combination of this family could hold up: one "
+                                      "above every shuffled history would still get an adjusted p of %s. More "
+                                      "permutations would tell.",
+                                      static_cast<long long>(result.permutations),
+                                      pValueText(*result.bestAdjustedWithinReach).c_str());
+        return sentence;
     }
     std::string sentence = std::to_string(holding) + " of " + family + (holding == 1 ? " holds up" : " hold up") +
                            rule + ":";

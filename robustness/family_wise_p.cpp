@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numeric>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -49,6 +50,30 @@ void rankPermutedHistories(double real, const std::vector<double>& permuted, std
 }
 
 }  // namespace
+
+double bestAdjustedPWithinReach(const std::vector<double>& real, const std::vector<std::vector<double>>& permuted) {
+    if (real.empty()) return 1.0;
+    const std::size_t histories = permuted.front().size();
+    // The permuted history that is first in each combination, when one is:
+    // above every other permuted one and above the real return.
+    std::vector<std::optional<std::size_t>> first(real.size());
+    std::vector<int> firstIn(histories, 0);
+    for (std::size_t c = 0; c < real.size(); ++c) {
+        const std::vector<double>& returns = permuted[c];
+        if (returns.empty()) continue;
+        const auto top = std::max_element(returns.begin(), returns.end());
+        const bool alone = std::count(returns.begin(), returns.end(), *top) == 1;
+        if (!alone || *top <= real[c]) continue;
+        first[c] = static_cast<std::size_t>(top - returns.begin());
+        ++firstIn[*first[c]];
+    }
+    const auto counted = static_cast<std::int64_t>(std::count_if(firstIn.begin(), firstIn.end(), [](int n) { return n > 0; }));
+    std::int64_t fewest = counted;
+    // A combination above every permuted history takes away the one it had first, unless another has it first too.
+    for (const std::optional<std::size_t>& k : first)
+        if (k && firstIn[*k] == 1) fewest = std::min(fewest, counted - 1);
+    return static_cast<double>(1 + fewest) / static_cast<double>(histories + 1);
+}
 
 std::vector<std::size_t> stepdownOrder(const std::vector<double>& raw) {
     std::vector<std::size_t> order(raw.size());

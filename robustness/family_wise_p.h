@@ -43,6 +43,17 @@ struct FamilyPValues {
 FamilyPValues familyWisePValues(const std::vector<double>& real,
                                 const std::vector<std::vector<double>>& permuted);
 
+// The smallest adjusted p any one combination of the family could get from
+// these permuted histories: had its real return been above every permuted
+// one, its raw p would be 1 / (P + 1), and its adjusted p the share of the
+// P + 1 histories that count against it: the real one, and each permuted
+// history that comes first, above every other history (the real one among
+// them), in some other combination. Every combination contributes at most one
+// such history, so unlike combinations need many permutations: when this is
+// not below 5 %, no combination of the family can hold up, whatever it earned.
+// 1 for an empty family; sizes as familyWisePValues (not checked again).
+double bestAdjustedPWithinReach(const std::vector<double>& real, const std::vector<std::vector<double>>& permuted);
+
 // The stepdown order of the combinations: ascending raw p, ties by the
 // caller's index (the earlier combination first), so the order and with it
 // every adjusted p is fully determined by the input.

@@ -125,6 +125,8 @@ struct ScanResult : RunEnd {
     // permuted[row][i] for k = permutationIndexes[i].
     std::vector<std::int64_t> permutationIndexes;
     std::vector<std::vector<double>> permuted;
+    // Of a scored family: bestAdjustedPWithinReach of its rows.
+    std::optional<double> bestAdjustedWithinReach;
 };
 
 // Builds every combination of the options on each product's own history as

@@ -15,6 +15,7 @@ void scoreScanFamily(ScanResult& result) {
         result.rows[r].permutation = summarisePermutations(real[r], result.permuted[r]);
         result.rows[r].adjustedPValue = family.adjusted[r];
     }
+    result.bestAdjustedWithinReach = bestAdjustedPWithinReach(real, result.permuted);
 }
 
 int rowsHoldingUp(const ScanResult& result) {

@@ -90,22 +90,6 @@ BuildGrids calibrationGrids() {
     return grids;
 }
 
-// The adjusted p a combination would get at best, its real return above every
-// permuted one: 1 + the permuted histories that come first in some
-// combination (ties: all of the first), of the P + 1 histories. Many
-// combinations that are not alike leave no permuted history out, which is
-// why min-p needs many permutations to find anything.
-double bestAdjustedWithinReach(const ScanResult& result) {
-    std::vector<bool> first(static_cast<std::size_t>(result.permutations), false);
-    for (const std::vector<double>& returns : result.permuted) {
-        const double best = *std::max_element(returns.begin(), returns.end());
-        for (std::size_t k = 0; k < returns.size(); ++k)
-            if (returns[k] == best) first[k] = true;
-    }
-    const auto counted = std::count(first.begin(), first.end(), true);
-    return static_cast<double>(1 + counted) / static_cast<double>(result.permutations + 1);
-}
-
 // The lag-1 autocorrelation of the history's daily close-to-close log moves:
 // what the plant put there, measured.
 double moveAutocorrelation(const Product& history) {
@@ -175,7 +159,7 @@ void printScanCalibration(const Settings& settings) {
                 std::fprintf(stderr, "scan refused: %s\n", result.refusal.c_str());
                 std::exit(1);
             }
-            withinReach += bestAdjustedWithinReach(result);
+            withinReach += result.bestAdjustedWithinReach.value_or(1.0);
             const int held = rowsHoldingUp(result);
             combinationsHolding += held;
             holding += held > 0 ? 1 : 0;

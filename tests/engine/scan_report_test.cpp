@@ -58,6 +58,16 @@ TEST(ScanReport, FamilySentenceNamesWhatHoldsUpAndWhatTheRestNeeded) {
          "Regression + Rate Of Change (adjusted p = 0.0050)."},
     };
     for (const Case& c : cases) EXPECT_EQ(scanFamilySentence(madeUpFamily(c.rows)), c.sentence);
+
+    // Too few permutations for this family: said, rather than left to read as the models' fault.
+    ScanResult outOfReach = madeUpFamily(cases[1].rows);
+    outOfReach.bestAdjustedWithinReach = 0.08;
+    EXPECT_EQ(scanFamilySentence(outOfReach),
+              cases[1].sentence + " With 199 shuffled histories no combination of this family could hold up: one above "
+                                  "every shuffled history would still get an adjusted p of 0.0800. More permutations "
+                                  "would tell.");
+    outOfReach.bestAdjustedWithinReach = 0.01;
+    EXPECT_EQ(scanFamilySentence(outOfReach), cases[1].sentence);
     EXPECT_EQ(scanFamilySentence(ScanResult{}), "");
 }
 
