@@ -20,10 +20,12 @@ QCPColorGradient adjustedPGradient() {
     QCPColorGradient gradient;
     gradient.setColorStopAt(0.0, QColor(49, 163, 84));
     gradient.setColorStopAt(holdsUpBelow, QColor(161, 217, 155));
-    gradient.setColorStopAt(holdsUpBelow + 0.001, QColor(254, 227, 145));
+    gradient.setColorStopAt(holdsUpBelow + 0.0001, QColor(254, 227, 145));
     gradient.setColorStopAt(0.25, QColor(250, 240, 205));
     gradient.setColorStopAt(1.0, QColor(225, 225, 225));
-    gradient.setLevelCount(1000);  // the 5 % step stays sharp
+    // Fine enough that the 5 % step stays sharp: p-values are (k + 1) / (P + 1),
+    // never between the two stops unless P is in the ten thousands.
+    gradient.setLevelCount(10000);
     return gradient;
 }
 
