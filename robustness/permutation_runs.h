@@ -40,6 +40,33 @@ struct PermutationRow {
 // each call on its own history.
 using PermutedBuild = std::function<std::optional<LayerReturns>(ProductRegistry& history)>;
 
+// Work on permuted history k of a shard, the shard's i-th (from 0): false
+// when it was cancelled. Called from worker threads, each call on its own
+// history (the product under its own name, which the work may change).
+using PermutedWork = std::function<bool(std::int64_t i, std::int64_t k, ProductRegistry& history)>;
+
+// Runs `work` on permuted history k (seed `seed`) for every k of the shard of
+// 1 .. permutations, spread over control's workers, one history per worker
+// at a time; progress counts finished histories. False when cancelled.
+bool forEachPermutedHistory(const Product& product, const HistoryMoves& moves, std::uint64_t seed,
+                            std::int64_t permutations, PermutationShard shard, const WorkControl& control,
+                            const PermutedWork& work);
+
+// How the permuted builds of one product share the threads: `builds` runs
+// one build per worker, `search` is each build's own. A search that keeps
+// every trial (the plateau rule, about 50 MB for MACD) runs one build at a
+// time with its search on the workers; otherwise as many builds at once as
+// permutationMemoryBudget allows, each search on one thread. The same
+// returns either way.
+struct PermutedBuildThreads {
+    WorkControl builds;
+    WorkControl search;
+};
+PermutedBuildThreads permutedBuildThreads(const Product& product, bool searchKeepsTrials, const WorkControl& control);
+
+// What the builds running at once may take, beside their results.
+inline constexpr std::size_t permutationMemoryBudget = 128u * 1024 * 1024;
+
 // Runs `build` on permuted history k (seed `seed`) for every k of the shard
 // of 1 .. permutations, the builds spread over control's workers, one build
 // per worker at a time. The rows come in index order whatever worker ran

@@ -8,18 +8,6 @@
 
 namespace varkel {
 
-namespace {
-
-// How many builds on the product's history fit into the memory budget at
-// once: each holds a permuted history and the search's copy of it, study
-// columns and scratch, counted generously as four histories.
-int buildsWithinBudget(const Product& product) {
-    const std::size_t perBuild = 4 * static_cast<std::size_t>(product.barCount()) * sizeof(Bar);
-    return static_cast<int>(std::max<std::size_t>(1, permutationMemoryBudget / std::max<std::size_t>(perBuild, 1)));
-}
-
-}  // namespace
-
 std::optional<std::string> validatePermutationOptions(const PermutationTestOptions& options) {
     if (options.permutations < 1 || options.permutations > maxPermutations)
         return "The number of permutations must be from 1 to " + std::to_string(maxPermutations) + ", not " +
@@ -70,25 +58,19 @@ PermutationRun runPermutationTest(const ProductRegistry& registry, std::string_v
         return run;
     };
     // The real build on the history as its file gives it, like every permuted one.
-    WorkControl search;
-    search.threads = options.threads;
-    search.cancel = options.cancel;  // its progress is the builds'
+    const PermutedBuildThreads threads =
+        permutedBuildThreads(*product, options.build.selection == TrialSelection::plateau, options);
     ProductRegistry history = historyCutAt(*product, product->historyLength());
-    const std::optional<LayerReturns> real = permutedBuildReturns(history, product->name, options.build, search);
-    if (!real) return cancelled();
-    run.real = *real;
+    WorkControl real = threads.search;
+    real.threads = options.threads;
+    const std::optional<LayerReturns> realReturns = permutedBuildReturns(history, product->name, options.build, real);
+    if (!realReturns) return cancelled();
+    run.real = *realReturns;
 
-    WorkControl builds = options;
-    if (options.build.selection == TrialSelection::plateau) {
-        builds.threads = 1;  // one build at a time, its searches on the workers
-    } else {
-        builds.threads = std::min(workerCountFor(search, maxWorkerThreads()), buildsWithinBudget(*product));
-        search.threads = 1;
-    }
     const std::string productName = product->name;
     std::optional<std::vector<PermutationRow>> rows = runPermutedBuilds(
-        *product, *moves, options.seed, options.permutations, options.shard, builds,
-        [&](ProductRegistry& permuted) { return permutedBuildReturns(permuted, productName, options.build, search); });
+        *product, *moves, options.seed, options.permutations, options.shard, threads.builds,
+        [&](ProductRegistry& permuted) { return permutedBuildReturns(permuted, productName, options.build, threads.search); });
     if (!rows) return cancelled();
     run.rows = std::move(*rows);
     run.outcome = RunOutcome::Done;

@@ -28,8 +28,6 @@ struct PermutationBuild {
 // The most permutations one run takes: their rows stay in memory (32 bytes each).
 inline constexpr std::int64_t maxPermutations = 1000000;
 inline constexpr std::int64_t defaultPermutations = 200;
-// What the builds running at once may take, beside the rows.
-inline constexpr std::size_t permutationMemoryBudget = 128u * 1024 * 1024;
 inline constexpr std::uint64_t defaultPermutationSeed = 1;
 
 // The run control counts the permuted builds finished of the shard's, in stage 0.

@@ -65,8 +65,16 @@ LayerSearchResult searchLayers(const Product& history, const IndexChoice& choice
     ProductRegistry work = ownCopy(history);
     const std::string& name = history.name;
     const std::array<StudyKind, 3> kinds = choice.layerKinds();
-    if (settings.knownBase) result.model.layers[0] = *settings.knownBase;
-    for (int layer = settings.knownBase ? 2 : 1; layer <= 3; ++layer) {
+    int firstSearched = 1;
+    if (settings.knownBase) {
+        result.model.layers[0] = *settings.knownBase;
+        firstSearched = 2;
+        if (settings.knownSecond) {
+            result.model.layers[1] = *settings.knownSecond;
+            firstSearched = 3;
+        }
+    }
+    for (int layer = firstSearched; layer <= 3; ++layer) {
         const StudyKind kind = kinds[static_cast<std::size_t>(layer - 1)];
         if (kind == StudyKind::NotInUse) continue;
         // A filter searches over the positions of the layers chosen before it, built afresh.

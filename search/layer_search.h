@@ -47,6 +47,8 @@ struct LayerSearchSettings : WorkControl {
     bool baseSumsOfSquares = false;
     // A base layer chosen elsewhere: it is not searched, the filters search on top of it.
     std::optional<Layer> knownBase;
+    // With a known base, a second layer chosen elsewhere too: only the third is searched.
+    std::optional<Layer> knownSecond;
     // After each searched layer, with its choice; false stops the search, which then reports itself cancelled.
     std::function<bool(int layer, const LayerChoice& choice)> onLayerSearched;
 };
@@ -54,9 +56,9 @@ struct LayerSearchSettings : WorkControl {
 // Refused: the choice cannot be searched (validateIndexChoice's message);
 // nothing was searched. Cancelled: no layers.
 struct LayerSearchResult : RunEnd {
-    // Per layer 1 .. 3 what it kept; nothing for an index not in use or a known base.
+    // Per layer 1 .. 3 what it kept; nothing for an index not in use or a known layer.
     std::array<std::optional<LayerChoice>, 3> layers{};
-    TradeModel model{};  // the chosen layers (a known base included), no measures yet
+    TradeModel model{};  // the chosen layers (known ones included), no measures yet
 };
 
 // The layered search of the builder, the walk-forward and the permutation
