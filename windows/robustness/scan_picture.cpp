@@ -1,5 +1,7 @@
 #include "windows/robustness/scan_picture.h"
 
+#include "robustness/robustness_verdict.h"
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,16 +13,13 @@
 
 namespace {
 
-// The family's line: a combination holds up below it.
-constexpr double holdsUpBelow = 0.05;
-
-// Green up to the 5 % line, then pale amber fading to grey: the eye finds the
+// Green below the 5 % line (where a combination holds up), then pale amber fading to grey: the eye finds the
 // combinations that hold up first, and nothing large reads as alarming.
 QCPColorGradient adjustedPGradient() {
     QCPColorGradient gradient;
     gradient.setColorStopAt(0.0, QColor(49, 163, 84));
-    gradient.setColorStopAt(holdsUpBelow, QColor(161, 217, 155));
-    gradient.setColorStopAt(holdsUpBelow + 0.0001, QColor(254, 227, 145));
+    gradient.setColorStopAt(varkel::permutationHoldsBelow - 0.0001, QColor(161, 217, 155));
+    gradient.setColorStopAt(varkel::permutationHoldsBelow, QColor(254, 227, 145));
     gradient.setColorStopAt(0.25, QColor(250, 240, 205));
     gradient.setColorStopAt(1.0, QColor(225, 225, 225));
     // Fine enough that the 5 % step stays sharp: p-values are (k + 1) / (P + 1),
@@ -104,6 +103,8 @@ void ScanPicture::draw() {
                                       QCPRange(0, std::max(up - 1, 1)));
     QFont cellFont = font();
     cellFont.setPointSizeF(cellFont.pointSizeF() * 0.85);
+    QFont holdsUpFont = cellFont;
+    holdsUpFont.setBold(true);
     for (int base = 0; base < up; ++base)
         for (int filter = 0; filter < across; ++filter) {
             const double p = grid.at(base, filter);
@@ -117,7 +118,7 @@ void ScanPicture::draw() {
             auto* label = new QCPItemText(plot_);
             label->position->setCoords(filter, row);
             label->setText(p < 0.001 ? QStringLiteral("<.001") : QString::number(p, 'f', 3));
-            label->setFont(p < holdsUpBelow ? QFont(cellFont.family(), cellFont.pointSize(), QFont::Bold) : cellFont);
+            label->setFont(p < varkel::permutationHoldsBelow ? holdsUpFont : cellFont);
             label->setColor(QColor(30, 30, 30));
         }
     colorMap_->setData(cells);
