@@ -30,23 +30,28 @@ std::vector<std::size_t> rankedRows(const ScanResult& result);
 // (adjusted p = 0.012), EUR/USD Keltner Channels (adjusted p = 0.031)." or
 // "None of 284 combinations hold up at 5 % after the whole family is taken
 // into account.", followed by what the best-ranked combination that did not
-// hold up would have needed to stand out, in the permutation test's words.
+// hold up would have needed to stand out, in the permutation test's words
+// (notFromNoiseText), or that it stands out on its own but not in the family.
 // Empty without permutations.
 std::string scanFamilySentence(const ScanResult& result);
 
-// The table's column captions, in the CSV's and the table's order; the
-// walk-forward columns only when the rows have them.
+// The table's column captions: Rank, Product, Combination, In-sample net,
+// Trades, p and Adjusted p (with permutations), On flagged bars, and
+// Out-of-sample net and Profitable folds (with walk-forwards).
 std::vector<std::string> scanColumns(bool withPermutations, bool withWalkForward);
-// One row's cells, in scanColumns' order: rank (1 = first in rankedRows), product, combination, in-sample
-// net, trades, p, adjusted p, share on flagged bars, [out-of-sample net, profitable folds].
+// One row's cells as the table shows them, in scanColumns' order for the
+// result's columns: `rank` is the row's place in rankedRows from 1; a figure
+// not known shows "-".
 std::vector<std::string> scanCells(const ScanResult& result, std::size_t row, std::size_t rank);
 
 // The report for people: a title line, the settings (combinations,
 // permutations, seeds), the ranked table and the family sentence.
 std::string scanReportText(const ScanResult& result, const std::string& title);
 
-// The CSV for scripts: a header line of scanColumns, then one line per row in
-// ranked order; numbers in their shortest form that reads back exactly.
+// The CSV for scripts: a header line of scanColumns with Options (the build
+// command's options for the combination) after Combination, then one line per
+// row in ranked order; numbers in their shortest form that reads back exactly,
+// shares as fractions, an unknown figure empty.
 std::string scanCsv(const ScanResult& result);
 
 }  // namespace varkel

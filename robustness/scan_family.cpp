@@ -1,5 +1,6 @@
 #include "robustness/scan.h"
 
+#include "robustness/family_wise_p.h"
 #include "robustness/robustness_verdict.h"
 
 #include <algorithm>
@@ -9,8 +10,10 @@ namespace varkel {
 void scoreScanFamily(ScanResult& result) {
     std::vector<double> real;
     for (const ScanRow& row : result.rows) real.push_back(row.real);
+    const FamilyPValues family = familyWisePValues(real, result.permuted);
     for (std::size_t r = 0; r < result.rows.size(); ++r) {
         result.rows[r].permutation = summarisePermutations(real[r], result.permuted[r]);
+        result.rows[r].adjustedPValue = family.adjusted[r];
     }
 }
 
