@@ -83,14 +83,6 @@ bool runAndWait(CScanDlg& dialog) {
     return dialog.isRunning() && finished.wait(300000);
 }
 
-int columnNamed(const QTableWidget& table, const QString& name) {
-    for (int column = 0; column < table.columnCount(); ++column)
-        if (table.horizontalHeaderItem(column)->text() == name) return column;
-    return -1;
-}
-
-}  // namespace
-
 // The scan the window ran, run again by the engine on its own from the same
 // histories and entries, with the flagged shares the report counts.
 ScanResult scanOnItsOwn(const std::vector<ChartWorkspace*>& workspaces, const ScanOptions& options) {

@@ -117,7 +117,7 @@ void ScanPicture::draw() {
             }
             auto* label = new QCPItemText(plot_);
             label->position->setCoords(filter, row);
-            label->setText(p < 0.001 ? QStringLiteral("<.001") : QString::number(p, 'f', 3));
+            label->setText(QString::fromStdString(varkel::pValueText(p)));
             label->setFont(p < varkel::permutationHoldsBelow ? holdsUpFont : cellFont);
             label->setColor(QColor(30, 30, 30));
         }
