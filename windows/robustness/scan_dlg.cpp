@@ -1,14 +1,14 @@
 #include "windows/robustness/scan_dlg.h"
 
 #include "base/atomic_file.h"
-#include "data/price_check.h"
-#include "report/flagged_return.h"
 #include "report/scan_report.h"
 #include "robustness/history_cut.h"
+#include "robustness/permutation_test.h"
 #include "studies/study_catalogue.h"
 #include "windows/robustness/scan_grids.h"
+#include "windows/robustness/scan_job.h"
 #include "windows/robustness/scan_picture.h"
-#include "robustness/permutation_test.h"
+#include "windows/robustness/sortable_table_item.h"
 #include "workbench/chart_workspace.h"
 #include "workbench/seams.h"
 #include "workbench/time_left.h"
@@ -38,34 +38,6 @@ constexpr int kindRole = Qt::UserRole;       // a study list's entry: its StudyK
 constexpr int workspaceRole = Qt::UserRole;  // a product's entry: its view among the open ones
 constexpr int scanRowRole = Qt::UserRole;    // a table cell: its row of the scan
 
-// The number a cell shows ("0.012", "-1234.5", "12 %"), or nothing for a name or a blank.
-std::optional<double> numberShown(const QString& text) {
-    QString number = text.trimmed();
-    if (number.endsWith(QLatin1Char('%'))) number.chop(1);
-    bool isNumber = false;
-    const double value = number.trimmed().toDouble(&isNumber);
-    return isNumber ? std::optional<double>(value) : std::nullopt;
-}
-
-// A cell of the table: numbers sort by value (right-aligned), before the
-// cells of their column that hold none; names sort by their text.
-class SortableItem : public QTableWidgetItem {
-public:
-    explicit SortableItem(const QString& text) : QTableWidgetItem(text), number_(numberShown(text)) {
-        if (number_) setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
-    bool operator<(const QTableWidgetItem& other) const override {
-        const auto* sortable = dynamic_cast<const SortableItem*>(&other);
-        const std::optional<double> otherNumber = sortable != nullptr ? sortable->number_ : std::nullopt;
-        if (number_ && otherNumber) return *number_ < *otherNumber;
-        if (number_ || otherNumber) return number_.has_value();
-        return QTableWidgetItem::operator<(other);
-    }
-
-private:
-    std::optional<double> number_;
-};
-
 // A list of studies to tick, all ticked at first.
 void fillStudyList(QListWidget* list, const std::vector<const StudyInfo*>& studies) {
     for (const StudyInfo* study : studies) {
@@ -92,27 +64,6 @@ std::vector<ScanCombination> tickedCombinations(const std::vector<StudyKind>& ba
     if (filters.empty())
         std::erase_if(combinations, [](const ScanCombination& combination) { return combination.second.has_value(); });
     return combinations;
-}
-
-// What the background job scans: its own copies of the histories, and their
-// price files, whose flagged bars the rows' shares are counted on.
-struct ScanInputs {
-    std::vector<ProductRegistry> histories;
-    std::vector<std::string> names;
-    std::vector<std::string> pricePaths;
-};
-
-ScanResult scanWithFlaggedShares(const ScanInputs& inputs, const ScanOptions& options) {
-    std::vector<const Product*> products;
-    for (std::size_t i = 0; i < inputs.histories.size(); ++i)
-        products.push_back(inputs.histories[i].findProduct(inputs.names[i]));
-    ScanResult result = runScan(products, options);
-    if (!result.done()) return result;
-    std::vector<std::vector<FlaggedBar>> flagged;
-    for (std::size_t i = 0; i < products.size(); ++i)
-        flagged.push_back(flaggedBarsOf(checkPriceFile(inputs.pricePaths[i], inputs.names[i]).findings));
-    fillFlaggedShares(result, products, flagged);
-    return result;
 }
 
 // Tall enough for `rows` entries without scrolling.
@@ -381,7 +332,7 @@ void CScanDlg::fillTable() {
     for (std::size_t rank = 0; rank < ranked.size(); ++rank) {
         const std::vector<std::string> cells = scanCells(*result_, ranked[rank], rank + 1);
         for (int column = 0; column < table_->columnCount(); ++column) {
-            auto* item = new SortableItem(QString::fromStdString(cells[static_cast<std::size_t>(column)]));
+            auto* item = new SortableTableItem(QString::fromStdString(cells[static_cast<std::size_t>(column)]));
             item->setData(scanRowRole, static_cast<int>(ranked[rank]));
             table_->setItem(static_cast<int>(rank), column, item);
         }
