@@ -29,5 +29,7 @@ int runImportCommand(int argc, char** argv);
 int runWalkForwardCommand(int argc, char** argv);
 // varkel-cli permute: the permutation test of a build, whole or in shards, and the merge of its parts.
 int runPermuteCommand(int argc, char** argv);
+// varkel-cli scan: every base and filter combination built and tested as one family, whole or in shards.
+int runScanCommand(int argc, char** argv);
 
 }  // namespace varkel::cli

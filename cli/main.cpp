@@ -24,6 +24,7 @@ constexpr Command commands[] = {
     {"import", varkel::cli::runImportCommand, "convert a broker export or an OHLC CSV into a price file"},
     {"walkforward", varkel::cli::runWalkForwardCommand, "build on each train window, test on the bars after it"},
     {"permute", varkel::cli::runPermuteCommand, "could the search have found the model in shuffled prices?"},
+    {"scan", varkel::cli::runScanCommand, "which of all base and filter combinations holds up, as a family?"},
 };
 
 // The manual page and the shell completion read the command list from here:

@@ -17,11 +17,12 @@ constexpr const char* missing = "-";
 std::string rowName(const ScanRow& row) { return row.product + " " + combinationName(row.combination); }
 
 bool withPermutations(const ScanResult& result) {
-    return !result.rows.empty() && result.rows.front().permutation.has_value();
+    return std::any_of(result.rows.begin(), result.rows.end(), [](const ScanRow& row) { return row.permutation; });
 }
 
+// A walk-forward refused for one row (a history no longer than the train window) shows "-" there.
 bool withWalkForward(const ScanResult& result) {
-    return !result.rows.empty() && result.rows.front().walkForward.has_value();
+    return std::any_of(result.rows.begin(), result.rows.end(), [](const ScanRow& row) { return row.walkForward; });
 }
 
 std::string percentText(std::optional<double> share) {

@@ -131,10 +131,19 @@ ScanResult runScan(const std::vector<const Product*>& products, const ScanOption
 
     // The real builds: one product after another, each search on all the workers.
     const WorkControl real = options.startStage(static_cast<int>(ScanStage::RealBuilds));
-    for (const Product* product : products) {
+    for (std::size_t j = 0; j < products.size(); ++j) {
+        const Product* product = products[j];
         const ProductRegistry history = historyCutAt(*product, product->historyLength());
+        // Every product has as many searches: progress counts them all together.
+        WorkControl productReal = real;
+        if (options.onProgress)
+            productReal.onProgress = [&, j](int stage, std::int64_t done, std::int64_t total) {
+                options.onProgress(stage, static_cast<std::int64_t>(j) * total + done,
+                                   static_cast<std::int64_t>(products.size()) * total);
+            };
         const auto builds =
-            buildCombinations(*history.findProduct(product->name), combinations, options.selection, options.grids, real);
+            buildCombinations(*history.findProduct(product->name), combinations, options.selection, options.grids,
+                              productReal);
         if (!builds) return cancelled();
         for (std::size_t c = 0; c < combinations.size(); ++c) {
             ScanRow row;

@@ -48,7 +48,8 @@ std::string combinationOptions(const ScanCombination& combination);
 std::vector<ScanCombination> scanCombinations(const std::vector<StudyKind>& bases = {},
                                               const std::vector<StudyKind>& filters = {});
 
-// The run control's stages: the real builds count combinations, the permuted
+// The run control's stages: the real builds count layer searches (each base
+// and each filter on top of the layers before it once), the permuted
 // histories count histories (every combination built on each), the
 // walk-forwards count combinations.
 enum class ScanStage { RealBuilds = 1, PermutedHistories = 2, WalkForwards = 3 };
@@ -71,9 +72,11 @@ struct ScanOptions : WorkControl {
 // The seed product `productIndex` of a scan is permuted with.
 std::uint64_t productSeed(std::uint64_t seed, std::size_t productIndex);
 
-// The most products and combinations in one scan, and permutations.
-inline constexpr std::size_t maxScanProducts = 64;
-inline constexpr std::int64_t maxScanPermutations = 100000;
+// The most products and permutations one scan takes: a part file of 284
+// combinations holds about 6 kB a permutation, so that 16 products of 71
+// combinations and 10000 permutations stay within maxPartFileBytes.
+inline constexpr std::size_t maxScanProducts = 16;
+inline constexpr std::int64_t maxScanPermutations = 10000;
 
 // The message that refuses the options (no combination, one the builder
 // refuses or given twice, P above maxScanPermutations or negative, a shard

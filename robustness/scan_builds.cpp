@@ -2,8 +2,11 @@
 
 #include "search/layer_search.h"
 #include "search/optimiser_control.h"
+#include "search/parallel_chunks.h"
 
 #include <map>
+#include <mutex>
+#include <set>
 
 namespace varkel {
 
@@ -34,38 +37,65 @@ std::optional<std::vector<CombinationBuild>> buildCombinations(const Product& hi
                                                                const std::vector<ScanCombination>& combinations,
                                                                TrialSelection selection, const BuildGrids& grids,
                                                                const WorkControl& control) {
+    // The searches each depth needs, in the order the combinations first need them.
+    std::array<std::vector<ScanCombination>, 3> pending;
+    std::set<std::vector<StudyKind>> needed;
+    for (int depth = 1; depth <= 3; ++depth)
+        for (const ScanCombination& combination : combinations)
+            if (depthOf(combination) >= depth && needed.insert(layerKinds(combination, depth)).second)
+                pending[static_cast<std::size_t>(depth - 1)].push_back(prefix(combination, depth));
+    const auto total = static_cast<std::int64_t>(needed.size());
+    std::int64_t done = 0;
+    std::mutex progress;
+
     std::map<std::vector<StudyKind>, SearchedLayer> searched;
-    LayerSearchSettings settings;
-    settings.threads = control.threads;
-    settings.cancel = control.cancel;
-    settings.grids = grids;
     const LayerRating rating{std::nullopt, selection};
+    // The last layer of `combination` on top of its earlier layers, searched before it.
+    const auto searchLast = [&](const ScanCombination& combination, int threads) -> std::optional<SearchedLayer> {
+        const int depth = depthOf(combination);
+        LayerSearchSettings settings;
+        settings.threads = threads;
+        settings.cancel = control.cancel;
+        settings.grids = grids;
+        if (depth >= 2) settings.knownBase = searched.at(layerKinds(combination, 1)).layer;
+        if (depth >= 3) settings.knownSecond = searched.at(layerKinds(combination, 2)).layer;
+        const LayerSearchResult result = searchLayers(history, combination.choice(), settings, rating);
+        if (result.outcome != RunOutcome::Done) return std::nullopt;
+        const std::optional<LayerChoice>& chosen = result.layers[static_cast<std::size_t>(depth - 1)];
+        const std::lock_guard<std::mutex> lock(progress);
+        control.reportProgress(++done, total);
+        return SearchedLayer{chosen->layer, chosen->rating.value_or(searchStartReturn)};
+    };
+    for (const std::vector<ScanCombination>& searches : pending) {
+        std::vector<std::optional<SearchedLayer>> found(searches.size());
+        const auto count = static_cast<int>(searches.size());
+        const int workers = workerCountFor(control, count);
+        if (&searches == &pending[0] || workers == 1) {
+            // The bases are the big searches: one after another, each on every worker.
+            for (std::size_t i = 0; i < searches.size(); ++i)
+                if (!(found[i] = searchLast(searches[i], control.threads))) return std::nullopt;
+        } else {
+            // A filter's search is small: many side by side, each on one thread.
+            const bool finished = runChunks(count, workers, control.cancel, [&](int i, int) {
+                found[static_cast<std::size_t>(i)] = searchLast(searches[static_cast<std::size_t>(i)], 1);
+            });
+            if (!finished) return std::nullopt;
+        }
+        for (std::size_t i = 0; i < searches.size(); ++i) {
+            if (!found[i]) return std::nullopt;
+            searched.emplace(layerKinds(searches[i], depthOf(searches[i])), *found[i]);
+        }
+    }
+
     std::vector<CombinationBuild> builds;
     builds.reserve(combinations.size());
     for (const ScanCombination& combination : combinations) {
-        CombinationBuild build;
+        CombinationBuild& build = builds.emplace_back();
         for (int depth = 1; depth <= depthOf(combination); ++depth) {
-            const std::vector<StudyKind> key = layerKinds(combination, depth);
-            auto found = searched.find(key);
-            if (found == searched.end()) {
-                // The layers before this one were searched at the depths before.
-                settings.knownBase.reset();
-                settings.knownSecond.reset();
-                if (depth >= 2) settings.knownBase = build.model.layers[0];
-                if (depth >= 3) settings.knownSecond = build.model.layers[1];
-                const LayerSearchResult result =
-                    searchLayers(history, prefix(combination, depth).choice(), settings, rating);
-                if (result.outcome != RunOutcome::Done) return std::nullopt;
-                const std::optional<LayerChoice>& chosen = result.layers[static_cast<std::size_t>(depth - 1)];
-                found = searched
-                            .emplace(key, SearchedLayer{chosen->layer, chosen->rating.value_or(searchStartReturn)})
-                            .first;
-            }
-            build.model.layers[static_cast<std::size_t>(depth - 1)] = found->second.layer;
-            build.real = found->second.rating;
+            const SearchedLayer& layer = searched.at(layerKinds(combination, depth));
+            build.model.layers[static_cast<std::size_t>(depth - 1)] = layer.layer;
+            build.real = layer.rating;
         }
-        builds.push_back(build);
-        control.reportProgress(static_cast<std::int64_t>(builds.size()), static_cast<std::int64_t>(combinations.size()));
     }
     return builds;
 }

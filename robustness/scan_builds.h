@@ -22,9 +22,11 @@ struct CombinationBuild {
 // searchLayers gives for that combination alone, bit for bit: a layer's
 // search depends only on the layers before it, so each base is searched once
 // for every combination that starts with it, and each base and second layer
-// once for all their third layers. The searches run on `control`'s threads;
-// its progress counts combinations built (in its stage). Nothing when
-// cancelled.
+// once for all their third layers. The bases are searched one after another
+// on `control`'s threads, the filter layers of each depth side by side, one
+// per worker (a layer's search gives the same trial on any number of
+// threads). Progress counts the layer searches done of all (in the
+// control's stage). Nothing when cancelled.
 std::optional<std::vector<CombinationBuild>> buildCombinations(const Product& history,
                                                                const std::vector<ScanCombination>& combinations,
                                                                TrialSelection selection, const BuildGrids& grids,

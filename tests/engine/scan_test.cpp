@@ -7,6 +7,7 @@
 #include "builder/strategy_builder.h"
 #include "robustness/permutation_test.h"
 #include "robustness/scan.h"
+#include "robustness/scan_parts.h"
 #include "studies/study_catalogue.h"
 
 #include <gtest/gtest.h>
@@ -192,7 +193,7 @@ TEST(Scan, RefusesInWordsBeforeAnyWork) {
     const std::vector<Case> cases = {
         {{{lreg, lreg, {}}}, 0, {}, {product}, *validateIndexChoice({lreg, true, lreg, false, {}})},
         {{{lreg, {}, {}}, {lreg, {}, {}}}, 0, {}, {product}, "The combination Linear Regression is given twice"},
-        {{{lreg, {}, {}}}, -1, {}, {product}, "The number of permutations must be from 0 to 100000, not -1"},
+        {{{lreg, {}, {}}}, -1, {}, {product}, "The number of permutations must be from 0 to 10000, not -1"},
         {{{lreg, {}, {}}}, 0, {1, 2}, {product}, "A scan is cut into shards by its permutations: give some"},
         {{{lreg, {}, {}}}, 3, {1, 4}, {product},
          "A shard must be I/N with 1 <= I <= N <= 3 (the number of permutations), not 1/4"},
@@ -210,6 +211,88 @@ TEST(Scan, RefusesInWordsBeforeAnyWork) {
         EXPECT_EQ(result.outcome, RunOutcome::Refused);
         EXPECT_EQ(result.refusal, c.refusal);
     }
+}
+
+}  // namespace
+
+namespace {
+
+ScanPart readBack(const ScanPartHeader& header, const ScanResult& result) {
+    std::string error;
+    const std::optional<ScanPart> part = readScanPart(scanPartText(header, result), &error);
+    EXPECT_TRUE(part) << error;
+    return part.value_or(ScanPart{});
+}
+
+// Parts written and read back merge to the whole run bit for bit; parts that
+// do not make one whole run are refused with the part and the reason named.
+TEST(ScanParts, MergeToTheWholeRunAndRefuseMissingRepeatedOrForeignParts) {
+    const ProductRegistry registry = test::randomHistory(name, 260, 5);
+    ScanOptions options;
+    options.combinations = {{lreg, {}, {}}, {lreg, roc, {}}, {tsc, ndist, roc}};
+    options.grids = smallGrids();
+    options.permutations = 5;
+    options.seed = 2;
+    const std::vector<const Product*> products{registry.findProduct(name)};
+    const ScanResult whole = runScan(products, options);
+    ASSERT_TRUE(whole.done());
+    const ScanPartHeader header{"1.0", {{std::string(64, 'a'), name}}, "--select best", 5, 2, {}};
+    std::vector<NamedScanPart> parts;
+    for (int number = 1; number <= 3; ++number) {
+        options.shard = {number, 3};
+        ScanPartHeader shardHeader = header;
+        shardHeader.shard = options.shard;
+        parts.push_back({"part" + std::to_string(number), readBack(shardHeader, runScan(products, options))});
+    }
+    std::string error;
+    const std::optional<ScanPart> merged = mergeScanParts({parts[2], parts[0], parts[1]}, &error);
+    ASSERT_TRUE(merged) << error;
+    EXPECT_EQ(scanPartText(merged->header, merged->result), scanPartText(header, whole));
+    for (std::size_t r = 0; r < whole.rows.size(); ++r) {
+        EXPECT_EQ(merged->result.rows[r].adjustedPValue, whole.rows[r].adjustedPValue);
+        EXPECT_EQ(merged->result.rows[r].permutation->pValue, whole.rows[r].permutation->pValue);
+    }
+
+    const auto changed = [&](auto change) {
+        NamedScanPart part = parts[1];
+        change(part.part);
+        return part;
+    };
+    struct Case {
+        std::vector<NamedScanPart> parts;
+        std::string error;
+    };
+    const std::vector<Case> cases = {
+        {{parts[0], parts[1]}, "Shard 3/3 is missing: permutations 2, 5, ... are not covered"},
+        {{parts[0], parts[1], parts[1], parts[2]}, "Shard 2/3 is given twice: part2 and part2"},
+        {{parts[0], changed([](ScanPart& p) { p.header.seed = 3; }), parts[2]},
+         "part2 is not a part of the same scan as part1: its seed is 3, not 2"},
+        {{parts[0], changed([](ScanPart& p) { p.header.settings = "--select plateau"; }), parts[2]},
+         "part2 is not a part of the same scan as part1: its settings are --select plateau, not --select best"},
+        {{parts[0], changed([](ScanPart& p) { p.header.inputs[0].sha256 = std::string(64, 'b'); }), parts[2]},
+         "part2 is not a part of the same scan as part1: its products or their price files differ"},
+        {{parts[0], changed([](ScanPart& p) { p.result.rows[2].real += 1.0; }), parts[2]},
+         "part2 is not a part of the same scan as part1: its real builds differ"},
+        {{parts[0], changed([](ScanPart& p) { p.result.permutationIndexes[0] = 4; }), parts[2]},
+         "part2: permutation 4 is not the next of shard 2/3"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(mergeScanParts(c.parts, &error));
+        EXPECT_EQ(error, c.error);
+    }
+
+    // A part changed after it was written, or cut short, is not read.
+    options.shard = {1, 3};
+    ScanPartHeader shardHeader = header;
+    shardHeader.shard = options.shard;
+    const std::string text = scanPartText(shardHeader, runScan(products, options));
+    std::string edited = text;
+    // A digit of the first permuted return becomes another digit.
+    edited[edited.find_first_of("0123456789", edited.find(' ', edited.find("\nrows ") + 7))] ^= 1;
+    EXPECT_FALSE(readScanPart(edited, &error));
+    EXPECT_NE(error.find("do not match their SHA-256"), std::string::npos) << error;
+    EXPECT_FALSE(readScanPart(text.substr(0, text.size() - 1), &error));
+    EXPECT_NE(error.find("cut short"), std::string::npos) << error;
 }
 
 }  // namespace
