@@ -324,9 +324,10 @@ void CScanDlg::showResult() {
 // The rows in the report's ranked order, each cell the report's own text.
 void CScanDlg::fillTable() {
     table_->setSortingEnabled(false);
-    const bool withWalkForward = std::any_of(result_->rows.begin(), result_->rows.end(),
-                                             [](const ScanRow& row) { return row.walkForward.has_value(); });
-    setColumns(scanColumns(result_->permutations > 0, withWalkForward));
+    // The report's columns: p-values and walk-forward figures when any row has them.
+    const auto anyRow = [this](auto has) { return std::any_of(result_->rows.begin(), result_->rows.end(), has); };
+    setColumns(scanColumns(anyRow([](const ScanRow& row) { return row.permutation.has_value(); }),
+                           anyRow([](const ScanRow& row) { return row.walkForward.has_value(); })));
     const std::vector<std::size_t> ranked = rankedRows(*result_);
     table_->setRowCount(static_cast<int>(ranked.size()));
     for (std::size_t rank = 0; rank < ranked.size(); ++rank) {
