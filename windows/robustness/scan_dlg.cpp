@@ -269,7 +269,7 @@ void CScanDlg::showProgress(int stage, std::int64_t done, std::int64_t total) {
                                 ? QStringLiteral("%v of %m shuffled histories scanned, ")
                             : stage == static_cast<int>(ScanStage::WalkForwards)
                                 ? QStringLiteral("%v of %m combinations walked forward, ")
-                                : QStringLiteral("%v of %m combinations built on the real histories, ");
+                                : QStringLiteral("%v of %m layer searches on the real histories, ");
     controls_.progress->setFormat(counted +
                                   timeLeft(secondsLeft(elapsed, static_cast<double>(done), static_cast<double>(total))));
 }
