@@ -245,14 +245,14 @@ int runWholeOrShard(const CliArgs& args, const std::vector<ProductFile>& inputs,
     std::vector<ProductRegistry> registries(inputs.size());
     std::vector<const Product*> products;
     std::vector<std::vector<FlaggedBar>> flagged;
+    std::vector<std::string> notes;  // what the data check found, said once the scan has run
     ScanPartHeader header{VARKEL_VERSION, {}, run.settings, run.scan.permutations, run.scan.seed, run.scan.shard};
     for (std::size_t j = 0; j < inputs.size(); ++j) {
         if (!loadHistory(registries[j], inputs[j].product, inputs[j].file)) return exitFailed;
         products.push_back(registries[j].findProduct(inputs[j].product));
         const PriceCheck check = checkPriceFile(inputs[j].file, inputs[j].product);
         flagged.push_back(flaggedBarsOf(check.findings));
-        if (const std::string note = dataQualityNote(check, {}, {}); !note.empty())
-            std::fprintf(stderr, "%s: %s\n", products.back()->name.c_str(), note.c_str());
+        notes.push_back(dataQualityNote(check, {}, {}));
         if (run.part) {
             const auto bytes = readWholeFile(inputs[j].file, maxPriceFileBytes);
             if (!bytes) {
@@ -280,6 +280,9 @@ int runWholeOrShard(const CliArgs& args, const std::vector<ProductFile>& inputs,
         case RunOutcome::Refused: std::fprintf(stderr, "%s\n", result.refusal.c_str()); return exitFailed;
         case RunOutcome::Cancelled: std::fputs("Scan cancelled\n", stderr); return exitFailed;
     }
+    // On stderr, so that a whole scan prints the same bytes as its parts merged.
+    for (std::size_t j = 0; j < notes.size(); ++j)
+        if (!notes[j].empty()) std::fprintf(stderr, "%s: %s\n", products[j]->name.c_str(), notes[j].c_str());
     std::fprintf(stderr, "%zu combinations built on the real and %zu permuted histories in %.1f s\n",
                  result.rows.size(), result.permutationIndexes.size(), seconds);
     fillFlaggedShares(result, products, flagged);

@@ -50,7 +50,7 @@ int runInterrupted(std::vector<std::string> arguments, const std::string& err) {
 
 }  // namespace
 
-TEST(CliInterrupt, CtrlCCancelsBuildAndWalkForwardAndSavesNothing) {
+TEST(CliInterrupt, CtrlCCancelsBuildWalkForwardAndScanAndSavesNothing) {
     const std::string history = std::string(VARKEL_FAULTY_HISTORIES_DIR) + "/USD_JPY.txt";
     struct Case {
         std::vector<std::string> arguments;
@@ -61,6 +61,9 @@ TEST(CliInterrupt, CtrlCCancelsBuildAndWalkForwardAndSavesNothing) {
         {{"walkforward", "--product", "USD/JPY", "--file", history, "--base", "keltner", "--threads", "1", "--csv",
           "folds.csv"},
          "Walk-forward cancelled\n"},
+        {{"scan", "--product", "USD/JPY", "--file", history, "--bases", "keltner", "--threads", "1", "--csv",
+          "folds.csv"},
+         "Scan cancelled\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments[0]);

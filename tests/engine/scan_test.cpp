@@ -8,6 +8,7 @@
 #include "robustness/permutation_test.h"
 #include "robustness/scan.h"
 #include "robustness/scan_parts.h"
+#include "robustness/walk_forward.h"
 #include "studies/study_catalogue.h"
 
 #include <gtest/gtest.h>
@@ -176,6 +177,27 @@ TEST(Scan, PermutedReturnsAreThePermutationTestsOwnOnAnyThreadsAndShards) {
     for (std::size_t r = 0; r < one.rows.size(); ++r) {
         EXPECT_EQ(shard.permuted[r], (std::vector<double>{one.permuted[r][0], one.permuted[r][4]}));
         EXPECT_FALSE(shard.rows[r].permutation);  // a shard alone has no p-values
+    }
+}
+
+TEST(Scan, WalkForwardColumnsAreTheWalkForwardsOwnTotals) {
+    const ProductRegistry registry = test::randomHistory(name, 420, 9);
+    ScanOptions options;
+    options.combinations = {{lreg, {}, {}}, {keltner, roc, {}}};
+    options.grids = smallGrids();
+    options.walkForward = FoldSettings{200, 60, false};
+    const ScanResult scan = runScan({registry.findProduct(name)}, options);
+    ASSERT_TRUE(scan.done()) << scan.refusal;
+    for (const ScanRow& row : scan.rows) {
+        WalkForwardOptions walk;
+        walk.folds = *options.walkForward;
+        walk.grids = smallGrids();
+        const WalkForwardReport report = runWalkForward(registry, name, row.combination.choice(), walk);
+        ASSERT_TRUE(report.done());
+        ASSERT_TRUE(row.walkForward);
+        EXPECT_TRUE(sameBits(row.walkForward->outOfSampleNet, report.totals.netProfit));
+        EXPECT_EQ(row.walkForward->folds, 4);  // tests 200 .. 260 .. 320 .. 380 .. 420
+        EXPECT_EQ(row.walkForward->profitableFoldShare, report.totals.profitableFolds / 4.0);
     }
 }
 
