@@ -53,6 +53,7 @@ public:
     void onParameterSurface();
     void onWalkForward();
     void onPermutationTest();
+    void onScan();
     void onCorrectFlaggedBars();
 
 protected:

@@ -64,6 +64,7 @@ inline constexpr int performanceButton = 32795;
 inline constexpr int parameterSurfaceMenu = 32810;
 inline constexpr int walkForwardMenu = 32811;
 inline constexpr int permutationTestMenu = 32812;
+inline constexpr int scanMenu = 32813;
 inline constexpr int correctFlaggedBarsMenu = 32831;
 
 // Help

@@ -48,6 +48,8 @@ constexpr CommandString commandStrings[] = {
     {32831, "Correct or delete the bars the data check flags as wrong prices"},
     {32812, "Could the search have found the model in noise? Build on histories with their overnight moves and "
                "day shapes shuffled separately"},
+    {32813, "Which of all the models holds up? Build every base and filter combination on the open histories and "
+               "test them as one family"},
 };
 
 QString commandString(int id) {

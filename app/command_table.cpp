@@ -72,6 +72,7 @@ constexpr CommandRoute commandTable[] = {
     {cmd::parameterSurfaceMenu, &View::onParameterSurface, nullptr},
     {cmd::walkForwardMenu, &View::onWalkForward, nullptr},
     {cmd::permutationTestMenu, &View::onPermutationTest, nullptr},
+    {cmd::scanMenu, &View::onScan, nullptr},
     // Data Check
     {cmd::correctFlaggedBarsMenu, &View::onCorrectFlaggedBars, nullptr},
     // Help

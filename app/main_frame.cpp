@@ -78,6 +78,7 @@ constexpr MenuItem actionMenu[] = {
     {cmd::parameterSurfaceMenu, "Parameter Surface"},
     {cmd::walkForwardMenu, "Walk-Forward Analysis..."},
     {cmd::permutationTestMenu, "Permutation Test..."},
+    {cmd::scanMenu, "Scan..."},
 };
 constexpr MenuItem dataCheckMenu[] = {{cmd::correctFlaggedBarsMenu, "&Correct Flagged Bars..."}};
 constexpr MenuItem helpMenu[] = {{cmd::about, "&About VarkelModel"}};

@@ -13,6 +13,7 @@
 #include "windows/data/download_dlg.h"
 #include "windows/robustness/parameter_surface_dlg.h"
 #include "windows/robustness/permutation_test_dlg.h"
+#include "windows/robustness/scan_dlg.h"
 #include "windows/model/strategy_builder_dlg.h"
 #include "windows/robustness/walk_forward_dlg.h"
 #include "windows/report/performance_viewer_dlg.h"
@@ -26,12 +27,38 @@
 #include "workbench/seams.h"
 
 #include <QFile>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 
 namespace {
 
 const std::string& startDirectory() {
     return CVarkelModel2cApp::instance()->startDirectory;
+}
+
+// The Strategy Builder on `workspace` over `owner`, set up by `prepare`
+// before it shows; its builds stay with the workspace.
+template <typename Prepare>
+void runStrategyBuilder(ChartWorkspace* workspace, QWidget* owner, Prepare prepare) {
+    CStrategyBuilderDlg dialog(workspace, startDirectory(), owner);
+    dialog.showLastBuild(lastBuildOf(workspace));
+    if (workspace != nullptr)
+        QObject::connect(&dialog, &CStrategyBuilderDlg::modelBuilt, &dialog, [workspace](const LastBuild& build) {
+            CVarkelModel2cApp::instance()->lastBuilds[workspace] = build;
+        });
+    prepare(dialog);
+    runDialog(dialog);
+}
+
+// Brings the view of `workspace` to the front, so that the product a window
+// turns to is the active one.
+void activateViewOf(const ChartWorkspace& workspace) {
+    for (QWidget* frame = workspace.view; frame != nullptr; frame = frame->parentWidget()) {
+        if (auto* childFrame = qobject_cast<QMdiSubWindow*>(frame)) {
+            if (QMdiArea* area = childFrame->mdiArea()) area->setActiveSubWindow(childFrame);
+            return;
+        }
+    }
 }
 
 }  // namespace
@@ -145,14 +172,7 @@ void CVarkelModel2cView::onNormalDistribution() {
 
 // The builder's last build stays with the workspace for the Parameter Surface window.
 void CVarkelModel2cView::onBuildTradeModel() {
-    ChartWorkspace* workspace = activeWorkspace();
-    CStrategyBuilderDlg dialog(workspace, startDirectory(), window());
-    dialog.showLastBuild(lastBuildOf(workspace));
-    if (workspace != nullptr)
-        QObject::connect(&dialog, &CStrategyBuilderDlg::modelBuilt, &dialog, [workspace](const LastBuild& build) {
-            CVarkelModel2cApp::instance()->lastBuilds[workspace] = build;
-        });
-    runDialog(dialog);
+    runStrategyBuilder(activeWorkspace(), window(), [](CStrategyBuilderDlg&) {});
 }
 
 // The report dialogs do their work before they show: the signal (which writes
@@ -188,6 +208,24 @@ void CVarkelModel2cView::onPermutationTest() {
     if (const std::optional<LastBuild> build = lastBuildOf(workspace);
         build && workspace != nullptr && build->productName == workspace->productName)
         dialog.setBuild(indexChoiceOf(build->model), build->selection);
+    runDialog(dialog);
+}
+
+// Every open history may take part; a row's "Build this model" turns to its
+// product's view and opens the builder there with the row's combination.
+void CVarkelModel2cView::onScan() {
+    std::vector<ChartWorkspace*> open;
+    for (const auto& workspace : CVarkelModel2cApp::instance()->workspaces)
+        if (withPriceChart(workspace.get()) != nullptr) open.push_back(workspace.get());
+    CScanDlg dialog(open, activeWorkspace(), startDirectory(), window());
+    QObject::connect(&dialog, &CScanDlg::buildThisModel, &dialog,
+                     [&dialog](ChartWorkspace* workspace, const ScanModelChoice& chosen) {
+                         activateViewOf(*workspace);
+                         runStrategyBuilder(workspace, &dialog, [&chosen](CStrategyBuilderDlg& builder) {
+                             builder.setGrids(chosen.grids);
+                             builder.setChoice(chosen.choice, chosen.selection);
+                         });
+                     });
     runDialog(dialog);
 }
 

@@ -112,7 +112,7 @@ void CommandDispatchTest::viewMenusHoldEveryItem() {
                           "Stochastics", "Rate Of Change", "Linear Regression (Slope)", "Volatility (NormDist)"}));
     QCOMPARE(itemLabels(menuTitled(frame, "&Action")),
              QStringList({"Build Trade Model", "Daily Trade Signal", "Performance View", "-", "Parameter Surface",
-                          "Walk-Forward Analysis...", "Permutation Test..."}));
+                          "Walk-Forward Analysis...", "Permutation Test...", "Scan..."}));
     QCOMPARE(itemLabels(menuTitled(frame, "&Help")), QStringList({"&About VarkelModel"}));
     for (QAction* edit : menuTitled(frame, "&Edit")->actions())
         QVERIFY(edit->isSeparator() || !edit->isEnabled());
@@ -337,8 +337,9 @@ void CommandDispatchTest::robustnessCommandsOpenTheirWindowsOnTheFrame() {
     station.frame()->dispatch(cmd::parameterSurfaceMenu);
     station.frame()->dispatch(cmd::walkForwardMenu);
     station.frame()->dispatch(cmd::permutationTestMenu);
+    station.frame()->dispatch(cmd::scanMenu);
     QCOMPARE(dialogs, QStringList({"parameterSurface Parameter Surface", "walkForward Walk-Forward Analysis",
-                                   "permutationTest Permutation Test"}));
+                                   "permutationTest Permutation Test", "scan Scan"}));
     QVERIFY(station.messages.isEmpty());
 }
 

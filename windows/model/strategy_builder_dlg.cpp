@@ -160,6 +160,11 @@ void CStrategyBuilderDlg::layOut(QHBoxLayout* buttons) {
 
 CStrategyBuilderDlg::~CStrategyBuilderDlg() = default;
 
+void CStrategyBuilderDlg::setChoice(const IndexChoice& choice, TrialSelection selection) {
+    indexPicker_.setChoice(choice);
+    selectionList_->setCurrentIndex(selection == TrialSelection::plateau ? 1 : 0);
+}
+
 void CStrategyBuilderDlg::showLastBuild(std::optional<LastBuild> build) {
     lastBuild_ = std::move(build);
     surfaceButton_->setEnabled(!isRunning() && lastBuild_.has_value());

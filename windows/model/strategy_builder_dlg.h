@@ -47,6 +47,10 @@ public:
     // The grids the next build searches; the standard ones unless narrowed.
     void setGrids(const varkel::BuildGrids& grids) { grids_ = grids; }
 
+    // Shows `choice` and `selection` in place of the remembered ones: a
+    // combination another window (the Scan) asks to build.
+    void setChoice(const varkel::IndexChoice& choice, varkel::TrialSelection selection);
+
     // The view's last build, as the shell kept it; the Surface button shows it.
     void showLastBuild(std::optional<LastBuild> build);
     const std::optional<LastBuild>& lastBuild() const { return lastBuild_; }

@@ -9,6 +9,7 @@
 #include "data/price_check.h"
 #include "report/flagged_return.h"
 #include "workbench/seams.h"
+#include "workbench/time_left.h"
 #include "workbench/window_size.h"
 
 #include <QCheckBox>
@@ -25,7 +26,6 @@
 #include <qcustomplot.h>
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 using namespace varkel;
@@ -51,13 +51,6 @@ CPermutationTestDlg::Histogram binReturns(const std::vector<double>& returns, do
     for (const double value : returns)
         ++histogram.counts[std::clamp(static_cast<int>((value - from) / width), 0, binCount - 1)];
     return histogram;
-}
-
-// "about 1 min 20 s left", "about 40 s left".
-QString timeLeft(double seconds) {
-    const auto whole = static_cast<long long>(std::ceil(seconds));
-    if (whole >= 60) return QStringLiteral("about %1 min %2 s left").arg(whole / 60).arg(whole % 60);
-    return QStringLiteral("about %1 s left").arg(whole);
 }
 
 QString fixed(double value) { return QString::number(value, 'f', 4); }
@@ -219,7 +212,7 @@ void CPermutationTestDlg::showProgress(int /*stage*/, std::int64_t done, std::in
     controls_.progress->setRange(0, static_cast<int>(std::max<std::int64_t>(total, 1)));
     controls_.progress->setValue(static_cast<int>(done));
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-    const double left = done > 0 ? elapsed * static_cast<double>(total - done) / static_cast<double>(done) : 0.0;
+    const double left = secondsLeft(elapsed, static_cast<double>(done), static_cast<double>(total));
     controls_.progress->setFormat(QStringLiteral("%v of %m shuffled histories built, ") + timeLeft(left));
 }
 
