@@ -101,25 +101,10 @@ bool takeListOptions(int argc, char** argv, std::vector<char*>& rest, std::vecto
 int runMerge(int argc, char** argv, const std::vector<std::string>& parts, const char* usage) {
     CliArgs args({"csv", "dir"}, {});
     if (const auto code = args.parseOrExit(argc, argv, usage)) return *code;
-    std::vector<NamedPart> named;
-    for (const std::string& path : parts) {
-        bool tooLarge = false;
-        const auto text = readWholeFile(path, maxPartFileBytes, &tooLarge);
-        if (!text) {
-            std::fprintf(stderr, "Cannot read part file %s: %s\n", path.c_str(),
-                         tooLarge ? "it is too large" : unreadableFileReason(path).c_str());
-            return exitFailed;
-        }
-        std::string error;
-        std::optional<PermutationPart> part = readPermutationPart(*text, &error);
-        if (!part) {
-            std::fprintf(stderr, "%s is not a permutation part file: %s\n", path.c_str(), error.c_str());
-            return exitFailed;
-        }
-        named.push_back({path, std::move(*part)});
-    }
+    const auto named = readPartFiles<NamedPart>(parts, "permutation", readPermutationPart);
+    if (!named) return exitFailed;
     std::string error;
-    const std::optional<MergedPermutationRun> merged = mergePermutationParts(named, &error);
+    const std::optional<MergedPermutationRun> merged = mergePermutationParts(*named, &error);
     if (!merged) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return exitFailed;

@@ -1,9 +1,13 @@
 #pragma once
 
+#include "base/whole_file.h"
 #include "cli/cli_args.h"
+#include "cli/file_faults.h"
+#include "robustness/permutation_parts.h"
 #include "robustness/permutation_runs.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -33,6 +37,32 @@ bool writeOutput(const std::string& path, const std::string& contents);
 // the rest stays in `rest`. False after a message when one lacks its values.
 bool takeListOptions(int argc, char** argv, std::vector<char*>& rest, std::vector<std::string>& merge,
                      std::optional<std::vector<std::string>>& writeHistory);
+
+// Every part file of a merge read whole (within maxPartFileBytes) and
+// parsed by `read` (text, error) into a {path, part}; nothing, after a
+// message on stderr, at the first that cannot be read or is not a `what`
+// part file ("permutation", "scan").
+template <typename Named, typename Read>
+std::optional<std::vector<Named>> readPartFiles(const std::vector<std::string>& paths, const char* what, Read read) {
+    std::vector<Named> named;
+    for (const std::string& path : paths) {
+        bool tooLarge = false;
+        const auto text = readWholeFile(path, maxPartFileBytes, &tooLarge);
+        if (!text) {
+            std::fprintf(stderr, "Cannot read part file %s: %s\n", path.c_str(),
+                         tooLarge ? "it is too large" : unreadableFileReason(path).c_str());
+            return std::nullopt;
+        }
+        std::string error;
+        auto part = read(*text, &error);
+        if (!part) {
+            std::fprintf(stderr, "%s is not a %s part file: %s\n", path.c_str(), what, error.c_str());
+            return std::nullopt;
+        }
+        named.push_back({path, std::move(*part)});
+    }
+    return named;
+}
 
 // varkel-cli permute --merge PART... [--csv FILE] [--dir DIR]: `argv` holds the other options.
 int runMerge(int argc, char** argv, const std::vector<std::string>& parts, const char* usage);

@@ -307,25 +307,10 @@ int runWholeOrShard(const CliArgs& args, const std::vector<ProductFile>& inputs,
 int runScanMerge(int argc, char** argv, const std::vector<std::string>& paths) {
     CliArgs args({"csv", "dir"}, {});
     if (const auto code = args.parseOrExit(argc, argv, usage)) return *code;
-    std::vector<NamedScanPart> parts;
-    for (const std::string& path : paths) {
-        bool tooLarge = false;
-        const auto text = readWholeFile(path, maxPartFileBytes, &tooLarge);
-        if (!text) {
-            std::fprintf(stderr, "Cannot read part file %s: %s\n", path.c_str(),
-                         tooLarge ? "it is too large" : unreadableFileReason(path).c_str());
-            return exitFailed;
-        }
-        std::string error;
-        std::optional<ScanPart> part = readScanPart(*text, &error);
-        if (!part) {
-            std::fprintf(stderr, "%s is not a scan part file: %s\n", path.c_str(), error.c_str());
-            return exitFailed;
-        }
-        parts.push_back({path, std::move(*part)});
-    }
+    const auto parts = readPartFiles<NamedScanPart>(paths, "scan", readScanPart);
+    if (!parts) return exitFailed;
     std::string error;
-    const std::optional<ScanPart> merged = mergeScanParts(parts, &error);
+    const std::optional<ScanPart> merged = mergeScanParts(*parts, &error);
     if (!merged) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return exitFailed;
