@@ -72,8 +72,26 @@ HWY_INLINE LaneIntVec codeOfSign(LaneVec d) {
     return hn::IfNegativeThenElse(hn::BitCast(LaneIntTag(), d), codeVector(-1), codeVector(1));
 }
 
-HWY_INLINE LaneIntVec keyOf(LaneIntVec yesterday, LaneIntVec today) {
-    return hn::Add(hn::Add(hn::Add(yesterday, yesterday), yesterday), today);
+HWY_INLINE LaneIntVec tripled(LaneIntVec code) { return hn::Add(hn::Add(code, code), code); }
+
+HWY_INLINE LaneIntVec keyOf(LaneIntVec yesterday, LaneIntVec today) { return hn::Add(tripled(yesterday), today); }
+
+// A loop that carries yesterday's code tripled saves the tripling on every
+// bar. The key is the same integer either way: the codes add modulo 2^64 in
+// any order.
+HWY_INLINE LaneIntVec keyOfTripled(LaneIntVec yesterdayTripled, LaneIntVec today) {
+    return hn::Add(yesterdayTripled, today);
+}
+
+// codeOfSign(d) tripled, in one choice.
+HWY_INLINE LaneIntVec tripledCodeOfSign(LaneVec d) {
+    const LaneIntTag di;
+    // Tripled in unsigned arithmetic: the AVX2 codes wrap around, as the
+    // vector additions do.
+    const auto tripledCode = [](std::int64_t position) {
+        return static_cast<std::int64_t>(3 * static_cast<std::uint64_t>(position * codeStep + codeBase));
+    };
+    return hn::IfNegativeThenElse(hn::BitCast(di, d), hn::Set(di, tripledCode(-1)), hn::Set(di, tripledCode(1)));
 }
 
 template <int Count>
