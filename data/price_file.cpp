@@ -4,6 +4,7 @@
 #include "base/whole_file.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -12,10 +13,27 @@ namespace varkel {
 
 namespace {
 
-// A price field converted like the standard conversion does (leading blanks,
-// stop at the first character that cannot belong to a number), but a field
-// that holds no number at all is a failure instead of 0.
+// A price field read the way the C library's strtod reads it (leading blanks,
+// an optional sign, decimal or hexadecimal digits, stop at the first character
+// that cannot belong to the number), but a field that holds no number at all,
+// or only an infinity or a NaN, is a failure instead of 0. Most fields are
+// plain decimals: std::from_chars reads those to the same, correctly rounded
+// double without copying the field or looking at the locale. Whatever it does
+// not read plainly (a hexadecimal number, a sign after '+', a value beyond the
+// range of a double) goes to strtod as before, so every field keeps the value
+// and the refusal it had.
 bool parsePrice(std::string_view field, double& value) {
+    std::size_t at = field.find_first_not_of(" \t\n\v\f\r");
+    if (at == std::string_view::npos) return false;
+    if (field[at] == '+') ++at;
+    const std::size_t digits = at < field.size() && field[at] == '-' ? at + 1 : at;
+    const bool hexadecimal = digits + 1 < field.size() && field[digits] == '0' && (field[digits + 1] | 0x20) == 'x';
+    const bool signAfterPlus = at > 0 && field[at - 1] == '+' && digits != at;
+    if (!hexadecimal && !signAfterPlus) {
+        const auto [end, error] = std::from_chars(field.data() + at, field.data() + field.size(), value);
+        if (error == std::errc()) return std::isfinite(value);
+        if (error == std::errc::invalid_argument) return false;
+    }
     const std::string text(field);
     const char* begin = text.c_str();
     char* end = nullptr;
@@ -54,6 +72,8 @@ bool parsePriceLine(int commaCount, Bar& bar, std::string_view line, double pric
 
 namespace {
 
+bool isFilled(std::string_view line) { return line.find_first_not_of(" \t") != std::string_view::npos; }
+
 // The last line of `content` that is not blank, and its 1-based number.
 std::pair<std::string_view, int> lastFilledLine(std::string_view content) {
     std::string_view last;
@@ -62,12 +82,20 @@ std::pair<std::string_view, int> lastFilledLine(std::string_view content) {
     for (std::size_t start = 0; start < content.size();) {
         const std::string_view line = nextLine(content, start);
         ++lineNumber;
-        if (line.find_first_not_of(" \t") != std::string_view::npos) {
+        if (isFilled(line)) {
             last = line;
             lastNumber = lineNumber;
         }
     }
     return {last, lastNumber};
+}
+
+// `number` when `line`, the last filled line of a file, holds part of a bar
+// only (fewer than four commas, yet a comma or a leading digit); 0 otherwise.
+int cutShortLine(std::string_view line, int number) {
+    if (number == 0 || std::count(line.begin(), line.end(), ',') >= 4) return 0;
+    const bool barLike = line.find(',') != std::string_view::npos || (line.front() >= '0' && line.front() <= '9');
+    return barLike ? number : 0;
 }
 
 // The middle of the closes (the mean of the two middle ones for an even
@@ -102,9 +130,7 @@ struct ParsedLine {
 
 int cutShortLastLine(std::string_view content) {
     const auto [line, number] = lastFilledLine(content);
-    if (number == 0 || std::count(line.begin(), line.end(), ',') >= 4) return 0;
-    const bool barLike = line.find(',') != std::string_view::npos || (line.front() >= '0' && line.front() <= '9');
-    return barLike ? number : 0;
+    return cutShortLine(line, number);
 }
 
 PriceFileLoad loadPriceFile(ProductRegistry& registry, std::string_view productName,
@@ -128,9 +154,17 @@ PriceFileLoad loadPriceText(ProductRegistry& registry, std::string_view productN
     std::vector<Refusal> refusals;
     std::vector<ParsedLine> parsed;
     int lineNumber = 0;
+    // The last filled line is noted on the way, so the cut-short check needs
+    // no second walk over the file.
+    std::string_view lastFilled;
+    int lastFilledNumber = 0;
     for (std::size_t start = 0; start < content.size();) {
         const std::string_view line = nextLine(content, start);
         ++lineNumber;
+        if (isFilled(line)) {
+            lastFilled = line;
+            lastFilledNumber = lineNumber;
+        }
         const int commas = static_cast<int>(std::count(line.begin(), line.end(), ','));
         if (commas < 4 || product == nullptr) continue;
         Bar bar;
@@ -141,7 +175,7 @@ PriceFileLoad loadPriceText(ProductRegistry& registry, std::string_view productN
     }
     result.linesRead = lineNumber;
     if (product != nullptr) {
-        result.cutLine = cutShortLastLine(content);
+        result.cutLine = cutShortLine(lastFilled, lastFilledNumber);
         if (result.cutLine > 0) refusals.push_back({result.cutLine, LineRefusal::CutShort, {}});
         product->bars.reserve(product->bars.size() + parsed.size() + 1);
     }

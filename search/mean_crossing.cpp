@@ -94,14 +94,15 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
     for (int lane = 0; lane < lanesPerVector; ++lane)
         latestWarmUp = std::max(latestWarmUp, static_cast<int>(warmUp.lane[at + lane]));
 
-    LaneIntVec lastSilent[spansPerPass], previous[spansPerPass];
+    // Yesterday's position code as carried (carryTripled).
+    LaneIntVec lastSilent[spansPerPass], previousCarried[spansPerPass];
     LaneVec divisor[spansPerPass], margin[spansPerPass], sum[spansPerPass];
     for (int p = 0; p < spansPerPass; ++p) {
         divisor[p] = hn::Set(d, static_cast<double>(span + p));
         margin[p] = crossingMargin(largest, span + p);
         lastSilent[p] = hn::Add(warm, hn::Set(di, span + p));
         sum[p] = hn::Zero(d);
-        previous[p] = flatCode();
+        previousCarried[p] = carried(flatCode());
     }
 
     // Bar k decides bar i = k + 1. Until every lane is past its warm-up, some
@@ -116,12 +117,12 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
         static_assert(spansPerPass == 4, "unrolled by four");
         HWY_UNROLL(4)
         for (int p = 0; p < spansPerPass; ++p) {
-            LaneIntVec current = flatCode();
             LaneVec entry;
             // No lane is past its warm-up for this span yet (and its window
             // would start before the first bar).
             if (warming && k <= smallestWarmUp + span + p) {
-                entry = picker.pick(keyOf(previous[p], current));
+                entry = picker.pick(keyOfCarried(previousCarried[p], flatCode()));
+                previousCarried[p] = carried(flatCode());
             } else {
                 LaneVec window = hn::Load(d, windows[k - span + 1 - p].lane + at);
                 for (int q = p; q > 0; --q) window = hn::Add(window, hn::Load(d, values[k - q + 1].lane + at));
@@ -134,17 +135,17 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
                 const LaneVec difference = hn::Sub(hn::Mul(value, divisor[p]), window);
                 const bool clear = hn::AllTrue(d, hn::Gt(hn::Abs(difference), margin[p]));
                 if (HWY_LIKELY(!warming && clear)) {
-                    current = codeOfSign(difference);
-                    entry = picker.pickMoving(keyOf(previous[p], current));
+                    entry = picker.pickMoving(keyOfCarried(previousCarried[p], codeOfSign(difference)));
+                    previousCarried[p] = carriedCodeOfSign(difference);
                 } else {
-                    current = exactCrossingCode(value, window, divisor[p], difference, clear);
+                    LaneIntVec current = exactCrossingCode(value, window, divisor[p], difference, clear);
                     if (warming) current = hn::IfThenElse(hn::Gt(hn::Set(di, k), lastSilent[p]), current, flatCode());
-                    entry = picker.pick(keyOf(previous[p], current));
+                    entry = picker.pick(keyOfCarried(previousCarried[p], current));
+                    previousCarried[p] = carried(current);
                 }
             }
             daily[p][0] = entry;
             sum[p] = hn::Add(sum[p], entry);
-            previous[p] = current;
         }
         ledgerWindows.add(i, daily);
     };
