@@ -3,10 +3,12 @@
 #include "base/formatted_text.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace varkel {
 
@@ -52,30 +54,65 @@ bool exactUnits(double value, int precision, std::uint64_t& units) {
 // the point and four decimals.
 constexpr std::size_t longestField = 320;
 
-// printf's "%<width>.<precision>f" at `out`, right-aligned, every digit kept
-// (at most longestField characters); returns the end.
-char* writeFixed(char* out, double value, int width, int precision) {
+// "00" "01" ... "99": two digits per division by 100.
+constexpr auto digitPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
+// Writes the two digits of `pair` (below 100) just before `end`.
+char* writePairBefore(char* end, unsigned pair) {
+    end -= 2;
+    std::memcpy(end, &digitPairs[2 * pair], 2);
+    return end;
+}
+
+// Units of 10^-Precision (fewer than 19 digits) as "%<width>.<Precision>f"
+// writes them at `out`; returns the end. The digits are set from the right
+// into a field of spaces, which then goes out as one block.
+template <int Precision>
+char* writeUnits(char* out, std::uint64_t units, bool negative, int width) {
+    static_assert(Precision == 2 || Precision == 4);
+    constexpr int fieldEnd = 32;  // a field of at most 21 characters ends here...
+    char field[2 * fieldEnd];      // ...and the block copied out may run past it
+    std::memset(field, ' ', sizeof field);
+    char* begin = field + fieldEnd;
+    for (int pair = 0; pair < Precision / 2; ++pair) {
+        begin = writePairBefore(begin, static_cast<unsigned>(units % 100));
+        units /= 100;
+    }
+    *--begin = '.';
+    while (units >= 100) {
+        begin = writePairBefore(begin, static_cast<unsigned>(units % 100));
+        units /= 100;
+    }
+    if (units >= 10) begin = writePairBefore(begin, static_cast<unsigned>(units));
+    else *--begin = static_cast<char>('0' + units);
+    if (negative) *--begin = '-';
+    begin = std::min(begin, field + fieldEnd - width);
+    std::memcpy(out, begin, fieldEnd);
+    return out + (field + fieldEnd - begin);
+}
+
+// printf's "%<width>.<Precision>f" at `out`, right-aligned, every digit kept
+// (at most longestField characters, and room for a block of 32 there);
+// returns the end.
+template <int Precision>
+char* writeFixed(char* out, double value, int width) {
+    std::uint64_t units = 0;
+    if (std::isfinite(value) && exactUnits(value, Precision, units))
+        return writeUnits<Precision>(out, units, std::signbit(value), width);
     char digits[longestField];
     char* end = digits;
-    std::uint64_t units = 0;
     if (!std::isfinite(value)) {
         // printf's own spelling of nan and inf, sign included.
-        end += formatInto(digits, sizeof digits, "%.*f", precision, value);
-    } else if (exactUnits(value, precision, units)) {
-        // The units' digits with zeros before them up to one digit before the
-        // point, the point before the last `precision`.
-        char unitDigits[32];
-        char* unitsBegin = unitDigits + 8;  // room for the zeros
-        char* const unitsEnd = std::to_chars(unitsBegin, unitDigits + sizeof unitDigits, units).ptr;
-        while (unitsEnd - unitsBegin <= precision) *--unitsBegin = '0';
-        if (std::signbit(value)) *end++ = '-';
-        end = std::copy(unitsBegin, unitsEnd - precision, end);
-        if (precision > 0) {
-            *end++ = '.';
-            end = std::copy(unitsEnd - precision, unitsEnd, end);
-        }
+        end += formatInto(digits, sizeof digits, "%.*f", Precision, value);
     } else {
-        end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, precision).ptr;
+        end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, Precision).ptr;
     }
     for (auto length = end - digits; length < width; ++length) *out++ = ' ';
     return std::copy(digits, end, out);
@@ -90,13 +127,13 @@ void appendStrategyLine(std::string& text, const Bar& bar) {
     char* end = line;
     for (const double price : {bar.open, bar.high, bar.low, bar.close}) {
         *end++ = ',';
-        end = writeFixed(end, price, 10, 2);
+        end = writeFixed<2>(end, price, 10);
     }
     *end++ = ',';
     end = std::to_chars(end, end + 16, bar.position).ptr;
     for (const double pnl : {bar.dailyPnl, bar.cumulativePnl}) {
         *end++ = ',';
-        end = writeFixed(end, pnl, 10, 4);
+        end = writeFixed<4>(end, pnl, 10);
     }
     *end++ = '\n';
     text += bar.dateText;
