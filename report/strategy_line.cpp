@@ -14,16 +14,15 @@ namespace varkel {
 
 namespace {
 
-__extension__ typedef unsigned __int128 Wide;
-
-constexpr std::uint64_t powersOfTen[] = {1, 10, 100, 1000, 10000};
+constexpr std::uint64_t powersOfFive[] = {1, 5, 25, 125, 625};
 constexpr std::uint64_t largestUnits = 1'000'000'000'000'000'000;  // 18 digits: std::to_chars of an integer
 
-// |value| in units of 10^-precision (precision at most 4), rounded half to even
+// |value| in units of 10^-precision (1 to 4), rounded half to even
 // from its exact binary value as printf rounds it: value = mantissa * 2^exponent
-// exactly, so mantissa * 10^precision / 2^-exponent is exact in 128 bits. False
-// for a value at or beyond 2^53 or with more units than 18 digits: std::to_chars
-// writes those.
+// exactly, and 10^precision = 5^precision * 2^precision, so the units are
+// mantissa * 5^precision / 2^(-exponent - precision), whose numerator stays
+// below 2^63 (2^53 * 625) and is exact in 64 bits. False for a value at or
+// beyond 2^53 or with more units than 18 digits: std::to_chars writes those.
 bool exactUnits(double value, int precision, std::uint64_t& units) {
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const int biasedExponent = static_cast<int>((bits >> 52) & 0x7ff);
@@ -34,19 +33,20 @@ bool exactUnits(double value, int precision, std::uint64_t& units) {
         exponent = biasedExponent - 1075;
     }
     if (exponent > 0) return false;
-    const Wide scaled = static_cast<Wide>(mantissa) * powersOfTen[precision];
-    const int shift = -exponent;
-    Wide whole = scaled;
-    if (shift >= 128) {
-        whole = 0;  // below 2^-75: far under half a unit
-    } else if (shift > 0) {
+    const std::uint64_t scaled = mantissa * powersOfFive[precision];
+    const int shift = -exponent - precision;
+    std::uint64_t whole = 0;  // from shift 64 on, below half a unit (scaled < 2^63)
+    if (shift <= 0) {
+        if (scaled > (~std::uint64_t{0} >> -shift)) return false;  // far beyond 18 digits
+        whole = scaled << -shift;
+    } else if (shift < 64) {
         whole = scaled >> shift;
-        const Wide rest = scaled - (whole << shift);
-        const Wide half = Wide{1} << (shift - 1);
+        const std::uint64_t rest = scaled - (whole << shift);
+        const std::uint64_t half = std::uint64_t{1} << (shift - 1);
         if (rest > half || (rest == half && (whole & 1) != 0)) ++whole;
     }
     if (whole >= largestUnits) return false;
-    units = static_cast<std::uint64_t>(whole);
+    units = whole;
     return true;
 }
 
