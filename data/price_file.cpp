@@ -111,20 +111,21 @@ double medianOf(std::vector<double> closes) {
     return (*std::max_element(closes.begin(), closes.begin() + static_cast<std::ptrdiff_t>(middle)) + upper) / 2.0;
 }
 
-std::optional<LineRefusal> impossiblePrice(const Bar& bar, double median) {
+// One line that held a bar, parsed, before the checks that need the whole
+// file: only the fields it gave, not a whole bar of zeroed studies.
+struct ParsedLine {
+    int lineNumber;
+    std::string dateText;
+    double open, high, low, close;
+};
+
+std::optional<LineRefusal> impossiblePrice(const ParsedLine& bar, double median) {
     for (const double price : {bar.open, bar.high, bar.low, bar.close}) {
         if (!(price > 0.0)) return LineRefusal::NotPositive;
         if (price > median * absurdPriceFactor.value || price < median / absurdPriceFactor.value) return LineRefusal::Absurd;
     }
     return std::nullopt;
 }
-
-// One line that held a bar, parsed, before the checks that need the whole file.
-struct ParsedLine {
-    int lineNumber;
-    Bar bar;
-    std::string_view text;
-};
 
 }  // namespace
 
@@ -158,6 +159,7 @@ PriceFileLoad loadPriceText(ProductRegistry& registry, std::string_view productN
     // no second walk over the file.
     std::string_view lastFilled;
     int lastFilledNumber = 0;
+    Bar bar;  // parsePriceLine's fields of each line in turn
     for (std::size_t start = 0; start < content.size();) {
         const std::string_view line = nextLine(content, start);
         ++lineNumber;
@@ -167,9 +169,8 @@ PriceFileLoad loadPriceText(ProductRegistry& registry, std::string_view productN
         }
         const int commas = static_cast<int>(std::count(line.begin(), line.end(), ','));
         if (commas < 4 || product == nullptr) continue;
-        Bar bar;
         if (parsePriceLine(commas, bar, line, product->priceScale))
-            parsed.push_back({lineNumber, std::move(bar), line});
+            parsed.push_back({lineNumber, std::move(bar.dateText), bar.open, bar.high, bar.low, bar.close});
         else
             refusals.push_back({lineNumber, LineRefusal::Unreadable, {}});
     }
@@ -182,27 +183,30 @@ PriceFileLoad loadPriceText(ProductRegistry& registry, std::string_view productN
 
     std::vector<double> closes;
     closes.reserve(parsed.size());
-    for (const ParsedLine& line : parsed) closes.push_back(line.bar.close);
+    for (const ParsedLine& line : parsed) closes.push_back(line.close);
     const double median = medianOf(std::move(closes));
     std::optional<int> latestDate;
     for (ParsedLine& line : parsed) {
-        if (const auto impossible = impossiblePrice(line.bar, median)) {
-            refusals.push_back({line.lineNumber, *impossible, std::move(line.bar.dateText)});
+        if (const auto impossible = impossiblePrice(line, median)) {
+            refusals.push_back({line.lineNumber, *impossible, std::move(line.dateText)});
             continue;
         }
-        const std::optional<int> date = eightDigitDate(line.bar.dateText);
+        const std::optional<int> date = eightDigitDate(line.dateText);
         if (date && latestDate && *date <= *latestDate) {
             refusals.push_back({line.lineNumber,
                                 *date == *latestDate ? LineRefusal::DateRepeated : LineRefusal::DateEarlier,
-                                std::move(line.bar.dateText)});
+                                std::move(line.dateText)});
             continue;
         }
-        if (Bar* bar = registry.addBar(productName, line.text)) {
-            *bar = std::move(line.bar);
-            ++result.barsLoaded;
-            if (date) latestDate = date;
-            if (trace != nullptr) trace->barLines.push_back(line.lineNumber);
-        }
+        Bar& added = registry.addBar(*product);  // lines are parsed only for a known product
+        added.dateText = std::move(line.dateText);
+        added.open = line.open;
+        added.high = line.high;
+        added.low = line.low;
+        added.close = line.close;
+        ++result.barsLoaded;
+        if (date) latestDate = date;
+        if (trace != nullptr) trace->barLines.push_back(line.lineNumber);
     }
     std::stable_sort(refusals.begin(), refusals.end(),
                      [](const Refusal& a, const Refusal& b) { return a.lineNumber < b.lineNumber; });

@@ -44,8 +44,12 @@ Bar* ProductRegistry::addBar(std::string_view productName, std::string_view line
     if (std::count(line.begin(), line.end(), ',') < 4) return nullptr;
     Product* product = findProduct(productName);
     if (product == nullptr) return nullptr;
-    currentPriceScale = product->priceScale;
-    return &product->bars.emplace_back();
+    return &addBar(*product);
+}
+
+Bar& ProductRegistry::addBar(Product& product) {
+    currentPriceScale = product.priceScale;
+    return product.bars.emplace_back();
 }
 
 void ProductRegistry::appendEmptyBar(std::string_view productName) {

@@ -34,6 +34,9 @@ public:
     // Appends a zeroed bar for a price-file line with at least 4 commas; null
     // otherwise or when the product is unknown. The caller fills the bar.
     Bar* addBar(std::string_view productName, std::string_view line);
+    // The same for a line the caller has already seen to hold a bar of `product`
+    // (one of this registry's): no second count of its commas, no name search.
+    Bar& addBar(Product& product);
 
     // Appends the zeroed bar for the next trading day.
     void appendEmptyBar(std::string_view productName);

@@ -2,7 +2,9 @@
 
 #include "report/strategy_line.h"
 
+#include <optional>
 #include <system_error>
+#include <vector>
 
 namespace varkel {
 
@@ -53,6 +55,28 @@ const OwnedFileRules& strategyFileRules() {
     return rules;
 }
 
+namespace {
+
+// appendStrategyLine writes seven commas and one line feed around a date and
+// numbers, position and spellings of nan and inf that hold neither a comma nor
+// a line end; so every line it writes holds the eight fields of a bar when no
+// date does either, and the text need not be walked again byte by byte.
+bool datesKeepLinesWhole(const std::vector<Bar>& bars) {
+    for (const Bar& bar : bars)
+        for (const char c : bar.dateText)
+            if (c == ',' || c == '\n' || c == '\r') return false;
+    return true;
+}
+
+// The strategy file's rules for a text made by appendStrategyLine from dates
+// that keep its lines whole: the same name and cap, the line check proven.
+const OwnedFileRules& formattedStrategyFileRules() {
+    static const OwnedFileRules rules{strategyFileRules().what, strategyFileRules().maxBytes, {}};
+    return rules;
+}
+
+}  // namespace
+
 std::optional<OwnedFileEdit> strategyFileEdit(const ProductRegistry& registry, std::string_view productName,
                                               const std::filesystem::path& startDirectory, std::string* error) {
     const Product* product = registry.findProduct(productName);
@@ -68,8 +92,19 @@ std::optional<OwnedFileEdit> strategyFileEdit(const ProductRegistry& registry, s
     std::string content;
     content.reserve(product->bars.size() * typicalStrategyLineBytes);
     for (const Bar& bar : product->bars) appendStrategyLine(content, bar);
-    return OwnedFileEdit{path, &strategyFileRules(),
-                         [content = std::move(content)](const auto&) { return OwnedFileChange::to(content); }};
+    const OwnedFileRules* rules =
+        datesKeepLinesWhole(product->bars) ? &formattedStrategyFileRules() : &strategyFileRules();
+    // The text moves into the one write it was made for; an edit used again
+    // is refused rather than writing an empty file.
+    return OwnedFileEdit{path, rules,
+                         [path, content = std::optional<std::string>(std::move(content))](const auto&) mutable {
+                             if (!content)
+                                 return OwnedFileChange::refuse("The strategy file " + path.string() +
+                                                                " was already written from this text once.");
+                             OwnedFileChange change = OwnedFileChange::to(std::move(*content));
+                             content.reset();
+                             return change;
+                         }};
 }
 
 bool writeStrategyFile(const ProductRegistry& registry, std::string_view productName,

@@ -21,8 +21,9 @@ inline constexpr std::size_t maxStrategyFileBytes = 512 * 1024 * 1024;
 const OwnedFileRules& strategyFileRules();
 
 // The change that writes the strategy file (writeStrategyFile's text), for a
-// writer that puts it in place together with the model it comes from;
-// nothing, with the reason in `error`, for an unknown product.
+// writer that puts it in place together with the model it comes from; made
+// for one write (the text moves into it). Nothing, with the reason in
+// `error`, for an unknown product.
 std::optional<OwnedFileEdit> strategyFileEdit(const ProductRegistry& registry, std::string_view productName,
                                               const std::filesystem::path& startDirectory,
                                               std::string* error = nullptr);

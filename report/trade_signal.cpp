@@ -34,16 +34,16 @@ void writeModelAndStrategy(TradeSignal& signal, const ProductRegistry& work, std
         signal.strategyError = "not written, as the trade model file was not";
         return;
     }
-    const std::optional<OwnedFileEdit> model =
+    std::optional<OwnedFileEdit> model =
         tradeModelEdit(signal.model, signal.modelPath, &signal.modelError, modelText);
-    const std::optional<OwnedFileEdit> strategy =
+    std::optional<OwnedFileEdit> strategy =
         strategyFileEdit(work, productName, startDirectory, &signal.strategyError);
     if (!model || !strategy) {
         if (!model) signal.strategyError = "not written, as the trade model file was not";
         else signal.modelError = "not written, as the strategy file was not";
         return;
     }
-    const OwnedFileEdit both[] = {*model, *strategy};
+    const OwnedFileEdit both[] = {std::move(*model), std::move(*strategy)};
     const OwnedWrite written = changeOwnedFiles(both);
     signal.modelSaved = signal.strategyWritten = static_cast<bool>(written);
     if (!written)

@@ -85,3 +85,37 @@ TEST(StrategyFile, KeepsEveryDigitOfHugeValuesOnTheirOwnLine) {
     EXPECT_EQ(fields[6], -1e300);
     EXPECT_TRUE(text.ends_with("\n,      0.00,      0.00,      0.00,      0.00,-1,    0.0000,    0.0000\n"));
 }
+
+// The line check is skipped only for text whose dates cannot break a line: a
+// date holding a comma or a line end still refuses the write, and the file
+// stays as it was.
+TEST(StrategyFile, RefusesDatesThatWouldBreakTheirLines) {
+    const fs::path dir = test::freshDirectory("strategy_broken_dates");
+    ProductRegistry registry;
+    addProductWithOneDay(registry, "USD/JPY");
+    ASSERT_TRUE(writeStrategyFile(registry, "USD/JPY", dir));
+    const std::string before = test::readFile(dir / "strategy" / "USD_JPY.csv");
+    for (const char* date : {"2024,0102", "2024\n0102", "2024\r0102"}) {
+        registry.findProduct("USD/JPY")->bars.front().dateText = date;
+        std::string error;
+        EXPECT_FALSE(writeStrategyFile(registry, "USD/JPY", dir, &error)) << date;
+        EXPECT_NE(error.find("line 1 would not hold the eight fields of a bar"), std::string::npos) << error;
+        EXPECT_EQ(test::readFile(dir / "strategy" / "USD_JPY.csv"), before);
+    }
+}
+
+// The edit's text moves into its write: used again, it refuses instead of
+// writing an empty file.
+TEST(StrategyFile, AnEditWritesItsTextOnce) {
+    const fs::path dir = test::freshDirectory("strategy_edit_once");
+    ProductRegistry registry;
+    addProductWithOneDay(registry, "USD/JPY");
+    const std::optional<OwnedFileEdit> edit = strategyFileEdit(registry, "USD/JPY", dir);
+    ASSERT_TRUE(edit);
+    ASSERT_TRUE(changeOwnedFile(*edit));
+    const std::string written = test::readFile(dir / "strategy" / "USD_JPY.csv");
+    EXPECT_FALSE(written.empty());
+    const OwnedWrite again = changeOwnedFile(*edit);
+    EXPECT_EQ(again.status, OwnedWriteStatus::Refused);
+    EXPECT_EQ(test::readFile(dir / "strategy" / "USD_JPY.csv"), written);
+}

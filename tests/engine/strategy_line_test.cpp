@@ -58,7 +58,10 @@ TEST(StrategyLine, WritesPrintfsTextForEdgeValues) {
         0.0, -0.0, 0.005, -0.005, 0.125, -0.125, 0.375, 2.5, 0.00005, 0.00015, 1.005, 2.675, -2.675,  // halves
         0.004999999, -0.0049, -0.00004, 99999.995, 999999.995, 1e9, -1e9, 1e15 + 0.5, 1e17, -1e22,
         1e300, -1e300, DBL_MAX, -DBL_MAX, DBL_MIN, -DBL_MIN, std::numeric_limits<double>::denorm_min(),
-        123456789.125, -9999999.99995, std::numeric_limits<double>::infinity(),
+        123456789.125, -9999999.99995,
+        // 2^50 to 2^53, where the units are the mantissa shifted up, not down
+        1125899906842624.25, 2251799813685248.0, -4503599627370495.5, 9007199254740991.0,
+        std::numeric_limits<double>::infinity(),
         -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN(),
         -std::numeric_limits<double>::quiet_NaN()};
     for (const double value : edges) {
