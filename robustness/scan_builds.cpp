@@ -3,6 +3,7 @@
 #include "search/layer_search.h"
 #include "search/optimiser_control.h"
 #include "search/parallel_chunks.h"
+#include "search/span_study_columns.h"
 
 #include <map>
 #include <mutex>
@@ -50,6 +51,8 @@ std::optional<std::vector<CombinationBuild>> buildCombinations(const Product& hi
 
     std::map<std::vector<StudyKind>, SearchedLayer> searched;
     const LayerRating rating{std::nullopt, selection};
+    // Every search of this history reads the same one-span study columns.
+    const SpanStudyColumns spanStudies(history);
     // The last layer of `combination` on top of its earlier layers, searched before it.
     const auto searchLast = [&](const ScanCombination& combination, int threads) -> std::optional<SearchedLayer> {
         const int depth = depthOf(combination);
@@ -57,6 +60,7 @@ std::optional<std::vector<CombinationBuild>> buildCombinations(const Product& hi
         settings.threads = threads;
         settings.cancel = control.cancel;
         settings.grids = grids;
+        settings.spanStudies = &spanStudies;
         if (depth >= 2) settings.knownBase = searched.at(layerKinds(combination, 1)).layer;
         if (depth >= 3) settings.knownSecond = searched.at(layerKinds(combination, 2)).layer;
         const LayerSearchResult result = searchLayers(history, combination.choice(), settings, rating);

@@ -2,6 +2,7 @@
 
 #include "data/product_registry.h"
 #include "search/saved_model.h"
+#include "search/span_study_columns.h"
 #include "search/search_kinds.h"
 #include "search/plateau_selection.h"
 
@@ -14,8 +15,10 @@ namespace {
 // One layer searched on `work`, whose bars hold the positions of the layers
 // before it; what the bars hold afterwards is left unspecified.
 std::optional<LayerChoice> searchOneLayer(ProductRegistry& work, std::string_view name, int layer, StudyKind kind,
-                                          const LayerSearchSettings& settings, const LayerRating& rating) {
+                                          const LayerSearchSettings& settings, const LayerRating& rating,
+                                          const SpanStudyColumns* spanStudies) {
     OptimiserControl control{settings.startStage(layer)};
+    control.spanStudies = spanStudies;
     const auto& asked = settings.ledgerWindows[static_cast<std::size_t>(layer - 1)];
     const bool needsLedger = asked || rating.window || rating.selection == TrialSelection::plateau;
     std::vector<BarWindow> windows = asked.value_or(std::vector<BarWindow>{});
@@ -65,6 +68,8 @@ LayerSearchResult searchLayers(const Product& history, const IndexChoice& choice
     ProductRegistry work = ownCopy(history);
     const std::string& name = history.name;
     const std::array<StudyKind, 3> kinds = choice.layerKinds();
+    const SpanStudyColumns* spanStudies =
+        settings.spanStudies != nullptr && settings.spanStudies->madeFrom(history) ? settings.spanStudies : nullptr;
     int firstSearched = 1;
     if (settings.knownBase) {
         result.model.layers[0] = *settings.knownBase;
@@ -79,7 +84,7 @@ LayerSearchResult searchLayers(const Product& history, const IndexChoice& choice
         if (kind == StudyKind::NotInUse) continue;
         // A filter searches over the positions of the layers chosen before it, built afresh.
         if (layer > 1) applySavedModel(work, name, result.model);
-        std::optional<LayerChoice> chosen = searchOneLayer(work, name, layer, kind, settings, rating);
+        std::optional<LayerChoice> chosen = searchOneLayer(work, name, layer, kind, settings, rating, spanStudies);
         if (!chosen || (settings.onLayerSearched && !settings.onLayerSearched(layer, *chosen))) {
             LayerSearchResult cancelled;
             cancelled.outcome = RunOutcome::Cancelled;

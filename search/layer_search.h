@@ -19,6 +19,8 @@
 
 namespace varkel {
 
+class SpanStudyColumns;
+
 // How searchLayers rates each trial of a layer, and which trial it keeps by
 // that rating.
 struct LayerRating {
@@ -49,6 +51,9 @@ struct LayerSearchSettings : WorkControl {
     std::optional<Layer> knownBase;
     // With a known base, a second layer chosen elsewhere too: only the third is searched.
     std::optional<Layer> knownSecond;
+    // The one-span study columns of the history searched, shared with other
+    // searches of it; columns made from any other object are not used.
+    const SpanStudyColumns* spanStudies = nullptr;
     // After each searched layer, with its choice; false stops the search, which then reports itself cancelled.
     std::function<bool(int layer, const LayerChoice& choice)> onLayerSearched;
 };

@@ -4,9 +4,9 @@
 #include "search/pnl_table.h"
 #include "search/run_returns.h"
 #include "search/setting_runs.h"
+#include "search/span_study_columns.h"
 #include "search/span_threshold_lanes.h"
 #include "search/trial_lanes.h"
-#include "search/study_scratch.h"
 #include "search/window_sums.h"
 #include "studies/oscillators.h"
 #include "studies/statistical_studies.h"
@@ -24,15 +24,14 @@ namespace {
 
 // The one-span studies searched over span and threshold, and how each turns
 // its value into a position.
-struct SpanStudy {
-    void (*compute)(ProductRegistry&, std::string_view, int);
-    double Bar::*value;
-    std::int32_t Bar::*period;
+struct SpanSearch {
+    SpanStudy study;
     SpanRule rule;
 };
 
 struct SpanScratch {
     std::unique_ptr<StudyScratch> study;
+    std::vector<double> values;
     std::vector<double> returns;
     std::optional<LaneWindowSums<lanes::groupsPerPass>> windows;
     std::optional<PositionRuns> runs;
@@ -41,7 +40,7 @@ struct SpanScratch {
 
 // Searches span (outer) and threshold (inner). Returns the best span in span1
 // and the threshold; the caller rebuilds the best trial into the bars.
-OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view name, const SpanStudy& kind,
+OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view name, const SpanSearch& kind,
                                     const OptimiserControl& control, const SpanThresholdGrid& grid) {
     OptimiserResult result;
     Product* product = registry.findProduct(name);
@@ -76,7 +75,7 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
         } else {
             s.windows = recording.windowSums<lanes::groupsPerPass>();
         }
-        s.study = std::make_unique<StudyScratch>(*product);
+        if (control.spanStudies == nullptr) s.study = std::make_unique<StudyScratch>(*product);
         s.returns.resize(static_cast<std::size_t>(thresholdCount) + passWidth);
     }
 
@@ -86,11 +85,13 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
         trials = thresholdCount;
         // A span the computation refuses on this history is not tried: its
         // trials would only see values left over from another span.
-        s.study->clearPeriod(kind.period);
-        kind.compute(s.study->registry, name, span);
-        if (!s.study->computed(kind.period, span)) return ItemBest{};
-        const std::vector<double> values = s.study->column(kind.value);
-        const SpanColumns columns{kind.rule, values.data(), saved.data()};
+        const std::vector<double>* values = &s.values;
+        if (control.spanStudies != nullptr)
+            values = control.spanStudies->column(kind.study, span);
+        else if (!computeSpanStudy(*s.study, kind.study, span, s.values))
+            values = nullptr;
+        if (values == nullptr) return ItemBest{};
+        const SpanColumns columns{kind.rule, values->data(), saved.data()};
         if (byRuns) {
             spanThresholdRuns(columns, thresholds, limits, n, *s.runs);
             runReturns(table, *s.runs, s.returns.data(), s.trialWindows ? &*s.trialWindows : nullptr);
@@ -128,7 +129,7 @@ OptimiserResult searchSpanThreshold(ProductRegistry& registry, std::string_view 
 
 OptimiserResult optimiseLreg(ProductRegistry& registry, std::string_view name, bool asFilter,
                              const OptimiserControl& control, const SpanThresholdGrid& grid) {
-    const SpanStudy kind{calcLinearRegression, &Bar::lregSlope, &Bar::lregPeriod,
+    const SpanSearch kind{{StudyKind::LinearRegression, calcLinearRegression, &Bar::lregSlope, &Bar::lregPeriod},
                          asFilter ? SpanRule::MagnitudeFilter : SpanRule::Base};
     const OptimiserResult result = searchSpanThreshold(registry, name, kind, control, grid);
     if (result.chosen) applyLreg(registry, name, result.chosen->spans[0], result.chosen->setting, asFilter);
@@ -137,7 +138,7 @@ OptimiserResult optimiseLreg(ProductRegistry& registry, std::string_view name, b
 
 OptimiserResult optimiseTsc(ProductRegistry& registry, std::string_view name, bool asFilter,
                             const OptimiserControl& control, const SpanThresholdGrid& grid) {
-    const SpanStudy kind{calcTimeSeriesCorrelation, &Bar::tsc, &Bar::tscPeriod,
+    const SpanSearch kind{{StudyKind::TimeSeriesCorrelation, calcTimeSeriesCorrelation, &Bar::tsc, &Bar::tscPeriod},
                          asFilter ? SpanRule::MagnitudeFilter : SpanRule::Base};
     const OptimiserResult result = searchSpanThreshold(registry, name, kind, control, grid);
     if (result.chosen) applyTsc(registry, name, result.chosen->spans[0], result.chosen->setting, asFilter);
@@ -146,7 +147,7 @@ OptimiserResult optimiseTsc(ProductRegistry& registry, std::string_view name, bo
 
 OptimiserResult optimiseRoc(ProductRegistry& registry, std::string_view name, const OptimiserControl& control,
                             const SpanThresholdGrid& grid) {
-    const SpanStudy kind{calcRateOfChange, &Bar::roc, &Bar::rocPeriod, SpanRule::RocFilter};
+    const SpanSearch kind{{StudyKind::RateOfChange, calcRateOfChange, &Bar::roc, &Bar::rocPeriod}, SpanRule::RocFilter};
     const OptimiserResult result = searchSpanThreshold(registry, name, kind, control, grid);
     if (result.chosen) applyRoc(registry, name, result.chosen->spans[0], result.chosen->setting);
     return result;
@@ -154,7 +155,7 @@ OptimiserResult optimiseRoc(ProductRegistry& registry, std::string_view name, co
 
 OptimiserResult optimiseNdist(ProductRegistry& registry, std::string_view name, const OptimiserControl& control,
                               const SpanThresholdGrid& grid) {
-    const SpanStudy kind{calcNormalDistribution, &Bar::ndist, &Bar::ndistPeriod, SpanRule::NdistFilter};
+    const SpanSearch kind{{StudyKind::NormalDistribution, calcNormalDistribution, &Bar::ndist, &Bar::ndistPeriod}, SpanRule::NdistFilter};
     const OptimiserResult result = searchSpanThreshold(registry, name, kind, control, grid);
     if (result.chosen) applyNdist(registry, name, result.chosen->spans[0], result.chosen->setting);
     return result;

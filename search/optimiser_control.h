@@ -4,6 +4,7 @@
 
 namespace varkel {
 
+class SpanStudyColumns;
 class TrialLedger;
 struct SearchStageTimes;
 
@@ -23,6 +24,10 @@ struct OptimiserControl : WorkControl {
     // When set, the full-grid searches (MACD, stochastics, Keltner) add the
     // processor time of each of their stages to it (stage_times.h).
     SearchStageTimes* stageTimes = nullptr;
+    // When set, the one-span searches read their study columns from it
+    // instead of computing them; they must be the columns of the history
+    // searched (any positions on its bars aside).
+    const SpanStudyColumns* spanStudies = nullptr;
 };
 
 }  // namespace varkel
