@@ -83,20 +83,16 @@ struct RunOptions {
 
 std::optional<int> readRunOptions(const CliArgs& args, const std::filesystem::path& dir, RunOptions& run) {
     PermutationTestOptions& options = run.test;
-    const std::optional<TrialSelection> selection = selectionOption(args, usage);
-    if (!selection) return exitUsage;
-    options.build.selection = *selection;
+    const std::optional<ShuffledRunOptions> shared = shuffledRunOptions(args, usage);
+    if (!shared) return exitUsage;
+    options.build.selection = shared->selection;
+    options.seed = shared->seed;
+    options.threads = shared->threads;
     const auto permutations = args.value("permutations");
     if (!permutations) return usageError("permute needs --permutations", usage);
     const std::optional<int> count = parseWholeNumber(*permutations);
     if (!count) return usageError("--permutations needs a whole number: " + *permutations, usage);
     options.permutations = *count;
-    const auto seed = seedOption(args, usage);
-    if (!seed) return exitUsage;
-    options.seed = *seed;
-    const auto threads = threadsOption(args, usage);
-    if (!threads) return exitUsage;
-    options.threads = *threads;
     if (const auto shard = args.value("shard")) {
         const std::optional<PermutationShard> parsed = parseShard(*shard);
         if (!parsed) return usageError("--shard needs I/N, two whole numbers: " + *shard, usage);

@@ -2,6 +2,7 @@
 
 #include "cli/file_faults.h"
 #include "cli/history_loading.h"
+#include "cli/selection_option.h"
 #include "base/atomic_file.h"
 #include "base/whole_file.h"
 #include "data/price_history_write.h"
@@ -34,6 +35,16 @@ std::optional<std::uint64_t> seedOption(const CliArgs& args, const char* usage) 
     const auto seed = wholeNumber<std::uint64_t>(*text);
     if (!seed) usageError("--seed needs a whole number from 0 to 18446744073709551615: " + *text, usage);
     return seed;
+}
+
+std::optional<ShuffledRunOptions> shuffledRunOptions(const CliArgs& args, const char* usage) {
+    const std::optional<TrialSelection> selection = selectionOption(args, usage);
+    if (!selection) return std::nullopt;
+    const auto seed = seedOption(args, usage);
+    if (!seed) return std::nullopt;
+    const auto threads = threadsOption(args, usage);
+    if (!threads) return std::nullopt;
+    return ShuffledRunOptions{*selection, *seed, *threads};
 }
 
 std::string reportTitle(const std::string& product, const std::string& build) {

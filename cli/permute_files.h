@@ -5,6 +5,7 @@
 #include "cli/file_faults.h"
 #include "robustness/permutation_parts.h"
 #include "robustness/permutation_runs.h"
+#include "search/trial_selection.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -25,6 +26,14 @@ std::optional<PermutationShard> parseShard(const std::string& text);
 std::optional<std::uint64_t> seedOption(const CliArgs& args, const char* usage);
 // The report's first line: "Permutation test of USD/JPY: --base macd --select best".
 std::string reportTitle(const std::string& product, const std::string& build);
+// --select, --seed and --threads, as permute and scan both take them;
+// nothing after printing the usage error.
+struct ShuffledRunOptions {
+    TrialSelection selection = TrialSelection::best;
+    std::uint64_t seed = 0;
+    int threads = 1;
+};
+std::optional<ShuffledRunOptions> shuffledRunOptions(const CliArgs& args, const char* usage);
 // "permute-2-of-4.part".
 std::string defaultPartName(PermutationShard shard);
 // A relative `path` under `dir`; an absolute one as it is.

@@ -193,20 +193,16 @@ std::optional<int> readRunSettings(const CliArgs& args, const std::filesystem::p
     const auto filters = kindsOption(args, "filters", true);
     if (!filters) return exitUsage;
     options.combinations = scanCombinations(*bases, *filters);
-    const std::optional<TrialSelection> selection = selectionOption(args, usage);
-    if (!selection) return exitUsage;
-    options.selection = *selection;
+    const std::optional<ShuffledRunOptions> shared = shuffledRunOptions(args, usage);
+    if (!shared) return exitUsage;
+    options.selection = shared->selection;
+    options.seed = shared->seed;
+    options.threads = shared->threads;
     if (const auto permutations = args.value("permutations")) {
         const std::optional<int> count = parseWholeNumber(*permutations);
         if (!count) return usageError("--permutations needs a whole number: " + *permutations, usage);
         options.permutations = *count;
     }
-    const auto seed = seedOption(args, usage);
-    if (!seed) return exitUsage;
-    options.seed = *seed;
-    const auto threads = threadsOption(args, usage);
-    if (!threads) return exitUsage;
-    options.threads = *threads;
     if (const auto walk = args.value("walkforward")) {
         const auto numbers = parseNumberList(*walk);
         const auto whole = [](double x) { return x >= 1 && x <= 1e9 && x == static_cast<int>(x); };
