@@ -75,9 +75,9 @@ HWY_INLINE LaneVec crossingMargin(LaneVec largest, int span) {
 // Final returns of spans span .. span+3 in one pass over the bars for the
 // lanes of register `r`, growing the windows by four bars on the way (four
 // independent sums keep the adder busy, and one register's state fits the
-// target's registers). The windows of span + p bars
-// ending at k extend windowSums[k - span + 1 - p] by the bars up to k, in the
-// order of a plain loop, and the mean divides exactly as the study does.
+// target's registers). The windows of span + p bars ending at k extend
+// windowSums[k - span + 1 - p] by the bars up to k, in the order of a plain
+// loop, and the mean divides exactly as the study does.
 template <class Windows>
 HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int r, const lanes::Ints& warmUp,
                                  int smallestWarmUp, int span, lanes::Doubles* sums, Windows& ledgerWindows) {
@@ -104,6 +104,12 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
         sum[p] = hn::Zero(d);
         previousCarried[p] = carried(flatCode());
     }
+    // The window of span + p + 1 bars ending at bar k is the one of span + p
+    // bars ending at k - 1 plus value k: the same additions in the same order.
+    // Once every span reads its window, a bar loads only the shortest and
+    // extends the three shorter ones of the bar before.
+    LaneVec yesterdays[spansPerPass - 1];
+    for (LaneVec& window : yesterdays) window = hn::Zero(d);
 
     // Bar k decides bar i = k + 1. Until every lane is past its warm-up, some
     // lanes stay flat; after that, a difference clear of its margin is never
@@ -115,38 +121,62 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
         LaneVec daily[spansPerPass][1];
         // Unrolled, so that each span's state stays in registers.
         static_assert(spansPerPass == 4, "unrolled by four");
-        HWY_UNROLL(4)
-        for (int p = 0; p < spansPerPass; ++p) {
-            LaneVec entry;
-            // No lane is past its warm-up for this span yet (and its window
-            // would start before the first bar).
-            if (warming && k <= smallestWarmUp + span + p) {
-                entry = picker.pick(keyOfCarried(previousCarried[p], flatCode()));
-                previousCarried[p] = carried(flatCode());
-            } else {
+        if constexpr (decltype(warming)::value) {
+            HWY_UNROLL(4)
+            for (int p = 0; p < spansPerPass; ++p) {
+                // No lane is past its warm-up for this span yet (and its
+                // window would start before the first bar).
+                if (k <= smallestWarmUp + span + p) {
+                    daily[p][0] = picker.pick(keyOfCarried(previousCarried[p], flatCode()));
+                    previousCarried[p] = carried(flatCode());
+                    continue;
+                }
                 LaneVec window = hn::Load(d, windows[k - span + 1 - p].lane + at);
                 for (int q = p; q > 0; --q) window = hn::Add(window, hn::Load(d, values[k - q + 1].lane + at));
                 // The longest window, one bar longer, is the next pass's
                 // shortest; no later bar of this pass reads its start again.
-                if (p == spansPerPass - 1) {
-                    const LaneVec longer = hn::Add(window, hn::Load(d, values[i].lane + at));
-                    hn::Store(longer, d, windows[k - span + 1 - p].lane + at);
-                }
+                if (p == spansPerPass - 1)
+                    hn::Store(hn::Add(window, hn::Load(d, values[i].lane + at)), d, windows[k - span + 1 - p].lane + at);
+                else
+                    yesterdays[p] = window;
                 const LaneVec difference = hn::Sub(hn::Mul(value, divisor[p]), window);
                 const bool clear = hn::AllTrue(d, hn::Gt(hn::Abs(difference), margin[p]));
-                if (HWY_LIKELY(!warming && clear)) {
-                    entry = picker.pickMoving(keyOfCarried(previousCarried[p], codeOfSign(difference)));
-                    previousCarried[p] = carriedCodeOfSign(difference);
-                } else {
-                    LaneIntVec current = exactCrossingCode(value, window, divisor[p], difference, clear);
-                    if (warming) current = hn::IfThenElse(hn::Gt(hn::Set(di, k), lastSilent[p]), current, flatCode());
-                    entry = picker.pick(keyOfCarried(previousCarried[p], current));
+                LaneIntVec current = exactCrossingCode(value, window, divisor[p], difference, clear);
+                current = hn::IfThenElse(hn::Gt(hn::Set(di, k), lastSilent[p]), current, flatCode());
+                daily[p][0] = picker.pick(keyOfCarried(previousCarried[p], current));
+                previousCarried[p] = carried(current);
+            }
+        } else {
+            LaneVec window[spansPerPass], difference[spansPerPass];
+            window[0] = hn::Load(d, windows[k - span + 1].lane + at);
+            for (int p = 1; p < spansPerPass; ++p) window[p] = hn::Add(yesterdays[p - 1], value);
+            hn::Store(hn::Add(window[spansPerPass - 1], hn::Load(d, values[i].lane + at)), d,
+                      windows[k - span + 2 - spansPerPass].lane + at);
+            for (int p = 0; p + 1 < spansPerPass; ++p) yesterdays[p] = window[p];
+            // One test of the margins for the four spans: a bar with a near
+            // tie in any of them takes the exact comparison in all four.
+            auto clear = hn::Gt(hn::Abs(difference[0] = hn::Sub(hn::Mul(value, divisor[0]), window[0])), margin[0]);
+            HWY_UNROLL(4)
+            for (int p = 1; p < spansPerPass; ++p) {
+                difference[p] = hn::Sub(hn::Mul(value, divisor[p]), window[p]);
+                clear = hn::And(clear, hn::Gt(hn::Abs(difference[p]), margin[p]));
+            }
+            if (HWY_LIKELY(hn::AllTrue(d, clear))) {
+                HWY_UNROLL(4)
+                for (int p = 0; p < spansPerPass; ++p) {
+                    daily[p][0] = picker.pickMoving(keyOfCarried(previousCarried[p], codeOfSign(difference[p])));
+                    previousCarried[p] = carriedCodeOfSign(difference[p]);
+                }
+            } else {
+                HWY_UNROLL(4)
+                for (int p = 0; p < spansPerPass; ++p) {
+                    const LaneIntVec current = exactCrossingCode(value, window[p], divisor[p], difference[p], false);
+                    daily[p][0] = picker.pick(keyOfCarried(previousCarried[p], current));
                     previousCarried[p] = carried(current);
                 }
             }
-            daily[p][0] = entry;
-            sum[p] = hn::Add(sum[p], entry);
         }
+        for (int p = 0; p < spansPerPass; ++p) sum[p] = hn::Add(sum[p], daily[p][0]);
         ledgerWindows.add(i, daily);
     };
 
