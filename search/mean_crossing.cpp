@@ -81,13 +81,13 @@ constexpr bool oneMarginTestPerBar = true;
 constexpr bool oneMarginTestPerBar = false;
 #endif
 
-// Final returns of spans span .. span+3 in one pass over the bars for the
-// lanes of register `r`, growing the windows by four bars on the way (four
+// Final returns of spans span .. span + Spans - 1 in one pass over the bars
+// for the lanes of register `r`, growing the windows by Spans bars on the way (four
 // independent sums keep the adder busy, and one register's state fits the
 // target's registers). The windows of span + p bars ending at k extend
 // windowSums[k - span + 1 - p] by the bars up to k, in the order of a plain
 // loop, and the mean divides exactly as the study does.
-template <class Windows>
+template <int Spans, class Windows>
 HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int r, const lanes::Ints& warmUp,
                                  int smallestWarmUp, int span, lanes::Doubles* sums, Windows& ledgerWindows) {
     const LaneTag d;
@@ -104,9 +104,9 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
         latestWarmUp = std::max(latestWarmUp, static_cast<int>(warmUp.lane[at + lane]));
 
     // Yesterday's position code as carried (carryTripled).
-    LaneIntVec lastSilent[spansPerPass], previousCarried[spansPerPass];
-    LaneVec divisor[spansPerPass], margin[spansPerPass], sum[spansPerPass];
-    for (int p = 0; p < spansPerPass; ++p) {
+    LaneIntVec lastSilent[Spans], previousCarried[Spans];
+    LaneVec divisor[Spans], margin[Spans], sum[Spans];
+    for (int p = 0; p < Spans; ++p) {
         divisor[p] = hn::Set(d, static_cast<double>(span + p));
         margin[p] = crossingMargin(largest, span + p);
         lastSilent[p] = hn::Add(warm, hn::Set(di, span + p));
@@ -128,11 +128,11 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
         const RowPicker picker(table.row(i));
         const LaneVec value = hn::Load(d, values[k].lane + at);
         LaneVec daily[spansPerPass][1];
+        for (int p = Spans; p < spansPerPass; ++p) daily[p][0] = hn::Zero(d);
         // Unrolled, so that each span's state stays in registers.
-        static_assert(spansPerPass == 4, "unrolled by four");
         if constexpr (decltype(warming)::value) {
             HWY_UNROLL(4)
-            for (int p = 0; p < spansPerPass; ++p) {
+            for (int p = 0; p < Spans; ++p) {
                 // No lane is past its warm-up for this span yet (and its
                 // window would start before the first bar).
                 if (k <= smallestWarmUp + span + p) {
@@ -144,7 +144,7 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
                 for (int q = p; q > 0; --q) window = hn::Add(window, hn::Load(d, values[k - q + 1].lane + at));
                 // The longest window, one bar longer, is the next pass's
                 // shortest; no later bar of this pass reads its start again.
-                if (p == spansPerPass - 1)
+                if (p == Spans - 1)
                     hn::Store(hn::Add(window, hn::Load(d, values[i].lane + at)), d, windows[k - span + 1 - p].lane + at);
                 else
                     yesterdays[p] = window;
@@ -156,12 +156,12 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
                 previousCarried[p] = carried(current);
             }
         } else {
-            LaneVec window[spansPerPass], difference[spansPerPass];
+            LaneVec window[Spans], difference[Spans];
             window[0] = hn::Load(d, windows[k - span + 1].lane + at);
-            for (int p = 1; p < spansPerPass; ++p) window[p] = hn::Add(yesterdays[p - 1], value);
-            hn::Store(hn::Add(window[spansPerPass - 1], hn::Load(d, values[i].lane + at)), d,
-                      windows[k - span + 2 - spansPerPass].lane + at);
-            for (int p = 0; p + 1 < spansPerPass; ++p) yesterdays[p] = window[p];
+            for (int p = 1; p < Spans; ++p) window[p] = hn::Add(yesterdays[p - 1], value);
+            hn::Store(hn::Add(window[Spans - 1], hn::Load(d, values[i].lane + at)), d,
+                      windows[k - span + 2 - Spans].lane + at);
+            for (int p = 0; p + 1 < Spans; ++p) yesterdays[p] = window[p];
             // Sets span p's difference and tells whether all its lanes are
             // clear of the margin.
             const auto clearOf = [&](int p) HWY_ATTR {
@@ -181,17 +181,17 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
                 // A bar with a near tie in any span takes the exact
                 // comparison in all four.
                 auto clear = clearOf(0);
-                for (int p = 1; p < spansPerPass; ++p) clear = hn::And(clear, clearOf(p));
+                for (int p = 1; p < Spans; ++p) clear = hn::And(clear, clearOf(p));
                 if (HWY_LIKELY(hn::AllTrue(d, clear))) {
                     HWY_UNROLL(4)
-                    for (int p = 0; p < spansPerPass; ++p) follow(p);
+                    for (int p = 0; p < Spans; ++p) follow(p);
                 } else {
                     HWY_UNROLL(4)
-                    for (int p = 0; p < spansPerPass; ++p) divide(p);
+                    for (int p = 0; p < Spans; ++p) divide(p);
                 }
             } else {
                 HWY_UNROLL(4)
-                for (int p = 0; p < spansPerPass; ++p) {
+                for (int p = 0; p < Spans; ++p) {
                     if (HWY_LIKELY(hn::AllTrue(d, clearOf(p))))
                         follow(p);
                     else
@@ -199,24 +199,36 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
                 }
             }
         }
-        for (int p = 0; p < spansPerPass; ++p) sum[p] = hn::Add(sum[p], daily[p][0]);
+        for (int p = 0; p < Spans; ++p) sum[p] = hn::Add(sum[p], daily[p][0]);
         ledgerWindows.add(i, daily);
     };
 
     ledgerWindows.start();
-    const int settled = std::clamp(latestWarmUp + span + spansPerPass + 1, 1, std::max(n, 1));
+    const int settled = std::clamp(latestWarmUp + span + Spans + 1, 1, std::max(n, 1));
     for (int i = 1; i < settled; ++i) step(std::true_type{}, i);
     for (int i = settled; i < n; ++i) step(std::false_type{}, i);
     ledgerWindows.finish();
-    for (int p = 0; p < spansPerPass; ++p) hn::Store(sum[p], d, sums[p].lane + at);
+    for (int p = 0; p < spansPerPass; ++p) hn::Store(p < Spans ? sum[p] : hn::Zero(d), d, sums[p].lane + at);
+}
+
+template <int Spans>
+void meanCrossingSpans(const PnlTable& table, LaneSeries& series, const lanes::Ints& warmUp, int smallestWarmUp,
+                       int span, lanes::Doubles* sums, LaneWindowSums<spansPerPass>* ledgerWindows) {
+    eachPart(ledgerWindows, [&](int r, auto& adder) HWY_ATTR {
+        meanCrossingPart<Spans>(table, series, r, warmUp, smallestWarmUp, span, sums, adder);
+    });
 }
 
 void MeanCrossingReturns(const PnlTable& table, LaneSeries& series, const lanes::Ints& warmUp,
-                         int smallestWarmUp, int span, lanes::Doubles* sums,
+                         int smallestWarmUp, int span, int spans, lanes::Doubles* sums,
                          LaneWindowSums<spansPerPass>* ledgerWindows) {
-    eachPart(ledgerWindows, [&](int r, auto& adder) HWY_ATTR {
-        meanCrossingPart(table, series, r, warmUp, smallestWarmUp, span, sums, adder);
-    });
+    static_assert(spansPerPass == 4, "one case per count of spans");
+    switch (spans) {
+        case 1: return meanCrossingSpans<1>(table, series, warmUp, smallestWarmUp, span, sums, ledgerWindows);
+        case 2: return meanCrossingSpans<2>(table, series, warmUp, smallestWarmUp, span, sums, ledgerWindows);
+        case 3: return meanCrossingSpans<3>(table, series, warmUp, smallestWarmUp, span, sums, ledgerWindows);
+        default: return meanCrossingSpans<4>(table, series, warmUp, smallestWarmUp, span, sums, ledgerWindows);
+    }
 }
 
 }  // namespace varkel::HWY_NAMESPACE
@@ -244,13 +256,14 @@ void LaneSeries::restartWindows(int start) {
 void LaneSeries::growWindows(int newLength) { HWY_DYNAMIC_DISPATCH(GrowWindows)(*this, newLength); }
 
 void meanCrossingReturns(const PnlTable& table, LaneSeries& series, const lanes::Ints& warmUp,
-                         int smallestWarmUp, int span, lanes::Doubles (&sums)[spansPerPass],
+                         int smallestWarmUp, int span, int spans, lanes::Doubles (&sums)[spansPerPass],
                          LaneWindowSums<spansPerPass>* ledgerWindows) {
     if (series.length > span) throw std::invalid_argument("mean crossing: the windows are longer than the span");
+    if (spans < 1 || spans > spansPerPass) throw std::invalid_argument("mean crossing: one to four spans per pass");
     series.growWindows(span);
-    HWY_DYNAMIC_DISPATCH(MeanCrossingReturns)(table, series, warmUp, smallestWarmUp, span, sums, ledgerWindows);
+    HWY_DYNAMIC_DISPATCH(MeanCrossingReturns)(table, series, warmUp, smallestWarmUp, span, spans, sums, ledgerWindows);
     // Windows that start before smallestWarmUp + 2 are never read and did not grow.
-    series.length = span + spansPerPass;
+    series.length = span + spans;
     series.firstStart = std::max(series.firstStart, smallestWarmUp + 2);
 }
 

@@ -34,16 +34,19 @@ struct LaneSeries {
     void growWindows(int newLength);
 };
 
-// Final returns of spans span .. span+3 for the eight lanes, in one pass over
-// the bars. A lane's bar k decides bar k+1's position once k > warmUp + span
-// (warmUp per lane, smallestWarmUp the least of them). The daily P&L of span
-// + p also goes to channel p of `ledgerWindows` when there is one.
+// Final returns of spans span .. span + spans - 1 (spans = 1 .. 4) for the
+// eight lanes, in one pass over the bars: sums[p] for span + p, zero past the
+// last span (a grid's last pass takes only the spans it has left, a pass of
+// fewer spans costing less). A lane's bar k decides bar k+1's position once
+// k > warmUp + span (warmUp per lane, smallestWarmUp the least of them). The
+// daily P&L of span + p also goes to channel p of `ledgerWindows` when there
+// is one (zero in the channels past the last span).
 //
 // The windows grow to `span` first when they are shorter, and the pass leaves
-// them grown to span + 4, ready for the next spans: passes over one series
+// them grown to span + spans, ready for the next spans: passes over one series
 // take ascending spans with the same warm-ups, without another restart.
 void meanCrossingReturns(const PnlTable& table, LaneSeries& series, const lanes::Ints& warmUp,
-                         int smallestWarmUp, int span, lanes::Doubles (&sums)[spansPerPass],
+                         int smallestWarmUp, int span, int spans, lanes::Doubles (&sums)[spansPerPass],
                          LaneWindowSums<spansPerPass>* ledgerWindows);
 
 }  // namespace varkel

@@ -111,7 +111,8 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
             clock.lap(SearchStage::Studies);
             for (int span = grid.signal.first; span <= grid.signal.last; span += spansPerPass) {
                 Doubles sums[spansPerPass];
-                meanCrossingReturns(table, s.line, slow, group.firstSlow, span, sums, s.windows ? &*s.windows : nullptr);
+                const int spans = std::min(spansPerPass, grid.signal.last - span + 1);
+                meanCrossingReturns(table, s.line, slow, group.firstSlow, span, spans, sums, s.windows ? &*s.windows : nullptr);
                 clock.lap(SearchStage::Kernel);
                 for (int p = 0; p < spansPerPass && span + p <= grid.signal.last; ++p) {
                     for (int lane = 0; lane < lanes::width; ++lane) {

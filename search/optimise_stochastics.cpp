@@ -115,7 +115,9 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
             clock.lap(SearchStage::Studies);
             for (int span = grid.slowD.first; span <= grid.slowD.last; span += spansPerPass) {
                 Doubles sums[spansPerPass];
-                meanCrossingReturns(table, s.dLanes, warmUp, kSpan + firstD, span, sums, s.windows ? &*s.windows : nullptr);
+                const int spans = std::min(spansPerPass, grid.slowD.last - span + 1);
+                meanCrossingReturns(table, s.dLanes, warmUp, kSpan + firstD, span, spans, sums,
+                                    s.windows ? &*s.windows : nullptr);
                 clock.lap(SearchStage::Kernel);
                 for (int p = 0; p < spansPerPass && span + p <= grid.slowD.last; ++p) {
                     for (int lane = 0; lane < lanes::width; ++lane) {
