@@ -4,9 +4,9 @@
 #include "search/optimisers.h"
 #include "search/parallel_search.h"
 #include "search/pnl_table.h"
+#include "search/price_columns.h"
 #include "search/stage_times.h"
-#include "search/study_scratch.h"
-#include "studies/oscillators.h"
+#include "search/stochastics_columns.h"
 #include "studies/window_growth.h"
 
 #include <algorithm>
@@ -23,7 +23,7 @@ using lanes::Doubles;
 using lanes::Ints;
 
 struct StochasticsScratch {
-    std::unique_ptr<StudyScratch> study;
+    std::unique_ptr<StochasticsColumns> kColumns;  // the %K stage of one %K span
     std::vector<double> closeLessLowSums, rangeSums;
     std::vector<double> d;       // %D by %D span, then by bar: each span's column is written in one sweep
     LaneSeries dLanes;           // %D of eight %D spans, one per lane
@@ -73,13 +73,14 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
     const int stride = dGroups * lanes::width;
 
     const PnlTable table(*product);
+    const PriceColumns prices(*product);
     const int workers = workerCountFor(control, kCount);
     const std::int64_t total = static_cast<std::int64_t>(kCount) * dCount * slowCount;
     const std::size_t slotsPerK = static_cast<std::size_t>(dCount) * slowCount;
     const SearchRecording recording(control.ledger, n, static_cast<std::size_t>(total));
     std::vector<StochasticsScratch> scratch(static_cast<std::size_t>(workers));
     for (auto& s : scratch) {
-        s.study = std::make_unique<StudyScratch>(*product);
+        s.kColumns = std::make_unique<StochasticsColumns>(prices);
         s.closeLessLowSums.resize(n);
         s.rangeSums.resize(n);
         s.d.resize(static_cast<std::size_t>(n) * dCount);
@@ -94,9 +95,8 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
         StochasticsScratch& s = scratch[worker];
         const int kSpan = grid.k.first + item;
         // The %K stage depends on the %K span only: its range and close-less-low columns.
-        calcStochastics(s.study->registry, name, kSpan, 3, 3);
-        allDLines(s, s.study->column(&Bar::stochCloseLessLow), s.study->column(&Bar::stochRange), kSpan, grid.d,
-                  n);
+        s.kColumns->compute(kSpan);
+        allDLines(s, s.kColumns->closeLessLow, s.kColumns->range, kSpan, grid.d, n);
         for (int group = 0; group < dGroups; ++group) {
             const int firstD = grid.d.first + group * lanes::width;
             // Lanes past the last %D span repeat the first lane (an all-zero
