@@ -101,12 +101,13 @@ OptimiserResult optimiseStochastics(ProductRegistry& registry, std::string_view 
             const int firstD = grid.d.first + group * lanes::width;
             // Lanes past the last %D span repeat the first lane (an all-zero
             // series would tie at every bar and take the slow, exact comparison).
+            // Bar by bar, so that each bar's eight lanes are written at once.
             const int filled = std::min(lanes::width, dCount - group * lanes::width);
-            for (int lane = 0; lane < lanes::width; ++lane) {
-                const int dIndex = group * lanes::width + (lane < filled ? lane : 0);
-                const double* column = &s.d[static_cast<std::size_t>(dIndex) * n];
-                for (int i = 0; i < n; ++i) s.dLanes.values[i].lane[lane] = column[i];
-            }
+            const double* columns[lanes::width];
+            for (int lane = 0; lane < lanes::width; ++lane)
+                columns[lane] = &s.d[static_cast<std::size_t>(group * lanes::width + (lane < filled ? lane : 0)) * n];
+            for (int i = 0; i < n; ++i)
+                for (int lane = 0; lane < lanes::width; ++lane) s.dLanes.values[i].lane[lane] = columns[lane][i];
             // Slow %D is the mean of %D over its span; the position follows
             // %D - slow %D from bar %K + %D + slow %D + 1 on.
             Ints warmUp;
