@@ -94,15 +94,22 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
             // The line is fast minus slow from the bar of the longer span on.
             // Lanes without a trial repeat the first lane (an all-zero line
             // would tie at every bar and take the slow, exact comparison).
-            // One lane at a time, so that each lane's loop is free of branches.
+            // Bar by bar, so that each bar's eight lanes are written at once;
+            // from the bar where every lane's line has started, without a test.
+            const double* slowAverage[lanes::width];
+            int from[lanes::width];
             for (int lane = 0; lane < lanes::width; ++lane) {
                 const int slowSpan = group.firstSlow + (valid[lane] ? lane : 0);
-                const int from = valid[0] ? std::min(slowSpan, n) : n;
-                for (int i = 0; i < from; ++i) s.line.values[i][lane] = 0.0;
-                if (from == n) continue;
-                const double* slowAverage = averages[slowSpan - firstSpan].data();
-                for (int i = from; i < n; ++i) s.line.values[i][lane] = fastAverage[i] - slowAverage[i];
+                from[lane] = valid[0] ? std::min(slowSpan, n) : n;
+                slowAverage[lane] = averages[slowSpan - firstSpan].data();
             }
+            const int started = *std::max_element(std::begin(from), std::end(from));
+            for (int i = 0; i < started; ++i)
+                for (int lane = 0; lane < lanes::width; ++lane)
+                    s.line.values[i][lane] = i < from[lane] ? 0.0 : fastAverage[i] - slowAverage[lane][i];
+            for (int i = started; i < n; ++i)
+                for (int lane = 0; lane < lanes::width; ++lane)
+                    s.line.values[i][lane] = fastAverage[i] - slowAverage[lane][i];
             // The signal is the mean of the line over its span, summed oldest
             // first; sums that start at the same bar share their partial sums.
             // Only bars after slow + span decide a position, so windows start at
