@@ -16,20 +16,23 @@
 HWY_BEFORE_NAMESPACE();
 namespace varkel::HWY_NAMESPACE {
 
-// One bar at a time for every window: the additions of a window depend on
-// each other, those of different windows do not.
+// Window by window, each taking all its new bars in registers (one pass over
+// the windows instead of one per bar); a window's additions stay in bar order.
 void GrowWindows(LaneSeries& series, int newLength) {
     const LaneTag d;
     const int n = static_cast<int>(series.values.size());
-    for (; series.length < newLength; ++series.length)
-        for (int j = series.firstStart; j + series.length < n; ++j) {
-            double* sum = series.windowSums[j].lane;
-            const double* value = series.values[j + series.length].lane;
-            for (int r = 0; r < parts; ++r) {
-                const int at = r * lanesPerVector;
-                hn::Store(hn::Add(hn::Load(d, sum + at), hn::Load(d, value + at)), d, sum + at);
-            }
+    if (series.length >= newLength) return;
+    for (int j = series.firstStart; j + series.length < n; ++j) {
+        const int end = std::min(j + newLength, n);
+        double* sum = series.windowSums[j].lane;
+        for (int r = 0; r < parts; ++r) {
+            const int at = r * lanesPerVector;
+            LaneVec grown = hn::Load(d, sum + at);
+            for (int bar = j + series.length; bar < end; ++bar) grown = hn::Add(grown, hn::Load(d, series.values[bar].lane + at));
+            hn::Store(grown, d, sum + at);
         }
+    }
+    series.length = newLength;
 }
 
 // Each lane's largest size, NaN from a lane's first NaN on: a size that is
