@@ -85,9 +85,9 @@ constexpr bool oneMarginTestPerBar = false;
 #endif
 
 // Final returns of spans span .. span + Spans - 1 in one pass over the bars
-// for the lanes of register `r`, growing the windows by Spans bars on the way (four
-// independent sums keep the adder busy, and one register's state fits the
-// target's registers). The windows of span + p bars ending at k extend
+// for the lanes of register `r`, growing the windows by Spans bars on the way
+// (up to four independent sums keep the adder busy, and one register's state
+// fits the target's registers). The windows of span + p bars ending at k extend
 // windowSums[k - span + 1 - p] by the bars up to k, in the order of a plain
 // loop, and the mean divides exactly as the study does.
 template <int Spans, class Windows>
@@ -119,7 +119,7 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
     // The window of span + p + 1 bars ending at bar k is the one of span + p
     // bars ending at k - 1 plus value k: the same additions in the same order.
     // Once every span reads its window, a bar loads only the shortest and
-    // extends the three shorter ones of the bar before.
+    // extends the shorter ones of the bar before.
     LaneVec yesterdays[spansPerPass - 1];
     for (LaneVec& window : yesterdays) window = hn::Zero(d);
 
