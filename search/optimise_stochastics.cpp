@@ -39,7 +39,6 @@ void allDLines(StochasticsScratch& s, const std::vector<double>& closeLessLow, c
                int kSpan, const SpanRange& dRange, int n) {
     std::fill(s.closeLessLowSums.begin(), s.closeLessLowSums.end(), 0.0);
     std::fill(s.rangeSums.begin(), s.rangeSums.end(), 0.0);
-    std::fill(s.d.begin(), s.d.end(), 0.0);
     const int firstStart = kSpan - 1;
     for (int t = 0; t < dRange.last; ++t) {
         const int windows = n - t - firstStart;
@@ -49,11 +48,11 @@ void allDLines(StochasticsScratch& s, const std::vector<double>& closeLessLow, c
         }
         const int dSpan = t + 1;
         if (dSpan < dRange.first) continue;
-        // Bar i reads the windows that start at i - t.
+        // Bar i reads the windows that start at i - t; %D is zero before its first bar.
         const int first = kSpan + dSpan - 2;
-        if (first < n)
-            meanRatios(&s.closeLessLowSums[first - t], &s.rangeSums[first - t], n - first, dSpan,
-                       &s.d[static_cast<std::size_t>(dSpan - dRange.first) * n + first]);
+        double* d = &s.d[static_cast<std::size_t>(dSpan - dRange.first) * n];
+        std::fill_n(d, std::min(first, n), 0.0);
+        if (first < n) meanRatios(&s.closeLessLowSums[first - t], &s.rangeSums[first - t], n - first, dSpan, d + first);
     }
 }
 
