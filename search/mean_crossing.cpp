@@ -27,7 +27,8 @@ void GrowWindows(LaneSeries& series, int newLength) {
         double* sum = series.windowSums[j].lane;
         for (int r = 0; r < parts; ++r) {
             const int at = r * lanesPerVector;
-            LaneVec grown = hn::Load(d, sum + at);
+            // Empty windows start from zero (their stored sums are stale).
+            LaneVec grown = series.length == 0 ? hn::Zero(d) : hn::Load(d, sum + at);
             for (int bar = j + series.length; bar < end; ++bar) grown = hn::Add(grown, hn::Load(d, series.values[bar].lane + at));
             hn::Store(grown, d, sum + at);
         }
@@ -250,7 +251,6 @@ void LaneSeries::resize(int n) {
 }
 
 void LaneSeries::restartWindows(int start) {
-    std::fill(windowSums.begin(), windowSums.end(), lanes::Doubles{});
     length = 0;
     firstStart = start;
     HWY_DYNAMIC_DISPATCH(LargestSizes)(*this);
