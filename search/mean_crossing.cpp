@@ -37,17 +37,29 @@ void GrowWindows(LaneSeries& series, int newLength) {
 }
 
 // Each lane's largest size, NaN from a lane's first NaN on: a size that is
-// not at most the largest replaces it unless that is NaN already.
+// not at most the largest replaces it unless that is NaN already. The
+// outcome (the largest size, or NaN if there is any) does not depend on the
+// order, so four running results over every fourth bar, merged by the same
+// rule, keep four independent chains busy.
+HWY_INLINE LaneVec largerSize(LaneVec largest, LaneVec size) {
+    return hn::IfThenElse(hn::Or(hn::IsNaN(largest), hn::Le(size, largest)), largest, size);
+}
+
 void LargestSizes(LaneSeries& series) {
     const LaneTag d;
+    constexpr int chains = 4;
+    const int n = static_cast<int>(series.values.size());
     for (int r = 0; r < parts; ++r) {
         const int at = r * lanesPerVector;
-        LaneVec largest = hn::Zero(d);
-        for (const lanes::Doubles& value : series.values) {
-            const LaneVec size = hn::Abs(hn::Load(d, value.lane + at));
-            largest = hn::IfThenElse(hn::Or(hn::IsNaN(largest), hn::Le(size, largest)), largest, size);
-        }
-        hn::Store(largest, d, series.largest.lane + at);
+        LaneVec largest[chains];
+        for (LaneVec& chain : largest) chain = hn::Zero(d);
+        int i = 0;
+        for (; i + chains <= n; i += chains)
+            for (int c = 0; c < chains; ++c)
+                largest[c] = largerSize(largest[c], hn::Abs(hn::Load(d, series.values[i + c].lane + at)));
+        for (; i < n; ++i) largest[0] = largerSize(largest[0], hn::Abs(hn::Load(d, series.values[i].lane + at)));
+        for (int c = 1; c < chains; ++c) largest[0] = largerSize(largest[0], largest[c]);
+        hn::Store(largest[0], d, series.largest.lane + at);
     }
 }
 

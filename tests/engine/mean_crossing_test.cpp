@@ -137,17 +137,20 @@ TEST(MeanCrossing, OddLanesAndUnequalWarmUpsKeepTheRule) {
 // The margin that lets the kernel skip the division rests on each lane's
 // largest size; a NaN must keep its lane's largest NaN for the whole series
 // (so that no difference passes the margin), also when finite values follow
-// it, and an infinity stays the largest.
+// it, and an infinity stays the largest. Five bars: the sizes are taken four
+// bars at a time and the last one alone.
 TEST(MeanCrossing, EachLanesLargestSizeKeepsANaNAndAnInfinity) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
     const std::vector<std::vector<double>> lanesValues = {
-        {1e10, nan, 1.0, 2.0}, {-3.0, 2.0, -inf, 1.0}, {-5.0, 1.0, 2.0, -0.0}, {0.25, -0.5, 0.125, nan}};
-    const std::vector<double> expected = {nan, inf, 5.0, nan};
+        {1e10, nan, 1.0, 2.0, 3.0}, {-3.0, 2.0, -inf, 1.0, 4.0}, {-5.0, 1.0, 2.0, -0.0, -7.5},
+        {0.25, -0.5, 0.125, nan, 0.0}, {1.0, 2.0, 3.0, 4.0, nan}};
+    const std::vector<double> expected = {nan, inf, 7.5, nan, nan};
+    const int n = 5;
     LaneSeries series;
-    series.resize(4);
+    series.resize(n);
     for (std::size_t lane = 0; lane < lanesValues.size(); ++lane)
-        for (int i = 0; i < 4; ++i) series.values[i][static_cast<int>(lane)] = lanesValues[lane][i];
+        for (int i = 0; i < n; ++i) series.values[i][static_cast<int>(lane)] = lanesValues[lane][i];
     test::onEveryVectorTarget([&] {
         series.restartWindows(0);
         for (std::size_t lane = 0; lane < expected.size(); ++lane) {
