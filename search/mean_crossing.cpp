@@ -18,19 +18,35 @@ namespace varkel::HWY_NAMESPACE {
 
 // Window by window, each taking all its new bars in registers (one pass over
 // the windows instead of one per bar); a window's additions stay in bar order.
+// Four windows at a time where all four take every new bar, so that four
+// independent chains of additions keep the adder busy.
 void GrowWindows(LaneSeries& series, int newLength) {
     const LaneTag d;
+    constexpr int chains = 4;
     const int n = static_cast<int>(series.values.size());
-    if (series.length >= newLength) return;
-    for (int j = series.firstStart; j + series.length < n; ++j) {
-        const int end = std::min(j + newLength, n);
-        double* sum = series.windowSums[j].lane;
+    const int from = series.length;
+    if (from >= newLength) return;
+    // Empty windows start from zero (their stored sums are stale).
+    const auto start = [&](int window, int at) HWY_ATTR {
+        return from == 0 ? hn::Zero(d) : hn::Load(d, series.windowSums[window].lane + at);
+    };
+    int j = series.firstStart;
+    for (; j + chains - 1 + newLength <= n; j += chains)
         for (int r = 0; r < parts; ++r) {
             const int at = r * lanesPerVector;
-            // Empty windows start from zero (their stored sums are stale).
-            LaneVec grown = series.length == 0 ? hn::Zero(d) : hn::Load(d, sum + at);
-            for (int bar = j + series.length; bar < end; ++bar) grown = hn::Add(grown, hn::Load(d, series.values[bar].lane + at));
-            hn::Store(grown, d, sum + at);
+            LaneVec grown[chains];
+            for (int c = 0; c < chains; ++c) grown[c] = start(j + c, at);
+            for (int bar = j + from; bar < j + newLength; ++bar)
+                for (int c = 0; c < chains; ++c) grown[c] = hn::Add(grown[c], hn::Load(d, series.values[bar + c].lane + at));
+            for (int c = 0; c < chains; ++c) hn::Store(grown[c], d, series.windowSums[j + c].lane + at);
+        }
+    for (; j + from < n; ++j) {
+        const int end = std::min(j + newLength, n);
+        for (int r = 0; r < parts; ++r) {
+            const int at = r * lanesPerVector;
+            LaneVec grown = start(j, at);
+            for (int bar = j + from; bar < end; ++bar) grown = hn::Add(grown, hn::Load(d, series.values[bar].lane + at));
+            hn::Store(grown, d, series.windowSums[j].lane + at);
         }
     }
     series.length = newLength;
