@@ -2,6 +2,7 @@
 
 #include "robustness/normal_distribution.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -39,6 +40,7 @@ std::optional<ReturnMoments> describeReturns(const double* pnl, std::int64_t cou
 TrialSharpeSpread trialSharpeSpread(const double* sums, const double* sumsOfSquares, std::int64_t trialCount,
                                     std::int64_t barCount) {
     std::vector<double> sharpes;
+    sharpes.reserve(static_cast<std::size_t>(std::max<std::int64_t>(trialCount, 0)));
     for (std::int64_t t = 0; t < trialCount; ++t)
         if (const auto sharpe = trialSharpe(sums[t], sumsOfSquares[t], barCount)) sharpes.push_back(*sharpe);
     TrialSharpeSpread spread;

@@ -24,23 +24,29 @@ HWY_BEFORE_NAMESPACE();
 namespace varkel::HWY_NAMESPACE {
 
 // Pass 1 for one tile: raises each split's best to the first strictly better
-// trial of the tile. Most tiles hold none, so a vector count of the scores
+// trial of the tile. Most tiles hold none, so a vector test for any score
 // above the best comes first.
 class ChooseLeaf {
 public:
     ChooseLeaf(std::int64_t first, int count, SplitBest* bests) : first_(first), count_(count), bests_(bests) {}
 
-    void operator()(int split, const double* scores) {
+    void operator()(int split, const double* partial, const double* column) {
         const hn::ScalableTag<double> d;
         const int step = static_cast<int>(hn::Lanes(d));
         SplitBest& best = bests_[split];
         const auto bar = hn::Set(d, best.score);
-        std::size_t above = 0;
+        // Lanes set where a score passed the best, kept as a vector: a chain
+        // of mask registers costs more than the comparisons on AVX-512.
+        auto above = hn::Zero(d);
         int t = 0;
-        for (; t + step <= count_; t += step) above += hn::CountTrue(d, hn::Gt(hn::LoadU(d, scores + t), bar));
-        for (; t < count_; ++t) above += scores[t] > best.score ? 1 : 0;
-        if (above == 0) return;
-        for (t = 0; t < count_; ++t) keepFirstStrictlyBest(scores[t], first_ + t, best.score, best.trial);
+        for (; t + step <= count_; t += step) {
+            const auto scores = hn::Add(hn::LoadU(d, partial + t), hn::LoadU(d, column + t));
+            above = hn::Or(above, hn::VecFromMask(d, hn::Gt(scores, bar)));
+        }
+        bool any = !hn::AllFalse(d, hn::MaskFromVec(above));
+        for (; t < count_; ++t) any = any || partial[t] + column[t] > best.score;
+        if (!any) return;
+        for (t = 0; t < count_; ++t) keepFirstStrictlyBest(partial[t] + column[t], first_ + t, best.score, best.trial);
     }
 
 private:
@@ -51,28 +57,34 @@ private:
 
 // Pass 2 for one tile: for every split, how many trials score below and how
 // many equal the out-of-sample score of the trial chosen for its complement.
+// Each vector's comparisons count in lanes (a true lane is -1), summed once
+// per split.
 class RankLeaf {
 public:
     RankLeaf(int count, const double* thresholds, const int* complements, std::int64_t* below, std::int64_t* equal)
         : count_(count), thresholds_(thresholds), complements_(complements), below_(below), equal_(equal) {}
 
-    void operator()(int split, const double* scores) {
+    void operator()(int split, const double* partial, const double* column) {
         const hn::ScalableTag<double> d;
+        const hn::RebindToSigned<decltype(d)> di;
         const int step = static_cast<int>(hn::Lanes(d));
         const int way = complements_[split];
         const double threshold = thresholds_[way];
         const auto bar = hn::Set(d, threshold);
-        std::int64_t lower = 0;
-        std::int64_t same = 0;
+        auto lowerLanes = hn::Zero(di);
+        auto sameLanes = hn::Zero(di);
         int t = 0;
         for (; t + step <= count_; t += step) {
-            const auto scoresHere = hn::LoadU(d, scores + t);
-            lower += static_cast<std::int64_t>(hn::CountTrue(d, hn::Lt(scoresHere, bar)));
-            same += static_cast<std::int64_t>(hn::CountTrue(d, hn::Eq(scoresHere, bar)));
+            const auto scores = hn::Add(hn::LoadU(d, partial + t), hn::LoadU(d, column + t));
+            lowerLanes = hn::Sub(lowerLanes, hn::BitCast(di, hn::VecFromMask(d, hn::Lt(scores, bar))));
+            sameLanes = hn::Sub(sameLanes, hn::BitCast(di, hn::VecFromMask(d, hn::Eq(scores, bar))));
         }
+        std::int64_t lower = hn::GetLane(hn::SumOfLanes(di, lowerLanes));
+        std::int64_t same = hn::GetLane(hn::SumOfLanes(di, sameLanes));
         for (; t < count_; ++t) {
-            lower += scores[t] < threshold ? 1 : 0;
-            same += scores[t] == threshold ? 1 : 0;
+            const double score = partial[t] + column[t];
+            lower += score < threshold ? 1 : 0;
+            same += score == threshold ? 1 : 0;
         }
         below_[way] += lower;
         equal_[way] += same;
@@ -118,7 +130,7 @@ struct TileScratch {
     std::vector<double> partial;
     explicit TileScratch(int blockCount)
         : columns(static_cast<std::size_t>(blockCount) * cscvTileTrials),
-          partial(static_cast<std::size_t>(blockCount / 2 + 1) * cscvTileTrials, 0.0) {}
+          partial(static_cast<std::size_t>(blockCount / 2) * cscvTileTrials, 0.0) {}
 };
 
 void loadTile(const double* blockSums, std::int64_t first, int count, int blockCount, TileScratch& scratch) {

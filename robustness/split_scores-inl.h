@@ -27,11 +27,13 @@ HWY_INLINE void addRow(const double* HWY_RESTRICT from, const double* HWY_RESTRI
         hn::StoreU(hn::Add(hn::LoadU(d, from + t), hn::LoadU(d, column + t)), d, to + t);
 }
 
-// Calls leaf(split, scores) for every split of cscvSplits(blockCount), in that
-// order, with the scores of the tile's first `trialCount` trials: the sum of
-// the split's blocks in ascending block order, starting from 0.0. Splits that
-// share their first blocks share the partial sums (`partial` holds
-// blockCount / 2 + 1 rows of tileTrials values; its first row must be zero).
+// Calls leaf(split, partial, column) for every split of cscvSplits(blockCount),
+// in that order: the scores of the tile's first `trialCount` trials are
+// partial[t] + column[t], the sum of the split's blocks in ascending block
+// order, starting from 0.0. The leaf adds the last block itself as it reads
+// the scores, so they are never stored and read back. Splits that share their
+// first blocks share the partial sums (`partial` holds blockCount / 2 rows of
+// tileTrials values; its first row must be zero).
 template <class Leaf>
 class SplitScorer {
 public:
@@ -47,13 +49,16 @@ public:
 private:
     void extend(int depth, int firstBlock) {
         const double* parent = partial_ + depth * cscvTileTrials;
+        const int lastBlock = blockCount_ - half_ + depth;
+        if (depth + 1 == half_) {
+            for (int block = firstBlock; block <= lastBlock; ++block)
+                leaf_(split_++, parent, columns_ + block * cscvTileTrials);
+            return;
+        }
         double* child = partial_ + (depth + 1) * cscvTileTrials;
-        for (int block = firstBlock; block <= blockCount_ - half_ + depth; ++block) {
+        for (int block = firstBlock; block <= lastBlock; ++block) {
             addRow(parent, columns_ + block * cscvTileTrials, child, trialCount_);
-            if (depth + 1 == half_)
-                leaf_(split_++, static_cast<const double*>(child));
-            else
-                extend(depth + 1, block + 1);
+            extend(depth + 1, block + 1);
         }
     }
 

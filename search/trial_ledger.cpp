@@ -14,30 +14,40 @@ bool TrialLedger::begin(int historyLength, std::size_t slotCount) {
     recording_ = std::all_of(windows_.begin(), windows_.end(), [historyLength](const BarWindow& w) {
         return w.from >= 0 && w.from <= w.to && w.to <= historyLength;
     });
-    const std::size_t slotBytes = sizeof(TrialParameters) + sizeof(double) * (1 + windows_.size() + (withSquares_ ? 1 : 0)) +
+    const std::size_t slotBytes = sizeof(spans_[0]) + sizeof(double) + sizeof(double) * (1 + windows_.size() + (withSquares_ ? 1 : 0)) +
                                   sizeof(std::uint8_t);
     bytesWanted_ = slotCount > SIZE_MAX / slotBytes ? SIZE_MAX : slotCount * slotBytes;
     if (overBudget()) recording_ = false;
     const std::size_t slots = recording_ ? slotCount : 0;
-    parameters_.assign(slots, TrialParameters{});
-    returns_.assign(slots, 0.0);
-    sums_.assign(slots * windows_.size(), 0.0);
-    squares_.assign(withSquares_ ? slots : 0, 0.0);
+    // Cleared first, so that growing copies no old rows; the new slots keep
+    // whatever the memory holds until recorded.
+    spans_.clear();
+    settings_.clear();
+    returns_.clear();
+    sums_.clear();
+    squares_.clear();
+    spans_.resize(slots);
+    settings_.resize(slots);
+    returns_.resize(slots);
+    sums_.resize(slots * windows_.size());
+    squares_.resize(withSquares_ ? slots : 0);
     tried_.assign(slots, 0);
     return recording_;
 }
 
 void TrialLedger::record(std::size_t slot, const TrialParameters& parameters, double finalReturn,
                          double sumOfSquares) {
-    parameters_[slot] = parameters;
+    spans_[slot] = parameters.spans;
+    settings_[slot] = parameters.setting;
     returns_[slot] = finalReturn;
     if (withSquares_) squares_[slot] = sumOfSquares;
     tried_[slot] = 1;
 }
 
 std::size_t TrialLedger::bytes() const {
-    return parameters_.capacity() * sizeof(TrialParameters) +
-           (returns_.capacity() + sums_.capacity() + squares_.capacity()) * sizeof(double) + tried_.capacity();
+    return spans_.capacity() * sizeof(spans_[0]) +
+           (settings_.capacity() + returns_.capacity() + sums_.capacity() + squares_.capacity()) * sizeof(double) +
+           tried_.capacity();
 }
 
 void TrialLedger::finish(bool searchCompleted) {
@@ -47,7 +57,8 @@ void TrialLedger::finish(bool searchCompleted) {
         for (std::size_t slot = 0; slot < tried_.size(); ++slot) {
             if (!tried_[slot]) continue;
             if (row != slot) {
-                parameters_[row] = parameters_[slot];
+                spans_[row] = spans_[slot];
+                settings_[row] = settings_[slot];
                 returns_[row] = returns_[slot];
                 std::copy_n(sums_.begin() + slot * width, width, sums_.begin() + row * width);
                 if (withSquares_) squares_[row] = squares_[slot];
@@ -56,7 +67,8 @@ void TrialLedger::finish(bool searchCompleted) {
         }
     }
     rows_ = row;
-    parameters_.resize(row);
+    spans_.resize(row);
+    settings_.resize(row);
     returns_.resize(row);
     sums_.resize(row * width);
     if (withSquares_) squares_.resize(row);

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "base/bar_window.h"
+#include "base/column_allocator.h"
 #include "model/layer.h"
 
 #include <cstddef>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -45,7 +47,7 @@ public:
     int windowCount() const { return static_cast<int>(windows_.size()); }
     bool hasSumsOfSquares() const { return withSquares_; }
 
-    const TrialParameters& parameters(std::size_t row) const { return parameters_[row]; }
+    TrialParameters parameters(std::size_t row) const { return {spans_[row], settings_[row]}; }
     double finalReturn(std::size_t row) const { return returns_[row]; }
     double windowSum(std::size_t row, int window) const { return sums_[row * windows_.size() + window]; }
     // 0.0 unless the ledger was asked for the squares.
@@ -72,16 +74,22 @@ public:
     bool recording() const { return recording_; }
 
 private:
+    // Grown without zeroing (ColumnAllocator): begin() leaves every slot to
+    // the worker that records it, and finish() drops those nobody recorded.
+    template <class T>
+    using Column = std::vector<T, ColumnAllocator<T>>;
+
     std::vector<BarWindow> windows_;
     bool withSquares_;
     bool complete_ = false;
     bool recording_ = false;
     std::size_t rows_ = 0;
     std::size_t bytesWanted_ = 0;
-    std::vector<TrialParameters> parameters_;
-    std::vector<double> returns_;
-    std::vector<double> sums_;  // [row][window]
-    std::vector<double> squares_;
+    Column<std::array<std::int32_t, 3>> spans_;  // the parameters, a column for the spans
+    Column<double> settings_;                    // and one for the setting
+    Column<double> returns_;
+    Column<double> sums_;  // [row][window]
+    Column<double> squares_;
     std::vector<std::uint8_t> tried_;  // per slot while a search runs
 };
 
