@@ -74,6 +74,11 @@ private:
     std::span<const int> active_;
 };
 
+// How many bars of daily P&L the vector code gathers before it adds them to
+// the running sums (at most; a boundary of the plan adds them sooner): 8 KB
+// of AVX2 lanes for four channels, 16 KB of AVX-512 ones, well inside L1.
+constexpr int ledgerChunkBars = 64;
+
 // `Channels` sets of eight lanes (a search may run several spans per pass).
 // This side keeps the sums and steps through the plan; the vector code of
 // each target (window_sums-inl.h) adds the bars' daily P&L to them.
