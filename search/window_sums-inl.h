@@ -1,6 +1,8 @@
 // The vector side of window_sums.h: adds each bar's daily P&L of eight lanes
-// (per channel) to the running sums that take the bar and to the sums of
-// squares. Included once per target (see trial_lanes-inl.h).
+// (per channel) to the running sums that take the bar, and keeps the sums of
+// squares in registers for the whole pass (and a running sum too, while it is
+// the only one that takes the bars; or the bars of several, gathered in
+// chunks). Included once per target (see trial_lanes-inl.h).
 
 #if defined(VARKEL_SEARCH_WINDOW_SUMS_INL_H_) == defined(HWY_TARGET_TOGGLE)
 #ifdef VARKEL_SEARCH_WINDOW_SUMS_INL_H_
@@ -18,19 +20,28 @@
 HWY_BEFORE_NAMESPACE();
 namespace varkel::HWY_NAMESPACE {
 
+// The sums of squares of a pass's lanes, kept in registers for the whole pass.
+template <int Channels, int Parts>
+struct SquareSums {
+    LaneVec sum[Channels][Parts];
+
+    void clear() {
+        for (int c = 0; c < Channels; ++c)
+            for (int r = 0; r < Parts; ++r) sum[c][r] = hn::Zero(LaneTag());
+    }
+    HWY_INLINE void add(const LaneVec (&daily)[Channels][Parts]) {
+        for (int c = 0; c < Channels; ++c)
+            for (int r = 0; r < Parts; ++r) sum[c][r] = hn::Add(sum[c][r], hn::Mul(daily[c][r], daily[c][r]));
+    }
+    void storeInto(LaneWindowSums<Channels>& sums, int firstPart) const {
+        for (int c = 0; c < Channels; ++c)
+            for (int r = 0; r < Parts; ++r)
+                hn::Store(sum[c][r], LaneTag(), sums.squares(c).lane + (firstPart + r) * lanesPerVector);
+    }
+};
+
 // Takes the registers `firstPart` .. firstPart + Parts - 1 of each bar's
 // lanes; passes over the other registers may follow with their own adder.
-//
-// The sums of squares stay in registers for the whole pass, and so does a
-// running sum while it is the only one that takes the bars (the blocks of
-// the overfitting statistics). Several running sums at once (the overlapping
-// train windows of a rolling walk-forward) would each cost a load, an
-// addition and a store per bar and channel in the kernel's loop, chained
-// through memory from bar to bar; instead the loop stores each bar's daily
-// P&L in a chunk of bars here, and the chunk goes to the running sums at each
-// boundary of the plan and when it is full, each sum held in a register over
-// the chunk's bars in bar order: every window is still summed in bar order
-// from 0.0.
 template <int Channels, int Parts = parts>
 class WindowAdder {
 public:
@@ -38,119 +49,193 @@ public:
 
     void start() {
         sums_.start(firstPart_ * lanesPerVector, Parts * lanesPerVector);
+        squares_.clear();
         for (int c = 0; c < Channels; ++c)
-            for (int r = 0; r < Parts; ++r) squares_[c][r] = running_[c][r] = hn::Zero(LaneTag());
+            for (int r = 0; r < Parts; ++r) running_[c][r] = hn::Zero(LaneTag());
         held_ = -1;
-        buffering_ = false;
-        buffered_ = 0;
     }
 
     HWY_INLINE void add(int bar, const LaneVec (&daily)[Channels][Parts]) {
         if (HWY_UNLIKELY(bar >= sums_.nextBoundary())) cross(bar);
-        if (sums_.withSquares())
-            for (int c = 0; c < Channels; ++c)
-                for (int r = 0; r < Parts; ++r)
-                    squares_[c][r] = hn::Add(squares_[c][r], hn::Mul(daily[c][r], daily[c][r]));
+        if (sums_.withSquares()) squares_.add(daily);
         if (held_ >= 0) {
             for (int c = 0; c < Channels; ++c)
                 for (int r = 0; r < Parts; ++r) running_[c][r] = hn::Add(running_[c][r], daily[c][r]);
-        } else if (buffering_) {
-            double* to = chunk_[buffered_];
-            for (int c = 0; c < Channels; ++c)
-                for (int r = 0; r < Parts; ++r) hn::Store(daily[c][r], LaneTag(), to + (c * Parts + r) * lanesPerVector);
-            if (HWY_UNLIKELY(++buffered_ == ledgerChunkBars)) flush();
+            return;
         }
+        for (const int sum : sums_.active())
+            for (int c = 0; c < Channels; ++c) {
+                double* running = sums_.running(sum, c).lane + firstPart_ * lanesPerVector;
+                for (int r = 0; r < Parts; ++r) {
+                    double* at = running + r * lanesPerVector;
+                    hn::Store(hn::Add(hn::Load(LaneTag(), at), daily[c][r]), LaneTag(), at);
+                }
+            }
     }
 
     void finish() {
         release();
-        flush();
         sums_.finish();
-        for (int c = 0; c < Channels; ++c)
-            for (int r = 0; r < Parts; ++r) hn::Store(squares_[c][r], LaneTag(), lanesOf(sums_.squares(c)) + r * lanesPerVector);
+        squares_.storeInto(sums_, firstPart_);
     }
 
 private:
-    // The held sum goes back to memory, and the chunk to the running sums,
-    // before a boundary is crossed.
+    // A lone active running sum stays in registers between the plan's
+    // boundaries; it goes back to memory before one is crossed.
     void cross(int bar) {
         release();
-        flush();
         sums_.reach(bar);
-        const std::span<const int> active = sums_.active();
-        buffering_ = active.size() > 1;
-        if (active.size() != 1) return;
-        held_ = active[0];
+        if (sums_.active().size() != 1) return;
+        held_ = sums_.active()[0];
         for (int c = 0; c < Channels; ++c)
             for (int r = 0; r < Parts; ++r)
-                running_[c][r] = hn::Load(LaneTag(), lanesOf(sums_.running(held_, c)) + r * lanesPerVector);
+                running_[c][r] = hn::Load(LaneTag(), sums_.running(held_, c).lane + (firstPart_ + r) * lanesPerVector);
     }
     void release() {
         if (held_ < 0) return;
         for (int c = 0; c < Channels; ++c)
             for (int r = 0; r < Parts; ++r)
-                hn::Store(running_[c][r], LaneTag(), lanesOf(sums_.running(held_, c)) + r * lanesPerVector);
+                hn::Store(running_[c][r], LaneTag(), sums_.running(held_, c).lane + (firstPart_ + r) * lanesPerVector);
         held_ = -1;
     }
 
-    HWY_INLINE void flush() {
-        const int count = buffered_;
-        if (count == 0) return;
-        buffered_ = 0;
-        // Two sums at a time: twice the independent additions per bar.
-        const std::span<const int> active = sums_.active();
-        std::size_t k = 0;
-        for (; k + 2 <= active.size(); k += 2) addChunk<2>(count, &active[k]);
-        if (k < active.size()) addChunk<1>(count, &active[k]);
-    }
+    LaneWindowSums<Channels>& sums_;
+    int firstPart_;
+    SquareSums<Channels, Parts> squares_;
+    LaneVec running_[Channels][Parts];
+    int held_ = -1;
+};
 
-    // Adds the chunk's first `count` bars, in bar order, to the running sums
-    // sums[0 .. Sums-1].
-    template <int Sums>
-    HWY_INLINE void addChunk(int count, const int* sums) {
-        double* at[Sums][Channels];
-        LaneVec total[Sums][Channels][Parts];
-        for (int s = 0; s < Sums; ++s)
-            for (int c = 0; c < Channels; ++c) {
-                at[s][c] = lanesOf(sums_.running(sums[s], c));
-                for (int r = 0; r < Parts; ++r) total[s][c][r] = hn::Load(LaneTag(), at[s][c] + r * lanesPerVector);
+// Adds the first `count` bars of `chunk` (per bar and channel, Parts
+// registers of lanes), in bar order, to the running sums sums[0 .. Sums-1]
+// of the lanes from `firstLane` on, each sum in a register over the chunk.
+template <int Sums, int Parts, int Channels>
+HWY_INLINE void addChunkTo(LaneWindowSums<Channels>& windowSums, const int* sums, const double* chunk, int count,
+                           int firstLane) {
+    constexpr int perChannel = Parts * lanesPerVector;
+    double* at[Sums][Channels];
+    LaneVec total[Sums][Channels][Parts];
+    for (int s = 0; s < Sums; ++s)
+        for (int c = 0; c < Channels; ++c) {
+            at[s][c] = windowSums.running(sums[s], c).lane + firstLane;
+            for (int r = 0; r < Parts; ++r) total[s][c][r] = hn::Load(LaneTag(), at[s][c] + r * lanesPerVector);
+        }
+    for (int b = 0; b < count; ++b)
+        for (int c = 0; c < Channels; ++c)
+            for (int r = 0; r < Parts; ++r) {
+                const LaneVec daily = hn::Load(LaneTag(), chunk + (b * Channels + c) * perChannel + r * lanesPerVector);
+                for (int s = 0; s < Sums; ++s) total[s][c][r] = hn::Add(total[s][c][r], daily);
             }
-        for (int b = 0; b < count; ++b)
-            for (int c = 0; c < Channels; ++c)
-                for (int r = 0; r < Parts; ++r) {
-                    const LaneVec daily = hn::Load(LaneTag(), chunk_[b] + (c * Parts + r) * lanesPerVector);
-                    for (int s = 0; s < Sums; ++s) total[s][c][r] = hn::Add(total[s][c][r], daily);
-                }
-        for (int s = 0; s < Sums; ++s)
-            for (int c = 0; c < Channels; ++c)
-                for (int r = 0; r < Parts; ++r) hn::Store(total[s][c][r], LaneTag(), at[s][c] + r * lanesPerVector);
+    for (int s = 0; s < Sums; ++s)
+        for (int c = 0; c < Channels; ++c)
+            for (int r = 0; r < Parts; ++r) hn::Store(total[s][c][r], LaneTag(), at[s][c] + r * lanesPerVector);
+}
+
+// The chunk to every running sum that takes its bars, two sums at a time
+// (twice the independent additions per bar). Out of the kernel's loop, and
+// without the adder, which thus stays in the kernel's registers.
+template <int Parts, int Channels>
+HWY_NOINLINE void addChunk(LaneWindowSums<Channels>& windowSums, const double* chunk, int count, int firstLane) {
+    const std::span<const int> active = windowSums.active();
+    std::size_t k = 0;
+    for (; k + 2 <= active.size(); k += 2) addChunkTo<2, Parts>(windowSums, &active[k], chunk, count, firstLane);
+    if (k < active.size()) addChunkTo<1, Parts>(windowSums, &active[k], chunk, count, firstLane);
+}
+
+// With AVX-512's 32 registers the kernels keep their state in registers
+// beside the running sums' loads and stores, and a call out of the loop to
+// empty a chunk would cost them that (the rolling ledger no faster, the blocks
+// ledger 15 % slower, measured): there every plan takes WindowAdder.
+#if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
+constexpr bool gatherInChunks = false;
+#else
+constexpr bool gatherInChunks = true;
+#endif
+
+// WindowAdder for plans whose running sums overlap (the train windows of a
+// rolling walk-forward keep four going at once). There each sum would cost a
+// load, an addition and a store per bar and channel in the kernel's loop,
+// chained through memory from bar to bar; instead the loop stores each bar's
+// daily P&L in the sums' chunk, which goes to the running sums at each
+// boundary of the plan and when it is full, each sum held in a register over
+// the chunk's bars in bar order: every window is still summed in bar order
+// from 0.0. The sums of squares stay in registers for the whole pass.
+template <int Channels, int Parts = parts>
+class ChunkedWindowAdder {
+public:
+    explicit ChunkedWindowAdder(LaneWindowSums<Channels>& sums, int firstPart = 0)
+        : sums_(sums), firstPart_(firstPart), chunk_(sums.chunk()) {}
+
+    void start() {
+        sums_.start(firstPart_ * lanesPerVector, Parts * lanesPerVector);
+        squares_.clear();
+        buffered_ = 0;
+        gathering_ = false;
     }
 
-    double* lanesOf(lanes::Doubles& values) const { return values.lane + firstPart_ * lanesPerVector; }
+    HWY_INLINE void add(int bar, const LaneVec (&daily)[Channels][Parts]) {
+        if (HWY_UNLIKELY(bar >= sums_.nextBoundary())) cross(bar);
+        if (sums_.withSquares()) squares_.add(daily);
+        if (!gathering_) return;
+        double* to = chunk_ + buffered_ * perBar;
+        for (int c = 0; c < Channels; ++c)
+            for (int r = 0; r < Parts; ++r) hn::Store(daily[c][r], LaneTag(), to + (c * Parts + r) * lanesPerVector);
+        if (HWY_UNLIKELY(++buffered_ == ledgerChunkBars)) flush();
+    }
+
+    void finish() {
+        flush();
+        sums_.finish();
+        squares_.storeInto(sums_, firstPart_);
+    }
+
+private:
+    static constexpr int perBar = Channels * Parts * lanesPerVector;
+    static_assert(perBar <= lanes::width * Channels, "a bar's lanes fit the sums' chunk");
+
+    // The chunk goes to the running sums that took its bars before a
+    // boundary is crossed.
+    HWY_INLINE void cross(int bar) {
+        flush();
+        sums_.reach(bar);
+        gathering_ = !sums_.active().empty();
+    }
+    HWY_INLINE void flush() {
+        if (buffered_ == 0) return;
+        addChunk<Parts>(sums_, chunk_, buffered_, firstPart_ * lanesPerVector);
+        buffered_ = 0;
+    }
 
     LaneWindowSums<Channels>& sums_;
     int firstPart_;
-    LaneVec squares_[Channels][Parts];
-    LaneVec running_[Channels][Parts];
-    int held_ = -1;
-    bool buffering_ = false;
+    double* chunk_;
+    SquareSums<Channels, Parts> squares_;
     int buffered_ = 0;
-    alignas(64) double chunk_[ledgerChunkBars][Channels * Parts * lanesPerVector];
+    bool gathering_ = false;
 };
 
 // Runs pass(r, adder) for each register r of the lanes in turn, so that one
 // register's state stays in the target's registers for the whole pass, with
 // an adder that records into `ledgerWindows`, or nothing when there are none.
+// The kernel is compiled for each adder: the one for overlapping running sums
+// would slow the others down.
 template <int Channels, class Pass>
 HWY_INLINE void eachPart(LaneWindowSums<Channels>* ledgerWindows, Pass&& pass) {
     for (int r = 0; r < parts; ++r) {
-        if (ledgerWindows != nullptr) {
-            WindowAdder<Channels, 1> adder(*ledgerWindows, r);
-            pass(r, adder);
-        } else {
+        if (ledgerWindows == nullptr) {
             NoWindowAdder none;
             pass(r, none);
+            continue;
         }
+        if constexpr (gatherInChunks) {
+            if (ledgerWindows->sumsOverlap()) {
+                ChunkedWindowAdder<Channels, 1> adder(*ledgerWindows, r);
+                pass(r, adder);
+                continue;
+            }
+        }
+        WindowAdder<Channels, 1> adder(*ledgerWindows, r);
+        pass(r, adder);
     }
 }
 
