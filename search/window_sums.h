@@ -75,9 +75,9 @@ private:
     std::span<const int> active_;
 };
 
-// How many bars of daily P&L the vector code gathers before it adds them to
-// the running sums (at most; a boundary of the plan adds them sooner): 8 KB
-// of AVX2 lanes for four channels, 16 KB of AVX-512 ones, well inside L1.
+// How many bars of daily P&L the vector code gathers, where several running
+// sums take them, before it adds them to the sums (at most; a boundary of the
+// plan adds them sooner): 8 KB of AVX2 lanes for four channels, well inside L1.
 constexpr int ledgerChunkBars = 64;
 
 // `Channels` sets of eight lanes (a search may run several spans per pass).
