@@ -1,8 +1,9 @@
-// The lane searches gather each bar's daily P&L in chunks of ledgerChunkBars
-// bars while several running sums take the bars, and add a chunk to the sums
-// at the plan's boundaries and when it is full. Windows placed around those
-// points must still hold the straightforward sum: the trial back-tested alone,
-// its window summed bar by bar from 0.0.
+// For a plan whose running sums overlap, the lane searches (on targets with
+// 16 vector registers) gather each bar's daily P&L in chunks of
+// ledgerChunkBars bars and add a chunk to the sums at the plan's boundaries
+// and when it is full. Windows placed around those points must still hold the
+// straightforward sum on every target: the trial back-tested alone, its
+// window summed bar by bar from 0.0.
 #include "optimiser_reference.h"
 #include "../support/random_history.h"
 #include "../support/vector_targets.h"
