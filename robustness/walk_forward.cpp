@@ -12,6 +12,7 @@
 #include <limits>
 #include <optional>
 #include <variant>
+#include <vector>
 
 namespace varkel {
 
@@ -113,7 +114,8 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
         testReturn(*product, report.wholeHistoryModel, firstTest, n, &report.wholeHistoryDaily);
 
     const TrialLedger& baseLedger = *wholeBuild.layers[0]->ledger;
-    const TrialSelector baseSelector(baseLedger, baseKind, options.selection);
+    const std::vector<std::optional<std::size_t>> baseRows =
+        TrialSelector(baseLedger, baseKind, options.selection).selectEach();
     for (std::size_t k = 0; k < plan.folds.size(); ++k) {
         if (options.cancelled()) return cancelled();
         const Fold& fold = plan.folds[k];
@@ -122,7 +124,7 @@ WalkForwardReport runWalkForward(const ProductRegistry& registry, std::string_vi
         const ProductRegistry history = historyCutAt(*product, fold.trainTo);
         LayerSearchSettings foldSettings = settingsFor(options);
         if (sharedWindowOf[k] >= 0) {
-            const std::optional<std::size_t> row = baseSelector.select(sharedWindowOf[k]);
+            const std::optional<std::size_t> row = baseRows[static_cast<std::size_t>(sharedWindowOf[k])];
             foldSettings.knownBase =
                 chosenLayer(baseKind, row ? std::optional(baseLedger.parameters(*row)) : std::nullopt);
         }

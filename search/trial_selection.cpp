@@ -58,4 +58,19 @@ std::optional<std::size_t> TrialSelector::select(int window) const {
     return static_cast<std::size_t>(choice.trial);
 }
 
+std::vector<std::optional<std::size_t>> TrialSelector::selectEach() const {
+    const int windows = ledger_.windowCount();
+    std::vector<std::optional<std::size_t>> chosen(static_cast<std::size_t>(windows));
+    if (rule_ != TrialSelection::best) {
+        for (int w = 0; w < windows; ++w) chosen[static_cast<std::size_t>(w)] = select(w);
+        return chosen;
+    }
+    std::vector<double> best(static_cast<std::size_t>(windows), searchStartReturn);
+    const double* sums = ledger_.windowSumRows();
+    for (std::size_t row = 0; row < ledger_.rowCount(); ++row, sums += windows)
+        for (int w = 0; w < windows; ++w)
+            keepFirstStrictlyBest(sums[w], row, best[static_cast<std::size_t>(w)], chosen[static_cast<std::size_t>(w)]);
+    return chosen;
+}
+
 }  // namespace varkel

@@ -32,6 +32,10 @@ class TrialSelector {
 public:
     TrialSelector(const TrialLedger& ledger, StudyKind kind, TrialSelection rule);
     std::optional<std::size_t> select(int window) const;
+    // select(w) of every window w of the ledger. For `best` in one pass over
+    // the rows: the window sums of a row lie side by side, so a pass per
+    // window would read the whole ledger once per window.
+    std::vector<std::optional<std::size_t>> selectEach() const;
 
 private:
     const TrialLedger& ledger_;

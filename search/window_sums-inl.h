@@ -1,8 +1,8 @@
 // The vector side of window_sums.h: adds each bar's daily P&L of eight lanes
 // (per channel) to the running sums that take the bar, and keeps the sums of
 // squares in registers for the whole pass (and a running sum too, while it is
-// the only one that takes the bars). Included once per target (see
-// trial_lanes-inl.h).
+// the only one that takes the bars; or the bars of several, gathered in
+// chunks). Included once per target (see trial_lanes-inl.h).
 
 #if defined(VARKEL_SEARCH_WINDOW_SUMS_INL_H_) == defined(HWY_TARGET_TOGGLE)
 #ifdef VARKEL_SEARCH_WINDOW_SUMS_INL_H_
@@ -14,8 +14,31 @@
 #include "search/trial_lanes-inl.h"
 #include "search/window_sums.h"
 
+#include <cstddef>
+#include <span>
+
 HWY_BEFORE_NAMESPACE();
 namespace varkel::HWY_NAMESPACE {
+
+// The sums of squares of a pass's lanes, kept in registers for the whole pass.
+template <int Channels, int Parts>
+struct SquareSums {
+    LaneVec sum[Channels][Parts];
+
+    void clear() {
+        for (int c = 0; c < Channels; ++c)
+            for (int r = 0; r < Parts; ++r) sum[c][r] = hn::Zero(LaneTag());
+    }
+    HWY_INLINE void add(const LaneVec (&daily)[Channels][Parts]) {
+        for (int c = 0; c < Channels; ++c)
+            for (int r = 0; r < Parts; ++r) sum[c][r] = hn::Add(sum[c][r], hn::Mul(daily[c][r], daily[c][r]));
+    }
+    void storeInto(LaneWindowSums<Channels>& sums, int firstPart) const {
+        for (int c = 0; c < Channels; ++c)
+            for (int r = 0; r < Parts; ++r)
+                hn::Store(sum[c][r], LaneTag(), sums.squares(c).lane + (firstPart + r) * lanesPerVector);
+    }
+};
 
 // Takes the registers `firstPart` .. firstPart + Parts - 1 of each bar's
 // lanes; passes over the other registers may follow with their own adder.
@@ -26,17 +49,15 @@ public:
 
     void start() {
         sums_.start(firstPart_ * lanesPerVector, Parts * lanesPerVector);
+        squares_.clear();
         for (int c = 0; c < Channels; ++c)
-            for (int r = 0; r < Parts; ++r) squares_[c][r] = running_[c][r] = hn::Zero(LaneTag());
+            for (int r = 0; r < Parts; ++r) running_[c][r] = hn::Zero(LaneTag());
         held_ = -1;
     }
 
     HWY_INLINE void add(int bar, const LaneVec (&daily)[Channels][Parts]) {
         if (HWY_UNLIKELY(bar >= sums_.nextBoundary())) cross(bar);
-        if (sums_.withSquares())
-            for (int c = 0; c < Channels; ++c)
-                for (int r = 0; r < Parts; ++r)
-                    squares_[c][r] = hn::Add(squares_[c][r], hn::Mul(daily[c][r], daily[c][r]));
+        if (sums_.withSquares()) squares_.add(daily);
         if (held_ >= 0) {
             for (int c = 0; c < Channels; ++c)
                 for (int r = 0; r < Parts; ++r) running_[c][r] = hn::Add(running_[c][r], daily[c][r]);
@@ -55,9 +76,7 @@ public:
     void finish() {
         release();
         sums_.finish();
-        for (int c = 0; c < Channels; ++c)
-            for (int r = 0; r < Parts; ++r)
-                hn::Store(squares_[c][r], LaneTag(), sums_.squares(c).lane + (firstPart_ + r) * lanesPerVector);
+        squares_.storeInto(sums_, firstPart_);
     }
 
 private:
@@ -82,24 +101,141 @@ private:
 
     LaneWindowSums<Channels>& sums_;
     int firstPart_;
-    LaneVec squares_[Channels][Parts];
+    SquareSums<Channels, Parts> squares_;
     LaneVec running_[Channels][Parts];
     int held_ = -1;
+};
+
+// Adds the first `count` bars of `chunk` (per bar and channel, Parts
+// registers of lanes), in bar order, to the running sums sums[0 .. Sums-1]
+// of the lanes from `firstLane` on, each sum in a register over the chunk.
+template <int Sums, int Parts, int Channels>
+HWY_INLINE void addChunkTo(LaneWindowSums<Channels>& windowSums, const int* sums, const double* chunk, int count,
+                           int firstLane) {
+    constexpr int perChannel = Parts * lanesPerVector;
+    double* at[Sums][Channels];
+    LaneVec total[Sums][Channels][Parts];
+    for (int s = 0; s < Sums; ++s)
+        for (int c = 0; c < Channels; ++c) {
+            at[s][c] = windowSums.running(sums[s], c).lane + firstLane;
+            for (int r = 0; r < Parts; ++r) total[s][c][r] = hn::Load(LaneTag(), at[s][c] + r * lanesPerVector);
+        }
+    for (int b = 0; b < count; ++b)
+        for (int c = 0; c < Channels; ++c)
+            for (int r = 0; r < Parts; ++r) {
+                const LaneVec daily = hn::Load(LaneTag(), chunk + (b * Channels + c) * perChannel + r * lanesPerVector);
+                for (int s = 0; s < Sums; ++s) total[s][c][r] = hn::Add(total[s][c][r], daily);
+            }
+    for (int s = 0; s < Sums; ++s)
+        for (int c = 0; c < Channels; ++c)
+            for (int r = 0; r < Parts; ++r) hn::Store(total[s][c][r], LaneTag(), at[s][c] + r * lanesPerVector);
+}
+
+// The chunk to every running sum that takes its bars, two sums at a time
+// (twice the independent additions per bar). Out of the kernel's loop, and
+// without the adder, which thus stays in the kernel's registers.
+template <int Parts, int Channels>
+HWY_NOINLINE void addChunk(LaneWindowSums<Channels>& windowSums, const double* chunk, int count, int firstLane) {
+    const std::span<const int> active = windowSums.active();
+    std::size_t k = 0;
+    for (; k + 2 <= active.size(); k += 2) addChunkTo<2, Parts>(windowSums, &active[k], chunk, count, firstLane);
+    if (k < active.size()) addChunkTo<1, Parts>(windowSums, &active[k], chunk, count, firstLane);
+}
+
+// With AVX-512's 32 registers the kernels keep their state in registers
+// beside the running sums' loads and stores: there chunks made the rolling
+// ledger no faster when emptied inside the kernel's loop and 20 % slower when
+// emptied out of line (measured), so every plan takes WindowAdder.
+#if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
+constexpr bool gatherInChunks = false;
+#else
+constexpr bool gatherInChunks = true;
+#endif
+
+// WindowAdder for plans whose running sums overlap (the train windows of a
+// rolling walk-forward keep four going at once). There each sum would cost a
+// load, an addition and a store per bar and channel in the kernel's loop,
+// chained through memory from bar to bar; instead the loop stores each bar's
+// daily P&L in the sums' chunk, which goes to the running sums at each
+// boundary of the plan and when it is full, each sum held in a register over
+// the chunk's bars in bar order: every window is still summed in bar order
+// from 0.0. The sums of squares stay in registers for the whole pass.
+template <int Channels, int Parts = parts>
+class ChunkedWindowAdder {
+public:
+    explicit ChunkedWindowAdder(LaneWindowSums<Channels>& sums, int firstPart = 0)
+        : sums_(sums), firstPart_(firstPart), chunk_(sums.chunk()) {}
+
+    void start() {
+        sums_.start(firstPart_ * lanesPerVector, Parts * lanesPerVector);
+        squares_.clear();
+        buffered_ = 0;
+        gathering_ = false;
+    }
+
+    HWY_INLINE void add(int bar, const LaneVec (&daily)[Channels][Parts]) {
+        if (HWY_UNLIKELY(bar >= sums_.nextBoundary())) cross(bar);
+        if (sums_.withSquares()) squares_.add(daily);
+        if (!gathering_) return;
+        double* to = chunk_ + buffered_ * perBar;
+        for (int c = 0; c < Channels; ++c)
+            for (int r = 0; r < Parts; ++r) hn::Store(daily[c][r], LaneTag(), to + (c * Parts + r) * lanesPerVector);
+        if (HWY_UNLIKELY(++buffered_ == ledgerChunkBars)) flush();
+    }
+
+    void finish() {
+        flush();
+        sums_.finish();
+        squares_.storeInto(sums_, firstPart_);
+    }
+
+private:
+    static constexpr int perBar = Channels * Parts * lanesPerVector;
+    static_assert(perBar <= lanes::width * Channels, "a bar's lanes fit the sums' chunk");
+
+    // The chunk goes to the running sums that took its bars before a
+    // boundary is crossed.
+    HWY_INLINE void cross(int bar) {
+        flush();
+        sums_.reach(bar);
+        gathering_ = !sums_.active().empty();
+    }
+    HWY_INLINE void flush() {
+        if (buffered_ == 0) return;
+        addChunk<Parts>(sums_, chunk_, buffered_, firstPart_ * lanesPerVector);
+        buffered_ = 0;
+    }
+
+    LaneWindowSums<Channels>& sums_;
+    int firstPart_;
+    double* chunk_;
+    SquareSums<Channels, Parts> squares_;
+    int buffered_ = 0;
+    bool gathering_ = false;
 };
 
 // Runs pass(r, adder) for each register r of the lanes in turn, so that one
 // register's state stays in the target's registers for the whole pass, with
 // an adder that records into `ledgerWindows`, or nothing when there are none.
+// The kernel is compiled for each adder: the one for overlapping running sums
+// would slow the others down.
 template <int Channels, class Pass>
 HWY_INLINE void eachPart(LaneWindowSums<Channels>* ledgerWindows, Pass&& pass) {
     for (int r = 0; r < parts; ++r) {
-        if (ledgerWindows != nullptr) {
-            WindowAdder<Channels, 1> adder(*ledgerWindows, r);
-            pass(r, adder);
-        } else {
+        if (ledgerWindows == nullptr) {
             NoWindowAdder none;
             pass(r, none);
+            continue;
         }
+        if constexpr (gatherInChunks) {
+            if (ledgerWindows->sumsOverlap()) {
+                ChunkedWindowAdder<Channels, 1> adder(*ledgerWindows, r);
+                pass(r, adder);
+                continue;
+            }
+        }
+        WindowAdder<Channels, 1> adder(*ledgerWindows, r);
+        pass(r, adder);
     }
 }
 
