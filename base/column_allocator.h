@@ -3,7 +3,6 @@
 #include <memory>
 #include <new>
 #include <type_traits>
-#include <utility>
 
 namespace varkel {
 
@@ -24,13 +23,11 @@ public:
 
     using std::allocator<T>::allocator;
 
+    // Only the construction without a value is replaced: construction from a
+    // value takes the standard path (std::construct_at).
     template <class U>
     void construct(U* at) noexcept {
         ::new (static_cast<void*>(at)) U;
-    }
-    template <class U, class... Args>
-    void construct(U* at, Args&&... args) {
-        ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
     }
 };
 

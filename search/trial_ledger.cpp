@@ -19,18 +19,17 @@ bool TrialLedger::begin(int historyLength, std::size_t slotCount) {
     bytesWanted_ = slotCount > SIZE_MAX / slotBytes ? SIZE_MAX : slotCount * slotBytes;
     if (overBudget()) recording_ = false;
     const std::size_t slots = recording_ ? slotCount : 0;
-    // Cleared first, so that growing copies no old rows; the new slots keep
+    // Emptied first, so that growing copies no old rows; the new slots keep
     // whatever the memory holds until recorded.
-    spans_.clear();
-    settings_.clear();
-    returns_.clear();
-    sums_.clear();
-    squares_.clear();
-    spans_.resize(slots);
-    settings_.resize(slots);
-    returns_.resize(slots);
-    sums_.resize(slots * windows_.size());
-    squares_.resize(withSquares_ ? slots : 0);
+    const auto regrow = [](auto& column, std::size_t size) {
+        column.clear();
+        column.resize(size);
+    };
+    regrow(spans_, slots);
+    regrow(settings_, slots);
+    regrow(returns_, slots);
+    regrow(sums_, slots * windows_.size());
+    regrow(squares_, withSquares_ ? slots : 0);
     tried_.assign(slots, 0);
     return recording_;
 }

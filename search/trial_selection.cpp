@@ -11,11 +11,16 @@ namespace varkel {
 
 namespace {
 
-std::optional<std::size_t> firstStrictlyBest(const TrialLedger& ledger, int window) {
-    std::optional<std::size_t> chosen;
-    double best = searchStartReturn;
-    for (std::size_t row = 0; row < ledger.rowCount(); ++row)
-        keepFirstStrictlyBest(ledger.windowSum(row, window), row, best, chosen);
+// The first strictly best row of each window from `first` to `end` - 1, in one
+// pass over the rows: a row's window sums lie side by side, so a pass per
+// window would read the whole ledger once per window.
+std::vector<std::optional<std::size_t>> firstStrictlyBest(const TrialLedger& ledger, int first, int end) {
+    const auto count = static_cast<std::size_t>(end - first);
+    std::vector<std::optional<std::size_t>> chosen(count);
+    std::vector<double> best(count, searchStartReturn);
+    const double* sums = ledger.windowSumRows() + first;
+    for (std::size_t row = 0; row < ledger.rowCount(); ++row, sums += ledger.windowCount())
+        for (std::size_t w = 0; w < count; ++w) keepFirstStrictlyBest(sums[w], row, best[w], chosen[w]);
     return chosen;
 }
 
@@ -32,7 +37,7 @@ ParameterSurface ledgerSurface(const TrialLedger& ledger, StudyKind kind) {
     const int spans = layerSpanCount(kind);
     const bool withSetting = layerHasSetting(kind);
     for (std::size_t row = 0; row < ledger.rowCount(); ++row) {
-        const LayerParameters& trial = ledger.parameters(row);
+        const LayerParameters trial = ledger.parameters(row);
         for (int i = 0; i < spans; ++i) surface.parameters.push_back(trial.spans[i]);
         if (withSetting) surface.parameters.push_back(trial.setting);
         surface.returns.push_back(ledger.finalReturn(row));
@@ -49,7 +54,7 @@ TrialSelector::TrialSelector(const TrialLedger& ledger, StudyKind kind, TrialSel
 }
 
 std::optional<std::size_t> TrialSelector::select(int window) const {
-    if (rule_ == TrialSelection::best) return firstStrictlyBest(ledger_, window);
+    if (rule_ == TrialSelection::best) return firstStrictlyBest(ledger_, window, window + 1).front();
     std::vector<double> sums(ledger_.rowCount());
     for (std::size_t row = 0; row < sums.size(); ++row) sums[row] = ledger_.windowSum(row, window);
     const PlateauChoice choice =
@@ -60,16 +65,9 @@ std::optional<std::size_t> TrialSelector::select(int window) const {
 
 std::vector<std::optional<std::size_t>> TrialSelector::selectEach() const {
     const int windows = ledger_.windowCount();
+    if (rule_ == TrialSelection::best) return firstStrictlyBest(ledger_, 0, windows);
     std::vector<std::optional<std::size_t>> chosen(static_cast<std::size_t>(windows));
-    if (rule_ != TrialSelection::best) {
-        for (int w = 0; w < windows; ++w) chosen[static_cast<std::size_t>(w)] = select(w);
-        return chosen;
-    }
-    std::vector<double> best(static_cast<std::size_t>(windows), searchStartReturn);
-    const double* sums = ledger_.windowSumRows();
-    for (std::size_t row = 0; row < ledger_.rowCount(); ++row, sums += windows)
-        for (int w = 0; w < windows; ++w)
-            keepFirstStrictlyBest(sums[w], row, best[static_cast<std::size_t>(w)], chosen[static_cast<std::size_t>(w)]);
+    for (int w = 0; w < windows; ++w) chosen[static_cast<std::size_t>(w)] = select(w);
     return chosen;
 }
 

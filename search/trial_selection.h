@@ -32,9 +32,7 @@ class TrialSelector {
 public:
     TrialSelector(const TrialLedger& ledger, StudyKind kind, TrialSelection rule);
     std::optional<std::size_t> select(int window) const;
-    // select(w) of every window w of the ledger. For `best` in one pass over
-    // the rows: the window sums of a row lie side by side, so a pass per
-    // window would read the whole ledger once per window.
+    // select(w) of every window w of the ledger; for `best` in one pass over the rows.
     std::vector<std::optional<std::size_t>> selectEach() const;
 
 private:
