@@ -23,6 +23,9 @@
 HWY_BEFORE_NAMESPACE();
 namespace varkel::HWY_NAMESPACE {
 
+using ScoreTag = hn::ScalableTag<double>;
+using CountTag = hn::RebindToSigned<ScoreTag>;
+
 // Pass 1 for one tile: raises each split's best to the first strictly better
 // trial of the tile. Most tiles hold none, so a vector test for any score
 // above the best comes first.
@@ -30,26 +33,36 @@ class ChooseLeaf {
 public:
     ChooseLeaf(std::int64_t first, int count, SplitBest* bests) : first_(first), count_(count), bests_(bests) {}
 
-    void operator()(int split, const double* partial, const double* column) {
-        const hn::ScalableTag<double> d;
+    // Splits firstSplit .. firstSplit + Group - 1 (see SplitScorer).
+    template <int Group>
+    HWY_INLINE void group(int firstSplit, const double* partial, const double* columns) {
+        const ScoreTag d;
         const int step = static_cast<int>(hn::Lanes(d));
-        SplitBest& best = bests_[split];
-        const auto bar = hn::Set(d, best.score);
         // Lanes set where a score passed the best, kept as a vector: a chain
         // of mask registers costs more than the comparisons on AVX-512.
-        auto above = hn::Zero(d);
+        hn::Vec<ScoreTag> bar[Group], above[Group];
+        for (int g = 0; g < Group; ++g) {
+            bar[g] = hn::Set(d, bests_[firstSplit + g].score);
+            above[g] = hn::Zero(d);
+        }
         int t = 0;
         for (; t + step <= count_; t += step) {
-            const auto scores = hn::Add(hn::LoadU(d, partial + t), hn::LoadU(d, column + t));
-            above = hn::Or(above, hn::VecFromMask(d, hn::Gt(scores, bar)));
+            const auto from = hn::LoadU(d, partial + t);
+            for (int g = 0; g < Group; ++g) {
+                const auto scores = hn::Add(from, hn::LoadU(d, columns + g * cscvTileTrials + t));
+                above[g] = hn::Or(above[g], hn::VecFromMask(d, hn::Gt(scores, bar[g])));
+            }
         }
-        bool any = !hn::AllFalse(d, hn::MaskFromVec(above));
-        for (; t < count_; ++t) any = any || partial[t] + column[t] > best.score;
-        if (!any) return;
-        for (t = 0; t < count_; ++t) keepFirstStrictlyBest(partial[t] + column[t], first_ + t, best.score, best.trial);
+        for (int g = 0; g < Group; ++g) {
+            SplitBest& best = bests_[firstSplit + g];
+            const double* column = columns + g * cscvTileTrials;
+            bool any = !hn::AllFalse(d, hn::MaskFromVec(above[g]));
+            for (int u = t; u < count_; ++u) any = any || partial[u] + column[u] > best.score;
+            if (!any) continue;
+            for (int u = 0; u < count_; ++u) keepFirstStrictlyBest(partial[u] + column[u], first_ + u, best.score, best.trial);
+        }
     }
 
-private:
     std::int64_t first_;
     int count_;
     SplitBest* bests_;
@@ -64,33 +77,44 @@ public:
     RankLeaf(int count, const double* thresholds, const int* complements, std::int64_t* below, std::int64_t* equal)
         : count_(count), thresholds_(thresholds), complements_(complements), below_(below), equal_(equal) {}
 
-    void operator()(int split, const double* partial, const double* column) {
-        const hn::ScalableTag<double> d;
-        const hn::RebindToSigned<decltype(d)> di;
+    // Splits firstSplit .. firstSplit + Group - 1 (see SplitScorer).
+    template <int Group>
+    HWY_INLINE void group(int firstSplit, const double* partial, const double* columns) {
+        const ScoreTag d;
+        const CountTag di;
         const int step = static_cast<int>(hn::Lanes(d));
-        const int way = complements_[split];
-        const double threshold = thresholds_[way];
-        const auto bar = hn::Set(d, threshold);
-        auto lowerLanes = hn::Zero(di);
-        auto sameLanes = hn::Zero(di);
+        hn::Vec<ScoreTag> bar[Group];
+        hn::Vec<CountTag> lowerLanes[Group], sameLanes[Group];
+        for (int g = 0; g < Group; ++g) {
+            bar[g] = hn::Set(d, thresholds_[complements_[firstSplit + g]]);
+            lowerLanes[g] = hn::Zero(di);
+            sameLanes[g] = hn::Zero(di);
+        }
         int t = 0;
         for (; t + step <= count_; t += step) {
-            const auto scores = hn::Add(hn::LoadU(d, partial + t), hn::LoadU(d, column + t));
-            lowerLanes = hn::Sub(lowerLanes, hn::BitCast(di, hn::VecFromMask(d, hn::Lt(scores, bar))));
-            sameLanes = hn::Sub(sameLanes, hn::BitCast(di, hn::VecFromMask(d, hn::Eq(scores, bar))));
+            const auto from = hn::LoadU(d, partial + t);
+            for (int g = 0; g < Group; ++g) {
+                const auto scores = hn::Add(from, hn::LoadU(d, columns + g * cscvTileTrials + t));
+                lowerLanes[g] = hn::Sub(lowerLanes[g], hn::BitCast(di, hn::VecFromMask(d, hn::Lt(scores, bar[g]))));
+                sameLanes[g] = hn::Sub(sameLanes[g], hn::BitCast(di, hn::VecFromMask(d, hn::Eq(scores, bar[g]))));
+            }
         }
-        std::int64_t lower = hn::GetLane(hn::SumOfLanes(di, lowerLanes));
-        std::int64_t same = hn::GetLane(hn::SumOfLanes(di, sameLanes));
-        for (; t < count_; ++t) {
-            const double score = partial[t] + column[t];
-            lower += score < threshold ? 1 : 0;
-            same += score == threshold ? 1 : 0;
+        for (int g = 0; g < Group; ++g) {
+            const int way = complements_[firstSplit + g];
+            const double threshold = thresholds_[way];
+            const double* column = columns + g * cscvTileTrials;
+            std::int64_t lower = hn::GetLane(hn::SumOfLanes(di, lowerLanes[g]));
+            std::int64_t same = hn::GetLane(hn::SumOfLanes(di, sameLanes[g]));
+            for (int u = t; u < count_; ++u) {
+                const double score = partial[u] + column[u];
+                lower += score < threshold ? 1 : 0;
+                same += score == threshold ? 1 : 0;
+            }
+            below_[way] += lower;
+            equal_[way] += same;
         }
-        below_[way] += lower;
-        equal_[way] += same;
     }
 
-private:
     int count_;
     const double* thresholds_;
     const int* complements_;
@@ -134,10 +158,13 @@ struct TileScratch {
 };
 
 void loadTile(const double* blockSums, std::int64_t first, int count, int blockCount, TileScratch& scratch) {
+    // Column by column: the tile's rows stay in L1 while each column is
+    // written in one run (row by row, the writes 2 KB apart conflict).
     const double* rows = blockSums + first * blockCount;
-    for (int t = 0; t < count; ++t)
-        for (int block = 0; block < blockCount; ++block)
-            scratch.columns[static_cast<std::size_t>(block) * cscvTileTrials + t] = rows[t * blockCount + block];
+    for (int block = 0; block < blockCount; ++block) {
+        double* column = scratch.columns.data() + static_cast<std::size_t>(block) * cscvTileTrials;
+        for (int t = 0; t < count; ++t) column[t] = rows[t * blockCount + block];
+    }
 }
 
 // Runs onTile(firstTrial, trialCount, scratch) over every tile of the chunk.

@@ -27,13 +27,17 @@ HWY_INLINE void addRow(const double* HWY_RESTRICT from, const double* HWY_RESTRI
         hn::StoreU(hn::Add(hn::LoadU(d, from + t), hn::LoadU(d, column + t)), d, to + t);
 }
 
-// Calls leaf(split, partial, column) for every split of cscvSplits(blockCount),
-// in that order: the scores of the tile's first `trialCount` trials are
-// partial[t] + column[t], the sum of the split's blocks in ascending block
-// order, starting from 0.0. The leaf adds the last block itself as it reads
-// the scores, so they are never stored and read back. Splits that share their
-// first blocks share the partial sums (`partial` holds blockCount / 2 rows of
-// tileTrials values; its first row must be zero).
+// Calls leaf.group<G>(firstSplit, partial, firstColumn) for every split of
+// cscvSplits(blockCount), in that order, G splits at a time (1 to 4): the
+// scores of split firstSplit + k for the tile's first `trialCount` trials are
+// partial[t] + column k [t] (the columns lie cscvTileTrials apart from
+// firstColumn on), the sum of the split's blocks in ascending block order,
+// starting from 0.0. The leaf adds the last block itself as it reads the
+// scores, so they are never stored and read back, and the group's splits
+// share each load of `partial` in one pass over the trials (their thresholds
+// and tallies stay in registers). Splits that share their first blocks share
+// the partial sums (`partial` holds blockCount / 2 rows of tileTrials values;
+// its first row must be zero).
 template <class Leaf>
 class SplitScorer {
 public:
@@ -51,15 +55,26 @@ private:
         const double* parent = partial_ + depth * cscvTileTrials;
         const int lastBlock = blockCount_ - half_ + depth;
         if (depth + 1 == half_) {
-            for (int block = firstBlock; block <= lastBlock; ++block)
-                leaf_(split_++, parent, columns_ + block * cscvTileTrials);
-            return;
+            int block = firstBlock;
+            for (; block + 4 <= lastBlock + 1; block += 4) group<4>(parent, block);
+            switch (lastBlock + 1 - block) {
+                case 3: return group<3>(parent, block);
+                case 2: return group<2>(parent, block);
+                case 1: return group<1>(parent, block);
+                default: return;
+            }
         }
         double* child = partial_ + (depth + 1) * cscvTileTrials;
         for (int block = firstBlock; block <= lastBlock; ++block) {
             addRow(parent, columns_ + block * cscvTileTrials, child, trialCount_);
             extend(depth + 1, block + 1);
         }
+    }
+
+    template <int Group>
+    void group(const double* parent, int firstBlock) {
+        leaf_.template group<Group>(split_, parent, columns_ + firstBlock * cscvTileTrials);
+        split_ += Group;
     }
 
     const double* columns_;
