@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 HWY_BEFORE_NAMESPACE();
 namespace varkel::HWY_NAMESPACE {
@@ -31,10 +32,13 @@ public:
 
     // The bands exactly as the rule computes them, without a fused multiply-add.
     V upper(VI at) const { return hn::Add(ema_, hn::Mul(multiplier(at), atr_)); }
-    V lower(VI at) const { return hn::Sub(ema_, hn::Mul(multiplier(at), atr_)); }
+    V lower(VI at) const { return lowerOf(multiplier(at)); }
+    // The band of one multiplier in every lane, without a gather.
+    V lower(double multiplier) const { return lowerOf(hn::Set(D(), multiplier)); }
 
 private:
     V multiplier(VI at) const { return hn::GatherIndex(D(), multipliers_, hn::Min(at, last_)); }
+    V lowerOf(V multiplier) const { return hn::Sub(ema_, hn::Mul(multiplier, atr_)); }
 
     const double* multipliers_;
     V ema_, atr_;
@@ -79,7 +83,9 @@ public:
         // Below the first (or NaN, from a flat grid or value) starts at 0.
         const M above = hn::Gt(share, hn::Zero(d));
         const V clamped = hn::Min(hn::IfThenElseZero(above, hn::Add(share, hn::Set(d, 1.0))), hn::Set(d, count_));
-        return hn::ConvertTo(DI(), clamped);
+        // Through 32 bits: without AVX-512 a direct conversion to 64 bits
+        // takes some twenty instructions, and the guess fits.
+        return hn::PromoteTo(DI(), hn::DemoteTo(hn::Rebind<std::int32_t, D>(), clamped));
     }
 
 private:
@@ -118,12 +124,12 @@ HWY_INLINE void OneVector(const KeltnerColumns& columns, const std::vector<doubl
     const V ema = hn::LoadU(d, columns.ema + k), atr = hn::LoadU(d, columns.atr + k);
     const V high = hn::LoadU(d, columns.high + k), low = hn::LoadU(d, columns.low + k);
     const BandTests bands(multipliers.data(), count, ema, atr);
-    const VI lastTrial = hn::Set(di, count - 1);
     // The one-run shape needs finite bands that widen with the multiplier and
     // a lowest lower band above 0; other lanes are left to the caller.
     const V infinity = hn::Set(d, HUGE_VAL);
     const M finite = hn::And(hn::Lt(hn::Abs(ema), infinity), hn::Lt(hn::Abs(atr), infinity));
-    const M oneRun = hn::And(hn::And(finite, hn::Ge(atr, hn::Zero(d))), hn::Gt(bands.lower(lastTrial), hn::Zero(d)));
+    const M lowestAboveZero = hn::Gt(bands.lower(multipliers.back()), hn::Zero(d));
+    const M oneRun = hn::And(hn::And(finite, hn::Ge(atr, hn::Zero(d))), lowestAboveZero);
     const V perAtr = hn::Div(hn::Set(d, 1.0), atr);
     const BandBounds upper = SearchBand(
         guess(hn::Mul(hn::Sub(high, ema), perAtr)), oneRun, count,

@@ -174,3 +174,17 @@ TEST(SettingRuns, OnlyFiniteAscendingSettingsTakeRuns) {
     EXPECT_FALSE(settingsAscend({0.1, inf}));
     EXPECT_FALSE(settingsAscend({}));
 }
+
+// The returns take bars a few at a time: every history length over several
+// batches ends on a batch of each possible size, and positions that change
+// between neighbouring trials and bars end stretches at every kind of bound.
+TEST(SettingRuns, RunReturnsAddEveryBarAtAnyHistoryLength) {
+    constexpr int trials = 13;
+    auto rule = [](int bar, int t) { return bar == 0 ? 0 : (bar * 7 + t / 3 * 5 + t / 5) % 3 - 1; };
+    for (int n = 2; n <= 20; ++n) {
+        SCOPED_TRACE(n);
+        PositionRuns runs(trials);
+        for (int bar = 0; bar < n; ++bar) addRunsOfEveryTrial(runs, [&](int t) { return rule(bar, t); });
+        expectRunsFollowTheRule(runs, n, rule);
+    }
+}
