@@ -63,6 +63,7 @@ public:
         }
     }
 
+private:
     std::int64_t first_;
     int count_;
     SplitBest* bests_;
@@ -115,6 +116,7 @@ public:
         }
     }
 
+private:
     int count_;
     const double* thresholds_;
     const int* complements_;
