@@ -21,10 +21,12 @@ namespace {
 using lanes::Doubles;
 using lanes::Ints;
 
-// One work item: a fast span and eight consecutive slow spans, one per lane.
-struct SlowGroup {
+// One (fast, slow) pair of spans that both have a moving average. The pairs
+// run in grid order, eight to a work item, one per lane, across fast spans, so
+// that only the last item has spare lanes.
+struct SpanPair {
     int fast;
-    int firstSlow;
+    int slow;
 };
 
 struct MacdScratch {
@@ -54,93 +56,96 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
     for (int span = firstSpan; span < 3 && span <= grid.slowLast; ++span) averages[span - firstSpan].clear();
     auto hasAverage = [&](int span) { return span >= firstSpan && span <= grid.slowLast && !averages[span - firstSpan].empty(); };
 
-    std::vector<SlowGroup> groups;
-    std::int64_t total = 0;
+    std::vector<SpanPair> pairs;
     for (int fast = grid.fast.first; fast <= grid.fast.last; ++fast) {
         if (!hasAverage(fast)) continue;
-        for (int slow = fast + 1; slow <= grid.slowLast; slow += lanes::width) {
-            groups.push_back({fast, slow});
-            for (int lane = 0; lane < lanes::width; ++lane) total += hasAverage(slow + lane) ? signals : 0;
-        }
+        for (int slow = fast + 1; slow <= grid.slowLast; ++slow)
+            if (hasAverage(slow)) pairs.push_back({fast, slow});
     }
+    const int pairCount = static_cast<int>(pairs.size());
+    const int items = (pairCount + lanes::width - 1) / lanes::width;
+    const std::int64_t total = static_cast<std::int64_t>(pairCount) * signals;
 
     const PnlTable table(*product);
-    const int workers = workerCountFor(control, static_cast<int>(groups.size()));
-    // Ledger slots: per group, lane (slow span) and signal span, in grid order.
-    const std::size_t slotsPerGroup = static_cast<std::size_t>(lanes::width) * signals;
-    const SearchRecording recording(control.ledger, n, groups.size() * slotsPerGroup);
+    const int workers = workerCountFor(control, items);
+    // Ledger slots: per pair and signal span, in grid order.
+    const std::size_t slotsPerItem = static_cast<std::size_t>(lanes::width) * signals;
+    const SearchRecording recording(control.ledger, n, static_cast<std::size_t>(total));
     std::vector<MacdScratch> scratch(static_cast<std::size_t>(workers));
     for (auto& s : scratch) {
         s.line.resize(n);
-        s.returns.resize(slotsPerGroup);
+        s.returns.resize(slotsPerItem);
         s.windows = recording.windowSums<spansPerPass>();
     }
     setup.lap(SearchStage::Studies);
 
     const SearchBest best = runParallelSearch(
-        static_cast<int>(groups.size()), total, control, workers,
+        items, total, control, workers,
         [&](int item, int worker, std::int64_t& trials) {
             StageClock clock(control.stageTimes);
             MacdScratch& s = scratch[worker];
-            const SlowGroup group = groups[item];
-            const std::vector<double>& fastAverage = averages[group.fast - firstSpan];
+            const int firstPair = item * lanes::width;
+            const int lanesUsed = std::min(lanes::width, pairCount - firstPair);
+            trials += static_cast<std::int64_t>(lanesUsed) * signals;
+            // Spare lanes (in the last item only) repeat the first lane: an
+            // all-zero line would tie at every bar and take the slow, exact
+            // comparison. They record nothing.
+            SpanPair pair[lanes::width];
             Ints slow;
-            bool valid[lanes::width];
             for (int lane = 0; lane < lanes::width; ++lane) {
-                slow[lane] = group.firstSlow + lane;
-                valid[lane] = hasAverage(group.firstSlow + lane);
-                trials += valid[lane] ? signals : 0;
+                pair[lane] = pairs[static_cast<std::size_t>(firstPair + (lane < lanesUsed ? lane : 0))];
+                slow[lane] = pair[lane].slow;
             }
-            // The line is fast minus slow from the bar of the longer span on.
-            // Lanes without a trial repeat the first lane (an all-zero line
-            // would tie at every bar and take the slow, exact comparison).
-            // Bar by bar, so that each bar's eight lanes are written at once;
-            // from the bar where every lane's line has started, without a test.
+            // The line is fast minus slow from the bar of the lane's slow span
+            // on. Bar by bar, so that each bar's eight lanes are written at
+            // once; from the bar where every lane's line has started, without a
+            // test.
+            const double* fastAverage[lanes::width];
             const double* slowAverage[lanes::width];
             int from[lanes::width];
+            int smallestSlow = pair[0].slow;
             for (int lane = 0; lane < lanes::width; ++lane) {
-                const int slowSpan = group.firstSlow + (valid[lane] ? lane : 0);
-                from[lane] = valid[0] ? std::min(slowSpan, n) : n;
-                slowAverage[lane] = averages[slowSpan - firstSpan].data();
+                smallestSlow = std::min(smallestSlow, pair[lane].slow);
+                from[lane] = std::min(pair[lane].slow, n);
+                fastAverage[lane] = averages[pair[lane].fast - firstSpan].data();
+                slowAverage[lane] = averages[pair[lane].slow - firstSpan].data();
             }
             const int started = *std::max_element(std::begin(from), std::end(from));
             for (int i = 0; i < started; ++i)
                 for (int lane = 0; lane < lanes::width; ++lane)
-                    s.line.values[i][lane] = i < from[lane] ? 0.0 : fastAverage[i] - slowAverage[lane][i];
+                    s.line.values[i][lane] = i < from[lane] ? 0.0 : fastAverage[lane][i] - slowAverage[lane][i];
             for (int i = started; i < n; ++i)
                 for (int lane = 0; lane < lanes::width; ++lane)
-                    s.line.values[i][lane] = fastAverage[i] - slowAverage[lane][i];
+                    s.line.values[i][lane] = fastAverage[lane][i] - slowAverage[lane][i];
             // The signal is the mean of the line over its span, summed oldest
             // first; sums that start at the same bar share their partial sums.
             // Only bars after slow + span decide a position, so windows start at
-            // firstSlow + 2 or later.
-            s.line.restartWindows(group.firstSlow + 2);
+            // the smallest slow span + 2 or later.
+            s.line.restartWindows(smallestSlow + 2);
             clock.lap(SearchStage::Studies);
             for (int span = grid.signal.first; span <= grid.signal.last; span += spansPerPass) {
                 Doubles sums[spansPerPass];
                 const int spans = std::min(spansPerPass, grid.signal.last - span + 1);
-                meanCrossingReturns(table, s.line, slow, group.firstSlow, span, spans, sums, s.windows ? &*s.windows : nullptr);
+                meanCrossingReturns(table, s.line, slow, smallestSlow, span, spans, sums, s.windows ? &*s.windows : nullptr);
                 clock.lap(SearchStage::Kernel);
-                for (int p = 0; p < spansPerPass && span + p <= grid.signal.last; ++p) {
+                for (int p = 0; p < spans; ++p) {
                     for (int lane = 0; lane < lanes::width; ++lane) {
                         const std::size_t trial =
                             static_cast<std::size_t>(lane) * signals + (span + p - grid.signal.first);
                         s.returns[trial] = sums[p][lane];
-                        if (s.windows && valid[lane])
-                            s.windows->record(recording.ledger(), item * slotsPerGroup + trial, p, lane,
-                                              {{group.fast, group.firstSlow + lane, span + p}, nothingChosenSetting}, sums[p][lane]);
+                        if (s.windows && lane < lanesUsed)
+                            s.windows->record(recording.ledger(), static_cast<std::size_t>(firstPair) * signals + trial, p,
+                                              lane, {{pair[lane].fast, pair[lane].slow, span + p}, nothingChosenSetting},
+                                              sums[p][lane]);
                     }
                 }
                 clock.lap(SearchStage::Selection);
             }
+            // Lanes in grid order, each lane's signal spans in grid order: the
+            // item's trials as the grid meets them.
             ItemBest itemBest;
-            for (int lane = 0; lane < lanes::width; ++lane) {
-                if (!valid[lane]) continue;
-                for (int k = 0; k < signals; ++k) {
-                    keepFirstStrictlyBest(s.returns[static_cast<std::size_t>(lane) * signals + k], lane * signals + k,
-                                          itemBest.bestReturn, itemBest.trial);
-                }
-            }
+            for (int trial = 0; trial < lanesUsed * signals; ++trial)
+                keepFirstStrictlyBest(s.returns[static_cast<std::size_t>(trial)], trial, itemBest.bestReturn, itemBest.trial);
             clock.lap(SearchStage::Selection);
             return itemBest;
         });
@@ -150,12 +155,11 @@ OptimiserResult optimiseMacd(ProductRegistry& registry, std::string_view name,
     result.cancelled = best.cancelled;
     if (!best.chosen) return result;
     const auto [item, trial, bestReturn] = *best.chosen;
-    const int fast = groups[item].fast;
-    const int slow = groups[item].firstSlow + trial / signals;
+    const SpanPair chosen = pairs[static_cast<std::size_t>(item * lanes::width + trial / signals)];
     const int signal = grid.signal.first + trial % signals;
-    result.chosen = LayerParameters{{fast, slow, signal}, nothingChosenSetting};
+    result.chosen = LayerParameters{{chosen.fast, chosen.slow, signal}, nothingChosenSetting};
     result.bestReturn = bestReturn;
-    applyMacd(registry, name, fast, slow, signal, 0.0);
+    applyMacd(registry, name, chosen.fast, chosen.slow, signal, 0.0);
     choice.lap(SearchStage::Selection);
     return result;
 }
