@@ -9,6 +9,7 @@
 #include "model/apply_operations.h"
 #include "model/backtest.h"
 #include "search/optimiser_grid.h"
+#include "studies/study_frame.h"
 
 #include <functional>
 #include <string>
@@ -57,7 +58,9 @@ inline Best macd(ProductRegistry& registry, const std::string& name, const MacdG
     for (int fast = grid.fast.first; fast <= grid.fast.last; ++fast)
         for (int slow = fast + 1; slow <= grid.slowLast; ++slow)
             for (int signal = grid.signal.first; signal <= grid.signal.last; ++signal) {
-                if (n < fast || n < slow) continue;  // no moving average: trial not tried
+                // No moving average (a span beyond the history, or below the
+                // least the study takes): trial not tried.
+                if (n < fast || n < slow || fast < minStudySpan) continue;
                 keepIfBetter(best, registry, name, [&] { applyMacd(registry, name, fast, slow, signal, 0.0); },
                              fast, slow, signal, -999.0, observe);
             }

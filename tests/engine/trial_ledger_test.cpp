@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <set>
 
 using namespace varkel;
 
@@ -43,20 +45,21 @@ double squaresByHand(const std::vector<Bar>& bars, int n) {
 using Reference = std::function<reference::Best(ProductRegistry&, const reference::TrialObserver&)>;
 using Search = std::function<OptimiserResult(ProductRegistry&, const OptimiserControl&)>;
 
+struct Row {
+    TrialParameters parameters;
+    double finalReturn;
+    std::vector<double> sums;
+    double squares;
+};
+
 // Runs the reference, noting every trial's row by hand, and the search with a
 // ledger on two threads on every vector target; the rows, their order and the
-// search's own result must agree bit for bit.
-void compareLedger(ProductRegistry history, const Reference& runReference, const Search& search) {
+// search's own result must agree bit for bit. Returns the reference's rows.
+std::vector<Row> compareLedger(ProductRegistry history, const Reference& runReference, const Search& search) {
     const ProductRegistry start = history;
     const int n = history.findProduct(name)->historyLength();
     const std::vector<BarWindow> windows = windowsFor(n);
 
-    struct Row {
-        TrialParameters parameters;
-        double finalReturn;
-        std::vector<double> sums;
-        double squares;
-    };
     std::vector<Row> expected;
     const reference::Best best = runReference(history, [&](const reference::Best& trial) {
         const auto& bars = history.findProduct(name)->bars;
@@ -74,8 +77,7 @@ void compareLedger(ProductRegistry history, const Reference& runReference, const
         const OptimiserResult result = search(fast, control);
         EXPECT_EQ(result.bestReturn, best.bestReturn);
         ASSERT_TRUE(result.chosen);
-        EXPECT_EQ(result.chosen->spans[0], best.span1);
-        EXPECT_EQ(result.chosen->setting, best.threshold);
+        EXPECT_EQ(*result.chosen, (LayerParameters{{best.span1, best.span2, best.span3}, best.threshold}));
         EXPECT_EQ(reference::positions(fast, name), reference::positions(history, name));
 
         ASSERT_TRUE(ledger.complete());
@@ -88,6 +90,7 @@ void compareLedger(ProductRegistry history, const Reference& runReference, const
             for (int w = 0; w < ledger.windowCount(); ++w) ASSERT_EQ(ledger.windowSum(row, w), expected[row].sums[w]);
         }
     });
+    return expected;
 }
 
 std::vector<ProductRegistry> histories() {
@@ -132,6 +135,33 @@ TEST(TrialLedger, BaseSearchesRecordEveryTrialAsTheReferenceSumsIt) {
                 return reference::spanThreshold(r, name, reference::SpanStudy::Tsc, false, tsc, observe);
             },
             [&](ProductRegistry& r, const OptimiserControl& c) { return optimiseTsc(r, name, false, c, tsc); });
+    }
+}
+
+// The MACD search packs its (fast, slow) pairs eight to a work item across
+// fast spans: items that mix fast spans, lanes whose slow spans lie far apart,
+// and pairs left out because a span has no average (fast spans below the
+// least the study takes, slow spans beyond a short history). On a coarse price
+// grid many trials tie at the best return, in several fast spans, so only the
+// first of them in grid order passes.
+TEST(TrialLedger, MacdSearchPackedAcrossFastSpansRecordsEveryTrialAndTheFirstBest) {
+    const MacdGrid macd{{1, 10}, 70, {3, 6}};
+    struct Case {
+        ProductRegistry history;
+        bool tied;
+    };
+    Case cases[] = {{test::randomHistory(name, 60, 11), false}, {test::randomHistory(name, 66, 5, 200.0), true}};
+    for (Case& c : cases) {
+        const std::vector<Row> rows = compareLedger(
+            c.history, [&](ProductRegistry& r, const auto& observe) { return reference::macd(r, name, macd, observe); },
+            [&](ProductRegistry& r, const OptimiserControl& control) { return optimiseMacd(r, name, control, macd); });
+        if (!c.tied) continue;
+        double best = rows.front().finalReturn;
+        for (const Row& row : rows) best = std::max(best, row.finalReturn);
+        std::set<int> tiedFastSpans;
+        for (const Row& row : rows)
+            if (row.finalReturn == best) tiedFastSpans.insert(row.parameters.spans[0]);
+        EXPECT_GE(tiedFastSpans.size(), 3u) << "the history no longer ties the best across items";
     }
 }
 
