@@ -155,7 +155,7 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
     // Bar k decides bar i = k + 1. Until every lane is past its warm-up, some
     // lanes stay flat; after that, a difference clear of its margin is never
     // zero, so the position is long or short by its sign alone.
-    auto step = [&](auto warming, int i) HWY_ATTR {
+    auto step = [&](auto warming, int i, auto& held) HWY_ATTR {
         const int k = i - 1;
         const RowPicker picker(table.row(i));
         const LaneVec value = hn::Load(d, values[k].lane + at);
@@ -232,14 +232,15 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
             }
         }
         for (int p = 0; p < Spans; ++p) sum[p] = hn::Add(sum[p], daily[p][0]);
-        ledgerWindows.add(i, daily);
+        ledgerWindows.add(held, daily);
     };
 
-    ledgerWindows.start();
     const int settled = std::clamp(latestWarmUp + span + Spans + 1, 1, std::max(n, 1));
-    for (int i = 1; i < settled; ++i) step(std::true_type{}, i);
-    for (int i = settled; i < n; ++i) step(std::false_type{}, i);
-    ledgerWindows.finish();
+    eachSegment<Spans>(ledgerWindows, n, [&](int from, int end, auto& held) HWY_ATTR {
+        int i = from;
+        for (; i < std::min(end, settled); ++i) step(std::true_type{}, i, held);
+        for (; i < end; ++i) step(std::false_type{}, i, held);
+    });
     for (int p = 0; p < spansPerPass; ++p) hn::Store(p < Spans ? sum[p] : hn::Zero(d), d, sums[p].lane + at);
 }
 

@@ -159,12 +159,53 @@ private:
     LaneVec low_ = hn::Zero(LaneTag()), high_ = hn::Zero(LaneTag());
 };
 
+// A ledger's adders (window_sums-inl.h) take a pass's bars in segments, so
+// that what they add to stays in the kernel's own registers between two
+// boundaries of the plan, instead of in the adder, where every bar would store
+// it back to memory:
+//
+//   adder.start();
+//   for (int bar = 1; bar < n;) {
+//       const int end = adder.reach(bar, n);   // crosses the boundaries up to bar
+//       auto held = adder.template hold<Used>();
+//       for (; bar < end; ++bar) adder.add(held, daily P&L of bar);
+//       adder.release(held);
+//   }
+//   adder.finish();
+//
+// eachSegment runs that loop. A pass adds only its first Used channels (a
+// pass of fewer spans than channels); the others keep their zero sums.
+
+// Runs segment(from, end, held) for the segments of bars 1 .. n-1 in order,
+// with the registers the adder holds through each.
+template <int Used, class Adder, class Segment>
+HWY_INLINE void eachSegment(Adder& adder, int n, Segment&& segment) {
+    adder.start();
+    for (int bar = 1; bar < n;) {
+        const int end = adder.reach(bar, n);
+        auto held = adder.template hold<Used>();
+        segment(bar, end, held);
+        adder.release(held);
+        bar = end;
+    }
+    adder.finish();
+}
+
 // For searches that record nothing: adds nothing, so the loops compile as if
-// it were not there.
+// it were not there (one segment of every bar).
 struct NoWindowAdder {
+    template <int Used>
+    struct Held {};
     void start() {}
-    template <int Channels, int Parts>
-    void add(int, const LaneVec (&)[Channels][Parts]) {}
+    int reach(int, int n) { return n; }
+    template <int Used>
+    Held<Used> hold() {
+        return {};
+    }
+    template <int Used, int Channels, int Parts>
+    void add(Held<Used>&, const LaneVec (&)[Channels][Parts]) {}
+    template <int Used>
+    void release(const Held<Used>&) {}
     void finish() {}
 };
 
@@ -183,26 +224,25 @@ HWY_INLINE void finalReturnsOfPart(const PnlTable& table, const Positions& posit
     LaneVec sum[Channels];
     LaneIntVec previous[Channels];
     for (int c = 0; c < Channels; ++c) sum[c] = hn::Zero(d);
-    windows.start();
     positions.at(0, r, previous);
-    const int n = table.historyLength();
-    for (int i = 1; i < n; ++i) {
-        LaneIntVec current[Channels], key[Channels];
-        positions.at(i, r, current);
-        for (int c = 0; c < Channels; ++c) {
-            key[c] = keyOf(previous[c], current[c]);
-            previous[c] = current[c];
+    eachSegment<Channels>(windows, table.historyLength(), [&](int from, int end, auto& held) HWY_ATTR {
+        for (int i = from; i < end; ++i) {
+            LaneIntVec current[Channels], key[Channels];
+            positions.at(i, r, current);
+            for (int c = 0; c < Channels; ++c) {
+                key[c] = keyOf(previous[c], current[c]);
+                previous[c] = current[c];
+            }
+            if (skipFlat && allFlat(key)) continue;
+            const RowPicker picker(table.row(i));
+            LaneVec daily[Channels][1];
+            for (int c = 0; c < Channels; ++c) {
+                daily[c][0] = picker.pick(key[c]);
+                sum[c] = hn::Add(sum[c], daily[c][0]);
+            }
+            windows.add(held, daily);
         }
-        if (skipFlat && allFlat(key)) continue;
-        const RowPicker picker(table.row(i));
-        LaneVec daily[Channels][1];
-        for (int c = 0; c < Channels; ++c) {
-            daily[c][0] = picker.pick(key[c]);
-            sum[c] = hn::Add(sum[c], daily[c][0]);
-        }
-        windows.add(i, daily);
-    }
-    windows.finish();
+    });
     for (int c = 0; c < Channels; ++c) hn::Store(sum[c], d, sums[c].lane + r * lanesPerVector);
 }
 

@@ -14,27 +14,33 @@
 #include "search/trial_lanes-inl.h"
 #include "search/window_sums.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <span>
 
 HWY_BEFORE_NAMESPACE();
 namespace varkel::HWY_NAMESPACE {
 
-// The sums of squares of a pass's lanes, kept in registers for the whole pass.
-template <int Channels, int Parts>
+// The sums of squares of the channels a pass uses (the first Used), kept in
+// registers through a segment of bars and in the window sums between them.
+template <int Used, int Parts>
 struct SquareSums {
-    LaneVec sum[Channels][Parts];
+    LaneVec sum[Used][Parts];
 
-    void clear() {
-        for (int c = 0; c < Channels; ++c)
-            for (int r = 0; r < Parts; ++r) sum[c][r] = hn::Zero(LaneTag());
+    template <int Channels>
+    HWY_INLINE void load(LaneWindowSums<Channels>& sums, int firstPart) {
+        for (int c = 0; c < Used; ++c)
+            for (int r = 0; r < Parts; ++r)
+                sum[c][r] = hn::Load(LaneTag(), sums.squares(c).lane + (firstPart + r) * lanesPerVector);
     }
+    template <int Channels>
     HWY_INLINE void add(const LaneVec (&daily)[Channels][Parts]) {
-        for (int c = 0; c < Channels; ++c)
+        for (int c = 0; c < Used; ++c)
             for (int r = 0; r < Parts; ++r) sum[c][r] = hn::Add(sum[c][r], hn::Mul(daily[c][r], daily[c][r]));
     }
-    void storeInto(LaneWindowSums<Channels>& sums, int firstPart) const {
-        for (int c = 0; c < Channels; ++c)
+    template <int Channels>
+    HWY_INLINE void store(LaneWindowSums<Channels>& sums, int firstPart) const {
+        for (int c = 0; c < Used; ++c)
             for (int r = 0; r < Parts; ++r)
                 hn::Store(sum[c][r], LaneTag(), sums.squares(c).lane + (firstPart + r) * lanesPerVector);
     }
@@ -42,29 +48,50 @@ struct SquareSums {
 
 // Takes the registers `firstPart` .. firstPart + Parts - 1 of each bar's
 // lanes; passes over the other registers may follow with their own adder.
+// The adder of plans whose running sums never overlap (see eachSegment).
 template <int Channels, int Parts = parts>
 class WindowAdder {
 public:
+    // A lone active running sum stays in registers through the segment; several
+    // take each bar in memory.
+    template <int Used>
+    struct Held {
+        SquareSums<Used, Parts> squares;
+        LaneVec running[Used][Parts];
+        bool lone;
+    };
+
     explicit WindowAdder(LaneWindowSums<Channels>& sums, int firstPart = 0) : sums_(sums), firstPart_(firstPart) {}
 
-    void start() {
-        sums_.start(firstPart_ * lanesPerVector, Parts * lanesPerVector);
-        squares_.clear();
-        for (int c = 0; c < Channels; ++c)
-            for (int r = 0; r < Parts; ++r) running_[c][r] = hn::Zero(LaneTag());
-        held_ = -1;
+    void start() { sums_.start(firstPart_ * lanesPerVector, Parts * lanesPerVector); }
+
+    // The end of the segment from `bar`, once the boundaries up to it are crossed.
+    int reach(int bar, int n) {
+        sums_.reach(bar);
+        return std::min(sums_.nextBoundary(), n);
     }
 
-    HWY_INLINE void add(int bar, const LaneVec (&daily)[Channels][Parts]) {
-        if (HWY_UNLIKELY(bar >= sums_.nextBoundary())) cross(bar);
-        if (sums_.withSquares()) squares_.add(daily);
-        if (held_ >= 0) {
-            for (int c = 0; c < Channels; ++c)
-                for (int r = 0; r < Parts; ++r) running_[c][r] = hn::Add(running_[c][r], daily[c][r]);
+    template <int Used>
+    HWY_INLINE Held<Used> hold() {
+        Held<Used> held;
+        if (sums_.withSquares()) held.squares.load(sums_, firstPart_);
+        held.lone = sums_.active().size() == 1;
+        for (int c = 0; c < Used; ++c)
+            for (int r = 0; r < Parts; ++r)
+                held.running[c][r] = held.lone ? hn::Load(LaneTag(), lone(c) + r * lanesPerVector) : hn::Zero(LaneTag());
+        return held;
+    }
+
+    template <int Used>
+    HWY_INLINE void add(Held<Used>& held, const LaneVec (&daily)[Channels][Parts]) {
+        if (sums_.withSquares()) held.squares.add(daily);
+        if (held.lone) {
+            for (int c = 0; c < Used; ++c)
+                for (int r = 0; r < Parts; ++r) held.running[c][r] = hn::Add(held.running[c][r], daily[c][r]);
             return;
         }
         for (const int sum : sums_.active())
-            for (int c = 0; c < Channels; ++c) {
+            for (int c = 0; c < Used; ++c) {
                 double* running = sums_.running(sum, c).lane + firstPart_ * lanesPerVector;
                 for (int r = 0; r < Parts; ++r) {
                     double* at = running + r * lanesPerVector;
@@ -73,37 +100,21 @@ public:
             }
     }
 
-    void finish() {
-        release();
-        sums_.finish();
-        squares_.storeInto(sums_, firstPart_);
+    template <int Used>
+    HWY_INLINE void release(const Held<Used>& held) {
+        if (sums_.withSquares()) held.squares.store(sums_, firstPart_);
+        if (!held.lone) return;
+        for (int c = 0; c < Used; ++c)
+            for (int r = 0; r < Parts; ++r) hn::Store(held.running[c][r], LaneTag(), lone(c) + r * lanesPerVector);
     }
 
+    void finish() { sums_.finish(); }
+
 private:
-    // A lone active running sum stays in registers between the plan's
-    // boundaries; it goes back to memory before one is crossed.
-    void cross(int bar) {
-        release();
-        sums_.reach(bar);
-        if (sums_.active().size() != 1) return;
-        held_ = sums_.active()[0];
-        for (int c = 0; c < Channels; ++c)
-            for (int r = 0; r < Parts; ++r)
-                running_[c][r] = hn::Load(LaneTag(), sums_.running(held_, c).lane + (firstPart_ + r) * lanesPerVector);
-    }
-    void release() {
-        if (held_ < 0) return;
-        for (int c = 0; c < Channels; ++c)
-            for (int r = 0; r < Parts; ++r)
-                hn::Store(running_[c][r], LaneTag(), sums_.running(held_, c).lane + (firstPart_ + r) * lanesPerVector);
-        held_ = -1;
-    }
+    double* lone(int channel) { return sums_.running(sums_.active()[0], channel).lane + firstPart_ * lanesPerVector; }
 
     LaneWindowSums<Channels>& sums_;
     int firstPart_;
-    SquareSums<Channels, Parts> squares_;
-    LaneVec running_[Channels][Parts];
-    int held_ = -1;
 };
 
 // Adds the first `count` bars of `chunk` (per bar and channel, Parts
@@ -163,44 +174,71 @@ constexpr bool gatherInChunks = true;
 template <int Channels, int Parts = parts>
 class ChunkedWindowAdder {
 public:
+    // The sums of squares, and where the segment's next bar goes in the chunk
+    // (nowhere when no running sum takes the bars).
+    template <int Used>
+    struct Held {
+        SquareSums<Used, Parts> squares;
+        double* to;
+    };
+
     explicit ChunkedWindowAdder(LaneWindowSums<Channels>& sums, int firstPart = 0)
         : sums_(sums), firstPart_(firstPart), chunk_(sums.chunk()) {}
 
     void start() {
         sums_.start(firstPart_ * lanesPerVector, Parts * lanesPerVector);
-        squares_.clear();
         buffered_ = 0;
         gathering_ = false;
     }
 
-    HWY_INLINE void add(int bar, const LaneVec (&daily)[Channels][Parts]) {
-        if (HWY_UNLIKELY(bar >= sums_.nextBoundary())) cross(bar);
-        if (sums_.withSquares()) squares_.add(daily);
-        if (!gathering_) return;
-        double* to = chunk_ + buffered_ * perBar;
+    // The end of the segment from `bar`: the next boundary, or where the chunk is full.
+    int reach(int bar, int n) {
+        if (bar >= sums_.nextBoundary()) {
+            // The chunk goes to the running sums that took its bars before a
+            // boundary is crossed.
+            flush();
+            sums_.reach(bar);
+            gathering_ = !sums_.active().empty();
+        } else if (buffered_ == ledgerChunkBars) {
+            flush();
+        }
+        const int end = std::min(sums_.nextBoundary(), n);
+        return gathering_ ? std::min(end, bar + ledgerChunkBars - buffered_) : end;
+    }
+
+    template <int Used>
+    HWY_INLINE Held<Used> hold() {
+        Held<Used> held;
+        if (sums_.withSquares()) held.squares.load(sums_, firstPart_);
+        held.to = gathering_ ? chunk_ + buffered_ * perBar : nullptr;
+        return held;
+    }
+
+    template <int Used>
+    HWY_INLINE void add(Held<Used>& held, const LaneVec (&daily)[Channels][Parts]) {
+        if (sums_.withSquares()) held.squares.add(daily);
+        if (held.to == nullptr) return;
         for (int c = 0; c < Channels; ++c)
-            for (int r = 0; r < Parts; ++r) hn::Store(daily[c][r], LaneTag(), to + (c * Parts + r) * lanesPerVector);
-        if (HWY_UNLIKELY(++buffered_ == ledgerChunkBars)) flush();
+            for (int r = 0; r < Parts; ++r) hn::Store(daily[c][r], LaneTag(), held.to + (c * Parts + r) * lanesPerVector);
+        held.to += perBar;
+    }
+
+    template <int Used>
+    HWY_INLINE void release(const Held<Used>& held) {
+        if (sums_.withSquares()) held.squares.store(sums_, firstPart_);
+        if (held.to != nullptr) buffered_ = static_cast<int>((held.to - chunk_) / perBar);
     }
 
     void finish() {
         flush();
         sums_.finish();
-        squares_.storeInto(sums_, firstPart_);
     }
 
 private:
     static constexpr int perBar = Channels * Parts * lanesPerVector;
     static_assert(perBar <= lanes::width * Channels, "a bar's lanes fit the sums' chunk");
 
-    // The chunk goes to the running sums that took its bars before a
-    // boundary is crossed.
-    HWY_INLINE void cross(int bar) {
-        flush();
-        sums_.reach(bar);
-        gathering_ = !sums_.active().empty();
-    }
-    HWY_INLINE void flush() {
+    void flush() {
         if (buffered_ == 0) return;
         addChunk<Parts>(sums_, chunk_, buffered_, firstPart_ * lanesPerVector);
         buffered_ = 0;
@@ -209,7 +247,6 @@ private:
     LaneWindowSums<Channels>& sums_;
     int firstPart_;
     double* chunk_;
-    SquareSums<Channels, Parts> squares_;
     int buffered_ = 0;
     bool gathering_ = false;
 };
