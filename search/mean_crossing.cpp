@@ -235,8 +235,12 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
         ledgerWindows.add(held, daily);
     };
 
+    // Up to bar smallestWarmUp + span + 1 every lane of every span stays flat,
+    // so those bars add the table's flat entry, exactly 0.0, to sums that start
+    // at 0.0: the loop starts after them.
     const int settled = std::clamp(latestWarmUp + span + Spans + 1, 1, std::max(n, 1));
-    eachSegment<Spans>(ledgerWindows, n, [&](int from, int end, auto& held) HWY_ATTR {
+    const int firstMoving = std::clamp(smallestWarmUp + span + 2, 1, std::max(n, 1));
+    eachSegment<Spans>(ledgerWindows, firstMoving, n, [&](int from, int end, auto& held) HWY_ATTR {
         int i = from;
         for (; i < std::min(end, settled); ++i) step(std::true_type{}, i, held);
         for (; i < end; ++i) step(std::false_type{}, i, held);

@@ -165,7 +165,7 @@ private:
 // it back to memory:
 //
 //   adder.start();
-//   for (int bar = 1; bar < n;) {
+//   for (int bar = first; bar < n;) {
 //       const int end = adder.reach(bar, n);   // crosses the boundaries up to bar
 //       auto held = adder.template hold<Used>();
 //       for (; bar < end; ++bar) adder.add(held, daily P&L of bar);
@@ -176,12 +176,14 @@ private:
 // eachSegment runs that loop. A pass adds only its first Used channels (a
 // pass of fewer spans than channels); the others keep their zero sums.
 
-// Runs segment(from, end, held) for the segments of bars 1 .. n-1 in order,
-// with the registers the adder holds through each.
+// Runs segment(from, end, held) for the segments of bars first .. n-1 in
+// order, with the registers the adder holds through each. Bars before `first`
+// (at least 1) must add exactly 0.0 everywhere: the sums they would take stay
+// 0.0.
 template <int Used, class Adder, class Segment>
-HWY_INLINE void eachSegment(Adder& adder, int n, Segment&& segment) {
+HWY_INLINE void eachSegment(Adder& adder, int first, int n, Segment&& segment) {
     adder.start();
-    for (int bar = 1; bar < n;) {
+    for (int bar = first; bar < n;) {
         const int end = adder.reach(bar, n);
         auto held = adder.template hold<Used>();
         segment(bar, end, held);
@@ -225,7 +227,7 @@ HWY_INLINE void finalReturnsOfPart(const PnlTable& table, const Positions& posit
     LaneIntVec previous[Channels];
     for (int c = 0; c < Channels; ++c) sum[c] = hn::Zero(d);
     positions.at(0, r, previous);
-    eachSegment<Channels>(windows, table.historyLength(), [&](int from, int end, auto& held) HWY_ATTR {
+    eachSegment<Channels>(windows, 1, table.historyLength(), [&](int from, int end, auto& held) HWY_ATTR {
         for (int i = from; i < end; ++i) {
             LaneIntVec current[Channels], key[Channels];
             positions.at(i, r, current);
