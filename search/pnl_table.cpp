@@ -16,6 +16,15 @@ PnlTable::PnlTable(const Product& product) : n_(product.historyLength() > 0 ? pr
         for (int p = Short; p <= Long; ++p)
             for (int q = Short; q <= Long; ++q) v[entryIndex(p, q)] = *dayPnl(p, q, o, cl, previous, c, u);
     }
+    moving_.assign(static_cast<std::size_t>(n_) * 4, 0.0);
+    for (int i = 0; i < n_; ++i) {
+        const double* v = row(i);
+        double* m = &moving_[static_cast<std::size_t>(i) * 4];
+        m[0] = v[entryIndex(Long, Long)];
+        m[1] = v[entryIndex(Long, Short)];
+        m[2] = v[entryIndex(Short, Long)];
+        m[3] = v[entryIndex(Short, Short)];
+    }
 }
 
 double PnlTable::finalReturn(const std::int8_t* positions) const {

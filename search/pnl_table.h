@@ -28,10 +28,16 @@ public:
 
     // The nine entries of bar i, at entryIndex(p, q); 16 doubles can be read from here.
     const double* row(int i) const { return values_.data() + static_cast<std::size_t>(i) * 9; }
+    // The four entries of bar i where yesterday and today are each long or
+    // short, in pairs by yesterday's position, today's long first: (long,
+    // long), (long, short), (short, long), (short, short). AVX2 reads a pair
+    // per 128-bit load.
+    const double* movingRow(int i) const { return moving_.data() + static_cast<std::size_t>(i) * 4; }
 
 private:
     // entry(i, p, q) = values_[9 * i + entryIndex(p, q)], then padding
     std::vector<double> values_;
+    std::vector<double> moving_;
     int n_ = 0;
 };
 

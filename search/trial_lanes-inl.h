@@ -159,6 +159,31 @@ private:
     LaneVec low_ = hn::Zero(LaneTag()), high_ = hn::Zero(LaneTag());
 };
 
+#if HWY_TARGET == HWY_AVX2
+// The P&L table row of one bar for lanes that are long or short on both days,
+// picked by two signs instead of a key: today's chooses within the pair of
+// yesterday's position (one in-lane permute per pair), yesterday's the pair
+// (one blend). Four operations where the key and RowPicker take eight, and no
+// code constants in the registers.
+class MovingPicker {
+public:
+    explicit MovingPicker(const double* movingRow)
+        : yesterdayLong_(_mm256_broadcast_pd(reinterpret_cast<const __m128d*>(movingRow))),
+          yesterdayShort_(_mm256_broadcast_pd(reinterpret_cast<const __m128d*>(movingRow + 2))) {}
+
+    // Short where the sign bit of `today` (`yesterday`) is set, long where not.
+    HWY_INLINE LaneVec pick(LaneVec yesterday, LaneVec today) const {
+        // vpermilpd reads bit 1 of each index: the sign bit shifted there.
+        const __m256i within = _mm256_srli_epi64(_mm256_castpd_si256(today.raw), 62);
+        return LaneVec{_mm256_blendv_pd(_mm256_permutevar_pd(yesterdayLong_, within),
+                                        _mm256_permutevar_pd(yesterdayShort_, within), yesterday.raw)};
+    }
+
+private:
+    __m256d yesterdayLong_, yesterdayShort_;
+};
+#endif
+
 // A ledger's adders (window_sums-inl.h) take a pass's bars in segments, so
 // that what they add to stays in the kernel's own registers between two
 // boundaries of the plan, instead of in the adder, where every bar would store
