@@ -175,14 +175,17 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
 
     // With movingPick the settled bars carry yesterday's difference instead of
     // its code: its sign for a moving lane, or differenceOfCode after the
-    // exact comparison; a span with a flat lane yesterday has its bit in
-    // flatYesterday and takes the exact comparison's pick.
-    LaneVec previousDifference[Spans];
-    unsigned flatYesterday = 0;
+    // exact comparison. A span with a flat lane yesterday cannot take the
+    // moving pick: its margin is infinite until then, so that the one test
+    // of the margin sends it to the exact comparison's pick.
+    LaneVec previousDifference[Spans], movingMargin[Spans];
+    const auto marginAfter = [&](int p, LaneIntVec code) HWY_ATTR {
+        return hn::AllFalse(di, hn::Eq(code, flatCode())) ? margin[p] : hn::Inf(d);
+    };
     const auto carryDifferences = [&]() HWY_ATTR {
         for (int p = 0; p < Spans; ++p) {
             previousDifference[p] = differenceOfCode(previousCarried[p]);
-            if (!hn::AllFalse(di, hn::Eq(previousCarried[p], flatCode()))) flatYesterday |= 1u << p;
+            movingMargin[p] = marginAfter(p, previousCarried[p]);
         }
     };
 
@@ -229,21 +232,18 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
             HWY_UNROLL(4)
             for (int p = 0; p < Spans; ++p) {
                 const LaneVec difference = hn::Sub(hn::Mul(value, divisor[p]), window[p]);
-                const bool clear = hn::AllTrue(d, hn::Gt(hn::Abs(difference), margin[p]));
-                if (HWY_LIKELY(clear && (flatYesterday >> p & 1u) == 0)) {
+                if (HWY_LIKELY(hn::AllTrue(d, hn::Gt(hn::Abs(difference), movingMargin[p])))) {
                     daily[p][0] = moving.pick(previousDifference[p], difference);
                     previousDifference[p] = difference;
                     continue;
                 }
                 const LaneVec before = previousDifference[p];
                 const LaneIntVec yesterday = codeOf(hn::Lt(before, hn::Zero(d)), hn::Gt(before, hn::Zero(d)));
+                const bool clear = hn::AllTrue(d, hn::Gt(hn::Abs(difference), margin[p]));
                 const LaneIntVec current = exactCrossingCode(value, window[p], divisor[p], difference, clear);
                 daily[p][0] = RowPicker(table.row(i)).pick(keyOf(yesterday, current));
                 previousDifference[p] = differenceOfCode(current);
-                if (hn::AllFalse(di, hn::Eq(current, flatCode())))
-                    flatYesterday &= ~(1u << p);
-                else
-                    flatYesterday |= 1u << p;
+                movingMargin[p] = marginAfter(p, current);
             }
 #endif
         } else {
