@@ -104,27 +104,20 @@ HWY_INLINE LaneVec crossingMargin(LaneVec largest, int span) {
     return hn::Add(hn::Mul(hn::Mul(largest, hn::Set(d, span)), hn::Set(d, 0x1p-50)), hn::Set(d, 2 * DBL_MIN));
 }
 
-// Whether the settled bars test the four spans' margins with one branch
-// instead of one per span: 1.5 % faster on AVX-512, but on AVX2 the four
-// differences it keeps at once crowd the 16 registers (5 % slower).
-#if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
-constexpr bool oneMarginTestPerBar = true;
-#else
-constexpr bool oneMarginTestPerBar = false;
-#endif
-
 // Whether the settled bars carry yesterday's difference and pick moving
-// lanes' entries by sign (MovingPicker): on AVX2 the kernel 12-15 % quicker
-// (fewer operations and registers than the key); AVX-512's one-permute pick
-// already takes fewer.
-constexpr bool movingPick = HWY_TARGET == HWY_AVX2;
-static_assert(!(movingPick && carryTripled), "the moving pick reads codes as they are");
+// lanes' entries by sign (MovingPicker) rather than by key (RowPicker): the
+// kernel 12-15 % quicker on AVX2 (fewer operations and registers, no permute
+// across 128-bit lanes), 2-3 % on AVX-512.
+constexpr bool movingPick = HWY_TARGET == HWY_AVX2 || HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL;
 
-// A code as a difference of its sign: -1.0, 1.0 or 0.0 for flat.
-HWY_INLINE LaneVec differenceOfCode(LaneIntVec code) {
+// A code, or a code as carried, as a difference of its sign: -1.0, 1.0 or 0.0 for flat.
+HWY_INLINE LaneVec differenceOfCode(LaneIntVec code, bool asCarried) {
     const LaneTag d;
-    return hn::IfThenElse(hn::RebindMask(d, hn::Eq(code, codeVector(-1))), hn::Set(d, -1.0),
-                          hn::IfThenElse(hn::RebindMask(d, hn::Eq(code, codeVector(1))), hn::Set(d, 1.0), hn::Zero(d)));
+    const auto form = [&](std::int64_t position) HWY_ATTR {
+        return asCarried ? carried(codeVector(position)) : codeVector(position);
+    };
+    return hn::IfThenElse(hn::RebindMask(d, hn::Eq(code, form(-1))), hn::Set(d, -1.0),
+                          hn::IfThenElse(hn::RebindMask(d, hn::Eq(code, form(1))), hn::Set(d, 1.0), hn::Zero(d)));
 }
 
 // Final returns of spans span .. span + Spans - 1 in one pass over the bars
@@ -179,13 +172,13 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
     // moving pick: its margin is infinite until then, so that the one test
     // of the margin sends it to the exact comparison's pick.
     LaneVec previousDifference[Spans], movingMargin[Spans];
-    const auto marginAfter = [&](int p, LaneIntVec code) HWY_ATTR {
-        return hn::AllFalse(di, hn::Eq(code, flatCode())) ? margin[p] : hn::Inf(d);
+    const auto marginAfter = [&](int p, LaneIntVec code, LaneIntVec flat) HWY_ATTR {
+        return hn::AllFalse(di, hn::Eq(code, flat)) ? margin[p] : hn::Inf(d);
     };
     const auto carryDifferences = [&]() HWY_ATTR {
         for (int p = 0; p < Spans; ++p) {
-            previousDifference[p] = differenceOfCode(previousCarried[p]);
-            movingMargin[p] = marginAfter(p, previousCarried[p]);
+            previousDifference[p] = differenceOfCode(previousCarried[p], true);
+            movingMargin[p] = marginAfter(p, previousCarried[p], carried(flatCode()));
         }
     };
 
@@ -225,7 +218,7 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
                 previousCarried[p] = carried(current);
             }
         } else if constexpr (movingPick) {
-#if HWY_TARGET == HWY_AVX2
+#if HWY_TARGET == HWY_AVX2 || HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
             const MovingPicker moving(table.movingRow(i));
             LaneVec window[Spans];
             settledWindows(k, value, window);
@@ -242,8 +235,8 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
                 const bool clear = hn::AllTrue(d, hn::Gt(hn::Abs(difference), margin[p]));
                 const LaneIntVec current = exactCrossingCode(value, window[p], divisor[p], difference, clear);
                 daily[p][0] = RowPicker(table.row(i)).pick(keyOf(yesterday, current));
-                previousDifference[p] = differenceOfCode(current);
-                movingMargin[p] = marginAfter(p, current);
+                previousDifference[p] = differenceOfCode(current, false);
+                movingMargin[p] = marginAfter(p, current, flatCode());
             }
 #endif
         } else {
@@ -264,26 +257,12 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
                 daily[p][0] = picker.pick(keyOfCarried(previousCarried[p], current));
                 previousCarried[p] = carried(current);
             };
-            if constexpr (oneMarginTestPerBar) {
-                // A bar with a near tie in any span takes the exact
-                // comparison in all four.
-                auto clear = clearOf(0);
-                for (int p = 1; p < Spans; ++p) clear = hn::And(clear, clearOf(p));
-                if (HWY_LIKELY(hn::AllTrue(d, clear))) {
-                    HWY_UNROLL(4)
-                    for (int p = 0; p < Spans; ++p) follow(p);
-                } else {
-                    HWY_UNROLL(4)
-                    for (int p = 0; p < Spans; ++p) divide(p);
-                }
-            } else {
-                HWY_UNROLL(4)
-                for (int p = 0; p < Spans; ++p) {
-                    if (HWY_LIKELY(hn::AllTrue(d, clearOf(p))))
-                        follow(p);
-                    else
-                        divide(p);
-                }
+            HWY_UNROLL(4)
+            for (int p = 0; p < Spans; ++p) {
+                if (HWY_LIKELY(hn::AllTrue(d, clearOf(p))))
+                    follow(p);
+                else
+                    divide(p);
             }
         }
         for (int p = 0; p < Spans; ++p) sum[p] = hn::Add(sum[p], daily[p][0]);

@@ -159,28 +159,41 @@ private:
     LaneVec low_ = hn::Zero(LaneTag()), high_ = hn::Zero(LaneTag());
 };
 
-#if HWY_TARGET == HWY_AVX2
+#if HWY_TARGET == HWY_AVX2 || HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
 // The P&L table row of one bar for lanes that are long or short on both days,
 // picked by two signs instead of a key: today's chooses within the pair of
 // yesterday's position (one in-lane permute per pair), yesterday's the pair
-// (one blend). Four operations where the key and RowPicker take eight, and no
-// code constants in the registers.
+// (one blend). Fewer operations than the key and RowPicker, none of them
+// across 128-bit lanes, and no code constants in the registers.
 class MovingPicker {
 public:
+#if HWY_TARGET == HWY_AVX2
     explicit MovingPicker(const double* movingRow)
-        : yesterdayLong_(_mm256_broadcast_pd(reinterpret_cast<const __m128d*>(movingRow))),
-          yesterdayShort_(_mm256_broadcast_pd(reinterpret_cast<const __m128d*>(movingRow + 2))) {}
+        : yesterdayLong_(LaneVec{_mm256_broadcast_pd(reinterpret_cast<const __m128d*>(movingRow))}),
+          yesterdayShort_(LaneVec{_mm256_broadcast_pd(reinterpret_cast<const __m128d*>(movingRow + 2))}) {}
+#else
+    explicit MovingPicker(const double* movingRow)
+        : yesterdayLong_(LaneVec{_mm512_broadcast_f64x2(_mm_loadu_pd(movingRow))}),
+          yesterdayShort_(LaneVec{_mm512_broadcast_f64x2(_mm_loadu_pd(movingRow + 2))}) {}
+#endif
 
     // Short where the sign bit of `today` (`yesterday`) is set, long where not.
     HWY_INLINE LaneVec pick(LaneVec yesterday, LaneVec today) const {
         // vpermilpd reads bit 1 of each index: the sign bit shifted there.
-        const __m256i within = _mm256_srli_epi64(_mm256_castpd_si256(today.raw), 62);
-        return LaneVec{_mm256_blendv_pd(_mm256_permutevar_pd(yesterdayLong_, within),
-                                        _mm256_permutevar_pd(yesterdayShort_, within), yesterday.raw)};
+        const hn::RebindToUnsigned<LaneTag> du;
+        const auto within = hn::ShiftRight<62>(hn::BitCast(du, today));
+#if HWY_TARGET == HWY_AVX2
+        return LaneVec{_mm256_blendv_pd(_mm256_permutevar_pd(yesterdayLong_.raw, within.raw),
+                                        _mm256_permutevar_pd(yesterdayShort_.raw, within.raw), yesterday.raw)};
+#else
+        return LaneVec{_mm512_mask_blend_pd(_mm512_movepi64_mask(_mm512_castpd_si512(yesterday.raw)),
+                                            _mm512_permutevar_pd(yesterdayLong_.raw, within.raw),
+                                            _mm512_permutevar_pd(yesterdayShort_.raw, within.raw))};
+#endif
     }
 
 private:
-    __m256d yesterdayLong_, yesterdayShort_;
+    LaneVec yesterdayLong_, yesterdayShort_;
 };
 #endif
 
