@@ -108,7 +108,7 @@ HWY_INLINE LaneVec crossingMargin(LaneVec largest, int span) {
 // lanes' entries by sign (MovingPicker) rather than by key (RowPicker): the
 // kernel 12-15 % quicker on AVX2 (fewer operations and registers, no permute
 // across 128-bit lanes), 2-3 % on AVX-512.
-constexpr bool movingPick = HWY_TARGET == HWY_AVX2 || HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL;
+constexpr bool movingPick = VARKEL_MOVING_PICKER;
 
 // A code, or a code as carried, as a difference of its sign: -1.0, 1.0 or 0.0 for flat.
 HWY_INLINE LaneVec differenceOfCode(LaneIntVec code, bool asCarried) {
@@ -218,7 +218,7 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
                 previousCarried[p] = carried(current);
             }
         } else if constexpr (movingPick) {
-#if HWY_TARGET == HWY_AVX2 || HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
+#if VARKEL_MOVING_PICKER
             const MovingPicker moving(table.movingRow(i));
             LaneVec window[Spans];
             settledWindows(k, value, window);
@@ -234,7 +234,7 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
                 const LaneIntVec yesterday = codeOf(hn::Lt(before, hn::Zero(d)), hn::Gt(before, hn::Zero(d)));
                 const bool clear = hn::AllTrue(d, hn::Gt(hn::Abs(difference), margin[p]));
                 const LaneIntVec current = exactCrossingCode(value, window[p], divisor[p], difference, clear);
-                daily[p][0] = RowPicker(table.row(i)).pick(keyOf(yesterday, current));
+                daily[p][0] = picker.pick(keyOf(yesterday, current));
                 previousDifference[p] = differenceOfCode(current, false);
                 movingMargin[p] = marginAfter(p, current, flatCode());
             }

@@ -30,8 +30,8 @@ public:
     const double* row(int i) const { return values_.data() + static_cast<std::size_t>(i) * 9; }
     // The four entries of bar i where yesterday and today are each long or
     // short, in pairs by yesterday's position, today's long first: (long,
-    // long), (long, short), (short, long), (short, short). AVX2 reads a pair
-    // per 128-bit load.
+    // long), (long, short), (short, long), (short, short). AVX2 and AVX-512
+    // read a pair per 128-bit load.
     const double* movingRow(int i) const { return moving_.data() + static_cast<std::size_t>(i) * 4; }
 
 private:

@@ -159,7 +159,15 @@ private:
     LaneVec low_ = hn::Zero(LaneTag()), high_ = hn::Zero(LaneTag());
 };
 
+// Whether the target has MovingPicker (in-lane permutes by a variable index).
+#undef VARKEL_MOVING_PICKER
 #if HWY_TARGET == HWY_AVX2 || HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
+#define VARKEL_MOVING_PICKER 1
+#else
+#define VARKEL_MOVING_PICKER 0
+#endif
+
+#if VARKEL_MOVING_PICKER
 // The P&L table row of one bar for lanes that are long or short on both days,
 // picked by two signs instead of a key: today's chooses within the pair of
 // yesterday's position (one in-lane permute per pair), yesterday's the pair

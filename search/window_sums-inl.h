@@ -1,8 +1,8 @@
 // The vector side of window_sums.h: adds each bar's daily P&L of eight lanes
-// (per channel) to the running sums that take the bar, and keeps the sums of
-// squares in registers for the whole pass (and a running sum too, while it is
-// the only one that takes the bars; or the bars of several, gathered in
-// chunks). Included once per target (see trial_lanes-inl.h).
+// (per channel) to the running sums that take the bar, keeping the sums of
+// squares in registers through each segment of bars (and a running sum too,
+// while it is the only one that takes the bars; or the bars of several,
+// gathered in chunks). Included once per target (see trial_lanes-inl.h).
 
 #if defined(VARKEL_SEARCH_WINDOW_SUMS_INL_H_) == defined(HWY_TARGET_TOGGLE)
 #ifdef VARKEL_SEARCH_WINDOW_SUMS_INL_H_
@@ -22,33 +22,40 @@ HWY_BEFORE_NAMESPACE();
 namespace varkel::HWY_NAMESPACE {
 
 // The sums of squares of the channels a pass uses (the first Used), kept in
-// registers through a segment of bars and in the window sums between them.
+// registers through a segment of bars and in the window sums between them;
+// nothing when the ledger takes no squares.
 template <int Used, int Parts>
 struct SquareSums {
     LaneVec sum[Used][Parts];
+    bool on;
 
     template <int Channels>
     HWY_INLINE void load(LaneWindowSums<Channels>& sums, int firstPart) {
+        on = sums.withSquares();
+        if (!on) return;
         for (int c = 0; c < Used; ++c)
             for (int r = 0; r < Parts; ++r)
                 sum[c][r] = hn::Load(LaneTag(), sums.squares(c).lane + (firstPart + r) * lanesPerVector);
     }
     template <int Channels>
     HWY_INLINE void add(const LaneVec (&daily)[Channels][Parts]) {
+        if (!on) return;
         for (int c = 0; c < Used; ++c)
             for (int r = 0; r < Parts; ++r) sum[c][r] = hn::Add(sum[c][r], hn::Mul(daily[c][r], daily[c][r]));
     }
     template <int Channels>
     HWY_INLINE void store(LaneWindowSums<Channels>& sums, int firstPart) const {
+        if (!on) return;
         for (int c = 0; c < Used; ++c)
             for (int r = 0; r < Parts; ++r)
                 hn::Store(sum[c][r], LaneTag(), sums.squares(c).lane + (firstPart + r) * lanesPerVector);
     }
 };
 
-// Takes the registers `firstPart` .. firstPart + Parts - 1 of each bar's
-// lanes; passes over the other registers may follow with their own adder.
-// The adder of plans whose running sums never overlap (see eachSegment).
+// The adder of plans whose running sums never overlap (see eachSegment in
+// trial_lanes-inl.h). It takes the registers `firstPart` .. firstPart + Parts
+// - 1 of each bar's lanes; passes over the other registers may follow with
+// their own adder.
 template <int Channels, int Parts = parts>
 class WindowAdder {
 public:
@@ -74,7 +81,7 @@ public:
     template <int Used>
     HWY_INLINE Held<Used> hold() {
         Held<Used> held;
-        if (sums_.withSquares()) held.squares.load(sums_, firstPart_);
+        held.squares.load(sums_, firstPart_);
         held.lone = sums_.active().size() == 1;
         for (int c = 0; c < Used; ++c)
             for (int r = 0; r < Parts; ++r)
@@ -84,7 +91,7 @@ public:
 
     template <int Used>
     HWY_INLINE void add(Held<Used>& held, const LaneVec (&daily)[Channels][Parts]) {
-        if (sums_.withSquares()) held.squares.add(daily);
+        held.squares.add(daily);
         if (held.lone) {
             for (int c = 0; c < Used; ++c)
                 for (int r = 0; r < Parts; ++r) held.running[c][r] = hn::Add(held.running[c][r], daily[c][r]);
@@ -102,7 +109,7 @@ public:
 
     template <int Used>
     HWY_INLINE void release(const Held<Used>& held) {
-        if (sums_.withSquares()) held.squares.store(sums_, firstPart_);
+        held.squares.store(sums_, firstPart_);
         if (!held.lone) return;
         for (int c = 0; c < Used; ++c)
             for (int r = 0; r < Parts; ++r) hn::Store(held.running[c][r], LaneTag(), lone(c) + r * lanesPerVector);
@@ -170,7 +177,7 @@ constexpr bool gatherInChunks = true;
 // daily P&L in the sums' chunk, which goes to the running sums at each
 // boundary of the plan and when it is full, each sum held in a register over
 // the chunk's bars in bar order: every window is still summed in bar order
-// from 0.0. The sums of squares stay in registers for the whole pass.
+// from 0.0. The chunk takes every channel (a pass's unused ones add zeros).
 template <int Channels, int Parts = parts>
 class ChunkedWindowAdder {
 public:
@@ -209,14 +216,14 @@ public:
     template <int Used>
     HWY_INLINE Held<Used> hold() {
         Held<Used> held;
-        if (sums_.withSquares()) held.squares.load(sums_, firstPart_);
+        held.squares.load(sums_, firstPart_);
         held.to = gathering_ ? chunk_ + buffered_ * perBar : nullptr;
         return held;
     }
 
     template <int Used>
     HWY_INLINE void add(Held<Used>& held, const LaneVec (&daily)[Channels][Parts]) {
-        if (sums_.withSquares()) held.squares.add(daily);
+        held.squares.add(daily);
         if (held.to == nullptr) return;
         for (int c = 0; c < Channels; ++c)
             for (int r = 0; r < Parts; ++r) hn::Store(daily[c][r], LaneTag(), held.to + (c * Parts + r) * lanesPerVector);
@@ -225,7 +232,7 @@ public:
 
     template <int Used>
     HWY_INLINE void release(const Held<Used>& held) {
-        if (sums_.withSquares()) held.squares.store(sums_, firstPart_);
+        held.squares.store(sums_, firstPart_);
         if (held.to != nullptr) buffered_ = static_cast<int>((held.to - chunk_) / perBar);
     }
 
