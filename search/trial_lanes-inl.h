@@ -220,7 +220,9 @@ private:
 //   adder.finish();
 //
 // eachSegment runs that loop. A pass adds only its first Used channels (a
-// pass of fewer spans than channels); the others keep their zero sums.
+// pass of fewer spans than channels); the others keep their zero sums. An
+// adder whose takesBlocks is set may instead take a segment's bars a block
+// at a time, adder.addBlock(held, block, count) (see window_sums-inl.h).
 
 // Runs segment(from, end, held) for the segments of bars first .. n-1 in
 // order, with the registers the adder holds through each. Bars before `first`
@@ -244,6 +246,7 @@ HWY_INLINE void eachSegment(Adder& adder, int first, int n, Segment&& segment) {
 struct NoWindowAdder {
     template <int Used>
     struct Held {};
+    static constexpr bool takesBlocks = false;
     void start() {}
     int reach(int, int n) { return n; }
     template <int Used>
