@@ -120,11 +120,6 @@ HWY_INLINE LaneVec differenceOfCode(LaneIntVec code, bool asCarried) {
                           hn::IfThenElse(hn::RebindMask(d, hn::Eq(code, form(1))), hn::Set(d, 1.0), hn::Zero(d)));
 }
 
-// Bars per block where the ledger's adder takes them in blocks (4 KB of AVX2
-// lanes for four spans: the block stays in L1 between the kernel's stores and
-// the adder's loads).
-constexpr int blockBars = 32;
-
 // Final returns of spans span .. span + Spans - 1 in one pass over the bars
 // for the lanes of register `r`, growing the windows by Spans bars on the way
 // (up to four independent sums keep the adder busy, and one register's state
@@ -191,7 +186,7 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
     // stores each bar's daily P&L (at `slot`), and nothing it adds to needs
     // a register of its own.
     constexpr bool inBlocks = Windows::takesBlocks;
-    HWY_ALIGN double block[inBlocks ? blockBars * Spans * lanesPerVector : 1];
+    HWY_ALIGN double block[inBlocks ? ledgerBlockBars * Spans * lanesPerVector : 1];
     double* slot = block;
 
     // Bar k decides bar i = k + 1. Until every lane is past its warm-up, some
@@ -303,16 +298,13 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
         int i = from;
         if constexpr (inBlocks) {
             while (i < end) {
-                const int blockEnd = std::min(end, i + blockBars);
+                const int blockEnd = std::min(end, i + ledgerBlockBars);
                 const int count = blockEnd - i;
                 slot = block;
                 for (; i < std::min(blockEnd, settled); ++i) step(std::true_type{}, i, held);
                 if (movingPick && i == settled && i < blockEnd) carryDifferences();
                 for (; i < blockEnd; ++i) step(std::false_type{}, i, held);
-                for (int b = 0; b < count; ++b)
-                    for (int p = 0; p < Spans; ++p)
-                        sum[p] = hn::Add(sum[p], hn::Load(d, block + (b * Spans + p) * lanesPerVector));
-                ledgerWindows.addBlock(held, block, count);
+                addBlockTo(sum, ledgerWindows, held, block, count);
             }
         } else {
             for (; i < std::min(end, settled); ++i) step(std::true_type{}, i, held);

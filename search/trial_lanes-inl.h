@@ -17,6 +17,9 @@
 
 #include "search/pnl_table.h"
 #include "search/trial_lanes.h"
+#include "search/window_sums.h"
+
+#include <algorithm>
 
 #include <hwy/highway.h>
 
@@ -241,6 +244,17 @@ HWY_INLINE void eachSegment(Adder& adder, int first, int n, Segment&& segment) {
     adder.finish();
 }
 
+// A block of `count` bars' daily P&L (bar b's channel c at (b * Used + c)
+// registers) to the final returns `sum` of the first Used channels, in bar
+// order, and to the adder.
+template <int Used, class Adder>
+HWY_INLINE void addBlockTo(LaneVec (&sum)[Used], Adder& adder, typename Adder::template Held<Used>& held,
+                           const double* block, int count) {
+    for (int b = 0; b < count; ++b)
+        for (int c = 0; c < Used; ++c) sum[c] = hn::Add(sum[c], hn::Load(LaneTag(), block + (b * Used + c) * lanesPerVector));
+    adder.addBlock(held, block, count);
+}
+
 // For searches that record nothing: adds nothing, so the loops compile as if
 // it were not there (one segment of every bar).
 struct NoWindowAdder {
@@ -276,22 +290,40 @@ HWY_INLINE void finalReturnsOfPart(const PnlTable& table, const Positions& posit
     LaneIntVec previous[Channels];
     for (int c = 0; c < Channels; ++c) sum[c] = hn::Zero(d);
     positions.at(0, r, previous);
+    // Bar i's daily P&L, unless it is a bar to skip.
+    const auto dailyOf = [&](int i, LaneVec (&daily)[Channels][1]) HWY_ATTR __attribute__((always_inline)) {
+        LaneIntVec current[Channels], key[Channels];
+        positions.at(i, r, current);
+        for (int c = 0; c < Channels; ++c) {
+            key[c] = keyOf(previous[c], current[c]);
+            previous[c] = current[c];
+        }
+        if (skipFlat && allFlat(key)) return false;
+        const RowPicker picker(table.row(i));
+        for (int c = 0; c < Channels; ++c) daily[c][0] = picker.pick(key[c]);
+        return true;
+    };
+    // Bars left out take no place in a block.
+    HWY_ALIGN double block[Windows::takesBlocks ? ledgerBlockBars * Channels * lanesPerVector : 1];
     eachSegment<Channels>(windows, 1, table.historyLength(), [&](int from, int end, auto& held) HWY_ATTR {
-        for (int i = from; i < end; ++i) {
-            LaneIntVec current[Channels], key[Channels];
-            positions.at(i, r, current);
-            for (int c = 0; c < Channels; ++c) {
-                key[c] = keyOf(previous[c], current[c]);
-                previous[c] = current[c];
+        if constexpr (Windows::takesBlocks) {
+            for (int first = from; first < end; first += ledgerBlockBars) {
+                double* slot = block;
+                for (int i = first; i < std::min(end, first + ledgerBlockBars); ++i) {
+                    LaneVec daily[Channels][1];
+                    if (!dailyOf(i, daily)) continue;
+                    for (int c = 0; c < Channels; ++c) hn::Store(daily[c][0], d, slot + c * lanesPerVector);
+                    slot += Channels * lanesPerVector;
+                }
+                addBlockTo(sum, windows, held, block, static_cast<int>((slot - block) / (Channels * lanesPerVector)));
             }
-            if (skipFlat && allFlat(key)) continue;
-            const RowPicker picker(table.row(i));
-            LaneVec daily[Channels][1];
-            for (int c = 0; c < Channels; ++c) {
-                daily[c][0] = picker.pick(key[c]);
-                sum[c] = hn::Add(sum[c], daily[c][0]);
+        } else {
+            for (int i = from; i < end; ++i) {
+                LaneVec daily[Channels][1];
+                if (!dailyOf(i, daily)) continue;
+                for (int c = 0; c < Channels; ++c) sum[c] = hn::Add(sum[c], daily[c][0]);
+                windows.add(held, daily);
             }
-            windows.add(held, daily);
         }
     });
     for (int c = 0; c < Channels; ++c) hn::Store(sum[c], d, sums[c].lane + r * lanesPerVector);

@@ -1,8 +1,9 @@
 // The vector side of window_sums.h: adds each bar's daily P&L of eight lanes
 // (per channel) to the running sums that take the bar, keeping the sums of
 // squares in registers through each segment of bars (and a running sum too,
-// while it is the only one that takes the bars; or the bars of several,
-// gathered in chunks). Included once per target (see trial_lanes-inl.h).
+// while it is the only one that takes the bars). On targets with 16 vector
+// registers the loops hand over their bars a block at a time instead.
+// Included once per target (see trial_lanes-inl.h).
 
 #if defined(VARKEL_SEARCH_WINDOW_SUMS_INL_H_) == defined(HWY_TARGET_TOGGLE)
 #ifdef VARKEL_SEARCH_WINDOW_SUMS_INL_H_
@@ -62,13 +63,13 @@ struct SquareSums {
     }
 };
 
-// Adds the first `count` bars of `chunk` (per bar, the first Used channels,
+// Adds the first `count` bars of `block` (per bar, the first Used channels,
 // each Parts registers of lanes), in bar order, to the running sums sums[0 ..
 // Sums-1] of the lanes from `firstLane` on, each sum in a register over the
-// chunk.
+// block.
 template <int Sums, int Parts, int Used, int Channels>
-HWY_INLINE void addChunkTo(LaneWindowSums<Channels>& windowSums, const int* sums, const double* chunk, int count,
-                           int firstLane) {
+HWY_INLINE void addBlockToSums(LaneWindowSums<Channels>& windowSums, const int* sums, const double* block, int count,
+                               int firstLane) {
     constexpr int perChannel = Parts * lanesPerVector;
     double* at[Sums][Used];
     LaneVec total[Sums][Used][Parts];
@@ -80,7 +81,7 @@ HWY_INLINE void addChunkTo(LaneWindowSums<Channels>& windowSums, const int* sums
     for (int b = 0; b < count; ++b)
         for (int c = 0; c < Used; ++c)
             for (int r = 0; r < Parts; ++r) {
-                const LaneVec daily = hn::Load(LaneTag(), chunk + (b * Used + c) * perChannel + r * lanesPerVector);
+                const LaneVec daily = hn::Load(LaneTag(), block + (b * Used + c) * perChannel + r * lanesPerVector);
                 for (int s = 0; s < Sums; ++s) total[s][c][r] = hn::Add(total[s][c][r], daily);
             }
     for (int s = 0; s < Sums; ++s)
@@ -88,36 +89,38 @@ HWY_INLINE void addChunkTo(LaneWindowSums<Channels>& windowSums, const int* sums
             for (int r = 0; r < Parts; ++r) hn::Store(total[s][c][r], LaneTag(), at[s][c] + r * lanesPerVector);
 }
 
-// The chunk to every running sum that takes its bars, two sums at a time
-// (twice the independent additions per bar). Out of the kernel's loop, and
-// without the adder, which thus stays in the kernel's registers.
+// The block to every running sum that takes its bars, two sums at a time
+// (twice the independent additions per bar). Out of line: several sums at
+// once (the overlapping train windows of a walk-forward) are the rare case.
 template <int Parts, int Used, int Channels>
-HWY_NOINLINE void addChunk(LaneWindowSums<Channels>& windowSums, const double* chunk, int count, int firstLane) {
+HWY_NOINLINE void addBlockToActiveSums(LaneWindowSums<Channels>& windowSums, const double* block, int count,
+                                       int firstLane) {
     const std::span<const int> active = windowSums.active();
     std::size_t k = 0;
-    for (; k + 2 <= active.size(); k += 2) addChunkTo<2, Parts, Used>(windowSums, &active[k], chunk, count, firstLane);
-    if (k < active.size()) addChunkTo<1, Parts, Used>(windowSums, &active[k], chunk, count, firstLane);
+    for (; k + 2 <= active.size(); k += 2) addBlockToSums<2, Parts, Used>(windowSums, &active[k], block, count, firstLane);
+    if (k < active.size()) addBlockToSums<1, Parts, Used>(windowSums, &active[k], block, count, firstLane);
 }
 
-// With the 16 registers of AVX2, the mean-crossing kernel's own state fills
-// the registers, and the sums a ledger adds each bar to (the squares, a
-// running sum) spill beside it: a load and a store per bar and sum, chained
-// through memory from bar to bar. There the kernel instead stores each bar's
-// daily P&L in a block of a few dozen bars and hands the block to addBlock,
-// whose loops hold each sum in a register: the MACD search with a ledger of
-// blocks 6 % quicker (measured in one process, alternating). Elsewhere the
-// block measured slower: 31 % on AVX-512, whose 32 registers hold the sums
-// beside the state, and 4 % on SSE4, which runs four registers' passes.
-#if HWY_TARGET == HWY_AVX2
-constexpr bool addInBlocks = true;
-#else
+// With 16 vector registers (AVX2, SSE4) a loop's own state fills the
+// registers, and the sums a ledger adds each bar to spill beside it: a load
+// and a store per bar and sum, chained through memory from bar to bar. There
+// the loops instead store each bar's daily P&L in a block of ledgerBlockBars
+// bars and hand the block to addBlock, whose loops hold each sum in a
+// register, every sum still in bar order from 0.0. Measured on AVX2: the
+// MACD search with a ledger of disjoint blocks 6-10 % quicker than with the
+// sums held beside the state, and the walk-forwards 10-12 % quicker than
+// with the bars gathered only where several sums take them; SSE4 no slower.
+// AVX-512's 32 registers hold the sums beside the state, and there blocks
+// made the MACD search with a ledger 31 % slower.
+#if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
 constexpr bool addInBlocks = false;
+#else
+constexpr bool addInBlocks = true;
 #endif
 
-// The adder of plans whose running sums never overlap (see eachSegment in
-// trial_lanes-inl.h). It takes the registers `firstPart` .. firstPart + Parts
-// - 1 of each bar's lanes; passes over the other registers may follow with
-// their own adder.
+// The adder of every plan (see eachSegment in trial_lanes-inl.h). It takes
+// the registers `firstPart` .. firstPart + Parts - 1 of each bar's lanes;
+// passes over the other registers may follow with their own adder.
 template <int Channels, int Parts = parts>
 class WindowAdder {
 public:
@@ -179,7 +182,7 @@ public:
     HWY_INLINE void addBlock(Held<Used>& held, const double* block, int count) {
         held.squares.addBlock(block, count);
         if (!held.lone) {
-            addChunk<Parts, Used>(sums_, block, count, firstPart_ * lanesPerVector);
+            addBlockToActiveSums<Parts, Used>(sums_, block, count, firstPart_ * lanesPerVector);
             return;
         }
         for (int b = 0; b < count; ++b)
@@ -206,111 +209,9 @@ private:
     int firstPart_;
 };
 
-// With AVX-512's 32 registers the kernels keep their state in registers
-// beside the running sums' loads and stores: there chunks made the rolling
-// ledger no faster when emptied inside the kernel's loop and 20 % slower when
-// emptied out of line (measured), so every plan takes WindowAdder.
-#if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
-constexpr bool gatherInChunks = false;
-#else
-constexpr bool gatherInChunks = true;
-#endif
-
-// WindowAdder for plans whose running sums overlap (the train windows of a
-// rolling walk-forward keep four going at once). There each sum would cost a
-// load, an addition and a store per bar and channel in the kernel's loop,
-// chained through memory from bar to bar; instead the loop stores each bar's
-// daily P&L in the sums' chunk, which goes to the running sums at each
-// boundary of the plan and when it is full, each sum held in a register over
-// the chunk's bars in bar order: every window is still summed in bar order
-// from 0.0. The chunk takes every channel (a pass's unused ones add zeros).
-template <int Channels, int Parts = parts>
-class ChunkedWindowAdder {
-public:
-    // The sums of squares, and where the segment's next bar goes in the chunk
-    // (nowhere when no running sum takes the bars).
-    template <int Used>
-    struct Held {
-        SquareSums<Used, Parts> squares;
-        double* to;
-    };
-
-    static constexpr bool takesBlocks = false;
-
-    explicit ChunkedWindowAdder(LaneWindowSums<Channels>& sums, int firstPart = 0)
-        : sums_(sums), firstPart_(firstPart), chunk_(sums.chunk()) {}
-
-    void start() {
-        sums_.start(firstPart_ * lanesPerVector, Parts * lanesPerVector);
-        buffered_ = 0;
-        gathering_ = false;
-    }
-
-    // The end of the segment from `bar`: the next boundary, or where the chunk is full.
-    int reach(int bar, int n) {
-        if (bar >= sums_.nextBoundary()) {
-            // The chunk goes to the running sums that took its bars before a
-            // boundary is crossed.
-            flush();
-            sums_.reach(bar);
-            gathering_ = !sums_.active().empty();
-        } else if (buffered_ == ledgerChunkBars) {
-            flush();
-        }
-        const int end = std::min(sums_.nextBoundary(), n);
-        return gathering_ ? std::min(end, bar + ledgerChunkBars - buffered_) : end;
-    }
-
-    template <int Used>
-    HWY_INLINE Held<Used> hold() {
-        Held<Used> held;
-        held.squares.load(sums_, firstPart_);
-        held.to = gathering_ ? chunk_ + buffered_ * perBar : nullptr;
-        return held;
-    }
-
-    template <int Used>
-    HWY_INLINE void add(Held<Used>& held, const LaneVec (&daily)[Channels][Parts]) {
-        held.squares.add(daily);
-        if (held.to == nullptr) return;
-        for (int c = 0; c < Channels; ++c)
-            for (int r = 0; r < Parts; ++r) hn::Store(daily[c][r], LaneTag(), held.to + (c * Parts + r) * lanesPerVector);
-        held.to += perBar;
-    }
-
-    template <int Used>
-    HWY_INLINE void release(const Held<Used>& held) {
-        held.squares.store(sums_, firstPart_);
-        if (held.to != nullptr) buffered_ = static_cast<int>((held.to - chunk_) / perBar);
-    }
-
-    void finish() {
-        flush();
-        sums_.finish();
-    }
-
-private:
-    static constexpr int perBar = Channels * Parts * lanesPerVector;
-    static_assert(perBar <= lanes::width * Channels, "a bar's lanes fit the sums' chunk");
-
-    void flush() {
-        if (buffered_ == 0) return;
-        addChunk<Parts, Channels>(sums_, chunk_, buffered_, firstPart_ * lanesPerVector);
-        buffered_ = 0;
-    }
-
-    LaneWindowSums<Channels>& sums_;
-    int firstPart_;
-    double* chunk_;
-    int buffered_ = 0;
-    bool gathering_ = false;
-};
-
 // Runs pass(r, adder) for each register r of the lanes in turn, so that one
 // register's state stays in the target's registers for the whole pass, with
 // an adder that records into `ledgerWindows`, or nothing when there are none.
-// The kernel is compiled for each adder: the one for overlapping running sums
-// would slow the others down.
 template <int Channels, class Pass>
 HWY_INLINE void eachPart(LaneWindowSums<Channels>* ledgerWindows, Pass&& pass) {
     for (int r = 0; r < parts; ++r) {
@@ -318,13 +219,6 @@ HWY_INLINE void eachPart(LaneWindowSums<Channels>* ledgerWindows, Pass&& pass) {
             NoWindowAdder none;
             pass(r, none);
             continue;
-        }
-        if constexpr (gatherInChunks) {
-            if (ledgerWindows->sumsOverlap()) {
-                ChunkedWindowAdder<Channels, 1> adder(*ledgerWindows, r);
-                pass(r, adder);
-                continue;
-            }
         }
         WindowAdder<Channels, 1> adder(*ledgerWindows, r);
         pass(r, adder);

@@ -37,7 +37,6 @@ public:
     std::vector<int> runningSumOf;     // per window; -1 for an empty window
     int runningSums = 0;
     int windowCount = 0;
-    int mostActive = 0;  // the most running sums that take one bar
 };
 
 // Steps through a plan's boundaries in bar order: which running sums take the
@@ -75,10 +74,11 @@ private:
     std::span<const int> active_;
 };
 
-// How many bars of daily P&L the vector code gathers, where several running
-// sums take them, before it adds them to the sums (at most; a boundary of the
-// plan adds them sooner): 8 KB of AVX2 lanes for four channels, well inside L1.
-constexpr int ledgerChunkBars = 64;
+// How many bars of daily P&L the lane searches gather, on targets with 16
+// vector registers, before they add them to the sums (at most; a boundary of
+// the plan adds them sooner): 4 KB of AVX2 lanes for four channels, so the
+// block stays in L1 between the loop's stores and the sums' loads.
+constexpr int ledgerBlockBars = 32;
 
 // `Channels` sets of eight lanes (a search may run several spans per pass).
 // This side keeps the sums and steps through the plan; the vector code of
@@ -111,16 +111,10 @@ public:
     int nextBoundary() const { return steps_.nextBoundary(); }
 
     bool withSquares() const { return withSquares_; }
-    // Whether two running sums or more ever take the same bar.
-    bool sumsOverlap() const { return plan_->mostActive > 1; }
     // The running sums that take the current bar.
     std::span<const int> active() const { return steps_.active(); }
     lanes::Doubles& running(int sum, int channel) { return running_[static_cast<std::size_t>(sum) * Channels + channel]; }
     lanes::Doubles& squares(int channel) { return squares_[channel]; }
-    // Room for ledgerChunkBars bars of every channel's lanes, where the
-    // vector code gathers the daily P&L while several running sums take it.
-    double* chunk() { return chunk_.front().lane; }
-
     const lanes::Doubles& window(int channel, int w) const { return windows_[w * Channels + channel]; }
     const lanes::Doubles& squares(int channel) const { return squares_[channel]; }
 
@@ -154,7 +148,6 @@ private:
     std::vector<lanes::Doubles> running_;  // [running sum][channel]
     std::vector<lanes::Doubles> windows_;  // [window][channel]
     lanes::Doubles squares_[Channels] = {};
-    std::vector<lanes::Doubles> chunk_ = std::vector<lanes::Doubles>(static_cast<std::size_t>(ledgerChunkBars) * Channels);
     int firstLane_ = 0, endLane_ = lanes::width;
 };
 

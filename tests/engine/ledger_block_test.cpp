@@ -1,7 +1,7 @@
-// For a plan whose running sums overlap, the lane searches (on targets with
-// 16 vector registers) gather each bar's daily P&L in chunks of
-// ledgerChunkBars bars and add a chunk to the sums at the plan's boundaries
-// and when it is full. Windows placed around those points must still hold the
+// On targets with 16 vector registers the lane searches gather each bar's
+// daily P&L in blocks of up to ledgerBlockBars bars, cut at the plan's
+// boundaries, and add a block to the sums when it is full or a boundary
+// comes. Windows placed around those points must still hold the
 // straightforward sum on every target: the trial back-tested alone, its
 // window summed bar by bar from 0.0.
 #include "optimiser_reference.h"
@@ -21,20 +21,20 @@ using namespace varkel;
 namespace {
 
 const std::string name = "EUR/USD";
-constexpr int chunk = ledgerChunkBars;
-constexpr int n = 5 + 4 * chunk + 60;
+constexpr int block = ledgerBlockBars;
+constexpr int n = 5 + 4 * block + 60;
 
 // From bar 5 two running sums take the bars (the one from bar 1 and one from
-// bar 5): a stretch of exactly one chunk up to a boundary, then one of exactly
-// two chunks, then windows whose ends fall inside chunks with three to four
+// bar 5): a stretch of exactly one block up to a boundary, then one of exactly
+// two blocks, then windows whose ends fall inside blocks with three to four
 // sums at once, a one-bar window and windows ending at the last bar.
-std::vector<BarWindow> windowsAroundChunks() {
-    const int third = 5 + 3 * chunk;
+std::vector<BarWindow> windowsAroundBlocks() {
+    const int third = 5 + 3 * block;
     return {{1, n},
-            {5, 5 + chunk},
-            {5 + chunk, third},
-            {third, third + chunk + 1},
-            {third + 10, third + 10 + chunk - 1},
+            {5, 5 + block},
+            {5 + block, third},
+            {third, third + block + 1},
+            {third + 10, third + 10 + block - 1},
             {third + 20, n},
             {third + 30, third + 31},
             {n - 3, n}};
@@ -44,7 +44,7 @@ using Reference = std::function<void(ProductRegistry&, const reference::TrialObs
 using Search = std::function<void(ProductRegistry&, const OptimiserControl&)>;
 
 void expectHandSums(const ProductRegistry& start, const Reference& runReference, const Search& search) {
-    const std::vector<BarWindow> windows = windowsAroundChunks();
+    const std::vector<BarWindow> windows = windowsAroundBlocks();
     std::vector<std::vector<double>> expected;
     ProductRegistry history = start;
     runReference(history, [&](const reference::Best&) {
@@ -78,7 +78,7 @@ void expectHandSums(const ProductRegistry& start, const Reference& runReference,
 
 }  // namespace
 
-TEST(LedgerChunks, WindowsAroundChunkEdgesHoldTheirBarByBarSums) {
+TEST(LedgerBlocks, WindowsAroundBlockEdgesHoldTheirBarByBarSums) {
     const ProductRegistry history = test::randomHistory(name, n, 11);
     const MacdGrid macd{{3, 6}, 14, {3, 5}};
     expectHandSums(
@@ -91,7 +91,7 @@ TEST(LedgerChunks, WindowsAroundChunkEdgesHoldTheirBarByBarSums) {
         [&](ProductRegistry& r, const OptimiserControl& c) { optimiseStochastics(r, name, c, stochastics); });
 
     // A filter whose thresholds lie either side of 0 takes the lane kernel
-    // that leaves bars flat in every lane out of the chunk.
+    // that leaves bars flat in every lane out of the block.
     ProductRegistry filtered = history;
     applyMacd(filtered, name, 5, 12, 7, 0.0);
     const SpanThresholdGrid roc{{1, 9}, {-1.0, 0.5, 1.5}};
