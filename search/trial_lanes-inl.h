@@ -91,6 +91,15 @@ constexpr bool carryTripled = true;
 constexpr bool carryTripled = false;
 #endif
 
+// Whether the target has 16 vector registers (AVX2, SSE4, ...) rather than
+// AVX-512's 32: there a loop's own state fills them, and a value it keeps for
+// later spills.
+#if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
+constexpr bool sixteenRegisters = false;
+#else
+constexpr bool sixteenRegisters = true;
+#endif
+
 // Yesterday's code as the loop carries it.
 HWY_INLINE LaneIntVec carried(LaneIntVec code) { return carryTripled ? tripled(code) : code; }
 

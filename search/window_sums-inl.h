@@ -101,8 +101,8 @@ HWY_NOINLINE void addBlockToActiveSums(LaneWindowSums<Channels>& windowSums, con
     if (k < active.size()) addBlockToSums<1, Parts, Used>(windowSums, &active[k], block, count, firstLane);
 }
 
-// With 16 vector registers (AVX2, SSE4) a loop's own state fills the
-// registers, and the sums a ledger adds each bar to spill beside it: a load
+// With 16 vector registers a loop's own state fills the registers, and the
+// sums a ledger adds each bar to spill beside it: a load
 // and a store per bar and sum, chained through memory from bar to bar. There
 // the loops instead store each bar's daily P&L in a block of ledgerBlockBars
 // bars and hand the block to addBlock, whose loops hold each sum in a
@@ -112,11 +112,7 @@ HWY_NOINLINE void addBlockToActiveSums(LaneWindowSums<Channels>& windowSums, con
 // with the bars gathered only where several sums take them; SSE4 no slower.
 // AVX-512's 32 registers hold the sums beside the state, and there blocks
 // made the MACD search with a ledger 31 % slower.
-#if HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
-constexpr bool addInBlocks = false;
-#else
-constexpr bool addInBlocks = true;
-#endif
+constexpr bool addInBlocks = sixteenRegisters;
 
 // The adder of every plan (see eachSegment in trial_lanes-inl.h). It takes
 // the registers `firstPart` .. firstPart + Parts - 1 of each bar's lanes;
