@@ -2,8 +2,9 @@
 // (per channel) to the running sums that take the bar, keeping the sums of
 // squares in registers through each segment of bars (and a running sum too,
 // while it is the only one that takes the bars). On targets with 16 vector
-// registers the loops hand over their bars a block at a time instead.
-// Included once per target (see trial_lanes-inl.h).
+// registers, and where several running sums take the bars, the loops hand
+// over their bars a block at a time instead. Included once per target (see
+// trial_lanes-inl.h).
 
 #if defined(VARKEL_SEARCH_WINDOW_SUMS_INL_H_) == defined(HWY_TARGET_TOGGLE)
 #ifdef VARKEL_SEARCH_WINDOW_SUMS_INL_H_
@@ -102,22 +103,25 @@ HWY_NOINLINE void addBlockToActiveSums(LaneWindowSums<Channels>& windowSums, con
 }
 
 // With 16 vector registers a loop's own state fills the registers, and the
-// sums a ledger adds each bar to spill beside it: a load
-// and a store per bar and sum, chained through memory from bar to bar. There
-// the loops instead store each bar's daily P&L in a block of ledgerBlockBars
-// bars and hand the block to addBlock, whose loops hold each sum in a
-// register, every sum still in bar order from 0.0. Measured on AVX2: the
-// MACD search with a ledger of disjoint blocks 6-10 % quicker than with the
-// sums held beside the state, and the walk-forwards 10-12 % quicker than
-// with the bars gathered only where several sums take them; SSE4 no slower.
-// AVX-512's 32 registers hold the sums beside the state, and there blocks
-// made the MACD search with a ledger 31 % slower.
-constexpr bool addInBlocks = sixteenRegisters;
+// sums a ledger adds each bar to spill beside it: a load and a store per bar
+// and sum, chained through memory from bar to bar. There the loops instead
+// store each bar's daily P&L in a block of ledgerBlockBars bars and hand the
+// block to addBlock, whose loops hold each sum in a register, every sum
+// still in bar order from 0.0. Measured on AVX2: the MACD search with a
+// ledger of disjoint blocks 6-10 % quicker than with the sums held beside the
+// state, and the walk-forwards 10-12 % quicker than with the bars gathered
+// only where several sums take them; SSE4 no slower. AVX-512's 32 registers
+// hold a lone running sum and the squares beside the state (blocks made the
+// MACD search with a ledger of disjoint blocks 31 % slower there), but not
+// the several running sums of overlapping windows (with blocks the MACD
+// search with the rolling train windows of a walk-forward 22 % quicker).
+HWY_INLINE bool addInBlocks(bool sumsOverlap) { return sixteenRegisters || sumsOverlap; }
 
-// The adder of every plan (see eachSegment in trial_lanes-inl.h). It takes
-// the registers `firstPart` .. firstPart + Parts - 1 of each bar's lanes;
-// passes over the other registers may follow with their own adder.
-template <int Channels, int Parts = parts>
+// The adder of every plan (see eachSegment in trial_lanes-inl.h), taking the
+// bars one by one or, with `Blocks`, a block at a time. It takes the
+// registers `firstPart` .. firstPart + Parts - 1 of each bar's lanes; passes
+// over the other registers may follow with their own adder.
+template <int Channels, bool Blocks, int Parts = parts>
 class WindowAdder {
 public:
     // A lone active running sum stays in registers through the segment; several
@@ -168,7 +172,7 @@ public:
             }
     }
 
-    static constexpr bool takesBlocks = addInBlocks;
+    static constexpr bool takesBlocks = Blocks;
 
     // Instead of add, bar by bar: the daily P&L of `count` bars of a block,
     // bar b's channel c (of the first Used) register r at (b * Used + c) *
@@ -216,8 +220,13 @@ HWY_INLINE void eachPart(LaneWindowSums<Channels>* ledgerWindows, Pass&& pass) {
             pass(r, none);
             continue;
         }
-        WindowAdder<Channels, 1> adder(*ledgerWindows, r);
-        pass(r, adder);
+        if (addInBlocks(ledgerWindows->sumsOverlap())) {
+            WindowAdder<Channels, true, 1> adder(*ledgerWindows, r);
+            pass(r, adder);
+        } else if constexpr (!sixteenRegisters) {
+            WindowAdder<Channels, false, 1> adder(*ledgerWindows, r);
+            pass(r, adder);
+        }
     }
 }
 

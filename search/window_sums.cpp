@@ -36,6 +36,7 @@ WindowPlan::WindowPlan(const std::vector<BarWindow>& windows, int n) : windowCou
     for (auto& [bar, boundary] : byBar) {
         for (int r = 0; r < runningSums; ++r)
             if (firstBar[r] <= bar && bar < lastEnd[r]) boundary.active.push_back(r);
+        mostActive = std::max(mostActive, static_cast<int>(boundary.active.size()));
         boundaries.push_back(std::move(boundary));
     }
 }

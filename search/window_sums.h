@@ -37,6 +37,7 @@ public:
     std::vector<int> runningSumOf;     // per window; -1 for an empty window
     int runningSums = 0;
     int windowCount = 0;
+    int mostActive = 0;  // the most running sums that take one bar
 };
 
 // Steps through a plan's boundaries in bar order: which running sums take the
@@ -74,10 +75,10 @@ private:
     std::span<const int> active_;
 };
 
-// How many bars of daily P&L the lane searches gather, on targets with 16
-// vector registers, before they add them to the sums (at most; a boundary of
-// the plan adds them sooner): 4 KB of AVX2 lanes for four channels, so the
-// block stays in L1 between the loop's stores and the sums' loads.
+// How many bars of daily P&L the lane searches gather, where they take them
+// in blocks, before they add them to the sums (at most; a boundary of the
+// plan adds them sooner): 4 KB of AVX2 lanes for four channels, so the block
+// stays in L1 between the loop's stores and the sums' loads.
 constexpr int ledgerBlockBars = 32;
 
 // `Channels` sets of eight lanes (a search may run several spans per pass).
@@ -111,6 +112,8 @@ public:
     int nextBoundary() const { return steps_.nextBoundary(); }
 
     bool withSquares() const { return withSquares_; }
+    // Whether two running sums or more ever take the same bar.
+    bool sumsOverlap() const { return plan_->mostActive > 1; }
     // The running sums that take the current bar.
     std::span<const int> active() const { return steps_.active(); }
     lanes::Doubles& running(int sum, int channel) { return running_[static_cast<std::size_t>(sum) * Channels + channel]; }
@@ -165,6 +168,8 @@ public:
     const WindowPlan& plan() const { return *plan_; }
     int trials() const { return trials_; }
     bool withSquares() const { return withSquares_; }
+    // Whether two running sums or more ever take the same bar.
+    bool sumsOverlap() const { return plan_->mostActive > 1; }
     double* running(int sum) { return running_.data() + static_cast<std::size_t>(sum) * stride_; }
     double* window(int w) { return windows_.data() + static_cast<std::size_t>(w) * stride_; }
     double* squares() { return squares_.data(); }
