@@ -253,14 +253,20 @@ HWY_INLINE void eachSegment(Adder& adder, int first, int n, Segment&& segment) {
     adder.finish();
 }
 
-// A block of `count` bars' daily P&L (bar b's channel c at (b * Used + c)
-// registers) to the final returns `sum` of the first Used channels, in bar
-// order, and to the adder.
+// A block of bars' daily P&L holds, bar after bar, the Used channels of a
+// pass, each Parts registers of lanes: where bar b's channel c, register r sits.
+template <int Used, int Parts = 1>
+HWY_INLINE const double* blockLanes(const double* block, int b, int c, int r = 0) {
+    return block + ((b * Used + c) * Parts + r) * lanesPerVector;
+}
+
+// A block of `count` bars' daily P&L to the final returns `sum` of the
+// first Used channels, in bar order, and to the adder.
 template <int Used, class Adder>
 HWY_INLINE void addBlockTo(LaneVec (&sum)[Used], Adder& adder, typename Adder::template Held<Used>& held,
                            const double* block, int count) {
     for (int b = 0; b < count; ++b)
-        for (int c = 0; c < Used; ++c) sum[c] = hn::Add(sum[c], hn::Load(LaneTag(), block + (b * Used + c) * lanesPerVector));
+        for (int c = 0; c < Used; ++c) sum[c] = hn::Add(sum[c], hn::Load(LaneTag(), blockLanes<Used>(block, b, c)));
     adder.addBlock(held, block, count);
 }
 

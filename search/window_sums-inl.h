@@ -45,13 +45,13 @@ struct SquareSums {
         for (int c = 0; c < Used; ++c)
             for (int r = 0; r < Parts; ++r) sum[c][r] = hn::Add(sum[c][r], hn::Mul(daily[c][r], daily[c][r]));
     }
-    // Bars 0 .. count-1 of a block (see WindowAdder::addBlock).
+    // Bars 0 .. count-1 of a block (see blockLanes).
     HWY_INLINE void addBlock(const double* block, int count) {
         if (!on) return;
         for (int b = 0; b < count; ++b)
             for (int c = 0; c < Used; ++c)
                 for (int r = 0; r < Parts; ++r) {
-                    const LaneVec daily = hn::Load(LaneTag(), block + ((b * Used + c) * Parts + r) * lanesPerVector);
+                    const LaneVec daily = hn::Load(LaneTag(), blockLanes<Used, Parts>(block, b, c, r));
                     sum[c][r] = hn::Add(sum[c][r], hn::Mul(daily, daily));
                 }
     }
@@ -71,7 +71,6 @@ struct SquareSums {
 template <int Sums, int Parts, int Used, int Channels>
 HWY_INLINE void addBlockToSums(LaneWindowSums<Channels>& windowSums, const int* sums, const double* block, int count,
                                int firstLane) {
-    constexpr int perChannel = Parts * lanesPerVector;
     double* at[Sums][Used];
     LaneVec total[Sums][Used][Parts];
     for (int s = 0; s < Sums; ++s)
@@ -82,7 +81,7 @@ HWY_INLINE void addBlockToSums(LaneWindowSums<Channels>& windowSums, const int* 
     for (int b = 0; b < count; ++b)
         for (int c = 0; c < Used; ++c)
             for (int r = 0; r < Parts; ++r) {
-                const LaneVec daily = hn::Load(LaneTag(), block + (b * Used + c) * perChannel + r * lanesPerVector);
+                const LaneVec daily = hn::Load(LaneTag(), blockLanes<Used, Parts>(block, b, c, r));
                 for (int s = 0; s < Sums; ++s) total[s][c][r] = hn::Add(total[s][c][r], daily);
             }
     for (int s = 0; s < Sums; ++s)
@@ -124,8 +123,8 @@ HWY_INLINE bool addInBlocks(bool sumsOverlap) { return sixteenRegisters || sumsO
 template <int Channels, bool Blocks, int Parts = parts>
 class WindowAdder {
 public:
-    // A lone active running sum stays in registers through the segment; several
-    // take each bar in memory.
+    // A lone active running sum stays in registers through the segment.
+    // Several at once take their bars only in blocks (see eachPart).
     template <int Used>
     struct Held {
         SquareSums<Used, Parts> squares;
@@ -154,30 +153,20 @@ public:
         return held;
     }
 
+    // One bar, without blocks: at most one running sum takes it.
     template <int Used>
     HWY_INLINE void add(Held<Used>& held, const LaneVec (&daily)[Channels][Parts]) {
         held.squares.add(daily);
-        if (held.lone) {
-            for (int c = 0; c < Used; ++c)
-                for (int r = 0; r < Parts; ++r) held.running[c][r] = hn::Add(held.running[c][r], daily[c][r]);
-            return;
-        }
-        for (const int sum : sums_.active())
-            for (int c = 0; c < Used; ++c) {
-                double* running = sums_.running(sum, c).lane + firstPart_ * lanesPerVector;
-                for (int r = 0; r < Parts; ++r) {
-                    double* at = running + r * lanesPerVector;
-                    hn::Store(hn::Add(hn::Load(LaneTag(), at), daily[c][r]), LaneTag(), at);
-                }
-            }
+        if (!held.lone) return;
+        for (int c = 0; c < Used; ++c)
+            for (int r = 0; r < Parts; ++r) held.running[c][r] = hn::Add(held.running[c][r], daily[c][r]);
     }
 
     static constexpr bool takesBlocks = Blocks;
 
-    // Instead of add, bar by bar: the daily P&L of `count` bars of a block,
-    // bar b's channel c (of the first Used) register r at (b * Used + c) *
-    // Parts + r, added in bar order; the squares, the lone running sum or
-    // several running sums each in a loop of its own.
+    // Instead of add, bar by bar: the daily P&L of `count` bars of a block
+    // (see blockLanes), added in bar order; the squares, the lone running sum
+    // or several running sums each in a loop of its own.
     template <int Used>
     HWY_INLINE void addBlock(Held<Used>& held, const double* block, int count) {
         held.squares.addBlock(block, count);
@@ -188,8 +177,8 @@ public:
         for (int b = 0; b < count; ++b)
             for (int c = 0; c < Used; ++c)
                 for (int r = 0; r < Parts; ++r)
-                    held.running[c][r] = hn::Add(held.running[c][r],
-                                                 hn::Load(LaneTag(), block + ((b * Used + c) * Parts + r) * lanesPerVector));
+                    held.running[c][r] =
+                        hn::Add(held.running[c][r], hn::Load(LaneTag(), blockLanes<Used, Parts>(block, b, c, r)));
     }
 
     template <int Used>
