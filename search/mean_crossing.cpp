@@ -320,7 +320,7 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
                 for (; i < std::min(blockEnd, settled); ++i) step(std::true_type{}, i, held);
                 if (movingPick && i == settled && i < blockEnd) carryDifferences();
                 for (; i < blockEnd; ++i) step(std::false_type{}, i, held);
-                addBlockTo(sum, ledgerWindows, held, block, count);
+                ledgerWindows.addBlock(sum, held, block, count);
             }
         } else {
             for (; i < std::min(end, settled); ++i) step(std::true_type{}, i, held);

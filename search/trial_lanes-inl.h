@@ -234,7 +234,8 @@ private:
 // eachSegment runs that loop. A pass adds only its first Used channels (a
 // pass of fewer spans than channels); the others keep their zero sums. An
 // adder whose takesBlocks is set may instead take a segment's bars a block
-// at a time, adder.addBlock(held, block, count) (see window_sums-inl.h).
+// at a time, adder.addBlock(sum, held, block, count), which also adds them
+// to the final returns `sum` (see window_sums-inl.h).
 
 // Runs segment(from, end, held) for the segments of bars first .. n-1 in
 // order, with the registers the adder holds through each. Bars before `first`
@@ -258,16 +259,6 @@ HWY_INLINE void eachSegment(Adder& adder, int first, int n, Segment&& segment) {
 template <int Used, int Parts = 1>
 HWY_INLINE const double* blockLanes(const double* block, int b, int c, int r = 0) {
     return block + ((b * Used + c) * Parts + r) * lanesPerVector;
-}
-
-// A block of `count` bars' daily P&L to the final returns `sum` of the
-// first Used channels, in bar order, and to the adder.
-template <int Used, class Adder>
-HWY_INLINE void addBlockTo(LaneVec (&sum)[Used], Adder& adder, typename Adder::template Held<Used>& held,
-                           const double* block, int count) {
-    for (int b = 0; b < count; ++b)
-        for (int c = 0; c < Used; ++c) sum[c] = hn::Add(sum[c], hn::Load(LaneTag(), blockLanes<Used>(block, b, c)));
-    adder.addBlock(held, block, count);
 }
 
 // For searches that record nothing: adds nothing, so the loops compile as if
@@ -330,7 +321,7 @@ HWY_INLINE void finalReturnsOfPart(const PnlTable& table, const Positions& posit
                     for (int c = 0; c < Channels; ++c) hn::Store(daily[c][0], d, slot + c * lanesPerVector);
                     slot += Channels * lanesPerVector;
                 }
-                addBlockTo(sum, windows, held, block, static_cast<int>((slot - block) / (Channels * lanesPerVector)));
+                windows.addBlock(sum, held, block, static_cast<int>((slot - block) / (Channels * lanesPerVector)));
             }
         } else {
             for (int i = from; i < end; ++i) {

@@ -45,16 +45,6 @@ struct SquareSums {
         for (int c = 0; c < Used; ++c)
             for (int r = 0; r < Parts; ++r) sum[c][r] = hn::Add(sum[c][r], hn::Mul(daily[c][r], daily[c][r]));
     }
-    // Bars 0 .. count-1 of a block (see blockLanes).
-    HWY_INLINE void addBlock(const double* block, int count) {
-        if (!on) return;
-        for (int b = 0; b < count; ++b)
-            for (int c = 0; c < Used; ++c)
-                for (int r = 0; r < Parts; ++r) {
-                    const LaneVec daily = hn::Load(LaneTag(), blockLanes<Used, Parts>(block, b, c, r));
-                    sum[c][r] = hn::Add(sum[c][r], hn::Mul(daily, daily));
-                }
-    }
     template <int Channels>
     HWY_INLINE void store(LaneWindowSums<Channels>& sums, int firstPart) const {
         if (!on) return;
@@ -165,20 +155,28 @@ public:
     static constexpr bool takesBlocks = Blocks;
 
     // Instead of add, bar by bar: the daily P&L of `count` bars of a block
-    // (see blockLanes), added in bar order; the squares, the lone running sum
-    // or several running sums each in a loop of its own.
+    // (see blockLanes), added in bar order to the final returns `sum` and to
+    // the sums the adder holds. One loop for the final returns, the squares
+    // and a lone running sum: each is a chain of additions from bar to bar,
+    // and only side by side do the chains keep the adder busy (a loop for
+    // each waited on every addition: the MACD search with a ledger of
+    // disjoint blocks 10 % slower on AVX2, 8 % on SSE4). Several running
+    // sums take the block in loops of their own.
     template <int Used>
-    HWY_INLINE void addBlock(Held<Used>& held, const double* block, int count) {
-        held.squares.addBlock(block, count);
-        if (!held.lone) {
-            addBlockToActiveSums<Parts, Used>(sums_, block, count, firstPart_ * lanesPerVector);
+    HWY_INLINE void addBlock(LaneVec (&sum)[Used], Held<Used>& held, const double* block, int count) {
+        const bool squares = held.squares.on;
+        if (held.lone) {
+            if (squares)
+                addSideBySide<true, true>(sum, held, block, count);
+            else
+                addSideBySide<false, true>(sum, held, block, count);
             return;
         }
-        for (int b = 0; b < count; ++b)
-            for (int c = 0; c < Used; ++c)
-                for (int r = 0; r < Parts; ++r)
-                    held.running[c][r] =
-                        hn::Add(held.running[c][r], hn::Load(LaneTag(), blockLanes<Used, Parts>(block, b, c, r)));
+        if (squares)
+            addSideBySide<true, false>(sum, held, block, count);
+        else
+            addSideBySide<false, false>(sum, held, block, count);
+        addBlockToActiveSums<Parts, Used>(sums_, block, count, firstPart_ * lanesPerVector);
     }
 
     template <int Used>
@@ -192,6 +190,18 @@ public:
     void finish() { sums_.finish(); }
 
 private:
+    template <bool Squares, bool Lone, int Used>
+    static HWY_INLINE void addSideBySide(LaneVec (&sum)[Used], Held<Used>& held, const double* block, int count) {
+        static_assert(Parts == 1, "a block keeps one register of lanes per channel");
+        for (int b = 0; b < count; ++b)
+            for (int c = 0; c < Used; ++c) {
+                const LaneVec daily = hn::Load(LaneTag(), blockLanes<Used>(block, b, c));
+                sum[c] = hn::Add(sum[c], daily);
+                if constexpr (Squares) held.squares.sum[c][0] = hn::Add(held.squares.sum[c][0], hn::Mul(daily, daily));
+                if constexpr (Lone) held.running[c][0] = hn::Add(held.running[c][0], daily);
+            }
+    }
+
     double* lone(int channel) { return sums_.running(sums_.active()[0], channel).lane + firstPart_ * lanesPerVector; }
 
     LaneWindowSums<Channels>& sums_;
