@@ -95,13 +95,13 @@ HWY_NOINLINE void addBlockToActiveSums(LaneWindowSums<Channels>& windowSums, con
 // sums a ledger adds each bar to spill beside it: a load and a store per bar
 // and sum, chained through memory from bar to bar. There the loops instead
 // store each bar's daily P&L in a block of ledgerBlockBars bars and hand the
-// block to addBlock, whose loops hold each sum in a register, every sum
+// block to addBlock, whose loop holds each sum in a register, every sum
 // still in bar order from 0.0. Measured on AVX2: the MACD search with a
 // ledger of disjoint blocks 6-10 % quicker than with the sums held beside the
 // state, and the walk-forwards 10-12 % quicker than with the bars gathered
 // only where several sums take them; SSE4 no slower. AVX-512's 32 registers
 // hold a lone running sum and the squares beside the state (blocks made the
-// MACD search with a ledger of disjoint blocks 31 % slower there), but not
+// MACD search with a ledger of disjoint blocks 5 % slower there), but not
 // the several running sums of overlapping windows (with blocks the MACD
 // search with the rolling train windows of a walk-forward 22 % quicker).
 HWY_INLINE bool addInBlocks(bool sumsOverlap) { return sixteenRegisters || sumsOverlap; }
