@@ -171,10 +171,26 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
     // exact comparison. A span with a flat lane yesterday cannot take the
     // moving pick: its margin is infinite until then, so that the one test
     // of the margin sends it to the exact comparison's pick.
+    //
+    // With 16 registers the moving lanes test d * d against the margin's
+    // square instead of |d| against the margin, which frees the register of
+    // the absolute value's mask (AVX2 2-3 % quicker without a ledger; AVX-512
+    // 1 % slower). The test is as safe: rounding is monotone, so |d| <= m
+    // gives d * d <= m * m as rounded, and d * d > m * m only where |d| > m.
+    // Where rounding makes the squares equal although |d| > m, the bar takes
+    // the exact comparison. An infinite or NaN margin still passes nothing.
+    constexpr bool squaredMargins = sixteenRegisters;
     LaneVec previousDifference[Spans], movingMargin[Spans];
     const auto marginAfter = [&](int p, LaneIntVec code, LaneIntVec flat) HWY_ATTR {
-        return hn::AllFalse(di, hn::Eq(code, flat)) ? margin[p] : hn::Inf(d);
+        if (!hn::AllFalse(di, hn::Eq(code, flat))) return hn::Inf(d);
+        return squaredMargins ? hn::Mul(margin[p], margin[p]) : margin[p];
     };
+#if VARKEL_MOVING_PICKER
+    const auto clearOfMovingMargin = [&](int p, LaneVec difference) HWY_ATTR {
+        const LaneVec size = squaredMargins ? hn::Mul(difference, difference) : hn::Abs(difference);
+        return hn::AllTrue(d, hn::Gt(size, movingMargin[p]));
+    };
+#endif
     const auto carryDifferences = [&]() HWY_ATTR {
         for (int p = 0; p < Spans; ++p) {
             previousDifference[p] = differenceOfCode(previousCarried[p], true);
@@ -246,7 +262,7 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
             HWY_UNROLL(4)
             for (int p = 0; p < Spans; ++p) {
                 const LaneVec difference = hn::Sub(hn::Mul(value, divisor[p]), window[p]);
-                if (HWY_LIKELY(hn::AllTrue(d, hn::Gt(hn::Abs(difference), movingMargin[p])))) {
+                if (HWY_LIKELY(clearOfMovingMargin(p, difference))) {
                     emit(p, moving.pick(previousDifference[p], difference));
                     previousDifference[p] = difference;
                     continue;
