@@ -26,8 +26,9 @@ std::filesystem::path savedSignalModel() {
     return dir;
 }
 
-void runSignal(benchmark::State& state, varkel::ProductRegistry& registry, const std::filesystem::path& dir) {
-    const varkel::TradeSignal signal = varkel::runDailyTradeSignal(registry, "USD/JPY", dir);
+void runSignal(benchmark::State& state, varkel::ProductRegistry& registry, const std::filesystem::path& dir,
+               varkel::SignalBars bars) {
+    const varkel::TradeSignal signal = varkel::runDailyTradeSignal(registry, "USD/JPY", dir, bars);
     if (!signal.strategyWritten) state.SkipWithError("strategy file not written");
     benchmark::DoNotOptimize(signal.signalText.data());
 }
@@ -42,7 +43,7 @@ void dailyTradeSignal(benchmark::State& state) {
         varkel::ProductRegistry registry;
         registry.addProduct("USD/JPY");
         varkel::loadPriceFile(registry, "USD/JPY", prices);
-        runSignal(state, registry, dir);
+        runSignal(state, registry, dir, varkel::SignalBars::Own);
     }
     std::filesystem::remove_all(dir);
 }
@@ -52,7 +53,7 @@ void dailyTradeSignal(benchmark::State& state) {
 void dailyTradeSignalLoaded(benchmark::State& state) {
     const std::filesystem::path dir = savedSignalModel();
     varkel::ProductRegistry registry = varkel::bench::workloadHistory("USD/JPY");
-    for (auto _ : state) runSignal(state, registry, dir);
+    for (auto _ : state) runSignal(state, registry, dir, varkel::SignalBars::Copy);
     std::filesystem::remove_all(dir);
 }
 

@@ -42,7 +42,7 @@ int runSignalCommand(int argc, char** argv) {
     ProductRegistry registry;
     if (!loadHistory(registry, product, file)) return exitFailed;
 
-    const TradeSignal signal = runDailyTradeSignal(registry, product, dir);
+    const TradeSignal signal = runDailyTradeSignal(registry, product, dir, SignalBars::Own);
     if (!signal.modelFound) {
         std::fprintf(stderr, "No trade model for %s at %s\n", product.c_str(),
                      signal.modelPath.c_str());

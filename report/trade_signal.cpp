@@ -11,6 +11,7 @@
 #include "report/saved_model_check.h"
 #include "report/strategy_file.h"
 
+#include <optional>
 
 namespace varkel {
 
@@ -54,7 +55,7 @@ void writeModelAndStrategy(TradeSignal& signal, const ProductRegistry& work, std
 }  // namespace
 
 TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view productName,
-                                const std::filesystem::path& startDirectory) {
+                                const std::filesystem::path& startDirectory, SignalBars bars) {
     TradeSignal signal;
     signal.modelPath = performanceFilePath(startDirectory, productName);
     signal.strategyPath = strategyFilePath(startDirectory, productName);
@@ -73,8 +74,9 @@ TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view prod
         signal.refusal = *fault;
         return signal;
     }
-    // The model's studies stay off the charted bars (copyTradeColumns).
-    ProductRegistry work = registry;
+    std::optional<ProductRegistry> copy;
+    if (bars == SignalBars::Copy) copy = registry;
+    ProductRegistry& work = copy ? *copy : registry;
     signal.baseUsable = applySavedModel(work, productName, signal.model);
     if (!signal.baseUsable) return signal;
 
@@ -82,7 +84,7 @@ TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view prod
     signal.netProfitText = formattedText("%10.6f", finalReturn(work, productName));
     measureTradeModel(work, productName, signal.model);
     signal.signalText = transitionText(classifyTransition(work, productName));
-    copyTradeColumns(*work.findProduct(productName), *registry.findProduct(productName));
+    if (copy) copyTradeColumns(*work.findProduct(productName), *registry.findProduct(productName));
 
     writeModelAndStrategy(signal, work, productName, startDirectory, *modelText);
     return signal;

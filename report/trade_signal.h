@@ -34,10 +34,14 @@ struct TradeSignal {
     std::string modelError, strategyError;  // why a file was not written
 };
 
+// The weekday after the date YYYYMMDD of a history's last bar: the day its
+// signal is for (Saturday and Sunday hold no FX trading). Nothing for a date
+// text that is not a calendar date of eight digits.
+std::optional<int> nextTradingDay(std::string_view lastDate);
+
 // What to do with the product on the next trading day according to its saved
-// model: reads <startDirectory>/<fileStem>.pfm, re-applies the model to a copy
-// of the product's bars (the next-day bar receives the next day's position) and
-// brings back its positions and P&L (copyTradeColumns), back-tests
+// model: reads <startDirectory>/<fileStem>.pfm, re-applies the model to the
+// product's bars (the next-day bar receives the next day's position), back-tests
 // and measures it, writes the refreshed model back and writes the strategy file
 // <startDirectory>/strategy/<fileStem>.csv. The model goes back only when the
 // file held all its lines and still holds the text read at the start (checked
@@ -45,12 +49,15 @@ struct TradeSignal {
 // and modelError says why the signal's was not. The model and the strategy
 // file are written together or neither is. An empty history, or a model that
 // savedModelFault refuses, is refused before anything is applied or written.
-// The weekday after the date YYYYMMDD of a history's last bar: the day its
-// signal is for (Saturday and Sunday hold no FX trading). Nothing for a date
-// text that is not a calendar date of eight digits.
-std::optional<int> nextTradingDay(std::string_view lastDate);
+//
+// `bars` says where the model's studies go: on a copy, whose trade columns
+// alone come back, so that the studies charted on the registry's bars stay
+// (the workstation's case); or on the registry's own bars, for a history
+// nobody charts (the command line's), where the copy would take a good part
+// of a daily run.
+enum class SignalBars { Copy, Own };
 
 TradeSignal runDailyTradeSignal(ProductRegistry& registry, std::string_view productName,
-                                const std::filesystem::path& startDirectory);
+                                const std::filesystem::path& startDirectory, SignalBars bars = SignalBars::Copy);
 
 }  // namespace varkel

@@ -129,3 +129,29 @@ TEST(DailyTradeSignal, WritesTheModelAndTheStrategyFileTogetherOrNeither) {
     EXPECT_NE(test::readFile(good / "USD_JPY.pfm"), model);  // refreshed figures
     EXPECT_TRUE(fs::exists(good / "strategy/USD_JPY.csv"));
 }
+
+// The command line's signal, on the history's own bars, is the workstation's,
+// on a copy: the same signal, figures and files, the same trade columns on the
+// bars. Only the copy leaves the studies charted on the bars as they were.
+TEST(DailyTradeSignal, OnItsOwnBarsGivesTheSignalOfTheCopy) {
+    TradeSignal signals[2];
+    std::string files[2];
+    for (const SignalBars bars : {SignalBars::Copy, SignalBars::Own}) {
+        const int k = bars == SignalBars::Own ? 1 : 0;
+        ProductRegistry registry;
+        addRisingThenFalling(registry);
+        Product& product = *registry.findProduct("USD/JPY");
+        for (Bar& bar : product.bars) bar.lregSlope = 7.0;  // a study charted before
+        const fs::path dir = test::freshDirectory(k == 1 ? "signal_own_bars" : "signal_copied_bars");
+        ASSERT_TRUE(saveTradeModel(regressionModel(), dir / "USD_JPY.pfm"));
+        signals[k] = runDailyTradeSignal(registry, "USD/JPY", dir, bars);
+        ASSERT_TRUE(signals[k].strategyWritten) << signals[k].strategyError;
+        files[k] = test::readFile(dir / "USD_JPY.pfm") + test::readFile(dir / "strategy/USD_JPY.csv");
+        EXPECT_EQ(product.bars[3].position, Long);
+        EXPECT_NEAR(product.bars[4].cumulativePnl, -63.5, 1e-9);
+        EXPECT_EQ(product.bars[4].lregSlope == 7.0, bars == SignalBars::Copy);
+    }
+    EXPECT_EQ(signals[1].signalText, signals[0].signalText);
+    EXPECT_EQ(signals[1].netProfitText, signals[0].netProfitText);
+    EXPECT_EQ(files[1], files[0]);
+}
