@@ -212,15 +212,15 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
         const int k = i - 1;
         const RowPicker picker(table.row(i));
         const LaneVec value = hn::Load(d, values[k].lane + at);
-        LaneVec daily[spansPerPass][1];
-        for (int p = Spans; p < spansPerPass; ++p) daily[p][0] = hn::Zero(d);
+        LaneVec daily[spansPerPass];
+        for (int p = Spans; p < spansPerPass; ++p) daily[p] = hn::Zero(d);
         // With 16 registers each span's P&L goes to its sum (or the block)
         // as soon as the span has it: kept to the bar's end, the four spill
         // (no ledger: AVX2 6 %, SSE4 11 % quicker). With AVX-512's 32 the
         // end of the bar measured 1-2 % quicker.
         constexpr bool early = sixteenRegisters;
         const auto emit = [&](int p, LaneVec pnl) HWY_ATTR __attribute__((always_inline)) {
-            daily[p][0] = pnl;
+            daily[p] = pnl;
             if constexpr (early) {
                 if constexpr (inBlocks)
                     hn::Store(pnl, d, slot + p * lanesPerVector);
@@ -307,11 +307,11 @@ HWY_INLINE void meanCrossingPart(const PnlTable& table, LaneSeries& series, int 
         }
         if constexpr (inBlocks) {
             if constexpr (!early)
-                for (int p = 0; p < Spans; ++p) hn::Store(daily[p][0], d, slot + p * lanesPerVector);
+                for (int p = 0; p < Spans; ++p) hn::Store(daily[p], d, slot + p * lanesPerVector);
             slot += Spans * lanesPerVector;
         } else {
             if constexpr (!early)
-                for (int p = 0; p < Spans; ++p) sum[p] = hn::Add(sum[p], daily[p][0]);
+                for (int p = 0; p < Spans; ++p) sum[p] = hn::Add(sum[p], daily[p]);
             ledgerWindows.add(held, daily);
         }
     };

@@ -255,10 +255,10 @@ HWY_INLINE void eachSegment(Adder& adder, int first, int n, Segment&& segment) {
 }
 
 // A block of bars' daily P&L holds, bar after bar, the Used channels of a
-// pass, each Parts registers of lanes: where bar b's channel c, register r sits.
-template <int Used, int Parts = 1>
-HWY_INLINE const double* blockLanes(const double* block, int b, int c, int r = 0) {
-    return block + ((b * Used + c) * Parts + r) * lanesPerVector;
+// pass, a register of lanes each: where bar b's channel c sits.
+template <int Used>
+HWY_INLINE const double* blockLanes(const double* block, int b, int c) {
+    return block + (b * Used + c) * lanesPerVector;
 }
 
 // For searches that record nothing: adds nothing, so the loops compile as if
@@ -273,8 +273,8 @@ struct NoWindowAdder {
     Held<Used> hold() {
         return {};
     }
-    template <int Used, int Channels, int Parts>
-    void add(Held<Used>&, const LaneVec (&)[Channels][Parts]) {}
+    template <int Used, int Channels>
+    void add(Held<Used>&, const LaneVec (&)[Channels]) {}
     template <int Used>
     void release(const Held<Used>&) {}
     void finish() {}
@@ -297,7 +297,7 @@ HWY_INLINE void finalReturnsOfPart(const PnlTable& table, const Positions& posit
     for (int c = 0; c < Channels; ++c) sum[c] = hn::Zero(d);
     positions.at(0, r, previous);
     // Bar i's daily P&L, unless it is a bar to skip.
-    const auto dailyOf = [&](int i, LaneVec (&daily)[Channels][1]) HWY_ATTR __attribute__((always_inline)) {
+    const auto dailyOf = [&](int i, LaneVec (&daily)[Channels]) HWY_ATTR __attribute__((always_inline)) {
         LaneIntVec current[Channels], key[Channels];
         positions.at(i, r, current);
         for (int c = 0; c < Channels; ++c) {
@@ -306,7 +306,7 @@ HWY_INLINE void finalReturnsOfPart(const PnlTable& table, const Positions& posit
         }
         if (skipFlat && allFlat(key)) return false;
         const RowPicker picker(table.row(i));
-        for (int c = 0; c < Channels; ++c) daily[c][0] = picker.pick(key[c]);
+        for (int c = 0; c < Channels; ++c) daily[c] = picker.pick(key[c]);
         return true;
     };
     // Bars left out take no place in a block.
@@ -316,18 +316,18 @@ HWY_INLINE void finalReturnsOfPart(const PnlTable& table, const Positions& posit
             for (int first = from; first < end; first += ledgerBlockBars) {
                 double* slot = block;
                 for (int i = first; i < std::min(end, first + ledgerBlockBars); ++i) {
-                    LaneVec daily[Channels][1];
+                    LaneVec daily[Channels];
                     if (!dailyOf(i, daily)) continue;
-                    for (int c = 0; c < Channels; ++c) hn::Store(daily[c][0], d, slot + c * lanesPerVector);
+                    for (int c = 0; c < Channels; ++c) hn::Store(daily[c], d, slot + c * lanesPerVector);
                     slot += Channels * lanesPerVector;
                 }
                 windows.addBlock(sum, held, block, static_cast<int>((slot - block) / (Channels * lanesPerVector)));
             }
         } else {
             for (int i = from; i < end; ++i) {
-                LaneVec daily[Channels][1];
+                LaneVec daily[Channels];
                 if (!dailyOf(i, daily)) continue;
-                for (int c = 0; c < Channels; ++c) sum[c] = hn::Add(sum[c], daily[c][0]);
+                for (int c = 0; c < Channels; ++c) sum[c] = hn::Add(sum[c], daily[c]);
                 windows.add(held, daily);
             }
         }

@@ -23,72 +23,69 @@
 HWY_BEFORE_NAMESPACE();
 namespace varkel::HWY_NAMESPACE {
 
+// Where a pass's lanes sit in the sums: register `part` of each channel's
+// lanes (a pass takes one register's lanes; passes over the others follow).
+HWY_INLINE double* laneOf(lanes::Doubles& values, int part) {
+    return values.lane + part * lanesPerVector;
+}
+
 // The sums of squares of the channels a pass uses (the first Used), kept in
 // registers through a segment of bars and in the window sums between them;
 // nothing when the ledger takes no squares.
-template <int Used, int Parts>
+template <int Used>
 struct SquareSums {
-    LaneVec sum[Used][Parts];
+    LaneVec sum[Used];
     bool on;
 
     template <int Channels>
-    HWY_INLINE void load(LaneWindowSums<Channels>& sums, int firstPart) {
+    HWY_INLINE void load(LaneWindowSums<Channels>& sums, int part) {
         on = sums.withSquares();
         if (!on) return;
-        for (int c = 0; c < Used; ++c)
-            for (int r = 0; r < Parts; ++r)
-                sum[c][r] = hn::Load(LaneTag(), sums.squares(c).lane + (firstPart + r) * lanesPerVector);
+        for (int c = 0; c < Used; ++c) sum[c] = hn::Load(LaneTag(), laneOf(sums.squares(c), part));
     }
     template <int Channels>
-    HWY_INLINE void add(const LaneVec (&daily)[Channels][Parts]) {
+    HWY_INLINE void add(const LaneVec (&daily)[Channels]) {
         if (!on) return;
-        for (int c = 0; c < Used; ++c)
-            for (int r = 0; r < Parts; ++r) sum[c][r] = hn::Add(sum[c][r], hn::Mul(daily[c][r], daily[c][r]));
+        for (int c = 0; c < Used; ++c) sum[c] = hn::Add(sum[c], hn::Mul(daily[c], daily[c]));
     }
     template <int Channels>
-    HWY_INLINE void store(LaneWindowSums<Channels>& sums, int firstPart) const {
+    HWY_INLINE void store(LaneWindowSums<Channels>& sums, int part) const {
         if (!on) return;
-        for (int c = 0; c < Used; ++c)
-            for (int r = 0; r < Parts; ++r)
-                hn::Store(sum[c][r], LaneTag(), sums.squares(c).lane + (firstPart + r) * lanesPerVector);
+        for (int c = 0; c < Used; ++c) hn::Store(sum[c], LaneTag(), laneOf(sums.squares(c), part));
     }
 };
 
-// Adds the first `count` bars of `block` (per bar, the first Used channels,
-// each Parts registers of lanes), in bar order, to the running sums sums[0 ..
-// Sums-1] of the lanes from `firstLane` on, each sum in a register over the
-// block.
-template <int Sums, int Parts, int Used, int Channels>
+// Adds the first `count` bars of `block` (per bar, the first Used channels),
+// in bar order, to the running sums sums[0 .. Sums-1] of the lanes of
+// register `part`, each sum in a register over the block.
+template <int Sums, int Used, int Channels>
 HWY_INLINE void addBlockToSums(LaneWindowSums<Channels>& windowSums, const int* sums, const double* block, int count,
-                               int firstLane) {
+                               int part) {
     double* at[Sums][Used];
-    LaneVec total[Sums][Used][Parts];
+    LaneVec total[Sums][Used];
     for (int s = 0; s < Sums; ++s)
         for (int c = 0; c < Used; ++c) {
-            at[s][c] = windowSums.running(sums[s], c).lane + firstLane;
-            for (int r = 0; r < Parts; ++r) total[s][c][r] = hn::Load(LaneTag(), at[s][c] + r * lanesPerVector);
+            at[s][c] = laneOf(windowSums.running(sums[s], c), part);
+            total[s][c] = hn::Load(LaneTag(), at[s][c]);
         }
     for (int b = 0; b < count; ++b)
-        for (int c = 0; c < Used; ++c)
-            for (int r = 0; r < Parts; ++r) {
-                const LaneVec daily = hn::Load(LaneTag(), blockLanes<Used, Parts>(block, b, c, r));
-                for (int s = 0; s < Sums; ++s) total[s][c][r] = hn::Add(total[s][c][r], daily);
-            }
+        for (int c = 0; c < Used; ++c) {
+            const LaneVec daily = hn::Load(LaneTag(), blockLanes<Used>(block, b, c));
+            for (int s = 0; s < Sums; ++s) total[s][c] = hn::Add(total[s][c], daily);
+        }
     for (int s = 0; s < Sums; ++s)
-        for (int c = 0; c < Used; ++c)
-            for (int r = 0; r < Parts; ++r) hn::Store(total[s][c][r], LaneTag(), at[s][c] + r * lanesPerVector);
+        for (int c = 0; c < Used; ++c) hn::Store(total[s][c], LaneTag(), at[s][c]);
 }
 
 // The block to every running sum that takes its bars, two sums at a time
 // (twice the independent additions per bar). Out of line: several sums at
 // once (the overlapping train windows of a walk-forward) are the rare case.
-template <int Parts, int Used, int Channels>
-HWY_NOINLINE void addBlockToActiveSums(LaneWindowSums<Channels>& windowSums, const double* block, int count,
-                                       int firstLane) {
+template <int Used, int Channels>
+HWY_NOINLINE void addBlockToActiveSums(LaneWindowSums<Channels>& windowSums, const double* block, int count, int part) {
     const std::span<const int> active = windowSums.active();
     std::size_t k = 0;
-    for (; k + 2 <= active.size(); k += 2) addBlockToSums<2, Parts, Used>(windowSums, &active[k], block, count, firstLane);
-    if (k < active.size()) addBlockToSums<1, Parts, Used>(windowSums, &active[k], block, count, firstLane);
+    for (; k + 2 <= active.size(); k += 2) addBlockToSums<2, Used>(windowSums, &active[k], block, count, part);
+    if (k < active.size()) addBlockToSums<1, Used>(windowSums, &active[k], block, count, part);
 }
 
 // With 16 vector registers a loop's own state fills the registers, and the
@@ -107,24 +104,24 @@ HWY_NOINLINE void addBlockToActiveSums(LaneWindowSums<Channels>& windowSums, con
 HWY_INLINE bool addInBlocks(bool sumsOverlap) { return sixteenRegisters || sumsOverlap; }
 
 // The adder of every plan (see eachSegment in trial_lanes-inl.h), taking the
-// bars one by one or, with `Blocks`, a block at a time. It takes the
-// registers `firstPart` .. firstPart + Parts - 1 of each bar's lanes; passes
-// over the other registers may follow with their own adder.
-template <int Channels, bool Blocks, int Parts = parts>
+// bars one by one or, with `Blocks`, a block at a time. It takes the lanes
+// of register `part` of each bar; passes over the other registers may follow
+// with their own adder.
+template <int Channels, bool Blocks>
 class WindowAdder {
 public:
     // A lone active running sum stays in registers through the segment.
     // Several at once take their bars only in blocks (see eachPart).
     template <int Used>
     struct Held {
-        SquareSums<Used, Parts> squares;
-        LaneVec running[Used][Parts];
+        SquareSums<Used> squares;
+        LaneVec running[Used];
         bool lone;
     };
 
-    explicit WindowAdder(LaneWindowSums<Channels>& sums, int firstPart = 0) : sums_(sums), firstPart_(firstPart) {}
+    WindowAdder(LaneWindowSums<Channels>& sums, int part) : sums_(sums), part_(part) {}
 
-    void start() { sums_.start(firstPart_ * lanesPerVector, Parts * lanesPerVector); }
+    void start() { sums_.start(part_ * lanesPerVector, lanesPerVector); }
 
     // The end of the segment from `bar`, once the boundaries up to it are crossed.
     int reach(int bar, int n) {
@@ -135,21 +132,18 @@ public:
     template <int Used>
     HWY_INLINE Held<Used> hold() {
         Held<Used> held;
-        held.squares.load(sums_, firstPart_);
+        held.squares.load(sums_, part_);
         held.lone = sums_.active().size() == 1;
-        for (int c = 0; c < Used; ++c)
-            for (int r = 0; r < Parts; ++r)
-                held.running[c][r] = held.lone ? hn::Load(LaneTag(), lone(c) + r * lanesPerVector) : hn::Zero(LaneTag());
+        for (int c = 0; c < Used; ++c) held.running[c] = held.lone ? hn::Load(LaneTag(), lone(c)) : hn::Zero(LaneTag());
         return held;
     }
 
     // One bar, without blocks: at most one running sum takes it.
     template <int Used>
-    HWY_INLINE void add(Held<Used>& held, const LaneVec (&daily)[Channels][Parts]) {
+    HWY_INLINE void add(Held<Used>& held, const LaneVec (&daily)[Channels]) {
         held.squares.add(daily);
         if (!held.lone) return;
-        for (int c = 0; c < Used; ++c)
-            for (int r = 0; r < Parts; ++r) held.running[c][r] = hn::Add(held.running[c][r], daily[c][r]);
+        for (int c = 0; c < Used; ++c) held.running[c] = hn::Add(held.running[c], daily[c]);
     }
 
     static constexpr bool takesBlocks = Blocks;
@@ -176,15 +170,14 @@ public:
             addSideBySide<true, false>(sum, held, block, count);
         else
             addSideBySide<false, false>(sum, held, block, count);
-        addBlockToActiveSums<Parts, Used>(sums_, block, count, firstPart_ * lanesPerVector);
+        addBlockToActiveSums<Used>(sums_, block, count, part_);
     }
 
     template <int Used>
     HWY_INLINE void release(const Held<Used>& held) {
-        held.squares.store(sums_, firstPart_);
+        held.squares.store(sums_, part_);
         if (!held.lone) return;
-        for (int c = 0; c < Used; ++c)
-            for (int r = 0; r < Parts; ++r) hn::Store(held.running[c][r], LaneTag(), lone(c) + r * lanesPerVector);
+        for (int c = 0; c < Used; ++c) hn::Store(held.running[c], LaneTag(), lone(c));
     }
 
     void finish() { sums_.finish(); }
@@ -192,20 +185,19 @@ public:
 private:
     template <bool Squares, bool Lone, int Used>
     static HWY_INLINE void addSideBySide(LaneVec (&sum)[Used], Held<Used>& held, const double* block, int count) {
-        static_assert(Parts == 1, "a block keeps one register of lanes per channel");
         for (int b = 0; b < count; ++b)
             for (int c = 0; c < Used; ++c) {
                 const LaneVec daily = hn::Load(LaneTag(), blockLanes<Used>(block, b, c));
                 sum[c] = hn::Add(sum[c], daily);
-                if constexpr (Squares) held.squares.sum[c][0] = hn::Add(held.squares.sum[c][0], hn::Mul(daily, daily));
-                if constexpr (Lone) held.running[c][0] = hn::Add(held.running[c][0], daily);
+                if constexpr (Squares) held.squares.sum[c] = hn::Add(held.squares.sum[c], hn::Mul(daily, daily));
+                if constexpr (Lone) held.running[c] = hn::Add(held.running[c], daily);
             }
     }
 
-    double* lone(int channel) { return sums_.running(sums_.active()[0], channel).lane + firstPart_ * lanesPerVector; }
+    double* lone(int channel) { return laneOf(sums_.running(sums_.active()[0], channel), part_); }
 
     LaneWindowSums<Channels>& sums_;
-    int firstPart_;
+    int part_;
 };
 
 // Runs pass(r, adder) for each register r of the lanes in turn, so that one
@@ -220,10 +212,10 @@ HWY_INLINE void eachPart(LaneWindowSums<Channels>* ledgerWindows, Pass&& pass) {
             continue;
         }
         if (addInBlocks(ledgerWindows->sumsOverlap())) {
-            WindowAdder<Channels, true, 1> adder(*ledgerWindows, r);
+            WindowAdder<Channels, true> adder(*ledgerWindows, r);
             pass(r, adder);
         } else if constexpr (!sixteenRegisters) {
-            WindowAdder<Channels, false, 1> adder(*ledgerWindows, r);
+            WindowAdder<Channels, false> adder(*ledgerWindows, r);
             pass(r, adder);
         }
     }

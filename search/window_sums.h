@@ -168,8 +168,6 @@ public:
     const WindowPlan& plan() const { return *plan_; }
     int trials() const { return trials_; }
     bool withSquares() const { return withSquares_; }
-    // Whether two running sums or more ever take the same bar.
-    bool sumsOverlap() const { return plan_->mostActive > 1; }
     double* running(int sum) { return running_.data() + static_cast<std::size_t>(sum) * stride_; }
     double* window(int w) { return windows_.data() + static_cast<std::size_t>(w) * stride_; }
     double* squares() { return squares_.data(); }
